@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every test with AddressSanitizer and UBSan in
+# build-tests/, and runs them all. Extra arguments go to ctest (e.g. -L net).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+cmake -S "$root" -B "$root/build-tests" -DCMAKE_BUILD_TYPE=Debug -DQUILLMAR_SANITIZE=ON -DQUILLMAR_BENCH=ON >/dev/null
+cmake --build "$root/build-tests" -j "$(nproc)"
+
+# Tests labelled gtk need a display: give them a private X server with a window
+# manager and a compositor, as a desktop would have.
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ] || [ -n "${CI:-}" ]; then
+  n=$(( 90 + RANDOM % 100 ))
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox >/dev/null 2>&1 & pids+=($!)
+  xcompmgr >/dev/null 2>&1 & pids+=($!)
+fi
+
+cd "$root/build-tests"
+ctest --output-on-failure -j "$(nproc)" "$@"
