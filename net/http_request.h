@@ -1,0 +1,68 @@
+#pragma once
+// One complete, synchronous HTTP or HTTPS exchange. Safe to call from many threads at once.
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillmar {
+
+// A counted sequence of bytes (may hold zero bytes).
+using ByteArray = std::string;
+
+enum class HttpError {
+  None,
+  BadUrl,            // empty, control characters, or unusable host
+  RefusedScheme,     // anything but http:// and https://
+  Resolve,           // host name (or proxy name) not found
+  Connect,           // connection refused or reset before a response
+  ConnectTimeout,
+  StallTimeout,      // no byte arrived for HttpOptions::stallTimeout
+  BodyTooLarge,      // body or header block over HttpOptions::maxBodyBytes
+  TooManyRedirects,
+  Tls,               // handshake or certificate verification failed
+  Transfer,          // connection broken during the exchange, malformed response
+  Cancelled,         // HttpOptions::cancel became true
+  Internal,
+};
+
+// Why an exchange failed; filled by every call that is given one.
+struct HttpStatus {
+  HttpError error = HttpError::None;
+  long responseCode = 0;   // status of the last response, 0 when none arrived
+  std::string finalUrl;    // address of the last response (after redirects)
+  std::string reason;      // one line of ASCII for people; empty on success
+  bool Ok() const { return error == HttpError::None; }
+};
+
+// Limits of one exchange; the defaults are the program's, tests shorten them.
+struct HttpOptions {
+  std::chrono::milliseconds connectTimeout{15000};
+  std::chrono::milliseconds stallTimeout{30000};
+  std::size_t maxBodyBytes = std::size_t{32} << 20;
+  int maxRedirects = 10;
+  // Polled during the exchange; true ends it with HttpError::Cancelled.
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+// method: 0 GET, 1 POST, 2 HEAD (others GET). cookies, when given, switches to caller-managed
+// cookies: it is sent as the Cookie header and receives the merged cookies afterwards; when
+// not given, a process-wide cookie store is used. headers (in/out) receives the composed
+// block. byteBody wins over textBody. proxy is "host:port". The result is the whole body, or
+// empty on any failure, in which case status says why and the out-arguments other than
+// headers are left as they were.
+ByteArray HttpRequest(const std::string& url, int method = 0, const std::string& textBody = {},
+                      std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
+                      std::string* headers = nullptr, std::string* returnedHeaders = nullptr,
+                      bool noRedirect = false, const ByteArray& byteBody = {},
+                      const std::string& proxy = {}, HttpStatus* status = nullptr,
+                      const HttpOptions& options = HttpOptions{});
+
+// Short name of an error ("connect timeout", ...), for messages.
+std::string_view HttpErrorName(HttpError error);
+
+// Forgets every cookie of the process-wide store.
+void ClearSessionCookies();
+
+}  // namespace quillmar

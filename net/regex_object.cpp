@@ -1,0 +1,277 @@
+#include "net/regex_object.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <vector>
+
+#include "net/wide_text.h"
+
+namespace quillmar {
+
+namespace {
+
+struct CodeFree {
+    void operator()(pcre2_code* p) const { pcre2_code_free(p); }
+};
+struct CompileContextFree {
+    void operator()(pcre2_compile_context* p) const { pcre2_compile_context_free(p); }
+};
+struct MatchContextFree {
+    void operator()(pcre2_match_context* p) const { pcre2_match_context_free(p); }
+};
+struct MatchDataFree {
+    void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); }
+};
+struct JitStackFree {
+    void operator()(pcre2_jit_stack* p) const { pcre2_jit_stack_free(p); }
+};
+
+using CodePtr = std::unique_ptr<pcre2_code, CodeFree>;
+using CompileContextPtr = std::unique_ptr<pcre2_compile_context, CompileContextFree>;
+using MatchContextPtr = std::unique_ptr<pcre2_match_context, MatchContextFree>;
+using MatchDataPtr = std::unique_ptr<pcre2_match_data, MatchDataFree>;
+using JitStackPtr = std::unique_ptr<pcre2_jit_stack, JitStackFree>;
+
+constexpr std::u16string_view kQuotePlaceholder = u"#引号";
+
+PCRE2_SPTR16 Units(std::u16string_view s) {
+    return reinterpret_cast<PCRE2_SPTR16>(s.data());
+}
+
+bool IsResourceLimit(int rc) {
+    return rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
+           rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY;
+}
+
+std::u16string ReplaceAll(std::u16string text, std::u16string_view from, std::u16string_view to) {
+    for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+}  // namespace
+
+struct RegexObject::Result {
+    std::u16string pattern;
+    std::u16string subject;
+    bool compiled = false;
+    bool limitHit = false;
+    int groupCount = 0;
+    // Start and end of every group (group 0 = the whole match) of every match,
+    // PCRE2_UNSET for a group that did not take part.
+    std::vector<size_t> spans;
+
+    size_t Stride() const { return 2 * static_cast<size_t>(groupCount + 1); }
+    int Count() const { return compiled ? static_cast<int>(spans.size() / Stride()) : 0; }
+};
+
+bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bool caseSensitive,
+                          bool multiline, bool global, bool quotePlaceholders) {
+    return ExecuteWide(ProgramTextToWide(pattern), ProgramTextToWide(subject), caseSensitive, multiline, global,
+                       quotePlaceholders);
+}
+
+bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive,
+                              bool multiline, bool global, bool quotePlaceholders) {
+    auto next = std::make_shared<Result>();
+    next->pattern = quotePlaceholders ? ReplaceAll(std::u16string(pattern), kQuotePlaceholder, u"\"")
+                                      : std::u16string(pattern);
+    next->subject = std::u16string(subject);
+
+    // "." stops only at a line feed, and "$" without multi-line means the very end,
+    // as in the script engines whose patterns this object runs.
+    CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
+    if (!compileContext) {
+        result = std::move(next);
+        return false;
+    }
+    pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
+    uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX;
+    options |= caseSensitive ? 0u : PCRE2_CASELESS;
+    options |= multiline ? PCRE2_MULTILINE : PCRE2_DOLLAR_ENDONLY;
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    CodePtr code(pcre2_compile(Units(next->pattern), next->pattern.size(), options, &errorCode, &errorOffset,
+                               compileContext.get()));
+    if (!code) {
+        result = std::move(next);
+        return false;
+    }
+    next->compiled = true;
+    uint32_t captures = 0;
+    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captures);
+    next->groupCount = static_cast<int>(captures);
+
+    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
+    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(code.get(), nullptr));
+    JitStackPtr jitStack;
+    if (!matchContext || !matchData) {
+        next->limitHit = true;
+        result = std::move(next);
+        return true;
+    }
+    pcre2_set_match_limit(matchContext.get(), matchLimit);
+    if (jitEnabled && pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0) {
+        jitStack.reset(pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr));
+        if (jitStack) pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
+    }
+
+    const std::u16string& text = next->subject;
+    const size_t groups = static_cast<size_t>(next->groupCount) + 1;
+    size_t start = 0;
+    while (start <= text.size()) {
+        int rc = pcre2_match(code.get(), Units(text), text.size(), start, 0, matchData.get(), matchContext.get());
+        if (rc < 0) {
+            next->limitHit = IsResourceLimit(rc);
+            break;
+        }
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+        for (size_t g = 0; g < groups; ++g) {
+            bool set = static_cast<int>(g) < rc && ovector[2 * g] != PCRE2_UNSET;
+            next->spans.push_back(set ? ovector[2 * g] : PCRE2_UNSET);
+            next->spans.push_back(set ? ovector[2 * g + 1] : PCRE2_UNSET);
+        }
+        if (!global) break;
+        // Resume after the match; an empty match moves on by one character so the
+        // scan always advances (a surrogate pair counts as one character).
+        size_t end = ovector[1];
+        if (end > start && end > ovector[0]) {
+            start = end;
+        } else {
+            start = (end > start ? end : start) + 1;
+            if (start < text.size() && (text[start] & 0xFC00) == 0xDC00 && (text[start - 1] & 0xFC00) == 0xD800) {
+                ++start;
+            }
+        }
+    }
+    result = std::move(next);
+    return true;
+}
+
+std::string RegexObject::GetPattern() const {
+    return result ? WideToProgramText(result->pattern) : std::string();
+}
+
+int RegexObject::MatchCount() const {
+    return result ? result->Count() : 0;
+}
+
+int RegexObject::SubMatchCount() const {
+    return MatchCount() > 0 ? result->groupCount : 0;
+}
+
+bool RegexObject::MatchLimitHit() const {
+    return result && result->limitHit;
+}
+
+std::u16string RegexObject::SpanText(int matchIndex, int groupIndex, int* unitOffset) const {
+    if (unitOffset) *unitOffset = -1;
+    if (matchIndex < 1 || matchIndex > MatchCount() || groupIndex < 0 || groupIndex > result->groupCount) {
+        return {};
+    }
+    size_t at = result->Stride() * static_cast<size_t>(matchIndex - 1) + 2 * static_cast<size_t>(groupIndex);
+    size_t begin = result->spans[at];
+    size_t end = result->spans[at + 1];
+    if (begin == PCRE2_UNSET) return {};
+    if (unitOffset) *unitOffset = static_cast<int>(begin);
+    // \K inside a lookahead may report an end before the start; such a span is empty.
+    return end > begin ? result->subject.substr(begin, end - begin) : std::u16string();
+}
+
+int RegexObject::ByteOffset(int unitOffset) const {
+    if (unitOffset < 0) return -1;
+    return static_cast<int>(
+        WideToProgramText(std::u16string_view(result->subject).substr(0, static_cast<size_t>(unitOffset))).size());
+}
+
+std::u16string RegexObject::MatchTextWide(int index, int* positionOut) const {
+    return SpanText(index, 0, positionOut);
+}
+
+std::u16string RegexObject::SubMatchTextWide(int matchIndex, int groupIndex, int* positionOut) const {
+    if (groupIndex < 1) {
+        if (positionOut) *positionOut = -1;
+        return {};
+    }
+    return SpanText(matchIndex, groupIndex, positionOut);
+}
+
+std::string RegexObject::MatchText(int index, int* positionOut) const {
+    int unit = -1;
+    std::u16string text = MatchTextWide(index, &unit);
+    if (positionOut) *positionOut = ByteOffset(unit);
+    return WideToProgramText(text);
+}
+
+std::string RegexObject::SubMatchText(int matchIndex, int groupIndex, int* positionOut) const {
+    int unit = -1;
+    std::u16string text = SubMatchTextWide(matchIndex, groupIndex, &unit);
+    if (positionOut) *positionOut = ByteOffset(unit);
+    return WideToProgramText(text);
+}
+
+std::string RegexObject::Replace(std::string_view replacement) const {
+    if (!result || !result->compiled) return {};
+    return WideToProgramText(ReplaceWide(ProgramTextToWide(replacement)));
+}
+
+std::u16string RegexObject::ReplaceWide(std::u16string_view replacement) const {
+    if (!result || !result->compiled) return {};
+    const std::u16string& subject = result->subject;
+    const int groups = result->groupCount;
+    std::u16string out;
+    size_t copied = 0;
+    for (int m = 1; m <= MatchCount(); ++m) {
+        const size_t* span = &result->spans[result->Stride() * static_cast<size_t>(m - 1)];
+        size_t begin = span[0] > copied ? span[0] : copied;
+        size_t end = span[1] > begin ? span[1] : begin;
+        out.append(subject, copied, begin - copied);
+        for (size_t i = 0; i < replacement.size(); ++i) {
+            char16_t c = replacement[i];
+            char16_t n = i + 1 < replacement.size() ? replacement[i + 1] : u'\0';
+            if (c != u'$' || n == u'\0') {
+                out.push_back(c);
+                continue;
+            }
+            if (n == u'$') {
+                out.push_back(u'$');
+            } else if (n == u'&') {
+                out.append(subject, begin, end - begin);
+            } else if (n == u'`') {
+                out.append(subject, 0, begin);
+            } else if (n == u'\'') {
+                out.append(subject, end, std::u16string::npos);
+            } else if (n >= u'0' && n <= u'9') {
+                // Two digits when they name a group, else one digit, else literal.
+                int one = n - u'0';
+                char16_t d = i + 2 < replacement.size() ? replacement[i + 2] : u'\0';
+                int two = (d >= u'0' && d <= u'9') ? one * 10 + (d - u'0') : -1;
+                int group = -1;
+                if (two >= 1 && two <= groups) {
+                    group = two;
+                    ++i;
+                } else if (one >= 1 && one <= groups) {
+                    group = one;
+                }
+                if (group < 0) {
+                    out.push_back(c);
+                    continue;
+                }
+                size_t gb = span[2 * group];
+                size_t ge = span[2 * group + 1];
+                if (gb != PCRE2_UNSET && ge > gb) out.append(subject, gb, ge - gb);
+            } else {
+                out.push_back(c);
+                continue;
+            }
+            ++i;
+        }
+        copied = end;
+    }
+    out.append(subject, copied, std::u16string::npos);
+    return out;
+}
+
+}  // namespace quillmar
