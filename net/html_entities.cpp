@@ -1,6 +1,7 @@
 #include "net/html_entities.h"
 
 #include <array>
+#include <cstdint>
 #include <utility>
 
 namespace quillmar {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "net/wide_text.h"
+#include "net/text_encoding.h"
 
 namespace quillmar {
 
@@ -69,7 +69,7 @@ struct RegexObject::Result {
 
 bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bool caseSensitive,
                           bool multiline, bool global, bool quotePlaceholders) {
-    return ExecuteWide(ProgramTextToWide(pattern), ProgramTextToWide(subject), caseSensitive, multiline, global,
+    return ExecuteWide(GbkToWide(pattern), GbkToWide(subject), caseSensitive, multiline, global,
                        quotePlaceholders);
 }
 
@@ -151,7 +151,7 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
 }
 
 std::string RegexObject::GetPattern() const {
-    return result ? WideToProgramText(result->pattern) : std::string();
+    return result ? WideToGbk(result->pattern) : std::string();
 }
 
 int RegexObject::MatchCount() const {
@@ -183,7 +183,7 @@ std::u16string RegexObject::SpanText(int matchIndex, int groupIndex, int* unitOf
 int RegexObject::ByteOffset(int unitOffset) const {
     if (unitOffset < 0) return -1;
     return static_cast<int>(
-        WideToProgramText(std::u16string_view(result->subject).substr(0, static_cast<size_t>(unitOffset))).size());
+        WideToGbk(std::u16string_view(result->subject).substr(0, static_cast<size_t>(unitOffset))).size());
 }
 
 std::u16string RegexObject::MatchTextWide(int index, int* positionOut) const {
@@ -202,19 +202,19 @@ std::string RegexObject::MatchText(int index, int* positionOut) const {
     int unit = -1;
     std::u16string text = MatchTextWide(index, &unit);
     if (positionOut) *positionOut = ByteOffset(unit);
-    return WideToProgramText(text);
+    return WideToGbk(text);
 }
 
 std::string RegexObject::SubMatchText(int matchIndex, int groupIndex, int* positionOut) const {
     int unit = -1;
     std::u16string text = SubMatchTextWide(matchIndex, groupIndex, &unit);
     if (positionOut) *positionOut = ByteOffset(unit);
-    return WideToProgramText(text);
+    return WideToGbk(text);
 }
 
 std::string RegexObject::Replace(std::string_view replacement) const {
     if (!result || !result->compiled) return {};
-    return WideToProgramText(ReplaceWide(ProgramTextToWide(replacement)));
+    return WideToGbk(ReplaceWide(GbkToWide(replacement)));
 }
 
 std::u16string RegexObject::ReplaceWide(std::u16string_view replacement) const {
