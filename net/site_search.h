@@ -1,0 +1,49 @@
+#pragma once
+// One search against a site: fetch a result page, read its hits, fetch every hit's
+// detail page and hand back one row per hit, in page order. Free of UI types: the
+// caller decides where the rows go (the window posts them to its own thread).
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+#include "net/http_request.h"
+
+namespace quillmar {
+
+// The demo site that ships with the program, on this machine.
+inline constexpr std::string_view kDefaultSearchSite = "http://127.0.0.1:8410/s/";
+
+struct SearchRow {
+    int index = 0;          // 0-based position of the hit on the result page
+    std::string title;      // program text
+    std::string magnet;     // program text; empty when the detail page had none
+    std::string detailUrl;  // the address this row's magnet link was read from
+};
+
+struct SearchOutcome {
+    std::string listUrl;
+    HttpStatus listStatus;      // of the list request; an HTTP error status still counts as fetched
+    int hitCount = 0;           // hits read from the list page
+    int rowCount = 0;           // rows delivered
+    bool cancelled = false;
+    bool scanCutShort = false;  // the page was so hostile that reading it stopped early
+    bool ListFetched() const { return listStatus.Ok(); }
+};
+
+struct SearchOptions {
+    // Detail pages fetched at once; rows still arrive in page order.
+    int maxConcurrentDetails = 6;
+    // Limits of every request; the search sets its own cancel flag.
+    HttpOptions http;
+};
+
+// Called on the thread that runs the search, once per row, strictly in page order.
+using SearchRowSink = std::function<void(const SearchRow&)>;
+
+// Runs the whole search on the calling thread. A stop request ends it promptly:
+// requests in flight are abandoned and no row is delivered after the request is seen.
+SearchOutcome RunSiteSearch(std::string_view site, std::string_view keyword, int page, const SearchRowSink& onRow,
+                            std::stop_token stop = {}, const SearchOptions& options = {});
+
+}  // namespace quillmar
