@@ -1,0 +1,173 @@
+#pragma once
+// What both backends share: the class table, window records, procedures and
+// subclassing, message delivery, the posted-message queue and the loops, show
+// states, focus, capture, mouse tracking, timers and the translation of raw
+// input into window messages. A backend supplies the native side through the
+// protected Native* hooks and feeds input in through the Input* calls.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <deque>
+#include <set>
+#include <thread>
+
+#include "platform/ws/window_system.h"
+
+namespace quillmar::ws {
+
+class WindowSystemCore : public WindowSystem {
+ public:
+  WindowSystemCore();
+  ~WindowSystemCore() override;
+
+  bool AddWindowClass(const WindowClass& cls) override;
+  std::optional<WindowClass> WindowClassOf(std::string_view name) const override;
+  CursorHandle ClassCursor(WindowHandle hwnd) const override;
+  CursorHandle SetClassCursor(WindowHandle hwnd, CursorHandle cursor) override;
+
+  WindowHandle OpenWindow(const WindowCreateParams& params) override;
+  bool DestroyWindow(WindowHandle hwnd) override;
+  bool IsWindow(WindowHandle hwnd) const override;
+  std::vector<WindowHandle> TopLevelWindows() const override;
+  WindowHandle FindWindowByTitle(std::string_view title) const override;
+  WindowHandle Owner(WindowHandle hwnd) const override;
+  std::string ClassName(WindowHandle hwnd) const override;
+  std::string Title(WindowHandle hwnd) const override;
+  void SetTitle(WindowHandle hwnd, std::string_view title) override;
+  uint32_t GetStyle(WindowHandle hwnd) const override;
+  uint32_t SetStyle(WindowHandle hwnd, uint32_t style) override;
+  uint32_t GetExStyle(WindowHandle hwnd) const override;
+  uint32_t SetExStyle(WindowHandle hwnd, uint32_t exStyle) override;
+  bool IsEnabled(WindowHandle hwnd) const override;
+  bool Enable(WindowHandle hwnd, bool enable) override;
+  bool ShowWindow(WindowHandle hwnd, int cmd) override;
+  bool IsVisible(WindowHandle hwnd) const override;
+  bool IsIconic(WindowHandle hwnd) const override;
+  bool IsZoomed(WindowHandle hwnd) const override;
+  WindowPlacement Placement(WindowHandle hwnd) const override;
+  Rect WindowRect(WindowHandle hwnd) const override;
+  bool MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) override;
+  bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
+                   int32_t height, uint32_t flags) override;
+
+  WindowProc GetWindowProc(WindowHandle hwnd) const override;
+  WindowProc ReplaceWindowProc(WindowHandle hwnd, WindowProc proc) override;
+  LResult DefaultProc(WindowHandle hwnd, uint32_t msg, WParam wParam, LParam lParam) override;
+  LResult Send(WindowHandle hwnd, uint32_t msg, WParam wParam, LParam lParam) override;
+  bool Post(WindowHandle hwnd, uint32_t msg, WParam wParam, LParam lParam) override;
+  void PostTask(std::function<void()> task) override;
+  void PostQuit(int exitCode) override;
+  int RunLoop() override;
+  bool RunModalLoop(WindowHandle hwnd) override;
+  bool OnUiThread() const override;
+
+  WindowHandle SetCapture(WindowHandle hwnd) override;
+  bool ReleaseCapture() override;
+  WindowHandle Capture() const override { return capture_; }
+  bool TrackMouse(WindowHandle hwnd, uint32_t flags, uint32_t hoverMs) override;
+  WindowHandle SetFocus(WindowHandle hwnd) override;
+  WindowHandle Focus() const override { return focus_; }
+  bool SetForeground(WindowHandle hwnd) override;
+  bool IsKeyDown(int vk) const override;
+  void SetImePosition(WindowHandle hwnd, Point clientPoint) override;
+  std::u16string ImeResult(WindowHandle hwnd) const override;
+
+  uint32_t SetWindowTimer(WindowHandle hwnd, uint32_t id, uint32_t intervalMs, TimerCallback callback) override;
+  bool KillWindowTimer(WindowHandle hwnd, uint32_t id) override;
+  uint32_t StartPeriodicTimer(uint32_t intervalMs, TimerCallback callback) override;
+  bool StopPeriodicTimer(uint32_t id) override;
+
+  bool PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
+                      uint8_t constantAlpha) override;
+
+  // Where the composition window was last placed (client coordinates).
+  Point ImePosition(WindowHandle hwnd) const;
+  // Number of timers of every kind now running (window ticks, periodic, internal).
+  size_t RunningTimerCount() const { return timers_.size(); }
+
+ protected:
+  // --- Native side, all on the UI thread ---
+  virtual void NativeCreate(WindowHandle hwnd) = 0;   // the record exists, hidden
+  virtual void NativeDestroy(WindowHandle hwnd) = 0;  // the record is about to go
+  virtual void NativeShow(WindowHandle hwnd, bool visible) = 0;
+  virtual void NativeGeometry(WindowHandle hwnd, Rect rect) = 0;
+  virtual bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha) = 0;
+  virtual void NativeCapture(WindowHandle hwnd) = 0;  // 0 releases
+  virtual void NativeBeginMoveDrag(WindowHandle hwnd) = 0;
+  virtual void NativeTitle(WindowHandle /*hwnd*/) {}
+  virtual void NativeZOrder(WindowHandle /*hwnd*/) {}
+  virtual void NativeFocus(WindowHandle /*hwnd*/) {}
+  virtual void NativeImePosition(WindowHandle /*hwnd*/, Point /*clientPoint*/) {}
+  // Arranges FireTimer(timerKey) every intervalMs until NativeTimerStop.
+  virtual void NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) = 0;
+  virtual void NativeTimerStop(uint32_t timerKey) = 0;
+  // Called from any thread when the posted queue turns non-empty.
+  virtual void WakeLoop() = 0;
+  // Blocks until something may have happened (events, timers, posts); returns
+  // false when the loop should give up.
+  virtual bool WaitForWork(const std::function<bool()>& keepRunning) = 0;
+
+  // --- Input from the backend (screen coordinates) ---
+  // `under` is the window below the pointer (0 for none of ours).
+  void InputMouseMove(Point screen, WindowHandle under, uint32_t keyFlags);
+  void InputButton(Point screen, WindowHandle under, int button, bool down, bool doubleClick, uint32_t keyFlags);
+  void InputWheel(Point screen, WindowHandle under, int32_t delta, bool horizontal, uint32_t keyFlags);
+  void InputKey(int vk, bool down, uint32_t scanCode);
+  void InputChar(uint32_t code, LParam lParam);
+  void InputImeCommit(std::u16string_view text);
+  // The desktop moved or sized the window (a move drag, the window manager).
+  void InputGeometry(WindowHandle hwnd, Rect rect);
+  void InputFocus(WindowHandle hwnd);
+  void InputCloseRequest(WindowHandle hwnd);
+  void FireTimer(uint32_t timerKey);
+  // Runs one batch of posted work; returns whether anything ran.
+  bool DrainPosted();
+  void SetKeyState(int vk, bool down);
+  // The current modifier bits for mouse messages (Mk::*).
+  uint32_t MouseKeyFlags() const;
+
+  struct Record;
+  Record* Find(WindowHandle hwnd);
+  const Record* Find(WindowHandle hwnd) const;
+  bool moveDragPending_ = false;  // DefaultProc asked for a move drag during this press
+
+ private:
+  struct TimerEntry;
+  struct Posted;
+  LResult Deliver(WindowHandle hwnd, uint32_t msg, WParam wParam, LParam lParam);
+  void ApplyGeometry(WindowHandle hwnd, Rect rect, bool sendMessages);
+  void SetVisibleFlag(WindowHandle hwnd, bool visible);
+  void Maximize(WindowHandle hwnd);
+  void Restore(WindowHandle hwnd);
+  void RaiseInZOrder(WindowHandle hwnd);
+  void PointerEntered(WindowHandle hwnd, Point screen);
+  void RestartHover(WindowHandle hwnd);
+  void StopHover(WindowHandle hwnd);
+  void SendLeave(WindowHandle hwnd);
+  bool LoopWhile(const std::function<bool()>& keepRunning);
+  uint32_t AddTimer(TimerEntry entry);
+  void RemoveTimer(uint32_t key);
+
+  std::map<std::string, WindowClass, std::less<>> classes_;
+  std::map<WindowHandle, std::unique_ptr<Record>> windows_;
+  std::vector<WindowHandle> zOrder_;  // top first
+  WindowHandle nextHandle_ = 0x100;
+  WindowHandle capture_ = 0;
+  WindowHandle focus_ = 0;
+  WindowHandle pointerWindow_ = 0;
+  std::map<uint32_t, std::unique_ptr<TimerEntry>> timers_;
+  uint32_t nextTimerKey_ = 1;
+  std::set<int> keysDown_;
+  std::thread::id uiThread_;
+  bool quitPending_ = false;
+  int quitCode_ = 0;
+  int loopDepth_ = 0;
+  std::u16string imeResult_;
+
+  // Posted work from any thread; guarded by queueMutex_.
+  std::mutex queueMutex_;
+  std::deque<Posted> queue_;
+};
+
+}  // namespace quillmar::ws
