@@ -1,0 +1,43 @@
+#include "ui/gfx/string_format.h"
+
+namespace quillmar {
+
+int UiStringFormat::Create(int formatFlags, int language) {
+  Delete();
+  format_ = std::make_shared<draw::StringFormat>(formatFlags, language);
+  return kOk;
+}
+
+int UiStringFormat::SetFlags(int flags) {
+  if (!format_) return kInvalidParameter;
+  format_->SetFlags(flags);
+  return kOk;
+}
+
+int UiStringFormat::GetFlags() const { return format_ ? format_->Flags() : 0; }
+
+int UiStringFormat::SetAlign(int align) {
+  if (!format_ || align < 0 || align > 2) return kInvalidParameter;
+  format_->SetAlign(static_cast<draw::StringAlignment>(align));
+  return kOk;
+}
+
+int UiStringFormat::GetAlign() const { return format_ ? static_cast<int>(format_->Align()) : 0; }
+
+int UiStringFormat::SetLineAlign(int align) {
+  if (!format_ || align < 0 || align > 2) return kInvalidParameter;
+  format_->SetLineAlign(static_cast<draw::StringAlignment>(align));
+  return kOk;
+}
+
+int UiStringFormat::GetLineAlign() const { return format_ ? static_cast<int>(format_->LineAlign()) : 0; }
+
+int UiStringFormat::SetTrimming(int trimming) {
+  if (!format_ || trimming < 0 || trimming > 5) return kInvalidParameter;
+  format_->SetTrimming(static_cast<draw::StringTrimming>(trimming));
+  return kOk;
+}
+
+int UiStringFormat::GetTrimming() const { return format_ ? static_cast<int>(format_->Trimming()) : 0; }
+
+}  // namespace quillmar
