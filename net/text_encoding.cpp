@@ -1,12 +1,214 @@
 #include "net/text_encoding.h"
 
+#include <iconv.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+#include <utility>
+
 namespace quillmar {
-bool IsCodePageSupported(int) { return false; }
-std::u16string GbkToWide(std::string_view) { return {}; }
-std::u16string MultiByteToWide(std::string_view, int, bool) { return {}; }
-std::string WideToMultiByte(std::u16string_view, int, bool) { return {}; }
-std::string GbkToUtf8(std::string_view) { return {}; }
-std::string Utf8ToGbk(std::string_view) { return {}; }
-std::string WideToGbk(std::u16string_view) { return {}; }
-std::u16string GbkToWideBytes(std::string_view, bool) { return {}; }
+namespace {
+
+// UTF-16 in the machine's own byte order, so that std::u16string can be filled directly.
+constexpr const char* kWideCharset =
+    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+constexpr char16_t kReplacement = 0xFFFD;
+
+// Owns one iconv conversion descriptor.
+class IconvHandle {
+ public:
+  IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~IconvHandle() {
+    if (Valid()) iconv_close(cd_);
+  }
+  IconvHandle(IconvHandle&& other) noexcept : cd_(std::exchange(other.cd_, Invalid())) {}
+  IconvHandle(const IconvHandle&) = delete;
+  IconvHandle& operator=(const IconvHandle&) = delete;
+  IconvHandle& operator=(IconvHandle&&) = delete;
+
+  bool Valid() const { return cd_ != Invalid(); }
+  // Back to the initial shift state, so a descriptor can be reused for a new text.
+  void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+  // One iconv step; returns errno of a failed step or 0.
+  int Step(const char** in, std::size_t* inLeft, char** out, std::size_t* outLeft) {
+    // glibc takes char** for the input although it never writes through it.
+    if (iconv(cd_, const_cast<char**>(in), inLeft, out, outLeft) == static_cast<std::size_t>(-1))
+      return errno;
+    return 0;
+  }
+
+ private:
+  static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
+  iconv_t cd_;
+};
+
+// Opening a descriptor costs a module lookup under a global lock; every thread keeps the
+// few it has used. Descriptors are not shared between threads because they carry state.
+IconvHandle* CachedHandle(const std::string& to, const std::string& from) {
+  thread_local std::map<std::pair<std::string, std::string>, IconvHandle> cache;
+  auto key = std::make_pair(to, from);
+  auto it = cache.find(key);
+  if (it == cache.end()) {
+    IconvHandle handle(to.c_str(), from.c_str());
+    if (!handle.Valid()) return nullptr;
+    it = cache.emplace(std::move(key), std::move(handle)).first;
+  }
+  it->second.Reset();
+  return &it->second;
+}
+
+// The iconv name of a code page, or empty when it has none.
+std::string CharsetOf(int codePage) {
+  switch (codePage) {
+    case kCodePageSystem:
+    case kCodePageGbk:
+    case kCodePageGb18030:
+      return "GB18030";
+    case kCodePageUtf8:
+      return "UTF-8";
+    case 1200:
+      return "UTF-16LE";
+    case 1201:
+      return "UTF-16BE";
+    case 20127:
+      return "ASCII";
+    default:
+      break;
+  }
+  if (codePage >= 28591 && codePage <= 28605) return "ISO-8859-" + std::to_string(codePage - 28590);
+  if (codePage > 0) return "CP" + std::to_string(codePage);
+  return {};
+}
+
+// Decodes bytes in `charset` to UTF-16; a byte that does not start a valid character becomes
+// U+FFFD and decoding goes on with the next byte.
+bool Decode(std::string_view bytes, const std::string& charset, std::u16string* wide) {
+  wide->clear();
+  IconvHandle* cd = CachedHandle(kWideCharset, charset);
+  if (cd == nullptr) return false;
+  std::string out(bytes.size() * 2 + 16, '\0');
+  std::size_t used = 0;
+  const char* in = bytes.data();
+  std::size_t inLeft = bytes.size();
+  while (inLeft > 0) {
+    if (out.size() - used < 16) out.resize(out.size() * 2);
+    char* outPtr = out.data() + used;
+    std::size_t outLeft = out.size() - used;
+    int err = cd->Step(&in, &inLeft, &outPtr, &outLeft);
+    used = static_cast<std::size_t>(outPtr - out.data());
+    if (err == 0 || err == E2BIG) continue;
+    // EILSEQ (invalid) or EINVAL (cut short at the end): replace one byte and go on.
+    if (out.size() - used < sizeof(char16_t)) out.resize(out.size() * 2);
+    std::memcpy(out.data() + used, &kReplacement, sizeof(char16_t));
+    used += sizeof(char16_t);
+    ++in;
+    --inLeft;
+    cd->Reset();
+  }
+  wide->assign(reinterpret_cast<const char16_t*>(out.data()), used / sizeof(char16_t));
+  return true;
+}
+
+// The target's encoding of U+FFFD, or "?" when it cannot encode it.
+std::string ReplacementIn(const std::string& charset) {
+  IconvHandle cd(charset.c_str(), kWideCharset);
+  char out[16];
+  char* outPtr = out;
+  std::size_t outLeft = sizeof(out);
+  const char* in = reinterpret_cast<const char*>(&kReplacement);
+  std::size_t inLeft = sizeof(kReplacement);
+  if (!cd.Valid() || cd.Step(&in, &inLeft, &outPtr, &outLeft) != 0 || outPtr == out) return "?";
+  return std::string(out, static_cast<std::size_t>(outPtr - out));
+}
+
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Encodes UTF-16 in `charset`; a character the target lacks becomes "?", a lone surrogate
+// becomes the target's U+FFFD (or "?" when it has none).
+bool Encode(std::u16string_view wide, const std::string& charset, std::string* bytes) {
+  bytes->clear();
+  IconvHandle* cd = CachedHandle(charset, kWideCharset);
+  if (cd == nullptr) return false;
+  std::string out(wide.size() * 2 + 16, '\0');
+  std::size_t used = 0;
+  const char* in = reinterpret_cast<const char*>(wide.data());
+  std::size_t inLeft = wide.size() * sizeof(char16_t);
+  std::string replacement;  // the target's U+FFFD, computed on first need
+  while (inLeft > 0) {
+    if (out.size() - used < 16) out.resize(out.size() * 2);
+    char* outPtr = out.data() + used;
+    std::size_t outLeft = out.size() - used;
+    int err = cd->Step(&in, &inLeft, &outPtr, &outLeft);
+    used = static_cast<std::size_t>(outPtr - out.data());
+    if (err == 0 || err == E2BIG) continue;
+    std::size_t unitIndex = wide.size() - inLeft / sizeof(char16_t);
+    char16_t unit = wide[unitIndex];
+    std::size_t skip = sizeof(char16_t);
+    std::string_view put = "?";
+    if (IsHighSurrogate(unit) && unitIndex + 1 < wide.size() &&
+        IsLowSurrogate(wide[unitIndex + 1])) {
+      skip = 2 * sizeof(char16_t);  // a whole character the target cannot encode
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      if (replacement.empty()) replacement = ReplacementIn(charset);
+      put = replacement;
+    }
+    if (out.size() - used < put.size()) out.resize(out.size() * 2 + put.size());
+    std::memcpy(out.data() + used, put.data(), put.size());
+    used += put.size();
+    in += skip;
+    inLeft -= skip;
+    cd->Reset();
+  }
+  bytes->assign(out.data(), used);
+  return true;
+}
+
+}  // namespace
+
+bool IsCodePageSupported(int codePage) {
+  std::string charset = CharsetOf(codePage);
+  return !charset.empty() && CachedHandle(kWideCharset, charset) != nullptr &&
+         CachedHandle(charset, kWideCharset) != nullptr;
+}
+
+std::u16string GbkToWide(std::string_view text) { return MultiByteToWide(text, kCodePageGbk, true); }
+
+std::u16string MultiByteToWide(std::string_view text, int codePage, bool useCodePage) {
+  std::u16string wide;
+  if (text.empty()) return wide;
+  std::string charset = CharsetOf(useCodePage ? codePage : kCodePageUtf8);
+  if (charset.empty() || !Decode(text, charset, &wide)) wide.clear();
+  return wide;
+}
+
+std::string WideToMultiByte(std::u16string_view wide, int codePage, bool useCodePage) {
+  std::string bytes;
+  if (wide.empty()) return bytes;
+  std::string charset = CharsetOf(useCodePage ? codePage : kCodePageSystem);
+  if (charset.empty() || !Encode(wide, charset, &bytes)) bytes.clear();
+  return bytes;
+}
+
+std::string GbkToUtf8(std::string_view text) {
+  return WideToMultiByte(MultiByteToWide(text, kCodePageGbk, true), kCodePageUtf8, true);
+}
+
+std::string Utf8ToGbk(std::string_view text) {
+  return WideToMultiByte(MultiByteToWide(text, kCodePageUtf8, true), kCodePageGbk, true);
+}
+
+std::string WideToGbk(std::u16string_view wide) {
+  return WideToMultiByte(wide, kCodePageGbk, true);
+}
+
+std::u16string GbkToWideBytes(std::string_view text, bool dropTerminator) {
+  std::u16string wide = GbkToWide(text);
+  if (!dropTerminator && !wide.empty()) wide.push_back(u'\0');
+  return wide;
+}
+
 }  // namespace quillmar

@@ -7,8 +7,9 @@
 
 namespace quillmar {
 
-// 0-based offset of `needle` in `text` at or after `from`, or std::string_view::npos.
-// ignoreCase folds ASCII letters only. An empty needle is found at `from`.
+// 0-based offset of `needle` in `text` at or after `from` (taken to be the start of a
+// character), or std::string_view::npos. ignoreCase folds ASCII letters only. An empty needle
+// is found at `from`.
 std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0,
                      bool ignoreCase = false);
 
@@ -22,5 +23,11 @@ std::string TextBetween(std::string_view text, std::string_view startMarker,
 // The byte length of the character starting at text[pos] (1, 2 or, for a truncated
 // character at the end, what is left).
 std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+
+// ASCII letters lower-cased, trail bytes of two-byte characters left alone.
+std::string AsciiLower(std::string_view text);
+
+// The text without spaces and tabs at both ends.
+std::string_view TrimSpaces(std::string_view text);
 
 }  // namespace quillmar
