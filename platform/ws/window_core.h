@@ -130,7 +130,6 @@ class WindowSystemCore : public WindowSystem {
   struct Record;
   Record* Find(WindowHandle hwnd);
   const Record* Find(WindowHandle hwnd) const;
-  bool moveDragPending_ = false;  // DefaultProc asked for a move drag during this press
 
  private:
   struct TimerEntry;
