@@ -44,6 +44,21 @@ bool IsResourceLimit(int rc) {
            rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY;
 }
 
+// A lone surrogate would wall off the text around it from the engine; as U+FFFD
+// it matches like any other character and every position stays where it was.
+std::u16string WithoutLoneSurrogates(std::u16string_view in) {
+    std::u16string out(in);
+    for (size_t i = 0; i < out.size(); ++i) {
+        char16_t c = out[i];
+        if ((c & 0xFC00) == 0xD800 && i + 1 < out.size() && (out[i + 1] & 0xFC00) == 0xDC00) {
+            ++i;
+        } else if ((c & 0xF800) == 0xD800) {
+            out[i] = 0xFFFD;
+        }
+    }
+    return out;
+}
+
 std::u16string ReplaceAll(std::u16string text, std::u16string_view from, std::u16string_view to) {
     for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
@@ -76,9 +91,9 @@ bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bo
 bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive,
                               bool multiline, bool global, bool quotePlaceholders) {
     auto next = std::make_shared<Result>();
-    next->pattern = quotePlaceholders ? ReplaceAll(std::u16string(pattern), kQuotePlaceholder, u"\"")
-                                      : std::u16string(pattern);
-    next->subject = std::u16string(subject);
+    next->pattern = WithoutLoneSurrogates(pattern);
+    if (quotePlaceholders) next->pattern = ReplaceAll(std::move(next->pattern), kQuotePlaceholder, u"\"");
+    next->subject = WithoutLoneSurrogates(subject);
 
     // "." stops only at a line feed, and "$" without multi-line means the very end,
     // as in the script engines whose patterns this object runs.
@@ -88,7 +103,7 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
         return false;
     }
     pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
-    uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX;
+    uint32_t options = PCRE2_UTF | PCRE2_NO_UTF_CHECK | PCRE2_ALT_BSUX;
     options |= caseSensitive ? 0u : PCRE2_CASELESS;
     options |= multiline ? PCRE2_MULTILINE : PCRE2_DOLLAR_ENDONLY;
     int errorCode = 0;
@@ -122,7 +137,8 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
     const size_t groups = static_cast<size_t>(next->groupCount) + 1;
     size_t start = 0;
     while (start <= text.size()) {
-        int rc = pcre2_match(code.get(), Units(text), text.size(), start, 0, matchData.get(), matchContext.get());
+        int rc = pcre2_match(code.get(), Units(text), text.size(), start, PCRE2_NO_UTF_CHECK, matchData.get(),
+                             matchContext.get());
         if (rc < 0) {
             next->limitHit = IsResourceLimit(rc);
             break;
