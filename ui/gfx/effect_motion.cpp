@@ -35,6 +35,23 @@ constexpr RotationStart kRotationStarts[8] = {
     {30, 0, 30, 0},  {30, 0, 30, 255}, {30, 0, 30, 0},  {30, 0, 30, 255},
 };
 
+// The moving coordinate of a slide kind (3 to 10) and its change per tick.
+struct Slide {
+  int EffectMotion::*coordinate;
+  int EffectRect::*arrival;
+  int delta;
+};
+
+Slide SlideOf(int kind) {
+  static constexpr Slide kSlides[8] = {
+      {&EffectMotion::curY, &EffectRect::y, 10},  {&EffectMotion::curY, &EffectRect::y, -10},
+      {&EffectMotion::curX, &EffectRect::x, 10},  {&EffectMotion::curX, &EffectRect::x, -10},
+      {&EffectMotion::curX, &EffectRect::x, -10}, {&EffectMotion::curX, &EffectRect::x, 10},
+      {&EffectMotion::curY, &EffectRect::y, -10}, {&EffectMotion::curY, &EffectRect::y, 10},
+  };
+  return kSlides[kind - 3];
+}
+
 }  // namespace
 
 void EffectMotion::AdoptTarget(const EffectRect& target) {
@@ -56,10 +73,11 @@ EffectInitPlan EffectMotion::Init(int kind, const EffectRect& target) {
     plan.blendSnapshot = true;
     progress = IsFadeInKind(kind) ? 0 : 255;
     step = 25;
-    if (kind == 3) curY = target.y - kSlideDistance;
-    if (kind == 5) curX = target.x - kSlideDistance;
-    if (kind == 7) curX = target.x + kSlideDistance;
-    if (kind == 9) curY = target.y + kSlideDistance;
+    if (kind >= 3 && IsFadeInKind(kind)) {
+      // Slides in start 110 pixels away, against their direction of travel.
+      const Slide slide = SlideOf(kind);
+      this->*slide.coordinate = target.*slide.arrival - kSlideDistance / 10 * slide.delta;
+    }
   } else if (kind <= 12) {
     plan.intervalMs = 20;
     plan.createFrame = true;
@@ -120,44 +138,22 @@ EffectStepResult EffectMotion::Advance(int kind, const EffectRect& target) {
   switch (kind) {
     case 1: return FadeIn();
     case 2: return FadeOut();
-    case 3:
-      if (curY >= target.y) {
-        curY = target.y;
+    case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 10: {
+      const Slide slide = SlideOf(kind);
+      int& coordinate = this->*slide.coordinate;
+      if (!IsFadeInKind(kind)) {
+        if (progress < 0) return Ended();
+        coordinate += slide.delta;
+        return FadeOut();
+      }
+      const int arrival = target.*slide.arrival;
+      if (slide.delta > 0 ? coordinate >= arrival : coordinate <= arrival) {
+        coordinate = arrival;
         return Ended();
       }
-      curY += 10;
+      coordinate += slide.delta;
       return FadeIn();
-    case 5:
-      if (curX >= target.x) {
-        curX = target.x;
-        return Ended();
-      }
-      curX += 10;
-      return FadeIn();
-    case 7:
-      if (curX <= target.x) {
-        curX = target.x;
-        return Ended();
-      }
-      curX -= 10;
-      return FadeIn();
-    case 9:
-      if (curY <= target.y) {
-        curY = target.y;
-        return Ended();
-      }
-      curY -= 10;
-      return FadeIn();
-    case 4:
-    case 6:
-    case 8:
-    case 10:
-      if (progress < 0) return Ended();
-      if (kind == 4) curY -= 10;
-      if (kind == 6) curX -= 10;
-      if (kind == 8) curX += 10;
-      if (kind == 10) curY += 10;
-      return FadeOut();
+    }
     case 11:
       if (progress >= 0) return Ended();
       progress += step;
