@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -83,32 +84,54 @@ std::string CharsetOf(int codePage) {
   return {};
 }
 
+// How much input one iconv step sees at most. Bounded steps keep the cost of a text with many
+// bad bytes linear wherever every step looks at all the input it is given.
+constexpr std::size_t kStepInput = 4096;
+
+struct BadInput {
+  std::size_t skip;     // input bytes to step over
+  std::string_view put;  // what goes out instead
+};
+
+// Converts `input` with `cd`, asking `onBad` what to do at each position the converter
+// rejects (invalid, unencodable or cut short at the very end).
+template <typename OnBad>
+std::string RunIconv(IconvHandle& cd, std::string_view input, OnBad onBad) {
+  std::string out(input.size() * 2 + 16, '\0');
+  std::size_t used = 0;
+  std::size_t pos = 0;
+  while (pos < input.size()) {
+    if (out.size() - used < 64) out.resize(out.size() * 2);
+    const char* in = input.data() + pos;
+    std::size_t stepLeft = std::min(kStepInput, input.size() - pos);
+    const bool stepReachesEnd = pos + stepLeft == input.size();
+    const std::size_t stepSize = stepLeft;
+    char* outPtr = out.data() + used;
+    std::size_t outLeft = out.size() - used;
+    int err = cd.Step(&in, &stepLeft, &outPtr, &outLeft);
+    used = static_cast<std::size_t>(outPtr - out.data());
+    pos += stepSize - stepLeft;
+    if (err == 0 || err == E2BIG) continue;
+    if (err == EINVAL && !stepReachesEnd) continue;  // a character split by the step boundary
+    BadInput bad = onBad(pos);
+    if (out.size() - used < bad.put.size()) out.resize(out.size() * 2 + bad.put.size());
+    std::memcpy(out.data() + used, bad.put.data(), bad.put.size());
+    used += bad.put.size();
+    pos += std::min(bad.skip, input.size() - pos);
+    cd.Reset();
+  }
+  out.resize(used);
+  return out;
+}
+
 // Decodes bytes in `charset` to UTF-16; a byte that does not start a valid character becomes
 // U+FFFD and decoding goes on with the next byte.
 bool Decode(std::string_view bytes, const std::string& charset, std::u16string* wide) {
-  wide->clear();
   IconvHandle* cd = CachedHandle(kWideCharset, charset);
   if (cd == nullptr) return false;
-  std::string out(bytes.size() * 2 + 16, '\0');
-  std::size_t used = 0;
-  const char* in = bytes.data();
-  std::size_t inLeft = bytes.size();
-  while (inLeft > 0) {
-    if (out.size() - used < 16) out.resize(out.size() * 2);
-    char* outPtr = out.data() + used;
-    std::size_t outLeft = out.size() - used;
-    int err = cd->Step(&in, &inLeft, &outPtr, &outLeft);
-    used = static_cast<std::size_t>(outPtr - out.data());
-    if (err == 0 || err == E2BIG) continue;
-    // EILSEQ (invalid) or EINVAL (cut short at the end): replace one byte and go on.
-    if (out.size() - used < sizeof(char16_t)) out.resize(out.size() * 2);
-    std::memcpy(out.data() + used, &kReplacement, sizeof(char16_t));
-    used += sizeof(char16_t);
-    ++in;
-    --inLeft;
-    cd->Reset();
-  }
-  wide->assign(reinterpret_cast<const char16_t*>(out.data()), used / sizeof(char16_t));
+  const std::string_view fffd(reinterpret_cast<const char*>(&kReplacement), sizeof(char16_t));
+  std::string out = RunIconv(*cd, bytes, [&](std::size_t) { return BadInput{1, fffd}; });
+  wide->assign(reinterpret_cast<const char16_t*>(out.data()), out.size() / sizeof(char16_t));
   return true;
 }
 
@@ -130,40 +153,23 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 // Encodes UTF-16 in `charset`; a character the target lacks becomes "?", a lone surrogate
 // becomes the target's U+FFFD (or "?" when it has none).
 bool Encode(std::u16string_view wide, const std::string& charset, std::string* bytes) {
-  bytes->clear();
   IconvHandle* cd = CachedHandle(charset, kWideCharset);
   if (cd == nullptr) return false;
-  std::string out(wide.size() * 2 + 16, '\0');
-  std::size_t used = 0;
-  const char* in = reinterpret_cast<const char*>(wide.data());
-  std::size_t inLeft = wide.size() * sizeof(char16_t);
-  std::string replacement;  // the target's U+FFFD, computed on first need
-  while (inLeft > 0) {
-    if (out.size() - used < 16) out.resize(out.size() * 2);
-    char* outPtr = out.data() + used;
-    std::size_t outLeft = out.size() - used;
-    int err = cd->Step(&in, &inLeft, &outPtr, &outLeft);
-    used = static_cast<std::size_t>(outPtr - out.data());
-    if (err == 0 || err == E2BIG) continue;
-    std::size_t unitIndex = wide.size() - inLeft / sizeof(char16_t);
-    char16_t unit = wide[unitIndex];
-    std::size_t skip = sizeof(char16_t);
-    std::string_view put = "?";
-    if (IsHighSurrogate(unit) && unitIndex + 1 < wide.size() &&
-        IsLowSurrogate(wide[unitIndex + 1])) {
-      skip = 2 * sizeof(char16_t);  // a whole character the target cannot encode
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      if (replacement.empty()) replacement = ReplacementIn(charset);
-      put = replacement;
+  std::string replacement;  // computed on first need
+  const std::string_view input(reinterpret_cast<const char*>(wide.data()),
+                               wide.size() * sizeof(char16_t));
+  *bytes = RunIconv(*cd, input, [&](std::size_t pos) {
+    std::size_t unit = pos / sizeof(char16_t);
+    char16_t u = wide[unit];
+    if (IsHighSurrogate(u) && unit + 1 < wide.size() && IsLowSurrogate(wide[unit + 1])) {
+      return BadInput{2 * sizeof(char16_t), "?"};  // a whole character the target lacks
     }
-    if (out.size() - used < put.size()) out.resize(out.size() * 2 + put.size());
-    std::memcpy(out.data() + used, put.data(), put.size());
-    used += put.size();
-    in += skip;
-    inLeft -= skip;
-    cd->Reset();
-  }
-  bytes->assign(out.data(), used);
+    if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
+      if (replacement.empty()) replacement = ReplacementIn(charset);
+      return BadInput{sizeof(char16_t), replacement};
+    }
+    return BadInput{sizeof(char16_t), "?"};
+  });
   return true;
 }
 

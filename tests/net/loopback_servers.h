@@ -1,0 +1,142 @@
+#pragma once
+// Servers on 127.0.0.1 that live inside a test: an HTTP server for well-formed exchanges and
+// a raw socket server that says exactly what a test wants (or nothing at all).
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quillmar::test {
+
+class HttpTestServer {
+ public:
+  HttpTestServer() = default;
+  ~HttpTestServer() { Stop(); }
+  HttpTestServer(const HttpTestServer&) = delete;
+  HttpTestServer& operator=(const HttpTestServer&) = delete;
+
+  httplib::Server& Routes() { return server_; }
+
+  // Binds to a free port and serves on a thread of its own until the object goes away.
+  void Start() {
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    while (!server_.is_running()) std::this_thread::yield();
+  }
+  void Stop() {
+    if (!thread_.joinable()) return;
+    server_.stop();
+    thread_.join();
+  }
+  int Port() const { return port_; }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+ private:
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+};
+
+// Owns one socket descriptor.
+class SocketFd {
+ public:
+  explicit SocketFd(int fd = -1) : fd_(fd) {}
+  ~SocketFd() { Close(); }
+  SocketFd(SocketFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  SocketFd& operator=(SocketFd&& other) noexcept {
+    if (this != &other) {
+      Close();
+      fd_ = other.fd_;
+      other.fd_ = -1;
+    }
+    return *this;
+  }
+  SocketFd(const SocketFd&) = delete;
+  SocketFd& operator=(const SocketFd&) = delete;
+  int Get() const { return fd_; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+// A listening socket on 127.0.0.1 with a free port, `backlog` as given.
+inline SocketFd ListenOnLoopback(int backlog, int* port) {
+  SocketFd fd(::socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(fd.Get(), backlog) != 0) {
+    return SocketFd();
+  }
+  socklen_t len = sizeof addr;
+  ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&addr), &len);
+  *port = ntohs(addr.sin_port);
+  return fd;
+}
+
+// Accepts connections; for each it reads the request head, writes `reply` (when not empty)
+// and closes (or, with holdOpen, keeps the connection silent until the server goes away).
+class RawTestServer {
+ public:
+  RawTestServer(std::string reply, bool holdOpen) : reply_(std::move(reply)), holdOpen_(holdOpen) {
+    listener_ = ListenOnLoopback(16, &port_);
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~RawTestServer() {
+    stop_ = true;
+    ::shutdown(listener_.Get(), SHUT_RDWR);
+    thread_.join();
+  }
+  RawTestServer(const RawTestServer&) = delete;
+  RawTestServer& operator=(const RawTestServer&) = delete;
+
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  int Accepted() const { return accepted_; }
+
+ private:
+  void Run() {
+    std::vector<SocketFd> held;
+    while (!stop_) {
+      SocketFd conn(::accept(listener_.Get(), nullptr, nullptr));
+      if (conn.Get() < 0) break;
+      ++accepted_;
+      std::string head;
+      char buf[4096];
+      while (head.find("\r\n\r\n") == std::string::npos) {
+        ssize_t n = ::recv(conn.Get(), buf, sizeof buf, 0);
+        if (n <= 0) break;
+        head.append(buf, static_cast<std::size_t>(n));
+      }
+      if (!reply_.empty()) {
+        ::send(conn.Get(), reply_.data(), reply_.size(), MSG_NOSIGNAL);
+      }
+      if (holdOpen_) held.push_back(std::move(conn));
+    }
+  }
+
+  std::string reply_;
+  bool holdOpen_;
+  SocketFd listener_;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> accepted_{0};
+  std::thread thread_;
+};
+
+}  // namespace quillmar::test
