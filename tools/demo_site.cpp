@@ -47,15 +47,15 @@ std::string DemoListPage(const std::string& keyword, int page, int pageSize) {
     const int pages = total == 0 ? 1 : (total + pageSize - 1) / pageSize;
     std::string html = PageHead(keyword + " - 第" + std::to_string(page) + "页");
     html += "<h1>" + EscapeHtml(keyword) + "</h1><p class=\"count\">共 " + std::to_string(total) + " 条结果</p>\n";
-    // Every hit sits on one line, each item followed at once by the next one,
-    // which is the shape of list the client reads.
+    // Every hit sits on one line, each item followed at once by a bare "<li>"
+    // (the next item, or an empty one after the last), the shape the client reads.
     html += "<ul class=\"results\">";
     const long first = static_cast<long>(page - 1) * pageSize;
     for (long i = first; page >= 1 && i < total && i < first + pageSize; ++i) {
         const DemoEntry& e = *found[static_cast<size_t>(i)];
         html += "<li><a href=\"/d/" + std::to_string(e.id) + ".html\">" + EscapeHtml(e.title) + "</a></li>";
     }
-    html += "<li class=\"end\"></li></ul>\n<p class=\"pages\">";
+    html += "<li></li></ul>\n<p class=\"pages\">";
     if (page > 1) html += "<a href=\"" + ListHref(keyword, page - 1) + "\">上一页</a> ";
     html += "第 " + std::to_string(page) + " / " + std::to_string(pages) + " 页";
     if (page < pages) html += " <a href=\"" + ListHref(keyword, page + 1) + "\">下一页</a>";
