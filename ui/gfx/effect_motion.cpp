@@ -76,7 +76,8 @@ EffectInitPlan EffectMotion::Init(int kind, const EffectRect& target) {
     if (kind >= 3 && IsFadeInKind(kind)) {
       // Slides in start 110 pixels away, against their direction of travel.
       const Slide slide = SlideOf(kind);
-      this->*slide.coordinate = target.*slide.arrival - kSlideDistance / 10 * slide.delta;
+      this->*slide.coordinate =
+          target.*slide.arrival - (slide.delta > 0 ? kSlideDistance : -kSlideDistance);
     }
   } else if (kind <= 12) {
     plan.intervalMs = 20;
