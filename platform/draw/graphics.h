@@ -107,6 +107,10 @@ class Graphics {
 
  private:
   void ApplyClip();
+  void CombineClip(const Region& region, CombineMode mode);
+  Region PathToRegion(const Path& path);
+  void UseShapeSpace();
+  void UseImageSpace();
 
   Bitmap* target_;
   std::unique_ptr<Impl> impl_;
