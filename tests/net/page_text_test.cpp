@@ -1,7 +1,10 @@
 // Character references and link resolution, the two hand-written readers of page text.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "net/html_entities.h"
+#include "net/result_page.h"
 #include "net/url_resolve.h"
 
 namespace quillmar {
@@ -59,6 +62,31 @@ TEST(ResolveUrl, ListPageLinksBecomeFetchableAddresses) {
     EXPECT_EQ(ResolveUrl("example.com/s/a/1/", "/d/2"), "http://example.com/d/2");
     EXPECT_EQ(ResolveUrl("http://h", "x"), "http://h/x");
     EXPECT_EQ(ResolveUrl(list, "javascript:void(0)"), "javascript:void(0)");
+}
+
+TEST(PageReaders, ArbitraryBytesNeverBreakThem) {
+    // Pieces of the syntax they look for, shuffled with stray bytes.
+    const std::vector<std::string> pieces = {"&", "#", "x", ";", "amp", "&#x", "&#", "9", "F", "<a href=\"", "\">",
+                                             "</a></li><li>", "/", "..", "./", "//", "?", "#", ":", "%", "%4", "%E4",
+                                             "\xFF", "\xC3", "\xE4\xB8", "\n", " ", "\"magnet_copy\">", "</textarea>"};
+    std::mt19937 random(20240601);
+    for (int round = 0; round < 3000; ++round) {
+        std::string input;
+        const int count = static_cast<int>(random() % 24);
+        for (int i = 0; i < count; ++i) {
+            if (random() % 4 == 0) {
+                input.push_back(static_cast<char>(random() % 256));
+            } else {
+                input += pieces[random() % pieces.size()];
+            }
+        }
+        const std::string link = input.substr(0, input.size() / 2);
+        DecodeHtmlEntities(input);
+        ResolveUrl(input, link);
+        ResolveUrl("http://h/a/b", input);
+        ScrapeListPage(input, "http://h/s/");
+        CutMagnet(input);
+    }
 }
 
 }  // namespace

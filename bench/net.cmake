@@ -1,0 +1,7 @@
+# Network benchmarks: page scraping and the search against a slow loopback site.
+quillmar_add_bench(NAME scrape_bench
+  SOURCES scrape_bench.cpp
+  LIBS quillmar_net)
+quillmar_add_bench(NAME search_bench
+  SOURCES search_bench.cpp
+  LIBS quillmar_net quillmar_demo_site_lib)
