@@ -256,8 +256,9 @@ std::string TransportUrl(const std::string& url, bool* secure, HttpStatus* statu
     return {};
   }
   std::string hostText = GbkToUtf8(host);  // a non-ASCII host goes out as IDN from UTF-8
-  return (*secure ? "https://" : "http://") + hostText + ":" + std::to_string(port) +
-         RequestTarget(UrlPath(url));
+  const bool defaultPort = port == (*secure ? 443 : 80);
+  return (*secure ? "https://" : "http://") + hostText +
+         (defaultPort ? std::string() : ":" + std::to_string(port)) + RequestTarget(UrlPath(url));
 }
 
 }  // namespace
