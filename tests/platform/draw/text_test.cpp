@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/draw/font_collection.h"
+#include "platform/draw/graphics.h"
+
+namespace quillmar::draw {
+namespace {
+
+// Smallest rectangle holding every pixel with alpha; empty when there is no ink.
+Rect InkBounds(const Bitmap& b) {
+  int x0 = b.Width(), y0 = b.Height(), x1 = -1, y1 = -1;
+  for (int y = 0; y < b.Height(); ++y) {
+    for (int x = 0; x < b.Width(); ++x) {
+      if (b.RawPixel(x, y) >> 24) {
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+      }
+    }
+  }
+  return x1 < 0 ? Rect{} : Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
+
+Font TestFont(std::u16string_view family = u"DejaVu Sans", float px = 16) {
+  return Font(FontFamily::FromName(family), px, FontStyleRegular, Unit::Pixel);
+}
+
+TEST(DrawFonts, WindowsChineseAndUnknownFamiliesResolveToAnInstalledCjkFont) {
+  EXPECT_EQ(FontFamily::FromName(u"宋体").ResolvedName(), "WenQuanYi Zen Hei");
+  EXPECT_EQ(FontFamily::FromName(u"SimSun").ResolvedName(), "WenQuanYi Zen Hei");
+  EXPECT_EQ(FontFamily::FromName(u"No Such Family 42").ResolvedName(), "WenQuanYi Zen Hei");
+  EXPECT_EQ(FontFamily::FromName(u"DejaVu Sans").ResolvedName(), "DejaVu Sans");
+  EXPECT_EQ(FontFamily::FromName(u"宋体").Name(), u"宋体");
+  EXPECT_TRUE(FontFamily::FromName(u"").IsEmpty());
+}
+
+TEST(DrawFonts, SizesConvertToPixelsAndBadSizesMakeNoFont) {
+  const FontFamily family = FontFamily::FromName(u"DejaVu Sans");
+  EXPECT_FLOAT_EQ(Font(family, 12, 0, Unit::World).PixelSize(), 12);
+  EXPECT_FLOAT_EQ(Font(family, 9, 0, Unit::Point).PixelSize(), 12);
+  EXPECT_TRUE(Font(family, 0).IsEmpty());
+  EXPECT_TRUE(Font(FontFamily(), 12).IsEmpty());
+  const Font stock = Font::StockGui();
+  ASSERT_FALSE(stock.IsEmpty());
+  EXPECT_GT(stock.PixelSize(), 8);
+  EXPECT_GT(stock.LineHeight(), stock.PixelSize() * 0.9f);
+}
+
+TEST(DrawFonts, CollectionsLoadFamiliesFromFilesAndMemory) {
+  const std::string path = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+  FontCollection fromFile;
+  ASSERT_TRUE(fromFile.AddFile(path));
+  ASSERT_EQ(fromFile.Families().size(), 1u);
+  EXPECT_EQ(fromFile.Families()[0].ResolvedName(), "DejaVu Sans");
+
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  FontCollection fromMemory;
+  ASSERT_TRUE(fromMemory.AddMemory(bytes));
+  EXPECT_TRUE(fromMemory.AddMemory(bytes));  // the same bytes again reuse the first load
+  ASSERT_EQ(fromMemory.Families().size(), 1u);
+
+  FontCollection none;
+  const std::vector<uint8_t> junk(300, 0x5A);
+  EXPECT_FALSE(none.AddMemory(junk));
+  EXPECT_FALSE(none.AddFile("/nonexistent/font.ttf"));
+  EXPECT_TRUE(none.Families().empty());
+}
+
+TEST(DrawText, ChineseTextMeasuresAndDrawsInk) {
+  Bitmap b(200, 40);
+  Graphics g(b);
+  g.SetTextRenderingHint(TextRenderingHint::AntiAliasGridFit);
+  const Font font = TestFont(u"宋体", 16);
+  const TextMeasure m = g.MeasureString(u"撸一管搜索", font, {0, 0, 0, 0});
+  EXPECT_GT(m.bounds.width, 60);
+  EXPECT_GT(m.bounds.height, 14);
+  EXPECT_EQ(m.codepointsFitted, 5);
+  EXPECT_EQ(m.linesFilled, 1);
+  g.DrawString(u"撸一管搜索", font, {0, 0, 200, 40}, nullptr, Brush(0xFF000000));
+  const Rect ink = InkBounds(b);
+  EXPECT_GT(ink.width, 60);
+  EXPECT_LE(ink.Right(), 200);
+  // Grey antialiasing keeps every pixel a valid premultiplied value.
+  for (int y = 0; y < b.Height(); ++y) {
+    for (int x = 0; x < b.Width(); ++x) {
+      const uint32_t p = b.RawPixel(x, y);
+      ASSERT_LE((p >> 16) & 0xFF, p >> 24);
+    }
+  }
+}
+
+TEST(DrawText, EllipsisTrimmingEndsInEllipsisInsideTheRectangle) {
+  const std::u16string text = u"The quick brown fox jumps over the lazy dog";
+  const Font font = TestFont();
+  StringFormat format(StringFormat::kNoWrap | StringFormat::kMeasureTrailingSpaces);
+  format.SetTrimming(StringTrimming::EllipsisCharacter);
+  const RectF rect{0, 0, 120, 40};
+  Bitmap trimmed(300, 40);
+  Graphics g(trimmed);
+  const TextMeasure m = g.MeasureString(text, font, rect, &format);
+  ASSERT_GT(m.codepointsFitted, 3);
+  ASSERT_LT(m.codepointsFitted, static_cast<int>(text.size()));
+  EXPECT_LE(m.bounds.width, 120);
+  g.DrawString(text, font, rect, &format, Brush(0xFF000000));
+  EXPECT_LE(InkBounds(trimmed).Right(), 120);
+
+  // The kept characters come out as drawn alone, and what follows them is an ellipsis.
+  StringFormat plain(StringFormat::kNoWrap);
+  Bitmap prefix(300, 40);
+  Graphics p(prefix);
+  p.DrawString(text.substr(0, m.codepointsFitted), font, {0, 0, 300, 40}, &plain, Brush(0xFF000000));
+  const Rect kept = InkBounds(prefix);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < kept.Right(); ++x) ASSERT_EQ(trimmed.RawPixel(x, y), prefix.RawPixel(x, y)) << x << "," << y;
+  }
+  Bitmap dots(300, 40);
+  Graphics d(dots);
+  d.DrawString(u"…", font, {0, 0, 300, 40}, &plain, Brush(0xFF000000));
+  const Rect dotsInk = InkBounds(dots);
+  const Bitmap tail = trimmed.CloneArea({kept.Right(), 0, 300 - kept.Right(), 40});
+  const Rect tailInk = InkBounds(tail);
+  ASSERT_EQ(tailInk.width, dotsInk.width);
+  ASSERT_EQ(tailInk.height, dotsInk.height);
+  for (int y = 0; y < dotsInk.height; ++y) {
+    for (int x = 0; x < dotsInk.width; ++x) {
+      ASSERT_EQ(tail.RawPixel(tailInk.x + x, tailInk.y + y), dots.RawPixel(dotsInk.x + x, dotsInk.y + y));
+    }
+  }
+}
+
+TEST(DrawText, CharacterRangesGiveIncreasingPositions) {
+  Bitmap b(1, 1);
+  Graphics g(b);
+  const std::u16string text = u"ab 中文\U0001F600x";
+  StringFormat format(StringFormat::kMeasureTrailingSpaces);
+  std::vector<CharacterRange> ranges;
+  for (int i = 0; i < static_cast<int>(text.size()); ++i) ranges.push_back({i, 1});
+  ranges[5] = {5, 2};  // the surrogate pair counts two units
+  ranges.erase(ranges.begin() + 6);
+  ranges.push_back({7, 5});  // beyond the text: empty
+  format.SetMeasurableCharacterRanges(ranges);
+  const auto boxes = g.MeasureCharacterRanges(text, TestFont(u"宋体"), {10, 5, 0, 0}, format);
+  ASSERT_EQ(boxes.size(), ranges.size());
+  EXPECT_NEAR(boxes[0].x, 10, 1);
+  for (size_t i = 0; i + 1 < boxes.size(); ++i) {
+    EXPECT_GT(boxes[i].width, 0) << i;
+    EXPECT_GT(boxes[i].height, 0) << i;
+    if (i > 0) EXPECT_GT(boxes[i].x, boxes[i - 1].x) << i;
+  }
+  EXPECT_TRUE(boxes.back().IsEmpty());
+}
+
+TEST(DrawText, CentreAndFarAlignmentMoveTheInk) {
+  const Font font = TestFont();
+  auto inkFor = [&](StringAlignment align, StringAlignment lineAlign) {
+    Bitmap b(200, 100);
+    Graphics g(b);
+    StringFormat format(StringFormat::kNoWrap);
+    format.SetAlign(align);
+    format.SetLineAlign(lineAlign);
+    g.DrawString(u"Hello", font, {0, 0, 200, 100}, &format, Brush(0xFF000000));
+    return InkBounds(b);
+  };
+  const Rect nearInk = inkFor(StringAlignment::Near, StringAlignment::Near);
+  const Rect centre = inkFor(StringAlignment::Center, StringAlignment::Center);
+  const Rect farInk = inkFor(StringAlignment::Far, StringAlignment::Far);
+  ASSERT_GT(nearInk.width, 20);
+  EXPECT_LT(nearInk.x, 4);
+  EXPECT_NEAR(centre.x + centre.width / 2.0, 100, 3);
+  EXPECT_NEAR(centre.y + centre.height / 2.0, 50, 4);
+  EXPECT_GT(farInk.Right(), 194);
+  EXPECT_LE(farInk.Right(), 200);
+  EXPECT_GT(farInk.y, centre.y);
+  EXPECT_EQ(centre.width, nearInk.width);
+}
+
+TEST(DrawText, WrapsInTheWidthUnlessToldNotTo) {
+  Bitmap b(1, 1);
+  Graphics g(b);
+  const std::u16string text = u"one two three four five six seven";
+  const TextMeasure wrapped = g.MeasureString(text, TestFont(), {0, 0, 80, 0});
+  EXPECT_GT(wrapped.linesFilled, 2);
+  EXPECT_LE(wrapped.bounds.width, 80);
+  StringFormat noWrap(StringFormat::kNoWrap);
+  const TextMeasure line = g.MeasureString(text, TestFont(), {0, 0, 80, 0}, &noWrap);
+  EXPECT_EQ(line.linesFilled, 1);
+  const TextMeasure empty = g.MeasureString(u"", TestFont(), {3, 4, 80, 0});
+  EXPECT_EQ(empty.bounds, (RectF{3, 4, 0, 0}));
+  EXPECT_EQ(g.MeasureString(u"ab\0cd", TestFont(), {}).codepointsFitted, 2);  // a NUL ends the text
+}
+
+TEST(DrawText, TextIsClippedToItsLayoutRectangle) {
+  Bitmap b(100, 40);
+  Graphics g(b);
+  StringFormat format(StringFormat::kNoWrap);
+  g.DrawString(u"WWWWWWWWWWWW", TestFont(), {0, 0, 30, 40}, &format, Brush(0xFF000000));
+  EXPECT_LE(InkBounds(b).Right(), 30);
+  Bitmap free(100, 40);
+  Graphics f(free);
+  f.DrawString(u"WWWWWWWWWWWW", TestFont(), {0, 0, 0, 0}, nullptr, Brush(0xFF000000));
+  EXPECT_GT(InkBounds(free).Right(), 60);
+}
+
+}  // namespace
+}  // namespace quillmar::draw
