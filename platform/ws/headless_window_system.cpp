@@ -123,12 +123,10 @@ bool HeadlessWindowSystem::RunUntil(const std::function<bool()>& done, int64_t r
     }
     RunPending();
     if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    // Short waits: done() may also depend on other threads' own state.
     std::unique_lock lock(state_->wakeMutex);
-    if (!state_->wake.wait_until(lock, deadline, [this] { return state_->woken; })) {
-      lock.unlock();
-      RunPending();
-      return done();
-    }
+    state_->wake.wait_for(lock, std::chrono::milliseconds(5), [this] { return state_->woken; });
   }
 }
 

@@ -1,0 +1,279 @@
+// The window-system scenarios every backend must pass. Instantiated for the
+// headless backend in every run and for GTK under a display.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "tests/platform/ws/scenario_test.h"
+
+namespace quillmar::ws::testing {
+
+namespace {
+
+constexpr Rect kWindow{200, 150, 440, 310};  // 240 x 160
+constexpr Point kOutside{100, 100};
+constexpr uint32_t kLeft = 0xFFC03020;   // opaque, left half
+constexpr uint32_t kRight = 0xFF2040C0;  // opaque, right half
+
+Point Screen(Point client) { return Point{kWindow.left + client.x, kWindow.top + client.y}; }
+Point ClientOf(LParam l) { return Point{SignedLowWord(static_cast<uint64_t>(l)), SignedHighWord(static_cast<uint64_t>(l))}; }
+
+}  // namespace
+
+void WindowScenario::SetUp() {
+  std::string why;
+  driver_ = MakeDriver(GetParam(), &why);
+  if (!driver_) GTEST_SKIP() << why;
+}
+
+void WindowScenario::TearDown() {
+  if (!driver_) return;
+  for (WindowHandle h : ws().TopLevelWindows()) ws().DestroyWindow(h);
+  driver_->Pump(50);
+}
+
+WindowHandle WindowScenario::OpenWindow(Rect rect, Hook hook) {
+  WindowClass cls;
+  cls.name = "ScenarioWindow";
+  cls.style = ClassStyle::DblClks;
+  cls.cursor = ws().LoadSystemCursor(SystemCursor::Arrow);
+  ws().AddWindowClass(cls);
+  WindowCreateParams params;
+  params.className = cls.name;
+  params.title = "scenario";
+  params.x = rect.left;
+  params.y = rect.top;
+  params.width = rect.Width();
+  params.height = rect.Height();
+  params.style = Style::Popup | Style::Visible;
+  params.exStyle = ExStyle::Layered;
+  const WindowHandle hwnd = ws().OpenWindow(params);
+  if (hwnd == 0) return 0;
+  ws().ReplaceWindowProc(hwnd, log_.Proc(ws(), std::move(hook)));
+  // Two opaque halves, so the picture catches the mouse everywhere.
+  picture_.assign(static_cast<size_t>(rect.Width()) * rect.Height(), 0);
+  for (int32_t y = 0; y < rect.Height(); ++y) {
+    for (int32_t x = 0; x < rect.Width(); ++x) {
+      picture_[static_cast<size_t>(y) * rect.Width() + x] = x < rect.Width() / 2 ? kLeft : kRight;
+    }
+  }
+  PixelView view{picture_.data(), rect.Width(), rect.Height(), rect.Width() * 4};
+  ws().PresentLayered(hwnd, Point{rect.left, rect.top}, Size{rect.Width(), rect.Height()}, view, 255);
+  driver_->PumpUntil([&] { return driver_->ReadBack(hwnd, Point{10, 10}) == kLeft; }, 3000);
+  driver_->Pump(100);
+  log_.Clear();
+  return hwnd;
+}
+
+TEST_P(WindowScenario, PresentedPictureReadsBack) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  EXPECT_EQ(driver_->ReadBack(hwnd, Point{5, 5}), kLeft);
+  EXPECT_EQ(driver_->ReadBack(hwnd, Point{119, 80}), kLeft);
+  EXPECT_EQ(driver_->ReadBack(hwnd, Point{120, 80}), kRight);
+  EXPECT_EQ(driver_->ReadBack(hwnd, Point{239, 159}), kRight);
+  EXPECT_EQ(ws().WindowRect(hwnd), kWindow);
+}
+
+TEST_P(WindowScenario, ClicksArriveWithClientCoordinates) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  driver_->Click(Screen({20, 30}), MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::LButtonUp) == 1; }, 3000));
+  ASSERT_EQ(log_.Count(Msg::LButtonDown), 1u);
+  EXPECT_EQ(ClientOf(log_.Of(Msg::LButtonDown)[0].lParam), (Point{20, 30}));
+  EXPECT_EQ(log_.Of(Msg::LButtonDown)[0].wParam & Mk::LButton, Mk::LButton);
+  EXPECT_EQ(ClientOf(log_.Of(Msg::LButtonUp)[0].lParam), (Point{20, 30}));
+  EXPECT_EQ(log_.Of(Msg::LButtonUp)[0].wParam & Mk::LButton, 0u);
+
+  driver_->Click(Screen({200, 100}), MouseButton::Right);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::RButtonUp) == 1; }, 3000));
+  EXPECT_EQ(ClientOf(log_.Of(Msg::RButtonDown)[0].lParam), (Point{200, 100}));
+  EXPECT_EQ(ws().Focus(), hwnd);
+}
+
+TEST_P(WindowScenario, DoubleClickArrivesOnceAfterAPlainPress) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  driver_->DoubleClick(Screen({50, 60}));
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::LButtonUp) == 2; }, 3000));
+  EXPECT_EQ(log_.Count(Msg::LButtonDown), 1u);
+  ASSERT_EQ(log_.Count(Msg::LButtonDblClk), 1u);
+  EXPECT_EQ(ClientOf(log_.Of(Msg::LButtonDblClk)[0].lParam), (Point{50, 60}));
+}
+
+TEST_P(WindowScenario, WheelCarriesSignedDeltaAndScreenPosition) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  driver_->MoveMouse(Screen({30, 40}));
+  driver_->Pump(50);
+  driver_->Wheel(1);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::MouseWheel) == 1; }, 3000));
+  driver_->Wheel(-1);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::MouseWheel) == 2; }, 3000));
+  const auto wheel = log_.Of(Msg::MouseWheel);
+  EXPECT_EQ(SignedHighWord(wheel[0].wParam), 120);
+  EXPECT_EQ(SignedHighWord(wheel[1].wParam), -120);
+  EXPECT_EQ(ClientOf(wheel[0].lParam), Screen({30, 40}));
+}
+
+TEST_P(WindowScenario, KeysAndTypedTextArriveAsKeyAndCharMessages) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  driver_->Click(Screen({10, 10}), MouseButton::Left);  // focus
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Focus() == hwnd; }, 3000));
+  driver_->Key(Vk::Left);
+  driver_->Key(Vk::Return);
+  driver_->Type("Hi 7!");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::Char) == 6; }, 3000));
+  driver_->Pump(100);
+  std::vector<WParam> downs;
+  for (const auto& e : log_.Of(Msg::KeyDown)) downs.push_back(e.wParam);
+  ASSERT_GE(downs.size(), 2u);
+  EXPECT_EQ(downs[0], static_cast<WParam>(Vk::Left));
+  EXPECT_EQ(downs[1], static_cast<WParam>(Vk::Return));
+  EXPECT_NE(std::find(downs.begin(), downs.end(), static_cast<WParam>('H')), downs.end());
+  EXPECT_NE(std::find(downs.begin(), downs.end(), static_cast<WParam>('7')), downs.end());
+  std::u16string typed;
+  for (const auto& e : log_.Of(Msg::Char)) typed.push_back(static_cast<char16_t>(e.wParam));
+  EXPECT_EQ(typed, u"\rHi 7!");
+  for (const auto& e : log_.Of(Msg::Char)) EXPECT_NE(e.lParam, 1) << "lParam 1 marks input-method characters";
+  EXPECT_GE(log_.Count(Msg::KeyUp), 2u);
+}
+
+TEST_P(WindowScenario, HoverAndLeaveFollowATrackingRequest) {
+  WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam) -> std::optional<LResult> {
+    if (msg == Msg::MouseMove) ws().TrackMouse(h, Track::Hover | Track::Leave, 1);
+    return std::nullopt;
+  });
+  ASSERT_NE(hwnd, 0);
+  driver_->MoveMouse(Screen({60, 60}));
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::MouseHover) >= 1; }, 3000));
+  EXPECT_EQ(ClientOf(log_.Of(Msg::MouseHover)[0].lParam), (Point{60, 60}));
+  EXPECT_EQ(log_.Count(Msg::MouseLeave), 0u);
+  driver_->MoveMouse(kOutside);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::MouseLeave) == 1; }, 3000));
+}
+
+TEST_P(WindowScenario, CaptureKeepsMouseMessagesComingWhileOutside) {
+  WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam) -> std::optional<LResult> {
+    if (msg == Msg::LButtonDown) ws().SetCapture(h);
+    if (msg == Msg::LButtonUp) ws().ReleaseCapture();
+    return std::nullopt;
+  });
+  ASSERT_NE(hwnd, 0);
+  driver_->MoveMouse(Screen({100, 80}));
+  driver_->Pump(50);
+  driver_->Press(MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Capture() == hwnd; }, 3000));
+  log_.Clear();
+  driver_->MoveMouse(Point{kWindow.right + 60, kWindow.bottom + 40});
+  ASSERT_TRUE(driver_->PumpUntil([&] { return !log_.Of(Msg::MouseMove).empty(); }, 3000));
+  EXPECT_EQ(ClientOf(log_.Of(Msg::MouseMove).back().lParam), (Point{300, 200}));
+  driver_->Release(MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::LButtonUp) == 1; }, 3000));
+  EXPECT_EQ(ClientOf(log_.Of(Msg::LButtonUp)[0].lParam), (Point{300, 200}));
+  EXPECT_EQ(ws().Capture(), 0);
+}
+
+TEST_P(WindowScenario, TimerFiresAtItsIntervalAndStopsWhenKilled) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  int ticks = 0;
+  const uint32_t id = ws().SetWindowTimer(hwnd, 7, 50, [&](uint32_t) { ++ticks; });
+  EXPECT_EQ(id, 7u);
+  driver_->Pump(500);
+  if (driver_->Exact()) {
+    EXPECT_EQ(ticks, 10);
+  } else {
+    EXPECT_GE(ticks, 4);
+    EXPECT_LE(ticks, 11);
+  }
+  EXPECT_TRUE(ws().KillWindowTimer(hwnd, 7));
+  const int atKill = ticks;
+  driver_->Pump(200);
+  EXPECT_EQ(ticks, atKill);
+
+  int elementTicks = 0;
+  const uint32_t periodic = ws().StartPeriodicTimer(100, [&](uint32_t) { ++elementTicks; });
+  driver_->Pump(450);
+  EXPECT_GE(elementTicks, driver_->Exact() ? 4 : 2);
+  EXPECT_LE(elementTicks, 5);
+  EXPECT_TRUE(ws().StopPeriodicTimer(periodic));
+  const int atStop = elementTicks;
+  driver_->Pump(250);
+  EXPECT_EQ(elementTicks, atStop);
+}
+
+TEST_P(WindowScenario, PostFromAWorkerArrivesOnTheUiThread) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  std::atomic<bool> taskOnUi{false};
+  std::thread worker([&] {
+    for (int i = 0; i < 100; ++i) ws().Post(hwnd, Msg::User + 1, static_cast<WParam>(i), 0);
+    ws().PostTask([&] { taskOnUi = ws().OnUiThread(); });
+  });
+  worker.join();
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::User + 1) == 100 && taskOnUi; }, 3000));
+  const auto posted = log_.Of(Msg::User + 1);
+  for (size_t i = 0; i < posted.size(); ++i) {
+    EXPECT_EQ(posted[i].wParam, i) << "posts keep their order";
+    EXPECT_TRUE(posted[i].onUiThread);
+  }
+}
+
+TEST_P(WindowScenario, ClipboardRoundTrip) {
+  const std::u16string text = u"magnet:?xt=urn:btih:ABC \u64B8\u4E00\u7BA1";
+  ASSERT_TRUE(ws().SetClipboardText(text, "magnet"));
+  driver_->Pump(50);
+  EXPECT_EQ(ws().ClipboardText(), text);
+}
+
+TEST_P(WindowScenario, NestedLoopEndsWhenItsWindowIsDestroyed) {
+  const WindowHandle owner = OpenWindow(kWindow);
+  ASSERT_NE(owner, 0);
+  const WindowHandle box = OpenWindow(Rect{500, 300, 600, 380});
+  ASSERT_NE(box, 0);
+  int ticksInside = 0;
+  ws().SetWindowTimer(owner, 1, 20, [&](uint32_t) { ++ticksInside; });
+  ws().SetWindowTimer(box, 2, 200, [&](uint32_t) { ws().Send(box, Msg::Close, 0, 0); });
+  EXPECT_TRUE(ws().RunModalLoop(box)) << "ended by the destroyed window, not by a quit";
+  EXPECT_FALSE(ws().IsWindow(box));
+  EXPECT_GE(ticksInside, 3) << "timers keep running inside the nested loop";
+
+  // A quit inside a nested loop ends it and then the outer loop too.
+  const WindowHandle box2 = OpenWindow(Rect{500, 300, 600, 380});
+  ws().SetWindowTimer(box2, 3, 50, [&](uint32_t) {
+    ws().KillWindowTimer(box2, 3);
+    ws().PostQuit(42);
+  });
+  EXPECT_FALSE(ws().RunModalLoop(box2));
+  EXPECT_TRUE(ws().IsWindow(box2));
+  EXPECT_EQ(ws().RunLoop(), 42);
+}
+
+TEST_P(WindowScenario, CaptionDragMovesTheWindow) {
+  WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam) -> std::optional<LResult> {
+    if (msg == Msg::LButtonDown) ws().Send(h, Msg::NcLButtonDown, Hit::Caption, 0);
+    return std::nullopt;
+  });
+  ASSERT_NE(hwnd, 0);
+  driver_->MoveMouse(Screen({40, 40}));
+  driver_->Pump(50);
+  driver_->Press(MouseButton::Left);
+  driver_->Pump(100);
+  for (int step = 1; step <= 6; ++step) {
+    driver_->MoveMouse(Point{kWindow.left + 40 + 10 * step, kWindow.top + 40 + 5 * step});
+    driver_->Pump(30);
+  }
+  driver_->Release(MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().WindowRect(hwnd).left == kWindow.left + 60; }, 3000))
+      << "left at " << ws().WindowRect(hwnd).left;
+  EXPECT_EQ(ws().WindowRect(hwnd).top, kWindow.top + 30);
+  EXPECT_FALSE(log_.Of(Msg::Move).empty());
+}
+
+}  // namespace quillmar::ws::testing
