@@ -131,21 +131,18 @@ void UiEffect::Tick() {
 }
 
 bool UiEffect::StepKind() {
-  const draw::Rect target = TargetRect();
-  const EffectRect rect{target.x, target.y, target.width, target.height};
   if (firstTick_) {
     InitKind();
     return false;
   }
-  const EffectStepResult result = motion_.Advance(kind_, rect);
+  const EffectStepResult result = motion_.Advance(kind_, TargetRect());
   if (result.disposeSource) sourceBitmap_.reset();
   if (result.proceed) Redraw(result.redraw, result.value);
   return result.proceed;
 }
 
 void UiEffect::InitKind() {
-  const EffectInitPlan plan =
-      motion_.Init(kind_, EffectRect{targetX_, targetY_, targetWidth_, targetHeight_});
+  const EffectInitPlan plan = motion_.Init(kind_, TargetRect());
   Reset();
   if (plan.createFrame) CreateFrame(plan.frameWidth, plan.frameHeight);
   if (plan.blendSnapshot) {
@@ -168,7 +165,7 @@ void UiEffect::Redraw(EffectRedraw redraw, int value) {
 
 void UiEffect::DrawScaled(int amount) {
   ClearBitmap(frame_);
-  const EffectRect place = EffectMotion::ScaledPlacement(kind_, targetWidth_, targetHeight_, amount);
+  const draw::Rect place = EffectMotion::ScaledPlacement(kind_, targetWidth_, targetHeight_, amount);
   BlendBitmap(frame_, place.x, place.y, place.width, place.height, snapshot_, 0, 0, targetWidth_,
               targetHeight_, 255, true);
 }

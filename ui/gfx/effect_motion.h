@@ -2,17 +2,9 @@
 
 #include <optional>
 
-namespace quillmar {
+#include "platform/draw/draw_types.h"
 
-// A rectangle in whole pixels: the target of an effect on the screen, or a
-// placement inside a frame.
-struct EffectRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const EffectRect&, const EffectRect&) = default;
-};
+namespace quillmar {
 
 // How a frame is redrawn after a step.
 enum class EffectRedraw { None, Scaled, Gradient, Blurred, Rotated };
@@ -44,16 +36,16 @@ class EffectMotion {
   static bool HasSteps(int kind) { return kind >= 1 && kind <= 26; }
 
   // First tick of a kind: resets the state for the target and says what to set up.
-  EffectInitPlan Init(int kind, const EffectRect& target);
+  EffectInitPlan Init(int kind, const draw::Rect& target);
   // A later tick: tests the end condition, then advances the state.
-  EffectStepResult Advance(int kind, const EffectRect& target);
+  EffectStepResult Advance(int kind, const draw::Rect& target);
 
   // Where the snapshot lands in the frame for the zoom (11, 12) and spring (13, 14) kinds.
-  static EffectRect ScaledPlacement(int kind, int width, int height, int amount);
+  static draw::Rect ScaledPlacement(int kind, int width, int height, int amount);
   // Alpha of 1-based row `row` of a wipe with front `front`; nullopt stops the wipe.
   static std::optional<int> GradientRowAlpha(int front, int row, int height);
   // Size of the box that holds a width x height picture turned by `degrees`.
-  static EffectRect RotatedBounds(int width, int height, double degrees);
+  static draw::Rect RotatedBounds(int width, int height, double degrees);
 
   int curX = 0;
   int curY = 0;
@@ -66,8 +58,8 @@ class EffectMotion {
  private:
   EffectStepResult FadeIn();
   EffectStepResult FadeOut();
-  EffectStepResult Rotate(int kind, const EffectRect& target);
-  void AdoptTarget(const EffectRect& target);
+  EffectStepResult Rotate(int kind, const draw::Rect& target);
+  void AdoptTarget(const draw::Rect& target);
 };
 
 }  // namespace quillmar

@@ -338,15 +338,15 @@ TEST_F(EffectTest, FramesAlsoLandOnTheTargetBitmap) {
 TEST(EffectMotion, StepTablesAsPureState) {
   // Kind 11: zoom in from -80 in steps of 10 with the alpha capped at 255.
   EffectMotion motion;
-  const EffectRect target{0, 0, 100, 50};
+  const draw::Rect target{0, 0, 100, 50};
   EXPECT_EQ(motion.Init(11, target).intervalMs, 20);
   std::vector<int> alphas;
   while (motion.Advance(11, target).proceed) alphas.push_back(motion.alpha);
   EXPECT_EQ(alphas, (std::vector<int>{35, 70, 105, 140, 175, 210, 245, 255}));
   // Zoom placement keeps the aspect ratio and centres the picture.
-  EXPECT_EQ(EffectMotion::ScaledPlacement(11, 100, 50, -70), (EffectRect{35, 17, 30, 15}));
-  EXPECT_EQ(EffectMotion::ScaledPlacement(13, 100, 50, 60), (EffectRect{10, 25, 160, 80}));
-  EXPECT_EQ(EffectMotion::RotatedBounds(100, 50, 90), (EffectRect{0, 0, 50, 100}));
+  EXPECT_EQ(EffectMotion::ScaledPlacement(11, 100, 50, -70), (draw::Rect{35, 17, 30, 15}));
+  EXPECT_EQ(EffectMotion::ScaledPlacement(13, 100, 50, 60), (draw::Rect{10, 25, 160, 80}));
+  EXPECT_EQ(EffectMotion::RotatedBounds(100, 50, 90), (draw::Rect{0, 0, 50, 100}));
   EXPECT_EQ(EffectMotion::RotatedBounds(100, 50, -10).width, 107);  // 98.48 + 8.68
   // Kinds 18 and 26: the blur grows to 13, the spin-out alpha never wraps.
   motion.Init(18, target);
