@@ -242,6 +242,35 @@ TEST_F(EffectTest, BlurAndTiltKindsRunTheirTables) {
   EXPECT_EQ(shown.back().width, 100);
 }
 
+TEST_F(EffectTest, BlurSoftensASharpEdge) {
+  // Left half opaque, right half empty: the blurred frame fades across the edge.
+  source.Clear(0x00000000);
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 50; ++x) source.SetPixel(x, y, kRed);
+  SetupKind(17);
+  headless->Advance(100);
+  ASSERT_EQ(shown.size(), 1u);
+  const auto* picture = headless->Presented(window);
+  const uint32_t nearEdge = picture->At(52, 25) >> 24;
+  EXPECT_GT(nearEdge, 0u);
+  EXPECT_LT(nearEdge, 255u);
+  EXPECT_EQ(picture->At(5, 25) >> 24, 255u);
+  EXPECT_EQ(picture->At(97, 25), 0u);
+}
+
+TEST_F(EffectTest, WindowDestroyedMidwayStopsPresentingButTheEffectStillEnds) {
+  int frames = 0;
+  effect->Setup(1, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; },
+                [&](const draw::Bitmap&) { ++frames; }, window);
+  headless->Advance(30);
+  ASSERT_EQ(headless->Presented(window)->presentCount, 2);
+  headless->DestroyWindow(window);
+  RunToEnd();
+  EXPECT_EQ(doneCount, 1);
+  EXPECT_EQ(frames, 11);
+  EXPECT_EQ(headless->Presented(window), nullptr);
+}
+
 TEST_F(EffectTest, ZoomOutShrinksAndFades) {
   SetupKind(12);
   RunToEnd();
