@@ -78,18 +78,23 @@ std::string RemoveDotSegments(std::string_view in) {
 }
 
 std::string Merge(const UrlParts& base, const std::string& path) {
-    if (base.authority && base.path.empty()) return "/" + path;
-    size_t slash = base.path.rfind('/');
-    return slash == std::string::npos ? path : base.path.substr(0, slash + 1) + path;
+    std::string merged;
+    if (base.authority && base.path.empty()) {
+        merged = "/";
+    } else if (size_t slash = base.path.rfind('/'); slash != std::string::npos) {
+        merged.assign(base.path, 0, slash + 1);
+    }
+    merged += path;
+    return merged;
 }
 
 std::string Join(const UrlParts& p) {
     std::string out;
-    if (p.scheme) out += *p.scheme + ":";
-    if (p.authority) out += "//" + *p.authority;
+    if (p.scheme) out.append(*p.scheme).append(":");
+    if (p.authority) out.append("//").append(*p.authority);
     out += p.path;
-    if (p.query) out += "?" + *p.query;
-    if (p.fragment) out += "#" + *p.fragment;
+    if (p.query) out.append("?").append(*p.query);
+    if (p.fragment) out.append("#").append(*p.fragment);
     return out;
 }
 
@@ -117,7 +122,7 @@ std::string Clean(std::string_view s) {
 
 std::string ResolveUrl(std::string_view base, std::string_view link) {
     std::string baseText = Clean(base);
-    if (baseText.find("://") == std::string::npos) baseText = "http://" + baseText;
+    if (baseText.find("://") == std::string::npos) baseText.insert(0, "http://");
     UrlParts b = Split(baseText);
     UrlParts r = Split(Clean(link));
     UrlParts t;
