@@ -1,0 +1,18 @@
+#include "ui/core/cursor_bytes.h"
+
+#include "platform/ws/cursor_file.h"
+#include "platform/ws/window_system.h"
+
+namespace quillmar {
+
+ws::CursorHandle CursorFromBytes(std::span<const uint8_t> bytes) {
+  // Header (6) plus one directory entry (16) must be there before anything is read.
+  if (bytes.size() <= 22) return 0;
+  const std::optional<ws::CursorFileInfo> info = ws::ParseCursorFile(bytes);
+  if (!info) return 0;
+  // Offset and size are checked together: each alone may fit while their sum does not.
+  if (info->imageOffset > bytes.size() || info->imageSize > bytes.size() - info->imageOffset) return 0;
+  return ws::System().CreateCursorFromFile(bytes);
+}
+
+}  // namespace quillmar

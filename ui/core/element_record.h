@@ -1,0 +1,69 @@
+#pragma once
+// One element's geometry, flags, children and handlers; the registry owns it.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/core/events.h"
+
+namespace quillmar {
+
+class UiWindow;
+struct ElementSurfaces;
+
+struct ElementRecord {
+  ElementRecord();
+  ~ElementRecord();
+  ElementRecord(const ElementRecord&) = delete;
+  ElementRecord& operator=(const ElementRecord&) = delete;
+
+  Hwnd windowHandle{};  // top-level windows only
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  std::array<float, 4> boundsF{};  // the rectangle as the parent last composed it
+  std::string tag;
+  int32_t key = 0;
+  int32_t parentKey = 0;
+  std::vector<int32_t> children;  // z-order: first is bottom-most
+  int32_t alpha = 255;
+  // Canvas, composition picture, dirty and invalid regions, extra layers.
+  std::unique_ptr<ElementSurfaces> surfaces;
+  int32_t needsCompose = 0;
+  int32_t recomposed = 0;
+  int32_t changed = 0;
+  int32_t redrawEnabled = 1;
+  int32_t needsRepaint = 0;
+  int32_t hoverSuspended = 0;
+  std::array<int32_t, 4> padding{};  // left, top, right, bottom
+  EventRoutine handler;
+  int32_t hovered = 0;
+  int32_t visible = 1;
+  int32_t disabled = 0;
+  int32_t shown = 1;
+  int32_t focused = 0;
+  int32_t pressed = 0;
+  int32_t keepsFocus = 0;
+  int32_t auxValue = -1;
+  EventRoutine userHandler;
+  int32_t forwardToWindow = 1;
+  std::string tipText;
+  int32_t tipTime = 500;
+  // The object that registered the element; the registry does not own it.
+  UiWindow* owner = nullptr;
+
+  bool IsTopLevelWindow() const { return tag == kWindowTag && parentKey == 0; }
+  // Marks the record for recomposition after a visible property change.
+  void MarkChanged() {
+    needsCompose = 1;
+    changed = 1;
+  }
+
+  static constexpr const char* kWindowTag = "OVCl_WINDOW";
+};
+
+}  // namespace quillmar

@@ -1,0 +1,47 @@
+#pragma once
+// The pictures and regions an element owns for painting and composition.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/draw/bitmap.h"
+#include "platform/draw/graphics.h"
+#include "platform/draw/region.h"
+
+namespace quillmar {
+
+// Extra layers of a picture transition and the timer that animates them.
+struct ExtraLayers {
+  std::vector<draw::Bitmap> layers;
+  int32_t currentLayer = 0;  // 1-based; 0 = nothing to draw
+  uint32_t timerId = 0;
+  int32_t progress = 0;  // 0 .. 255: how far the new picture has faded in
+  int32_t step = 0;
+};
+
+struct ElementSurfaces {
+  // Pictures are one pixel larger than the element so right and bottom edges drawn
+  // at x = width or y = height stay inside.
+  void Recreate(int32_t width, int32_t height) {
+    graphics.reset();
+    canvas = draw::Bitmap(width + 1, height + 1);
+    graphics = std::make_unique<draw::Graphics>(canvas);
+    dib = draw::Bitmap(width + 1, height + 1);
+  }
+  void Release() {
+    graphics.reset();
+    canvas = draw::Bitmap();
+    dib = draw::Bitmap();
+  }
+
+  draw::Bitmap canvas;                       // the element's own content
+  std::unique_ptr<draw::Graphics> graphics;  // draws into canvas
+  draw::Bitmap dib;                          // canvas plus children, composed
+  std::optional<draw::Region> dirtyRegion;   // part of dib the last composition changed
+  std::optional<draw::Region> invalidRegion; // empty: the whole element
+  ExtraLayers extra;
+};
+
+}  // namespace quillmar

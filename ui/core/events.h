@@ -1,0 +1,35 @@
+#pragma once
+// Framework events and the shape of event routines. Events travel like window
+// messages, as (hwnd, key, msg, wParam, lParam).
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "ui/core/core_types.h"
+
+namespace quillmar {
+
+namespace Event {
+inline constexpr uint32_t FocusGained = 7;      // WM_SETFOCUS
+inline constexpr uint32_t FocusLost = 8;        // WM_KILLFOCUS
+inline constexpr uint32_t MouseEnter = 673;     // WM_MOUSEHOVER
+inline constexpr uint32_t MouseLeave = 675;     // WM_MOUSELEAVE
+inline constexpr uint32_t RepaintRequest = 10001;
+inline constexpr uint32_t DeferredRepaint = 10002;
+inline constexpr uint32_t Moved = 10003;
+inline constexpr uint32_t Resized = 10004;
+inline constexpr uint32_t FocusRequest = 10005;
+inline constexpr uint32_t UnfocusRequest = 10006;
+inline constexpr uint32_t DisabledChanged = 10007;
+inline constexpr uint32_t Paint = 10008;
+inline constexpr uint32_t Click = 10010;
+}  // namespace Event
+
+// An application's event routine; 0 means consumed, anything else lets processing go on.
+using EventRoutine = std::function<int32_t(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam)>;
+
+// The element key an operation acts on; empty means the object's own element.
+using OptKey = std::optional<int32_t>;
+
+}  // namespace quillmar

@@ -1,0 +1,43 @@
+#pragma once
+// UiPicButton: a button drawn from four pictures (normal, hover, pressed,
+// disabled). The pictures belong to the caller and are only shown here.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "ui/core/control.h"
+
+namespace quillmar {
+
+class UiPicButton : public UiControl {
+ public:
+  static constexpr const char* kTag = "OVCL_PICBUTTON";
+
+  // A missing hover picture falls back to normal, a missing pressed one to hover;
+  // the disabled picture starts as the normal one. Returns the element key.
+  int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
+                 ImageHandle normal, ImageHandle hover = {}, ImageHandle pressed = {},
+                 std::string_view tipText = {}, int32_t cursor = 0);
+  // Replaces the given pictures; the others keep their slots.
+  void SetImages(std::optional<ImageHandle> normal, std::optional<ImageHandle> hover = {},
+                 std::optional<ImageHandle> pressed = {}, std::optional<ImageHandle> disabled = {});
+  // Removes the element and forgets the pictures.
+  void Dispose();
+
+  int32_t State() const { return state_; }  // 0 normal, 1 hover, 2 pressed
+  const std::array<ImageHandle, 4>& Images() const { return images_; }
+  int32_t Cursor() const { return cursor_; }
+
+ protected:
+  int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
+  void PaintEntry() override;
+
+ private:
+  int32_t state_ = 0;
+  std::array<ImageHandle, 4> images_;
+  int32_t cursor_ = 0;  // cursor table index shown over the button (0 none)
+};
+
+}  // namespace quillmar

@@ -1,0 +1,298 @@
+#include "ui/core/window.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/ws/messages.h"
+#include "platform/ws/window_system.h"
+#include "ui/core/element_record.h"
+#include "ui/core/element_registry.h"
+#include "ui/core/element_surfaces.h"
+#include "ui/core/pic_button.h"
+#include "ui/core/process_values.h"
+#include "ui/gfx/effect.h"
+
+namespace quillmar {
+
+UiWindow::UiWindow() : openEffect_(std::make_unique<UiEffect>()), closeEffect_(std::make_unique<UiEffect>()) {}
+
+UiWindow::~UiWindow() {
+  ReleaseWindow();
+  Unregister();
+  // Timers started before registration, if any, must not outlive the object.
+  for (int32_t id : timerIds_) ws::System().StopPeriodicTimer(static_cast<uint32_t>(id));
+}
+
+ElementRecord* UiWindow::Rec(OptKey key) { return Registry().Find(ResolveKey(key)); }
+
+Hwnd UiWindow::WindowOf(int32_t key) {
+  ElementRecord* top = Registry().Find(TopLevelKey(key));
+  return top ? top->windowHandle : 0;
+}
+
+int32_t UiWindow::Register(int32_t x, int32_t y, int32_t width, int32_t height, std::string_view tag) {
+  if (key_ != 0) return key_;
+  auto record = std::make_unique<ElementRecord>();
+  key_ = NextObjectId();
+  record->key = key_;
+  record->tag = std::string(tag);
+  record->owner = this;
+  record->handler = [this](Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
+    return ElementProc(hwnd, key, msg, wParam, lParam);
+  };
+  Registry().Add(std::move(record));
+  SetGeometry(x, y, width, height);
+  SetGeometryF(static_cast<float>(x), static_cast<float>(y), static_cast<float>(width), static_cast<float>(height));
+  RecreateCanvas();
+  return key_;
+}
+
+void UiWindow::Unregister() {
+  ElementRecord* rec = Rec({});
+  if (!rec) return;
+  rec->surfaces->Release();
+  if (rec->parentKey != 0) RemoveChild(key_, rec->parentKey);
+  rec = Rec({});
+  if (!rec) return;
+  rec->surfaces->invalidRegion.reset();
+  StopTransition();
+  while (!timerIds_.empty()) StopTimer(timerIds_.back());
+  Registry().Remove(key_);
+  key_ = 0;
+}
+
+int32_t UiWindow::SetParent(int32_t childKey, OptKey parentKey) {
+  const int32_t parent = ResolveKey(parentKey);
+  if (childKey == parent) return 0;
+  ElementRecord* child = Registry().Find(childKey);
+  ElementRecord* par = Registry().Find(parent);
+  if (!child || !par) return 0;
+  if (child->parentKey != 0 && child->parentKey != parent) RemoveChild(childKey, child->parentKey);
+  child->parentKey = parent;
+  if (std::find(par->children.begin(), par->children.end(), childKey) != par->children.end()) return 1;
+  par->children.push_back(childKey);
+  child->MarkChanged();
+  return 1;
+}
+
+int32_t UiWindow::RemoveChild(int32_t childKey, OptKey parentKey) {
+  const int32_t parent = ResolveKey(parentKey);
+  if (childKey == parent) return 0;
+  ElementRecord* child = Registry().Find(childKey);
+  ElementRecord* par = Registry().Find(parent);
+  if (!child || !par) return 0;
+  if (std::find(par->children.begin(), par->children.end(), childKey) == par->children.end()) return 0;
+  if (child->visible != 0 && child->alpha != 0 && child->shown != 0) {
+    // Repaint the window once without the child so its area is cleared now.
+    child->shown = 0;
+    child->MarkChanged();
+    const Hwnd hwnd = WindowOf(childKey);
+    if (hwnd != 0) ws::System().Send(hwnd, Event::RepaintRequest, 1, 0);
+    child = Registry().Find(childKey);
+    par = Registry().Find(parent);
+    if (!child || !par) return 0;
+    child->shown = 1;
+  }
+  auto it = std::find(par->children.begin(), par->children.end(), childKey);
+  if (it != par->children.end()) par->children.erase(it);
+  return 1;
+}
+
+int32_t UiWindow::SetZOrder(int32_t key, int32_t position) {
+  ElementRecord* rec = Registry().Find(key);
+  if (!rec) return 0;
+  ElementRecord* par = Registry().Find(rec->parentKey);
+  if (!par) return 0;
+  auto& kids = par->children;
+  auto it = std::find(kids.begin(), kids.end(), key);
+  if (it == kids.end()) return 0;
+  kids.erase(it);
+  const int32_t count = static_cast<int32_t>(kids.size());
+  const int32_t index = std::clamp(position, 1, count + 1) - 1;
+  kids.insert(kids.begin() + index, key);
+  par->needsCompose = 1;
+  rec->MarkChanged();
+  return 1;
+}
+
+int32_t UiWindow::GetZOrder(int32_t key) {
+  ElementRecord* rec = Registry().Find(key);
+  if (!rec) return -1;
+  ElementRecord* par = Registry().Find(rec->parentKey);
+  if (!par) return -1;
+  auto it = std::find(par->children.begin(), par->children.end(), key);
+  if (it == par->children.end()) return -1;
+  return static_cast<int32_t>(it - par->children.begin()) + 1;
+}
+
+int32_t UiWindow::TopLevelKey(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return -1;
+  // A parent chain never has more links than the registry has records.
+  for (int32_t guard = Registry().Count(); rec->parentKey != 0 && guard > 0; --guard) {
+    ElementRecord* parent = Registry().Find(rec->parentKey);
+    if (!parent) break;
+    rec = parent;
+  }
+  return rec->key;
+}
+
+namespace {
+
+// Compare-before-write: a real change stores the value and raises the repaint flags.
+void SetWithFlags(ElementRecord* rec, int32_t ElementRecord::*field, int32_t value) {
+  if (!rec || rec->*field == value) return;
+  rec->*field = value;
+  rec->MarkChanged();
+}
+
+int32_t GetOr(ElementRecord* rec, int32_t ElementRecord::*field, int32_t missing) {
+  return rec ? rec->*field : missing;
+}
+
+}  // namespace
+
+void UiWindow::SetAlpha(int32_t value, OptKey key) { SetWithFlags(Rec(key), &ElementRecord::alpha, value); }
+int32_t UiWindow::GetAlpha(OptKey key) { return GetOr(Rec(key), &ElementRecord::alpha, -1); }
+void UiWindow::SetAuxValue(int32_t value, OptKey key) { SetWithFlags(Rec(key), &ElementRecord::auxValue, value); }
+int32_t UiWindow::GetAuxValue(OptKey key) { return GetOr(Rec(key), &ElementRecord::auxValue, -1); }
+int32_t UiWindow::GetParentKey(OptKey key) { return GetOr(Rec(key), &ElementRecord::parentKey, -1); }
+void UiWindow::SetForwardToWindow(int32_t value, OptKey key) {
+  SetWithFlags(Rec(key), &ElementRecord::forwardToWindow, value);
+}
+int32_t UiWindow::GetForwardToWindow(OptKey key) { return GetOr(Rec(key), &ElementRecord::forwardToWindow, 0); }
+void UiWindow::SetShown(int32_t value, OptKey key) { SetWithFlags(Rec(key), &ElementRecord::shown, value); }
+int32_t UiWindow::GetShown(OptKey key) { return GetOr(Rec(key), &ElementRecord::shown, 0); }
+int32_t UiWindow::GetVisible(OptKey key) { return GetOr(Rec(key), &ElementRecord::visible, 0); }
+int32_t UiWindow::GetDisabled(OptKey key) { return GetOr(Rec(key), &ElementRecord::disabled, 0); }
+int32_t UiWindow::GetPressed(OptKey key) { return GetOr(Rec(key), &ElementRecord::pressed, 0); }
+int32_t UiWindow::GetFocused(OptKey key) { return GetOr(Rec(key), &ElementRecord::focused, 0); }
+int32_t UiWindow::GetHovered(OptKey key) { return GetOr(Rec(key), &ElementRecord::hovered, 0); }
+void UiWindow::SetKeepsFocus(int32_t value, OptKey key) { SetWithFlags(Rec(key), &ElementRecord::keepsFocus, value); }
+int32_t UiWindow::GetKeepsFocus(OptKey key) { return GetOr(Rec(key), &ElementRecord::keepsFocus, 0); }
+int32_t UiWindow::GetTipTime(OptKey key) { return GetOr(Rec(key), &ElementRecord::tipTime, -1); }
+int32_t UiWindow::GetLeft(OptKey key) { return GetOr(Rec(key), &ElementRecord::left, -1); }
+int32_t UiWindow::GetTop(OptKey key) { return GetOr(Rec(key), &ElementRecord::top, -1); }
+int32_t UiWindow::GetWidth(OptKey key) { return GetOr(Rec(key), &ElementRecord::width, -1); }
+int32_t UiWindow::GetHeight(OptKey key) { return GetOr(Rec(key), &ElementRecord::height, -1); }
+
+std::string UiWindow::GetTag(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? rec->tag : std::string();
+}
+
+std::vector<int32_t> UiWindow::GetChildren(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? rec->children : std::vector<int32_t>{};
+}
+
+void UiWindow::SetUserHandler(EventRoutine routine, OptKey key) {
+  if (ElementRecord* rec = Rec(key)) {
+    rec->userHandler = std::move(routine);
+    rec->MarkChanged();
+  }
+}
+
+EventRoutine UiWindow::GetUserHandler(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? rec->userHandler : EventRoutine{};
+}
+
+void UiWindow::SetTipText(std::string_view text, std::optional<int32_t> tipTime, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  rec->tipText = std::string(text);
+  if (tipTime && *tipTime >= 0) rec->tipTime = *tipTime;
+}
+
+std::string UiWindow::GetTipText(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? rec->tipText : std::string();
+}
+
+void UiWindow::SetTipTime(int32_t value, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (rec && value >= 0) rec->tipTime = value;
+}
+
+void UiWindow::SetDisabled(int32_t value, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec || rec->disabled == value) return;
+  rec->disabled = value;
+  rec->MarkChanged();
+  const WParam bit = static_cast<WParam>(value & 1);
+  // A bound window hears it as a window message, so its style follows.
+  if (rec->IsTopLevelWindow() && rec->windowHandle != 0 && ws::System().IsWindow(rec->windowHandle)) {
+    ws::System().Send(rec->windowHandle, Event::DisabledChanged, bit, 0);
+  } else {
+    SendEvent(rec->key, Event::DisabledChanged, bit, 0);
+  }
+}
+
+void UiWindow::SetHoverSuspended(int32_t value) {
+  if (ElementRecord* rec = Rec({})) rec->hoverSuspended = value;
+}
+
+void UiWindow::SetWindowHandle(Hwnd hwnd) {
+  if (ElementRecord* rec = Rec({}); rec && rec->IsTopLevelWindow()) rec->windowHandle = hwnd;
+}
+
+Hwnd UiWindow::GetWindowHandle() {
+  ElementRecord* rec = Rec({});
+  if (!rec || !rec->IsTopLevelWindow()) return -1;
+  return rec->windowHandle;
+}
+
+std::array<int32_t, 4> UiWindow::GetBounds(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return {-1, -1, -1, -1};
+  return {rec->left, rec->top, rec->width, rec->height};
+}
+
+void UiWindow::SetGeometry(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
+                           std::optional<int32_t> height, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  rec->left = x.value_or(rec->left);
+  rec->top = y.value_or(rec->top);
+  rec->width = width.value_or(rec->width);
+  rec->height = height.value_or(rec->height);
+}
+
+void UiWindow::SetGeometryF(float x, float y, float width, float height, OptKey key) {
+  if (ElementRecord* rec = Rec(key)) rec->boundsF = {x, y, width, height};
+}
+
+int32_t UiWindow::SendEvent(int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
+  ElementRecord* rec = Registry().Find(key);
+  if (!rec || !rec->handler) return -1;
+  // Copy the handler: the call may unregister the element. Framework events
+  // carry no window handle, which tells them apart from window messages.
+  EventRoutine handler = rec->handler;
+  return handler(0, key, msg, wParam, lParam);
+}
+
+int32_t UiWindow::StartTimer(int32_t intervalMs) {
+  const uint32_t id = ws::System().StartPeriodicTimer(static_cast<uint32_t>(std::max(intervalMs, 1)),
+                                                      [this](uint32_t timer) { TimerEntry(static_cast<int32_t>(timer), 0); });
+  if (id == 0) return 0;
+  timerIds_.push_back(static_cast<int32_t>(id));
+  return static_cast<int32_t>(id);
+}
+
+void UiWindow::StopTimer(int32_t id) {
+  for (auto it = timerIds_.rbegin(); it != timerIds_.rend(); ++it) {
+    if (*it == id) {
+      ws::System().StopPeriodicTimer(static_cast<uint32_t>(id));
+      timerIds_.erase(std::next(it).base());
+      return;
+    }
+  }
+}
+
+void UiWindow::TimerEntry(int32_t id, uint32_t msg) {
+  OnTimer(id, msg);
+  TransitionTimer(id, msg);
+}
+
+}  // namespace quillmar

@@ -1,0 +1,271 @@
+#pragma once
+// UiWindow: the base of the top-level window and of every control. An object
+// holds its element key; geometry, flags and children live in the element's
+// record in the registry. Operations that take an optional key act on that
+// element, or on the object's own element when the key is omitted.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/draw/draw_types.h"
+#include "platform/ws/types.h"
+#include "ui/core/events.h"
+#include "ui/core/sizing_rules.h"
+#include "ui/gfx/image.h"
+
+namespace quillmar {
+
+struct ElementRecord;
+class UiEffect;
+class UiPicButton;
+namespace draw {
+class Bitmap;
+class Graphics;
+}  // namespace draw
+
+// Optional arguments of UiWindow::Bind.
+struct BindOptions {
+  std::optional<int32_t> x, y, width, height;
+  ImageHandle backImage;
+  std::optional<draw::Argb> backColor;
+  std::optional<int32_t> alpha;
+  std::optional<int32_t> windowAlpha;
+  int32_t captionFlags = 1;  // 1 close, 2 minimize, 4 maximize/restore
+  EventRoutine userHandler;
+};
+
+// Which optional cursor source SetCursorShape takes; later fields override earlier ones.
+struct CursorChoice {
+  std::optional<int32_t> index;
+  std::optional<ws::CursorHandle> handle;
+  std::optional<std::vector<uint8_t>> bytes;
+};
+
+class UiWindow {
+ public:
+  UiWindow();
+  virtual ~UiWindow();
+  UiWindow(const UiWindow&) = delete;
+  UiWindow& operator=(const UiWindow&) = delete;
+
+  int32_t Key() const { return key_; }
+  Hwnd WindowHandle() const { return hwnd_; }
+
+  // --- Dispatch (window_dispatch.cpp) ---
+  // Entry of a bound operating-system window.
+  virtual LParam WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam);
+  // Every element's handler: own hook, then the user routines, then painting.
+  virtual int32_t ElementProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
+  virtual int32_t PreFilter(Hwnd, int32_t, uint32_t, WParam, LParam) { return 1; }
+  // Window-level handling of a message; 0 stops processing.
+  virtual int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
+  // Events addressed to child elements (the caption buttons' clicks).
+  virtual int32_t ChildProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
+  int32_t SingleEntry(int32_t value) { return OnSingle(value); }
+  virtual int32_t OnSingle(int32_t) { return 0; }
+  // Calls the element's handler; -1 when the key is not registered.
+  int32_t SendEvent(int32_t key, uint32_t msg, WParam wParam = 0, LParam lParam = 0);
+  // Deepest visible, enabled, shown child under (x, y); the starting key (0 for self) otherwise.
+  int32_t ElementAt(int32_t x, int32_t y, OptKey key = {}, int32_t originX = 0, int32_t originY = 0);
+  void UpdateHover(Hwnd hwnd, int32_t key);
+  int32_t TrackButtons(int32_t focusKey, Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam);
+  void SetFocusElement(Hwnd hwnd, int32_t key);
+  // Presses the element and captures the mouse for its window.
+  void Capture(OptKey key = {});
+  void CaptureSelf() { Capture(); }
+  void Focus(OptKey key = {});
+  void Unfocus(OptKey key = {});
+  // The cursor relative to the element.
+  ws::Point MousePosition(OptKey key = {});
+  // Attaches the object to an existing window and makes it layered and framed.
+  int32_t Bind(Hwnd hwnd, const BindOptions& options = {});
+  int32_t HoverKey() const { return hoverKey_; }
+  int32_t FocusKey() const { return focusKey_; }
+  int32_t SavedFocusKey() const { return savedFocusKey_; }
+
+  // --- Registry and properties (window.cpp) ---
+  int32_t Register(int32_t x, int32_t y, int32_t width, int32_t height, std::string_view tag);
+  void Unregister();
+  int32_t SetParent(int32_t childKey, OptKey parentKey = {});
+  int32_t RemoveChild(int32_t childKey, OptKey parentKey = {});
+  int32_t SetZOrder(int32_t key, int32_t position);
+  int32_t GetZOrder(int32_t key);
+  int32_t TopLevelKey(OptKey key = {});
+  void SetAlpha(int32_t value, OptKey key = {});
+  int32_t GetAlpha(OptKey key = {});
+  void SetAuxValue(int32_t value, OptKey key = {});
+  int32_t GetAuxValue(OptKey key = {});
+  std::string GetTag(OptKey key = {});
+  int32_t GetParentKey(OptKey key = {});
+  std::vector<int32_t> GetChildren(OptKey key = {});
+  void SetUserHandler(EventRoutine routine, OptKey key = {});
+  EventRoutine GetUserHandler(OptKey key = {});
+  void SetForwardToWindow(int32_t value, OptKey key = {});
+  int32_t GetForwardToWindow(OptKey key = {});
+  void SetTipText(std::string_view text, std::optional<int32_t> tipTime = {}, OptKey key = {});
+  std::string GetTipText(OptKey key = {});
+  void SetTipTime(int32_t value, OptKey key = {});
+  int32_t GetTipTime(OptKey key = {});
+  virtual void SetVisible(int32_t value, OptKey key = {});
+  int32_t GetVisible(OptKey key = {});
+  void SetShown(int32_t value, OptKey key = {});
+  int32_t GetShown(OptKey key = {});
+  void SetDisabled(int32_t value, OptKey key = {});
+  int32_t GetDisabled(OptKey key = {});
+  int32_t GetPressed(OptKey key = {});
+  int32_t GetFocused(OptKey key = {});
+  int32_t GetHovered(OptKey key = {});
+  void SetKeepsFocus(int32_t value, OptKey key = {});
+  int32_t GetKeepsFocus(OptKey key = {});
+  void SetHoverSuspended(int32_t value);
+  void SetWindowHandle(Hwnd hwnd);
+  Hwnd GetWindowHandle();
+  int32_t GetLeft(OptKey key = {});
+  int32_t GetTop(OptKey key = {});
+  int32_t GetWidth(OptKey key = {});
+  int32_t GetHeight(OptKey key = {});
+  // Left, top, width and height of the record; all -1 when not registered.
+  std::array<int32_t, 4> GetBounds(OptKey key = {});
+  void SetGeometry(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
+                   std::optional<int32_t> height, OptKey key = {});
+  void SetGeometryF(float x, float y, float width, float height, OptKey key = {});
+  // Element timers, delivered on the UI thread to OnTimer and the transition.
+  int32_t StartTimer(int32_t intervalMs);
+  void StopTimer(int32_t id);
+  const std::vector<int32_t>& TimerIds() const { return timerIds_; }
+  void TimerEntry(int32_t id, uint32_t msg);
+  virtual void OnTimer(int32_t, uint32_t) {}
+
+  // --- Geometry and sizing (window_geometry.cpp) ---
+  // Moves and resizes an element, raising 10003 and 10004.
+  virtual void Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
+                     std::optional<int32_t> height, OptKey key = {});
+  void SetPadding(int32_t left, int32_t top, int32_t right, int32_t bottom, OptKey key = {});
+  std::array<int32_t, 4> GetPadding(OptKey key = {});
+  ws::Point PointToScreen(ws::Point p, OptKey key = {});
+  ws::Point PointToWindow(ws::Point p, OptKey key = {});
+  int32_t SizingHitTest(Hwnd hwnd, uint32_t msg);
+  void ShowState(int32_t state);
+  void NotifyResize();
+  void SetSizingBorder(int32_t value) { sizingBorder_ = value; }
+  int32_t GetSizingBorder() const { return sizingBorder_; }
+  void SetMaxMargins(const std::array<float, 4>& m) { maxMargins_ = m; }
+  const std::array<float, 4>& GetMaxMargins() const { return maxMargins_; }
+  void SetMinSize(int32_t width, int32_t height) { minSize_ = {width, height}; }
+  std::array<int32_t, 2> GetMinSize() const { return minSize_; }
+  void SetFullScreenMax(int32_t v) { fullScreenMax_ = v; }
+  int32_t GetFullScreenMax() const { return fullScreenMax_; }
+  void SetResizable(int32_t v) { resizable_ = v; }
+  int32_t GetResizable() const { return resizable_; }
+  void SetDragAnywhere(int32_t v) { dragAnywhere_ = v; }
+  int32_t GetDragAnywhere() const { return dragAnywhere_; }
+  int32_t GetSizingCursorSet() const { return sizingCursorSet_; }
+  // Recomputes the process-wide work area from the screen and the taskbar.
+  static void UpdateWorkArea();
+  static WorkArea CurrentWorkArea();
+  void SetCaptionOffset(int32_t x, int32_t y);
+  std::array<int32_t, 2> GetCaptionOffset() const { return captionOffset_; }
+  void PlaceCaptionButtons();
+  // x or y of "Button1" (close), "Button2" (minimize) or "Button3" (maximize); -1 otherwise.
+  int32_t CaptionButtonPosition(std::string_view name, std::string_view axis);
+  UiPicButton* CaptionButton(int32_t index) const;  // 0 close, 1 minimize, 2 maximize
+
+  // --- Painting (window_paint.cpp) ---
+  void InvalidateRect(OptKey key = {}, std::optional<draw::Rect> rect = {});
+  void Invalidate(OptKey key = {});
+  void Paint(OptKey key = {}, int32_t topLevel = 1);
+  void Repaint();
+  void ComposeElement(int32_t key);
+  // Draws the element's own content into its canvas; reached through event 10008.
+  virtual void PaintEntry();
+  void RecreateCanvas(OptKey key = {});
+  draw::Graphics* CanvasGraphics(OptKey key = {});
+  const draw::Bitmap* Canvas(OptKey key = {});
+  const draw::Bitmap* GetDib(OptKey key = {});
+  void SetRedrawEnabled(int32_t value, OptKey key = {});
+  // Fades from the element's current picture to its next one.
+  void StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key = {});
+  void Transition(bool alt = false, OptKey key = {}) { StartTransition(10, 25, alt, key); }
+  void StopTransition(OptKey key = {});
+  void TransitionTimer(int32_t id, uint32_t msg);
+  int32_t AddLayer(int32_t width, int32_t height, OptKey key = {});
+  void RemoveLayer(int32_t index, OptKey key = {});
+  void SetFrame(int32_t frameOn, int32_t borderOn, int32_t shadowOn);
+  void SetBackColor(draw::Argb color, std::optional<draw::Argb> color2 = {});
+  void SetBackImage(ImageHandle image, int32_t mode);
+  draw::Argb GetBackColor() const { return backColor_; }
+
+  // --- Output, ticking, cursors, effects (window_output.cpp) ---
+  virtual void Present();
+  void PresentLayered();
+  virtual void Tick();
+  void IdleEntry() { Tick(); }
+  void StartTicking(int32_t intervalMs = 1);
+  void StopTicking();
+  bool IsTicking() const { return tickTimerId_ != 0; }
+  void SetWindowAlpha(int32_t value);
+  int32_t GetWindowAlpha() const { return windowAlpha_; }
+  void SetCursorShape(const CursorChoice& choice);
+  // Sets up the open (hiding false) or close effect of the window.
+  void ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done = {});
+  UiEffect& OpenEffect() { return *openEffect_; }
+  UiEffect& CloseEffect() { return *closeEffect_; }
+  // Unbinds the window and releases its tick, caption buttons and effects.
+  void ReleaseWindow();
+
+ protected:
+  ElementRecord* Rec(OptKey key);
+  int32_t ResolveKey(OptKey key) const { return key.value_or(key_); }
+  // The operating-system window of the element's top-level window (0 when none).
+  Hwnd WindowOf(int32_t key);
+  bool EffectBusy() const;
+
+ private:
+  void CreateCaptionButtons(int32_t flags);
+  void Detach();
+  int32_t CaptionInset() const;
+  void DrawSoftShadow(draw::Graphics& g, const draw::RectF& rect, float radius, draw::Argb color, int32_t alpha);
+  void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height, const std::array<int32_t, 4>& padding);
+  void ShowMaximizeState(bool maximized);
+
+  int32_t key_ = 0;
+  int32_t hoverKey_ = 0;
+  int32_t focusKey_ = 0;
+  int32_t savedFocusKey_ = 0;
+  std::vector<int32_t> timerIds_;
+  Hwnd hwnd_ = 0;
+  ws::WindowProc prevWndProc_;
+  bool bound_ = false;
+  int32_t sizingBorder_ = 6;
+  int32_t sizingCursorSet_ = 0;
+  std::array<float, 4> maxMargins_{-6, -6, 6, 6};
+  std::array<int32_t, 2> minSize_{10, 10};
+  int32_t fullScreenMax_ = 0;
+  int32_t blurBehind_ = 0;
+  bool blurApplied_ = false;
+  int32_t dragAnywhere_ = 1;
+  int32_t resizable_ = 1;
+  int32_t frameOn_ = 1;
+  int32_t borderOn_ = 1;
+  int32_t shadowOn_ = 1;
+  draw::Argb backColor_ = 0;
+  std::optional<draw::Argb> backColor2_;
+  ImageHandle backImage_;
+  int32_t backImageMode_ = 0;
+  std::array<int32_t, 2> captionOffset_{0, 0};
+  int32_t windowAlpha_ = 255;
+  // Close, minimize, maximize; null where the button was not asked for.
+  std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;
+  std::unique_ptr<UiEffect> openEffect_;
+  std::unique_ptr<UiEffect> closeEffect_;
+  uint32_t tickTimerId_ = 0;
+  bool openSettled_ = false;
+};
+
+}  // namespace quillmar

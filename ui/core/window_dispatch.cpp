@@ -1,0 +1,365 @@
+// Routing of window messages to elements: hover, focus, press and click
+// tracking, and the window's own message handling.
+
+#include <algorithm>
+
+#include "platform/ws/messages.h"
+#include "platform/ws/window_system.h"
+#include "ui/core/element_record.h"
+#include "ui/core/element_registry.h"
+#include "ui/core/element_surfaces.h"
+#include "ui/core/pic_button.h"
+#include "ui/core/process_values.h"
+#include "ui/core/window.h"
+#include "ui/gfx/effect.h"
+
+namespace quillmar {
+namespace {
+
+bool IsFocusOrHoverEvent(uint32_t msg) {
+  return msg == Event::FocusGained || msg == Event::FocusLost || msg == Event::MouseEnter ||
+         msg == Event::MouseLeave;
+}
+
+bool IsKeyboardMessage(uint32_t msg) {
+  return msg == Msg::KeyDown || msg == Msg::KeyUp || msg == Msg::Char || msg == Msg::ImeComposition;
+}
+
+// Calls an element's handler with a real window message.
+int32_t Deliver(int32_t key, Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) {
+  ElementRecord* rec = Registry().Find(key);
+  if (!rec || !rec->handler) return 1;
+  EventRoutine handler = rec->handler;
+  return handler(hwnd, key, msg, wParam, lParam);
+}
+
+bool HoldsCapture(Hwnd hwnd) { return hwnd != 0 && ws::System().Capture() == hwnd; }
+
+}  // namespace
+
+LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) {
+  ElementRecord* self = Rec({});
+  if (!self) return 0;
+  const int32_t w = key_;
+  const bool topLevel = self->IsTopLevelWindow();
+  if (msg == Msg::MouseMove && topLevel && self->hoverSuspended == 0) {
+    const ws::Point cursor = ws::System().CursorPos();
+    UpdateHover(hwnd, ElementAt(cursor.x, cursor.y, w, 0, 0));
+  }
+  self = Rec({});
+  if (self && self->hoverSuspended == 1) UpdateHover(hwnd, 0);
+  if (topLevel) {
+    const int32_t before = focusKey_;
+    TrackButtons(focusKey_, hwnd, msg, wParam, lParam);
+    if (before != 0 && focusKey_ != before && hoverKey_ == focusKey_) return ElementProc(hwnd, w, msg, wParam, lParam);
+  }
+  if (msg == Msg::LButtonUp && HoldsCapture(hwnd)) {
+    ws::System().ReleaseCapture();
+    return ElementProc(hwnd, w, msg, wParam, lParam);
+  }
+  if (msg == Msg::LButtonDown) SetFocusElement(hwnd, hoverKey_);
+  ElementRecord* hovered = Registry().Find(hoverKey_);
+  if (hovered && !IsFocusOrHoverEvent(msg) && hovered->hovered != 0) {
+    if (!HoldsCapture(hwnd) || hovered->pressed != 0) {
+      if (Deliver(hoverKey_, hwnd, msg, wParam, lParam) == 0) return 0;
+    }
+  }
+  if (msg == Msg::MouseLeave) UpdateHover(hwnd, 0);
+  return ElementProc(hwnd, w, msg, wParam, lParam);
+}
+
+int32_t UiWindow::ElementProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
+  if (!Registry().Find(key)) return 0;
+  if (PreFilter(hwnd, key, msg, wParam, lParam) == 0) return 0;
+  if (MessageHook(hwnd, key, msg, wParam, lParam) == 0) return 0;
+  ElementRecord* rec = Registry().Find(key);
+  if (!rec) return 0;
+  if (rec->tag != ElementRecord::kWindowTag && rec->userHandler) {
+    EventRoutine routine = rec->userHandler;
+    if (routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+    rec = Registry().Find(key);
+    if (!rec) return 0;
+  }
+  if (rec->forwardToWindow != 0) {
+    const int32_t top = TopLevelKey(key);
+    ElementRecord* window = Registry().Find(top);
+    if (window && top != key && window->IsTopLevelWindow() && window->userHandler) {
+      EventRoutine routine = window->userHandler;
+      if (routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+    }
+  }
+  if (msg == Event::Paint && key == key_) PaintEntry();
+  return 1;
+}
+
+int32_t UiWindow::ElementAt(int32_t x, int32_t y, OptKey key, int32_t originX, int32_t originY) {
+  const int32_t start = ResolveKey(key);
+  ElementRecord* p = Registry().Find(start);
+  const int32_t self = (start == key_) ? 0 : start;
+  if (!p || p->children.empty()) return self;
+  const int32_t baseX = originX + p->left + p->padding[0];
+  const int32_t baseY = originY + p->top + p->padding[1];
+  for (auto it = p->children.rbegin(); it != p->children.rend(); ++it) {
+    ElementRecord* c = Registry().Find(*it);
+    if (!c || c->visible == 0 || c->alpha < 1 || (c->disabled & 1) != 0 || c->shown == 0) continue;
+    const int32_t cx = baseX + c->left;
+    const int32_t cy = baseY + c->top;
+    if (cx <= x && x < cx + c->width && cy <= y && y < cy + c->height) return ElementAt(x, y, *it, baseX, baseY);
+  }
+  return self;
+}
+
+void UiWindow::UpdateHover(Hwnd hwnd, int32_t k) {
+  ElementRecord* rec = Registry().Find(k);
+  if (rec && rec->hovered == 0 && (!HoldsCapture(hwnd) || rec->pressed != 0)) {
+    rec->hovered = 1;
+    SendEvent(k, Event::MouseEnter);
+  }
+  if (k != hoverKey_) {
+    ElementRecord* old = Registry().Find(hoverKey_);
+    if (old && old->hovered != 0) {
+      old->hovered = 0;
+      SendEvent(hoverKey_, Event::MouseLeave);
+    }
+  }
+  hoverKey_ = k;
+}
+
+void UiWindow::SetFocusElement(Hwnd, int32_t k) {
+  bool keepOld = false;
+  if (ElementRecord* rec = Registry().Find(k)) {
+    if (k == savedFocusKey_) savedFocusKey_ = 0;
+    if (rec->focused == 0) {
+      rec->focused = 1;
+      if (rec->keepsFocus == 0) SendEvent(k, Event::FocusGained);
+    }
+    rec = Registry().Find(k);
+    if (rec && rec->keepsFocus != 0) {
+      // A focus-keeping element (a caption button) leaves the real focus where it was.
+      ElementRecord* saved = Registry().Find(savedFocusKey_);
+      if (!saved || saved->keepsFocus == 0) savedFocusKey_ = focusKey_;
+      keepOld = true;
+    }
+  }
+  if (!keepOld && k != focusKey_) {
+    ElementRecord* old = Registry().Find(focusKey_);
+    if (old && old->focused != 0) {
+      old->focused = 0;
+      if (old->keepsFocus != 0) {
+        ElementRecord* saved = Registry().Find(savedFocusKey_);
+        if (saved && saved->focused != 0) {
+          saved->focused = 0;
+          SendEvent(savedFocusKey_, Event::FocusLost);
+        }
+        savedFocusKey_ = 0;
+      } else {
+        SendEvent(focusKey_, Event::FocusLost);
+      }
+    }
+  }
+  focusKey_ = k;
+}
+
+int32_t UiWindow::TrackButtons(int32_t f, Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) {
+  ElementRecord* rec = Registry().Find(f);
+  if (!rec || rec->focused == 0) return 1;
+  if (IsKeyboardMessage(msg)) {
+    if (rec->hovered != 0) return 0;
+    return Deliver(f, hwnd, msg, wParam, lParam);
+  }
+  if (rec->pressed != 0 && !IsFocusOrHoverEvent(msg)) {
+    if (msg == Msg::LButtonUp) {
+      rec->pressed = 0;
+      ws::System().ReleaseCapture();
+    }
+    // A pressed element keeps receiving the mouse while the pointer is outside it.
+    if (rec->hovered == 0) Deliver(f, hwnd, msg, wParam, lParam);
+  }
+  rec = Registry().Find(f);
+  if (rec && rec->hovered != 0 && msg == Msg::LButtonUp) {
+    SendEvent(f, Event::Click);
+    rec = Registry().Find(f);
+    if (rec && rec->keepsFocus != 0) {
+      rec->focused = 0;
+      focusKey_ = savedFocusKey_;
+      savedFocusKey_ = 0;
+    }
+  }
+  return 1;
+}
+
+void UiWindow::Capture(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  rec->pressed = 1;
+  const Hwnd hwnd = WindowOf(rec->key);
+  if (hwnd != 0) ws::System().SetCapture(hwnd);
+}
+
+void UiWindow::Focus(OptKey key) {
+  const int32_t k = ResolveKey(key);
+  ElementRecord* self = Rec({});
+  if (self && self->IsTopLevelWindow()) {
+    SetFocusElement(0, k);
+    return;
+  }
+  const Hwnd hwnd = WindowOf(k);
+  if (hwnd != 0) ws::System().Send(hwnd, Event::FocusRequest, static_cast<WParam>(k), 0);
+}
+
+void UiWindow::Unfocus(OptKey key) {
+  ElementRecord* self = Rec({});
+  if (self && self->IsTopLevelWindow()) {
+    SetFocusElement(0, 0);
+    return;
+  }
+  const Hwnd hwnd = WindowOf(ResolveKey(key));
+  if (hwnd != 0) ws::System().Send(hwnd, Event::UnfocusRequest, 0, 0);
+}
+
+ws::Point UiWindow::MousePosition(OptKey key) {
+  const ws::Point cursor = ws::System().CursorPos();
+  const ws::Point origin = PointToScreen({0, 0}, key);
+  return {cursor.x - origin.x, cursor.y - origin.y};
+}
+
+int32_t UiWindow::ChildProc(Hwnd, int32_t key, uint32_t msg, WParam, LParam) {
+  if (msg != Event::Click || hwnd_ == 0) return 1;
+  auto is = [&](int index) { return captionButtons_[index] && captionButtons_[index]->Key() == key; };
+  if (is(0)) {
+    ws::System().Send(hwnd_, Msg::Close, 0, 0);
+  } else if (is(1)) {
+    ws::System().ShowWindow(hwnd_, Show::Minimized);
+  } else if (is(2)) {
+    ws::System().ShowWindow(hwnd_, ws::System().IsZoomed(hwnd_) ? Show::Normal : Show::Maximized);
+  }
+  return 1;
+}
+
+int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
+  ws::WindowSystem& sys = ws::System();
+  ElementRecord* rec = Rec({});
+  if (!rec) return 1;
+  // Events sent to the element carry no window; of those the window only handles resizing.
+  if (hwnd == 0 || !sys.IsWindow(hwnd)) {
+    if (msg == Event::Resized) NotifyResize();
+    return 1;
+  }
+  if (key != key_) {
+    ChildProc(hwnd, key, msg, wParam, lParam);
+    return 1;
+  }
+  if (resizable_ != 0 || (sys.GetStyle(hwnd) & Style::ThickFrame) != 0) SizingHitTest(hwnd, msg);
+  switch (msg) {
+    case Msg::NcLButtonDown:
+      if (OsVersionCode() < 8 && sys.Placement(hwnd).showCmd == Show::Maximized) return 0;
+      break;
+    case Msg::KillFocus: {
+      const Hwnd focus = sys.Focus();
+      if (sys.IsVisible(hwnd) && sys.Owner(focus) != hwnd) InvalidateRect();
+      break;
+    }
+    case Msg::SetFocus:
+      if (sys.IsVisible(hwnd)) InvalidateRect();
+      break;
+    case Msg::Move:
+      if (!EffectBusy()) {
+        const ws::Rect r = sys.WindowRect(hwnd);
+        SetGeometry(r.left, r.top, std::nullopt, std::nullopt);
+        if (EventRoutine routine = GetUserHandler()) {
+          routine(hwnd, key, Event::Moved, static_cast<WParam>(SignedLowWord(lParam)),
+                  static_cast<LParam>(SignedHighWord(lParam)));
+        }
+      }
+      break;
+    case Event::DisabledChanged: {
+      const uint32_t style = sys.GetStyle(hwnd);
+      sys.SetStyle(hwnd, (wParam & 1) ? (style | Style::Disabled) : (style & ~Style::Disabled));
+      break;
+    }
+    case Msg::ShowWindow:
+      if (ElementRecord* r = Rec({})) r->visible = (wParam == 1) ? 1 : 0;
+      break;
+    case Msg::MouseMove:
+      sys.TrackMouse(hwnd, Track::Hover | Track::Leave, 1);
+      break;
+    case Msg::SetCursor: {
+      const uint32_t hit = LowWord(static_cast<uint64_t>(lParam));
+      if (sizingCursorSet_ != 0) return 0;
+      if (hit >= Hit::Left && hit <= Hit::BottomRight) lParam = static_cast<LParam>(MakeLong(Hit::Client, hit));
+      break;
+    }
+    case Msg::SysCommand:
+      if (wParam >= 0xF001 && wParam <= 0xF008) {
+        SizingHitTest(hwnd, msg);
+        // A size command outside the sizing band moves the window instead.
+        if (sizingCursorSet_ == 0) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
+        return 1;
+      }
+      break;
+    case Msg::LButtonDown:
+      // A press that a control or the sizing band captured is not a window drag.
+      if (dragAnywhere_ != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
+      break;
+    case 877:
+      UpdateWorkArea();
+      break;
+    case Msg::GetMinMaxInfo: {
+      const ws::Size screen = sys.ScreenSize();
+      const MaxPlacement p = MaximizedPlacement(fullScreenMax_ != 0, maxMargins_, CurrentWorkArea(), screen.width,
+                                                screen.height);
+      if (p.valid && lParam != 0) {
+        auto* info = reinterpret_cast<ws::MinMaxInfo*>(lParam);
+        info->maxSize = {p.width, p.height};
+        info->maxPosition = {p.x, p.y};
+      }
+      break;
+    }
+    case Msg::Size:
+      if ((wParam == SizeKind::Restored || wParam == SizeKind::Maximized) && !EffectBusy()) {
+        const ws::Rect r = sys.WindowRect(hwnd);
+        ElementRecord* self = Rec({});
+        if (self && (r.Width() != self->width || r.Height() != self->height)) {
+          ShowMaximizeState(wParam == SizeKind::Maximized);
+          Place(std::nullopt, std::nullopt, r.Width(), r.Height());
+        }
+      }
+      break;
+    case Event::RepaintRequest:
+      if (lParam == 0) {
+        if (wParam == 0) Repaint();
+        if (wParam == 1) Paint(key_, 1);
+      }
+      return 1;
+    case Event::DeferredRepaint:
+      sys.Post(hwnd, Event::RepaintRequest, 0, 0);
+      return 1;
+    case Event::FocusRequest:
+      SetFocusElement(0, static_cast<int32_t>(wParam));
+      return 1;
+    case Event::UnfocusRequest:
+      SetFocusElement(0, 0);
+      return 1;
+    case Msg::Destroy: {
+      if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+      const ws::WindowProc previous = prevWndProc_;
+      ReleaseWindow();
+      return sys.CallProc(previous, hwnd, msg, wParam, lParam) != 0 ? 1 : 0;
+    }
+    default:
+      break;
+  }
+  if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+  if (msg == Msg::Close && closeEffect_->Configured() && !closeEffect_->Running() && !closeEffect_->Finished() &&
+      sys.IsWindow(hwnd)) {
+    // The close effect plays first; the window closes when it has finished.
+    const ws::Rect r = sys.WindowRect(hwnd);
+    closeEffect_->SetTarget(r.left, r.top, r.Width(), r.Height());
+    if (const draw::Bitmap* picture = GetDib()) closeEffect_->DrawBitmapToSnapshot(*picture);
+    closeEffect_->Start();
+    return 0;
+  }
+  return sys.CallProc(prevWndProc_, hwnd, msg, wParam, lParam) != 0 ? 1 : 0;
+}
+
+}  // namespace quillmar

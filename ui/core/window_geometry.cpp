@@ -1,0 +1,266 @@
+// Moving and sizing elements, the frameless window's sizing band, the work area
+// and the caption-button row.
+
+#include <algorithm>
+
+#include "platform/ws/messages.h"
+#include "platform/ws/window_system.h"
+#include "ui/core/element_record.h"
+#include "ui/core/element_registry.h"
+#include "ui/core/element_surfaces.h"
+#include "ui/core/pic_button.h"
+#include "ui/core/window.h"
+
+namespace quillmar {
+namespace {
+
+// One mouse, so one sizing drag at a time for the whole process.
+struct SizingState {
+  bool active = false;
+  int32_t edge = 0;
+  int32_t grabX = 0;
+  int32_t grabY = 0;
+  int32_t command = 0;
+  bool pressOutside = false;
+};
+
+SizingState& Sizing() {
+  static SizingState state;
+  return state;
+}
+
+WorkArea& StoredWorkArea() {
+  static WorkArea area;
+  return area;
+}
+
+constexpr int32_t kCloseWidth = 32;
+constexpr int32_t kMaximizeWidth = 30;
+constexpr int32_t kMinimizeWidth = 30;
+
+}  // namespace
+
+void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
+                     std::optional<int32_t> height, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  const int32_t k = rec->key;
+  const int32_t nx = x.value_or(rec->left);
+  const int32_t ny = y.value_or(rec->top);
+  const int32_t nw = width.value_or(rec->width);
+  const int32_t nh = height.value_or(rec->height);
+  ws::WindowSystem& sys = ws::System();
+  const bool bound = k == key_ && hwnd_ != 0 && rec->IsTopLevelWindow() && sys.IsWindow(hwnd_);
+  const Hwnd hwnd = bound ? hwnd_ : 0;
+  const bool resized = nw != rec->width || nh != rec->height;
+  if (resized) {
+    SetGeometry(std::nullopt, std::nullopt, nw, nh, k);
+    RecreateCanvas(k);
+    InvalidateRect(k);
+    if (EventRoutine routine = GetUserHandler(k)) {
+      routine(hwnd, k, Msg::Size, 0, static_cast<LParam>(MakeLong(static_cast<uint32_t>(nw), static_cast<uint32_t>(nh))));
+      routine(hwnd, k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
+    }
+    if (k == key_) PlaceCaptionButtons();
+  }
+  if (!bound) {
+    if (resized) SendEvent(k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
+    rec = Rec(k);
+    if (rec && (nx != rec->left || ny != rec->top)) {
+      SetGeometry(nx, ny, std::nullopt, std::nullopt, k);
+      rec->MarkChanged();
+      SendEvent(k, Event::Moved, static_cast<WParam>(nx), static_cast<LParam>(ny));
+    }
+    return;
+  }
+  if (resized) {
+    StopTicking();
+    StartTicking();
+    Repaint();
+    sys.SetPosition(hwnd, 0, 0, 0, 0, 0, ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged);
+  }
+  sys.MoveWindow(hwnd, nx, ny, nw, nh);
+  SetGeometry(nx, ny, std::nullopt, std::nullopt, k);
+  if (EventRoutine routine = GetUserHandler(k)) {
+    routine(hwnd, k, Msg::Move, 0, static_cast<LParam>(MakeLong(static_cast<uint32_t>(nx), static_cast<uint32_t>(ny))));
+    routine(hwnd, k, Event::Moved, static_cast<WParam>(nx), static_cast<LParam>(ny));
+  }
+}
+
+void UiWindow::SetVisible(int32_t value, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec || rec->visible == value) return;
+  rec->visible = value;
+  rec->needsCompose = 1;
+  if (rec->IsTopLevelWindow() && rec->windowHandle != 0 && ws::System().IsWindow(rec->windowHandle)) {
+    ws::System().ShowWindow(rec->windowHandle, value != 0 ? Show::Normal : Show::Hide);
+  }
+}
+
+void UiWindow::SetPadding(int32_t left, int32_t top, int32_t right, int32_t bottom, OptKey key) {
+  if (ElementRecord* rec = Rec(key)) {
+    const std::array<int32_t, 4> padding{left, top, right, bottom};
+    if (rec->padding == padding) return;
+    rec->padding = padding;
+    rec->MarkChanged();
+  }
+}
+
+std::array<int32_t, 4> UiWindow::GetPadding(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? rec->padding : std::array<int32_t, 4>{-1, -1, -1, -1};
+}
+
+ws::Point UiWindow::PointToScreen(ws::Point p, OptKey key) {
+  for (ElementRecord* rec = Rec(key); rec;) {
+    p.x += rec->left;
+    p.y += rec->top;
+    rec = Registry().Find(rec->parentKey);
+    if (rec) {
+      p.x += rec->padding[0];
+      p.y += rec->padding[1];
+    }
+  }
+  return p;
+}
+
+ws::Point UiWindow::PointToWindow(ws::Point p, OptKey key) {
+  for (ElementRecord* rec = Rec(key); rec && rec->parentKey != 0;) {
+    p.x += rec->left;
+    p.y += rec->top;
+    rec = Registry().Find(rec->parentKey);
+    if (rec) {
+      p.x += rec->padding[0];
+      p.y += rec->padding[1];
+    }
+  }
+  return p;
+}
+
+int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
+  ws::WindowSystem& sys = ws::System();
+  SizingState& s = Sizing();
+  if (sys.IsZoomed(hwnd) || !sys.IsEnabled(hwnd)) return -1;
+  if (msg == Msg::NcHitTest || msg == Msg::NcMouseMove || msg == Msg::NcLButtonUp || msg == Msg::LButtonUp) {
+    s.pressOutside = false;
+  }
+  if (s.pressOutside) return -1;
+  // A control pressed by the user holds the capture: no sizing then.
+  if (sys.Capture() == hwnd && !s.active) return -1;
+  const ws::Rect wr = sys.WindowRect(hwnd);
+  const EdgeRect r{wr.left, wr.top, wr.right, wr.bottom};
+  const ws::Point cursor = sys.CursorPos();
+  const EdgeRect moved = MoveDraggedEdges(r, s.edge, cursor.x - s.grabX, cursor.y - s.grabY,
+                                          2 * sizingBorder_ + minSize_[0], 2 * sizingBorder_ + minSize_[1]);
+  if ((msg == Msg::LButtonUp || msg == Msg::NcLButtonUp) && s.active) {
+    sys.ReleaseCapture();
+    s.active = false;
+    s.edge = 0;
+  }
+  if (msg == Msg::MouseMove && s.active) {
+    const int32_t w = moved.right - moved.left;
+    const int32_t h = moved.bottom - moved.top;
+    if (w != GetWidth() || h != GetHeight()) Place(moved.left, moved.top, w, h);
+  }
+  if (!s.active) {
+    sizingCursorSet_ = 0;
+    s.edge = 0;
+    s.grabX = s.grabY = 0;
+    s.command = 0;
+    const bool press = msg == Msg::LButtonDown || msg == Msg::NcLButtonDown;
+    const SizingZone zone = DetectSizingZone(r, cursor.x, cursor.y, sizingBorder_);
+    if (zone.cursor != 0) {
+      sys.SetCursor(sys.LoadSystemCursor(static_cast<ws::SystemCursor>(zone.cursor)));
+      sizingCursorSet_ = 1;
+      if (press) {
+        s.edge = zone.edge;
+        s.command = zone.command;
+        const auto grab = GrabOffsets(zone.edge, r, cursor.x, cursor.y);
+        s.grabX = grab[0];
+        s.grabY = grab[1];
+      }
+    }
+    if (s.edge != 0) {
+      sys.SetCapture(hwnd);
+      s.active = true;
+    } else if (press) {
+      s.pressOutside = true;
+    }
+  }
+  // Controls under the band lose their hover while the sizing cursor shows.
+  SetHoverSuspended(sizingCursorSet_);
+  return s.command;
+}
+
+void UiWindow::ShowState(int32_t state) {
+  if (hwnd_ == 0) return;
+  if (state == Show::Minimized) {
+    ws::System().Send(hwnd_, Msg::SysCommand, SysCmd::Minimize, 0);
+  } else {
+    ws::System().ShowWindow(hwnd_, state);
+  }
+}
+
+void UiWindow::NotifyResize() {
+  ElementRecord* rec = Rec({});
+  if (!rec) return;
+  const int32_t w = rec->width;
+  const int32_t h = rec->height;
+  if (EventRoutine routine = rec->userHandler) {
+    routine(hwnd_, key_, Msg::Size, 0, static_cast<LParam>(MakeLong(static_cast<uint32_t>(w), static_cast<uint32_t>(h))));
+    routine(hwnd_, key_, Event::Resized, static_cast<WParam>(w), static_cast<LParam>(h));
+  }
+}
+
+void UiWindow::UpdateWorkArea() {
+  ws::WindowSystem& sys = ws::System();
+  const ws::TaskbarInfo bar = sys.Taskbar();
+  const ws::Size screen = sys.ScreenSize();
+  TaskbarState state;
+  state.autoHide = bar.autoHide;
+  state.edge = bar.edge;
+  state.rect = {bar.rect.left, bar.rect.top, bar.rect.right, bar.rect.bottom};
+  StoredWorkArea() = ComputeWorkArea(StoredWorkArea(), state, screen.width, screen.height);
+}
+
+WorkArea UiWindow::CurrentWorkArea() { return StoredWorkArea(); }
+
+void UiWindow::SetCaptionOffset(int32_t x, int32_t y) {
+  captionOffset_ = {x, y};
+  PlaceCaptionButtons();
+}
+
+int32_t UiWindow::CaptionInset() const {
+  if (frameOn_ == 0) return 0;
+  return shadowOn_ != 0 ? sizingBorder_ : 1;
+}
+
+int32_t UiWindow::CaptionButtonPosition(std::string_view name, std::string_view axis) {
+  int index = -1;
+  if (name == "Button1") index = 0;
+  if (name == "Button2") index = 2;
+  if (name == "Button3") index = 1;
+  if (index < 0 || (axis != "x" && axis != "y")) return -1;
+  if (axis == "y") return captionOffset_[1];
+  const CaptionWidths widths{captionButtons_[0] ? kCloseWidth : 0, captionButtons_[2] ? kMaximizeWidth : 0,
+                             captionButtons_[1] ? kMinimizeWidth : 0};
+  const ElementRecord* rec = Rec({});
+  const int32_t width = rec ? rec->width : 0;
+  return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_[0])[static_cast<size_t>(index)];
+}
+
+void UiWindow::PlaceCaptionButtons() {
+  static constexpr std::array<const char*, 3> kNames{"Button1", "Button2", "Button3"};
+  for (size_t i = 0; i < captionButtons_.size(); ++i) {
+    if (!captionButtons_[i]) continue;
+    captionButtons_[i]->Place(CaptionButtonPosition(kNames[i], "x"), CaptionButtonPosition(kNames[i], "y"),
+                              std::nullopt, std::nullopt);
+  }
+}
+
+UiPicButton* UiWindow::CaptionButton(int32_t index) const {
+  if (index < 0 || index >= static_cast<int32_t>(captionButtons_.size())) return nullptr;
+  return captionButtons_[static_cast<size_t>(index)].get();
+}
+
+}  // namespace quillmar

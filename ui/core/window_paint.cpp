@@ -1,0 +1,351 @@
+// The paint pass: flagged elements redraw their canvases, parents blend their
+// children's pictures into their own, and the window draws its frame.
+
+#include <algorithm>
+
+#include "platform/draw/blend.h"
+#include "platform/draw/brush.h"
+#include "platform/draw/graphics.h"
+#include "platform/draw/path.h"
+#include "platform/draw/pen.h"
+#include "platform/ws/window_system.h"
+#include "ui/core/element_record.h"
+#include "ui/core/element_registry.h"
+#include "ui/core/element_surfaces.h"
+#include "ui/core/skin_image.h"
+#include "ui/core/theme_defaults.h"
+#include "ui/core/window.h"
+
+namespace quillmar {
+namespace {
+
+draw::Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.width + 1, rec.height + 1}; }
+
+// Pixel-wise mix of two premultiplied pictures: from at 255 - t, to at t.
+void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap& to, int32_t t) {
+  const int w = std::min({out.Width(), from.Width(), to.Width()});
+  const int h = std::min({out.Height(), from.Height(), to.Height()});
+  const uint32_t a = static_cast<uint32_t>(std::clamp(t, 0, 255));
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* f = from.Row(y);
+    const uint32_t* n = to.Row(y);
+    uint32_t* o = out.Row(y);
+    for (int x = 0; x < w; ++x) {
+      uint32_t mixed = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t cf = (f[x] >> shift) & 0xFF;
+        const uint32_t cn = (n[x] >> shift) & 0xFF;
+        mixed |= ((cf * (255 - a) + cn * a + 127) / 255) << shift;
+      }
+      o[x] = mixed;
+    }
+  }
+}
+
+void AddRoundedRect(draw::Path& path, const draw::RectF& r, float radius) {
+  if (radius <= 0) {
+    path.AddRectangle(r);
+    return;
+  }
+  const float d = radius * 2;
+  path.StartFigure();
+  path.AddArc({r.x, r.y, d, d}, 180, 90);
+  path.AddArc({r.x + r.width - d, r.y, d, d}, 270, 90);
+  path.AddArc({r.x + r.width - d, r.y + r.height - d, d, d}, 0, 90);
+  path.AddArc({r.x, r.y + r.height - d, d, d}, 90, 90);
+  path.CloseFigure();
+}
+
+constexpr float kShadowRadius = 4.0f;
+
+}  // namespace
+
+void UiWindow::InvalidateRect(OptKey key, std::optional<draw::Rect> rect) {
+  ElementRecord* rec = Rec(key);
+  if (!rec || (rec->redrawEnabled & 1) == 0) return;
+  ElementSurfaces& s = *rec->surfaces;
+  const bool wholePending = rec->needsRepaint != 0 && !s.invalidRegion;
+  rec->needsRepaint = 1;
+  rec->needsCompose = 1;
+  if (!rect || rect->IsEmpty()) {
+    s.invalidRegion.reset();
+  } else if (!wholePending) {
+    // A pending whole-element repaint stays whole; only rectangles add up.
+    if (s.invalidRegion) {
+      s.invalidRegion->Union(*rect);
+    } else {
+      s.invalidRegion.emplace(*rect);
+    }
+  }
+}
+
+void UiWindow::Invalidate(OptKey key) {
+  if (ElementRecord* rec = Rec(key)) rec->needsCompose = 1;
+}
+
+void UiWindow::SetRedrawEnabled(int32_t value, OptKey key) {
+  if (ElementRecord* rec = Rec(key)) rec->redrawEnabled = value;
+}
+
+void UiWindow::RecreateCanvas(OptKey key) {
+  if (ElementRecord* rec = Rec(key)) rec->surfaces->Recreate(rec->width, rec->height);
+}
+
+draw::Graphics* UiWindow::CanvasGraphics(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? rec->surfaces->graphics.get() : nullptr;
+}
+
+const draw::Bitmap* UiWindow::Canvas(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? &rec->surfaces->canvas : nullptr;
+}
+
+const draw::Bitmap* UiWindow::GetDib(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec ? &rec->surfaces->dib : nullptr;
+}
+
+void UiWindow::Repaint() { Paint(key_, 1); }
+
+void UiWindow::Paint(OptKey key, int32_t topLevel) {
+  const int32_t k = ResolveKey(key);
+  ElementRecord* rec = Registry().Find(k);
+  if (!rec) return;
+  const std::vector<int32_t> children = rec->children;
+  for (int32_t child : children) {
+    Paint(child, topLevel);
+    rec = Registry().Find(k);
+    if (!rec || rec->children.size() != children.size()) break;
+  }
+  rec = Registry().Find(k);
+  if (!rec) return;
+  if (rec->needsRepaint != 0) {
+    ElementSurfaces& s = *rec->surfaces;
+    if (s.graphics) {
+      // The clip stays on while the element draws, so translucent content
+      // outside the invalid area is not drawn twice over itself.
+      if (s.invalidRegion) s.graphics->SetClip(*s.invalidRegion);
+      s.graphics->Clear(0x00FFFFFF);
+    }
+    SendEvent(k, Event::Paint);
+    rec = Registry().Find(k);
+    if (!rec) return;
+    if (rec->surfaces->graphics) rec->surfaces->graphics->ResetClip();
+    rec->surfaces->invalidRegion.reset();
+  }
+  if (rec->needsCompose != 0) {
+    ComposeElement(k);
+    rec = Registry().Find(k);
+    if (!rec) return;
+    const bool window = rec->tag == ElementRecord::kWindowTag;
+    if (window && topLevel != 0 && rec->owner) rec->owner->Present();
+    rec = Registry().Find(k);
+    if (!rec) return;
+    if (!(window && topLevel == 0)) rec->needsCompose = 0;
+    rec->recomposed = 1;
+    rec->needsRepaint = 0;
+    rec->changed = 0;
+    if (ElementRecord* parent = Registry().Find(rec->parentKey)) parent->needsCompose = 1;
+  }
+}
+
+void UiWindow::ComposeElement(int32_t k) {
+  ElementRecord* rec = Registry().Find(k);
+  if (!rec) return;
+  ElementSurfaces& s = *rec->surfaces;
+  const draw::Rect whole = WholePicture(*rec);
+  if (rec->visible == 0 || rec->alpha == 0 || rec->shown == 0) {
+    // The parent must clear everything this element covered, not only its last change.
+    s.dirtyRegion.emplace(whole);
+    return;
+  }
+  draw::Region dirty;
+  if (rec->needsRepaint != 0 || rec->changed != 0) dirty.Union(whole);
+  const int32_t pl = rec->padding[0];
+  const int32_t pt = rec->padding[1];
+  for (int32_t childKey : rec->children) {
+    ElementRecord* c = Registry().Find(childKey);
+    if (!c || c->recomposed == 0) continue;
+    if (c->surfaces->dirtyRegion) {
+      draw::Region moved = *c->surfaces->dirtyRegion;
+      moved.Offset(pl + c->left, pt + c->top);
+      dirty.Union(moved);
+    }
+    const std::array<float, 4> now{static_cast<float>(c->left), static_cast<float>(c->top),
+                                   static_cast<float>(c->width), static_cast<float>(c->height)};
+    bool movedAway = false;
+    for (size_t i = 0; i < 4; ++i) movedAway = movedAway || std::abs(now[i] - c->boundsF[i]) > 1e-7f;
+    if (movedAway) {
+      const auto& old = c->boundsF;
+      dirty.Union(draw::Rect{pl + static_cast<int>(old[0]), pt + static_cast<int>(old[1]),
+                             static_cast<int>(old[2]) + 1, static_cast<int>(old[3]) + 1});
+      c->boundsF = now;
+    }
+  }
+  dirty.Intersect(whole);
+  draw::ClearBitmap(s.dib, &dirty);
+  if (!dirty.IsEmpty()) {
+    ExtraLayers& extra = s.extra;
+    if (extra.currentLayer > 0 && extra.layers.size() >= 2) {
+      MixPictures(extra.layers[1], extra.layers[0], s.canvas, extra.progress);
+      draw::BlendBitmap(s.dib, 0, 0, extra.layers[1], 255, &dirty);
+    } else {
+      draw::BlendBitmap(s.dib, 0, 0, s.canvas, 255, &dirty);
+    }
+  }
+  for (int32_t childKey : rec->children) {
+    ElementRecord* c = Registry().Find(childKey);
+    if (!c) continue;
+    if (c->visible != 0 && c->shown != 0 && !dirty.IsEmpty()) {
+      const draw::Rect at{pl + c->left, pt + c->top, c->width, c->height};
+      draw::Region clip = dirty;
+      clip.Intersect(at);
+      draw::BlendBitmap(s.dib, at, c->surfaces->dib, draw::Rect{0, 0, c->width, c->height},
+                        static_cast<uint8_t>(std::clamp(c->alpha, 0, 255)), &clip);
+    }
+    c->recomposed = 0;
+  }
+  s.dirtyRegion = std::move(dirty);
+}
+
+void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  StopTransition(key);
+  rec = Rec(key);
+  if (!rec) return;
+  const int32_t w = rec->width + 1;
+  const int32_t h = rec->height + 1;
+  AddLayer(w, h, key);
+  AddLayer(w, h, key);
+  ExtraLayers& extra = rec->surfaces->extra;
+  // Both layers start as the picture the element shows now.
+  for (draw::Bitmap& layer : extra.layers) draw::BlendBitmap(layer, 0, 0, rec->surfaces->canvas, 255);
+  extra.currentLayer = 1;
+  extra.progress = 0;
+  // The quick form serves presses, which should answer at once.
+  extra.step = alt ? std::max(step * 3, 1) : std::max(step, 1);
+  const int32_t id = StartTimer(intervalMs);
+  rec = Rec(key);
+  if (!rec) return;
+  rec->surfaces->extra.timerId = static_cast<uint32_t>(id);
+  InvalidateRect(key);
+}
+
+void UiWindow::StopTransition(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  ExtraLayers& extra = rec->surfaces->extra;
+  const uint32_t id = extra.timerId;
+  extra = ExtraLayers{};
+  if (id != 0) StopTimer(static_cast<int32_t>(id));
+}
+
+void UiWindow::TransitionTimer(int32_t id, uint32_t) {
+  // The element timers of one object serve its own element's transition.
+  ElementRecord* rec = Rec({});
+  if (!rec || id == 0 || rec->surfaces->extra.timerId != static_cast<uint32_t>(id)) return;
+  ExtraLayers& extra = rec->surfaces->extra;
+  extra.progress += extra.step;
+  rec->needsCompose = 1;
+  rec->changed = 1;
+  if (extra.progress >= 255) StopTransition();
+}
+
+int32_t UiWindow::AddLayer(int32_t width, int32_t height, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return -1;
+  rec->surfaces->extra.layers.emplace_back(width, height);
+  return static_cast<int32_t>(rec->surfaces->extra.layers.size());
+}
+
+void UiWindow::RemoveLayer(int32_t index, OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  auto& layers = rec->surfaces->extra.layers;
+  if (index >= 1 && index <= static_cast<int32_t>(layers.size())) layers.erase(layers.begin() + (index - 1));
+}
+
+void UiWindow::SetFrame(int32_t frameOn, int32_t borderOn, int32_t shadowOn) {
+  frameOn_ = frameOn;
+  borderOn_ = borderOn;
+  shadowOn_ = shadowOn;
+  InvalidateRect();
+}
+
+void UiWindow::SetBackColor(draw::Argb color, std::optional<draw::Argb> color2) {
+  backColor_ = color;
+  backColor2_ = color2;
+  InvalidateRect();
+}
+
+void UiWindow::SetBackImage(ImageHandle image, int32_t mode) {
+  backImage_ = std::move(image);
+  backImageMode_ = mode;
+  InvalidateRect();
+}
+
+void UiWindow::DrawSoftShadow(draw::Graphics& g, const draw::RectF& r, float radius, draw::Argb color,
+                              int32_t alpha) {
+  const draw::RectF inner{r.x + 5, r.y + 5, r.width - 10, r.height - 10};
+  draw::Path band(draw::FillMode::Alternate);
+  AddRoundedRect(band, r, radius);
+  AddRoundedRect(band, inner, radius);
+  g.SetClip(band);
+  draw::Path edge;
+  AddRoundedRect(edge, inner, radius);
+  // Wide faint strokes first, narrow dark ones last: darker towards the window.
+  static constexpr std::array<std::pair<float, int32_t>, 5> kStrokes{
+      {{10.f, 0}, {8.f, 2}, {6.f, 10}, {4.f, 15}, {2.f, 30}}};
+  for (const auto& [width, extra] : kStrokes) {
+    if (width == 10.f && alpha == 0) continue;
+    const uint32_t a = static_cast<uint32_t>(std::clamp(alpha + extra, 0, 255));
+    g.DrawPath(draw::Pen((a << 24) | (color & 0x00FFFFFF), width), edge);
+  }
+  g.ResetClip();
+}
+
+void UiWindow::DrawWindowFrame(draw::Graphics& g, int32_t w, int32_t h, const std::array<int32_t, 4>&) {
+  ws::WindowSystem& sys = ws::System();
+  const Hwnd focus = (hwnd_ != 0) ? sys.Focus() : 0;
+  const bool active = hwnd_ != 0 && (focus == hwnd_ || sys.Owner(focus) == hwnd_);
+  if (shadowOn_ != 0) {
+    DrawSoftShadow(g, {0, 0, static_cast<float>(w), static_cast<float>(h)}, kShadowRadius, 0xFF000000,
+                   active ? 5 : 0);
+    g.SetClip(draw::RectF{0, 0, 1, 1});
+    g.SetClip(draw::RectF{static_cast<float>(w - 1), static_cast<float>(h - 1), 1, 1}, draw::CombineMode::Union);
+    g.Clear(0x00FFFFFF);
+    g.ResetClip();
+  }
+  if (borderOn_ != 0) {
+    g.SetSmoothingMode(draw::SmoothingMode::Default);
+    const bool focused = hwnd_ != 0 && focus == hwnd_;
+    const draw::Pen pen(makeArgb(0, focused ? 150 : 100, true), 1.0f, draw::Unit::Pixel);
+    g.DrawRectangle(pen, {5, 5, static_cast<float>(w - 11), static_cast<float>(h - 11)});
+  }
+}
+
+void UiWindow::PaintEntry() {
+  ElementRecord* rec = Rec({});
+  draw::Graphics* g = CanvasGraphics();
+  if (!rec || !g) return;
+  const int32_t w = rec->width;
+  const int32_t h = rec->height;
+  const auto pad = rec->padding;
+  if (frameOn_ != 0) DrawWindowFrame(*g, w, h, pad);
+  g->SetSmoothingMode(draw::SmoothingMode::Default);
+  const draw::RectF area{static_cast<float>(pad[0]), static_cast<float>(pad[1]), static_cast<float>(w - 2 * pad[0]),
+                         static_cast<float>(h - 2 * pad[1])};
+  if (backImage_ && !backImage_->IsEmpty()) {
+    DrawSkinImage(*g, *backImage_, area, backImageMode_, static_cast<int>(area.width),
+                  static_cast<int>(area.height));
+  } else if (backColor2_) {
+    g->FillRectangle(draw::Brush::LinearGradient(area, backColor_, *backColor2_, draw::LinearGradientMode::Vertical),
+                     area);
+  } else {
+    g->FillRectangle(draw::Brush(backColor_), area);
+  }
+}
+
+}  // namespace quillmar
