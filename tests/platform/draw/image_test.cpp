@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+
+#include "tests/platform/draw/fuzz/image_decode_fuzz.h"
 
 namespace quillmar::draw {
 namespace {
@@ -143,6 +146,19 @@ TEST(DrawImage, CorruptOrTruncatedBytesGiveAnEmptyImageOrWholeFramesOnly) {
   Bytes huge = MakeGif({5});
   huge[6] = huge[7] = huge[8] = huge[9] = 0xFF;  // claims 65535 × 65535
   EXPECT_TRUE(Image::Decode(huge).IsEmpty());
+}
+
+TEST(DrawImage, RandomlyDamagedPicturesNeverCrashTheDecoders) {
+  std::mt19937 random(20261208);
+  for (const Bytes& seed : {MakePng(), MakeJpeg(), MakeGif({10, 20, 0})}) {
+    for (int round = 0; round < 150; ++round) {
+      Bytes damaged = seed;
+      const int flips = 1 + static_cast<int>(random() % 8);
+      for (int i = 0; i < flips; ++i) damaged[random() % damaged.size()] = static_cast<uint8_t>(random());
+      if (random() % 4 == 0) damaged.resize(random() % damaged.size());
+      fuzz::FuzzImageDecode(damaged);
+    }
+  }
 }
 
 }  // namespace
