@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,31 +17,35 @@ namespace quillmar::test {
 
 class HttpTestServer {
  public:
-  HttpTestServer() = default;
+  HttpTestServer() : server_(std::make_unique<httplib::Server>()) {}
+  // Serves through the given server, e.g. an httplib::SSLServer for https.
+  explicit HttpTestServer(std::unique_ptr<httplib::Server> server, std::string scheme = "https")
+      : server_(std::move(server)), scheme_(std::move(scheme)) {}
   ~HttpTestServer() { Stop(); }
   HttpTestServer(const HttpTestServer&) = delete;
   HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-  httplib::Server& Routes() { return server_; }
+  httplib::Server& Routes() { return *server_; }
 
   // Binds to a free port and serves on a thread of its own until the object goes away.
   void Start() {
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    while (!server_->is_running()) std::this_thread::yield();
   }
   void Stop() {
     if (!thread_.joinable()) return;
-    server_.stop();
+    server_->stop();
     thread_.join();
   }
   int Port() const { return port_; }
   std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    return scheme_ + "://127.0.0.1:" + std::to_string(port_) + path;
   }
 
  private:
-  httplib::Server server_;
+  std::unique_ptr<httplib::Server> server_;
+  std::string scheme_ = "http";
   std::thread thread_;
   int port_ = 0;
 };
