@@ -277,9 +277,10 @@ public:
         released = true;
         changed.notify_all();
     }
-    bool WasReleased() {
+    // Requests the site is holding right now.
+    int Holding() {
         std::lock_guard lock(mutex);
-        return released;
+        return holding;
     }
     std::string Prefix() const { return site.Base() + "/s/"; }
 
@@ -287,51 +288,56 @@ private:
     void Hang() {
         std::unique_lock lock(mutex);
         ++hanging;
+        ++holding;
         changed.notify_all();
         changed.wait_for(lock, std::chrono::seconds(20), [&] { return released; });
+        --holding;
     }
 
     std::mutex mutex;
     std::condition_variable changed;
     int hanging = 0;
+    int holding = 0;
     bool released = false;
     ScriptedSite site;
 };
 
-TEST(RunSiteSearch, StopEndsTheSearchWhileDetailRequestsHang) {
-    HangingSite site;
-    std::stop_source stop;
+// Starts a search on a worker, requests a stop once the site holds a request, and
+// tells whether the search returned while the site still held a request.
+struct StoppedSearch {
     Collected c;
-    std::atomic<bool> returnedBeforeRelease{false};
+    bool returnedBeforeRelease = false;
+};
+
+StoppedSearch StopWhileHanging(HangingSite& site, const std::string& keyword) {
+    StoppedSearch result;
+    std::stop_source stop;
     std::thread worker([&] {
-        c = Search(site.Prefix(), "k", 1, stop.get_token());
-        returnedBeforeRelease = !site.WasReleased();
+        result.c = Search(site.Prefix(), keyword, 1, stop.get_token());
+        result.returnedBeforeRelease = site.Holding() > 0;
     });
     site.WaitForHangingRequest();
     stop.request_stop();
     worker.join();
-    EXPECT_TRUE(returnedBeforeRelease);
-    EXPECT_TRUE(c.outcome.cancelled);
+    return result;
+}
+
+TEST(RunSiteSearch, StopEndsTheSearchWhileDetailRequestsHang) {
+    HangingSite site;
+    StoppedSearch s = StopWhileHanging(site, "k");
+    EXPECT_TRUE(s.returnedBeforeRelease);
+    EXPECT_TRUE(s.c.outcome.cancelled);
     // Hit 0 answers at once, so at most that row got out before the stop.
-    EXPECT_LE(c.rows.size(), 1u);
+    EXPECT_LE(s.c.rows.size(), 1u);
 }
 
 TEST(RunSiteSearch, StopEndsTheSearchWhileTheListRequestHangs) {
     HangingSite site;
-    std::stop_source stop;
-    Collected c;
-    std::atomic<bool> returnedBeforeRelease{false};
-    std::thread worker([&] {
-        c = Search(site.Prefix(), "hang-list", 1, stop.get_token());
-        returnedBeforeRelease = !site.WasReleased();
-    });
-    site.WaitForHangingRequest();
-    stop.request_stop();
-    worker.join();
-    EXPECT_TRUE(returnedBeforeRelease);
-    EXPECT_TRUE(c.outcome.cancelled);
-    EXPECT_FALSE(c.outcome.ListFetched());
-    EXPECT_TRUE(c.rows.empty());
+    StoppedSearch s = StopWhileHanging(site, "hang-list");
+    EXPECT_TRUE(s.returnedBeforeRelease);
+    EXPECT_TRUE(s.c.outcome.cancelled);
+    EXPECT_FALSE(s.c.outcome.ListFetched());
+    EXPECT_TRUE(s.c.rows.empty());
 }
 
 TEST(RunSiteSearch, StopBeforeTheStartDeliversNothing) {
