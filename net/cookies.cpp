@@ -74,12 +74,7 @@ std::string MergeCookies(std::string_view oldCookies, std::string_view newCookie
 
 std::string CookiesFromHeaders(std::string_view rawHeaders) {
   std::vector<std::string> cookies;
-  std::size_t pos = 0;
-  while (pos < rawHeaders.size()) {
-    std::size_t end = rawHeaders.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = rawHeaders.size();
-    std::string_view line = rawHeaders.substr(pos, end - pos);
-    pos = end + 1;
+  for (std::string_view line : SplitLines(rawHeaders)) {
     std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
     if (AsciiLower(TrimSpaces(line.substr(0, colon))) != "set-cookie") continue;

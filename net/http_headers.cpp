@@ -63,12 +63,7 @@ std::string UserAgentFromHeaders(std::string_view headers) {
 
 std::vector<std::string> RequestHeaderLines(std::string_view block) {
   std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < block.size()) {
-    std::size_t end = block.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = block.size();
-    std::string_view line = block.substr(pos, end - pos);
-    pos = end + 1;
+  for (std::string_view line : SplitLines(block)) {
     std::size_t colon = line.find(':');
     if (colon == std::string_view::npos || TrimSpaces(line.substr(0, colon)).empty()) continue;
     lines.emplace_back(line);

@@ -220,14 +220,11 @@ std::string SchemeOf(std::string_view url) {
 // spaces and bytes from 0x80 up are escaped, everything else is sent as the page gave it.
 std::string RequestTarget(std::string_view path) {
   path = path.substr(0, path.find('#'));
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (char c : path) {
     auto b = static_cast<unsigned char>(c);
     if (b == ' ' || b >= 0x80) {
-      out.push_back('%');
-      out.push_back(kHex[b >> 4]);
-      out.push_back(kHex[b & 0xF]);
+      AppendPercentEscape(out, b);
     } else {
       out.push_back(c);
     }

@@ -84,6 +84,18 @@ std::string TextBetween(std::string_view text, std::string_view startMarker,
   return std::string(text.substr(a, b - a));
 }
 
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > pos) lines.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return lines;
+}
+
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
   for (std::size_t i = 0; i < out.size(); i += CharLengthAt(out, i)) out[i] = FoldAscii(out[i]);

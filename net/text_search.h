@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillmar {
 
@@ -23,6 +24,10 @@ std::string TextBetween(std::string_view text, std::string_view startMarker,
 // The byte length of the character starting at text[pos] (1, 2 or, for a truncated
 // character at the end, what is left).
 std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+
+// The lines of a text split at CR and LF alike (so "\r\n", "\n" and a lone "\r" all end a
+// line), empty lines left out.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // ASCII letters lower-cased, trail bytes of two-byte characters left alone.
 std::string AsciiLower(std::string_view text);

@@ -50,8 +50,14 @@ std::size_t PortColon(std::string_view hostPort) {
 
 }  // namespace
 
-std::string UrlEncode(std::string_view text, bool keepSafe, bool utf8) {
+void AppendPercentEscape(std::string& out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  out.push_back('%');
+  out.push_back(kHex[byte >> 4]);
+  out.push_back(kHex[byte & 0xF]);
+}
+
+std::string UrlEncode(std::string_view text, bool keepSafe, bool utf8) {
   std::string out;
   if (text.empty()) return out;
   const std::string bytes = utf8 ? GbkToUtf8(text) : std::string(text);
@@ -61,9 +67,7 @@ std::string UrlEncode(std::string_view text, bool keepSafe, bool utf8) {
     if (keepSafe && IsSafe(b)) {
       out.push_back(c);
     } else {
-      out.push_back('%');
-      out.push_back(kHex[b >> 4]);
-      out.push_back(kHex[b & 0xF]);
+      AppendPercentEscape(out, b);
     }
   }
   return out;

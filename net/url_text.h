@@ -10,6 +10,9 @@ namespace quillmar {
 // converted to UTF-8 first.
 std::string UrlEncode(std::string_view text, bool keepSafe, bool utf8);
 
+// Appends "%XX" for one byte (uppercase hex, always two digits).
+void AppendPercentEscape(std::string& out, unsigned char byte);
+
 // Turns every "%" followed by two hex digits (either case) into its byte. A "%" without two
 // hex digits after it is kept as it is, with the bytes after it. With fromUtf8 on the result
 // is converted from UTF-8 to program text.
