@@ -135,9 +135,11 @@ void UiWindow::SetFocusElement(Hwnd, int32_t k) {
     }
     rec = Registry().Find(k);
     if (rec && rec->keepsFocus != 0) {
-      // A focus-keeping element (a caption button) leaves the real focus where it was.
+      // A focus-keeping element (a caption button) leaves the real focus where it
+      // was. Focusing it again (its own press asks for focus) must not make it
+      // its own saved element, or the focus would never come back.
       ElementRecord* saved = Registry().Find(savedFocusKey_);
-      if (!saved || saved->keepsFocus == 0) savedFocusKey_ = focusKey_;
+      if (k != focusKey_ && (!saved || saved->keepsFocus == 0)) savedFocusKey_ = focusKey_;
       keepOld = true;
     }
   }

@@ -1,0 +1,101 @@
+#pragma once
+// A bound window on the headless backend with probe controls that log the
+// messages and events they receive.
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/draw/brush.h"
+#include "platform/draw/graphics.h"
+#include "platform/ws/headless_window_system.h"
+#include "platform/ws/messages.h"
+#include "platform/ws/window_system.h"
+#include "ui/core/control.h"
+#include "ui/core/window.h"
+
+namespace quillmar::testing {
+
+struct Logged {
+  int32_t key;
+  uint32_t msg;
+  bool operator==(const Logged&) const = default;
+};
+
+class Probe : public UiControl {
+ public:
+  Probe(std::vector<Logged>* log, draw::Argb color) : log_(log), color_(color) {}
+  int32_t Create(UiWindow* parent, int32_t x, int32_t y, int32_t w, int32_t h) {
+    const int32_t key = CreateElement(parent, true, x, y, w, h, "OVCL_PROBE");
+    FinishCreate();
+    return key;
+  }
+  int paints = 0;
+
+ protected:
+  int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override {
+    if (msg != Event::Paint) log_->push_back({key, msg});
+    return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+  }
+  void PaintEntry() override {
+    ++paints;
+    if (draw::Graphics* g = CanvasGraphics()) {
+      g->FillRectangle(draw::Brush(color_),
+                       draw::RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
+    }
+  }
+
+ private:
+  std::vector<Logged>* log_;
+  draw::Argb color_;
+};
+
+// Screen origin of the window and the padding its children sit in.
+inline constexpr int kWinX = 100;
+inline constexpr int kWinY = 100;
+inline constexpr int kPad = 6;
+
+class WindowFixture {
+ public:
+  explicit WindowFixture(int width = 300, int height = 200, BindOptions options = {}) {
+    ws::WindowSystem& sys = ws::System();
+    ws::WindowClass cls;
+    cls.name = "QuillmarTestFrame";
+    sys.AddWindowClass(cls);
+    ws::WindowCreateParams params;
+    params.className = cls.name;
+    params.x = kWinX;
+    params.y = kWinY;
+    params.width = width;
+    params.height = height;
+    params.style = Style::Visible | Style::Popup;
+    hwnd = sys.OpenWindow(params);
+    if (!options.backColor) options.backColor = 0xFF336699;
+    window = std::make_unique<UiWindow>();
+    window->Bind(hwnd, options);
+  }
+  ~WindowFixture() {
+    probes.clear();
+    window.reset();
+    if (ws::System().IsWindow(hwnd)) ws::System().DestroyWindow(hwnd);
+  }
+
+  Probe& AddProbe(int x, int y, int w, int h, draw::Argb color = 0xFFCC3333) {
+    probes.push_back(std::make_unique<Probe>(&log, color));
+    probes.back()->Create(window.get(), x, y, w, h);
+    return *probes.back();
+  }
+  // Screen point of a child-relative position.
+  static ws::Point At(int x, int y) { return {kWinX + kPad + x, kWinY + kPad + y}; }
+  void Frame() { headless->Advance(10); }
+  std::vector<Logged> Take() { return std::exchange(log, {}); }
+
+  ws::ScopedHeadless headless;
+  Hwnd hwnd = 0;
+  std::unique_ptr<UiWindow> window;
+  std::vector<std::unique_ptr<Probe>> probes;
+  std::vector<Logged> log;
+};
+
+}  // namespace quillmar::testing
