@@ -839,6 +839,21 @@ bool WindowSystemCore::PresentLayered(WindowHandle hwnd, Point pos, Size size, c
   return NativePresent(hwnd, pos, size, picture, constantAlpha);
 }
 
+bool WindowSystemCore::PaintWindow(WindowHandle hwnd, const PixelView& picture) {
+  const Record* r = Find(hwnd);
+  if (r == nullptr || (r->exStyle & ExStyle::Layered) != 0 || picture.data == nullptr) return false;
+  const Size size{r->rect.Width(), r->rect.Height()};
+  if (size.width <= 0 || size.height <= 0) return false;
+  std::vector<uint32_t> opaque(static_cast<size_t>(size.width) * size.height, 0xFF000000);
+  for (int32_t y = 0; y < std::min(size.height, picture.height); ++y) {
+    for (int32_t x = 0; x < std::min(size.width, picture.width); ++x) {
+      opaque[static_cast<size_t>(y) * size.width + x] = picture.At(x, y) | 0xFF000000;
+    }
+  }
+  return NativePresent(hwnd, Point{r->rect.left, r->rect.top}, size,
+                       PixelView{opaque.data(), size.width, size.height, size.width * 4}, 255);
+}
+
 // --- Input ---
 
 void WindowSystemCore::PointerEntered(WindowHandle hwnd, Point /*screen*/) {

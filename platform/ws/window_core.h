@@ -80,6 +80,7 @@ class WindowSystemCore : public WindowSystem {
 
   bool PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
                       uint8_t constantAlpha) override;
+  bool PaintWindow(WindowHandle hwnd, const PixelView& picture) override;
 
   // Where the composition window was last placed (client coordinates).
   Point ImePosition(WindowHandle hwnd) const;

@@ -130,6 +130,9 @@ class WindowSystem {
   // ExStyle::Layered. The pixels are copied.
   virtual bool PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
                               uint8_t constantAlpha) = 0;
+  // Content of an ordinary (not layered) window at its current rectangle;
+  // the window is opaque, so colours show as premultiplied over black.
+  virtual bool PaintWindow(WindowHandle hwnd, const PixelView& picture) = 0;
   // Blur behind the window is not available here: always false.
   virtual bool SetBlurBehind(WindowHandle hwnd, std::optional<Rect> inset) = 0;
 

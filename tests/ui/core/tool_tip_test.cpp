@@ -1,0 +1,131 @@
+// The tooltip window: when it appears, where, with which styles, and its end.
+
+#include <gtest/gtest.h>
+
+#include "platform/ws/headless_window_system.h"
+#include "ui/core/frame_window.h"
+#include "ui/core/process_values.h"
+#include "ui/core/tool_tip.h"
+
+namespace quillmar {
+namespace {
+
+class ToolTipTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitProcessValues("", 1);
+    registerFrameClass();
+  }
+  void TearDown() override { InitProcessValues("", 1); }
+  ws::WindowHandle Owner(uint32_t exStyle = 0) {
+    FrameWindowArgs args;
+    args.x = 100;
+    args.y = 100;
+    args.width = 400;
+    args.height = 300;
+    args.exStyle = exStyle;
+    return createFrameWindow(args);
+  }
+  ws::ScopedHeadless hs;
+};
+
+TEST_F(ToolTipTest, AppearsAfterTheDelayWhileThePointerRestsOverTheRectangle) {
+  const ws::WindowHandle owner = Owner();
+  UiToolTip tip;
+  hs->MoveMouse({100 + 60, 100 + 30});
+  tip.Create(owner, "\xB9\xD8\xB1\xD5", 50, 20, 32, 23);  // 关闭
+  ASSERT_NE(tip.Window(), 0);
+  EXPECT_FALSE(hs->IsVisible(tip.Window()));
+  hs->Advance(450);
+  EXPECT_FALSE(tip.TipShown());
+  hs->Advance(150);
+  ASSERT_TRUE(tip.TipShown());
+  EXPECT_TRUE(hs->IsVisible(tip.Window()));
+  EXPECT_EQ(hs->Focus(), owner) << "showing the tip does not take the focus";
+  const ws::Rect r = hs->WindowRect(tip.Window());
+  EXPECT_EQ(r.left, 160);
+  EXPECT_EQ(r.top, 150) << "just below the pointer";
+  const auto* shown = hs->Presented(tip.Window());
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->At(0, 0), 0xFF767676u) << "border";
+  EXPECT_EQ(shown->At(2, 2), 0xFFFFFFE1u) << "background";
+  bool ink = false;
+  for (uint32_t px : shown->pixels) ink = ink || (px & 0xFFFFFF) < 0x808080;
+  EXPECT_TRUE(ink) << "the text is drawn";
+
+  hs->MoveMouse({100 + 200, 100 + 200});  // outside the tool rectangle
+  hs->Advance(100);
+  EXPECT_FALSE(tip.TipShown());
+  EXPECT_FALSE(hs->IsVisible(tip.Window()));
+}
+
+TEST_F(ToolTipTest, DestroyRemovesTheWindowAndCreateReplacesIt) {
+  const ws::WindowHandle owner = Owner();
+  UiToolTip tip;
+  tip.Create(owner, "a", 0, 0, 10, 10);
+  const ws::WindowHandle first = tip.Window();
+  tip.Create(owner, "b", 0, 0, 10, 10);
+  EXPECT_FALSE(hs->IsWindow(first));
+  EXPECT_TRUE(hs->IsWindow(tip.Window()));
+  tip.Destroy();
+  EXPECT_FALSE(hs->IsWindow(tip.Window()));
+  EXPECT_EQ(tip.Window(), 0);
+  tip.Destroy();  // twice is harmless
+  tip.Create(0, "no owner", 0, 0, 10, 10);
+  EXPECT_EQ(tip.Window(), 0);
+}
+
+TEST_F(ToolTipTest, TopmostOwnerMakesATopmostTip) {
+  UiToolTip tip;
+  tip.Create(Owner(ExStyle::Topmost | ExStyle::Layered), "t", 0, 0, 10, 10);
+  EXPECT_NE(hs->GetExStyle(tip.Window()) & ExStyle::Topmost, 0u);
+  tip.Create(Owner(ExStyle::Layered), "t", 0, 0, 10, 10);
+  EXPECT_EQ(hs->GetExStyle(tip.Window()) & ExStyle::Topmost, 0u);
+}
+
+TEST_F(ToolTipTest, LayeredFromVersionCodeEight) {
+  UiToolTip tip;
+  InitProcessValues("6.1", 1);  // code 9
+  tip.Create(Owner(), "t", 0, 0, 10, 10);
+  EXPECT_NE(hs->GetExStyle(tip.Window()) & ExStyle::Layered, 0u);
+  InitProcessValues("5.1", 1);  // code 6
+  tip.Create(Owner(), "t", 0, 0, 10, 10);
+  EXPECT_EQ(hs->GetExStyle(tip.Window()) & ExStyle::Layered, 0u);
+  InitProcessValues("", 1);  // this platform: code 0
+  tip.Create(Owner(), "t", 0, 0, 10, 10);
+  EXPECT_EQ(hs->GetExStyle(tip.Window()) & ExStyle::Layered, 0u);
+}
+
+TEST_F(ToolTipTest, MaxWidthWrapsOnlyWhenGiven) {
+  const ws::WindowHandle owner = Owner();
+  const std::string text = "a rather long tip text that goes on and on and on";
+  UiToolTip tip;
+  hs->MoveMouse({110, 110});
+  tip.Create(owner, text, 0, 0, 50, 50, 0);
+  EXPECT_EQ(tip.MaxWidth(), -1) << "0 leaves the wrapping unchanged";
+  hs->Advance(600);
+  const int32_t oneLine = hs->WindowRect(tip.Window()).Width();
+  tip.Create(owner, text, 0, 0, 50, 50, 120);
+  EXPECT_EQ(tip.MaxWidth(), 120);
+  hs->Advance(600);
+  ASSERT_TRUE(tip.TipShown());
+  EXPECT_LE(hs->WindowRect(tip.Window()).Width(), 120);
+  EXPECT_LT(hs->WindowRect(tip.Window()).Width(), oneLine);
+  EXPECT_GT(hs->WindowRect(tip.Window()).Height(), 20) << "wrapped onto several lines";
+}
+
+TEST_F(ToolTipTest, ExtraRegionShowsItsOwnTextAndOwnerLossHidesTheTip) {
+  const ws::WindowHandle owner = Owner();
+  UiToolTip tip;
+  tip.Create(owner, "first", 0, 0, 10, 10);
+  tip.AddRegion("second", 200, 200, 20, 20);
+  hs->MoveMouse({100 + 205, 100 + 205});
+  hs->Advance(600);
+  EXPECT_TRUE(tip.TipShown());
+  hs->ShowWindow(owner, Show::Hide);
+  hs->Advance(100);
+  EXPECT_FALSE(tip.TipShown());
+}
+
+}  // namespace
+}  // namespace quillmar

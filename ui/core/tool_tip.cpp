@@ -1,0 +1,144 @@
+#include "ui/core/tool_tip.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "net/text_encoding.h"
+#include "platform/draw/graphics.h"
+#include "ui/core/frame_window.h"
+#include "ui/core/process_values.h"
+
+namespace quillmar {
+namespace {
+
+constexpr std::string_view kTipClass = "QuillmarToolTip";
+constexpr uint32_t kPollId = 1;
+constexpr uint32_t kPollMs = 50;
+constexpr int32_t kPad = 4;             // between the border and the text
+constexpr int32_t kBelowPointer = 20;   // the tip opens below the pointer's arrow
+constexpr draw::Argb kBack = 0xFFFFFFE1;
+constexpr draw::Argb kBorder = 0xFF767676;
+constexpr draw::Argb kText = 0xFF000000;
+
+}  // namespace
+
+UiToolTip::~UiToolTip() { Destroy(); }
+
+void UiToolTip::Create(ws::WindowHandle owner, std::string_view text, int32_t x, int32_t y, int32_t width,
+                       int32_t height, int32_t maxWidth) {
+  Destroy();
+  ws::WindowSystem& system = ws::System();
+  if (!system.IsWindow(owner)) return;
+  ws::WindowClass cls;
+  cls.name = std::string(kTipClass);
+  cls.proc = defaultFrameProc;
+  system.AddWindowClass(cls);
+  // Layered from code 8 on; topmost when the owner is, so the tip is not hidden behind it.
+  uint32_t exStyle = OsVersionCode() >= 8 ? ExStyle::Layered : 0u;
+  if ((system.GetExStyle(owner) & ExStyle::Topmost) != 0) exStyle |= ExStyle::Topmost;
+  exStyle |= ExStyle::ToolWindow | ExStyle::NoActivate;
+  ws::WindowCreateParams p;
+  p.className = cls.name;
+  p.style = Style::Popup;
+  p.exStyle = exStyle;
+  window_ = system.OpenWindow(p);
+  if (window_ == 0) return;
+  owner_ = owner;
+  tools_.push_back(Tool{GbkToWide(text), ws::Rect{x, y, x + width, y + height}});
+  if (maxWidth > 0) SetMaxWidth(maxWidth);
+  system.SetWindowTimer(window_, kPollId, kPollMs, [this](uint32_t) { Poll(); });
+}
+
+void UiToolTip::AddRegion(std::string_view text, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (window_ == 0) return;
+  tools_.push_back(Tool{GbkToWide(text), ws::Rect{x, y, x + width, y + height}});
+}
+
+void UiToolTip::SetMaxWidth(int32_t pixels) {
+  if (window_ == 0) return;
+  maxWidth_ = pixels;
+}
+
+void UiToolTip::SetDelay(int32_t ms) { delayMs_ = std::max(0, ms); }
+
+void UiToolTip::Destroy() {
+  ws::WindowSystem* system = ws::SystemOrNull();
+  if (system != nullptr && window_ != 0) system->DestroyWindow(window_);
+  window_ = 0;
+  owner_ = 0;
+  tools_.clear();
+  maxWidth_ = -1;
+  restingTool_ = -1;
+  shownTool_ = -1;
+}
+
+void UiToolTip::Poll() {
+  ws::WindowSystem& system = ws::System();
+  if (!system.IsWindow(owner_) || !system.IsVisible(owner_)) {
+    HideTip();
+    return;
+  }
+  const ws::Rect ownerRect = system.WindowRect(owner_);
+  const ws::Point cursor = system.CursorPos();
+  const ws::Point client{cursor.x - ownerRect.left, cursor.y - ownerRect.top};
+  int over = -1;
+  if (ownerRect.Contains(cursor)) {
+    for (size_t i = 0; i < tools_.size(); ++i) {
+      if (tools_[i].rect.Contains(client)) {
+        over = static_cast<int>(i);
+        break;
+      }
+    }
+  }
+  if (over != restingTool_) {
+    restingTool_ = over;
+    restingSince_ = system.NowMs();
+    if (over != shownTool_) HideTip();
+  }
+  if (over >= 0 && shownTool_ != over && system.NowMs() - restingSince_ >= delayMs_) ShowTool(over);
+}
+
+void UiToolTip::ShowTool(int index) {
+  ws::WindowSystem& system = ws::System();
+  const Tool& tool = tools_[static_cast<size_t>(index)];
+  const draw::Font font = draw::Font::StockGui();
+  draw::StringFormat format(maxWidth_ > 0 ? 0 : draw::StringFormat::kNoWrap);
+  const float layoutWidth = maxWidth_ > 0 ? static_cast<float>(std::max(1, maxWidth_ - 2 * kPad - 2)) : 4096.0f;
+  draw::Bitmap probe(1, 1);
+  draw::Graphics measure(probe);
+  const draw::TextMeasure m = measure.MeasureString(tool.text, font, draw::RectF{0, 0, layoutWidth, 4096.0f}, &format);
+  const int32_t width = static_cast<int32_t>(std::ceil(m.bounds.width)) + 2 * kPad + 2;
+  const int32_t height = static_cast<int32_t>(std::ceil(m.bounds.height)) + 2 * kPad + 2;
+
+  draw::Bitmap bitmap(width, height);
+  {
+    draw::Graphics g(bitmap);
+    g.Clear(kBack);
+    g.DrawRectangle(draw::Pen(kBorder), draw::RectF{0.5f, 0.5f, width - 1.0f, height - 1.0f});
+    g.DrawString(tool.text, font,
+                 draw::RectF{static_cast<float>(kPad + 1), static_cast<float>(kPad + 1), layoutWidth, 4096.0f}, &format,
+                 draw::Brush(kText));
+  }
+  const ws::Size screen = system.ScreenSize();
+  const ws::Point cursor = system.CursorPos();
+  const int32_t x = std::clamp(cursor.x, 0, std::max(0, screen.width - width));
+  int32_t y = cursor.y + kBelowPointer;
+  if (y + height > screen.height) y = cursor.y - height;  // no room below: above the pointer
+  const ws::PixelView view{bitmap.Data(), width, height, bitmap.Stride()};
+  if ((system.GetExStyle(window_) & ExStyle::Layered) != 0) {
+    system.PresentLayered(window_, ws::Point{x, y}, ws::Size{width, height}, view, 255);
+  } else {
+    system.MoveWindow(window_, x, y, width, height);
+    system.PaintWindow(window_, view);
+  }
+  system.ShowWindow(window_, Show::NoActivateSame);
+  shownTool_ = index;
+}
+
+void UiToolTip::HideTip() {
+  if (shownTool_ < 0) return;
+  shownTool_ = -1;
+  if (window_ != 0) ws::System().ShowWindow(window_, Show::Hide);
+}
+
+}  // namespace quillmar

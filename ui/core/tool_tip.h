@@ -1,0 +1,58 @@
+#pragma once
+// A tooltip: a small top-level tip window that appears over a rectangle of an
+// owner window once the pointer has rested there for the tip delay, and goes
+// when the pointer leaves or the tip is destroyed. The process keeps one.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ws/window_system.h"
+
+namespace quillmar {
+
+class UiToolTip {
+ public:
+  UiToolTip() = default;
+  ~UiToolTip();
+  UiToolTip(const UiToolTip&) = delete;
+  UiToolTip& operator=(const UiToolTip&) = delete;
+
+  // Shows `text` (program text) for the rectangle (x, y, width, height) in the
+  // owner's client coordinates; replaces any earlier tip. maxWidth > 0 wraps.
+  void Create(ws::WindowHandle owner, std::string_view text, int32_t x, int32_t y, int32_t width, int32_t height,
+              int32_t maxWidth = 0);
+  // Adds another rectangle with its own text to the current tip's owner.
+  void AddRegion(std::string_view text, int32_t x, int32_t y, int32_t width, int32_t height);
+  // The width at which tip text wraps.
+  void SetMaxWidth(int32_t pixels);
+  void Destroy();
+
+  // How long the pointer must rest before the tip appears (default 500 ms).
+  void SetDelay(int32_t ms);
+  ws::WindowHandle Window() const { return window_; }
+  bool TipShown() const { return shownTool_ >= 0; }
+  int32_t MaxWidth() const { return maxWidth_; }  // -1: no wrapping width set
+
+ private:
+  struct Tool {
+    std::u16string text;
+    ws::Rect rect;
+  };
+  void Poll();
+  void ShowTool(int index);
+  void HideTip();
+
+  ws::WindowHandle window_ = 0;
+  ws::WindowHandle owner_ = 0;
+  std::vector<Tool> tools_;
+  int32_t maxWidth_ = -1;
+  int32_t delayMs_ = 500;
+  int restingTool_ = -1;
+  int64_t restingSince_ = 0;
+  int shownTool_ = -1;
+  std::vector<uint32_t> picture_;
+};
+
+}  // namespace quillmar
