@@ -107,5 +107,9 @@ int main(int argc, char** argv) {
         std::string why = status.reason.empty() ? std::string(quillmar::HttpErrorName(status.error)) : status.reason;
         return Fail("cannot fetch " + outcome.listUrl + ": " + why);
     }
+    if (outcome.scanCutShort) {
+        std::fprintf(stderr, "quillmar-search: the result page took too long to read; only its first %d hit(s) shown\n",
+                     outcome.hitCount);
+    }
     return 0;
 }

@@ -143,6 +143,23 @@ TEST(QuillmarSearch, ErrorStatusPageIsNotAFailureAndKeywordsJoinWithOneSpace) {
     EXPECT_EQ(paths[0], "/s/a b/2/");
 }
 
+TEST(QuillmarSearch, HostileResultPageShowsTheHitsBeforeItAndSaysSo) {
+    test::ScriptedSite site([](httplib::Server& s) {
+        s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
+            std::string page = "<li><a href=\"/d\">first</a></li><li>";
+            for (int i = 0; i < 100'000; ++i) page += "<a href=\"x\">y</a></li>";
+            res.set_content(page, "text/html");
+        });
+        s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<textarea class=\"magnet_copy\">m1</textarea>", "text/html");
+        });
+    });
+    ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "first\tm1\n");
+    EXPECT_NE(run.err.find("first 1 hit"), std::string::npos) << run.err;
+}
+
 TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
     DemoSite site;
     ASSERT_GT(site.Start(0), 0);
