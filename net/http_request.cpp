@@ -426,6 +426,13 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
   }
   if (stopped == HttpError::None && result != CURLE_OK) {
     stopped = t.tooLarge ? HttpError::BodyTooLarge : ErrorOf(result);
+    // The transport says "unsupported protocol" both for a redirect to a refused scheme and
+    // for a reply that is not HTTP/1.x at all; only the first follows a redirect response.
+    long code = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
+    if (stopped == HttpError::RefusedScheme && (code < 300 || code > 399)) {
+      stopped = HttpError::Transfer;
+    }
   }
   if (stopped != HttpError::None) {
     std::string detail;

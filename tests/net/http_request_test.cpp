@@ -426,7 +426,12 @@ TEST(HttpRequest, RawResponsesWithBareLineFeedsAndGarbage) {
   EXPECT_EQ(HttpRequest(garbage.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
                         &status, QuickOptions()),
             "");
-  EXPECT_FALSE(status.Ok());
+  EXPECT_EQ(status.error, HttpError::Transfer) << status.reason;
+  RawTestServer hangUp("", false);
+  EXPECT_EQ(HttpRequest(hangUp.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
+                        &status, QuickOptions()),
+            "");
+  EXPECT_EQ(status.error, HttpError::Transfer) << status.reason;
 }
 
 TEST(HttpRequest, ProxyReceivesTheRequestForTheRealHost) {
