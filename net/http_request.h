@@ -49,9 +49,11 @@ struct HttpOptions {
 // method: 0 GET, 1 POST, 2 HEAD (others GET). cookies, when given, switches to caller-managed
 // cookies: it is sent as the Cookie header and receives the merged cookies afterwards; when
 // not given, a process-wide cookie store is used. headers (in/out) receives the composed
-// block. byteBody wins over textBody. proxy is "host:port". The result is the whole body, or
-// empty on any failure, in which case status says why and the out-arguments other than
-// headers are left as they were.
+// block once the address is accepted. byteBody wins over textBody (GET sends no body, HEAD
+// neither). proxy is "host:port". returnedHeaders gets the raw header block of the last
+// response with "\r\n" line ends. An HTTP error status is not a failure: its body is returned.
+// The result is the whole body, or empty on any failure, in which case status says why and
+// cookies, returnedCookies and returnedHeaders are left as they were.
 ByteArray HttpRequest(const std::string& url, int method = 0, const std::string& textBody = {},
                       std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
                       std::string* headers = nullptr, std::string* returnedHeaders = nullptr,

@@ -2,7 +2,8 @@
 // Conversions between program text (GB18030 bytes, a superset of GBK that encodes every
 // Unicode character), UTF-8 and UTF-16. Every conversion is total: bytes that are not valid
 // in the source encoding become U+FFFD and the rest of the text is kept, embedded zero bytes
-// included. An empty input gives an empty output.
+// included. An empty input gives an empty output. A std::u16string brings its own terminating
+// zero unit (c_str()); only GbkToWideBytes puts one inside the counted units.
 #include <string>
 #include <string_view>
 
