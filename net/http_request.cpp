@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -338,10 +339,13 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects));
+  // The transport reads -1 as "no limit"; a negative limit here means none may be followed.
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(std::max(0, options.maxRedirects)));
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(std::max<long long>(1, options.connectTimeout.count())));
-  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
+  if (options.maxBodyBytes < static_cast<std::size_t>(std::numeric_limits<curl_off_t>::max())) {
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
+  }
   if (!agent.empty()) curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, lines.get());
   // An empty proxy means a direct connection, whatever the environment says.

@@ -220,6 +220,12 @@ TEST(HttpRequest, RedirectChainsAreCapped) {
   EXPECT_EQ(HttpRequest(server.Url("/hop/3"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
                         {}, &status, two),
             "");
+  HttpOptions none = QuickOptions();
+  none.maxRedirects = -1;  // not "unlimited"
+  EXPECT_EQ(HttpRequest(server.Url("/hop/1"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
+                        {}, &status, none),
+            "");
+  EXPECT_EQ(status.error, HttpError::TooManyRedirects);
 }
 
 TEST(HttpRequest, OnlyHttpAndHttpsAreFetched) {
