@@ -323,7 +323,8 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
         ElementRecord* self = Rec({});
         if (self && (r.Width() != self->width || r.Height() != self->height)) {
           ShowMaximizeState(wParam == SizeKind::Maximized);
-          Place(std::nullopt, std::nullopt, r.Width(), r.Height());
+          // The system may have moved the window too (maximizing does).
+          Place(r.left, r.top, r.Width(), r.Height());
         }
       }
       break;

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/ui/core/window_test_support.h"
+#include "ui/core/element_record.h"
+#include "ui/core/element_registry.h"
+#include "ui/core/pic_button.h"
+
+namespace quillmar {
+namespace {
+
+using testing::Logged;
+using testing::WindowFixture;
+
+size_t Count(const std::vector<Logged>& log, uint32_t msg) {
+  size_t n = 0;
+  for (const Logged& l : log) n += l.msg == msg ? 1 : 0;
+  return n;
+}
+
+size_t Count(const std::vector<uint32_t>& msgs, uint32_t msg) { return static_cast<size_t>(std::count(msgs.begin(), msgs.end(), msg)); }
+
+TEST(UiWindowMaximize, CoversTheWorkAreaWithTheSizingBandOffScreen) {
+  BindOptions options;
+  options.captionFlags = 7;
+  WindowFixture f(300, 200, options);
+  f.Frame();
+  ws::System().ShowWindow(f.hwnd, Show::Maximized);
+  const ws::Rect r = ws::System().WindowRect(f.hwnd);
+  // Default screen 1366 x 768 with a 40-pixel panel at the bottom.
+  EXPECT_EQ(r, (ws::Rect{-6, -6, 1372, 734}));
+  EXPECT_EQ(f.window->GetWidth(), 1378);
+  EXPECT_EQ(f.window->GetHeight(), 740);
+  // The caption row follows the new width; the maximize button shows "restore".
+  EXPECT_EQ(f.window->CaptionButton(0)->GetLeft(), 1378 - 32 - 12);
+  EXPECT_EQ(f.window->CaptionButton(2)->GetTipText(), "\xBB\xB9\xD4\xAD");
+  ws::System().ShowWindow(f.hwnd, Show::Normal);
+  EXPECT_EQ(f.window->GetWidth(), 300);
+  EXPECT_EQ(f.window->CaptionButton(2)->GetTipText(), "\xD7\xEE\xB4\xF3\xBB\xAF");
+}
+
+TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
+  WindowFixture f;
+  f.window->SetFullScreenMax(1);
+  ws::System().ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1372, 774}));
+  ws::System().ShowWindow(f.hwnd, Show::Normal);
+  f.window->SetFullScreenMax(0);
+  f.headless->SetScreen({1366, 768}, ws::Rect{0, 0, 1306, 768}, ws::TaskbarInfo{false, 2, ws::Rect{1306, 0, 1366, 768}});
+  ws::System().Send(f.hwnd, 877, 0, 0);
+  ws::System().ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1312, 774}));
+}
+
+TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
+  WindowFixture f;
+  auto& probe = f.AddProbe(0, 40, 40, 40);
+  f.Frame();
+  ws::WindowSystem& sys = ws::System();
+  // 3 pixels inside the left edge, 100 below the top; the probe lies beneath.
+  f.headless->MoveMouse({testing::kWinX + 3, testing::kWinY + 100});
+  EXPECT_EQ(sys.CurrentCursor(), sys.LoadSystemCursor(ws::SystemCursor::SizeWe));
+  EXPECT_EQ(f.window->GetSizingCursorSet(), 1);
+  EXPECT_EQ(probe.GetHovered(), 0);
+  f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_EQ(sys.Capture(), f.hwnd);
+  EXPECT_FALSE(f.headless->MoveDragActive());
+  f.headless->MoveMouse({testing::kWinX - 47, testing::kWinY + 100});
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (ws::Rect{testing::kWinX - 50, testing::kWinY, testing::kWinX + 300, testing::kWinY + 200}));
+  EXPECT_EQ(f.window->GetWidth(), 350);
+  // Past the right edge the left edge stops at right - (2 * 6 + 10).
+  f.headless->MoveMouse({testing::kWinX + 400, testing::kWinY + 100});
+  EXPECT_EQ(sys.WindowRect(f.hwnd).left, testing::kWinX + 300 - 22);
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(sys.Capture(), 0);
+  // Well inside: the ordinary cursor and hover come back.
+  f.headless->MoveMouse({testing::kWinX + 290, testing::kWinY + 100});
+  EXPECT_EQ(f.window->GetSizingCursorSet(), 0);
+}
+
+TEST(UiWindowSizing, MaximizedOrDisabledWindowsAreNeverSized) {
+  WindowFixture f;
+  f.Frame();
+  ws::System().Enable(f.hwnd, false);
+  EXPECT_EQ(f.window->SizingHitTest(f.hwnd, Msg::MouseMove), -1);
+  ws::System().Enable(f.hwnd, true);
+  ws::System().ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(f.window->SizingHitTest(f.hwnd, Msg::MouseMove), -1);
+}
+
+TEST(UiWindowPlace, ControlsRaiseMovedForAMoveAndResizedForAResize) {
+  WindowFixture f;
+  auto& probe = f.AddProbe(10, 10, 40, 40);
+  f.Take();
+  probe.Place(20, std::nullopt, std::nullopt, std::nullopt);
+  auto log = f.Take();
+  EXPECT_EQ(Count(log, Event::Moved), 1u);
+  EXPECT_EQ(Count(log, Event::Resized), 0u);
+  probe.Place(std::nullopt, std::nullopt, 60, std::nullopt);
+  log = f.Take();
+  EXPECT_EQ(Count(log, Event::Moved), 0u);
+  EXPECT_EQ(Count(log, Event::Resized), 1u);
+  EXPECT_EQ(probe.GetBounds(), (std::array<int32_t, 4>{20, 10, 60, 40}));
+  probe.Place(20, 10, 60, 40);
+  EXPECT_TRUE(f.Take().empty());
+}
+
+TEST(UiWindowPlace, ElementsTellTheirRoutineAboutResizes) {
+  ws::ScopedHeadless headless;
+  UiWindow element;
+  element.Register(0, 0, 50, 50, "OVCL_LABEL");
+  std::vector<uint32_t> seen;
+  element.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    seen.push_back(msg);
+    return 1;
+  });
+  element.Place(std::nullopt, std::nullopt, 80, std::nullopt);
+  EXPECT_EQ(seen.front(), Msg::Size);
+  EXPECT_EQ(Count(seen, Event::Resized), 3u);  // the routine, then the element's own two paths
+  EXPECT_EQ(Count(seen, Event::Moved), 0u);
+  EXPECT_EQ(element.Canvas()->Width(), 81);
+  seen.clear();
+  element.Place(5, 6, std::nullopt, std::nullopt);
+  EXPECT_EQ(seen, (std::vector<uint32_t>{Event::Moved}));
+}
+
+}  // namespace
+}  // namespace quillmar
