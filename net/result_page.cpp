@@ -15,8 +15,21 @@ std::string_view UpToZero(std::string_view body) {
     return body.substr(0, body.find('\0'));
 }
 
+// Texts from the matcher hold no lone surrogates, so this is plain re-encoding,
+// done here because it runs twice per hit.
 std::string WideToUtf8(std::u16string_view wide) {
-    return WideToMultiByte(wide, kCodePageUtf8, true);
+    std::string out;
+    out.reserve(wide.size() * 3);
+    for (size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = wide[i];
+        if ((c & 0xFC00) == 0xD800 && i + 1 < wide.size() && (wide[i + 1] & 0xFC00) == 0xDC00) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
+        } else if ((c & 0xF800) == 0xD800) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
 }
 
 }  // namespace
