@@ -66,6 +66,48 @@ std::u16string ReplaceAll(std::u16string text, std::u16string_view from, std::u1
     return text;
 }
 
+// Runs a compiled pattern over text and appends the start and end of every group
+// of every match to spans; false when the scan stopped at a resource limit.
+bool Scan(pcre2_code* code, std::u16string_view text, int groupCount, bool global, uint32_t matchLimit,
+          bool jitEnabled, std::vector<size_t>& spans) {
+    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
+    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(code, nullptr));
+    if (!matchContext || !matchData) return false;
+    pcre2_set_match_limit(matchContext.get(), matchLimit);
+    JitStackPtr jitStack;
+    if (jitEnabled && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0) {
+        jitStack.reset(pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr));
+        if (jitStack) pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
+    }
+
+    const size_t groups = static_cast<size_t>(groupCount) + 1;
+    size_t start = 0;
+    while (start <= text.size()) {
+        int rc = pcre2_match(code, Units(text), text.size(), start, PCRE2_NO_UTF_CHECK, matchData.get(),
+                             matchContext.get());
+        if (rc < 0) return !IsResourceLimit(rc);
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+        for (size_t g = 0; g < groups; ++g) {
+            bool set = static_cast<int>(g) < rc && ovector[2 * g] != PCRE2_UNSET;
+            spans.push_back(set ? ovector[2 * g] : PCRE2_UNSET);
+            spans.push_back(set ? ovector[2 * g + 1] : PCRE2_UNSET);
+        }
+        if (!global) break;
+        // Resume after the match; an empty match moves on by one character so the
+        // scan always advances (a surrogate pair counts as one character).
+        size_t end = ovector[1];
+        if (end > start && end > ovector[0]) {
+            start = end;
+        } else {
+            start = (end > start ? end : start) + 1;
+            if (start < text.size() && (text[start] & 0xFC00) == 0xDC00 && (text[start - 1] & 0xFC00) == 0xD800) {
+                ++start;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 struct RegexObject::Result {
@@ -119,49 +161,7 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
     pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captures);
     next->groupCount = static_cast<int>(captures);
 
-    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
-    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(code.get(), nullptr));
-    JitStackPtr jitStack;
-    if (!matchContext || !matchData) {
-        next->limitHit = true;
-        result = std::move(next);
-        return true;
-    }
-    pcre2_set_match_limit(matchContext.get(), matchLimit);
-    if (jitEnabled && pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0) {
-        jitStack.reset(pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr));
-        if (jitStack) pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
-    }
-
-    const std::u16string& text = next->subject;
-    const size_t groups = static_cast<size_t>(next->groupCount) + 1;
-    size_t start = 0;
-    while (start <= text.size()) {
-        int rc = pcre2_match(code.get(), Units(text), text.size(), start, PCRE2_NO_UTF_CHECK, matchData.get(),
-                             matchContext.get());
-        if (rc < 0) {
-            next->limitHit = IsResourceLimit(rc);
-            break;
-        }
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
-        for (size_t g = 0; g < groups; ++g) {
-            bool set = static_cast<int>(g) < rc && ovector[2 * g] != PCRE2_UNSET;
-            next->spans.push_back(set ? ovector[2 * g] : PCRE2_UNSET);
-            next->spans.push_back(set ? ovector[2 * g + 1] : PCRE2_UNSET);
-        }
-        if (!global) break;
-        // Resume after the match; an empty match moves on by one character so the
-        // scan always advances (a surrogate pair counts as one character).
-        size_t end = ovector[1];
-        if (end > start && end > ovector[0]) {
-            start = end;
-        } else {
-            start = (end > start ? end : start) + 1;
-            if (start < text.size() && (text[start] & 0xFC00) == 0xDC00 && (text[start - 1] & 0xFC00) == 0xD800) {
-                ++start;
-            }
-        }
-    }
+    next->limitHit = !Scan(code.get(), next->subject, next->groupCount, global, matchLimit, jitEnabled, next->spans);
     result = std::move(next);
     return true;
 }
