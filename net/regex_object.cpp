@@ -138,7 +138,7 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
     next->subject = WithoutLoneSurrogates(subject);
 
     // "." stops only at a line feed, and "$" without multi-line means the very end,
-    // as in the script engines whose patterns this object runs.
+    // which is what the program's patterns are written for.
     CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
     if (!compileContext) {
         result = std::move(next);
