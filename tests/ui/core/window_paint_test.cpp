@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/draw/image.h"
+#include "tests/ui/core/window_test_support.h"
+#include "ui/core/caption_images.h"
+#include "ui/core/element_record.h"
+#include "ui/core/element_registry.h"
+#include "ui/core/element_surfaces.h"
+#include "ui/core/pic_button.h"
+
+namespace quillmar {
+namespace {
+
+using testing::WindowFixture;
+
+constexpr uint32_t kBack = 0xFF336699;
+
+// The rounding division by 255 the blend uses.
+uint32_t Div255(uint32_t v) {
+  const uint32_t t = v + 0x80;
+  return ((t >> 8) + t) >> 8;
+}
+
+// Premultiplied source-over of src at constant alpha a onto dst.
+uint32_t Over(uint32_t dst, uint32_t src, uint32_t a) {
+  uint32_t s[4];
+  for (int i = 0; i < 4; ++i) s[i] = Div255(((src >> (8 * i)) & 0xFF) * a);
+  uint32_t out = 0;
+  for (int i = 0; i < 4; ++i) out |= (s[i] + Div255(((dst >> (8 * i)) & 0xFF) * (255 - s[3]))) << (8 * i);
+  return out;
+}
+
+const ws::HeadlessWindowSystem::Picture& Shown(WindowFixture& f) {
+  const auto* p = f.headless->Presented(f.hwnd);
+  EXPECT_NE(p, nullptr);
+  return *p;
+}
+
+// Picture pixel of a child-relative position.
+uint32_t Pixel(WindowFixture& f, int x, int y) { return Shown(f).At(testing::kPad + x, testing::kPad + y); }
+
+TEST(UiWindowPaint, ChildAtHalfAlphaBlendsAtHalfOpacity) {
+  WindowFixture f;
+  auto& child = f.AddProbe(10, 10, 20, 20, 0xFFCC3333);
+  child.SetAlpha(128);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 5, 5), kBack);
+  EXPECT_EQ(Pixel(f, 15, 15), Over(kBack, 0xFFCC3333, 128));
+  EXPECT_EQ(Pixel(f, 15, 15), 0xFF7F4D66u);
+  EXPECT_EQ(Shown(f).size, (ws::Size{300, 200}));
+}
+
+TEST(UiWindowPaint, OneChildChangingRepaintsOnlyThatChild) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 20, 20);
+  auto& b = f.AddProbe(50, 10, 20, 20);
+  f.Frame();
+  const int aPaints = a.paints;
+  const int bPaints = b.paints;
+  b.InvalidateRect();
+  f.Frame();
+  EXPECT_EQ(a.paints, aPaints);
+  EXPECT_EQ(b.paints, bPaints + 1);
+  // The window recomposed only around the child.
+  const ElementRecord* win = Registry().Find(f.window->Key());
+  ASSERT_TRUE(win->surfaces->dirtyRegion);
+  EXPECT_EQ(win->surfaces->dirtyRegion->Bounds(), (draw::Rect{testing::kPad + 50, testing::kPad + 10, 21, 21}));
+  // Nothing flagged: a tick composes and presents nothing.
+  const int presents = Shown(f).presentCount;
+  f.Frame();
+  EXPECT_EQ(Shown(f).presentCount, presents);
+  EXPECT_EQ(b.paints, bPaints + 1);
+}
+
+TEST(UiWindowPaint, InvalidRectanglesClearOnlyTheirUnion) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 40, 40, 0xFF00FF00);
+  f.Frame();
+  a.InvalidateRect(std::nullopt, draw::Rect{0, 0, 5, 5});
+  a.InvalidateRect(std::nullopt, draw::Rect{20, 20, 5, 5});
+  // Read the canvas inside the paint event, before the element draws.
+  std::vector<uint32_t> seen;
+  a.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    if (msg == Event::Paint) {
+      const draw::Bitmap* c = a.Canvas();
+      seen = {c->RawPixel(2, 2), c->RawPixel(22, 22), c->RawPixel(10, 10)};
+    }
+    return 1;
+  });
+  f.Frame();
+  EXPECT_EQ(seen, (std::vector<uint32_t>{0u, 0u, 0xFF00FF00u}));
+  // A whole-element invalidation stays whole when a rectangle follows it.
+  a.InvalidateRect();
+  a.InvalidateRect(std::nullopt, draw::Rect{0, 0, 5, 5});
+  f.Frame();
+  EXPECT_EQ(seen, (std::vector<uint32_t>{0u, 0u, 0u}));
+}
+
+TEST(UiWindowPaint, MovedChildLeavesNoTrace) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 20, 20);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 15, 15), 0xFFCC3333u);
+  a.Place(100, 100, std::nullopt, std::nullopt);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 15, 15), kBack);
+  EXPECT_EQ(Pixel(f, 105, 105), 0xFFCC3333u);
+  a.SetVisible(0);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 105, 105), kBack);
+}
+
+TEST(UiWindowPaint, RemovingAChildRepaintsTheWindowWithoutIt) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 20, 20);
+  f.Frame();
+  f.window->RemoveChild(a.Key());
+  EXPECT_EQ(Pixel(f, 15, 15), kBack);  // synchronously, no tick needed
+  EXPECT_EQ(a.GetShown(), 1);
+}
+
+TEST(UiWindowPaint, FrameShowsFocusInBorderAndShadow) {
+  WindowFixture f;
+  f.Frame();
+  ws::System().SetFocus(0);
+  f.window->InvalidateRect();
+  f.Frame();
+  const auto& p = Shown(f);
+  // Not focused: border alpha 100, no outermost shadow stroke.
+  EXPECT_EQ(p.At(5, 100), 0x64000000u);
+  EXPECT_EQ(p.At(0, 100) >> 24, 0u);
+  EXPECT_GT(p.At(3, 100) >> 24, 0u);
+  EXPECT_EQ(p.At(6, 100), kBack);
+  ws::System().SetFocus(f.hwnd);
+  f.Frame();
+  EXPECT_EQ(Shown(f).At(5, 100), 0x96000000u);
+  EXPECT_GT(Shown(f).At(0, 100) >> 24, 0u);
+  // The shadow darkens towards the window.
+  EXPECT_LT(Shown(f).At(1, 100) >> 24, Shown(f).At(4, 100) >> 24);
+}
+
+TEST(UiWindowOutput, WindowAlphaAppliesToTheWholePicture) {
+  WindowFixture f;
+  f.window->SetWindowAlpha(128);
+  f.Frame();
+  EXPECT_EQ(Shown(f).alpha, 128);
+  EXPECT_EQ(Pixel(f, 1, 1), kBack);  // per-pixel alpha is kept as it was
+}
+
+TEST(UiWindowOutput, GradientBackgroundRunsTopToBottom) {
+  WindowFixture f;
+  f.window->SetBackColor(0xFF000000, 0xFFFFFFFF);
+  f.Frame();
+  EXPECT_LT(Pixel(f, 50, 5) & 0xFF, Pixel(f, 50, 180) & 0xFF);
+  EXPECT_EQ(Pixel(f, 10, 50), Pixel(f, 200, 50));
+}
+
+TEST(UiWindowOutput, CursorShapesComeFromTheTableAndFallBack) {
+  WindowFixture f;
+  ws::WindowSystem& sys = ws::System();
+  const ws::CursorHandle first = sys.ClassCursor(f.hwnd);
+  CursorChoice hand;
+  hand.index = 14;
+  f.window->SetCursorShape(hand);
+  EXPECT_EQ(sys.ClassCursor(f.hwnd), sys.LoadSystemCursor(ws::SystemCursor::Hand));
+  CursorChoice none;
+  none.index = 0;
+  f.window->SetCursorShape(none);
+  EXPECT_EQ(sys.ClassCursor(f.hwnd), first);
+  // An icon file (type 1) is refused and the first cursor stays.
+  std::vector<uint8_t> icon(64, 0);
+  icon[2] = 1;
+  icon[4] = 1;
+  CursorChoice fromBytes;
+  fromBytes.bytes = icon;
+  f.window->SetCursorShape(fromBytes);
+  EXPECT_EQ(sys.ClassCursor(f.hwnd), first);
+}
+
+TEST(UiWindowOutput, IdleTicksStayOnTheUiThreadAndStopWhenReleased) {
+  WindowFixture f;
+  EXPECT_TRUE(f.window->IsTicking());
+  f.Frame();
+  f.window->ReleaseWindow();
+  EXPECT_FALSE(f.window->IsTicking());
+  EXPECT_FALSE(ws::System().IsWindow(f.hwnd) && (ws::System().GetExStyle(f.hwnd) & ExStyle::Layered) != 0);
+}
+
+TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
+  WindowFixture f;
+  const CaptionImages& images = BuiltInCaptionImages();
+  UiPicButton button;
+  button.Create(f.window.get(), true, 10, 10, 30, 23, images.minimize[0]);
+  EXPECT_EQ(button.Images()[1], images.minimize[0]);
+  EXPECT_EQ(button.Images()[2], images.minimize[0]);
+  EXPECT_EQ(button.Images()[3], images.minimize[0]);
+  EXPECT_EQ(button.GetAuxValue(), 255);
+  UiPicButton hovered;
+  hovered.Create(f.window.get(), true, 50, 10, 30, 23, images.minimize[0], images.minimize[1]);
+  EXPECT_EQ(hovered.Images()[2], images.minimize[1]);
+  f.Frame();
+  const ws::Point at = hovered.PointToScreen({3, 3});
+  f.headless->MoveMouse(at);
+  EXPECT_EQ(hovered.State(), 1);
+  f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_EQ(hovered.State(), 2);
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(hovered.State(), 1);
+  f.headless->MoveMouse(WindowFixture::At(150, 150));
+  EXPECT_EQ(hovered.State(), 0);
+  // Without a disabled picture a disabled button draws nothing.
+  hovered.SetImages(std::nullopt, std::nullopt, std::nullopt, ImageHandle{});
+  hovered.SetDisabled(1);
+  for (int i = 0; i < 40; ++i) f.Frame();
+  EXPECT_EQ(Pixel(f, 53, 13), kBack);
+}
+
+TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
+  BindOptions options;
+  options.captionFlags = 7;
+  options.backColor = 0xFF2B5D8C;
+  WindowFixture f(360, 240, options);
+  const CaptionImages& images = BuiltInCaptionImages();
+  std::vector<std::unique_ptr<UiPicButton>> buttons;
+  const std::array<ImageHandle, 4> pictures{images.restore[0], images.minimize[1], images.close[2], images.maximize[0]};
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    buttons.push_back(std::make_unique<UiPicButton>());
+    buttons.back()->Create(f.window.get(), true, 20 + static_cast<int>(i) * 40, 60, 30, 23, pictures[i]);
+  }
+  f.window->SetBackColor(0xFF2B5D8C, 0xFF10263D);
+  f.Frame();
+  // Hover over the close button so its red picture shows.
+  const ws::Point close = f.window->CaptionButton(0)->PointToScreen({10, 10});
+  f.headless->MoveMouse(close);
+  for (int i = 0; i < 30; ++i) f.Frame();
+  EXPECT_EQ(f.window->CaptionButton(0)->State(), 1);
+  const auto& p = Shown(f);
+  // The close button's hover fill is opaque red at its corner.
+  const int cx = testing::kPad + f.window->CaptionButton(0)->GetLeft();
+  EXPECT_EQ(p.At(cx + 1, testing::kPad + 1), 0xFFE04343u);
+  const std::filesystem::path out = std::filesystem::path(QUILLMAR_TEST_OUTPUT_DIR) / "core_window_render.png";
+  EXPECT_TRUE(f.headless->SavePresentedPng(f.hwnd, out.string()));
+}
+
+}  // namespace
+}  // namespace quillmar
