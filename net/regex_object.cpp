@@ -59,11 +59,15 @@ std::u16string WithoutLoneSurrogates(std::u16string_view in) {
     return out;
 }
 
-std::u16string ReplaceAll(std::u16string text, std::u16string_view from, std::u16string_view to) {
-    for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
+std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to) {
+    std::u16string out;
+    size_t copied = 0;
+    for (size_t at = text.find(from); at != std::u16string_view::npos; at = text.find(from, copied)) {
+        out.append(text, copied, at - copied).append(to);
+        copied = at + from.size();
     }
-    return text;
+    out.append(text, copied);
+    return out;
 }
 
 // Runs a compiled pattern over text and appends the start and end of every group
@@ -134,7 +138,7 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
                               bool multiline, bool global, bool quotePlaceholders) {
     auto next = std::make_shared<Result>();
     next->pattern = WithoutLoneSurrogates(pattern);
-    if (quotePlaceholders) next->pattern = ReplaceAll(std::move(next->pattern), kQuotePlaceholder, u"\"");
+    if (quotePlaceholders) next->pattern = ReplaceAll(next->pattern, kQuotePlaceholder, u"\"");
     next->subject = WithoutLoneSurrogates(subject);
 
     // "." stops only at a line feed, and "$" without multi-line means the very end,
