@@ -71,7 +71,12 @@ void BM_DrawPictureNaturalSize(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawPictureNaturalSize);
 
-std::u16string ShortString(int i) { return u"第" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) + u"行 row"; }
+// "第N行 row N": 1000 different strings, so none is drawn twice per iteration.
+std::u16string ShortString(int i) {
+  std::u16string n;
+  for (const char c : std::to_string(i)) n += static_cast<char16_t>(c);
+  return u"第" + n + u"行 row " + n;
+}
 
 void BM_Draw1000ShortStrings(benchmark::State& state) {
   Bitmap dst(600, 400);
@@ -105,6 +110,26 @@ void BM_Measure1000ShortStrings(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_Measure1000ShortStrings)->Unit(benchmark::kMillisecond);
+
+// A repaint: the same 50 rows of two cells drawn again, as a list box does.
+void BM_Redraw100CellsOfAList(benchmark::State& state) {
+  Bitmap dst(600, 800);
+  Graphics g(dst);
+  g.SetTextRenderingHint(TextRenderingHint::AntiAliasGridFit);
+  const Font font(FontFamily::FromName(u"宋体"), 12);
+  StringFormat format(StringFormat::kNoWrap | StringFormat::kMeasureTrailingSpaces);
+  format.SetTrimming(StringTrimming::EllipsisCharacter);
+  const Brush brush(0xFF000000);
+  for (auto _ : state) {
+    for (int i = 0; i < 100; ++i) {
+      g.DrawString(ShortString(i), font, {static_cast<float>(i % 2 * 262), static_cast<float>(i / 2 * 16), 262, 16},
+                   &format, brush);
+    }
+    benchmark::DoNotOptimize(dst.Data());
+  }
+  state.SetItemsProcessed(state.iterations() * 100);
+}
+BENCHMARK(BM_Redraw100CellsOfAList)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quillmar::draw
