@@ -1,27 +1,25 @@
 #include "ui/core/tool_tip_host.h"
 
-#include <utility>
-
+#include "ui/core/element_record.h"
+#include "ui/core/element_registry.h"
 #include "ui/core/window.h"
 
 namespace quillmar {
 namespace {
 
-ElementTipHandler& Handler() {
-  static ElementTipHandler handler;
-  return handler;
+UiWindow* TopLevelObject(UiWindow& element) {
+  const ElementRecord* top = Registry().Find(element.TopLevelKey());
+  return (top && top->IsTopLevelWindow()) ? top->owner : nullptr;
 }
 
 }  // namespace
 
-ElementTipHandler SetElementTipHandler(ElementTipHandler handler) { return std::exchange(Handler(), std::move(handler)); }
-
 void ShowElementTip(UiWindow& element, std::string_view text) {
-  if (Handler()) Handler()(element, text, element.GetTipTime());
+  if (UiWindow* window = TopLevelObject(element)) window->ShowTip(element, text);
 }
 
 void HideElementTip(UiWindow& element) {
-  if (Handler()) Handler()(element, {}, element.GetTipTime());
+  if (UiWindow* window = TopLevelObject(element)) window->ShowTip(element, {});
 }
 
 }  // namespace quillmar

@@ -10,6 +10,7 @@
 #include "ui/core/element_surfaces.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/process_values.h"
+#include "ui/core/tool_tip.h"
 #include "ui/gfx/effect.h"
 
 namespace quillmar {

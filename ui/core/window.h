@@ -24,6 +24,7 @@ namespace quillmar {
 struct ElementRecord;
 class UiEffect;
 class UiPicButton;
+class UiToolTip;
 namespace draw {
 class Bitmap;
 class Graphics;
@@ -216,8 +217,11 @@ class UiWindow {
   void ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done = {});
   UiEffect& OpenEffect() { return *openEffect_; }
   UiEffect& CloseEffect() { return *closeEffect_; }
-  // Unbinds the window and releases its tick, caption buttons and effects.
+  // Unbinds the window and releases its tick, caption buttons, tip and effects.
   void ReleaseWindow();
+  // Shows an element's tip over its rectangle (empty text hides it).
+  void ShowTip(UiWindow& element, std::string_view text);
+  const UiToolTip* Tip() const { return tip_.get(); }
 
  protected:
   ElementRecord* Rec(OptKey key);
@@ -264,6 +268,7 @@ class UiWindow {
   std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;
   std::unique_ptr<UiEffect> openEffect_;
   std::unique_ptr<UiEffect> closeEffect_;
+  std::unique_ptr<UiToolTip> tip_;
   uint32_t tickTimerId_ = 0;
   bool openSettled_ = false;
 };

@@ -8,6 +8,7 @@
 #include "ui/core/element_registry.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/process_values.h"
+#include "ui/core/tool_tip.h"
 #include "ui/core/window.h"
 #include "ui/gfx/effect.h"
 
@@ -100,6 +101,18 @@ void UiWindow::ShowMaximizeState(bool maximized) {
   button->SetTipText(maximized ? kTipRestore : kTipMaximize);
 }
 
+void UiWindow::ShowTip(UiWindow& element, std::string_view text) {
+  if (text.empty()) {
+    if (tip_) tip_->Destroy();
+    return;
+  }
+  if (hwnd_ == 0 || !ws::System().IsWindow(hwnd_)) return;
+  if (!tip_) tip_ = std::make_unique<UiToolTip>();
+  const ws::Point at = element.PointToWindow({0, 0});
+  tip_->SetDelay(element.GetTipTime());
+  tip_->Create(hwnd_, text, at.x, at.y, element.GetWidth(), element.GetHeight());
+}
+
 void UiWindow::Detach() {
   ws::WindowSystem& sys = ws::System();
   if (bound_ && sys.IsWindow(hwnd_)) {
@@ -119,6 +132,7 @@ void UiWindow::ReleaseWindow() {
   StopTicking();
   if (bound_) Detach();
   for (auto& button : captionButtons_) button.reset();
+  tip_.reset();
   openEffect_->Reset();
   closeEffect_->Reset();
 }
