@@ -14,14 +14,28 @@ function(quillmar_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
-  set(labels ${T_LABEL})
-  if(T_GTK)
-    list(APPEND labels gtk)
-  endif()
+  # gtest_discover_tests flattens list-valued PROPERTIES (a second label or
+  # variable would become a property name), so the environment comes through
+  # the test executor and the extra gtk label through a script run after
+  # discovery; tests on the shared display run one at a time.
+  set_property(TARGET ${T_NAME} PROPERTY CROSSCOMPILING_EMULATOR env
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    "QUILLMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES LABELS "${labels}" TIMEOUT 300
-      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;QUILLMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT 300)
+  if(T_GTK)
+    set(label_script "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_labels.cmake")
+    file(WRITE "${label_script}"
+      "file(STRINGS \"${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}[1]_tests.cmake\" lines REGEX \"^add_test\")\n"
+      "foreach(line IN LISTS lines)\n"
+      "  if(line MATCHES \"^add_test\\\\(\\\\[=\\\\[(.*)\\\\]=\\\\] \")\n"
+      "    set_tests_properties(\"\${CMAKE_MATCH_1}\" PROPERTIES LABELS \"${T_LABEL};gtk\" RESOURCE_LOCK x_display)\n"
+      "  endif()\n"
+      "endforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${label_script}")
+  endif()
 endfunction()

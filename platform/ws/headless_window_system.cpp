@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/ws/cursor_file.h"
+#include "platform/ws/key_codes.h"
 
 namespace quillmar::ws {
 
@@ -18,29 +19,6 @@ namespace {
 
 constexpr int64_t kDoubleClickMs = 500;  // the classic double-click time
 constexpr int32_t kDoubleClickSlop = 2;  // half the classic 4-pixel box
-
-struct KeyStroke {
-  int vk = 0;
-  bool shift = false;
-};
-
-// US keyboard layout: the key and Shift state that type an ASCII character.
-std::optional<KeyStroke> StrokeFor(char c) {
-  if (c >= 'a' && c <= 'z') return KeyStroke{c - 'a' + 'A', false};
-  if (c >= 'A' && c <= 'Z') return KeyStroke{c, true};
-  if (c >= '0' && c <= '9') return KeyStroke{c, false};
-  if (c == ' ') return KeyStroke{Vk::Space, false};
-  if (c == '\n' || c == '\r') return KeyStroke{Vk::Return, false};
-  if (c == '\t') return KeyStroke{Vk::Tab, false};
-  static constexpr std::string_view kPlain = ";=,-./`[\\]'";
-  static constexpr std::string_view kShifted = ":+<_>?~{|}\"";
-  static constexpr int kOem[] = {0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xC0, 0xDB, 0xDC, 0xDD, 0xDE};
-  if (auto i = kPlain.find(c); i != std::string_view::npos) return KeyStroke{kOem[i], false};
-  if (auto i = kShifted.find(c); i != std::string_view::npos) return KeyStroke{kOem[i], true};
-  static constexpr std::string_view kDigitsShifted = ")!@#$%^&*(";
-  if (auto i = kDigitsShifted.find(c); i != std::string_view::npos) return KeyStroke{static_cast<int>('0' + i), true};
-  return std::nullopt;
-}
 
 uint32_t ScanCodeFor(int vk) { return static_cast<uint32_t>(vk) & 0xFF; }
 
@@ -346,7 +324,7 @@ void HeadlessWindowSystem::PressKey(int vk) {
 
 void HeadlessWindowSystem::TypeText(std::string_view ascii) {
   for (char c : ascii) {
-    const auto stroke = StrokeFor(c);
+    const auto stroke = StrokeForAscii(c);
     if (!stroke) continue;
     if (stroke->shift) KeyDown(Vk::Shift);
     KeyDown(stroke->vk);

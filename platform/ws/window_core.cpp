@@ -913,9 +913,10 @@ void WindowSystemCore::InputWheel(Point screen, WindowHandle under, int32_t delt
           static_cast<WParam>(MakeLong(keyFlags, static_cast<uint32_t>(delta))), PackPoint(screen.x, screen.y));
 }
 
-void WindowSystemCore::InputKey(int vk, bool down, uint32_t scanCode) {
-  const bool repeat = down && IsKeyDown(vk);
-  SetKeyState(vk, down);
+void WindowSystemCore::InputKey(int vk, bool down, uint32_t scanCode, int stateVk) {
+  if (stateVk == 0) stateVk = vk;
+  const bool repeat = down && IsKeyDown(stateVk);
+  SetKeyState(stateVk, down);
   if (focus_ == 0 || !IsEnabled(focus_)) return;
   const bool alt = IsKeyDown(Vk::Menu) && !IsKeyDown(Vk::Control);
   uint32_t lParam = 1 | ((scanCode & 0xFF) << 16);

@@ -114,7 +114,8 @@ class WindowSystemCore : public WindowSystem {
   void InputMouseMove(Point screen, WindowHandle under, uint32_t keyFlags);
   void InputButton(Point screen, WindowHandle under, int button, bool down, bool doubleClick, uint32_t keyFlags);
   void InputWheel(Point screen, WindowHandle under, int32_t delta, bool horizontal, uint32_t keyFlags);
-  void InputKey(int vk, bool down, uint32_t scanCode);
+  // stateVk names the physical key for the key state (left/right), 0: vk itself.
+  void InputKey(int vk, bool down, uint32_t scanCode, int stateVk = 0);
   void InputChar(uint32_t code, LParam lParam);
   void InputImeCommit(std::u16string_view text);
   // The desktop moved or sized the window (a move drag, the window manager).

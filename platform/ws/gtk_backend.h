@@ -1,0 +1,121 @@
+#pragma once
+// The GTK3 backend's class, shared by its two source files (windows and input;
+// cursors, clipboard and desktop facts). Include only from platform/ws.
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/ws/window_core.h"
+
+namespace quillmar::ws {
+
+class GtkWindowSystem final : public WindowSystemCore {
+ public:
+  GtkWindowSystem();
+  ~GtkWindowSystem() override;
+
+  Point CursorPos() const override;
+  int64_t NowMs() const override;
+  bool SetBlurBehind(WindowHandle, std::optional<Rect>) override { return false; }
+  CursorHandle LoadSystemCursor(SystemCursor which) override;
+  CursorHandle CreateCursorFromFile(std::span<const uint8_t> bytes) override;
+  void DestroyCursor(CursorHandle cursor) override;
+  CursorHandle SetCursor(CursorHandle cursor) override;
+  CursorHandle CurrentCursor() const override { return currentCursor_; }
+  bool SetClipboardText(std::u16string_view unicode, std::string_view multibyte) override;
+  std::optional<std::u16string> ClipboardText() override;
+  void Beep(uint32_t kind) override;
+  Size ScreenSize() const override;
+  Rect WorkArea() const override;
+  TaskbarInfo Taskbar() const override;
+  bool OpenWithHandler(std::string_view address) override;
+  std::string OsVersionText() const override { return {}; }
+
+  // One native window; the signal handlers receive a pointer to it.
+  struct Native {
+    GtkWindowSystem* system = nullptr;
+    WindowHandle hwnd = 0;
+    GtkWidget* widget = nullptr;
+    GtkIMContext* im = nullptr;
+    cairo_surface_t* picture = nullptr;  // what "draw" shows
+    uint8_t alpha = 255;
+    uint64_t shapeHash = 0;              // of the alpha mask last used for the input shape
+  };
+
+ protected:
+  void NativeCreate(WindowHandle hwnd) override;
+  void NativeDestroy(WindowHandle hwnd) override;
+  void NativeShow(WindowHandle hwnd, bool visible) override;
+  void NativeGeometry(WindowHandle hwnd, Rect rect) override;
+  bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha) override;
+  void NativeCapture(WindowHandle hwnd) override;
+  void NativeBeginMoveDrag(WindowHandle hwnd) override;
+  void NativeTitle(WindowHandle hwnd) override;
+  void NativeZOrder(WindowHandle hwnd) override;
+  void NativeFocus(WindowHandle hwnd) override;
+  void NativeImePosition(WindowHandle hwnd, Point clientPoint) override;
+  void NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) override;
+  void NativeTimerStop(uint32_t timerKey) override;
+  void WakeLoop() override;
+  bool WaitForWork(const std::function<bool()>& keepRunning) override;
+
+ private:
+  struct TimerSource {
+    GtkWindowSystem* system = nullptr;
+    uint32_t key = 0;
+    guint source = 0;
+  };
+  static gboolean OnTimer(gpointer data);
+  static gboolean OnIdle(gpointer data);
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer data);
+  static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer data);
+  static gboolean OnScroll(GtkWidget* widget, GdkEventScroll* event, gpointer data);
+  static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data);
+  static gboolean OnCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer data);
+  static gboolean OnFocus(GtkWidget* widget, GdkEventFocus* event, gpointer data);
+  static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer data);
+  static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
+  static void OnCommit(GtkIMContext* context, const char* text, gpointer data);
+
+  Native* NativeOf(WindowHandle hwnd) const;
+  // Our visible window whose rectangle holds the point, preferring `hint`.
+  WindowHandle WindowUnder(Point screen, WindowHandle hint) const;
+  uint32_t KeyFlagsFromState(guint state) const;
+  void UpdateInputShape(Native& native, Size size, const PixelView& picture);
+  void HandleButton(Native& native, GdkEventButton* event);
+  void HandleKey(Native& native, GdkEventKey* event);
+  void ApplyCursor();
+  void EndMoveDrag();
+
+  std::map<WindowHandle, std::unique_ptr<Native>> natives_;
+  std::map<uint32_t, std::unique_ptr<TimerSource>> timerSources_;
+  std::map<CursorHandle, GdkCursor*> cursors_;  // owned references
+  std::map<SystemCursor, CursorHandle> systemCursors_;
+  CursorHandle nextCursor_ = 0x1000;
+  CursorHandle currentCursor_ = 0;
+  Point cursor_;
+  bool moveDrag_ = false;
+  WindowHandle moveDragWindow_ = 0;
+  // The press that may start a move drag.
+  Point lastPressRoot_;
+  guint32 lastEventTime_ = 0;
+  int lastButton_ = 1;
+  // Our own double-click pairing (GDK's extra 2BUTTON events are ignored).
+  guint32 lastPressTime_ = 0;
+  Point lastPressAt_;
+  int lastPressButton_ = 0;
+  WindowHandle lastPressWindow_ = 0;
+  bool lastWasDouble_ = false;
+  // Commits seen while a key press is being filtered by the input method.
+  bool inFilter_ = false;
+  std::vector<std::string> filterCommits_;
+
+  std::mutex idleMutex_;  // guards idleSource_
+  guint idleSource_ = 0;
+};
+
+}  // namespace quillmar::ws

@@ -1,0 +1,198 @@
+// The GTK backend's desktop services: cursors, clipboard, beep, screen and
+// work area, and handing links to the desktop.
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/ws/cursor_file.h"
+#include "platform/ws/gtk_backend.h"
+
+namespace quillmar::ws {
+namespace {
+
+const char* CursorName(SystemCursor which) {
+  switch (which) {
+    case SystemCursor::Arrow: return "default";
+    case SystemCursor::IBeam: return "text";
+    case SystemCursor::Wait: return "wait";
+    case SystemCursor::Cross: return "crosshair";
+    case SystemCursor::UpArrow: return "sb_up_arrow";
+    case SystemCursor::SizeNwse: return "nwse-resize";
+    case SystemCursor::SizeNesw: return "nesw-resize";
+    case SystemCursor::SizeWe: return "ew-resize";
+    case SystemCursor::SizeNs: return "ns-resize";
+    case SystemCursor::SizeAll: return "move";
+    case SystemCursor::No: return "not-allowed";
+    case SystemCursor::Hand: return "pointer";
+    case SystemCursor::AppStarting: return "progress";
+    case SystemCursor::Help: return "help";
+  }
+  return "default";
+}
+
+GdkMonitor* PrimaryMonitor() {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+  return monitor != nullptr ? monitor : gdk_display_get_monitor(display, 0);
+}
+
+// Program text may be GB18030; links are handed over as UTF-8 with everything
+// outside printable ASCII percent-escaped.
+std::string LinkText(std::string_view address) {
+  std::string utf8(address);
+  if (!g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {
+    gsize written = 0;
+    gchar* converted =
+        g_convert(utf8.data(), static_cast<gssize>(utf8.size()), "UTF-8", "GB18030", nullptr, &written, nullptr);
+    if (converted == nullptr) return {};
+    utf8.assign(converted, written);
+    g_free(converted);
+  }
+  gchar* escaped = g_uri_escape_string(utf8.c_str(), "!#$&'()*+,/:;=?@[]~%", FALSE);
+  std::string out(escaped);
+  g_free(escaped);
+  return out;
+}
+
+}  // namespace
+
+CursorHandle GtkWindowSystem::LoadSystemCursor(SystemCursor which) {
+  auto it = systemCursors_.find(which);
+  if (it != systemCursors_.end()) return it->second;
+  GdkDisplay* display = gdk_display_get_default();
+  GdkCursor* cursor = gdk_cursor_new_from_name(display, CursorName(which));
+  if (cursor == nullptr) cursor = gdk_cursor_new_from_name(display, "default");
+  if (cursor == nullptr) cursor = gdk_cursor_new_for_display(display, GDK_LEFT_PTR);
+  const CursorHandle h = nextCursor_++;
+  cursors_[h] = cursor;
+  systemCursors_[which] = h;
+  return h;
+}
+
+CursorHandle GtkWindowSystem::CreateCursorFromFile(std::span<const uint8_t> bytes) {
+  const auto info = ParseCursorFile(bytes);
+  if (!info) return 0;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  const bool fed = gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), nullptr) != 0;
+  const bool closed = gdk_pixbuf_loader_close(loader, nullptr) != 0;
+  GdkPixbuf* pixbuf = (fed && closed) ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+  CursorHandle h = 0;
+  if (pixbuf != nullptr) {
+    int hx = info->hotspot.x;
+    int hy = info->hotspot.y;
+    if (const gchar* x = gdk_pixbuf_get_option(pixbuf, "x_hot")) hx = std::atoi(x);
+    if (const gchar* y = gdk_pixbuf_get_option(pixbuf, "y_hot")) hy = std::atoi(y);
+    hx = std::clamp(hx, 0, std::max(0, gdk_pixbuf_get_width(pixbuf) - 1));
+    hy = std::clamp(hy, 0, std::max(0, gdk_pixbuf_get_height(pixbuf) - 1));
+    if (GdkCursor* cursor = gdk_cursor_new_from_pixbuf(gdk_display_get_default(), pixbuf, hx, hy)) {
+      h = nextCursor_++;
+      cursors_[h] = cursor;
+    }
+  }
+  g_object_unref(loader);
+  return h;
+}
+
+void GtkWindowSystem::DestroyCursor(CursorHandle cursor) {
+  for (const auto& [which, h] : systemCursors_) {
+    if (h == cursor) return;  // shared, never destroyed
+  }
+  auto it = cursors_.find(cursor);
+  if (it == cursors_.end()) return;
+  if (currentCursor_ == cursor) {
+    currentCursor_ = 0;
+    ApplyCursor();
+  }
+  g_object_unref(it->second);
+  cursors_.erase(it);
+}
+
+CursorHandle GtkWindowSystem::SetCursor(CursorHandle cursor) {
+  const CursorHandle old = currentCursor_;
+  currentCursor_ = cursor;
+  if (old != cursor) ApplyCursor();
+  return old;
+}
+
+void GtkWindowSystem::ApplyCursor() {
+  auto it = cursors_.find(currentCursor_);
+  GdkCursor* cursor = it == cursors_.end() ? nullptr : it->second;
+  for (const auto& [h, n] : natives_) {
+    if (GdkWindow* gw = gtk_widget_get_window(n->widget)) gdk_window_set_cursor(gw, cursor);
+  }
+}
+
+bool GtkWindowSystem::SetClipboardText(std::u16string_view unicode, std::string_view /*multibyte*/) {
+  glong written = 0;
+  gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(unicode.data()), static_cast<glong>(unicode.size()),
+                                nullptr, &written, nullptr);
+  if (utf8 == nullptr) return false;
+  gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), utf8, static_cast<gint>(written));
+  g_free(utf8);
+  return true;
+}
+
+std::optional<std::u16string> GtkWindowSystem::ClipboardText() {
+  // Spins a nested loop until the owner answers (possibly ourselves).
+  gchar* utf8 = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+  if (utf8 == nullptr) return std::nullopt;
+  glong count = 0;
+  gunichar2* units = g_utf8_to_utf16(utf8, -1, nullptr, &count, nullptr);
+  g_free(utf8);
+  if (units == nullptr) return std::nullopt;
+  std::u16string out(reinterpret_cast<const char16_t*>(units), static_cast<size_t>(count));
+  g_free(units);
+  return out;
+}
+
+void GtkWindowSystem::Beep(uint32_t /*kind*/) { gdk_display_beep(gdk_display_get_default()); }
+
+Size GtkWindowSystem::ScreenSize() const {
+  GdkRectangle g{0, 0, 0, 0};
+  if (GdkMonitor* m = PrimaryMonitor()) gdk_monitor_get_geometry(m, &g);
+  return Size{g.width, g.height};
+}
+
+Rect GtkWindowSystem::WorkArea() const {
+  GdkRectangle a{0, 0, 0, 0};
+  if (GdkMonitor* m = PrimaryMonitor()) gdk_monitor_get_workarea(m, &a);
+  return Rect{a.x, a.y, a.x + a.width, a.y + a.height};
+}
+
+TaskbarInfo GtkWindowSystem::Taskbar() const {
+  const Size screen = ScreenSize();
+  const Rect work = WorkArea();
+  TaskbarInfo info;
+  if (work == Rect{0, 0, screen.width, screen.height}) {
+    // No panel reserves space: the work area is the whole screen.
+    info.autoHide = true;
+    return info;
+  }
+  if (work.top > 0) {
+    info.edge = 1;
+    info.rect = Rect{0, 0, screen.width, work.top};
+  } else if (work.left > 0) {
+    info.edge = 0;
+    info.rect = Rect{0, 0, work.left, screen.height};
+  } else if (work.right < screen.width) {
+    info.edge = 2;
+    info.rect = Rect{work.right, 0, screen.width, screen.height};
+  } else {
+    info.edge = 3;
+    info.rect = Rect{0, work.bottom, screen.width, screen.height};
+  }
+  return info;
+}
+
+bool GtkWindowSystem::OpenWithHandler(std::string_view address) {
+  const std::string uri = LinkText(address);
+  if (uri.empty()) return false;
+  GError* error = nullptr;
+  const bool ok = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error) != 0;
+  if (error != nullptr) g_error_free(error);
+  return ok;
+}
+
+}  // namespace quillmar::ws

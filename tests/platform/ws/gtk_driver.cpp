@@ -1,0 +1,120 @@
+// Scenario driver for the GTK backend: real time through the main loop,
+// input from xdotool, read-back from a screenshot of the root window.
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/ws/gtk_window_system.h"
+#include "tests/platform/ws/scenario_driver.h"
+
+namespace quillmar::ws::testing {
+namespace {
+
+std::string KeyName(int vk) {
+  switch (vk) {
+    case Vk::Return: return "Return";
+    case Vk::Escape: return "Escape";
+    case Vk::Back: return "BackSpace";
+    case Vk::Tab: return "Tab";
+    case Vk::Left: return "Left";
+    case Vk::Right: return "Right";
+    case Vk::Up: return "Up";
+    case Vk::Down: return "Down";
+    case Vk::Delete: return "Delete";
+    default: break;
+  }
+  if (vk >= 'A' && vk <= 'Z') return std::string(1, static_cast<char>(vk - 'A' + 'a'));
+  if (vk >= '0' && vk <= '9') return std::string(1, static_cast<char>(vk));
+  return "space";
+}
+
+class GtkDriver final : public ScenarioDriver {
+ public:
+  explicit GtkDriver(std::unique_ptr<WindowSystem> backend) {
+    system_ = backend.get();
+    previous_ = InstallSystem(std::move(backend));
+  }
+  ~GtkDriver() override {
+    Pump(20);
+    InstallSystem(std::move(previous_));
+  }
+  WindowSystem& System() override { return *system_; }
+  void Pump(int ms) override {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+      if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  bool PumpUntil(const std::function<bool()>& done, int maxMs) override {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+    while (std::chrono::steady_clock::now() < end) {
+      if (done()) return true;
+      if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+  }
+  void MoveMouse(Point p) override { Run("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y)); }
+  void Press(MouseButton b) override { Run("mousedown " + Button(b)); }
+  void Release(MouseButton b) override { Run("mouseup " + Button(b)); }
+  void Click(Point p, MouseButton b) override {
+    Pump(600);  // well apart from any earlier click
+    MoveMouse(p);
+    Pump(50);
+    Run("click " + Button(b));
+  }
+  void DoubleClick(Point p) override {
+    Pump(600);
+    MoveMouse(p);
+    Pump(50);
+    Run("click --repeat 2 --delay 60 1");
+  }
+  void Wheel(int notches) override {
+    for (int i = 0; i < std::abs(notches); ++i) Run(notches > 0 ? "click 4" : "click 5");
+  }
+  void Key(int vk) override { Run("key " + KeyName(vk)); }
+  void Type(const std::string& ascii) override { Run("type --delay 20 '" + ascii + "'"); }
+  std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {
+    const Rect r = system_->WindowRect(hwnd);
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left + client.x, r.top + client.y, 1, 1);
+    if (shot == nullptr) return std::nullopt;
+    const guchar* p = gdk_pixbuf_get_pixels(shot);
+    const uint32_t rgb = (0xFFu << 24) | (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
+    g_object_unref(shot);
+    return rgb;
+  }
+  bool Exact() const override { return false; }
+
+ private:
+  static std::string Button(MouseButton b) {
+    return b == MouseButton::Left ? "1" : (b == MouseButton::Right ? "3" : "2");
+  }
+  void Run(const std::string& args) {
+    gdk_display_flush(gdk_display_get_default());
+    const std::string command = "xdotool " + args + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) ADD_FAILURE() << "xdotool failed: " << args;
+  }
+  WindowSystem* system_ = nullptr;
+  std::unique_ptr<WindowSystem> previous_;
+};
+
+}  // namespace
+
+std::unique_ptr<ScenarioDriver> MakeGtkDriver(std::string* why) {
+  if (std::getenv("DISPLAY") == nullptr) {
+    *why = "no DISPLAY: the GTK scenarios run under Xvfb (scripts/test.sh starts one)";
+    return nullptr;
+  }
+  if (std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+    *why = "xdotool is not installed";
+    return nullptr;
+  }
+  auto backend = CreateGtkWindowSystem(why);
+  if (!backend) return nullptr;
+  return std::make_unique<GtkDriver>(std::move(backend));
+}
+
+}  // namespace quillmar::ws::testing
