@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quillmar::draw {
 
@@ -19,6 +20,17 @@ Bitmap::Bitmap(int width, int height) {
   pixels_ = std::make_unique<uint32_t[]>(static_cast<size_t>(width) * height);  // zeroed
   width_ = width;
   height_ = height;
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
+      pixels_(std::move(other.pixels_)) {}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  pixels_ = std::move(other.pixels_);
+  return *this;
 }
 
 Bitmap Bitmap::FromPremultiplied(const uint32_t* pixels, int width, int height, int strideBytes) {

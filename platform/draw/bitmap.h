@@ -19,8 +19,9 @@ class Bitmap {
   // Copies premultiplied rows from memory (strideBytes between rows).
   static Bitmap FromPremultiplied(const uint32_t* pixels, int width, int height, int strideBytes);
 
-  Bitmap(Bitmap&&) noexcept = default;
-  Bitmap& operator=(Bitmap&&) noexcept = default;
+  // A moved-from bitmap is empty.
+  Bitmap(Bitmap&& other) noexcept;
+  Bitmap& operator=(Bitmap&& other) noexcept;
   Bitmap(const Bitmap&) = delete;
   Bitmap& operator=(const Bitmap&) = delete;
   Bitmap Clone() const;

@@ -110,9 +110,20 @@ void Build(Laid& laid, std::u16string_view text, const Font& font, float width, 
   PangoRectangle logical;
   pango_layout_get_pixel_extents(layout, nullptr, &logical);
   laid.lines = utf8.empty() ? 0 : pango_layout_get_line_count(layout);
+  // Trailing spaces count only when asked for (Pango always measures them).
+  double measured = logical.width;
+  if ((f.Flags() & StringFormat::kMeasureTrailingSpaces) == 0 && laid.lines == 1) {
+    size_t end = utf8.size();
+    while (end > 0 && utf8[end - 1] == ' ') --end;
+    if (end < utf8.size()) {
+      PangoRectangle pos;
+      pango_layout_index_to_pos(layout, static_cast<int>(end), &pos);
+      measured = std::clamp(static_cast<double>(pos.x) / PANGO_SCALE - logical.x, 0.0, measured);
+    }
+  }
   if (!pangoWidth) {
     // Pango aligns only inside a width: place an unwrapped block ourselves.
-    const double room = boundedWidth ? width - logical.width : -logical.width;
+    const double room = boundedWidth ? width - measured : -measured;
     laid.originX = room * AlignShift(f.Align()) - logical.x;
   }
   const double vroom = boundedHeight ? height - logical.height : -logical.height;
@@ -133,7 +144,7 @@ void Build(Laid& laid, std::u16string_view text, const Font& font, float width, 
   if (utf8.empty()) {
     laid.bounds = {};
   } else {
-    float w = static_cast<float>(logical.width);
+    float w = static_cast<float>(measured);
     float h = static_cast<float>(logical.height);
     if (boundedWidth) w = std::min(w, width);
     if (boundedHeight) h = std::min(h, height);

@@ -20,6 +20,17 @@ TEST(DrawBitmap, StoresPremultipliedAndReportsStraightColours) {
   b.SetPixel(-1, 0, 0xFFFFFFFF);             // outside writes are ignored
 }
 
+TEST(DrawBitmap, MovedFromBitmapIsEmpty) {
+  Bitmap a(2, 2);
+  Bitmap b = std::move(a);
+  EXPECT_TRUE(a.IsEmpty());  // NOLINT(bugprone-use-after-move): the state after a move is the point
+  EXPECT_EQ(a.GetPixel(0, 0), 0u);
+  EXPECT_EQ(b.Width(), 2);
+  a = std::move(b);
+  EXPECT_TRUE(b.IsEmpty());  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(a.Height(), 2);
+}
+
 TEST(DrawBitmap, RefusesSizesThatCannotBeAllocated) {
   EXPECT_TRUE(Bitmap(0, 5).IsEmpty());
   EXPECT_TRUE(Bitmap(-3, 5).IsEmpty());

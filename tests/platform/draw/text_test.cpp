@@ -150,7 +150,9 @@ TEST(DrawText, CharacterRangesGiveIncreasingPositions) {
   for (size_t i = 0; i + 1 < boxes.size(); ++i) {
     EXPECT_GT(boxes[i].width, 0) << i;
     EXPECT_GT(boxes[i].height, 0) << i;
-    if (i > 0) EXPECT_GT(boxes[i].x, boxes[i - 1].x) << i;
+    if (i > 0) {
+      EXPECT_GT(boxes[i].x, boxes[i - 1].x) << i;
+    }
   }
   EXPECT_TRUE(boxes.back().IsEmpty());
 }
@@ -192,6 +194,16 @@ TEST(DrawText, WrapsInTheWidthUnlessToldNotTo) {
   const TextMeasure empty = g.MeasureString(u"", TestFont(), {3, 4, 80, 0});
   EXPECT_EQ(empty.bounds, (RectF{3, 4, 0, 0}));
   EXPECT_EQ(g.MeasureString(u"ab\0cd", TestFont(), {}).codepointsFitted, 2);  // a NUL ends the text
+}
+
+TEST(DrawText, TrailingSpacesCountOnlyWhenAskedFor) {
+  Bitmap b(1, 1);
+  Graphics g(b);
+  StringFormat plain(StringFormat::kNoWrap);
+  StringFormat withSpaces(StringFormat::kNoWrap | StringFormat::kMeasureTrailingSpaces);
+  const float bare = g.MeasureString(u"ab", TestFont(), {}, &plain).bounds.width;
+  EXPECT_FLOAT_EQ(g.MeasureString(u"ab   ", TestFont(), {}, &plain).bounds.width, bare);
+  EXPECT_GT(g.MeasureString(u"ab   ", TestFont(), {}, &withSpaces).bounds.width, bare + 6);
 }
 
 TEST(DrawText, TextIsClippedToItsLayoutRectangle) {
