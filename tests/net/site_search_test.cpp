@@ -148,6 +148,28 @@ TEST(RunSiteSearch, UnreachableListPageIsReportedAndGivesNoRows) {
     EXPECT_TRUE(badScheme.rows.empty());
 }
 
+TEST(RunSiteSearch, RequestLimitsApplyToTheListAndToEveryDetailPage) {
+    test::RawTestServer silent("", /*holdOpen=*/true);
+    SearchOptions quick;
+    quick.http.stallTimeout = std::chrono::milliseconds(200);
+    Collected stalled = Search(silent.Url("/s/"), "k", 1, {}, quick);
+    EXPECT_EQ(stalled.outcome.listStatus.error, HttpError::StallTimeout);
+    EXPECT_TRUE(stalled.rows.empty());
+
+    ScriptedSite site([&](httplib::Server& s) {
+        s.Get(R"(/s/.*)", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(ListPage({{silent.Url("/d"), "silent"}, {"/d", "answers"}}), "text/html");
+        });
+        s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(DetailPage("magnet:?xt=d"), "text/html");
+        });
+    });
+    Collected c = Search(site.Base() + "/s/", "k", 1, {}, quick);
+    ASSERT_EQ(c.rows.size(), 2u);
+    EXPECT_EQ(c.rows[0].magnet, "");
+    EXPECT_EQ(c.rows[1].magnet, "magnet:?xt=d");
+}
+
 TEST(RunSiteSearch, RelativeAndEscapedAddressesAreResolvedAgainstTheListPage) {
     int port = 0;
     std::mutex mutex;
