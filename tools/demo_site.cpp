@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -42,6 +43,7 @@ std::string ListHref(const std::string& keyword, int page) {
 }  // namespace
 
 std::string DemoListPage(const std::string& keyword, int page, int pageSize) {
+    pageSize = std::max(1, pageSize);
     std::vector<const DemoEntry*> found = FindDemoEntries(keyword);
     const int total = static_cast<int>(found.size());
     const int pages = total == 0 ? 1 : (total + pageSize - 1) / pageSize;
