@@ -217,6 +217,22 @@ TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   EXPECT_EQ(Pixel(f, 53, 13), kBack);
 }
 
+// A 64 x 64 skin: a dark 30-row title band, a light body and a status strip,
+// cut by magenta markers at columns 20 and 43 and rows 30 and 33.
+ImageHandle NineGridSkin() {
+  draw::Bitmap skin(64, 64);
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      draw::Argb c = y < 30 ? 0xFF1C466Bu : (y >= 58 ? 0xFFD5DEE8u : 0xFFEEF2F6u);
+      if (y == 29) c = 0xFF12324Du;
+      skin.SetPixel(x, y, c);
+    }
+  }
+  for (int at : {20, 43}) skin.SetPixel(at, 0, 0xFFFF00FF);
+  for (int at : {30, 33}) skin.SetPixel(0, at, 0xFFFF00FF);
+  return std::make_shared<draw::Image>(draw::Image::FromBitmap(std::move(skin)));
+}
+
 TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
   BindOptions options;
   options.captionFlags = 7;
@@ -227,9 +243,9 @@ TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
   const std::array<ImageHandle, 4> pictures{images.restore[0], images.minimize[1], images.close[2], images.maximize[0]};
   for (size_t i = 0; i < pictures.size(); ++i) {
     buttons.push_back(std::make_unique<UiPicButton>());
-    buttons.back()->Create(f.window.get(), true, 20 + static_cast<int>(i) * 40, 60, 30, 23, pictures[i]);
+    buttons.back()->Create(f.window.get(), true, 20 + static_cast<int>(i) * 40, 2, 30, 23, pictures[i]);
   }
-  f.window->SetBackColor(0xFF2B5D8C, 0xFF10263D);
+  f.window->SetBackImage(NineGridSkin(), 1);
   f.Frame();
   // Hover over the close button so its red picture shows.
   const ws::Point close = f.window->CaptionButton(0)->PointToScreen({10, 10});
@@ -240,6 +256,11 @@ TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
   // The close button's hover fill is opaque red at its corner.
   const int cx = testing::kPad + f.window->CaptionButton(0)->GetLeft();
   EXPECT_EQ(p.At(cx + 1, testing::kPad + 1), 0xFFE04343u);
+  // The skin's title band, body and status strip, with no marker pixels.
+  EXPECT_EQ(p.At(100, testing::kPad + 10), 0xFF1C466Bu);
+  EXPECT_EQ(p.At(100, testing::kPad + 120), 0xFFEEF2F6u);
+  EXPECT_EQ(p.At(100, 240 - testing::kPad - 2), 0xFFD5DEE8u);
+  for (int y = testing::kPad; y < 240 - testing::kPad; ++y) EXPECT_NE(p.At(testing::kPad + 20, y), 0xFFFF00FFu);
   const std::filesystem::path out = std::filesystem::path(QUILLMAR_TEST_OUTPUT_DIR) / "core_window_render.png";
   EXPECT_TRUE(f.headless->SavePresentedPng(f.hwnd, out.string()));
 }
