@@ -46,6 +46,7 @@ struct CursorChoice {
   std::optional<int32_t> index;
   std::optional<ws::CursorHandle> handle;
   std::optional<std::vector<uint8_t>> bytes;
+  std::optional<std::string> fileName;  // a cursor file on disk
 };
 
 class UiWindow {
@@ -200,6 +201,8 @@ class UiWindow {
   void SetFrame(int32_t frameOn, int32_t borderOn, int32_t shadowOn);
   void SetBackColor(draw::Argb color, std::optional<draw::Argb> color2 = {});
   void SetBackImage(ImageHandle image, int32_t mode);
+  // Process-wide debugging aid: every composed picture gets a 1-pixel outline.
+  static void SetOutline(bool on, draw::Argb color);
   draw::Argb GetBackColor() const { return backColor_; }
 
   // --- Output, ticking, cursors, effects (window_output.cpp) ---

@@ -2,6 +2,8 @@
 // open and close effects.
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <span>
 
 #include "platform/ws/cursor_file.h"
@@ -128,6 +130,13 @@ void UiWindow::SetCursorShape(const CursorChoice& choice) {
   if (choice.handle) chosen = *choice.handle;
   if (choice.bytes) {
     chosen = CursorFromBytes(*choice.bytes);
+    state.created = chosen;
+  }
+  if (choice.fileName) {
+    if (chosen != 0 && chosen == state.created) sys.DestroyCursor(chosen);
+    std::ifstream file(*choice.fileName, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    chosen = CursorFromBytes(bytes);
     state.created = chosen;
   }
   if (!state.classFirstRead) {

@@ -58,6 +58,16 @@ void AddRoundedRect(draw::Path& path, const draw::RectF& r, float radius) {
 
 constexpr float kShadowRadius = 4.0f;
 
+struct OutlineOption {
+  bool on = false;
+  draw::Argb color = 0;
+};
+
+OutlineOption& Outline() {
+  static OutlineOption option;
+  return option;
+}
+
 }  // namespace
 
 void UiWindow::InvalidateRect(OptKey key, std::optional<draw::Rect> rect) {
@@ -206,8 +216,15 @@ void UiWindow::ComposeElement(int32_t k) {
     }
     c->recomposed = 0;
   }
+  if (Outline().on && !dirty.IsEmpty()) {
+    draw::Graphics g(s.dib);
+    g.DrawRectangle(draw::Pen(Outline().color, 1.0f, draw::Unit::Pixel),
+                    {0, 0, static_cast<float>(rec->width - 1), static_cast<float>(rec->height - 1)});
+  }
   s.dirtyRegion = std::move(dirty);
 }
+
+void UiWindow::SetOutline(bool on, draw::Argb color) { Outline() = {on, color}; }
 
 void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key) {
   ElementRecord* rec = Rec(key);

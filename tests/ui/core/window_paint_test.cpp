@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/draw/image.h"
 #include "tests/ui/core/window_test_support.h"
@@ -177,6 +178,43 @@ TEST(UiWindowOutput, CursorShapesComeFromTheTableAndFallBack) {
   fromBytes.bytes = icon;
   f.window->SetCursorShape(fromBytes);
   EXPECT_EQ(sys.ClassCursor(f.hwnd), first);
+  // A cursor file's bytes, in memory and on disk, with its hotspot.
+  std::vector<uint8_t> cur(62, 0);
+  cur[2] = 2;
+  cur[4] = 1;
+  cur[6] = cur[7] = 16;
+  cur[10] = 3;
+  cur[12] = 4;
+  cur[14] = 40;
+  cur[18] = 22;
+  fromBytes.bytes = cur;
+  f.window->SetCursorShape(fromBytes);
+  const ws::CursorHandle made = sys.ClassCursor(f.hwnd);
+  EXPECT_NE(made, first);
+  EXPECT_EQ(f.headless->CursorHotspot(made), (ws::Point{3, 4}));
+  const std::filesystem::path path = std::filesystem::path(QUILLMAR_TEST_OUTPUT_DIR) / "core_test_cursor.cur";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(cur.data()), static_cast<std::streamsize>(cur.size()));
+  }
+  CursorChoice fromFile;
+  fromFile.fileName = path.string();
+  f.window->SetCursorShape(fromFile);
+  EXPECT_NE(sys.ClassCursor(f.hwnd), first);
+  // The cursor made before is released when the next one is chosen.
+  EXPECT_FALSE(f.headless->CursorHotspot(made).has_value());
+}
+
+TEST(UiWindowOutput, OutlineOptionFramesEveryComposedPicture) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 20, 20, 0xFF00FF00);
+  UiWindow::SetOutline(true, 0xFFFF0000);
+  f.Frame();
+  UiWindow::SetOutline(false, 0);
+  EXPECT_EQ(Pixel(f, 10, 10), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(f, 29, 15), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  EXPECT_EQ(a.GetAlpha(), 255);
 }
 
 TEST(UiWindowOutput, IdleTicksStayOnTheUiThreadAndStopWhenReleased) {
