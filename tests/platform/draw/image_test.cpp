@@ -1,87 +1,30 @@
 #include "platform/draw/image.h"
 
-#include <cairo.h>
-#include <gdk-pixbuf/gdk-pixbuf.h>
-#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
 #include "tests/platform/draw/fuzz/image_decode_fuzz.h"
+#include "tests/platform/draw/test_pictures.h"
 
 namespace quillmar::draw {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
 
-cairo_status_t AppendPng(void* closure, const unsigned char* data, unsigned int length) {
-  auto* out = static_cast<Bytes*>(closure);
-  out->insert(out->end(), data, data + length);
-  return CAIRO_STATUS_SUCCESS;
-}
-
-// A 3 × 2 PNG: opaque red, half-transparent green, transparent, then blue row.
+// A 3 × 2 PNG: opaque red, half-transparent green, transparent, then a blue row.
 Bytes MakePng() {
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 3, 2);
-  cairo_surface_flush(s);
-  auto* px = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s));
-  const int stride = cairo_image_surface_get_stride(s) / 4;
-  px[0] = 0xFFFF0000;
-  px[1] = 0x80008000;  // premultiplied half green
-  px[2] = 0;
-  for (int x = 0; x < 3; ++x) px[stride + x] = 0xFF0000FF;
-  cairo_surface_mark_dirty(s);
-  Bytes out;
-  cairo_surface_write_to_png_stream(s, AppendPng, &out);
-  cairo_surface_destroy(s);
-  return out;
+  Bitmap b(3, 2);
+  b.SetPixel(0, 0, 0xFFFF0000);
+  b.SetPixel(1, 0, 0x8000FF00);
+  for (int x = 0; x < 3; ++x) b.SetPixel(x, 1, 0xFF0000FF);
+  return test::EncodePng(b);
 }
 
-Bytes MakeJpeg() {
-  GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 16, 8);
-  gdk_pixbuf_fill(pixbuf, 0x3366CCFF);
-  gchar* buffer = nullptr;
-  gsize size = 0;
-  gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "jpeg", nullptr, "quality", "100", nullptr);
-  Bytes out(reinterpret_cast<uint8_t*>(buffer), reinterpret_cast<uint8_t*>(buffer) + size);
-  g_free(buffer);
-  g_object_unref(pixbuf);
-  return out;
-}
+Bytes MakeJpeg() { return test::EncodeWithPixbuf("jpeg", 16, 8, 0x3366CCFF); }
 
-int AppendGif(GifFileType* file, const GifByteType* data, int length) {
-  auto* out = static_cast<Bytes*>(file->UserData);
-  out->insert(out->end(), data, data + length);
-  return length;
-}
-
-// A 4 × 4 GIF of three frames with the given delays; frame i paints column i
-// (palette index i + 1) over the earlier frames; index 0 is transparent.
-Bytes MakeGif(const std::vector<int>& delays) {
-  Bytes out;
-  int error = 0;
-  GifFileType* gif = EGifOpen(&out, AppendGif, &error);
-  GifColorType colors[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-  ColorMapObject* map = GifMakeMapObject(4, colors);
-  EGifSetGifVersion(gif, true);
-  EGifPutScreenDesc(gif, 4, 4, 2, 0, map);
-  for (size_t i = 0; i < delays.size(); ++i) {
-    GraphicsControlBlock gcb{DISPOSE_DO_NOT, false, delays[i], 0};
-    GifByteType ext[4];
-    const size_t n = EGifGCBToExtension(&gcb, ext);
-    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(n), ext);
-    EGifPutImageDesc(gif, 0, 0, 4, 4, false, nullptr);
-    for (int y = 0; y < 4; ++y) {
-      GifPixelType line[4] = {0, 0, 0, 0};
-      line[i % 4] = static_cast<GifPixelType>(i % 3 + 1);
-      EGifPutLine(gif, line, 4);
-    }
-  }
-  EGifCloseFile(gif, &error);
-  GifFreeMapObject(map);
-  return out;
-}
+Bytes MakeGif(const std::vector<int>& delays) { return test::EncodeGif(4, delays); }
 
 TEST(DrawImage, DecodesPngWithPremultipliedPixels) {
   const Image image = Image::Decode(MakePng());
@@ -107,6 +50,17 @@ TEST(DrawImage, DecodesJpegAsOpaque) {
   EXPECT_EQ(p >> 24, 255u);
   EXPECT_NEAR(static_cast<int>((p >> 16) & 0xFF), 0x33, 3);
   EXPECT_NEAR(static_cast<int>(p & 0xFF), 0xCC, 3);
+}
+
+TEST(DrawImage, DecodesBmpAndIco) {
+  const Image bmp = Image::Decode(test::EncodeWithPixbuf("bmp", 5, 3, 0x10203040));
+  ASSERT_FALSE(bmp.IsEmpty());
+  EXPECT_EQ(bmp.Format(), ImageFormat::Bmp);
+  EXPECT_EQ(bmp.GetPixel(4, 2), 0xFF102030u);
+  const Image ico = Image::Decode(test::EncodeWithPixbuf("ico", 16, 16, 0xFF000080, true));
+  ASSERT_FALSE(ico.IsEmpty());
+  EXPECT_EQ(ico.Format(), ImageFormat::Ico);
+  EXPECT_EQ(ico.Frame().RawPixel(8, 8), 0x80800000u);  // half-transparent red, premultiplied
 }
 
 TEST(DrawImage, GifFramesKeepTheirExactDelaysAndCompose) {

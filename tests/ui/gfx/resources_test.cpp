@@ -1,11 +1,10 @@
-#include <cairo.h>
-#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
 #include "platform/draw/graphics.h"
+#include "tests/platform/draw/test_pictures.h"
 #include "ui/gfx/canvas.h"
 #include "ui/gfx/font.h"
 #include "ui/gfx/hglobal_stream.h"
@@ -15,57 +14,19 @@
 namespace quillmar {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
 
-cairo_status_t AppendPng(void* closure, const unsigned char* data, unsigned int length) {
-  auto* out = static_cast<Bytes*>(closure);
-  out->insert(out->end(), data, data + length);
-  return CAIRO_STATUS_SUCCESS;
+Bytes MakePng(int width, draw::Argb color) {
+  draw::Bitmap b(width, 2);
+  b.Clear(color);
+  return test::EncodePng(b);
 }
 
-Bytes MakePng(int width, uint32_t color) {
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, 2);
-  cairo_t* cr = cairo_create(s);
-  cairo_set_source_rgba(cr, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, (color & 0xFF) / 255.0, 1);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  Bytes out;
-  cairo_surface_write_to_png_stream(s, AppendPng, &out);
-  cairo_surface_destroy(s);
-  return out;
-}
-
-int AppendGif(GifFileType* file, const GifByteType* data, int length) {
-  auto* out = static_cast<Bytes*>(file->UserData);
-  out->insert(out->end(), data, data + length);
-  return length;
-}
-
-Bytes MakeGif(const std::vector<int>& delays) {
-  Bytes out;
-  int error = 0;
-  GifFileType* gif = EGifOpen(&out, AppendGif, &error);
-  GifColorType colors[2] = {{0, 0, 0}, {255, 255, 255}};
-  ColorMapObject* map = GifMakeMapObject(2, colors);
-  EGifSetGifVersion(gif, true);
-  EGifPutScreenDesc(gif, 2, 2, 1, 0, map);
-  for (int delay : delays) {
-    GraphicsControlBlock gcb{DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
-    GifByteType ext[4];
-    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(EGifGCBToExtension(&gcb, ext)), ext);
-    EGifPutImageDesc(gif, 0, 0, 2, 2, false, nullptr);
-    GifPixelType line[2] = {1, 0};
-    EGifPutLine(gif, line, 2);
-    EGifPutLine(gif, line, 2);
-  }
-  EGifCloseFile(gif, &error);
-  GifFreeMapObject(map);
-  return out;
-}
+Bytes MakeGif(const std::vector<int>& delays) { return test::EncodeGif(2, delays, false); }
 
 TEST(UiImage, LoadsDecodesAndReadsBackTheBytes) {
   UiImage store;
-  const Bytes png = MakePng(3, 0xFF0000);
+  const Bytes png = MakePng(3, 0xFFFF0000);
   const ImageHandle image = store.Load(png, "red");
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->Width(), 3);
@@ -87,8 +48,8 @@ TEST(UiImage, FailedDecodeStillAddsAnEntryAndReturnsNull) {
 
 TEST(UiImage, SameNameActsOnTheFirstAndRemoveOfUnknownHandleChangesNothing) {
   UiImage store;
-  const ImageHandle first = store.Load(MakePng(1, 0xFF0000), "skin");
-  const ImageHandle second = store.Load(MakePng(2, 0x00FF00), "skin");
+  const ImageHandle first = store.Load(MakePng(1, 0xFFFF0000), "skin");
+  const ImageHandle second = store.Load(MakePng(2, 0xFF00FF00), "skin");
   EXPECT_EQ(store.FindByName("skin"), first);
   const auto stranger = std::make_shared<draw::Image>();
   EXPECT_EQ(store.Remove(stranger), 2);  // not stored: the entry count
@@ -103,7 +64,7 @@ TEST(UiImage, SameNameActsOnTheFirstAndRemoveOfUnknownHandleChangesNothing) {
 
 TEST(UiImage, CloneSharesPicturesButNotEntries) {
   UiImage store;
-  const ImageHandle a = store.Load(MakePng(1, 0xFF0000), "a");
+  const ImageHandle a = store.Load(MakePng(1, 0xFFFF0000), "a");
   UiImage copy = store.Clone();
   EXPECT_EQ(copy.FindByName("a"), a);
   store.Clear();
@@ -119,7 +80,7 @@ TEST(UiImage, FrameQueryReadsGifDelaysAndLeavesThemForStillPictures) {
   std::vector<int> delays = {7};
   LoadFrameInfo(gif.get(), delays);
   EXPECT_EQ(delays, (std::vector<int>{10, 20, 0}));
-  const ImageHandle png = store.Load(MakePng(2, 0x0000FF));
+  const ImageHandle png = store.Load(MakePng(2, 0xFF0000FF));
   LoadFrameInfo(png.get(), delays);
   EXPECT_EQ(delays, (std::vector<int>{10, 20, 0}));
   LoadFrameInfo(nullptr, delays);
