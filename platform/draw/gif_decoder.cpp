@@ -14,6 +14,8 @@ namespace {
 // cannot ask for gigabytes.
 constexpr int64_t kMaxTotalPixels = int64_t{64} << 20;
 constexpr int kMaxSide = 16384;
+constexpr int64_t kMaxFramePixels = int64_t{16} << 20;  // one frame's index raster
+constexpr size_t kMaxFrames = 4096;
 
 struct Reader {
   std::span<const uint8_t> bytes;
@@ -127,8 +129,11 @@ Frames Decode(std::span<const uint8_t> bytes) {
     if (type != IMAGE_DESC_RECORD_TYPE) break;
     if (DGifGetImageDesc(file.get()) != GIF_OK) break;
     const GifImageDesc desc = file->Image;
-    if (desc.Width <= 0 || desc.Height <= 0 || desc.Width > kMaxSide || desc.Height > kMaxSide) break;
-    if (framePixels * static_cast<int64_t>(out.pictures.size() + 1) > kMaxTotalPixels) break;
+    if (desc.Width <= 0 || desc.Height <= 0 || int64_t{desc.Width} * desc.Height > kMaxFramePixels) break;
+    if (out.pictures.size() >= kMaxFrames ||
+        framePixels * static_cast<int64_t>(out.pictures.size() + 1) > kMaxTotalPixels) {
+      break;
+    }
     if (!ReadRaster(file.get(), desc.Width, desc.Height, desc.Interlace, raster)) break;
     const ColorMapObject* colors = desc.ColorMap != nullptr ? desc.ColorMap : file->SColorMap;
     Bitmap previous;

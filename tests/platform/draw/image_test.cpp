@@ -81,6 +81,15 @@ TEST(DrawImage, GifFramesKeepTheirExactDelaysAndCompose) {
   EXPECT_EQ(image.ActiveFrame(), 2);
 }
 
+TEST(DrawImage, GifFrameCountIsCappedAndAStillGifHasOneTimedFrame) {
+  const Image many = Image::Decode(test::EncodeGif(1, std::vector<int>(5000, 1)));
+  EXPECT_EQ(many.FrameCount(), 4096);
+  EXPECT_EQ(many.FrameDelays().size(), 4096u);
+  const Image still = Image::Decode(MakeGif({7}));
+  EXPECT_EQ(still.FrameCount(), 1);
+  EXPECT_EQ(still.FrameDelays(), std::vector<int>{7});
+}
+
 TEST(DrawImage, CorruptOrTruncatedBytesGiveAnEmptyImageOrWholeFramesOnly) {
   EXPECT_TRUE(Image::Decode({}).IsEmpty());
   const Bytes junk = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 1, 2, 3};
