@@ -17,10 +17,7 @@ void UiControl::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::o
   ElementRecord* rec = Rec(key);
   if (!rec) return;
   const int32_t k = rec->key;
-  const int32_t nx = x.value_or(rec->left);
-  const int32_t ny = y.value_or(rec->top);
-  const int32_t nw = width.value_or(rec->width);
-  const int32_t nh = height.value_or(rec->height);
+  const auto [nx, ny, nw, nh] = rec->Resolve(x, y, width, height);
   if (nw != rec->width || nh != rec->height) {
     SetGeometry(nx, ny, nw, nh, k);
     RecreateCanvas(k);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ struct ElementRecord {
   UiWindow* owner = nullptr;
 
   bool IsTopLevelWindow() const { return tag == kWindowTag && parentKey == 0; }
+  // A rectangle whose omitted parts keep the record's values.
+  std::array<int32_t, 4> Resolve(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> w,
+                                 std::optional<int32_t> h) const {
+    return {x.value_or(left), y.value_or(top), w.value_or(width), h.value_or(height)};
+  }
   // Marks the record for recomposition after a visible property change.
   void MarkChanged() {
     needsCompose = 1;

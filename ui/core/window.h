@@ -232,6 +232,7 @@ class UiWindow {
   // The operating-system window of the element's top-level window (0 when none).
   Hwnd WindowOf(int32_t key);
   bool EffectBusy() const;
+  ws::Point OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow);
 
  private:
   void CreateCaptionButtons(int32_t flags);

@@ -45,10 +45,7 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
   ElementRecord* rec = Rec(key);
   if (!rec) return;
   const int32_t k = rec->key;
-  const int32_t nx = x.value_or(rec->left);
-  const int32_t ny = y.value_or(rec->top);
-  const int32_t nw = width.value_or(rec->width);
-  const int32_t nh = height.value_or(rec->height);
+  const auto [nx, ny, nw, nh] = rec->Resolve(x, y, width, height);
   ws::WindowSystem& sys = ws::System();
   const bool bound = k == key_ && hwnd_ != 0 && rec->IsTopLevelWindow() && sys.IsWindow(hwnd_);
   const Hwnd hwnd = bound ? hwnd_ : 0;
@@ -111,21 +108,14 @@ std::array<int32_t, 4> UiWindow::GetPadding(OptKey key) {
   return rec ? rec->padding : std::array<int32_t, 4>{-1, -1, -1, -1};
 }
 
-ws::Point UiWindow::PointToScreen(ws::Point p, OptKey key) {
-  for (ElementRecord* rec = Rec(key); rec;) {
-    p.x += rec->left;
-    p.y += rec->top;
-    rec = Registry().Find(rec->parentKey);
-    if (rec) {
-      p.x += rec->padding[0];
-      p.y += rec->padding[1];
-    }
-  }
-  return p;
-}
+ws::Point UiWindow::PointToScreen(ws::Point p, OptKey key) { return OffsetByAncestors(p, key, true); }
 
-ws::Point UiWindow::PointToWindow(ws::Point p, OptKey key) {
-  for (ElementRecord* rec = Rec(key); rec && rec->parentKey != 0;) {
+ws::Point UiWindow::PointToWindow(ws::Point p, OptKey key) { return OffsetByAncestors(p, key, false); }
+
+ws::Point UiWindow::OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow) {
+  // Each level adds the element's position and its parent's padding; the
+  // top-level window's own position is its place on the screen.
+  for (ElementRecord* rec = Rec(key); rec && (throughWindow || rec->parentKey != 0);) {
     p.x += rec->left;
     p.y += rec->top;
     rec = Registry().Find(rec->parentKey);
