@@ -125,5 +125,39 @@ TEST(UiWindowPlace, ElementsTellTheirRoutineAboutResizes) {
   EXPECT_EQ(seen, (std::vector<uint32_t>{Event::Moved}));
 }
 
+TEST(UiWindowShow, MinimizedOrHiddenWindowsPresentNothing) {
+  WindowFixture f;
+  f.Frame();
+  const int presents = f.headless->Presented(f.hwnd)->presentCount;
+  f.window->ShowState(Show::Minimized);
+  EXPECT_TRUE(ws::System().IsIconic(f.hwnd));
+  f.window->InvalidateRect();
+  f.Frame();
+  EXPECT_EQ(f.headless->Presented(f.hwnd)->presentCount, presents);
+  f.window->ShowState(Show::Restore);
+  EXPECT_FALSE(ws::System().IsIconic(f.hwnd));
+  f.Frame();
+  EXPECT_EQ(f.headless->Presented(f.hwnd)->presentCount, presents + 1);
+  f.window->SetVisible(0);
+  EXPECT_FALSE(ws::System().IsVisible(f.hwnd));
+  EXPECT_EQ(f.window->GetVisible(), 0);
+  f.window->SetVisible(1);
+  EXPECT_TRUE(ws::System().IsVisible(f.hwnd));
+}
+
+TEST(UiPicButton, DisposeForgetsTheElementAndPictures) {
+  WindowFixture f;
+  UiPicButton button;
+  button.Create(f.window.get(), true, 10, 10, 30, 23, f.window->CaptionButton(0)->Images()[0]);
+  const int32_t key = button.Key();
+  EXPECT_EQ(f.window->GetChildren().back(), key);
+  button.Dispose();
+  EXPECT_EQ(button.Key(), 0);
+  EXPECT_EQ(Registry().Find(key), nullptr);
+  EXPECT_FALSE(button.Images()[0]);
+  EXPECT_EQ(button.State(), 0);
+  EXPECT_NE(f.window->GetChildren().back(), key);
+}
+
 }  // namespace
 }  // namespace quillmar
