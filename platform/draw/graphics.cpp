@@ -92,6 +92,8 @@ void AddArc(cairo_t* cr, const Path::Op& op) {
   double t1 = param(op.start + sweep);
   if (sweep >= 0 && t1 < t0) t1 += 2 * kPi;
   if (sweep < 0 && t1 > t0) t1 -= 2 * kPi;
+  if (t1 - t0 > 2 * kPi) t1 -= 2 * kPi;  // never more than one turn
+  if (t0 - t1 > 2 * kPi) t1 += 2 * kPi;
   if (std::abs(sweep) >= 360.0) t1 = t0 + (sweep > 0 ? 2 * kPi : -2 * kPi);
   cairo_matrix_t saved;
   cairo_get_matrix(cr, &saved);

@@ -3,6 +3,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <list>
 #include <string>
@@ -159,6 +160,10 @@ void Build(Laid& laid, std::u16string_view text, const Font& font, float width, 
 const Laid& Lay(std::u16string_view text, const Font& font, float width, float height, const StringFormat* format,
                 TextRenderingHint hint) {
   thread_local Cache cache;
+  // Pango sizes are ints of 1/1024 pixel: keep rectangles far inside that range.
+  constexpr float kMaxExtent = 1e6f;
+  width = std::isfinite(width) ? std::min(width, kMaxExtent) : 0;
+  height = std::isfinite(height) ? std::min(height, kMaxExtent) : 0;
   text = text.substr(0, text.find(u'\0'));
   const StringFormat defaults;
   const StringFormat& f = format != nullptr ? *format : defaults;

@@ -116,6 +116,20 @@ TEST(DrawGraphics, ArcsBuildARoundedRectangle) {
   EXPECT_NE(b.RawPixel(20, 15), 0u);
 }
 
+TEST(DrawGraphics, FullArcFillsTheInscribedEllipse) {
+  Bitmap b(41, 21);
+  Graphics g(b);
+  Path path;
+  path.AddArc({0, 0, 40, 20}, 30, 360);
+  g.FillPath(Brush(0xFF000000), path);
+  EXPECT_NE(b.RawPixel(20, 10), 0u);
+  EXPECT_NE(b.RawPixel(1, 10), 0u);
+  EXPECT_NE(b.RawPixel(39, 10), 0u);
+  EXPECT_NE(b.RawPixel(20, 1), 0u);
+  EXPECT_EQ(b.RawPixel(2, 2), 0u);
+  EXPECT_EQ(b.RawPixel(38, 18), 0u);
+}
+
 TEST(DrawGraphics, SmoothingChangesOnlyEdges) {
   Bitmap hard(4, 1);
   Graphics hg(hard);
