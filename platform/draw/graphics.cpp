@@ -234,7 +234,10 @@ void Graphics::DrawImage(const Bitmap& image, const RectF& dest) {
 }
 
 void Graphics::DrawImage(const Bitmap& image, const RectF& dest, const RectF& source, WrapMode wrap) {
-  if (image.IsEmpty() || dest.width == 0 || dest.height == 0 || source.IsEmpty()) return;
+  if (image.IsEmpty() || dest.width == 0 || dest.height == 0 || source.IsEmpty() ||
+      !std::isfinite(source.x + source.y + source.width + source.height)) {
+    return;
+  }
   // Drawing a picture onto itself reads pixels that are being written: draw a copy.
   if (&image == target_) {
     const Bitmap copy = image.Clone();
@@ -249,10 +252,12 @@ void Graphics::DrawImage(const Bitmap& image, const RectF& dest, const RectF& so
     surface = std::move(whole);
   } else {
     // Only the source area feeds the picture, its edges extended outward.
-    const int x0 = std::clamp(static_cast<int>(std::floor(source.x)), 0, image.Width() - 1);
-    const int y0 = std::clamp(static_cast<int>(std::floor(source.y)), 0, image.Height() - 1);
-    const int x1 = std::clamp(static_cast<int>(std::ceil(source.Right())), x0 + 1, image.Width());
-    const int y1 = std::clamp(static_cast<int>(std::ceil(source.Bottom())), y0 + 1, image.Height());
+    // Clamped as doubles first: a float outside int's range must not be converted.
+    auto within = [](double v, int lo, int hi) { return static_cast<int>(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi))); };
+    const int x0 = within(std::floor(source.x), 0, image.Width() - 1);
+    const int y0 = within(std::floor(source.y), 0, image.Height() - 1);
+    const int x1 = within(std::ceil(source.Right()), x0 + 1, image.Width());
+    const int y1 = within(std::ceil(source.Bottom()), y0 + 1, image.Height());
     surface.reset(cairo_surface_create_for_rectangle(whole.get(), x0, y0, x1 - x0, y1 - y0));
     originX = x0;
     originY = y0;
