@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/draw/bitmap.h"
 
 namespace quillmar::draw {
@@ -126,6 +128,8 @@ TEST(DrawRegion, CombinesIntegerRectangles) {
   both.Union(Rect{1, 1, 1, 1});
   EXPECT_EQ(both.Bounds(), (Rect{1, 1, 1, 1}));
   EXPECT_EQ(Region::FromRectF({0.4f, 0.6f, 2.2f, 2.0f}).Bounds(), (Rect{0, 1, 3, 2}));
+  EXPECT_FALSE(Region::FromRectF({-3e30f, -3e30f, 6e30f, 6e30f}).IsEmpty());  // huge, still sane
+  EXPECT_TRUE(Region::FromRectF({NAN, 0, 5, 5}).IsEmpty());
 }
 
 }  // namespace
