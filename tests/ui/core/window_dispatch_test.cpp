@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/ui/core/window_test_support.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
@@ -167,6 +169,24 @@ TEST(UiWindowFocus, FocusKeepingElementsHandFocusBack) {
   log = f.Take();
   EXPECT_TRUE(Has(log, edit.Key(), Event::FocusLost));
   EXPECT_TRUE(Has(log, other.Key(), Event::FocusGained));
+}
+
+TEST(UiWindowKeys, FocusedElementGetsEachKeyOnceWhetherHoveredOrNot) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 40, 40);
+  f.Frame();
+  f.headless->Click(WindowFixture::At(20, 20));
+  f.Take();
+  f.headless->PressKey('A');
+  auto log = f.Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{a.Key(), Msg::KeyDown}), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{a.Key(), Msg::Char}), 1);
+  f.headless->MoveMouse(WindowFixture::At(200, 150));
+  f.Take();
+  f.headless->PressKey('B');
+  log = f.Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{a.Key(), Msg::KeyDown}), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{a.Key(), Msg::KeyUp}), 1);
 }
 
 TEST(UiWindowClose, UserRoutineCanRefuseTheClose) {
