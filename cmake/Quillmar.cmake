@@ -30,7 +30,10 @@ function(quillmar_add_test)
   if(T_GTK)
     set(label_script "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_labels.cmake")
     file(WRITE "${label_script}"
-      "file(STRINGS \"${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}[1]_tests.cmake\" lines REGEX \"^add_test\")\n"
+      "set(lines \"\")\n"
+      "if(EXISTS \"${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}[1]_tests.cmake\")\n"
+      "  file(STRINGS \"${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}[1]_tests.cmake\" lines REGEX \"^add_test\")\n"
+      "endif()\n"
       "foreach(line IN LISTS lines)\n"
       "  if(line MATCHES \"^add_test\\\\(\\\\[=\\\\[(.*)\\\\]=\\\\] \")\n"
       "    set_tests_properties(\"\${CMAKE_MATCH_1}\" PROPERTIES LABELS \"${T_LABEL};gtk\" RESOURCE_LOCK x_display)\n"

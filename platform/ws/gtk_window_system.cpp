@@ -398,11 +398,12 @@ void GtkWindowSystem::NativeTimerStop(uint32_t timerKey) {
 
 gboolean GtkWindowSystem::OnIdle(gpointer data) {
   auto* self = static_cast<GtkWindowSystem*>(data);
-  {
-    std::lock_guard lock(self->idleMutex_);
-    self->idleSource_ = 0;
-  }
   self->DrainPosted();
+  // Work posted while draining keeps this source; clearing it under the lock
+  // lets a post that finds the queue empty schedule a new one.
+  std::lock_guard lock(self->idleMutex_);
+  if (!self->QueueEmpty()) return G_SOURCE_CONTINUE;
+  self->idleSource_ = 0;
   return G_SOURCE_REMOVE;
 }
 

@@ -124,6 +124,7 @@ void HeadlessWindowSystem::WakeLoop() {
 }
 
 bool HeadlessWindowSystem::WaitForWork(const std::function<bool()>& /*keepRunning*/) {
+  if (!QueueEmpty()) return true;
   if (state_->idleScript) {
     // Copy: the step may replace the script.
     auto step = state_->idleScript;

@@ -125,6 +125,7 @@ class WindowSystemCore : public WindowSystem {
   void FireTimer(uint32_t timerKey);
   // Runs one batch of posted work; returns whether anything ran.
   bool DrainPosted();
+  bool QueueEmpty();
   void SetKeyState(int vk, bool down);
   // The current modifier bits for mouse messages (Mk::*).
   uint32_t MouseKeyFlags() const;

@@ -1,0 +1,340 @@
+// WindowSystemCore: input state (capture, tracking, focus, keys, IME), timers
+// and the translation of raw input into window messages.
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/ws/window_core.h"
+#include "platform/ws/window_core_internal.h"
+
+namespace quillmar::ws {
+
+// --- Input state ---
+
+WindowHandle WindowSystemCore::SetCapture(WindowHandle hwnd) {
+  if (Find(hwnd) == nullptr) return capture_;
+  const WindowHandle old = std::exchange(capture_, hwnd);
+  if (old != hwnd) {
+    NativeCapture(hwnd);
+    if (old != 0) Deliver(old, Msg::CaptureChanged, 0, static_cast<LParam>(hwnd));
+  }
+  return old;
+}
+
+bool WindowSystemCore::ReleaseCapture() {
+  const WindowHandle old = std::exchange(capture_, 0);
+  if (old == 0) return true;
+  NativeCapture(0);
+  Deliver(old, Msg::CaptureChanged, 0, 0);
+  // The leave held back while the window had the mouse arrives now.
+  if (pointerWindow_ != old) SendLeave(old);
+  return true;
+}
+
+bool WindowSystemCore::TrackMouse(WindowHandle hwnd, uint32_t flags, uint32_t hoverMs) {
+  Record* r = Find(hwnd);
+  if (r == nullptr) return false;
+  if ((flags & Track::Cancel) != 0) {
+    r->trackFlags &= ~(flags & (Track::Hover | Track::Leave));
+    if ((flags & Track::Hover) != 0) StopHover(hwnd);
+    return true;
+  }
+  // Tracking only makes sense while the pointer is over the window.
+  if (pointerWindow_ != hwnd && capture_ != hwnd) {
+    if ((flags & Track::Leave) != 0) Post(hwnd, Msg::MouseLeave, 0, 0);
+    return true;
+  }
+  r->trackFlags |= flags & (Track::Hover | Track::Leave);
+  if ((flags & Track::Hover) != 0) {
+    r->hoverMs = (hoverMs == 0 || hoverMs == 0xFFFFFFFF) ? 400 : hoverMs;
+    RestartHover(hwnd);
+  }
+  return true;
+}
+
+void WindowSystemCore::RestartHover(WindowHandle hwnd) {
+  Record* r = Find(hwnd);
+  if (r == nullptr || (r->trackFlags & Track::Hover) == 0) return;
+  StopHover(hwnd);
+  TimerEntry entry;
+  entry.kind = TimerEntry::Kind::Hover;
+  entry.hwnd = hwnd;
+  entry.intervalMs = r->hoverMs;
+  r->hoverTimer = AddTimer(std::move(entry));
+}
+
+void WindowSystemCore::StopHover(WindowHandle hwnd) {
+  Record* r = Find(hwnd);
+  if (r == nullptr || r->hoverTimer == 0) return;
+  RemoveTimer(std::exchange(r->hoverTimer, 0));
+}
+
+void WindowSystemCore::SendLeave(WindowHandle hwnd) {
+  Record* r = Find(hwnd);
+  if (r == nullptr) return;
+  const bool wanted = (r->trackFlags & Track::Leave) != 0;
+  r->trackFlags = 0;
+  StopHover(hwnd);
+  if (wanted) Deliver(hwnd, Msg::MouseLeave, 0, 0);
+}
+
+WindowHandle WindowSystemCore::SetFocus(WindowHandle hwnd) {
+  if (hwnd != 0 && Find(hwnd) == nullptr) return 0;
+  const WindowHandle old = focus_;
+  if (old == hwnd) return old;
+  focus_ = hwnd;
+  if (hwnd != 0) {
+    RaiseInZOrder(hwnd);
+    NativeFocus(hwnd);
+  }
+  if (old != 0) Deliver(old, Msg::KillFocus, static_cast<WParam>(hwnd), 0);
+  if (hwnd != 0 && focus_ == hwnd) Deliver(hwnd, Msg::SetFocus, static_cast<WParam>(old), 0);
+  return old;
+}
+
+bool WindowSystemCore::SetForeground(WindowHandle hwnd) {
+  if (Find(hwnd) == nullptr) return false;
+  SetFocus(hwnd);
+  NativeZOrder(hwnd);
+  return true;
+}
+
+bool WindowSystemCore::IsKeyDown(int vk) const {
+  if (vk == Vk::Control) return keysDown_.count(Vk::LControl) != 0 || keysDown_.count(Vk::RControl) != 0;
+  if (vk == Vk::Shift) return keysDown_.count(Vk::LShift) != 0 || keysDown_.count(Vk::RShift) != 0;
+  if (vk == Vk::Menu) return keysDown_.count(Vk::LMenu) != 0 || keysDown_.count(Vk::RMenu) != 0;
+  return keysDown_.count(vk) != 0;
+}
+
+void WindowSystemCore::SetKeyState(int vk, bool down) {
+  // The generic modifier keys stand for their left-hand key.
+  if (vk == Vk::Control) vk = Vk::LControl;
+  if (vk == Vk::Shift) vk = Vk::LShift;
+  if (vk == Vk::Menu) vk = Vk::LMenu;
+  if (down) {
+    keysDown_.insert(vk);
+  } else {
+    keysDown_.erase(vk);
+  }
+}
+
+uint32_t WindowSystemCore::MouseKeyFlags() const {
+  uint32_t flags = 0;
+  if (IsKeyDown(Vk::LButton)) flags |= Mk::LButton;
+  if (IsKeyDown(Vk::RButton)) flags |= Mk::RButton;
+  if (IsKeyDown(Vk::MButton)) flags |= Mk::MButton;
+  if (IsKeyDown(Vk::Shift)) flags |= Mk::Shift;
+  if (IsKeyDown(Vk::Control)) flags |= Mk::Control;
+  return flags;
+}
+
+void WindowSystemCore::SetImePosition(WindowHandle hwnd, Point clientPoint) {
+  Record* r = Find(hwnd);
+  if (r == nullptr) return;
+  r->imePoint = clientPoint;
+  NativeImePosition(hwnd, clientPoint);
+}
+
+Point WindowSystemCore::ImePosition(WindowHandle hwnd) const {
+  const Record* r = Find(hwnd);
+  return r == nullptr ? Point{} : r->imePoint;
+}
+
+std::u16string WindowSystemCore::ImeResult(WindowHandle /*hwnd*/) const { return imeResult_; }
+
+// --- Timers ---
+
+uint32_t WindowSystemCore::AddTimer(TimerEntry entry) {
+  const uint32_t key = nextTimerKey_++;
+  const uint32_t interval = entry.intervalMs;
+  timers_.emplace(key, std::make_unique<TimerEntry>(std::move(entry)));
+  NativeTimerStart(key, interval);
+  return key;
+}
+
+void WindowSystemCore::RemoveTimer(uint32_t key) {
+  if (timers_.erase(key) != 0) NativeTimerStop(key);
+}
+
+uint32_t WindowSystemCore::SetWindowTimer(WindowHandle hwnd, uint32_t id, uint32_t intervalMs,
+                                          TimerCallback callback) {
+  if (hwnd != 0 && Find(hwnd) == nullptr) return 0;
+  // The classic minimum: a faster request runs at 10 ms.
+  const uint32_t interval = std::clamp<uint32_t>(intervalMs, 10, 0x7FFFFFFF);
+  if (id != 0) {
+    for (const auto& [key, t] : timers_) {
+      if (t->kind == TimerEntry::Kind::Window && t->hwnd == hwnd && t->id == id) {
+        RemoveTimer(key);
+        break;
+      }
+    }
+  }
+  TimerEntry entry;
+  entry.kind = TimerEntry::Kind::Window;
+  entry.hwnd = hwnd;
+  entry.intervalMs = interval;
+  if (callback) entry.callback = std::make_shared<const TimerCallback>(std::move(callback));
+  const uint32_t key = nextTimerKey_;
+  entry.id = (hwnd != 0 && id != 0) ? id : key;
+  const uint32_t resultId = entry.id;
+  AddTimer(std::move(entry));
+  return resultId;
+}
+
+bool WindowSystemCore::KillWindowTimer(WindowHandle hwnd, uint32_t id) {
+  for (const auto& [key, t] : timers_) {
+    if (t->kind == TimerEntry::Kind::Window && t->hwnd == hwnd && t->id == id) {
+      RemoveTimer(key);
+      return true;
+    }
+  }
+  return false;
+}
+
+uint32_t WindowSystemCore::StartPeriodicTimer(uint32_t intervalMs, TimerCallback callback) {
+  TimerEntry entry;
+  entry.kind = TimerEntry::Kind::Periodic;
+  entry.intervalMs = std::max<uint32_t>(1, intervalMs);
+  entry.callback = std::make_shared<const TimerCallback>(std::move(callback));
+  entry.id = nextTimerKey_;
+  return AddTimer(std::move(entry));
+}
+
+bool WindowSystemCore::StopPeriodicTimer(uint32_t id) {
+  auto it = timers_.find(id);
+  if (it == timers_.end() || it->second->kind != TimerEntry::Kind::Periodic) return false;
+  RemoveTimer(id);
+  return true;
+}
+
+void WindowSystemCore::FireTimer(uint32_t timerKey) {
+  auto it = timers_.find(timerKey);
+  if (it == timers_.end()) return;  // killed after it fell due
+  const TimerEntry t = *it->second;
+  switch (t.kind) {
+    case TimerEntry::Kind::Hover: {
+      RemoveTimer(timerKey);
+      Record* r = Find(t.hwnd);
+      if (r == nullptr) return;
+      r->hoverTimer = 0;
+      if ((r->trackFlags & Track::Hover) == 0) return;
+      r->trackFlags &= ~Track::Hover;
+      const Point p = CursorPos();
+      Deliver(t.hwnd, Msg::MouseHover, MouseKeyFlags(), PackPoint(p.x - r->rect.left, p.y - r->rect.top));
+      return;
+    }
+    case TimerEntry::Kind::Window:
+      if (t.callback) {
+        (*t.callback)(t.id);
+      } else if (t.hwnd != 0) {
+        Deliver(t.hwnd, Msg::Timer, t.id, 0);
+      }
+      return;
+    case TimerEntry::Kind::Periodic:
+      (*t.callback)(t.id);
+      return;
+  }
+}
+
+// --- Input ---
+
+void WindowSystemCore::PointerEntered(WindowHandle hwnd, Point /*screen*/) {
+  if (pointerWindow_ == hwnd) return;
+  const WindowHandle old = std::exchange(pointerWindow_, hwnd);
+  // While a window holds the mouse it is still "under" it for tracking.
+  if (old != 0 && old != capture_) SendLeave(old);
+}
+
+void WindowSystemCore::InputMouseMove(Point screen, WindowHandle under, uint32_t keyFlags) {
+  if (under != 0 && !IsEnabled(under)) under = 0;
+  PointerEntered(under, screen);
+  const WindowHandle target = capture_ != 0 ? capture_ : under;
+  if (target == 0) return;
+  if (capture_ == 0) {
+    Deliver(target, Msg::SetCursor, static_cast<WParam>(target), static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove)));
+  }
+  const Record* r = Find(target);
+  if (r == nullptr) return;
+  Deliver(target, Msg::MouseMove, keyFlags, PackPoint(screen.x - r->rect.left, screen.y - r->rect.top));
+  RestartHover(target);
+}
+
+void WindowSystemCore::InputButton(Point screen, WindowHandle under, int button, bool down, bool doubleClick,
+                                   uint32_t keyFlags) {
+  if (under != 0 && !IsEnabled(under)) under = 0;
+  static constexpr uint32_t kDown[] = {Msg::LButtonDown, Msg::RButtonDown, Msg::MButtonDown};
+  static constexpr uint32_t kUp[] = {Msg::LButtonUp, Msg::RButtonUp, Msg::MButtonUp};
+  static constexpr uint32_t kDbl[] = {Msg::LButtonDblClk, Msg::RButtonDblClk, Msg::MButtonDblClk};
+  button = std::clamp(button, 0, 2);
+  PointerEntered(under, screen);
+  const WindowHandle target = capture_ != 0 ? capture_ : under;
+  if (target == 0) return;
+  const Record* r = Find(target);
+  if (r == nullptr) return;
+  uint32_t msg = down ? kDown[button] : kUp[button];
+  if (down && doubleClick) {
+    auto cls = classes_.find(r->className);
+    if (cls != classes_.end() && (cls->second.style & ClassStyle::DblClks) != 0) msg = kDbl[button];
+  }
+  if (down) {
+    if ((r->exStyle & ExStyle::NoActivate) == 0 && focus_ != target && capture_ == 0) SetFocus(target);
+    if ((r = Find(target)) == nullptr) return;
+    if (capture_ == 0) {
+      Deliver(target, Msg::SetCursor, static_cast<WParam>(target), static_cast<LParam>(MakeLong(Hit::Client, msg)));
+      if ((r = Find(target)) == nullptr) return;
+    }
+  }
+  Deliver(target, msg, keyFlags, PackPoint(screen.x - r->rect.left, screen.y - r->rect.top));
+}
+
+void WindowSystemCore::InputWheel(Point screen, WindowHandle under, int32_t delta, bool horizontal, uint32_t keyFlags) {
+  if (under != 0 && !IsEnabled(under)) under = 0;
+  const WindowHandle target = capture_ != 0 ? capture_ : (under != 0 ? under : focus_);
+  if (target == 0) return;
+  Deliver(target, horizontal ? Msg::MouseHWheel : Msg::MouseWheel,
+          static_cast<WParam>(MakeLong(keyFlags, static_cast<uint32_t>(delta))), PackPoint(screen.x, screen.y));
+}
+
+void WindowSystemCore::InputKey(int vk, bool down, uint32_t scanCode, int stateVk) {
+  if (stateVk == 0) stateVk = vk;
+  const bool repeat = down && IsKeyDown(stateVk);
+  SetKeyState(stateVk, down);
+  if (focus_ == 0 || !IsEnabled(focus_)) return;
+  const bool alt = IsKeyDown(Vk::Menu) && !IsKeyDown(Vk::Control);
+  uint32_t lParam = 1 | ((scanCode & 0xFF) << 16);
+  if (alt) lParam |= 1u << 29;
+  if (repeat) lParam |= 1u << 30;
+  if (!down) lParam |= (1u << 30) | (1u << 31);
+  const uint32_t msg = alt || vk == Vk::Menu || vk == Vk::LMenu || vk == Vk::RMenu
+                           ? (down ? Msg::SysKeyDown : Msg::SysKeyUp)
+                           : (down ? Msg::KeyDown : Msg::KeyUp);
+  Deliver(focus_, msg, static_cast<WParam>(vk), static_cast<LParam>(lParam));
+}
+
+void WindowSystemCore::InputChar(uint32_t code, LParam lParam) {
+  if (focus_ == 0 || !IsEnabled(focus_)) return;
+  Deliver(focus_, Msg::Char, code, lParam);
+}
+
+void WindowSystemCore::InputImeCommit(std::u16string_view text) {
+  if (focus_ == 0 || !IsEnabled(focus_) || text.empty()) return;
+  const WindowHandle target = focus_;
+  imeResult_ = std::u16string(text);
+  Deliver(target, Msg::ImeStartComposition, 0, 0);
+  Deliver(target, Msg::ImeComposition, text.back(), Ime::ResultStr);
+  Deliver(target, Msg::ImeEndComposition, 0, 0);
+  imeResult_.clear();
+}
+
+void WindowSystemCore::InputGeometry(WindowHandle hwnd, Rect rect) { ApplyGeometry(hwnd, rect, true); }
+
+void WindowSystemCore::InputFocus(WindowHandle hwnd) {
+  if (hwnd != 0 && !IsEnabled(hwnd)) return;
+  SetFocus(hwnd);
+}
+
+void WindowSystemCore::InputCloseRequest(WindowHandle hwnd) {
+  if (IsWindow(hwnd)) Deliver(hwnd, Msg::SysCommand, SysCmd::Close, 0);
+}
+
+}  // namespace quillmar::ws
