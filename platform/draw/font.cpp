@@ -68,6 +68,7 @@ float Font::PixelSize() const { return impl_ ? impl_->pixels : 0; }
 
 float Font::LineHeight() const {
   if (!impl_) return 0;
+  std::lock_guard lock(fonts::TextMutex());
   if (impl_->lineHeight < 0) {
     PangoFontMetrics* metrics = pango_context_get_metrics(fonts::ThreadContext(), impl_->description, nullptr);
     impl_->lineHeight = static_cast<float>(pango_font_metrics_get_height(metrics)) / PANGO_SCALE;

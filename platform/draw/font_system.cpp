@@ -40,7 +40,7 @@ constexpr const char kAliases[] = R"(<?xml version="1.0"?>
 
 struct State {
   PangoFontMap* map = nullptr;
-  std::mutex mutex;  // guards the caches and fontconfig changes
+  std::recursive_mutex mutex;  // guards the caches, fontconfig changes and all text work
   std::map<std::string, std::string> resolved;
 };
 
@@ -92,6 +92,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 PangoFontMap* FontMap() { return Shared().map; }
+
+std::recursive_mutex& TextMutex() { return Shared().mutex; }
 
 PangoContext* ThreadContext() {
   thread_local ThreadContextHolder holder;

@@ -3,11 +3,16 @@
 
 #include <pango/pango.h>
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quillmar::draw::fonts {
+
+// Held while text is laid out, measured or drawn, and while fonts are added: the
+// shared font map is not safe to use from two threads at once.
+std::recursive_mutex& TextMutex();
 
 // The font map every text goes through. The first call loads the program's own
 // font aliases (the Windows CJK family names) into fontconfig.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/draw/font_system.h"
 #include "platform/draw/graphics.h"
 #include "platform/draw/graphics_impl.h"
 #include "platform/draw/text_layout_cache.h"
@@ -13,6 +14,7 @@ namespace quillmar::draw {
 TextMeasure Graphics::MeasureString(std::u16string_view text, const Font& font, const RectF& layout,
                                     const StringFormat* format) {
   if (font.IsEmpty()) return {};
+  std::lock_guard lock(fonts::TextMutex());
   const text::Laid& laid = text::Lay(text, font, layout.width, layout.height, format, textHint_);
   return {{laid.bounds.x + layout.x, laid.bounds.y + layout.y, laid.bounds.width, laid.bounds.height},
           laid.fitted,
@@ -23,6 +25,7 @@ std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, co
                                                     const RectF& layout, const StringFormat& format) {
   std::vector<RectF> out;
   if (font.IsEmpty()) return std::vector<RectF>(format.MeasurableCharacterRanges().size());
+  std::lock_guard lock(fonts::TextMutex());
   const text::Laid& laid = text::Lay(text, font, layout.width, layout.height, &format, textHint_);
   const int n = static_cast<int>(laid.offsets.size()) - 1;
   for (const CharacterRange& range : format.MeasurableCharacterRanges()) {
@@ -51,6 +54,7 @@ std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, co
 void Graphics::DrawString(std::u16string_view text, const Font& font, const RectF& layout, const StringFormat* format,
                           const Brush& brush) {
   if (font.IsEmpty() || text.empty() || text.front() == u'\0') return;
+  std::lock_guard lock(fonts::TextMutex());
   const text::Laid& laid = text::Lay(text, font, layout.width, layout.height, format, textHint_);
   cairo_t* cr = impl_->cr;
   cairo_save(cr);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "platform/draw/font_collection.h"
 #include "platform/draw/graphics.h"
@@ -204,6 +205,25 @@ TEST(DrawText, TrailingSpacesCountOnlyWhenAskedFor) {
   const float bare = g.MeasureString(u"ab", TestFont(), {}, &plain).bounds.width;
   EXPECT_FLOAT_EQ(g.MeasureString(u"ab   ", TestFont(), {}, &plain).bounds.width, bare);
   EXPECT_GT(g.MeasureString(u"ab   ", TestFont(), {}, &withSpaces).bounds.width, bare + 6);
+}
+
+TEST(DrawText, ThreadsMeasureAndDrawAtTheSameTime) {
+  const Font font = TestFont(u"宋体");
+  auto work = [&font](int seed) {
+    Bitmap b(200, 30);
+    Graphics g(b);
+    float total = 0;
+    for (int i = 0; i < 200; ++i) {
+      const std::u16string text = u"行" + std::u16string(1, static_cast<char16_t>(u'a' + (i + seed) % 26));
+      total += g.MeasureString(text, font, {0, 0, 200, 30}).bounds.width;
+      g.DrawString(text, font, {0, 0, 200, 30}, nullptr, Brush(0xFF000000));
+    }
+    EXPECT_GT(total, 0);
+    EXPECT_GT(font.LineHeight(), 0);
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) threads.emplace_back(work, t);
+  for (auto& t : threads) t.join();
 }
 
 TEST(DrawText, TextIsClippedToItsLayoutRectangle) {
