@@ -20,7 +20,7 @@ draw::Bitmap* UiCanvas::SelectBitmap(draw::Bitmap& bitmap) {
   if (graphics_ && selected_ != &bitmap) graphics_.reset();
   selected_ = &bitmap;
   saved_ = true;
-  return dc_.get();
+  return selected_;
 }
 
 draw::Graphics* UiCanvas::SelectBitmapGraphics(draw::Bitmap& bitmap) {

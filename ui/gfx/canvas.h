@@ -2,6 +2,8 @@
 // A drawing context for pictures: selects a caller's bitmap (remembering the
 // context's own surface so it can be put back) and makes a graphics on it on
 // demand. The selected bitmap belongs to the caller and must outlive its selection.
+// Where a context is returned, it is the surface drawing lands on (the selected
+// bitmap, or the context's own 1 × 1 surface before any selection).
 
 #include <memory>
 
@@ -20,7 +22,7 @@ class UiCanvas {
   UiCanvas(const UiCanvas&) = delete;
   UiCanvas& operator=(const UiCanvas&) = delete;
 
-  // Makes a fresh context (releasing the old one); returns it.
+  // Makes a fresh context (releasing the old one).
   draw::Bitmap* Create();
   draw::Bitmap* CreateWithBitmap(draw::Bitmap& bitmap);
   // Selects the bitmap into the context; null without a context.

@@ -166,8 +166,9 @@ TEST(UiCanvas, SelectsCallersBitmapsAndNeverDeletesThem) {
   EXPECT_EQ(canvas.SelectBitmap(first), nullptr);  // no context yet
   draw::Bitmap* own = canvas.Create();
   ASSERT_NE(own, nullptr);
-  canvas.SelectBitmap(first);
-  canvas.SelectBitmap(second);
+  EXPECT_EQ(canvas.DcHandle(), own);
+  EXPECT_EQ(canvas.SelectBitmap(first), &first);
+  EXPECT_EQ(canvas.SelectBitmap(second), &second);
   EXPECT_EQ(canvas.DcHandle(), &second);
   draw::Graphics* g = canvas.GetGraphics();
   ASSERT_NE(g, nullptr);
