@@ -37,7 +37,7 @@ class UiPicButton : public UiControl {
  private:
   int32_t state_ = 0;
   std::array<ImageHandle, 4> images_;
-  int32_t cursor_ = 0;  // cursor table index shown over the button (0 none)
+  int32_t cursor_ = 0;  // cursor table index shown over the button (0: the window's)
 };
 
 }  // namespace quillmar

@@ -118,15 +118,7 @@ void UiWindow::SetCursorShape(const CursorChoice& choice) {
     sys.DestroyCursor(state.created);
     state.created = 0;
   }
-  static constexpr std::array<ws::SystemCursor, 14> kTable{
-      ws::SystemCursor::Arrow,    ws::SystemCursor::Cross,  ws::SystemCursor::IBeam,    ws::SystemCursor::Wait,
-      ws::SystemCursor::Help,     ws::SystemCursor::AppStarting, ws::SystemCursor::No,  ws::SystemCursor::SizeAll,
-      ws::SystemCursor::SizeNesw, ws::SystemCursor::SizeNs, ws::SystemCursor::SizeNwse, ws::SystemCursor::SizeWe,
-      ws::SystemCursor::UpArrow,  ws::SystemCursor::Hand};
-  ws::CursorHandle chosen = 0;
-  if (choice.index && *choice.index >= 1 && *choice.index <= 14) {
-    chosen = sys.LoadSystemCursor(kTable[static_cast<size_t>(*choice.index - 1)]);
-  }
+  ws::CursorHandle chosen = choice.index ? CursorFromIndex(*choice.index) : 0;
   if (choice.handle) chosen = *choice.handle;
   if (choice.bytes) {
     chosen = CursorFromBytes(*choice.bytes);

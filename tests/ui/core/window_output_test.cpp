@@ -131,5 +131,20 @@ TEST(UiPicButton, HoverShowsTheTipOverTheButton) {
   EXPECT_FALSE(f.window->Tip()->TipShown());
 }
 
+TEST(UiPicButton, OwnCursorShowsWhileHovered) {
+  WindowFixture f;
+  const auto& picture = f.window->CaptionButton(0)->Images()[0];
+  UiPicButton button;
+  button.Create(f.window.get(), true, 20, 20, 30, 23, picture, {}, {}, {}, 14);
+  f.Frame();
+  ws::WindowSystem& sys = ws::System();
+  f.headless->MoveMouse(button.PointToScreen({3, 3}));
+  f.headless->MoveMouse(button.PointToScreen({4, 4}));
+  EXPECT_EQ(sys.CurrentCursor(), sys.LoadSystemCursor(ws::SystemCursor::Hand));
+  f.headless->MoveMouse(WindowFixture::At(150, 150));
+  f.headless->MoveMouse(WindowFixture::At(151, 150));
+  EXPECT_NE(sys.CurrentCursor(), sys.LoadSystemCursor(ws::SystemCursor::Hand));
+}
+
 }  // namespace
 }  // namespace quillmar

@@ -62,6 +62,7 @@ class WindowFixture {
     ws::WindowSystem& sys = ws::System();
     ws::WindowClass cls;
     cls.name = "QuillmarTestFrame";
+    cls.cursor = sys.LoadSystemCursor(ws::SystemCursor::Arrow);
     sys.AddWindowClass(cls);
     ws::WindowCreateParams params;
     params.className = cls.name;
