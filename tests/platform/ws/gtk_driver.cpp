@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -77,6 +78,9 @@ class GtkDriver final : public ScenarioDriver {
   }
   void Key(int vk) override { Run("key " + KeyName(vk)); }
   void Type(const std::string& ascii) override { Run("type --delay 20 '" + ascii + "'"); }
+  void TypeUnicode(const std::u16string& /*units*/, const std::string& utf8) override {
+    Run("type --delay 40 '" + utf8 + "'");
+  }
   std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {
     const Rect r = system_->WindowRect(hwnd);
     GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left + client.x, r.top + client.y, 1, 1);
@@ -92,10 +96,22 @@ class GtkDriver final : public ScenarioDriver {
   static std::string Button(MouseButton b) {
     return b == MouseButton::Left ? "1" : (b == MouseButton::Right ? "3" : "2");
   }
+  // xdotool runs while our loop keeps reading events: keys it maps for the
+  // moment (characters beyond the keyboard) must be read before it unmaps them.
   void Run(const std::string& args) {
     gdk_display_flush(gdk_display_get_default());
     const std::string command = "xdotool " + args + " >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) ADD_FAILURE() << "xdotool failed: " << args;
+    std::atomic<bool> done{false};
+    int status = 0;
+    std::thread runner([&] {
+      status = std::system(command.c_str());
+      done = true;
+    });
+    while (!done) {
+      if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    runner.join();
+    if (status != 0) ADD_FAILURE() << "xdotool failed: " << args;
   }
   WindowSystem* system_ = nullptr;
   std::unique_ptr<WindowSystem> previous_;

@@ -65,6 +65,7 @@ class HeadlessDriver final : public ScenarioDriver {
   void Wheel(int notches) override { hs_->Wheel(notches * kWheelDelta); }
   void Key(int vk) override { hs_->PressKey(vk); }
   void Type(const std::string& ascii) override { hs_->TypeText(ascii); }
+  void TypeUnicode(const std::u16string& units, const std::string& /*utf8*/) override { hs_->CommitIme(units); }
   std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {
     const auto* picture = hs_->Presented(hwnd);
     if (picture == nullptr || client.x >= picture->size.width || client.y >= picture->size.height) return std::nullopt;

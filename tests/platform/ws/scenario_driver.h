@@ -32,6 +32,8 @@ class ScenarioDriver {
   virtual void Wheel(int notches) = 0;  // positive: away from the user
   virtual void Key(int vk) = 0;         // press and release
   virtual void Type(const std::string& ascii) = 0;
+  // Text beyond ASCII, as the desktop's input method commits it.
+  virtual void TypeUnicode(const std::u16string& units, const std::string& utf8) = 0;
   // The colour the screen shows at a point of the window (0xFFRRGGBB), or
   // nothing when it cannot be read.
   virtual std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) = 0;

@@ -144,6 +144,41 @@ TEST_P(WindowScenario, KeysAndTypedTextArriveAsKeyAndCharMessages) {
   EXPECT_GE(log_.Count(Msg::KeyUp), 2u);
 }
 
+TEST_P(WindowScenario, TextBeyondAsciiArrivesAsACompositionResult) {
+  std::u16string received;
+  const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
+    if (msg == Msg::ImeComposition && (l & Ime::ResultStr) != 0) {
+      ws().SetImePosition(h, Point{30, 40});
+      received += ws().ImeResult(h);
+    }
+    return std::nullopt;
+  });
+  ASSERT_NE(hwnd, 0);
+  driver_->Click(Screen({10, 10}), MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Focus() == hwnd; }, 3000));
+  driver_->TypeUnicode(u"\u7535\u5F71", "\xE7\x94\xB5\xE5\xBD\xB1");  // 电影
+  ASSERT_TRUE(driver_->PumpUntil([&] { return received.size() >= 2; }, 3000)) << received.size();
+  EXPECT_EQ(received, u"\u7535\u5F71");
+  for (const auto& e : log_.Of(Msg::Char)) EXPECT_LT(e.wParam, 0x80u) << "no raw character messages beyond ASCII";
+}
+
+TEST_P(WindowScenario, ScreenFactsDescribeTheTestScreen) {
+  const Size screen = ws().ScreenSize();
+  EXPECT_EQ(screen, (Size{1366, 768}));
+  const Rect work = ws().WorkArea();
+  EXPECT_GE(work.left, 0);
+  EXPECT_GE(work.top, 0);
+  EXPECT_LE(work.right, screen.width);
+  EXPECT_LE(work.bottom, screen.height);
+  EXPECT_GT(work.Width(), 0);
+  const TaskbarInfo bar = ws().Taskbar();
+  if (!bar.autoHide) {
+    EXPECT_GT(bar.rect.Width() * bar.rect.Height(), 0);
+  }
+  EXPECT_FALSE(ws().SetBlurBehind(0, std::nullopt));
+  EXPECT_EQ(ws().OsVersionText(), "");
+}
+
 TEST_P(WindowScenario, HoverAndLeaveFollowATrackingRequest) {
   WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam) -> std::optional<LResult> {
     if (msg == Msg::MouseMove) ws().TrackMouse(h, Track::Hover | Track::Leave, 1);
