@@ -112,6 +112,7 @@ int32_t UiWindow::SetZOrder(int32_t key, int32_t position) {
   const int32_t index = std::clamp(position, 1, count + 1) - 1;
   kids.insert(kids.begin() + index, key);
   par->needsCompose = 1;
+  // The child's whole area must be recomposed, or the new order never shows.
   rec->MarkChanged();
   return 1;
 }

@@ -113,6 +113,17 @@ TEST(UiWindowPaint, MovedChildLeavesNoTrace) {
   EXPECT_EQ(Pixel(f, 105, 105), kBack);
 }
 
+TEST(UiWindowPaint, RaisingAChildShowsItOnTopOfItsSibling) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 30, 30, 0xFF00FF00);
+  f.AddProbe(20, 20, 30, 30, 0xFF0000FF);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 25, 25), 0xFF0000FFu);
+  f.window->SetZOrder(a.Key(), static_cast<int32_t>(f.window->GetChildren().size()));  // top
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 25, 25), 0xFF00FF00u);
+}
+
 TEST(UiWindowPaint, RemovingAChildRepaintsTheWindowWithoutIt) {
   WindowFixture f;
   auto& a = f.AddProbe(10, 10, 20, 20);
