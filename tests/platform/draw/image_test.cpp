@@ -41,6 +41,19 @@ TEST(DrawImage, DecodesPngWithPremultipliedPixels) {
   EXPECT_TRUE(image.FrameDelays().empty());
 }
 
+TEST(DrawImage, EncodedPngDecodesToTheSamePixels) {
+  Bitmap picture(7, 5);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 7; ++x) picture.SetPixel(x, y, (255u - x * 30) << 24 | (y * 40u) << 16 | 0x80FF);
+  }
+  const Image back = Image::Decode(EncodePng(picture));
+  ASSERT_EQ(back.Width(), 7);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 7; ++x) ASSERT_EQ(back.Frame().RawPixel(x, y), picture.RawPixel(x, y)) << x << "," << y;
+  }
+  EXPECT_TRUE(EncodePng(Bitmap()).empty());
+}
+
 TEST(DrawImage, DecodesJpegAsOpaque) {
   const Image image = Image::Decode(MakeJpeg());
   ASSERT_FALSE(image.IsEmpty());

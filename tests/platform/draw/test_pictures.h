@@ -2,7 +2,6 @@
 // Encoders for test pictures, so tests make their PNG, JPEG and GIF bytes instead
 // of keeping binary files.
 
-#include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gif_lib.h>
 
@@ -11,32 +10,14 @@
 #include <vector>
 
 #include "platform/draw/bitmap.h"
+#include "platform/draw/png_encoder.h"
 
 namespace quillmar::test {
 
 using Bytes = std::vector<uint8_t>;
 
-inline cairo_status_t AppendPngBytes(void* closure, const unsigned char* data, unsigned int length) {
-  auto* out = static_cast<Bytes*>(closure);
-  out->insert(out->end(), data, data + length);
-  return CAIRO_STATUS_SUCCESS;
-}
-
 // PNG of a premultiplied picture.
-inline Bytes EncodePng(const draw::Bitmap& picture) {
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, picture.Width(), picture.Height());
-  cairo_surface_flush(s);
-  unsigned char* data = cairo_image_surface_get_data(s);
-  const int stride = cairo_image_surface_get_stride(s);
-  for (int y = 0; y < picture.Height(); ++y) {
-    std::memcpy(data + static_cast<ptrdiff_t>(y) * stride, picture.Row(y), static_cast<size_t>(picture.Width()) * 4);
-  }
-  cairo_surface_mark_dirty(s);
-  Bytes out;
-  cairo_surface_write_to_png_stream(s, AppendPngBytes, &out);
-  cairo_surface_destroy(s);
-  return out;
-}
+inline Bytes EncodePng(const draw::Bitmap& picture) { return draw::EncodePng(picture); }
 
 // A picture of one colour (0xRRGGBBAA as the pixbuf fill takes it) in a format the
 // pixbuf savers write ("jpeg", "bmp", "ico", "png").
