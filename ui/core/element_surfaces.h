@@ -42,6 +42,7 @@ struct ElementSurfaces {
   std::optional<draw::Region> dirtyRegion;   // part of dib the last composition changed
   std::optional<draw::Region> invalidRegion; // empty: the whole element
   ExtraLayers extra;
+  bool leftOut = false;  // the last composition skipped the element (hidden, alpha 0, not shown)
 };
 
 }  // namespace quillmar

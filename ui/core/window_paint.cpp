@@ -168,10 +168,13 @@ void UiWindow::ComposeElement(int32_t k) {
   if (rec->visible == 0 || rec->alpha == 0 || rec->shown == 0) {
     // The parent must clear everything this element covered, not only its last change.
     s.dirtyRegion.emplace(whole);
+    s.leftOut = true;
     return;
   }
   draw::Region dirty;
-  if (rec->needsRepaint != 0 || rec->changed != 0) dirty.Union(whole);
+  // Coming back after being left out, the whole picture is new to the parent.
+  if (rec->needsRepaint != 0 || rec->changed != 0 || s.leftOut) dirty.Union(whole);
+  s.leftOut = false;
   const int32_t pl = rec->padding[0];
   const int32_t pt = rec->padding[1];
   for (int32_t childKey : rec->children) {

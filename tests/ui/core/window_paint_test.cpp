@@ -113,6 +113,28 @@ TEST(UiWindowPaint, MovedChildLeavesNoTrace) {
   EXPECT_EQ(Pixel(f, 105, 105), kBack);
 }
 
+TEST(UiWindowPaint, ElementShownAgainComesBackWhole) {
+  WindowFixture f;
+  UiWindow plain;
+  plain.Register(10, 10, 20, 20, "OVCL_PLAIN");
+  plain.SetFrame(0, 0, 0);
+  f.window->SetParent(plain.Key());
+  plain.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    if (msg == Event::Paint) plain.CanvasGraphics()->Clear(0xFF00FF00);
+    return 1;
+  });
+  plain.InvalidateRect();
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  plain.SetVisible(0);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 15, 15), kBack);
+  plain.SetVisible(1);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  f.window->RemoveChild(plain.Key());
+}
+
 TEST(UiWindowPaint, RaisingAChildShowsItOnTopOfItsSibling) {
   WindowFixture f;
   auto& a = f.AddProbe(10, 10, 30, 30, 0xFF00FF00);
