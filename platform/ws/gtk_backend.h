@@ -53,6 +53,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha) override;
   void NativeCapture(WindowHandle hwnd) override;
   void NativeBeginMoveDrag(WindowHandle hwnd) override;
+  void NativeIconify(WindowHandle hwnd, bool iconic) override;
   void NativeTitle(WindowHandle hwnd) override;
   void NativeZOrder(WindowHandle hwnd) override;
   void NativeFocus(WindowHandle hwnd) override;
@@ -79,6 +80,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   static gboolean OnFocus(GtkWidget* widget, GdkEventFocus* event, gpointer data);
   static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer data);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
+  static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer data);
   static void OnCommit(GtkIMContext* context, const char* text, gpointer data);
 
   Native* NativeOf(WindowHandle hwnd) const;

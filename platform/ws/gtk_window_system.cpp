@@ -178,6 +178,7 @@ void GtkWindowSystem::NativeCreate(WindowHandle hwnd) {
   g_signal_connect(w, "focus-out-event", G_CALLBACK(OnFocus), data);
   g_signal_connect(w, "configure-event", G_CALLBACK(OnConfigure), data);
   g_signal_connect(w, "delete-event", G_CALLBACK(OnDelete), data);
+  g_signal_connect(w, "window-state-event", G_CALLBACK(OnWindowState), data);
   if ((ex & ExStyle::Layered) != 0) {
     // A layered window catches nothing until its first picture.
     cairo_region_t* empty = cairo_region_create();
@@ -225,6 +226,16 @@ void GtkWindowSystem::NativeGeometry(WindowHandle hwnd, Rect rect) {
   if (n == nullptr || (moveDrag_ && moveDragWindow_ == hwnd)) return;
   gtk_window_move(GTK_WINDOW(n->widget), rect.left, rect.top);
   gtk_window_resize(GTK_WINDOW(n->widget), std::max(1, rect.Width()), std::max(1, rect.Height()));
+}
+
+void GtkWindowSystem::NativeIconify(WindowHandle hwnd, bool iconic) {
+  Native* n = NativeOf(hwnd);
+  if (n == nullptr) return;
+  if (iconic) {
+    gtk_window_iconify(GTK_WINDOW(n->widget));
+  } else {
+    gtk_window_deiconify(GTK_WINDOW(n->widget));
+  }
 }
 
 void GtkWindowSystem::NativeTitle(WindowHandle hwnd) {
@@ -633,6 +644,15 @@ gboolean GtkWindowSystem::OnConfigure(GtkWidget* /*widget*/, GdkEventConfigure* 
   gdk_window_get_origin(gw, &x, &y);
   const Rect r = self->WindowRect(n->hwnd);
   self->InputGeometry(n->hwnd, Rect{x, y, x + r.Width(), y + r.Height()});
+  return FALSE;
+}
+
+gboolean GtkWindowSystem::OnWindowState(GtkWidget* /*widget*/, GdkEventWindowState* event, gpointer data) {
+  auto* n = static_cast<Native*>(data);
+  // Minimising from the desktop's panel, and restoring from it.
+  if ((event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) != 0) {
+    n->system->InputIconic(n->hwnd, (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0);
+  }
   return FALSE;
 }
 

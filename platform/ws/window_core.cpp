@@ -255,20 +255,29 @@ bool WindowSystemCore::ShowWindow(WindowHandle hwnd, int cmd) {
       SetVisibleFlag(hwnd, true);
       if ((r = Find(hwnd)) != nullptr && r->showState != Show::Minimized) {
         if (r->showState == Show::Normal) r->normalRect = r->rect;
+        r->restoreMaximized = r->showState == Show::Maximized;
         r->showState = Show::Minimized;
+        NativeIconify(hwnd, true);
         Deliver(hwnd, Msg::Size, SizeKind::Minimized, 0);
       }
       if (focus_ == hwnd) SetFocus(0);
       break;
     case Show::Maximized:
       SetVisibleFlag(hwnd, true);
+      if ((r = Find(hwnd)) != nullptr && r->showState == Show::Minimized) NativeIconify(hwnd, false);
       Maximize(hwnd);
       if (activate) SetFocus(hwnd);
       break;
     case Show::Normal:
     case Show::Restore:
       SetVisibleFlag(hwnd, true);
-      Restore(hwnd);
+      if ((r = Find(hwnd)) != nullptr && r->showState == Show::Minimized) NativeIconify(hwnd, false);
+      // Restoring a window minimised from maximised brings it back maximised.
+      if (cmd == Show::Restore && r != nullptr && r->showState == Show::Minimized && r->restoreMaximized) {
+        Maximize(hwnd);
+      } else {
+        Restore(hwnd);
+      }
       if (activate) SetFocus(hwnd);
       break;
     case Show::Shown:

@@ -96,6 +96,7 @@ class WindowSystemCore : public WindowSystem {
   virtual bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha) = 0;
   virtual void NativeCapture(WindowHandle hwnd) = 0;  // 0 releases
   virtual void NativeBeginMoveDrag(WindowHandle hwnd) = 0;
+  virtual void NativeIconify(WindowHandle /*hwnd*/, bool /*iconic*/) {}
   virtual void NativeTitle(WindowHandle /*hwnd*/) {}
   virtual void NativeZOrder(WindowHandle /*hwnd*/) {}
   virtual void NativeFocus(WindowHandle /*hwnd*/) {}
@@ -122,6 +123,8 @@ class WindowSystemCore : public WindowSystem {
   void InputGeometry(WindowHandle hwnd, Rect rect);
   void InputFocus(WindowHandle hwnd);
   void InputCloseRequest(WindowHandle hwnd);
+  // The desktop minimised or restored the window itself.
+  void InputIconic(WindowHandle hwnd, bool iconic);
   void FireTimer(uint32_t timerKey);
   // Runs one batch of posted work; returns whether anything ran.
   bool DrainPosted();

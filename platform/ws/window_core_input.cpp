@@ -333,6 +333,11 @@ void WindowSystemCore::InputFocus(WindowHandle hwnd) {
   SetFocus(hwnd);
 }
 
+void WindowSystemCore::InputIconic(WindowHandle hwnd, bool iconic) {
+  if (!IsWindow(hwnd) || IsIconic(hwnd) == iconic) return;
+  ShowWindow(hwnd, iconic ? Show::MinNoActive : Show::Restore);
+}
+
 void WindowSystemCore::InputCloseRequest(WindowHandle hwnd) {
   if (IsWindow(hwnd)) Deliver(hwnd, Msg::SysCommand, SysCmd::Close, 0);
 }

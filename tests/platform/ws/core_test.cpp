@@ -184,6 +184,13 @@ TEST_F(WindowCore, SystemCommandsMinimiseMaximiseAndRestore) {
   EXPECT_EQ(hs->WindowRect(h), normal);
   EXPECT_EQ(log.Of(Msg::Size).back().lParam, static_cast<LParam>(MakeLong(544, 445)));
 
+  hs->ShowWindow(h, Show::Maximized);
+  hs->Send(h, Msg::SysCommand, SysCmd::Minimize, 0);
+  hs->ShowWindow(h, Show::Restore);
+  EXPECT_TRUE(hs->IsZoomed(h)) << "restored to the maximised state it was minimised from";
+  hs->ShowWindow(h, Show::Normal);
+  EXPECT_EQ(hs->WindowRect(h), normal);
+
   hs->ShowWindow(h, Show::Hide);
   EXPECT_FALSE(hs->IsVisible(h));
   EXPECT_EQ(log.Of(Msg::ShowWindow).back().wParam, 0u);

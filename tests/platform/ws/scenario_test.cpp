@@ -290,6 +290,43 @@ TEST_P(WindowScenario, NestedLoopEndsWhenItsWindowIsDestroyed) {
   EXPECT_EQ(ws().RunLoop(), 42);
 }
 
+TEST_P(WindowScenario, ShowStatesMinimiseRestoreMaximiseAndHide) {
+  const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
+    if (msg == Msg::GetMinMaxInfo) {
+      auto* info = reinterpret_cast<MinMaxInfo*>(l);
+      info->maxSize = {300, 200};
+      info->maxPosition = {50, 60};
+      return 0;
+    }
+    return std::nullopt;
+  });
+  ASSERT_NE(hwnd, 0);
+  ws().Send(hwnd, Msg::SysCommand, SysCmd::Minimize, 0);
+  driver_->Pump(300);
+  EXPECT_TRUE(ws().IsIconic(hwnd));
+  EXPECT_TRUE(ws().IsVisible(hwnd));
+  ws().ShowWindow(hwnd, Show::Restore);
+  driver_->Pump(300);
+  EXPECT_FALSE(ws().IsIconic(hwnd));
+  EXPECT_EQ(ws().WindowRect(hwnd), kWindow);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return driver_->ReadBack(hwnd, Point{10, 10}) == kLeft; }, 3000));
+
+  ws().ShowWindow(hwnd, Show::Maximized);
+  EXPECT_TRUE(ws().IsZoomed(hwnd));
+  EXPECT_EQ(ws().WindowRect(hwnd), (Rect{50, 60, 350, 260}));
+  EXPECT_EQ(SizeKind::Maximized, log_.Of(Msg::Size).back().wParam);
+  ws().ShowWindow(hwnd, Show::Normal);
+  EXPECT_EQ(ws().WindowRect(hwnd), kWindow);
+
+  ws().ShowWindow(hwnd, Show::Hide);
+  EXPECT_FALSE(ws().IsVisible(hwnd));
+  EXPECT_EQ(log_.Of(Msg::ShowWindow).back().wParam, 0u);
+  if (!driver_->Exact()) {
+    EXPECT_TRUE(driver_->PumpUntil([&] { return driver_->ReadBack(hwnd, Point{10, 10}) != kLeft; }, 3000))
+        << "a hidden window leaves the screen";
+  }
+}
+
 TEST_P(WindowScenario, CaptionDragMovesTheWindow) {
   WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam) -> std::optional<LResult> {
     if (msg == Msg::LButtonDown) ws().Send(h, Msg::NcLButtonDown, Hit::Caption, 0);
