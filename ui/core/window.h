@@ -232,14 +232,14 @@ class UiWindow {
   // The operating-system window of the element's top-level window (0 when none).
   Hwnd WindowOf(int32_t key);
   bool EffectBusy() const;
-  ws::Point OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow);
 
  private:
+  ws::Point OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow);
   void CreateCaptionButtons(int32_t flags);
   void Detach();
   int32_t CaptionInset() const;
   void DrawSoftShadow(draw::Graphics& g, const draw::RectF& rect, float radius, draw::Argb color, int32_t alpha);
-  void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height, const std::array<int32_t, 4>& padding);
+  void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height);
   void ShowMaximizeState(bool maximized);
 
   int32_t key_ = 0;

@@ -326,7 +326,7 @@ void UiWindow::DrawSoftShadow(draw::Graphics& g, const draw::RectF& r, float rad
   g.ResetClip();
 }
 
-void UiWindow::DrawWindowFrame(draw::Graphics& g, int32_t w, int32_t h, const std::array<int32_t, 4>&) {
+void UiWindow::DrawWindowFrame(draw::Graphics& g, int32_t w, int32_t h) {
   ws::WindowSystem& sys = ws::System();
   const Hwnd focus = (hwnd_ != 0) ? sys.Focus() : 0;
   const bool active = hwnd_ != 0 && (focus == hwnd_ || sys.Owner(focus) == hwnd_);
@@ -353,7 +353,7 @@ void UiWindow::PaintEntry() {
   const int32_t w = rec->width;
   const int32_t h = rec->height;
   const auto pad = rec->padding;
-  if (frameOn_ != 0) DrawWindowFrame(*g, w, h, pad);
+  if (frameOn_ != 0) DrawWindowFrame(*g, w, h);
   g->SetSmoothingMode(draw::SmoothingMode::Default);
   const draw::RectF area{static_cast<float>(pad[0]), static_cast<float>(pad[1]), static_cast<float>(w - 2 * pad[0]),
                          static_cast<float>(h - 2 * pad[1])};
