@@ -27,6 +27,15 @@ class UiControl : public UiWindow {
   int32_t CreateElement(UiWindow* parent, bool adopt, int32_t x, int32_t y, int32_t width, int32_t height,
                         std::string_view tag);
   void FinishCreate() { InvalidateRect(); }
+  // The setters' convention: an equal value changes nothing; a real change is
+  // stored and the whole control repaints. Returns whether it changed.
+  template <typename T>
+  bool Assign(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    InvalidateRect();
+    return true;
+  }
   // A left press captures the mouse for the control, so it follows a drag outside.
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
   void PaintEntry() override {}

@@ -145,6 +145,29 @@ TEST(UiWindowShow, MinimizedOrHiddenWindowsPresentNothing) {
   EXPECT_TRUE(ws::System().IsVisible(f.hwnd));
 }
 
+TEST(UiControl, SettersRepaintOnlyOnARealChange) {
+  struct Labelish : UiControl {
+    std::string text;
+    void SetText(const std::string& value) { Assign(text, value); }
+    int32_t Make(UiWindow* parent) {
+      const int32_t key = CreateElement(parent, true, 0, 0, 10, 10, "OVCL_LABEL");
+      FinishCreate();
+      return key;
+    }
+  };
+  WindowFixture f;
+  Labelish label;
+  const int32_t key = label.Make(f.window.get());
+  EXPECT_EQ(label.GetParentKey(), f.window->Key());
+  f.Frame();
+  EXPECT_EQ(Registry().Find(key)->needsRepaint, 0);
+  label.SetText("a");
+  EXPECT_EQ(Registry().Find(key)->needsRepaint, 1);
+  f.Frame();
+  label.SetText("a");
+  EXPECT_EQ(Registry().Find(key)->needsRepaint, 0);
+}
+
 TEST(UiPicButton, DisposeForgetsTheElementAndPictures) {
   WindowFixture f;
   UiPicButton button;
