@@ -281,7 +281,13 @@ TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   EXPECT_EQ(hovered.State(), 1);
   f.headless->MoveMouse(WindowFixture::At(150, 150));
   EXPECT_EQ(hovered.State(), 0);
-  // Without a disabled picture a disabled button draws nothing.
+  // A disabled button shows its disabled picture (the normal one by default)...
+  hovered.SetDisabled(1);
+  for (int i = 0; i < 40; ++i) f.Frame();
+  EXPECT_EQ(Pixel(f, 65, 24), Pixel(f, 25, 24));  // a pixel of the glyph, as on the first button
+  EXPECT_NE(Pixel(f, 65, 24), kBack);
+  hovered.SetDisabled(0);
+  // ...and without one it draws nothing.
   hovered.SetImages(std::nullopt, std::nullopt, std::nullopt, ImageHandle{});
   hovered.SetDisabled(1);
   for (int i = 0; i < 40; ++i) f.Frame();
