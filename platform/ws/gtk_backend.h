@@ -92,6 +92,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   void HandleKey(Native& native, GdkEventKey* event);
   void ApplyCursor();
   void EndMoveDrag();
+  void TakeDesktopPosition(WindowHandle hwnd);
 
   std::map<WindowHandle, std::unique_ptr<Native>> natives_;
   std::map<uint32_t, std::unique_ptr<TimerSource>> timerSources_;
@@ -112,6 +113,10 @@ class GtkWindowSystem final : public WindowSystemCore {
   int lastPressButton_ = 0;
   WindowHandle lastPressWindow_ = 0;
   bool lastWasDouble_ = false;
+  // The window we last asked the desktop to focus, and when.
+  WindowHandle focusRequest_ = 0;
+  int64_t focusRequestMs_ = -1000;
+  uint32_t focusCheckTimer_ = 0;
   // Commits seen while a key press is being filtered by the input method.
   bool inFilter_ = false;
   std::vector<std::string> filterCommits_;

@@ -255,6 +255,8 @@ void GtkWindowSystem::NativeFocus(WindowHandle hwnd) {
   }
   Native* n = NativeOf(hwnd);
   if (n == nullptr) return;
+  focusRequest_ = hwnd;
+  focusRequestMs_ = NowMs();
   gtk_im_context_focus_in(n->im);
   if ((GetExStyle(hwnd) & ExStyle::NoActivate) == 0 && IsVisible(hwnd) &&
       !gtk_window_is_active(GTK_WINDOW(n->widget))) {
@@ -369,17 +371,20 @@ void GtkWindowSystem::NativeBeginMoveDrag(WindowHandle hwnd) {
   SetKeyState(Vk::LButton, false);
 }
 
+void GtkWindowSystem::TakeDesktopPosition(WindowHandle hwnd) {
+  Native* n = NativeOf(hwnd);
+  GdkWindow* gw = n != nullptr ? gtk_widget_get_window(n->widget) : nullptr;
+  if (gw == nullptr) return;
+  gint x = 0;
+  gint y = 0;
+  gdk_window_get_origin(gw, &x, &y);
+  const Rect r = WindowRect(hwnd);
+  InputGeometry(hwnd, Rect{x, y, x + r.Width(), y + r.Height()});
+}
+
 void GtkWindowSystem::EndMoveDrag() {
   // Take the final position from the desktop before our record is the truth again.
-  if (Native* n = NativeOf(moveDragWindow_)) {
-    if (GdkWindow* gw = gtk_widget_get_window(n->widget)) {
-      gint x = 0;
-      gint y = 0;
-      gdk_window_get_origin(gw, &x, &y);
-      const Rect r = WindowRect(n->hwnd);
-      InputGeometry(n->hwnd, Rect{x, y, x + r.Width(), y + r.Height()});
-    }
-  }
+  TakeDesktopPosition(moveDragWindow_);
   moveDrag_ = false;
   moveDragWindow_ = 0;
 }
@@ -617,18 +622,27 @@ gboolean GtkWindowSystem::OnFocus(GtkWidget* /*widget*/, GdkEventFocus* event, g
   GtkWindowSystem* self = n->system;
   const WindowHandle hwnd = n->hwnd;
   if (event->in != 0) {
-    if (self->Focus() != hwnd && (self->GetExStyle(hwnd) & ExStyle::NoActivate) == 0) self->InputFocus(hwnd);
+    // A late focus-in for a window we moved the focus away from is stale
+    // (a menu opened by the click that activated its owner must stay).
+    const bool stale = hwnd != self->focusRequest_ && self->NowMs() - self->focusRequestMs_ < 500;
+    if (!stale && self->Focus() != hwnd && (self->GetExStyle(hwnd) & ExStyle::NoActivate) == 0) {
+      self->InputFocus(hwnd);
+    }
     return FALSE;
   }
-  // Losing the desktop focus: another of our windows may be taking it; look
-  // again once the focus events have settled.
-  self->PostTask([self, hwnd] {
-    if (self->Focus() != hwnd) return;
-    Native* still = self->NativeOf(hwnd);
-    bool anyActive = false;
-    for (const auto& [h, other] : self->natives_) anyActive = anyActive || gtk_window_is_active(GTK_WINDOW(other->widget));
-    if (still != nullptr && !anyActive) self->InputFocus(0);
-  });
+  // The focus may be going to another of our windows; when, a moment later,
+  // none of them is active, the program has lost the focus.
+  if (self->focusCheckTimer_ == 0) {
+    self->focusCheckTimer_ = self->SetWindowTimer(0, 0, 150, [self](uint32_t id) {
+      self->KillWindowTimer(0, id);
+      self->focusCheckTimer_ = 0;
+      bool anyActive = false;
+      for (const auto& [h, other] : self->natives_) {
+        anyActive = anyActive || gtk_window_is_active(GTK_WINDOW(other->widget));
+      }
+      if (!anyActive && !self->moveDrag_ && self->Focus() != 0) self->InputFocus(0);
+    });
+  }
   return FALSE;
 }
 
@@ -636,14 +650,7 @@ gboolean GtkWindowSystem::OnConfigure(GtkWidget* /*widget*/, GdkEventConfigure* 
   auto* n = static_cast<Native*>(data);
   GtkWindowSystem* self = n->system;
   // Our own record is the truth, except while the desktop drags the window.
-  if (!self->moveDrag_ || self->moveDragWindow_ != n->hwnd) return FALSE;
-  GdkWindow* gw = gtk_widget_get_window(n->widget);
-  if (gw == nullptr) return FALSE;
-  gint x = 0;
-  gint y = 0;
-  gdk_window_get_origin(gw, &x, &y);
-  const Rect r = self->WindowRect(n->hwnd);
-  self->InputGeometry(n->hwnd, Rect{x, y, x + r.Width(), y + r.Height()});
+  if (self->moveDrag_ && self->moveDragWindow_ == n->hwnd) self->TakeDesktopPosition(n->hwnd);
   return FALSE;
 }
 

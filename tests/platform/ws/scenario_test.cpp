@@ -290,6 +290,43 @@ TEST_P(WindowScenario, NestedLoopEndsWhenItsWindowIsDestroyed) {
   EXPECT_EQ(ws().RunLoop(), 42);
 }
 
+TEST_P(WindowScenario, PopupClosesWhenItsOwnerIsClicked) {
+  const WindowHandle owner = OpenWindow(kWindow);
+  ASSERT_NE(owner, 0);
+  driver_->Click(Screen({30, 30}), MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Focus() == owner; }, 3000));
+  WindowClass cls;
+  cls.name = "ScenarioPopup";
+  cls.proc = [&](WindowHandle h, uint32_t msg, WParam w, LParam l) -> LResult {
+    if (msg == Msg::KillFocus) {  // as a popup menu does
+      ws().DestroyWindow(h);
+      return 0;
+    }
+    return ws().DefaultProc(h, msg, w, l);
+  };
+  ws().AddWindowClass(cls);
+  WindowCreateParams p;
+  p.className = cls.name;
+  p.x = 600;
+  p.y = 400;
+  p.width = 80;
+  p.height = 60;
+  p.style = Style::Popup | Style::Visible;
+  p.exStyle = ExStyle::ToolWindow | ExStyle::Topmost | ExStyle::Layered;
+  p.owner = owner;
+  const WindowHandle popup = ws().OpenWindow(p);
+  ASSERT_NE(popup, 0);
+  std::vector<uint32_t> px(80 * 60, 0xFF000000);
+  ws().PresentLayered(popup, {600, 400}, {80, 60}, PixelView{px.data(), 80, 60, 320}, 255);
+  ws().SetForeground(popup);
+  driver_->Pump(500);
+  ASSERT_TRUE(ws().IsWindow(popup)) << "opening the popup must not close it";
+  EXPECT_EQ(ws().Focus(), popup);
+  driver_->Click(Screen({30, 30}), MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return !ws().IsWindow(popup); }, 3000));
+  EXPECT_EQ(ws().Focus(), owner);
+}
+
 TEST_P(WindowScenario, ShowStatesMinimiseRestoreMaximiseAndHide) {
   const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
     if (msg == Msg::GetMinMaxInfo) {
