@@ -1,10 +1,12 @@
-// A bound window on the GTK backend under a display: it presents its picture,
-// shows the hover picture of the close button under the real pointer, and a
-// real click on that button closes it.
+// Bound windows on the GTK backend under a display, driven by a real pointer
+// (xdotool): hover and click on the close button, resizing by the sizing band
+// and dragging by the background.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/ws/gtk_window_system.h"
@@ -18,117 +20,116 @@ namespace {
 
 void Xdo(const std::string& args) { ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args; }
 
-TEST(UiWindowOnGtk, CloseButtonHoversAndClosesTheWindow) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
-  std::string why;
-  auto backend = ws::CreateGtkWindowSystem(&why);
-  if (!backend) GTEST_SKIP() << why;
-  auto previous = ws::InstallSystem(std::move(backend));
-  ws::WindowSystem& sys = ws::System();
-  {
+// A 320 x 200 window at (x, y) bound to a UiWindow, on a GTK backend installed for the test.
+class GtkWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
+    std::string why;
+    auto backend = ws::CreateGtkWindowSystem(&why);
+    if (!backend) GTEST_SKIP() << why;
+    previous_ = ws::InstallSystem(std::move(backend));
+    installed_ = true;
+  }
+  void TearDown() override {
+    window_.reset();
+    if (installed_) ws::InstallSystem(std::move(previous_));
+  }
+
+  UiWindow& Open(int32_t x, int32_t y, BindOptions options) {
+    ws::WindowSystem& sys = ws::System();
     ws::WindowClass cls;
     cls.name = "QuillmarGtkCoreTest";
     cls.cursor = sys.LoadSystemCursor(ws::SystemCursor::Arrow);
     sys.AddWindowClass(cls);
     ws::WindowCreateParams params;
     params.className = cls.name;
-    params.x = 200;
-    params.y = 150;
+    params.x = x;
+    params.y = y;
     params.width = 320;
     params.height = 200;
     params.style = Style::Visible | Style::Popup;
-    const Hwnd hwnd = sys.OpenWindow(params);
-    ASSERT_NE(hwnd, 0);
-    bool destroyed = false;
-    UiWindow window;
-    BindOptions options;
+    hwnd_ = sys.OpenWindow(params);
+    EXPECT_NE(hwnd_, 0);
     options.backColor = 0xFF2B5D8C;
-    options.captionFlags = 7;
-    options.userHandler = [&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
-      if (msg == Msg::Destroy) {
-        destroyed = true;
-        ws::System().PostQuit(0);
-      }
-      return 1;
-    };
-    window.Bind(hwnd, options);
-    UiPicButton* close = window.CaptionButton(0);
-    ASSERT_NE(close, nullptr);
-    const ws::Point target = close->PointToScreen({16, 11});
-    int step = 0;
-    int hoverState = -1;
-    sys.SetWindowTimer(0, 0, 100, [&](uint32_t) {
-      ++step;
-      if (step == 4) Xdo("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));
-      if (step == 8) {
-        hoverState = close->State();
-        Xdo("click 1");
-      }
-      if (step > 60) ws::System().PostQuit(1);
-    });
-    const int code = sys.RunLoop();
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(destroyed);
-    EXPECT_EQ(hoverState, 1);
-    EXPECT_FALSE(sys.IsWindow(hwnd));
+    window_ = std::make_unique<UiWindow>();
+    window_->Bind(hwnd_, options);
+    return *window_;
   }
-  ws::InstallSystem(std::move(previous));
+
+  // Runs the loop, calling step(n) every 100 ms with n = 1, 2, ... until it quits.
+  int RunSteps(const std::function<void(int)>& step) {
+    int n = 0;
+    ws::System().SetWindowTimer(0, 0, 100, [&](uint32_t) {
+      step(++n);
+      if (n > 60) ws::System().PostQuit(1);
+    });
+    return ws::System().RunLoop();
+  }
+
+  Hwnd hwnd_ = 0;
+  std::unique_ptr<UiWindow> window_;
+
+ private:
+  std::unique_ptr<ws::WindowSystem> previous_;
+  bool installed_ = false;
+};
+
+TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
+  bool destroyed = false;
+  BindOptions options;
+  options.captionFlags = 7;
+  options.userHandler = [&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    if (msg == Msg::Destroy) {
+      destroyed = true;
+      ws::System().PostQuit(0);
+    }
+    return 1;
+  };
+  UiWindow& window = Open(200, 150, options);
+  UiPicButton* close = window.CaptionButton(0);
+  ASSERT_NE(close, nullptr);
+  const ws::Point target = close->PointToScreen({16, 11});
+  int hoverState = -1;
+  const int code = RunSteps([&](int n) {
+    if (n == 4) Xdo("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));
+    if (n == 8) {
+      hoverState = close->State();
+      Xdo("click 1");
+    }
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(hoverState, 1);
+  EXPECT_FALSE(ws::System().IsWindow(hwnd_));
 }
 
-TEST(UiWindowOnGtk, SizingBandResizesAndTheBackgroundDragsTheWindow) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
-  std::string why;
-  auto backend = ws::CreateGtkWindowSystem(&why);
-  if (!backend) GTEST_SKIP() << why;
-  auto previous = ws::InstallSystem(std::move(backend));
-  ws::WindowSystem& sys = ws::System();
-  {
-    ws::WindowClass cls;
-    cls.name = "QuillmarGtkCoreTest2";
-    cls.cursor = sys.LoadSystemCursor(ws::SystemCursor::Arrow);
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.x = 300;
-    params.y = 200;
-    params.width = 320;
-    params.height = 200;
-    params.style = Style::Visible | Style::Popup;
-    const Hwnd hwnd = sys.OpenWindow(params);
-    ASSERT_NE(hwnd, 0);
-    UiWindow window;
-    BindOptions options;
-    options.backColor = 0xFF2B5D8C;
-    window.Bind(hwnd, options);
-    int step = 0;
-    ws::Rect afterSizing;
-    ws::Rect afterDrag;
-    sys.SetWindowTimer(0, 0, 100, [&](uint32_t) {
-      ++step;
-      // Right edge band: 3 pixels inside, halfway down.
-      if (step == 4) Xdo("mousemove 617 300");
-      if (step == 6) Xdo("mousedown 1");
-      if (step == 7) Xdo("mousemove 680 300");
-      if (step == 9) Xdo("mouseup 1");
-      if (step == 11) afterSizing = sys.WindowRect(hwnd);
-      // The background, well inside.
-      if (step == 12) Xdo("mousemove 400 300");
-      if (step == 14) Xdo("mousedown 1");
-      if (step == 15) Xdo("mousemove 440 330");
-      if (step == 17) Xdo("mouseup 1");
-      if (step == 20) {
-        afterDrag = sys.WindowRect(hwnd);
-        ws::System().PostQuit(0);
-      }
-    });
-    sys.RunLoop();
-    EXPECT_EQ(afterSizing.left, 300);
-    EXPECT_GT(afterSizing.right, 620 + 40);
-    EXPECT_EQ(window.GetWidth(), afterSizing.Width());
-    EXPECT_EQ(afterDrag.left - afterSizing.left, 40);
-    EXPECT_EQ(afterDrag.top - afterSizing.top, 30);
-  }
-  ws::InstallSystem(std::move(previous));
+TEST_F(GtkWindowTest, SizingBandResizesAndTheBackgroundDragsTheWindow) {
+  UiWindow& window = Open(300, 200, {});
+  ws::Rect afterSizing;
+  ws::Rect afterDrag;
+  RunSteps([&](int n) {
+    // Right edge band: 3 pixels inside, halfway down.
+    if (n == 4) Xdo("mousemove 617 300");
+    if (n == 6) Xdo("mousedown 1");
+    if (n == 7) Xdo("mousemove 680 300");
+    if (n == 9) Xdo("mouseup 1");
+    if (n == 11) afterSizing = ws::System().WindowRect(hwnd_);
+    // The background, well inside.
+    if (n == 12) Xdo("mousemove 400 300");
+    if (n == 14) Xdo("mousedown 1");
+    if (n == 15) Xdo("mousemove 440 330");
+    if (n == 17) Xdo("mouseup 1");
+    if (n == 20) {
+      afterDrag = ws::System().WindowRect(hwnd_);
+      ws::System().PostQuit(0);
+    }
+  });
+  EXPECT_EQ(afterSizing.left, 300);
+  EXPECT_GT(afterSizing.right, 620 + 40);
+  EXPECT_EQ(window.GetWidth(), afterSizing.Width());
+  EXPECT_EQ(afterDrag.left - afterSizing.left, 40);
+  EXPECT_EQ(afterDrag.top - afterSizing.top, 30);
 }
 
 }  // namespace
