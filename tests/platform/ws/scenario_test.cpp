@@ -21,6 +21,17 @@ constexpr uint32_t kRight = 0xFF2040C0;  // opaque, right half
 Point Screen(Point client) { return Point{kWindow.left + client.x, kWindow.top + client.y}; }
 Point ClientOf(LParam l) { return Point{SignedLowWord(static_cast<uint64_t>(l)), SignedHighWord(static_cast<uint64_t>(l))}; }
 
+// A 2 x 2 cursor file with a 32-bit image and its hotspot at (1, 0).
+std::vector<uint8_t> TinyCursorFile(uint16_t type) {
+  std::vector<uint8_t> b = {0, 0, static_cast<uint8_t>(type), 0, 1, 0,   // header
+                            2, 2, 0, 0, 1, 0, 0, 0, 64, 0, 0, 0, 22, 0, 0, 0};  // entry: 64 bytes at 22
+  const uint8_t info[40] = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};  // width 2, height 2 x 2
+  b.insert(b.end(), info, info + 40);
+  for (int i = 0; i < 4; ++i) b.insert(b.end(), {0x20, 0x40, 0x80, 0xFF});  // opaque pixels
+  b.insert(b.end(), 8, 0);  // AND mask, two padded rows
+  return b;
+}
+
 }  // namespace
 
 void WindowScenario::SetUp() {
@@ -258,6 +269,26 @@ TEST_P(WindowScenario, PostFromAWorkerArrivesOnTheUiThread) {
     EXPECT_EQ(posted[i].wParam, i) << "posts keep their order";
     EXPECT_TRUE(posted[i].onUiThread);
   }
+}
+
+TEST_P(WindowScenario, CursorsFromTheSystemAndFromCursorFileBytes) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  const CursorHandle hand = ws().LoadSystemCursor(SystemCursor::Hand);
+  EXPECT_NE(hand, 0u);
+  EXPECT_EQ(ws().LoadSystemCursor(SystemCursor::Hand), hand) << "system cursors are shared";
+  const CursorHandle fromFile = ws().CreateCursorFromFile(TinyCursorFile(2));
+  EXPECT_NE(fromFile, 0u);
+  EXPECT_EQ(ws().CreateCursorFromFile(TinyCursorFile(1)), 0u) << "an icon file is refused";
+  auto pastEnd = TinyCursorFile(2);
+  pastEnd.resize(pastEnd.size() - 1);
+  EXPECT_EQ(ws().CreateCursorFromFile(pastEnd), 0u) << "the image runs past the end";
+  ws().SetCursor(hand);
+  EXPECT_EQ(ws().SetCursor(fromFile), hand);
+  EXPECT_EQ(ws().CurrentCursor(), fromFile);
+  ws().DestroyCursor(fromFile);
+  EXPECT_EQ(ws().CurrentCursor(), 0u);
+  driver_->Pump(50);
 }
 
 TEST_P(WindowScenario, ClipboardRoundTrip) {
