@@ -92,6 +92,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   void HandleKey(Native& native, GdkEventKey* event);
   void ApplyCursor();
   void EndMoveDrag();
+  void SyncModifiers(guint state);
   void TakeDesktopPosition(WindowHandle hwnd);
 
   std::map<WindowHandle, std::unique_ptr<Native>> natives_;

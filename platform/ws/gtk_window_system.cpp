@@ -508,6 +508,7 @@ void GtkWindowSystem::HandleButton(Native& native, GdkEventButton* event) {
     lastPressRoot_ = cursor_;
     lastButton_ = static_cast<int>(event->button);
   }
+  SyncModifiers(event->state);
   SetKeyState(kVk[index], down);
   InputButton(cursor_, under, index, down, isDouble, MouseKeyFlags());
 }
@@ -545,9 +546,18 @@ gboolean GtkWindowSystem::OnKey(GtkWidget* /*widget*/, GdkEventKey* event, gpoin
   return TRUE;
 }
 
+void GtkWindowSystem::SyncModifiers(guint state) {
+  // A modifier released while another program had the focus must not stay
+  // down here (Ctrl would turn typing into shortcuts).
+  if ((state & GDK_CONTROL_MASK) == 0) SetKeyState(Vk::LControl, false), SetKeyState(Vk::RControl, false);
+  if ((state & GDK_SHIFT_MASK) == 0) SetKeyState(Vk::LShift, false), SetKeyState(Vk::RShift, false);
+  if ((state & GDK_MOD1_MASK) == 0) SetKeyState(Vk::LMenu, false), SetKeyState(Vk::RMenu, false);
+}
+
 void GtkWindowSystem::HandleKey(Native& native, GdkEventKey* event) {
   const bool down = event->type == GDK_KEY_PRESS;
   lastEventTime_ = event->time;
+  SyncModifiers(event->state);
   const int vk = VirtualKeyOf(event);
   const int stateVk = StateKeyOf(event->keyval, vk);
   const uint32_t scan = event->hardware_keycode;

@@ -77,6 +77,7 @@ class GtkDriver final : public ScenarioDriver {
     for (int i = 0; i < std::abs(notches); ++i) Run(notches > 0 ? "click 4" : "click 5");
   }
   void Key(int vk) override { Run("key " + KeyName(vk)); }
+  void CtrlKey(int vk) override { Run("key ctrl+" + KeyName(vk)); }
   void Type(const std::string& ascii) override { Run("type --delay 20 '" + ascii + "'"); }
   void TypeUnicode(const std::u16string& /*units*/, const std::string& utf8) override {
     Run("type --delay 40 '" + utf8 + "'");

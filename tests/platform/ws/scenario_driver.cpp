@@ -64,6 +64,11 @@ class HeadlessDriver final : public ScenarioDriver {
   }
   void Wheel(int notches) override { hs_->Wheel(notches * kWheelDelta); }
   void Key(int vk) override { hs_->PressKey(vk); }
+  void CtrlKey(int vk) override {
+    hs_->KeyDown(Vk::Control);
+    hs_->PressKey(vk);
+    hs_->KeyUp(Vk::Control);
+  }
   void Type(const std::string& ascii) override { hs_->TypeText(ascii); }
   void TypeUnicode(const std::u16string& units, const std::string& /*utf8*/) override { hs_->CommitIme(units); }
   std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {

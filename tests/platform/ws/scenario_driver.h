@@ -31,6 +31,7 @@ class ScenarioDriver {
   virtual void DoubleClick(Point screen) = 0;
   virtual void Wheel(int notches) = 0;  // positive: away from the user
   virtual void Key(int vk) = 0;         // press and release
+  virtual void CtrlKey(int vk) = 0;     // the key with Ctrl held
   virtual void Type(const std::string& ascii) = 0;
   // Text beyond ASCII, as the desktop's input method commits it.
   virtual void TypeUnicode(const std::u16string& units, const std::string& utf8) = 0;

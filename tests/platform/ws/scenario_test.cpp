@@ -155,6 +155,27 @@ TEST_P(WindowScenario, KeysAndTypedTextArriveAsKeyAndCharMessages) {
   EXPECT_GE(log_.Count(Msg::KeyUp), 2u);
 }
 
+TEST_P(WindowScenario, CtrlIsDownWhileAShortcutKeyArrives) {
+  std::vector<bool> ctrlAtV;
+  const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle, uint32_t msg, WParam w, LParam) -> std::optional<LResult> {
+    if (msg == Msg::KeyDown && w == 'V') ctrlAtV.push_back(ws().IsKeyDown(Vk::LControl) || ws().IsKeyDown(Vk::RControl));
+    return std::nullopt;
+  });
+  ASSERT_NE(hwnd, 0);
+  driver_->Click(Screen({10, 10}), MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Focus() == hwnd; }, 3000));
+  driver_->CtrlKey('V');
+  driver_->Key('V');
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ctrlAtV.size() == 2; }, 3000));
+  EXPECT_TRUE(ctrlAtV[0]);
+  EXPECT_FALSE(ctrlAtV[1]) << "Ctrl is up again";
+  EXPECT_FALSE(ws().IsKeyDown(Vk::Control));
+  const auto chars = log_.Of(Msg::Char);
+  ASSERT_EQ(chars.size(), 2u);
+  EXPECT_EQ(chars[0].wParam, 22u) << "Ctrl+V types the control character";
+  EXPECT_EQ(chars[1].wParam, static_cast<WParam>('v'));
+}
+
 TEST_P(WindowScenario, TextBeyondAsciiArrivesAsACompositionResult) {
   std::u16string received;
   const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
