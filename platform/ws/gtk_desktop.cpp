@@ -8,6 +8,7 @@
 
 #include "platform/ws/cursor_file.h"
 #include "platform/ws/gtk_backend.h"
+#include "platform/ws/gtk_window_system.h"
 
 namespace quillmar::ws {
 namespace {
@@ -38,9 +39,9 @@ GdkMonitor* PrimaryMonitor() {
   return monitor != nullptr ? monitor : gdk_display_get_monitor(display, 0);
 }
 
-// Program text may be GB18030; links are handed over as UTF-8 with everything
-// outside printable ASCII percent-escaped.
-std::string LinkText(std::string_view address) {
+}  // namespace
+
+std::string DesktopLinkText(std::string_view address) {
   std::string utf8(address);
   if (!g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr)) {
     gsize written = 0;
@@ -55,8 +56,6 @@ std::string LinkText(std::string_view address) {
   g_free(escaped);
   return out;
 }
-
-}  // namespace
 
 CursorHandle GtkWindowSystem::LoadSystemCursor(SystemCursor which) {
   auto it = systemCursors_.find(which);
@@ -187,7 +186,7 @@ TaskbarInfo GtkWindowSystem::Taskbar() const {
 }
 
 bool GtkWindowSystem::OpenWithHandler(std::string_view address) {
-  const std::string uri = LinkText(address);
+  const std::string uri = DesktopLinkText(address);
   if (uri.empty()) return false;
   GError* error = nullptr;
   const bool ok = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error) != 0;
