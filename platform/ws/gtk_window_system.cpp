@@ -326,6 +326,11 @@ void GtkWindowSystem::UpdateInputShape(Native& native, Size size, const PixelVie
   native.shapeHash = hash;
   cairo_region_t* region = cairo_region_create_rectangles(runs.data(), static_cast<int>(runs.size()));
   gtk_widget_input_shape_combine_region(native.widget, region);
+  // Without a compositor transparent pixels would show black: cut the window
+  // to its ink instead (hard edges, but no black frame around the shadow).
+  if (!gdk_screen_is_composited(gtk_widget_get_screen(native.widget))) {
+    gtk_widget_shape_combine_region(native.widget, region);
+  }
   cairo_region_destroy(region);
 }
 
