@@ -117,15 +117,17 @@ bool WindowSystemCore::DestroyWindow(WindowHandle hwnd) {
     NativeCapture(0);
     Deliver(hwnd, Msg::CaptureChanged, 0, 0);
   }
+  if (pointerWindow_ == hwnd) pointerWindow_ = 0;
+
+  Deliver(hwnd, Msg::Destroy, 0, 0);
+  Deliver(hwnd, Msg::NcDestroy, 0, 0);
+  // After the destroy messages, so that a timer set while handling them
+  // cannot outlive the window either.
   std::vector<uint32_t> ownTimers;
   for (const auto& [key, t] : timers_) {
     if (t->hwnd == hwnd) ownTimers.push_back(key);
   }
   for (uint32_t key : ownTimers) RemoveTimer(key);
-  if (pointerWindow_ == hwnd) pointerWindow_ = 0;
-
-  Deliver(hwnd, Msg::Destroy, 0, 0);
-  Deliver(hwnd, Msg::NcDestroy, 0, 0);
   NativeDestroy(hwnd);
   windows_.erase(hwnd);
   std::erase(zOrder_, hwnd);

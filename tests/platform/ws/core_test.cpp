@@ -264,6 +264,17 @@ TEST_F(WindowCore, TimerWithoutCallbackPostsTimerMessagesAndDiesWithItsWindow) {
   EXPECT_EQ(hs->RunningTimerCount(), 1u);
   hs->DestroyWindow(h);
   EXPECT_EQ(hs->RunningTimerCount(), 0u);
+
+  // A timer set while the window handles its destruction goes with it too.
+  int late = 0;
+  AddClass("LateTimer", [&](WindowHandle w, uint32_t m, WParam wp, LParam lp) -> LResult {
+    if (m == Msg::Destroy) hs->SetWindowTimer(w, 9, 10, [&](uint32_t) { ++late; });
+    return hs->DefaultProc(w, m, wp, lp);
+  });
+  hs->DestroyWindow(Open("LateTimer", {0, 0, 10, 10}));
+  hs->Advance(100);
+  EXPECT_EQ(late, 0);
+  EXPECT_EQ(hs->RunningTimerCount(), 0u);
 }
 
 TEST_F(WindowCore, ATimerStoppedByAnotherDoesNotFireLate) {
