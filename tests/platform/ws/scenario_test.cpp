@@ -196,7 +196,12 @@ TEST_P(WindowScenario, TextBeyondAsciiArrivesAsACompositionResult) {
 
 TEST_P(WindowScenario, ScreenFactsDescribeTheTestScreen) {
   const Size screen = ws().ScreenSize();
-  EXPECT_EQ(screen, (Size{1366, 768}));
+  if (driver_->Exact()) {
+    EXPECT_EQ(screen, (Size{1366, 768}));
+  } else {  // whatever display the run was given; the test scripts make it 1366 x 768
+    EXPECT_GE(screen.width, kWindow.right);
+    EXPECT_GE(screen.height, kWindow.bottom);
+  }
   const Rect work = ws().WorkArea();
   EXPECT_GE(work.left, 0);
   EXPECT_GE(work.top, 0);
