@@ -42,3 +42,26 @@ function(quillmar_add_test)
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${label_script}")
   endif()
 endfunction()
+
+option(QUILLMAR_LIBFUZZER "Build fuzz targets with libFuzzer (clang only)" OFF)
+
+# quillmar_add_fuzz(NAME name SOURCES ... [LIBS ...] [OWN_MAIN])
+# Builds build/fuzz/<name> around an LLVMFuzzerTestOneInput entry point: a libFuzzer
+# binary with -DQUILLMAR_LIBFUZZER=ON and clang, otherwise a program that runs the
+# files it is given (or the target's own driver with OWN_MAIN).
+function(quillmar_add_fuzz)
+  cmake_parse_arguments(F "OWN_MAIN" "NAME" "SOURCES;LIBS" ${ARGN})
+  set(sources ${F_SOURCES})
+  if(NOT QUILLMAR_LIBFUZZER AND NOT F_OWN_MAIN)
+    list(APPEND sources ${CMAKE_SOURCE_DIR}/tests/fuzz/file_driver_main.cpp)
+  endif()
+  add_executable(${F_NAME} ${sources})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_include_directories(${F_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
+  set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  if(QUILLMAR_LIBFUZZER)
+    target_compile_definitions(${F_NAME} PRIVATE QUILLMAR_LIBFUZZER)
+    target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  endif()
+endfunction()

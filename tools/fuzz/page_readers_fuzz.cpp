@@ -4,9 +4,6 @@
 // plain program that runs every file named on its command line once.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -25,15 +22,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quillmar::CutMagnet(input);
     return 0;
 }
-
-#ifndef QUILLMAR_LIBFUZZER
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        std::string bytes(std::istreambuf_iterator<char>(in), {});
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    }
-    std::printf("ran %d input(s)\n", argc - 1);
-    return 0;
-}
-#endif

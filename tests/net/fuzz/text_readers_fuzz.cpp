@@ -2,9 +2,6 @@
 // it is a libFuzzer binary; otherwise it runs each file named on its command line once.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "tests/net/fuzz/text_readers_fuzz.h"
 
@@ -12,15 +9,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quillmar::fuzz::FuzzTextReaders(std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }
-
-#ifndef QUILLMAR_LIBFUZZER
-int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::ifstream in(argv[i], std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  }
-  std::printf("ran %d input(s)\n", argc - 1);
-  return 0;
-}
-#endif
