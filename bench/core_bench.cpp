@@ -41,8 +41,8 @@ struct Scene {
     const CaptionImages& images = BuiltInCaptionImages();
     for (int i = 0; i < 10; ++i) {
       buttons.push_back(std::make_unique<UiPicButton>());
-      buttons.back()->Create(window.get(), true, 20 + (i % 5) * 100, 60 + (i / 5) * 120, 90, 100,
-                             images.minimize[0], images.minimize[1], images.minimize[2]);
+      buttons.back()->Create(window.get(), true, 20 + (i % 5) * 100, 60 + (i / 5) * 120, 90, 100, images.minimize[0],
+                             images.minimize[1], images.minimize[2]);
     }
     window->Repaint();
   }

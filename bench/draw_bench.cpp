@@ -111,7 +111,8 @@ void BM_Measure1000ShortStrings(benchmark::State& state) {
   StringFormat format(StringFormat::kNoWrap | StringFormat::kMeasureTrailingSpaces);
   for (auto _ : state) {
     float total = 0;
-    for (int i = 0; i < 1000; ++i) total += g.MeasureString(ShortString(i), font, {0, 0, 100, 16}, &format).bounds.width;
+    for (int i = 0; i < 1000; ++i)
+      total += g.MeasureString(ShortString(i), font, {0, 0, 100, 16}, &format).bounds.width;
     benchmark::DoNotOptimize(total);
   }
   state.SetItemsProcessed(state.iterations() * 1000);

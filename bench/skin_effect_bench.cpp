@@ -18,8 +18,9 @@ draw::Image MakeSkin(bool markers) {
   draw::Bitmap bitmap(kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x)
-      bitmap.SetPixel(x, y, 0xFF000000u | static_cast<uint32_t>((x * 7) & 0xFF) << 16 |
-                                static_cast<uint32_t>((y * 5) & 0xFF) << 8 | 0x40u);
+      bitmap.SetPixel(x, y,
+                      0xFF000000u | static_cast<uint32_t>((x * 7) & 0xFF) << 16 |
+                          static_cast<uint32_t>((y * 5) & 0xFF) << 8 | 0x40u);
   if (markers) {
     for (int x : {40, 500}) bitmap.SetPixel(x, 0, 0xFFFF00FF);
     for (int y : {60, 400}) bitmap.SetPixel(0, y, 0xFFFF00FF);

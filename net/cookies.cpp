@@ -35,9 +35,7 @@ std::vector<std::string> SplitItems(std::string_view text, std::string_view sepa
   return items;
 }
 
-std::string_view CookieName(std::string_view item) {
-  return TrimSpaces(item.substr(0, item.find('=')));
-}
+std::string_view CookieName(std::string_view item) { return TrimSpaces(item.substr(0, item.find('='))); }
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;

@@ -5,9 +5,7 @@
 namespace quillmar {
 namespace {
 
-bool Contains(std::string_view text, std::string_view what) {
-  return FindText(text, what) != std::string_view::npos;
-}
+bool Contains(std::string_view text, std::string_view what) { return FindText(text, what) != std::string_view::npos; }
 
 std::string_view WithoutLineEnd(std::string_view line) {
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -27,8 +25,7 @@ std::string_view HttpMethodName(int method) {
   }
 }
 
-std::string ComposeRequestHeaders(std::string_view headers, std::string_view url,
-                                  std::string_view cookies) {
+std::string ComposeRequestHeaders(std::string_view headers, std::string_view url, std::string_view cookies) {
   std::string block(headers);
   if (block.empty()) {
     block = "Accept: */*";

@@ -7,16 +7,14 @@
 
 namespace quillmar {
 
-inline constexpr std::string_view kDefaultUserAgent =
-    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
+inline constexpr std::string_view kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
 // "GET", "POST" or "HEAD" for 0, 1, 2; anything else is "GET".
 std::string_view HttpMethodName(int method);
 
 // The caller's header lines completed with Accept, Referer, Accept-Language, Content-Type
 // and, when cookies is not empty, Cookie, in that order, each only when missing.
-std::string ComposeRequestHeaders(std::string_view headers, std::string_view url,
-                                  std::string_view cookies);
+std::string ComposeRequestHeaders(std::string_view headers, std::string_view url, std::string_view cookies);
 
 // The user agent a header block asks for, or the default one when it names none.
 std::string UserAgentFromHeaders(std::string_view headers);

@@ -85,9 +85,7 @@ class SessionCookieStore {
   static void Unlock(CURL*, curl_lock_data data, void* self) {
     static_cast<SessionCookieStore*>(self)->Mutex(data).unlock();
   }
-  std::mutex& Mutex(curl_lock_data data) {
-    return mutexes_[static_cast<std::size_t>(data) % mutexes_.size()];
-  }
+  std::mutex& Mutex(curl_lock_data data) { return mutexes_[static_cast<std::size_t>(data) % mutexes_.size()]; }
 
   CURLSH* share_;
   std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes_;
@@ -255,27 +253,40 @@ std::string TransportUrl(const std::string& url, bool* secure, HttpStatus* statu
   }
   std::string hostText = GbkToUtf8(host);  // a non-ASCII host goes out as IDN from UTF-8
   const bool defaultPort = port == (*secure ? 443 : 80);
-  return (*secure ? "https://" : "http://") + hostText +
-         (defaultPort ? std::string() : ":" + std::to_string(port)) + RequestTarget(UrlPath(url));
+  return (*secure ? "https://" : "http://") + hostText + (defaultPort ? std::string() : ":" + std::to_string(port)) +
+         RequestTarget(UrlPath(url));
 }
 
 }  // namespace
 
 std::string_view HttpErrorName(HttpError error) {
   switch (error) {
-    case HttpError::None: return "ok";
-    case HttpError::BadUrl: return "bad address";
-    case HttpError::RefusedScheme: return "refused scheme";
-    case HttpError::Resolve: return "host not found";
-    case HttpError::Connect: return "cannot connect";
-    case HttpError::ConnectTimeout: return "connect timeout";
-    case HttpError::StallTimeout: return "stall timeout";
-    case HttpError::BodyTooLarge: return "response too large";
-    case HttpError::TooManyRedirects: return "too many redirects";
-    case HttpError::Tls: return "TLS failure";
-    case HttpError::Transfer: return "transfer failed";
-    case HttpError::Cancelled: return "cancelled";
-    case HttpError::Internal: return "internal error";
+    case HttpError::None:
+      return "ok";
+    case HttpError::BadUrl:
+      return "bad address";
+    case HttpError::RefusedScheme:
+      return "refused scheme";
+    case HttpError::Resolve:
+      return "host not found";
+    case HttpError::Connect:
+      return "cannot connect";
+    case HttpError::ConnectTimeout:
+      return "connect timeout";
+    case HttpError::StallTimeout:
+      return "stall timeout";
+    case HttpError::BodyTooLarge:
+      return "response too large";
+    case HttpError::TooManyRedirects:
+      return "too many redirects";
+    case HttpError::Tls:
+      return "TLS failure";
+    case HttpError::Transfer:
+      return "transfer failed";
+    case HttpError::Cancelled:
+      return "cancelled";
+    case HttpError::Internal:
+      return "internal error";
   }
   return "error";
 }
@@ -289,10 +300,10 @@ void ClearSessionCookies() {
   curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST, "ALL");
 }
 
-ByteArray HttpRequest(const std::string& url, int method, const std::string& textBody,
-                      std::string* cookies, std::string* returnedCookies, std::string* headers,
-                      std::string* returnedHeaders, bool noRedirect, const ByteArray& byteBody,
-                      const std::string& proxy, HttpStatus* status, const HttpOptions& options) {
+ByteArray HttpRequest(const std::string& url, int method, const std::string& textBody, std::string* cookies,
+                      std::string* returnedCookies, std::string* headers, std::string* returnedHeaders, bool noRedirect,
+                      const ByteArray& byteBody, const std::string& proxy, HttpStatus* status,
+                      const HttpOptions& options) {
   if (status != nullptr) *status = HttpStatus{};
   bool secure = false;
   const std::string target = TransportUrl(url, &secure, status);
@@ -305,8 +316,7 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
   const std::string_view verb = HttpMethodName(method);
   const std::string callerHeaders = headers != nullptr ? *headers : std::string();
   const std::string agent = UserAgentFromHeaders(callerHeaders);
-  const std::string block =
-      ComposeRequestHeaders(callerHeaders, url, cookies != nullptr ? *cookies : std::string());
+  const std::string block = ComposeRequestHeaders(callerHeaders, url, cookies != nullptr ? *cookies : std::string());
   if (headers != nullptr) *headers = block;
 
   InitCurlOnce();
@@ -349,8 +359,7 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
   if (!agent.empty()) curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, lines.get());
   // An empty proxy means a direct connection, whatever the environment says.
-  const std::string proxyUrl =
-      proxy.empty() || proxy.find("://") != std::string::npos ? proxy : "http://" + proxy;
+  const std::string proxyUrl = proxy.empty() || proxy.find("://") != std::string::npos ? proxy : "http://" + proxy;
   curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.c_str());
 
   if (cookies == nullptr) {

@@ -13,26 +13,26 @@ using ByteArray = std::string;
 
 enum class HttpError {
   None,
-  BadUrl,            // empty, control characters, or unusable host
-  RefusedScheme,     // anything but http:// and https://
-  Resolve,           // host name (or proxy name) not found
-  Connect,           // connection refused or reset before a response
+  BadUrl,         // empty, control characters, or unusable host
+  RefusedScheme,  // anything but http:// and https://
+  Resolve,        // host name (or proxy name) not found
+  Connect,        // connection refused or reset before a response
   ConnectTimeout,
-  StallTimeout,      // no byte arrived for HttpOptions::stallTimeout
-  BodyTooLarge,      // body or header block over HttpOptions::maxBodyBytes
+  StallTimeout,  // no byte arrived for HttpOptions::stallTimeout
+  BodyTooLarge,  // body or header block over HttpOptions::maxBodyBytes
   TooManyRedirects,
-  Tls,               // handshake or certificate verification failed
-  Transfer,          // connection broken during the exchange, malformed response
-  Cancelled,         // HttpOptions::cancel became true
+  Tls,        // handshake or certificate verification failed
+  Transfer,   // connection broken during the exchange, malformed response
+  Cancelled,  // HttpOptions::cancel became true
   Internal,
 };
 
 // Why an exchange failed; filled by every call that is given one.
 struct HttpStatus {
   HttpError error = HttpError::None;
-  long responseCode = 0;   // status of the last response, 0 when none arrived
-  std::string finalUrl;    // address of the last response (after redirects)
-  std::string reason;      // one line of ASCII for people; empty on success
+  long responseCode = 0;  // status of the last response, 0 when none arrived
+  std::string finalUrl;   // address of the last response (after redirects)
+  std::string reason;     // one line of ASCII for people; empty on success
   bool Ok() const { return error == HttpError::None; }
 };
 
@@ -56,9 +56,8 @@ struct HttpOptions {
 // cookies, returnedCookies and returnedHeaders are left as they were.
 ByteArray HttpRequest(const std::string& url, int method = 0, const std::string& textBody = {},
                       std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
-                      std::string* headers = nullptr, std::string* returnedHeaders = nullptr,
-                      bool noRedirect = false, const ByteArray& byteBody = {},
-                      const std::string& proxy = {}, HttpStatus* status = nullptr,
+                      std::string* headers = nullptr, std::string* returnedHeaders = nullptr, bool noRedirect = false,
+                      const ByteArray& byteBody = {}, const std::string& proxy = {}, HttpStatus* status = nullptr,
                       const HttpOptions& options = HttpOptions{});
 
 // Short name of an error ("connect timeout", ...), for messages.

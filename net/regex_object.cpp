@@ -12,19 +12,19 @@ namespace quillmar {
 namespace {
 
 struct CodeFree {
-    void operator()(pcre2_code* p) const { pcre2_code_free(p); }
+  void operator()(pcre2_code* p) const { pcre2_code_free(p); }
 };
 struct CompileContextFree {
-    void operator()(pcre2_compile_context* p) const { pcre2_compile_context_free(p); }
+  void operator()(pcre2_compile_context* p) const { pcre2_compile_context_free(p); }
 };
 struct MatchContextFree {
-    void operator()(pcre2_match_context* p) const { pcre2_match_context_free(p); }
+  void operator()(pcre2_match_context* p) const { pcre2_match_context_free(p); }
 };
 struct MatchDataFree {
-    void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); }
+  void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); }
 };
 struct JitStackFree {
-    void operator()(pcre2_jit_stack* p) const { pcre2_jit_stack_free(p); }
+  void operator()(pcre2_jit_stack* p) const { pcre2_jit_stack_free(p); }
 };
 
 using CodePtr = std::unique_ptr<pcre2_code, CodeFree>;
@@ -35,263 +35,250 @@ using JitStackPtr = std::unique_ptr<pcre2_jit_stack, JitStackFree>;
 
 constexpr std::u16string_view kQuotePlaceholder = u"#引号";
 
-PCRE2_SPTR16 Units(std::u16string_view s) {
-    return reinterpret_cast<PCRE2_SPTR16>(s.data());
-}
+PCRE2_SPTR16 Units(std::u16string_view s) { return reinterpret_cast<PCRE2_SPTR16>(s.data()); }
 
 bool IsResourceLimit(int rc) {
-    return rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
-           rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY;
+  return rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
+         rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY;
 }
 
 // A lone surrogate would wall off the text around it from the engine; as U+FFFD
 // it matches like any other character and every position stays where it was.
 std::u16string WithoutLoneSurrogates(std::u16string_view in) {
-    std::u16string out(in);
-    for (size_t i = 0; i < out.size(); ++i) {
-        char16_t c = out[i];
-        if ((c & 0xFC00) == 0xD800 && i + 1 < out.size() && (out[i + 1] & 0xFC00) == 0xDC00) {
-            ++i;
-        } else if ((c & 0xF800) == 0xD800) {
-            out[i] = 0xFFFD;
-        }
+  std::u16string out(in);
+  for (size_t i = 0; i < out.size(); ++i) {
+    char16_t c = out[i];
+    if ((c & 0xFC00) == 0xD800 && i + 1 < out.size() && (out[i + 1] & 0xFC00) == 0xDC00) {
+      ++i;
+    } else if ((c & 0xF800) == 0xD800) {
+      out[i] = 0xFFFD;
     }
-    return out;
+  }
+  return out;
 }
 
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from, std::u16string_view to) {
-    std::u16string out;
-    size_t copied = 0;
-    for (size_t at = text.find(from); at != std::u16string_view::npos; at = text.find(from, copied)) {
-        out.append(text, copied, at - copied).append(to);
-        copied = at + from.size();
-    }
-    out.append(text, copied);
-    return out;
+  std::u16string out;
+  size_t copied = 0;
+  for (size_t at = text.find(from); at != std::u16string_view::npos; at = text.find(from, copied)) {
+    out.append(text, copied, at - copied).append(to);
+    copied = at + from.size();
+  }
+  out.append(text, copied);
+  return out;
 }
 
 // Runs a compiled pattern over text and appends the start and end of every group
 // of every match to spans; false when the scan stopped at a resource limit.
-bool Scan(pcre2_code* code, std::u16string_view text, int groupCount, bool global, uint32_t matchLimit,
-          bool jitEnabled, std::vector<size_t>& spans) {
-    MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
-    MatchDataPtr matchData(pcre2_match_data_create_from_pattern(code, nullptr));
-    if (!matchContext || !matchData) return false;
-    pcre2_set_match_limit(matchContext.get(), matchLimit);
-    JitStackPtr jitStack;
-    if (jitEnabled && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0) {
-        jitStack.reset(pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr));
-        if (jitStack) pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
-    }
+bool Scan(pcre2_code* code, std::u16string_view text, int groupCount, bool global, uint32_t matchLimit, bool jitEnabled,
+          std::vector<size_t>& spans) {
+  MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
+  MatchDataPtr matchData(pcre2_match_data_create_from_pattern(code, nullptr));
+  if (!matchContext || !matchData) return false;
+  pcre2_set_match_limit(matchContext.get(), matchLimit);
+  JitStackPtr jitStack;
+  if (jitEnabled && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0) {
+    jitStack.reset(pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr));
+    if (jitStack) pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
+  }
 
-    const size_t groups = static_cast<size_t>(groupCount) + 1;
-    size_t start = 0;
-    while (start <= text.size()) {
-        int rc = pcre2_match(code, Units(text), text.size(), start, PCRE2_NO_UTF_CHECK, matchData.get(),
-                             matchContext.get());
-        if (rc < 0) return !IsResourceLimit(rc);
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
-        for (size_t g = 0; g < groups; ++g) {
-            bool set = static_cast<int>(g) < rc && ovector[2 * g] != PCRE2_UNSET;
-            spans.push_back(set ? ovector[2 * g] : PCRE2_UNSET);
-            spans.push_back(set ? ovector[2 * g + 1] : PCRE2_UNSET);
-        }
-        if (!global) break;
-        // Resume after the match; an empty match moves on by one character so the
-        // scan always advances (a surrogate pair counts as one character).
-        size_t end = ovector[1];
-        if (end > start && end > ovector[0]) {
-            start = end;
-        } else {
-            start = (end > start ? end : start) + 1;
-            if (start < text.size() && (text[start] & 0xFC00) == 0xDC00 && (text[start - 1] & 0xFC00) == 0xD800) {
-                ++start;
-            }
-        }
+  const size_t groups = static_cast<size_t>(groupCount) + 1;
+  size_t start = 0;
+  while (start <= text.size()) {
+    int rc =
+        pcre2_match(code, Units(text), text.size(), start, PCRE2_NO_UTF_CHECK, matchData.get(), matchContext.get());
+    if (rc < 0) return !IsResourceLimit(rc);
+    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+    for (size_t g = 0; g < groups; ++g) {
+      bool set = static_cast<int>(g) < rc && ovector[2 * g] != PCRE2_UNSET;
+      spans.push_back(set ? ovector[2 * g] : PCRE2_UNSET);
+      spans.push_back(set ? ovector[2 * g + 1] : PCRE2_UNSET);
     }
-    return true;
+    if (!global) break;
+    // Resume after the match; an empty match moves on by one character so the
+    // scan always advances (a surrogate pair counts as one character).
+    size_t end = ovector[1];
+    if (end > start && end > ovector[0]) {
+      start = end;
+    } else {
+      start = (end > start ? end : start) + 1;
+      if (start < text.size() && (text[start] & 0xFC00) == 0xDC00 && (text[start - 1] & 0xFC00) == 0xD800) {
+        ++start;
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
 struct RegexObject::Result {
-    std::u16string pattern;
-    std::u16string subject;
-    bool compiled = false;
-    bool limitHit = false;
-    int groupCount = 0;
-    // Start and end of every group (group 0 = the whole match) of every match,
-    // PCRE2_UNSET for a group that did not take part.
-    std::vector<size_t> spans;
+  std::u16string pattern;
+  std::u16string subject;
+  bool compiled = false;
+  bool limitHit = false;
+  int groupCount = 0;
+  // Start and end of every group (group 0 = the whole match) of every match,
+  // PCRE2_UNSET for a group that did not take part.
+  std::vector<size_t> spans;
 
-    size_t Stride() const { return 2 * static_cast<size_t>(groupCount + 1); }
-    int Count() const { return compiled ? static_cast<int>(spans.size() / Stride()) : 0; }
+  size_t Stride() const { return 2 * static_cast<size_t>(groupCount + 1); }
+  int Count() const { return compiled ? static_cast<int>(spans.size() / Stride()) : 0; }
 };
 
-bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bool caseSensitive,
-                          bool multiline, bool global, bool quotePlaceholders) {
-    return ExecuteWide(GbkToWide(pattern), GbkToWide(subject), caseSensitive, multiline, global,
-                       quotePlaceholders);
+bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bool caseSensitive, bool multiline,
+                          bool global, bool quotePlaceholders) {
+  return ExecuteWide(GbkToWide(pattern), GbkToWide(subject), caseSensitive, multiline, global, quotePlaceholders);
 }
 
 bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive,
                               bool multiline, bool global, bool quotePlaceholders) {
-    auto next = std::make_shared<Result>();
-    next->pattern = WithoutLoneSurrogates(pattern);
-    if (quotePlaceholders) next->pattern = ReplaceAll(next->pattern, kQuotePlaceholder, u"\"");
-    next->subject = WithoutLoneSurrogates(subject);
+  auto next = std::make_shared<Result>();
+  next->pattern = WithoutLoneSurrogates(pattern);
+  if (quotePlaceholders) next->pattern = ReplaceAll(next->pattern, kQuotePlaceholder, u"\"");
+  next->subject = WithoutLoneSurrogates(subject);
 
-    // "." stops only at a line feed, and "$" without multi-line means the very end,
-    // which is what the program's patterns are written for.
-    CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
-    if (!compileContext) {
-        result = std::move(next);
-        return false;
-    }
-    pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
-    uint32_t options = PCRE2_UTF | PCRE2_NO_UTF_CHECK | PCRE2_ALT_BSUX;
-    options |= caseSensitive ? 0u : PCRE2_CASELESS;
-    options |= multiline ? PCRE2_MULTILINE : PCRE2_DOLLAR_ENDONLY;
-    int errorCode = 0;
-    PCRE2_SIZE errorOffset = 0;
-    CodePtr code(pcre2_compile(Units(next->pattern), next->pattern.size(), options, &errorCode, &errorOffset,
-                               compileContext.get()));
-    if (!code) {
-        result = std::move(next);
-        return false;
-    }
-    next->compiled = true;
-    uint32_t captures = 0;
-    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captures);
-    next->groupCount = static_cast<int>(captures);
-
-    next->limitHit = !Scan(code.get(), next->subject, next->groupCount, global, matchLimit, jitEnabled, next->spans);
+  // "." stops only at a line feed, and "$" without multi-line means the very end,
+  // which is what the program's patterns are written for.
+  CompileContextPtr compileContext(pcre2_compile_context_create(nullptr));
+  if (!compileContext) {
     result = std::move(next);
-    return true;
+    return false;
+  }
+  pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_LF);
+  uint32_t options = PCRE2_UTF | PCRE2_NO_UTF_CHECK | PCRE2_ALT_BSUX;
+  options |= caseSensitive ? 0u : PCRE2_CASELESS;
+  options |= multiline ? PCRE2_MULTILINE : PCRE2_DOLLAR_ENDONLY;
+  int errorCode = 0;
+  PCRE2_SIZE errorOffset = 0;
+  CodePtr code(pcre2_compile(Units(next->pattern), next->pattern.size(), options, &errorCode, &errorOffset,
+                             compileContext.get()));
+  if (!code) {
+    result = std::move(next);
+    return false;
+  }
+  next->compiled = true;
+  uint32_t captures = 0;
+  pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captures);
+  next->groupCount = static_cast<int>(captures);
+
+  next->limitHit = !Scan(code.get(), next->subject, next->groupCount, global, matchLimit, jitEnabled, next->spans);
+  result = std::move(next);
+  return true;
 }
 
-std::string RegexObject::GetPattern() const {
-    return result ? WideToGbk(result->pattern) : std::string();
-}
+std::string RegexObject::GetPattern() const { return result ? WideToGbk(result->pattern) : std::string(); }
 
-int RegexObject::MatchCount() const {
-    return result ? result->Count() : 0;
-}
+int RegexObject::MatchCount() const { return result ? result->Count() : 0; }
 
-int RegexObject::SubMatchCount() const {
-    return MatchCount() > 0 ? result->groupCount : 0;
-}
+int RegexObject::SubMatchCount() const { return MatchCount() > 0 ? result->groupCount : 0; }
 
-bool RegexObject::MatchLimitHit() const {
-    return result && result->limitHit;
-}
+bool RegexObject::MatchLimitHit() const { return result && result->limitHit; }
 
 std::u16string RegexObject::SpanText(int matchIndex, int groupIndex, int* unitOffset) const {
-    if (unitOffset) *unitOffset = -1;
-    if (matchIndex < 1 || matchIndex > MatchCount() || groupIndex < 0 || groupIndex > result->groupCount) {
-        return {};
-    }
-    size_t at = result->Stride() * static_cast<size_t>(matchIndex - 1) + 2 * static_cast<size_t>(groupIndex);
-    size_t begin = result->spans[at];
-    size_t end = result->spans[at + 1];
-    if (begin == PCRE2_UNSET) return {};
-    if (unitOffset) *unitOffset = static_cast<int>(begin);
-    // \K inside a lookahead may report an end before the start; such a span is empty.
-    return end > begin ? result->subject.substr(begin, end - begin) : std::u16string();
+  if (unitOffset) *unitOffset = -1;
+  if (matchIndex < 1 || matchIndex > MatchCount() || groupIndex < 0 || groupIndex > result->groupCount) {
+    return {};
+  }
+  size_t at = result->Stride() * static_cast<size_t>(matchIndex - 1) + 2 * static_cast<size_t>(groupIndex);
+  size_t begin = result->spans[at];
+  size_t end = result->spans[at + 1];
+  if (begin == PCRE2_UNSET) return {};
+  if (unitOffset) *unitOffset = static_cast<int>(begin);
+  // \K inside a lookahead may report an end before the start; such a span is empty.
+  return end > begin ? result->subject.substr(begin, end - begin) : std::u16string();
 }
 
 int RegexObject::ByteOffset(int unitOffset) const {
-    if (unitOffset < 0) return -1;
-    return static_cast<int>(
-        WideToGbk(std::u16string_view(result->subject).substr(0, static_cast<size_t>(unitOffset))).size());
+  if (unitOffset < 0) return -1;
+  return static_cast<int>(
+      WideToGbk(std::u16string_view(result->subject).substr(0, static_cast<size_t>(unitOffset))).size());
 }
 
-std::u16string RegexObject::MatchTextWide(int index, int* positionOut) const {
-    return SpanText(index, 0, positionOut);
-}
+std::u16string RegexObject::MatchTextWide(int index, int* positionOut) const { return SpanText(index, 0, positionOut); }
 
 std::u16string RegexObject::SubMatchTextWide(int matchIndex, int groupIndex, int* positionOut) const {
-    if (groupIndex < 1) {
-        if (positionOut) *positionOut = -1;
-        return {};
-    }
-    return SpanText(matchIndex, groupIndex, positionOut);
+  if (groupIndex < 1) {
+    if (positionOut) *positionOut = -1;
+    return {};
+  }
+  return SpanText(matchIndex, groupIndex, positionOut);
 }
 
 std::string RegexObject::MatchText(int index, int* positionOut) const {
-    int unit = -1;
-    std::u16string text = MatchTextWide(index, &unit);
-    if (positionOut) *positionOut = ByteOffset(unit);
-    return WideToGbk(text);
+  int unit = -1;
+  std::u16string text = MatchTextWide(index, &unit);
+  if (positionOut) *positionOut = ByteOffset(unit);
+  return WideToGbk(text);
 }
 
 std::string RegexObject::SubMatchText(int matchIndex, int groupIndex, int* positionOut) const {
-    int unit = -1;
-    std::u16string text = SubMatchTextWide(matchIndex, groupIndex, &unit);
-    if (positionOut) *positionOut = ByteOffset(unit);
-    return WideToGbk(text);
+  int unit = -1;
+  std::u16string text = SubMatchTextWide(matchIndex, groupIndex, &unit);
+  if (positionOut) *positionOut = ByteOffset(unit);
+  return WideToGbk(text);
 }
 
 std::string RegexObject::Replace(std::string_view replacement) const {
-    if (!result || !result->compiled) return {};
-    return WideToGbk(ReplaceWide(GbkToWide(replacement)));
+  if (!result || !result->compiled) return {};
+  return WideToGbk(ReplaceWide(GbkToWide(replacement)));
 }
 
 std::u16string RegexObject::ReplaceWide(std::u16string_view replacement) const {
-    if (!result || !result->compiled) return {};
-    const std::u16string& subject = result->subject;
-    const int groups = result->groupCount;
-    std::u16string out;
-    size_t copied = 0;
-    for (int m = 1; m <= MatchCount(); ++m) {
-        const size_t* span = &result->spans[result->Stride() * static_cast<size_t>(m - 1)];
-        size_t begin = span[0] > copied ? span[0] : copied;
-        size_t end = span[1] > begin ? span[1] : begin;
-        out.append(subject, copied, begin - copied);
-        for (size_t i = 0; i < replacement.size(); ++i) {
-            char16_t c = replacement[i];
-            char16_t n = i + 1 < replacement.size() ? replacement[i + 1] : u'\0';
-            if (c != u'$' || n == u'\0') {
-                out.push_back(c);
-                continue;
-            }
-            if (n == u'$') {
-                out.push_back(u'$');
-            } else if (n == u'&') {
-                out.append(subject, begin, end - begin);
-            } else if (n == u'`') {
-                out.append(subject, 0, begin);
-            } else if (n == u'\'') {
-                out.append(subject, end, std::u16string::npos);
-            } else if (n >= u'0' && n <= u'9') {
-                // Two digits when they name a group, else one digit, else literal.
-                int one = n - u'0';
-                char16_t d = i + 2 < replacement.size() ? replacement[i + 2] : u'\0';
-                int two = (d >= u'0' && d <= u'9') ? one * 10 + (d - u'0') : -1;
-                int group = -1;
-                if (two >= 1 && two <= groups) {
-                    group = two;
-                    ++i;
-                } else if (one >= 1 && one <= groups) {
-                    group = one;
-                }
-                if (group < 0) {
-                    out.push_back(c);
-                    continue;
-                }
-                size_t gb = span[2 * group];
-                size_t ge = span[2 * group + 1];
-                if (gb != PCRE2_UNSET && ge > gb) out.append(subject, gb, ge - gb);
-            } else {
-                out.push_back(c);
-                continue;
-            }
-            ++i;
+  if (!result || !result->compiled) return {};
+  const std::u16string& subject = result->subject;
+  const int groups = result->groupCount;
+  std::u16string out;
+  size_t copied = 0;
+  for (int m = 1; m <= MatchCount(); ++m) {
+    const size_t* span = &result->spans[result->Stride() * static_cast<size_t>(m - 1)];
+    size_t begin = span[0] > copied ? span[0] : copied;
+    size_t end = span[1] > begin ? span[1] : begin;
+    out.append(subject, copied, begin - copied);
+    for (size_t i = 0; i < replacement.size(); ++i) {
+      char16_t c = replacement[i];
+      char16_t n = i + 1 < replacement.size() ? replacement[i + 1] : u'\0';
+      if (c != u'$' || n == u'\0') {
+        out.push_back(c);
+        continue;
+      }
+      if (n == u'$') {
+        out.push_back(u'$');
+      } else if (n == u'&') {
+        out.append(subject, begin, end - begin);
+      } else if (n == u'`') {
+        out.append(subject, 0, begin);
+      } else if (n == u'\'') {
+        out.append(subject, end, std::u16string::npos);
+      } else if (n >= u'0' && n <= u'9') {
+        // Two digits when they name a group, else one digit, else literal.
+        int one = n - u'0';
+        char16_t d = i + 2 < replacement.size() ? replacement[i + 2] : u'\0';
+        int two = (d >= u'0' && d <= u'9') ? one * 10 + (d - u'0') : -1;
+        int group = -1;
+        if (two >= 1 && two <= groups) {
+          group = two;
+          ++i;
+        } else if (one >= 1 && one <= groups) {
+          group = one;
         }
-        copied = end;
+        if (group < 0) {
+          out.push_back(c);
+          continue;
+        }
+        size_t gb = span[2 * group];
+        size_t ge = span[2 * group + 1];
+        if (gb != PCRE2_UNSET && ge > gb) out.append(subject, gb, ge - gb);
+      } else {
+        out.push_back(c);
+        continue;
+      }
+      ++i;
     }
-    out.append(subject, copied, std::u16string::npos);
-    return out;
+    copied = end;
+  }
+  out.append(subject, copied, std::u16string::npos);
+  return out;
 }
 
 }  // namespace quillmar

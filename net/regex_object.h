@@ -12,50 +12,50 @@ namespace quillmar {
 // give UTF-16, and every position of the engine counts UTF-16 units. Indexes are
 // 1-based. Copies share the immutable result of the last Execute.
 class RegexObject {
-public:
-    // Backtracking steps one Execute may spend before its scan stops with the
-    // matches found so far; keeps a hostile page from hanging a search.
-    static constexpr uint32_t kDefaultMatchLimit = 2'000'000;
+ public:
+  // Backtracking steps one Execute may spend before its scan stops with the
+  // matches found so far; keeps a hostile page from hanging a search.
+  static constexpr uint32_t kDefaultMatchLimit = 2'000'000;
 
-    RegexObject() = default;
+  RegexObject() = default;
 
-    // Defaults: case ignored, "^"/"$" at line breaks, all matches. With
-    // quotePlaceholders every "#引号" in the pattern stands for a double quote.
-    // True when the pattern compiled (also with no match).
-    bool Execute(std::string_view pattern, std::string_view subject, bool caseSensitive = false,
-                 bool multiline = true, bool global = true, bool quotePlaceholders = false);
-    bool ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive = false,
-                     bool multiline = true, bool global = true, bool quotePlaceholders = false);
+  // Defaults: case ignored, "^"/"$" at line breaks, all matches. With
+  // quotePlaceholders every "#引号" in the pattern stands for a double quote.
+  // True when the pattern compiled (also with no match).
+  bool Execute(std::string_view pattern, std::string_view subject, bool caseSensitive = false, bool multiline = true,
+               bool global = true, bool quotePlaceholders = false);
+  bool ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive = false,
+                   bool multiline = true, bool global = true, bool quotePlaceholders = false);
 
-    std::string GetPattern() const;
-    // Every stored match replaced by replacement ($1..$99, $&, $`, $', $$).
-    std::string Replace(std::string_view replacement) const;
-    std::u16string ReplaceWide(std::u16string_view replacement) const;
+  std::string GetPattern() const;
+  // Every stored match replaced by replacement ($1..$99, $&, $`, $', $$).
+  std::string Replace(std::string_view replacement) const;
+  std::u16string ReplaceWide(std::u16string_view replacement) const;
 
-    int MatchCount() const;
-    // positionOut receives the 0-based byte offset of the text in the GB18030
-    // subject, -1 when there is no such match or group.
-    std::string MatchText(int index, int* positionOut = nullptr) const;
-    std::string SubMatchText(int matchIndex, int groupIndex, int* positionOut = nullptr) const;
-    int SubMatchCount() const;
+  int MatchCount() const;
+  // positionOut receives the 0-based byte offset of the text in the GB18030
+  // subject, -1 when there is no such match or group.
+  std::string MatchText(int index, int* positionOut = nullptr) const;
+  std::string SubMatchText(int matchIndex, int groupIndex, int* positionOut = nullptr) const;
+  int SubMatchCount() const;
 
-    // positionOut here is in UTF-16 units.
-    std::u16string MatchTextWide(int index, int* positionOut = nullptr) const;
-    std::u16string SubMatchTextWide(int matchIndex, int groupIndex, int* positionOut = nullptr) const;
+  // positionOut here is in UTF-16 units.
+  std::u16string MatchTextWide(int index, int* positionOut = nullptr) const;
+  std::u16string SubMatchTextWide(int matchIndex, int groupIndex, int* positionOut = nullptr) const;
 
-    // True when the last Execute stopped early at the match limit.
-    bool MatchLimitHit() const;
-    void SetMatchLimit(uint32_t limit) { matchLimit = limit; }
-    void SetJitEnabled(bool enabled) { jitEnabled = enabled; }
+  // True when the last Execute stopped early at the match limit.
+  bool MatchLimitHit() const;
+  void SetMatchLimit(uint32_t limit) { matchLimit = limit; }
+  void SetJitEnabled(bool enabled) { jitEnabled = enabled; }
 
-private:
-    struct Result;
-    std::u16string SpanText(int matchIndex, int groupIndex, int* unitOffset) const;
-    int ByteOffset(int unitOffset) const;
+ private:
+  struct Result;
+  std::u16string SpanText(int matchIndex, int groupIndex, int* unitOffset) const;
+  int ByteOffset(int unitOffset) const;
 
-    std::shared_ptr<const Result> result;
-    uint32_t matchLimit = kDefaultMatchLimit;
-    bool jitEnabled = true;
+  std::shared_ptr<const Result> result;
+  uint32_t matchLimit = kDefaultMatchLimit;
+  bool jitEnabled = true;
 };
 
 }  // namespace quillmar

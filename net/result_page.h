@@ -14,8 +14,8 @@ inline constexpr std::string_view kMagnetEndMarker = "</textarea>";
 
 // One hit of a result page, in page order.
 struct ListHit {
-    std::string title;    // program text, character references decoded
-    std::string address;  // absolute address of the detail page, ready to fetch
+  std::string title;    // program text, character references decoded
+  std::string address;  // absolute address of the detail page, ready to fetch
 };
 
 // site + the keyword's UTF-8 bytes each as "%XX" + "/" + page + "/".

@@ -15,27 +15,27 @@ namespace quillmar {
 inline constexpr std::string_view kDefaultSearchSite = "http://127.0.0.1:8410/s/";
 
 struct SearchRow {
-    int index = 0;          // 0-based position of the hit on the result page
-    std::string title;      // program text
-    std::string magnet;     // program text; empty when the detail page had none
-    std::string detailUrl;  // the address this row's magnet link was read from
+  int index = 0;          // 0-based position of the hit on the result page
+  std::string title;      // program text
+  std::string magnet;     // program text; empty when the detail page had none
+  std::string detailUrl;  // the address this row's magnet link was read from
 };
 
 struct SearchOutcome {
-    std::string listUrl;
-    HttpStatus listStatus;      // of the list request; an HTTP error status still counts as fetched
-    int hitCount = 0;           // hits read from the list page
-    int rowCount = 0;           // rows delivered
-    bool cancelled = false;
-    bool scanCutShort = false;  // the page was so hostile that reading it stopped early
-    bool ListFetched() const { return listStatus.Ok(); }
+  std::string listUrl;
+  HttpStatus listStatus;  // of the list request; an HTTP error status still counts as fetched
+  int hitCount = 0;       // hits read from the list page
+  int rowCount = 0;       // rows delivered
+  bool cancelled = false;
+  bool scanCutShort = false;  // the page was so hostile that reading it stopped early
+  bool ListFetched() const { return listStatus.Ok(); }
 };
 
 struct SearchOptions {
-    // Detail pages fetched at once; rows still arrive in page order.
-    int maxConcurrentDetails = 6;
-    // Limits of every request; the search sets its own cancel flag.
-    HttpOptions http;
+  // Detail pages fetched at once; rows still arrive in page order.
+  int maxConcurrentDetails = 6;
+  // Limits of every request; the search sets its own cancel flag.
+  HttpOptions http;
 };
 
 // Called on the thread that runs the search, once per row, strictly in page order.

@@ -14,8 +14,7 @@ namespace quillmar {
 namespace {
 
 // UTF-16 in the machine's own byte order, so that std::u16string can be filled directly.
-constexpr const char* kWideCharset =
-    std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+constexpr const char* kWideCharset = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 constexpr char16_t kReplacement = 0xFFFD;
 
 // Owns one iconv conversion descriptor.
@@ -36,8 +35,7 @@ class IconvHandle {
   // One iconv step; returns errno of a failed step or 0.
   int Step(const char** in, std::size_t* inLeft, char** out, std::size_t* outLeft) {
     // glibc takes char** for the input although it never writes through it.
-    if (iconv(cd_, const_cast<char**>(in), inLeft, out, outLeft) == static_cast<std::size_t>(-1))
-      return errno;
+    if (iconv(cd_, const_cast<char**>(in), inLeft, out, outLeft) == static_cast<std::size_t>(-1)) return errno;
     return 0;
   }
 
@@ -89,7 +87,7 @@ std::string CharsetOf(int codePage) {
 constexpr std::size_t kStepInput = 4096;
 
 struct BadInput {
-  std::size_t skip;     // input bytes to step over
+  std::size_t skip;      // input bytes to step over
   std::string_view put;  // what goes out instead
 };
 
@@ -156,8 +154,7 @@ bool Encode(std::u16string_view wide, const std::string& charset, std::string* b
   IconvHandle* cd = CachedHandle(charset, kWideCharset);
   if (cd == nullptr) return false;
   std::string replacement;  // computed on first need
-  const std::string_view input(reinterpret_cast<const char*>(wide.data()),
-                               wide.size() * sizeof(char16_t));
+  const std::string_view input(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
   *bytes = RunIconv(*cd, input, [&](std::size_t pos) {
     std::size_t unit = pos / sizeof(char16_t);
     char16_t u = wide[unit];
@@ -207,9 +204,7 @@ std::string Utf8ToGbk(std::string_view text) {
   return WideToMultiByte(MultiByteToWide(text, kCodePageUtf8, true), kCodePageGbk, true);
 }
 
-std::string WideToGbk(std::u16string_view wide) {
-  return WideToMultiByte(wide, kCodePageGbk, true);
-}
+std::string WideToGbk(std::u16string_view wide) { return WideToMultiByte(wide, kCodePageGbk, true); }
 
 std::u16string GbkToWideBytes(std::string_view text, bool dropTerminator) {
   std::u16string wide = GbkToWide(text);

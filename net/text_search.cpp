@@ -49,8 +49,7 @@ std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
   return IsLeadByte(text[pos]) ? std::min<std::size_t>(2, text.size() - pos) : 1;
 }
 
-std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from,
-                     bool ignoreCase) {
+std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from, bool ignoreCase) {
   if (from > text.size()) return std::string_view::npos;
   if (needle.empty()) return from;
   if (needle.size() > text.size() - from) return std::string_view::npos;
@@ -71,8 +70,8 @@ std::size_t FindText(std::string_view text, std::string_view needle, std::size_t
   return std::string_view::npos;
 }
 
-std::string TextBetween(std::string_view text, std::string_view startMarker,
-                        std::string_view endMarker, std::size_t startPosition, bool ignoreCase) {
+std::string TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker,
+                        std::size_t startPosition, bool ignoreCase) {
   const std::string start = ExpandQuotes(startMarker);
   const std::string end = ExpandQuotes(endMarker);
   std::size_t from = startPosition == 0 ? 0 : startPosition - 1;

@@ -11,15 +11,13 @@ namespace quillmar {
 // 0-based offset of `needle` in `text` at or after `from` (taken to be the start of a
 // character), or std::string_view::npos. ignoreCase folds ASCII letters only. An empty needle
 // is found at `from`.
-std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0,
-                     bool ignoreCase = false);
+std::size_t FindText(std::string_view text, std::string_view needle, std::size_t from = 0, bool ignoreCase = false);
 
 // The text between the first startMarker (searched from the 1-based byte position
 // startPosition; 0 means from the beginning) and the next endMarker after it. "#引号" in a
 // marker stands for a double quote. Empty when either marker is missing.
-std::string TextBetween(std::string_view text, std::string_view startMarker,
-                        std::string_view endMarker, std::size_t startPosition = 0,
-                        bool ignoreCase = false);
+std::string TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker,
+                        std::size_t startPosition = 0, bool ignoreCase = false);
 
 // The byte length of the character starting at text[pos] (1, 2 or, for a truncated
 // character at the end, what is left).

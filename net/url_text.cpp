@@ -16,8 +16,7 @@ int HexValue(char c) {
 }
 
 bool IsSafe(unsigned char b) {
-  return b == '-' || b == '.' || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') ||
-         (b >= 'a' && b <= 'z');
+  return b == '-' || b == '.' || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -77,8 +76,7 @@ std::string UrlDecode(std::string_view text, bool fromUtf8) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-        HexValue(text[i + 2]) >= 0) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
       out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
       i += 2;
     } else {

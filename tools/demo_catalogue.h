@@ -8,9 +8,9 @@
 namespace quillmar {
 
 struct DemoEntry {
-    int id = 0;
-    std::string title;
-    std::string tags;  // extra words a keyword may match, e.g. 电影
+  int id = 0;
+  std::string title;
+  std::string tags;  // extra words a keyword may match, e.g. 电影
 };
 
 const std::vector<DemoEntry>& DemoCatalogue();

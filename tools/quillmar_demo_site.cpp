@@ -10,54 +10,54 @@
 namespace {
 
 void PrintHelp() {
-    std::puts(
-        "usage: quillmar-demo-site [--port N]\n"
-        "Serves a demo search site on 127.0.0.1 (default port 8410):\n"
-        "  /s/<keyword>/<page>/   result list (try 电影, movie, music)\n"
-        "  /d/<id>.html           detail page with a magnet link\n"
-        "Stops on Ctrl-C or SIGTERM.");
+  std::puts(
+      "usage: quillmar-demo-site [--port N]\n"
+      "Serves a demo search site on 127.0.0.1 (default port 8410):\n"
+      "  /s/<keyword>/<page>/   result list (try 电影, movie, music)\n"
+      "  /d/<id>.html           detail page with a magnet link\n"
+      "Stops on Ctrl-C or SIGTERM.");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int port = 8410;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            PrintHelp();
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
-            char* end = nullptr;
-            long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 0 || value > 65535) {
-                std::fprintf(stderr, "quillmar-demo-site: bad port: %s\n", argv[i]);
-                return 2;
-            }
-            port = static_cast<int>(value);
-            continue;
-        }
-        std::fprintf(stderr, "quillmar-demo-site: unknown argument: %s (see --help)\n", argv[i]);
-        return 2;
+  int port = 8410;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      PrintHelp();
+      return 0;
     }
-
-    // Block the stop signals before any thread starts, then wait for one here.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-    quillmar::DemoSite site;
-    int bound = site.Start(port);
-    if (bound < 0) {
-        std::fprintf(stderr, "quillmar-demo-site: cannot listen on 127.0.0.1:%d\n", port);
+    if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      long value = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || value < 0 || value > 65535) {
+        std::fprintf(stderr, "quillmar-demo-site: bad port: %s\n", argv[i]);
         return 2;
+      }
+      port = static_cast<int>(value);
+      continue;
     }
-    std::printf("quillmar-demo-site: serving %s\n", site.SearchPrefix().c_str());
-    std::fflush(stdout);
-    int received = 0;
-    sigwait(&stopSignals, &received);
-    site.Stop();
-    return 0;
+    std::fprintf(stderr, "quillmar-demo-site: unknown argument: %s (see --help)\n", argv[i]);
+    return 2;
+  }
+
+  // Block the stop signals before any thread starts, then wait for one here.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  quillmar::DemoSite site;
+  int bound = site.Start(port);
+  if (bound < 0) {
+    std::fprintf(stderr, "quillmar-demo-site: cannot listen on 127.0.0.1:%d\n", port);
+    return 2;
+  }
+  std::printf("quillmar-demo-site: serving %s\n", site.SearchPrefix().c_str());
+  std::fflush(stdout);
+  int received = 0;
+  sigwait(&stopSignals, &received);
+  site.Stop();
+  return 0;
 }

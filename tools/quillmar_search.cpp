@@ -14,102 +14,102 @@ namespace {
 constexpr int kExitFailure = 2;
 
 void PrintHelp() {
-    std::printf(
-        "usage: quillmar-search [--site URL] [--page N] KEYWORD...\n"
-        "Searches one result page of a site and prints one line per hit,\n"
-        "\"title<TAB>magnet\" in UTF-8, in page order (the magnet is empty when the\n"
-        "hit's detail page has none). The keywords are joined by one space.\n"
-        "\n"
-        "  --site URL   address prefix of the list pages, e.g. http://127.0.0.1:8410/s/\n"
-        "               (default: $QUILLMAR_SITE, else %s)\n"
-        "  --page N     result page, from 1 (default 1)\n"
-        "  --help       this text\n"
-        "\n"
-        "Exit status: 0 when the search ran (with or without hits; an HTTP error page\n"
-        "counts as a page), 2 when the list page could not be fetched or the\n"
-        "arguments are wrong (the reason goes to stderr).\n",
-        std::string(quillmar::kDefaultSearchSite).c_str());
+  std::printf(
+      "usage: quillmar-search [--site URL] [--page N] KEYWORD...\n"
+      "Searches one result page of a site and prints one line per hit,\n"
+      "\"title<TAB>magnet\" in UTF-8, in page order (the magnet is empty when the\n"
+      "hit's detail page has none). The keywords are joined by one space.\n"
+      "\n"
+      "  --site URL   address prefix of the list pages, e.g. http://127.0.0.1:8410/s/\n"
+      "               (default: $QUILLMAR_SITE, else %s)\n"
+      "  --page N     result page, from 1 (default 1)\n"
+      "  --help       this text\n"
+      "\n"
+      "Exit status: 0 when the search ran (with or without hits; an HTTP error page\n"
+      "counts as a page), 2 when the list page could not be fetched or the\n"
+      "arguments are wrong (the reason goes to stderr).\n",
+      std::string(quillmar::kDefaultSearchSite).c_str());
 }
 
 int Fail(const std::string& reason) {
-    std::fprintf(stderr, "quillmar-search: %s\n", reason.c_str());
-    return kExitFailure;
+  std::fprintf(stderr, "quillmar-search: %s\n", reason.c_str());
+  return kExitFailure;
 }
 
 // Tabs and line breaks inside a field would break the one-line-per-row output.
 std::string OneLine(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
+  for (char& c : text) {
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string site(quillmar::kDefaultSearchSite);
-    if (const char* env = std::getenv("QUILLMAR_SITE"); env && *env) site = env;
-    int page = 1;
-    std::string keyword;
-    bool anyKeyword = false;
-    bool optionsDone = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        std::string_view value;
-        if (!optionsDone && (arg == "--help" || arg == "-h")) {
-            PrintHelp();
-            return 0;
-        }
-        if (!optionsDone && arg == "--") {
-            optionsDone = true;
-            continue;
-        }
-        if (!optionsDone && (arg == "--site" || arg == "--page" || arg.starts_with("--site=") ||
-                             arg.starts_with("--page="))) {
-            size_t eq = arg.find('=');
-            if (eq != std::string_view::npos) {
-                value = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
-            } else if (i + 1 < argc) {
-                value = argv[++i];
-            } else {
-                return Fail(std::string(arg) + " needs a value (see --help)");
-            }
-            if (arg == "--site") {
-                site = value;
-            } else {
-                std::string text(value);
-                char* end = nullptr;
-                long n = std::strtol(text.c_str(), &end, 10);
-                if (text.empty() || *end != '\0' || n < 1 || n > 1'000'000'000) {
-                    return Fail("bad page number: " + text);
-                }
-                page = static_cast<int>(n);
-            }
-            continue;
-        }
-        if (!optionsDone && arg.size() > 1 && arg.starts_with("-") && !anyKeyword) {
-            return Fail("unknown option: " + std::string(arg) + " (see --help)");
-        }
-        if (anyKeyword) keyword += ' ';
-        keyword += arg;
-        anyKeyword = true;
+  std::string site(quillmar::kDefaultSearchSite);
+  if (const char* env = std::getenv("QUILLMAR_SITE"); env && *env) site = env;
+  int page = 1;
+  std::string keyword;
+  bool anyKeyword = false;
+  bool optionsDone = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    std::string_view value;
+    if (!optionsDone && (arg == "--help" || arg == "-h")) {
+      PrintHelp();
+      return 0;
     }
+    if (!optionsDone && arg == "--") {
+      optionsDone = true;
+      continue;
+    }
+    if (!optionsDone &&
+        (arg == "--site" || arg == "--page" || arg.starts_with("--site=") || arg.starts_with("--page="))) {
+      size_t eq = arg.find('=');
+      if (eq != std::string_view::npos) {
+        value = arg.substr(eq + 1);
+        arg = arg.substr(0, eq);
+      } else if (i + 1 < argc) {
+        value = argv[++i];
+      } else {
+        return Fail(std::string(arg) + " needs a value (see --help)");
+      }
+      if (arg == "--site") {
+        site = value;
+      } else {
+        std::string text(value);
+        char* end = nullptr;
+        long n = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || *end != '\0' || n < 1 || n > 1'000'000'000) {
+          return Fail("bad page number: " + text);
+        }
+        page = static_cast<int>(n);
+      }
+      continue;
+    }
+    if (!optionsDone && arg.size() > 1 && arg.starts_with("-") && !anyKeyword) {
+      return Fail("unknown option: " + std::string(arg) + " (see --help)");
+    }
+    if (anyKeyword) keyword += ' ';
+    keyword += arg;
+    anyKeyword = true;
+  }
 
-    auto printRow = [](const quillmar::SearchRow& row) {
-        std::string line = OneLine(quillmar::GbkToUtf8(row.title)) + '\t' + OneLine(quillmar::GbkToUtf8(row.magnet));
-        std::fprintf(stdout, "%s\n", line.c_str());
-        std::fflush(stdout);
-    };
-    quillmar::SearchOutcome outcome = quillmar::RunSiteSearch(site, quillmar::Utf8ToGbk(keyword), page, printRow);
-    if (!outcome.ListFetched()) {
-        const quillmar::HttpStatus& status = outcome.listStatus;
-        std::string why = status.reason.empty() ? std::string(quillmar::HttpErrorName(status.error)) : status.reason;
-        return Fail("cannot fetch " + outcome.listUrl + ": " + why);
-    }
-    if (outcome.scanCutShort) {
-        std::fprintf(stderr, "quillmar-search: the result page took too long to read; only its first %d hit(s) shown\n",
-                     outcome.hitCount);
-    }
-    return 0;
+  auto printRow = [](const quillmar::SearchRow& row) {
+    std::string line = OneLine(quillmar::GbkToUtf8(row.title)) + '\t' + OneLine(quillmar::GbkToUtf8(row.magnet));
+    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fflush(stdout);
+  };
+  quillmar::SearchOutcome outcome = quillmar::RunSiteSearch(site, quillmar::Utf8ToGbk(keyword), page, printRow);
+  if (!outcome.ListFetched()) {
+    const quillmar::HttpStatus& status = outcome.listStatus;
+    std::string why = status.reason.empty() ? std::string(quillmar::HttpErrorName(status.error)) : status.reason;
+    return Fail("cannot fetch " + outcome.listUrl + ": " + why);
+  }
+  if (outcome.scanCutShort) {
+    std::fprintf(stderr, "quillmar-search: the result page took too long to read; only its first %d hit(s) shown\n",
+                 outcome.hitCount);
+  }
+  return 0;
 }

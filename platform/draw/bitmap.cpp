@@ -13,8 +13,7 @@ constexpr int kMaxSide = 1 << 15;
 }  // namespace
 
 Bitmap::Bitmap(int width, int height) {
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
-      int64_t{width} * height > kMaxPixels) {
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t{width} * height > kMaxPixels) {
     return;
   }
   pixels_ = std::make_unique<uint32_t[]>(static_cast<size_t>(width) * height);  // zeroed
@@ -23,7 +22,8 @@ Bitmap::Bitmap(int width, int height) {
 }
 
 Bitmap::Bitmap(Bitmap&& other) noexcept
-    : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
+    : width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
       pixels_(std::move(other.pixels_)) {}
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {

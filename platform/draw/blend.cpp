@@ -53,8 +53,7 @@ void BlendBitmap(Bitmap& dst, const Rect& dstRect, const Bitmap& src, const Rect
 }
 
 void BlendBitmap(Bitmap& dst, int x, int y, const Bitmap& src, uint8_t alpha, const Region* clip) {
-  BlendBitmap(dst, Rect{x, y, src.Width(), src.Height()}, src, Rect{0, 0, src.Width(), src.Height()}, alpha,
-              clip);
+  BlendBitmap(dst, Rect{x, y, src.Width(), src.Height()}, src, Rect{0, 0, src.Width(), src.Height()}, alpha, clip);
 }
 
 void ClearBitmap(Bitmap& dst, const Region* region) {

@@ -2,8 +2,7 @@
 
 namespace quillmar::draw {
 
-Brush Brush::LinearGradient(const RectF& rect, Argb color1, Argb color2, LinearGradientMode mode,
-                            WrapMode wrap) {
+Brush Brush::LinearGradient(const RectF& rect, Argb color1, Argb color2, LinearGradientMode mode, WrapMode wrap) {
   Brush b(color1);
   b.gradient_ = true;
   b.color2_ = color2;

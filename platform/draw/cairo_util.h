@@ -26,8 +26,8 @@ inline SurfacePtr Wrap(const Bitmap& bitmap) {
   if (bitmap.IsEmpty()) return SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0));
   // Cairo only reads a source surface; the const is restored by never drawing into it here.
   auto* data = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(bitmap.Data()));
-  return SurfacePtr(cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, bitmap.Width(),
-                                                        bitmap.Height(), bitmap.Stride()));
+  return SurfacePtr(
+      cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, bitmap.Width(), bitmap.Height(), bitmap.Stride()));
 }
 
 // A pattern of exactly this colour, premultiplied with the same rounding as Bitmap,

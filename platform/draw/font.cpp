@@ -15,11 +15,16 @@ float ToPixels(float size, Unit unit) {
   switch (unit) {
     case Unit::World:
     case Unit::Display:
-    case Unit::Pixel: return size;
-    case Unit::Point: return size * 96.0f / 72.0f;
-    case Unit::Inch: return size * 96.0f;
-    case Unit::Document: return size * 96.0f / 300.0f;
-    case Unit::Millimeter: return size * 96.0f / 25.4f;
+    case Unit::Pixel:
+      return size;
+    case Unit::Point:
+      return size * 96.0f / 72.0f;
+    case Unit::Inch:
+      return size * 96.0f;
+    case Unit::Document:
+      return size * 96.0f / 300.0f;
+    case Unit::Millimeter:
+      return size * 96.0f / 25.4f;
   }
   return size;
 }
@@ -27,15 +32,21 @@ float ToPixels(float size, Unit unit) {
 }  // namespace
 
 Font::Impl::Impl(const FontFamily& family, float size, int style, Unit unit)
-    : family(family), size(size), style(style), unit(unit), pixels(ToPixels(size, unit)),
-      description(pango_font_description_new()), attributes(nullptr) {
+    : family(family),
+      size(size),
+      style(style),
+      unit(unit),
+      pixels(ToPixels(size, unit)),
+      description(pango_font_description_new()),
+      attributes(nullptr) {
   pango_font_description_set_family(description, family.ResolvedName().c_str());
   pango_font_description_set_absolute_size(description, static_cast<double>(pixels) * PANGO_SCALE);
   pango_font_description_set_weight(description, (style & FontStyleBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   pango_font_description_set_style(description, (style & FontStyleItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
   if (style & (FontStyleUnderline | FontStyleStrikeout)) {
     attributes = pango_attr_list_new();
-    if (style & FontStyleUnderline) pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    if (style & FontStyleUnderline)
+      pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
     if (style & FontStyleStrikeout) pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
   }
 }

@@ -22,8 +22,8 @@ class Font {
   float Size() const;
   int Style() const;
   Unit GetUnit() const;
-  float PixelSize() const;    // em size in pixels
-  float LineHeight() const;   // distance between baselines in pixels
+  float PixelSize() const;   // em size in pixels
+  float LineHeight() const;  // distance between baselines in pixels
 
   struct Impl;
   const Impl* impl() const { return impl_.get(); }

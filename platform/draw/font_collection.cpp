@@ -43,8 +43,7 @@ struct FontCollection::Impl {
       for (const auto& f : families) seen = seen || f.ResolvedName() == name;
       if (seen) continue;
       // The family of an added file is installed now, so it resolves to itself.
-      families.emplace_back(std::make_shared<const FontFamily::Impl>(
-          FontFamily::Impl{fonts::Utf8ToUtf16(name), name}));
+      families.emplace_back(std::make_shared<const FontFamily::Impl>(FontFamily::Impl{fonts::Utf8ToUtf16(name), name}));
     }
   }
 };

@@ -20,8 +20,8 @@ class FontFamily {
   static FontFamily GenericSansSerif();
 
   bool IsEmpty() const { return !impl_; }
-  std::u16string Name() const;          // the name asked for
-  std::string ResolvedName() const;     // the family that draws the text (UTF-8)
+  std::u16string Name() const;       // the name asked for
+  std::string ResolvedName() const;  // the family that draws the text (UTF-8)
 
   struct Impl;
   const Impl* impl() const { return impl_.get(); }

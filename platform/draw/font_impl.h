@@ -27,7 +27,7 @@ struct Font::Impl {
   Unit unit;
   float pixels;
   PangoFontDescription* description;
-  PangoAttrList* attributes;  // underline and strike-out, null without them
+  PangoAttrList* attributes;      // underline and strike-out, null without them
   mutable float lineHeight = -1;  // measured once
 };
 

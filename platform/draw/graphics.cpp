@@ -12,9 +12,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-bool Smooth(SmoothingMode mode) {
-  return mode == SmoothingMode::AntiAlias || mode == SmoothingMode::HighQuality;
-}
+bool Smooth(SmoothingMode mode) { return mode == SmoothingMode::AntiAlias || mode == SmoothingMode::HighQuality; }
 
 }  // namespace
 
@@ -26,10 +24,20 @@ void ApplyBrush(cairo_t* cr, const Brush& brush) {
   const RectF& r = brush.GradientRect();
   double x0 = r.x, y0 = r.y, x1 = r.Right(), y1 = r.y;
   switch (brush.GradientMode()) {
-    case LinearGradientMode::Horizontal: break;
-    case LinearGradientMode::Vertical: x1 = r.x; y1 = r.Bottom(); break;
-    case LinearGradientMode::ForwardDiagonal: y1 = r.Bottom(); break;
-    case LinearGradientMode::BackwardDiagonal: x0 = r.Right(); x1 = r.x; y1 = r.Bottom(); break;
+    case LinearGradientMode::Horizontal:
+      break;
+    case LinearGradientMode::Vertical:
+      x1 = r.x;
+      y1 = r.Bottom();
+      break;
+    case LinearGradientMode::ForwardDiagonal:
+      y1 = r.Bottom();
+      break;
+    case LinearGradientMode::BackwardDiagonal:
+      x0 = r.Right();
+      x1 = r.x;
+      y1 = r.Bottom();
+      break;
   }
   cairo::PatternPtr p(cairo_pattern_create_linear(x0, y0, x1, y1));
   auto stop = [&](double at, Argb c) {
@@ -38,8 +46,7 @@ void ApplyBrush(cairo_t* cr, const Brush& brush) {
   };
   stop(0, brush.Color());
   stop(1, brush.Color2());
-  cairo_pattern_set_extend(p.get(), brush.GetWrapMode() == WrapMode::Clamp ? CAIRO_EXTEND_PAD
-                                                                           : CAIRO_EXTEND_REPEAT);
+  cairo_pattern_set_extend(p.get(), brush.GetWrapMode() == WrapMode::Clamp ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_REPEAT);
   cairo_set_source(cr, p.get());
 }
 
@@ -58,11 +65,24 @@ void SetPen(cairo_t* cr, const Pen& pen) {
   const double* pattern = nullptr;
   int count = 0;
   switch (pen.GetDashStyle()) {
-    case DashStyle::Solid: break;
-    case DashStyle::Dash: pattern = kDash; count = 2; break;
-    case DashStyle::Dot: pattern = kDot; count = 2; break;
-    case DashStyle::DashDot: pattern = kDashDot; count = 4; break;
-    case DashStyle::DashDotDot: pattern = kDashDotDot; count = 6; break;
+    case DashStyle::Solid:
+      break;
+    case DashStyle::Dash:
+      pattern = kDash;
+      count = 2;
+      break;
+    case DashStyle::Dot:
+      pattern = kDot;
+      count = 2;
+      break;
+    case DashStyle::DashDot:
+      pattern = kDashDot;
+      count = 4;
+      break;
+    case DashStyle::DashDotDot:
+      pattern = kDashDotDot;
+      count = 6;
+      break;
   }
   double scaled[6];
   for (int i = 0; i < count; ++i) scaled[i] = pattern[i] * w;
@@ -111,22 +131,33 @@ void BuildPath(cairo_t* cr, const Path& path) {
   cairo_new_path(cr);
   for (const Path::Op& op : path.Ops()) {
     switch (op.kind) {
-      case Path::OpKind::MoveTo: cairo_move_to(cr, op.p.x, op.p.y); break;
-      case Path::OpKind::LineTo: cairo_line_to(cr, op.p.x, op.p.y); break;
-      case Path::OpKind::Arc: AddArc(cr, op); break;
-      case Path::OpKind::Close: cairo_close_path(cr); break;
+      case Path::OpKind::MoveTo:
+        cairo_move_to(cr, op.p.x, op.p.y);
+        break;
+      case Path::OpKind::LineTo:
+        cairo_line_to(cr, op.p.x, op.p.y);
+        break;
+      case Path::OpKind::Arc:
+        AddArc(cr, op);
+        break;
+      case Path::OpKind::Close:
+        cairo_close_path(cr);
+        break;
     }
   }
 }
 
 cairo_filter_t Filter(InterpolationMode mode) {
   switch (mode) {
-    case InterpolationMode::NearestNeighbor: return CAIRO_FILTER_NEAREST;
+    case InterpolationMode::NearestNeighbor:
+      return CAIRO_FILTER_NEAREST;
     case InterpolationMode::HighQuality:
     case InterpolationMode::HighQualityBilinear:
     case InterpolationMode::HighQualityBicubic:
-    case InterpolationMode::Bicubic: return CAIRO_FILTER_GOOD;
-    default: return CAIRO_FILTER_BILINEAR;
+    case InterpolationMode::Bicubic:
+      return CAIRO_FILTER_GOOD;
+    default:
+      return CAIRO_FILTER_BILINEAR;
   }
 }
 
@@ -210,8 +241,8 @@ void Graphics::FillPolygon(const Brush& brush, std::span<const PointF> points, F
 void Graphics::FillPath(const Brush& brush, const Path& path) {
   UseShapeSpace();
   BuildPath(impl_->cr, path);
-  cairo_set_fill_rule(impl_->cr, path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD
-                                                                          : CAIRO_FILL_RULE_WINDING);
+  cairo_set_fill_rule(impl_->cr,
+                      path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
   ApplyBrush(impl_->cr, brush);
   cairo_fill(impl_->cr);
 }
@@ -253,7 +284,9 @@ void Graphics::DrawImage(const Bitmap& image, const RectF& dest, const RectF& so
   } else {
     // Only the source area feeds the picture, its edges extended outward.
     // Clamped as doubles first: a float outside int's range must not be converted.
-    auto within = [](double v, int lo, int hi) { return static_cast<int>(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi))); };
+    auto within = [](double v, int lo, int hi) {
+      return static_cast<int>(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi)));
+    };
     const int x0 = within(std::floor(source.x), 0, image.Width() - 1);
     const int y0 = within(std::floor(source.y), 0, image.Height() - 1);
     const int x1 = within(std::ceil(source.Right()), x0 + 1, image.Width());
@@ -291,8 +324,8 @@ Region Graphics::PathToRegion(const Path& path) {
   cairo_set_matrix(cr, &m);
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
   BuildPath(cr, path);
-  cairo_set_fill_rule(cr, path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD
-                                                                   : CAIRO_FILL_RULE_WINDING);
+  cairo_set_fill_rule(cr,
+                      path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
   cairo_fill(cr);
   cairo_destroy(cr);
   cairo_surface_flush(mask.get());
@@ -351,14 +384,11 @@ void Graphics::ResetClip() {
   ApplyClip();
 }
 
-Region Graphics::GetClip() const {
-  return clip_ ? *clip_ : Region(Rect{0, 0, target_->Width(), target_->Height()});
-}
+Region Graphics::GetClip() const { return clip_ ? *clip_ : Region(Rect{0, 0, target_->Width(), target_->Height()}); }
 
 RectF Graphics::ClipBounds() const {
   const Rect r = GetClip().Bounds();
-  return {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width),
-          static_cast<float>(r.height)};
+  return {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width), static_cast<float>(r.height)};
 }
 
 void Graphics::ApplyClip() {

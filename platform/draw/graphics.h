@@ -26,8 +26,8 @@ namespace quillmar::draw {
 
 // Result of measuring a string in a layout rectangle.
 struct TextMeasure {
-  RectF bounds;             // where the shown text lies
-  int codepointsFitted = 0; // UTF-16 units shown (before an ellipsis)
+  RectF bounds;              // where the shown text lies
+  int codepointsFitted = 0;  // UTF-16 units shown (before an ellipsis)
   int linesFilled = 0;
 };
 
@@ -57,22 +57,22 @@ class Graphics {
   // the destination's top-left corner; with Clamp the edges are extended.
   void DrawImage(const Bitmap& image, float x, float y);
   void DrawImage(const Bitmap& image, const RectF& dest);
-  void DrawImage(const Bitmap& image, const RectF& dest, const RectF& source,
-                 WrapMode wrap = WrapMode::Clamp);
+  void DrawImage(const Bitmap& image, const RectF& dest, const RectF& source, WrapMode wrap = WrapMode::Clamp);
   void DrawImage(const Image& image, float x, float y) { DrawImage(image.Frame(), x, y); }
   void DrawImage(const Image& image, const RectF& dest) { DrawImage(image.Frame(), dest); }
-  void DrawImage(const Image& image, const RectF& dest, const RectF& source,
-                 WrapMode wrap = WrapMode::Clamp) { DrawImage(image.Frame(), dest, source, wrap); }
+  void DrawImage(const Image& image, const RectF& dest, const RectF& source, WrapMode wrap = WrapMode::Clamp) {
+    DrawImage(image.Frame(), dest, source, wrap);
+  }
 
   // Text (UTF-16; a NUL ends it). A layout rectangle of width or height 0 is
   // unbounded in that direction. Without a format the text wraps in the width.
-  void DrawString(std::u16string_view text, const Font& font, const RectF& layout,
-                  const StringFormat* format, const Brush& brush);
+  void DrawString(std::u16string_view text, const Font& font, const RectF& layout, const StringFormat* format,
+                  const Brush& brush);
   TextMeasure MeasureString(std::u16string_view text, const Font& font, const RectF& layout,
                             const StringFormat* format = nullptr);
   // Bounds of each of the format's measurable character ranges, in order.
-  std::vector<RectF> MeasureCharacterRanges(std::u16string_view text, const Font& font,
-                                            const RectF& layout, const StringFormat& format);
+  std::vector<RectF> MeasureCharacterRanges(std::u16string_view text, const Font& font, const RectF& layout,
+                                            const StringFormat& format);
 
   // Clip (in device pixels once set; rectangles and paths go through the transform).
   void SetClip(const RectF& rect, CombineMode mode = CombineMode::Replace);

@@ -21,8 +21,8 @@ TextMeasure Graphics::MeasureString(std::u16string_view text, const Font& font, 
           laid.lines};
 }
 
-std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& font,
-                                                    const RectF& layout, const StringFormat& format) {
+std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& font, const RectF& layout,
+                                                    const StringFormat& format) {
   std::vector<RectF> out;
   if (font.IsEmpty()) return std::vector<RectF>(format.MeasurableCharacterRanges().size());
   std::lock_guard lock(fonts::TextMutex());

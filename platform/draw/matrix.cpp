@@ -7,9 +7,8 @@ namespace quillmar::draw {
 namespace {
 // a then b: a point goes through a first.
 Matrix Then(const Matrix& a, const Matrix& b) {
-  return Matrix(a.m11 * b.m11 + a.m12 * b.m21, a.m11 * b.m12 + a.m12 * b.m22,
-                a.m21 * b.m11 + a.m22 * b.m21, a.m21 * b.m12 + a.m22 * b.m22,
-                a.dx * b.m11 + a.dy * b.m21 + b.dx, a.dx * b.m12 + a.dy * b.m22 + b.dy);
+  return Matrix(a.m11 * b.m11 + a.m12 * b.m21, a.m11 * b.m12 + a.m12 * b.m22, a.m21 * b.m11 + a.m22 * b.m21,
+                a.m21 * b.m12 + a.m22 * b.m22, a.dx * b.m11 + a.dy * b.m21 + b.dx, a.dx * b.m12 + a.dy * b.m22 + b.dy);
 }
 }  // namespace
 
@@ -32,9 +31,7 @@ void Matrix::Scale(float scaleX, float scaleY, MatrixOrder order) {
   Multiply(Matrix(scaleX, 0, 0, scaleY, 0, 0), order);
 }
 
-PointF Matrix::Apply(PointF p) const {
-  return {p.x * m11 + p.y * m21 + dx, p.x * m12 + p.y * m22 + dy};
-}
+PointF Matrix::Apply(PointF p) const { return {p.x * m11 + p.y * m21 + dx, p.x * m12 + p.y * m22 + dy}; }
 
 bool Matrix::IsIdentity() const { return IsTranslation() && dx == 0 && dy == 0; }
 

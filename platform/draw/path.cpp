@@ -15,8 +15,8 @@ void Path::AddArc(const RectF& box, float startDegrees, float sweepDegrees) {
 }
 
 void Path::AddRectangle(const RectF& rect) {
-  const PointF pts[4] = {{rect.x, rect.y}, {rect.Right(), rect.y},
-                         {rect.Right(), rect.Bottom()}, {rect.x, rect.Bottom()}};
+  const PointF pts[4] = {
+      {rect.x, rect.y}, {rect.Right(), rect.y}, {rect.Right(), rect.Bottom()}, {rect.x, rect.Bottom()}};
   AddPolygon(pts);
 }
 

@@ -16,7 +16,7 @@ class Path {
   // Arc of the ellipse inscribed in box, from startDegrees sweeping sweepDegrees
   // (clockwise on screen); joined by a line to the figure's last point.
   void AddArc(const RectF& box, float startDegrees, float sweepDegrees);
-  void AddRectangle(const RectF& rect);  // a closed figure of its own
+  void AddRectangle(const RectF& rect);             // a closed figure of its own
   void AddPolygon(std::span<const PointF> points);  // a closed figure of its own
   void AddPath(const Path& other);
   void StartFigure();
@@ -31,9 +31,9 @@ class Path {
   enum class OpKind { MoveTo, LineTo, Arc, Close };
   struct Op {
     OpKind kind;
-    PointF p;          // MoveTo/LineTo point
-    RectF box;         // Arc box
-    float start = 0;   // Arc angles in degrees
+    PointF p;         // MoveTo/LineTo point
+    RectF box;        // Arc box
+    float start = 0;  // Arc angles in degrees
     float sweep = 0;
     bool newFigure = false;  // Arc: begins a figure instead of joining the last point
   };

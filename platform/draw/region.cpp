@@ -19,9 +19,7 @@ Region::Region(const Rect& rect) : Region() { Union(rect); }
 
 Region Region::FromRectF(const RectF& rect) {
   // Far beyond any picture, and small enough that the differences below stay in int.
-  auto edge = [](double v) {
-    return std::isnan(v) ? 0 : static_cast<int>(std::lround(std::clamp(v, -1e8, 1e8)));
-  };
+  auto edge = [](double v) { return std::isnan(v) ? 0 : static_cast<int>(std::lround(std::clamp(v, -1e8, 1e8))); };
   const int x0 = edge(rect.x);
   const int y0 = edge(rect.y);
   const int x1 = edge(static_cast<double>(rect.x) + rect.width);
@@ -79,11 +77,21 @@ void Region::Xor(const Region& other) { cairo_region_xor(impl_->region, other.im
 
 void Region::Combine(const Region& other, CombineMode mode) {
   switch (mode) {
-    case CombineMode::Replace: *this = other; break;
-    case CombineMode::Intersect: Intersect(other); break;
-    case CombineMode::Union: Union(other); break;
-    case CombineMode::Xor: Xor(other); break;
-    case CombineMode::Exclude: Exclude(other); break;
+    case CombineMode::Replace:
+      *this = other;
+      break;
+    case CombineMode::Intersect:
+      Intersect(other);
+      break;
+    case CombineMode::Union:
+      Union(other);
+      break;
+    case CombineMode::Xor:
+      Xor(other);
+      break;
+    case CombineMode::Exclude:
+      Exclude(other);
+      break;
     case CombineMode::Complement: {
       Region r = other;
       r.Exclude(*this);
@@ -118,8 +126,6 @@ std::vector<Rect> Region::Rects() const {
   return out;
 }
 
-bool Region::operator==(const Region& other) const {
-  return cairo_region_equal(impl_->region, other.impl_->region);
-}
+bool Region::operator==(const Region& other) const { return cairo_region_equal(impl_->region, other.impl_->region); }
 
 }  // namespace quillmar::draw

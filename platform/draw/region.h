@@ -10,7 +10,7 @@ namespace quillmar::draw {
 
 class Region {
  public:
-  Region();                      // empty
+  Region();  // empty
   explicit Region(const Rect& rect);
   // Pixels whose area a float rectangle covers, edges rounded to the nearest whole pixel.
   static Region FromRectF(const RectF& rect);

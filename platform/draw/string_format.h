@@ -9,7 +9,12 @@ namespace quillmar::draw {
 
 enum class StringAlignment { Near = 0, Center = 1, Far = 2 };
 enum class StringTrimming {
-  None = 0, Character = 1, Word = 2, EllipsisCharacter = 3, EllipsisWord = 4, EllipsisPath = 5
+  None = 0,
+  Character = 1,
+  Word = 2,
+  EllipsisCharacter = 3,
+  EllipsisWord = 4,
+  EllipsisPath = 5
 };
 
 // A range of UTF-16 units.

@@ -85,7 +85,8 @@ void Build(Laid& laid, std::u16string_view text, const Font& font, float width, 
   const bool wrap = (f.Flags() & StringFormat::kNoWrap) == 0;
   const StringTrimming trim = f.Trimming();
   PangoEllipsizeMode ellipsize = PANGO_ELLIPSIZE_NONE;
-  if (trim == StringTrimming::EllipsisCharacter || trim == StringTrimming::EllipsisWord) ellipsize = PANGO_ELLIPSIZE_END;
+  if (trim == StringTrimming::EllipsisCharacter || trim == StringTrimming::EllipsisWord)
+    ellipsize = PANGO_ELLIPSIZE_END;
   if (trim == StringTrimming::EllipsisPath) ellipsize = PANGO_ELLIPSIZE_MIDDLE;
   const bool boundedWidth = width > 0;
   const bool boundedHeight = height > 0;

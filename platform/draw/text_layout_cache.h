@@ -18,7 +18,7 @@ struct Laid {
   std::vector<int> offsets;  // UTF-16 index -> UTF-8 byte offset, one past the end included
   double originX = 0;        // where the layout's top-left corner goes, relative to the rectangle
   double originY = 0;
-  RectF bounds;              // relative to the rectangle's corner
+  RectF bounds;  // relative to the rectangle's corner
   int fitted = 0;
   int lines = 0;
   bool clip = false;

@@ -24,8 +24,7 @@ std::optional<CursorFileInfo> ParseCursorFile(std::span<const uint8_t> bytes) {
   info.imageOffset = Read32(bytes, 18);
   // The image must lie wholly inside the bytes: offset and size are checked
   // together, so a large offset with a small size cannot reach past the end.
-  if (info.imageSize == 0 || info.imageOffset > bytes.size() ||
-      info.imageSize > bytes.size() - info.imageOffset) {
+  if (info.imageSize == 0 || info.imageOffset > bytes.size() || info.imageSize > bytes.size() - info.imageOffset) {
     return std::nullopt;
   }
   return info;

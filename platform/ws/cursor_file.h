@@ -12,7 +12,7 @@
 namespace quillmar::ws {
 
 struct CursorFileInfo {
-  int32_t width = 0;   // 0 in the file means 256
+  int32_t width = 0;  // 0 in the file means 256
   int32_t height = 0;
   Point hotspot;
   size_t imageOffset = 0;

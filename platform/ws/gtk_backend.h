@@ -42,7 +42,7 @@ class GtkWindowSystem final : public WindowSystemCore {
     GtkIMContext* im = nullptr;
     cairo_surface_t* picture = nullptr;  // what "draw" shows
     uint8_t alpha = 255;
-    uint64_t shapeHash = 0;              // of the alpha mask last used for the input shape
+    uint64_t shapeHash = 0;  // of the alpha mask last used for the input shape
   };
 
  protected:

@@ -15,20 +15,34 @@ namespace {
 
 const char* CursorName(SystemCursor which) {
   switch (which) {
-    case SystemCursor::Arrow: return "default";
-    case SystemCursor::IBeam: return "text";
-    case SystemCursor::Wait: return "wait";
-    case SystemCursor::Cross: return "crosshair";
-    case SystemCursor::UpArrow: return "sb_up_arrow";
-    case SystemCursor::SizeNwse: return "nwse-resize";
-    case SystemCursor::SizeNesw: return "nesw-resize";
-    case SystemCursor::SizeWe: return "ew-resize";
-    case SystemCursor::SizeNs: return "ns-resize";
-    case SystemCursor::SizeAll: return "move";
-    case SystemCursor::No: return "not-allowed";
-    case SystemCursor::Hand: return "pointer";
-    case SystemCursor::AppStarting: return "progress";
-    case SystemCursor::Help: return "help";
+    case SystemCursor::Arrow:
+      return "default";
+    case SystemCursor::IBeam:
+      return "text";
+    case SystemCursor::Wait:
+      return "wait";
+    case SystemCursor::Cross:
+      return "crosshair";
+    case SystemCursor::UpArrow:
+      return "sb_up_arrow";
+    case SystemCursor::SizeNwse:
+      return "nwse-resize";
+    case SystemCursor::SizeNesw:
+      return "nesw-resize";
+    case SystemCursor::SizeWe:
+      return "ew-resize";
+    case SystemCursor::SizeNs:
+      return "ns-resize";
+    case SystemCursor::SizeAll:
+      return "move";
+    case SystemCursor::No:
+      return "not-allowed";
+    case SystemCursor::Hand:
+      return "pointer";
+    case SystemCursor::AppStarting:
+      return "progress";
+    case SystemCursor::Help:
+      return "help";
   }
   return "default";
 }

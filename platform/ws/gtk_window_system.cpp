@@ -18,7 +18,8 @@ constexpr int kDoubleClickSlop = 2;
 std::string DisplayText(std::string_view text) {
   if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return std::string(text);
   gsize written = 0;
-  gchar* utf8 = g_convert(text.data(), static_cast<gssize>(text.size()), "UTF-8", "GB18030", nullptr, &written, nullptr);
+  gchar* utf8 =
+      g_convert(text.data(), static_cast<gssize>(text.size()), "UTF-8", "GB18030", nullptr, &written, nullptr);
   if (utf8 == nullptr) return {};
   std::string out(utf8, written);
   g_free(utf8);
@@ -44,13 +45,20 @@ constexpr KeyMap kKeys[] = {
 // The physical key behind a key event, for the left/right key state.
 int StateKeyOf(guint keyval, int vk) {
   switch (keyval) {
-    case GDK_KEY_Shift_R: return Vk::RShift;
-    case GDK_KEY_Control_R: return Vk::RControl;
-    case GDK_KEY_Alt_R: return Vk::RMenu;
-    case GDK_KEY_Shift_L: return Vk::LShift;
-    case GDK_KEY_Control_L: return Vk::LControl;
-    case GDK_KEY_Alt_L: return Vk::LMenu;
-    default: return vk;
+    case GDK_KEY_Shift_R:
+      return Vk::RShift;
+    case GDK_KEY_Control_R:
+      return Vk::RControl;
+    case GDK_KEY_Alt_R:
+      return Vk::RMenu;
+    case GDK_KEY_Shift_L:
+      return Vk::LShift;
+    case GDK_KEY_Control_L:
+      return Vk::LControl;
+    case GDK_KEY_Alt_L:
+      return Vk::LMenu;
+    default:
+      return vk;
   }
 }
 
@@ -60,11 +68,11 @@ int VirtualKeyOf(GdkEventKey* event) {
   for (const KeyMap& k : kKeys) {
     if (k.keyval == event->keyval) return k.vk;
   }
-  if (event->keyval >= GDK_KEY_F1 && event->keyval <= GDK_KEY_F12) return Vk::F1 + static_cast<int>(event->keyval - GDK_KEY_F1);
+  if (event->keyval >= GDK_KEY_F1 && event->keyval <= GDK_KEY_F12)
+    return Vk::F1 + static_cast<int>(event->keyval - GDK_KEY_F1);
   guint plain = event->keyval;
-  gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                      event->hardware_keycode, static_cast<GdkModifierType>(0), 0, &plain, nullptr,
-                                      nullptr, nullptr);
+  gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(gdk_display_get_default()), event->hardware_keycode,
+                                      static_cast<GdkModifierType>(0), 0, &plain, nullptr, nullptr, nullptr);
   const guint32 ch = gdk_keyval_to_unicode(plain);
   if (ch > 0 && ch < 0x80) {
     if (auto stroke = StrokeForAscii(static_cast<char>(ch))) return stroke->vk;
@@ -160,8 +168,8 @@ void GtkWindowSystem::NativeCreate(WindowHandle hwnd) {
   gtk_widget_set_size_request(w, 1, 1);
   gtk_window_set_default_size(win, std::max(1, r.Width()), std::max(1, r.Height()));
   gtk_window_move(win, r.left, r.top);
-  gtk_widget_add_events(w, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                               GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
+  gtk_widget_add_events(w, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_SCROLL_MASK |
+                               GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
                                GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_FOCUS_CHANGE_MASK |
                                GDK_STRUCTURE_MASK);
   Native* data = native.get();
@@ -305,7 +313,8 @@ bool GtkWindowSystem::NativePresent(WindowHandle hwnd, Point /*pos*/, Size size,
 
 void GtkWindowSystem::UpdateInputShape(Native& native, Size size, const PixelView& picture) {
   // Clicks fall through pixels with alpha 0, as they do through a layered window.
-  uint64_t hash = 1469598103934665603ull ^ (static_cast<uint64_t>(size.width) << 32) ^ static_cast<uint64_t>(size.height);
+  uint64_t hash =
+      1469598103934665603ull ^ (static_cast<uint64_t>(size.width) << 32) ^ static_cast<uint64_t>(size.height);
   hash ^= native.alpha == 0 ? 0x9E3779B97F4A7C15ull : 0;
   std::vector<cairo_rectangle_int_t> runs;
   for (int32_t y = 0; y < size.height; ++y) {
@@ -316,8 +325,9 @@ void GtkWindowSystem::UpdateInputShape(Native& native, Size size, const PixelVie
       if (ink && start < 0) start = x;
       if (!ink && start >= 0) {
         runs.push_back(cairo_rectangle_int_t{start, y, x - start, 1});
-        hash = (hash ^ (static_cast<uint64_t>(start) << 20 ^ static_cast<uint64_t>(x) << 40 ^ static_cast<uint64_t>(y))) *
-               1099511628211ull;
+        hash =
+            (hash ^ (static_cast<uint64_t>(start) << 20 ^ static_cast<uint64_t>(x) << 40 ^ static_cast<uint64_t>(y))) *
+            1099511628211ull;
         start = -1;
       }
     }
@@ -525,10 +535,18 @@ gboolean GtkWindowSystem::OnScroll(GtkWidget* /*widget*/, GdkEventScroll* event,
   int32_t delta = 0;
   bool horizontal = false;
   switch (event->direction) {
-    case GDK_SCROLL_UP: delta = kWheelDelta; break;
-    case GDK_SCROLL_DOWN: delta = -kWheelDelta; break;
-    case GDK_SCROLL_LEFT: delta = -kWheelDelta, horizontal = true; break;
-    case GDK_SCROLL_RIGHT: delta = kWheelDelta, horizontal = true; break;
+    case GDK_SCROLL_UP:
+      delta = kWheelDelta;
+      break;
+    case GDK_SCROLL_DOWN:
+      delta = -kWheelDelta;
+      break;
+    case GDK_SCROLL_LEFT:
+      delta = -kWheelDelta, horizontal = true;
+      break;
+    case GDK_SCROLL_RIGHT:
+      delta = kWheelDelta, horizontal = true;
+      break;
     case GDK_SCROLL_SMOOTH:
       // Touchpads: fractions of a notch, in the wheel's units.
       if (event->delta_y != 0) {

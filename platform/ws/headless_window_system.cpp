@@ -277,10 +277,9 @@ void HeadlessWindowSystem::ButtonEvent(MouseButton button, bool down, bool doubl
 void HeadlessWindowSystem::PressButton(MouseButton button) {
   State::LastPress& last = state_->lastPress;
   const WindowHandle under = Capture() != 0 ? Capture() : WindowAt(cursor_);
-  const bool isDouble = !last.wasDouble && button == last.button && under == last.hwnd &&
-                        state_->now - last.time <= kDoubleClickMs &&
-                        std::abs(cursor_.x - last.where.x) <= kDoubleClickSlop &&
-                        std::abs(cursor_.y - last.where.y) <= kDoubleClickSlop;
+  const bool isDouble =
+      !last.wasDouble && button == last.button && under == last.hwnd && state_->now - last.time <= kDoubleClickMs &&
+      std::abs(cursor_.x - last.where.x) <= kDoubleClickSlop && std::abs(cursor_.y - last.where.y) <= kDoubleClickSlop;
   last = State::LastPress{state_->now, cursor_, button, under, isDouble};
   ButtonEvent(button, true, isDouble);
 }

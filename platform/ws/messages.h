@@ -8,57 +8,57 @@
 namespace quillmar {
 
 namespace Msg {
-inline constexpr uint32_t Null = 0x0000;             // WM_NULL
-inline constexpr uint32_t Create = 0x0001;           // WM_CREATE
-inline constexpr uint32_t Destroy = 0x0002;          // WM_DESTROY
-inline constexpr uint32_t Move = 0x0003;             // WM_MOVE
-inline constexpr uint32_t Size = 0x0005;             // WM_SIZE
-inline constexpr uint32_t Activate = 0x0006;         // WM_ACTIVATE
-inline constexpr uint32_t SetFocus = 0x0007;         // WM_SETFOCUS
-inline constexpr uint32_t KillFocus = 0x0008;        // WM_KILLFOCUS
-inline constexpr uint32_t Enable = 0x000A;           // WM_ENABLE
-inline constexpr uint32_t SetText = 0x000C;          // WM_SETTEXT
-inline constexpr uint32_t Paint = 0x000F;            // WM_PAINT
-inline constexpr uint32_t Close = 0x0010;            // WM_CLOSE
-inline constexpr uint32_t Quit = 0x0012;             // WM_QUIT
-inline constexpr uint32_t ShowWindow = 0x0018;       // WM_SHOWWINDOW
-inline constexpr uint32_t SetCursor = 0x0020;        // WM_SETCURSOR
-inline constexpr uint32_t MouseActivate = 0x0021;    // WM_MOUSEACTIVATE
-inline constexpr uint32_t GetMinMaxInfo = 0x0024;    // WM_GETMINMAXINFO
-inline constexpr uint32_t NcCreate = 0x0081;         // WM_NCCREATE
-inline constexpr uint32_t NcDestroy = 0x0082;        // WM_NCDESTROY
-inline constexpr uint32_t NcHitTest = 0x0084;        // WM_NCHITTEST
-inline constexpr uint32_t NcMouseMove = 0x00A0;      // WM_NCMOUSEMOVE
-inline constexpr uint32_t NcLButtonDown = 0x00A1;    // WM_NCLBUTTONDOWN
-inline constexpr uint32_t NcLButtonUp = 0x00A2;      // WM_NCLBUTTONUP
-inline constexpr uint32_t NcLButtonDblClk = 0x00A3;  // WM_NCLBUTTONDBLCLK
-inline constexpr uint32_t KeyDown = 0x0100;          // WM_KEYDOWN
-inline constexpr uint32_t KeyUp = 0x0101;            // WM_KEYUP
-inline constexpr uint32_t Char = 0x0102;             // WM_CHAR
-inline constexpr uint32_t SysKeyDown = 0x0104;       // WM_SYSKEYDOWN
-inline constexpr uint32_t SysKeyUp = 0x0105;         // WM_SYSKEYUP
-inline constexpr uint32_t SysChar = 0x0106;          // WM_SYSCHAR
+inline constexpr uint32_t Null = 0x0000;                 // WM_NULL
+inline constexpr uint32_t Create = 0x0001;               // WM_CREATE
+inline constexpr uint32_t Destroy = 0x0002;              // WM_DESTROY
+inline constexpr uint32_t Move = 0x0003;                 // WM_MOVE
+inline constexpr uint32_t Size = 0x0005;                 // WM_SIZE
+inline constexpr uint32_t Activate = 0x0006;             // WM_ACTIVATE
+inline constexpr uint32_t SetFocus = 0x0007;             // WM_SETFOCUS
+inline constexpr uint32_t KillFocus = 0x0008;            // WM_KILLFOCUS
+inline constexpr uint32_t Enable = 0x000A;               // WM_ENABLE
+inline constexpr uint32_t SetText = 0x000C;              // WM_SETTEXT
+inline constexpr uint32_t Paint = 0x000F;                // WM_PAINT
+inline constexpr uint32_t Close = 0x0010;                // WM_CLOSE
+inline constexpr uint32_t Quit = 0x0012;                 // WM_QUIT
+inline constexpr uint32_t ShowWindow = 0x0018;           // WM_SHOWWINDOW
+inline constexpr uint32_t SetCursor = 0x0020;            // WM_SETCURSOR
+inline constexpr uint32_t MouseActivate = 0x0021;        // WM_MOUSEACTIVATE
+inline constexpr uint32_t GetMinMaxInfo = 0x0024;        // WM_GETMINMAXINFO
+inline constexpr uint32_t NcCreate = 0x0081;             // WM_NCCREATE
+inline constexpr uint32_t NcDestroy = 0x0082;            // WM_NCDESTROY
+inline constexpr uint32_t NcHitTest = 0x0084;            // WM_NCHITTEST
+inline constexpr uint32_t NcMouseMove = 0x00A0;          // WM_NCMOUSEMOVE
+inline constexpr uint32_t NcLButtonDown = 0x00A1;        // WM_NCLBUTTONDOWN
+inline constexpr uint32_t NcLButtonUp = 0x00A2;          // WM_NCLBUTTONUP
+inline constexpr uint32_t NcLButtonDblClk = 0x00A3;      // WM_NCLBUTTONDBLCLK
+inline constexpr uint32_t KeyDown = 0x0100;              // WM_KEYDOWN
+inline constexpr uint32_t KeyUp = 0x0101;                // WM_KEYUP
+inline constexpr uint32_t Char = 0x0102;                 // WM_CHAR
+inline constexpr uint32_t SysKeyDown = 0x0104;           // WM_SYSKEYDOWN
+inline constexpr uint32_t SysKeyUp = 0x0105;             // WM_SYSKEYUP
+inline constexpr uint32_t SysChar = 0x0106;              // WM_SYSCHAR
 inline constexpr uint32_t ImeStartComposition = 0x010D;  // WM_IME_STARTCOMPOSITION
 inline constexpr uint32_t ImeEndComposition = 0x010E;    // WM_IME_ENDCOMPOSITION
 inline constexpr uint32_t ImeComposition = 0x010F;       // WM_IME_COMPOSITION
-inline constexpr uint32_t SysCommand = 0x0112;       // WM_SYSCOMMAND
-inline constexpr uint32_t Timer = 0x0113;            // WM_TIMER
-inline constexpr uint32_t MouseMove = 0x0200;        // WM_MOUSEMOVE
-inline constexpr uint32_t LButtonDown = 0x0201;      // WM_LBUTTONDOWN
-inline constexpr uint32_t LButtonUp = 0x0202;        // WM_LBUTTONUP
-inline constexpr uint32_t LButtonDblClk = 0x0203;    // WM_LBUTTONDBLCLK
-inline constexpr uint32_t RButtonDown = 0x0204;      // WM_RBUTTONDOWN
-inline constexpr uint32_t RButtonUp = 0x0205;        // WM_RBUTTONUP
-inline constexpr uint32_t RButtonDblClk = 0x0206;    // WM_RBUTTONDBLCLK
-inline constexpr uint32_t MButtonDown = 0x0207;      // WM_MBUTTONDOWN
-inline constexpr uint32_t MButtonUp = 0x0208;        // WM_MBUTTONUP
-inline constexpr uint32_t MButtonDblClk = 0x0209;    // WM_MBUTTONDBLCLK
-inline constexpr uint32_t MouseWheel = 0x020A;       // WM_MOUSEWHEEL
-inline constexpr uint32_t MouseHWheel = 0x020E;      // WM_MOUSEHWHEEL
-inline constexpr uint32_t CaptureChanged = 0x0215;   // WM_CAPTURECHANGED
-inline constexpr uint32_t MouseHover = 0x02A1;       // WM_MOUSEHOVER
-inline constexpr uint32_t MouseLeave = 0x02A3;       // WM_MOUSELEAVE
-inline constexpr uint32_t User = 0x0400;             // WM_USER
+inline constexpr uint32_t SysCommand = 0x0112;           // WM_SYSCOMMAND
+inline constexpr uint32_t Timer = 0x0113;                // WM_TIMER
+inline constexpr uint32_t MouseMove = 0x0200;            // WM_MOUSEMOVE
+inline constexpr uint32_t LButtonDown = 0x0201;          // WM_LBUTTONDOWN
+inline constexpr uint32_t LButtonUp = 0x0202;            // WM_LBUTTONUP
+inline constexpr uint32_t LButtonDblClk = 0x0203;        // WM_LBUTTONDBLCLK
+inline constexpr uint32_t RButtonDown = 0x0204;          // WM_RBUTTONDOWN
+inline constexpr uint32_t RButtonUp = 0x0205;            // WM_RBUTTONUP
+inline constexpr uint32_t RButtonDblClk = 0x0206;        // WM_RBUTTONDBLCLK
+inline constexpr uint32_t MButtonDown = 0x0207;          // WM_MBUTTONDOWN
+inline constexpr uint32_t MButtonUp = 0x0208;            // WM_MBUTTONUP
+inline constexpr uint32_t MButtonDblClk = 0x0209;        // WM_MBUTTONDBLCLK
+inline constexpr uint32_t MouseWheel = 0x020A;           // WM_MOUSEWHEEL
+inline constexpr uint32_t MouseHWheel = 0x020E;          // WM_MOUSEHWHEEL
+inline constexpr uint32_t CaptureChanged = 0x0215;       // WM_CAPTURECHANGED
+inline constexpr uint32_t MouseHover = 0x02A1;           // WM_MOUSEHOVER
+inline constexpr uint32_t MouseLeave = 0x02A3;           // WM_MOUSELEAVE
+inline constexpr uint32_t User = 0x0400;                 // WM_USER
 }  // namespace Msg
 
 // Window styles (WS_*).
@@ -86,9 +86,9 @@ inline constexpr uint32_t NoActivate = 0x08000000;  // WS_EX_NOACTIVATE
 
 // Class styles (CS_*).
 namespace ClassStyle {
-inline constexpr uint32_t VRedraw = 0x0001;   // CS_VREDRAW
-inline constexpr uint32_t HRedraw = 0x0002;   // CS_HREDRAW
-inline constexpr uint32_t DblClks = 0x0008;   // CS_DBLCLKS
+inline constexpr uint32_t VRedraw = 0x0001;  // CS_VREDRAW
+inline constexpr uint32_t HRedraw = 0x0002;  // CS_HREDRAW
+inline constexpr uint32_t DblClks = 0x0008;  // CS_DBLCLKS
 }  // namespace ClassStyle
 
 // Hit-test codes (HT*), the low word of Msg::SetCursor's lParam and the
@@ -195,8 +195,8 @@ inline constexpr int RMenu = 0xA5;     // VK_RMENU
 
 // Message-beep kinds (MB_*), the argument of WindowSystem::Beep.
 namespace BeepKind {
-inline constexpr uint32_t Simple = 0xFFFFFFFF;  // the simple beep
-inline constexpr uint32_t Ok = 0x00000000;      // MB_OK
+inline constexpr uint32_t Simple = 0xFFFFFFFF;           // the simple beep
+inline constexpr uint32_t Ok = 0x00000000;               // MB_OK
 inline constexpr uint32_t IconHand = 0x00000010;         // MB_ICONHAND
 inline constexpr uint32_t IconQuestion = 0x00000020;     // MB_ICONQUESTION
 inline constexpr uint32_t IconExclamation = 0x00000030;  // MB_ICONEXCLAMATION
@@ -205,9 +205,7 @@ inline constexpr uint32_t IconInformation = 0x00000040;  // MB_ICONINFORMATION
 
 // Packing helpers for wParam/lParam words (MAKELONG, LOWORD, HIWORD and the
 // signed forms used for coordinates and wheel deltas).
-constexpr uint32_t MakeLong(uint32_t low, uint32_t high) {
-  return (low & 0xFFFFu) | ((high & 0xFFFFu) << 16);
-}
+constexpr uint32_t MakeLong(uint32_t low, uint32_t high) { return (low & 0xFFFFu) | ((high & 0xFFFFu) << 16); }
 constexpr uint32_t LowWord(uint64_t v) { return static_cast<uint32_t>(v & 0xFFFFu); }
 constexpr uint32_t HighWord(uint64_t v) { return static_cast<uint32_t>((v >> 16) & 0xFFFFu); }
 constexpr int32_t SignedLowWord(uint64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFFu)); }

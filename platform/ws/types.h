@@ -80,12 +80,12 @@ struct PixelView {
 
 // Registration record of a window class.
 struct WindowClass {
-  std::string name;          // compared byte for byte
-  WindowProc proc;           // empty: the default procedure
-  uint32_t style = 0;        // ClassStyle bits; DblClks enables double-click messages
-  CursorHandle cursor = 0;   // shown over the client area by the default procedure
-  int32_t icon = 0;          // kept for the record
-  int32_t background = 0;    // kept for the record
+  std::string name;         // compared byte for byte
+  WindowProc proc;          // empty: the default procedure
+  uint32_t style = 0;       // ClassStyle bits; DblClks enables double-click messages
+  CursorHandle cursor = 0;  // shown over the client area by the default procedure
+  int32_t icon = 0;         // kept for the record
+  int32_t background = 0;   // kept for the record
 };
 
 // Arguments of WindowSystem::OpenWindow; the Msg::Create lParam points to it.
@@ -128,14 +128,14 @@ inline constexpr WindowHandle kInsertTop = 0;         // HWND_TOP
 inline constexpr WindowHandle kInsertTopmost = -1;    // HWND_TOPMOST
 inline constexpr WindowHandle kInsertNoTopmost = -2;  // HWND_NOTOPMOST
 namespace Swp {
-inline constexpr uint32_t NoSize = 0x0001;          // SWP_NOSIZE
-inline constexpr uint32_t NoMove = 0x0002;          // SWP_NOMOVE
-inline constexpr uint32_t NoZOrder = 0x0004;        // SWP_NOZORDER
-inline constexpr uint32_t NoActivate = 0x0010;      // SWP_NOACTIVATE
-inline constexpr uint32_t FrameChanged = 0x0020;    // SWP_FRAMECHANGED
-inline constexpr uint32_t ShowWindow = 0x0040;      // SWP_SHOWWINDOW
-inline constexpr uint32_t HideWindow = 0x0080;      // SWP_HIDEWINDOW
-inline constexpr uint32_t NoOwnerZOrder = 0x0200;   // SWP_NOOWNERZORDER
+inline constexpr uint32_t NoSize = 0x0001;         // SWP_NOSIZE
+inline constexpr uint32_t NoMove = 0x0002;         // SWP_NOMOVE
+inline constexpr uint32_t NoZOrder = 0x0004;       // SWP_NOZORDER
+inline constexpr uint32_t NoActivate = 0x0010;     // SWP_NOACTIVATE
+inline constexpr uint32_t FrameChanged = 0x0020;   // SWP_FRAMECHANGED
+inline constexpr uint32_t ShowWindow = 0x0040;     // SWP_SHOWWINDOW
+inline constexpr uint32_t HideWindow = 0x0080;     // SWP_HIDEWINDOW
+inline constexpr uint32_t NoOwnerZOrder = 0x0200;  // SWP_NOOWNERZORDER
 }  // namespace Swp
 
 }  // namespace quillmar::ws

@@ -24,9 +24,7 @@ const WindowSystemCore::Record* WindowSystemCore::Find(WindowHandle hwnd) const 
 
 // --- Classes ---
 
-bool WindowSystemCore::AddWindowClass(const WindowClass& cls) {
-  return classes_.emplace(cls.name, cls).second;
-}
+bool WindowSystemCore::AddWindowClass(const WindowClass& cls) { return classes_.emplace(cls.name, cls).second; }
 
 std::optional<WindowClass> WindowSystemCore::WindowClassOf(std::string_view name) const {
   auto it = classes_.find(name);
@@ -306,8 +304,9 @@ void WindowSystemCore::Maximize(WindowHandle hwnd) {
   r = Find(hwnd);
   if (r == nullptr) return;
   r->showState = Show::Maximized;
-  ApplyGeometry(hwnd, Rect{info.maxPosition.x, info.maxPosition.y, info.maxPosition.x + info.maxSize.x,
-                           info.maxPosition.y + info.maxSize.y},
+  ApplyGeometry(hwnd,
+                Rect{info.maxPosition.x, info.maxPosition.y, info.maxPosition.x + info.maxSize.x,
+                     info.maxPosition.y + info.maxSize.y},
                 false);
   Deliver(hwnd, Msg::Size, SizeKind::Maximized,
           static_cast<LParam>(MakeLong(static_cast<uint32_t>(info.maxSize.x), static_cast<uint32_t>(info.maxSize.y))));
@@ -384,9 +383,11 @@ bool WindowSystemCore::SetPosition(WindowHandle hwnd, WindowHandle insertAfter, 
   }
   Rect rect = r->rect;
   if ((flags & Swp::NoMove) == 0) rect = Rect{x, y, x + rect.Width(), y + rect.Height()};
-  if ((flags & Swp::NoSize) == 0) rect.right = rect.left + std::max(0, width), rect.bottom = rect.top + std::max(0, height);
+  if ((flags & Swp::NoSize) == 0)
+    rect.right = rect.left + std::max(0, width), rect.bottom = rect.top + std::max(0, height);
   ApplyGeometry(hwnd, rect, true);
-  if ((flags & Swp::ShowWindow) != 0) ShowWindow(hwnd, (flags & Swp::NoActivate) != 0 ? Show::NoActivateSame : Show::Shown);
+  if ((flags & Swp::ShowWindow) != 0)
+    ShowWindow(hwnd, (flags & Swp::NoActivate) != 0 ? Show::NoActivateSame : Show::Shown);
   if ((flags & Swp::HideWindow) != 0) ShowWindow(hwnd, Show::Hide);
   return true;
 }

@@ -48,8 +48,8 @@ class WindowSystemCore : public WindowSystem {
   WindowPlacement Placement(WindowHandle hwnd) const override;
   Rect WindowRect(WindowHandle hwnd) const override;
   bool MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) override;
-  bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
-                   int32_t height, uint32_t flags) override;
+  bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width, int32_t height,
+                   uint32_t flags) override;
 
   WindowProc GetWindowProc(WindowHandle hwnd) const override;
   WindowProc ReplaceWindowProc(WindowHandle hwnd, WindowProc proc) override;

@@ -156,8 +156,7 @@ void WindowSystemCore::RemoveTimer(uint32_t key) {
   if (timers_.erase(key) != 0) NativeTimerStop(key);
 }
 
-uint32_t WindowSystemCore::SetWindowTimer(WindowHandle hwnd, uint32_t id, uint32_t intervalMs,
-                                          TimerCallback callback) {
+uint32_t WindowSystemCore::SetWindowTimer(WindowHandle hwnd, uint32_t id, uint32_t intervalMs, TimerCallback callback) {
   if (hwnd != 0 && Find(hwnd) == nullptr) return 0;
   // The classic minimum: a faster request runs at 10 ms.
   const uint32_t interval = std::clamp<uint32_t>(intervalMs, 10, 0x7FFFFFFF);
@@ -251,7 +250,8 @@ void WindowSystemCore::InputMouseMove(Point screen, WindowHandle under, uint32_t
   const WindowHandle target = capture_ != 0 ? capture_ : under;
   if (target == 0) return;
   if (capture_ == 0) {
-    Deliver(target, Msg::SetCursor, static_cast<WParam>(target), static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove)));
+    Deliver(target, Msg::SetCursor, static_cast<WParam>(target),
+            static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove)));
   }
   const Record* r = Find(target);
   if (r == nullptr) return;

@@ -18,7 +18,7 @@ struct WindowSystemCore::Record {
   WindowHandle owner = 0;
   // Shared so that a procedure replacing itself while it runs stays alive.
   std::shared_ptr<const WindowProc> proc;
-  int showState = Show::Normal;  // Normal, Minimized or Maximized
+  int showState = Show::Normal;   // Normal, Minimized or Maximized
   bool restoreMaximized = false;  // minimised from maximised
   bool destroying = false;
   uint32_t trackFlags = 0;

@@ -13,8 +13,7 @@ std::unique_ptr<WindowSystem>& Installed() {
 
 }  // namespace
 
-LResult WindowSystem::CallProc(const WindowProc& proc, WindowHandle hwnd, uint32_t msg, WParam wParam,
-                               LParam lParam) {
+LResult WindowSystem::CallProc(const WindowProc& proc, WindowHandle hwnd, uint32_t msg, WParam wParam, LParam lParam) {
   if (!proc) return DefaultProc(hwnd, msg, wParam, lParam);
   return proc(hwnd, msg, wParam, lParam);
 }

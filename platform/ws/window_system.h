@@ -96,7 +96,7 @@ class WindowSystem {
   virtual bool OnUiThread() const = 0;
 
   // --- Input state ---
-  virtual Point CursorPos() const = 0;  // screen coordinates
+  virtual Point CursorPos() const = 0;                     // screen coordinates
   virtual WindowHandle SetCapture(WindowHandle hwnd) = 0;  // returns the previous holder
   virtual bool ReleaseCapture() = 0;
   virtual WindowHandle Capture() const = 0;

@@ -16,16 +16,19 @@ TEST(MergeCookies, NewValuesFirstOldOnesCarriedOverDeletedDropped) {
 
 TEST(MergeCookies, SpacesAreRemovedEvenInsideValues) {
   EXPECT_EQ(MergeCookies("", "a=x y"), "a=xy");
-  EXPECT_EQ(MergeCookies("a=1", "b=\xA1\xA1" "2"), "b=2; a=1");  // full-width space
+  EXPECT_EQ(MergeCookies("a=1",
+                         "b=\xA1\xA1"
+                         "2"),
+            "b=2; a=1");  // full-width space
   // Bytes A1 A1 that straddle two characters are not a full-width space.
   EXPECT_EQ(MergeCookies("", "b=\xB0\xA1\xA1\xB0"), "b=\xB0\xA1\xA1\xB0");
 }
 
 TEST(MergeCookies, SplittingAndNames) {
   EXPECT_EQ(MergeCookies("a=1;", "b=2;"), "b=2; a=1");
-  EXPECT_EQ(MergeCookies("a=1;;b=2", ""), "a=1; b=2");  // no empty items
-  EXPECT_EQ(MergeCookies("flag; a=1", "flag"), "flag; a=1");  // an item without "=" is its name
-  EXPECT_EQ(MergeCookies("A=1", "a=2"), "a=2; A=1");  // names are case-sensitive
+  EXPECT_EQ(MergeCookies("a=1;;b=2", ""), "a=1; b=2");          // no empty items
+  EXPECT_EQ(MergeCookies("flag; a=1", "flag"), "flag; a=1");    // an item without "=" is its name
+  EXPECT_EQ(MergeCookies("A=1", "a=2"), "a=2; A=1");            // names are case-sensitive
   EXPECT_EQ(MergeCookies("a=1; a=1", "b=2; b=2"), "b=2; a=1");  // exact repeats kept once
   EXPECT_EQ(MergeCookies("x=deleted", ""), "");
 }

@@ -56,8 +56,7 @@ TEST(HttpRequest, ServerReceivesTheComposedHeaderBlock) {
   const std::string url = server.Url("/echo/x?q=1");
   std::string headers;
   HttpStatus status;
-  ByteArray body = HttpRequest(url, 5, "ignored for GET", nullptr, nullptr, &headers, nullptr,
-                               false, {}, {}, &status);
+  ByteArray body = HttpRequest(url, 5, "ignored for GET", nullptr, nullptr, &headers, nullptr, false, {}, {}, &status);
   EXPECT_TRUE(status.Ok()) << status.reason;
   EXPECT_EQ(body, "echo:GET");
   EXPECT_EQ(status.responseCode, 200);
@@ -106,9 +105,7 @@ TEST(HttpRequest, VerbsAndBodies) {
   EXPECT_EQ(Header(got, "Content-Length"), "0");
   std::string raw;
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(server.Url("/h"), 2, {}, nullptr, nullptr, nullptr, &raw, false, {}, {},
-                        &status),
-            "");
+  EXPECT_EQ(HttpRequest(server.Url("/h"), 2, {}, nullptr, nullptr, nullptr, &raw, false, {}, {}, &status), "");
   EXPECT_TRUE(status.Ok()) << status.reason;
   EXPECT_EQ(got.method, "HEAD");
   EXPECT_NE(raw.find("Content-Length: 9\r\n"), std::string::npos);  // of "echo:HEAD"
@@ -171,21 +168,17 @@ TEST(HttpRequest, RedirectsAreFollowedUnlessSwitchedOff) {
     res.set_redirect("/to");
     res.set_header("X-Hop", "first");
   });
-  server.Routes().Get("/to", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("arrived", "text/plain");
-  });
+  server.Routes().Get(
+      "/to", [](const httplib::Request&, httplib::Response& res) { res.set_content("arrived", "text/plain"); });
   server.Start();
   std::string raw;
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(server.Url("/from"), 0, {}, nullptr, nullptr, nullptr, &raw, false, {}, {},
-                        &status),
+  EXPECT_EQ(HttpRequest(server.Url("/from"), 0, {}, nullptr, nullptr, nullptr, &raw, false, {}, {}, &status),
             "arrived");
   EXPECT_EQ(status.responseCode, 200);
   EXPECT_EQ(status.finalUrl, server.Url("/to"));
   EXPECT_EQ(raw.find("X-Hop"), std::string::npos);  // only the last response's header block
-  EXPECT_EQ(HttpRequest(server.Url("/from"), 0, {}, nullptr, nullptr, nullptr, &raw, true, {}, {},
-                        &status),
-            "");
+  EXPECT_EQ(HttpRequest(server.Url("/from"), 0, {}, nullptr, nullptr, nullptr, &raw, true, {}, {}, &status), "");
   EXPECT_TRUE(status.Ok());
   EXPECT_EQ(status.responseCode, 302);
   EXPECT_NE(raw.find("Location: /to\r\n"), std::string::npos);
@@ -203,40 +196,32 @@ TEST(HttpRequest, RedirectChainsAreCapped) {
   });
   server.Start();
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(server.Url("/hop/10"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
-                        {}, &status),
+  EXPECT_EQ(HttpRequest(server.Url("/hop/10"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status),
             "end");
   std::string raw = "untouched";
-  EXPECT_EQ(HttpRequest(server.Url("/hop/11"), 0, {}, nullptr, nullptr, nullptr, &raw, false, {},
-                        {}, &status),
-            "");
+  EXPECT_EQ(HttpRequest(server.Url("/hop/11"), 0, {}, nullptr, nullptr, nullptr, &raw, false, {}, {}, &status), "");
   EXPECT_EQ(status.error, HttpError::TooManyRedirects);
   EXPECT_EQ(raw, "untouched");
   HttpOptions two = QuickOptions();
   two.maxRedirects = 2;
-  EXPECT_EQ(HttpRequest(server.Url("/hop/2"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
-                        {}, &status, two),
+  EXPECT_EQ(HttpRequest(server.Url("/hop/2"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, two),
             "end");
-  EXPECT_EQ(HttpRequest(server.Url("/hop/3"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
-                        {}, &status, two),
+  EXPECT_EQ(HttpRequest(server.Url("/hop/3"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, two),
             "");
   HttpOptions none = QuickOptions();
   none.maxRedirects = -1;  // not "unlimited"
-  EXPECT_EQ(HttpRequest(server.Url("/hop/1"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
-                        {}, &status, none),
+  EXPECT_EQ(HttpRequest(server.Url("/hop/1"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, none),
             "");
   EXPECT_EQ(status.error, HttpError::TooManyRedirects);
 }
 
 TEST(HttpRequest, OnlyHttpAndHttpsAreFetched) {
   HttpTestServer server;
-  server.Routes().Get("/to-file", [](const httplib::Request&, httplib::Response& res) {
-    res.set_redirect("file:///etc/passwd");
-  });
+  server.Routes().Get("/to-file",
+                      [](const httplib::Request&, httplib::Response& res) { res.set_redirect("file:///etc/passwd"); });
   server.Start();
-  for (const char* url : {"file:///etc/passwd", "FILE:/etc/passwd", "ftp://127.0.0.1/x",
-                          "gopher://127.0.0.1/", "magnet:?xt=urn:btih:00", "javascript:alert(1)",
-                          "dict://127.0.0.1:2628/"}) {
+  for (const char* url : {"file:///etc/passwd", "FILE:/etc/passwd", "ftp://127.0.0.1/x", "gopher://127.0.0.1/",
+                          "magnet:?xt=urn:btih:00", "javascript:alert(1)", "dict://127.0.0.1:2628/"}) {
     HttpStatus status;
     std::string headers = "Keep: me";
     EXPECT_EQ(HttpRequest(url, 0, {}, nullptr, nullptr, &headers, nullptr, false, {}, {}, &status), "");
@@ -244,15 +229,13 @@ TEST(HttpRequest, OnlyHttpAndHttpsAreFetched) {
     EXPECT_EQ(headers, "Keep: me") << url;
   }
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(server.Url("/to-file"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
-                        {}, &status),
-            "");
+  EXPECT_EQ(HttpRequest(server.Url("/to-file"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status), "");
   EXPECT_EQ(status.error, HttpError::RefusedScheme) << status.reason;
 }
 
 TEST(HttpRequest, BadAddressesAreRefusedBeforeAnyConnection) {
-  for (const char* url : {"", "http:///x", "http://127.0.0.1:0/", "http://127.0.0.1:70000/",
-                          "http://h\r\nX: y/", "http://user@127.0.0.1/", "/relative/path"}) {
+  for (const char* url : {"", "http:///x", "http://127.0.0.1:0/", "http://127.0.0.1:70000/", "http://h\r\nX: y/",
+                          "http://user@127.0.0.1/", "/relative/path"}) {
     HttpStatus status;
     EXPECT_EQ(HttpRequest(url, 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status), "");
     EXPECT_EQ(status.error, HttpError::BadUrl) << url;
@@ -268,8 +251,7 @@ TEST(HttpRequest, ErrorStatusesStillReturnTheirBody) {
   });
   server.Start();
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(server.Url("/missing"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
-                        {}, &status),
+  EXPECT_EQ(HttpRequest(server.Url("/missing"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status),
             "not here");
   EXPECT_TRUE(status.Ok());
   EXPECT_EQ(status.responseCode, 404);
@@ -281,8 +263,7 @@ TEST(HttpRequest, FailuresLeaveTheOutArgumentsAlone) {
   const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
   std::string cookies = "a=1", returnedCookies = "rc", raw = "rh", headers;
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(url, 0, {}, &cookies, &returnedCookies, &headers, &raw, false, {}, {},
-                        &status, QuickOptions()),
+  EXPECT_EQ(HttpRequest(url, 0, {}, &cookies, &returnedCookies, &headers, &raw, false, {}, {}, &status, QuickOptions()),
             "");
   EXPECT_EQ(status.error, HttpError::Connect) << status.reason;
   EXPECT_EQ(cookies, "a=1");
@@ -294,15 +275,15 @@ TEST(HttpRequest, FailuresLeaveTheOutArgumentsAlone) {
 TEST(HttpRequest, ServerThatNeverAnswersHitsTheStallTimeout) {
   RawTestServer silent("", true);
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(silent.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
-                        &status, QuickOptions()),
-            "");
+  EXPECT_EQ(
+      HttpRequest(silent.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, QuickOptions()),
+      "");
   EXPECT_EQ(status.error, HttpError::StallTimeout) << status.reason;
   // Headers and half a body, then silence: no truncated page passes for a whole one.
   RawTestServer halfway("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly part", true);
-  EXPECT_EQ(HttpRequest(halfway.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
-                        &status, QuickOptions()),
-            "");
+  EXPECT_EQ(
+      HttpRequest(halfway.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, QuickOptions()),
+      "");
   EXPECT_EQ(status.error, HttpError::StallTimeout) << status.reason;
 }
 
@@ -323,9 +304,9 @@ TEST(HttpRequest, SlowButSteadyResponsesAreNotStalls) {
   HttpOptions options = QuickOptions();
   options.stallTimeout = std::chrono::milliseconds(2000);
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(server.Url("/drip"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
-                        &status, options),
-            "xxxxxxxx");
+  EXPECT_EQ(
+      HttpRequest(server.Url("/drip"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, options),
+      "xxxxxxxx");
   EXPECT_TRUE(status.Ok()) << status.reason;
 }
 
@@ -348,12 +329,11 @@ TEST(HttpRequest, ConnectTimeoutOnALoopbackListenerWithAFullBacklog) {
   options.connectTimeout = std::chrono::milliseconds(300);
   options.stallTimeout = std::chrono::milliseconds(100);  // must not fire before a connection
   HttpStatus status;
-  EXPECT_EQ(HttpRequest("http://127.0.0.1:" + std::to_string(port) + "/", 0, {}, nullptr, nullptr,
-                        nullptr, nullptr, false, {}, {}, &status, options),
+  EXPECT_EQ(HttpRequest("http://127.0.0.1:" + std::to_string(port) + "/", 0, {}, nullptr, nullptr, nullptr, nullptr,
+                        false, {}, {}, &status, options),
             "");
   if (status.error != HttpError::ConnectTimeout) {
-    GTEST_SKIP() << "this kernel completed the handshake despite the full backlog ("
-                 << status.reason << ")";
+    GTEST_SKIP() << "this kernel completed the handshake despite the full backlog (" << status.reason << ")";
   }
   EXPECT_EQ(status.error, HttpError::ConnectTimeout);
 }
@@ -365,24 +345,23 @@ TEST(HttpRequest, BodiesOverTheCapAreRefusedWhole) {
   });
   server.Routes().Get(R"(/chunked/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
     std::size_t total = std::stoul(req.matches[1]);
-    res.set_chunked_content_provider("text/plain", [total, sent = std::size_t{0}](
-                                                       size_t, httplib::DataSink& sink) mutable {
-      if (sent >= total) {
-        sink.done();
-        return true;
-      }
-      std::string piece(std::min<std::size_t>(300, total - sent), 'c');
-      sent += piece.size();
-      return sink.write(piece.data(), piece.size());
-    });
+    res.set_chunked_content_provider("text/plain",
+                                     [total, sent = std::size_t{0}](size_t, httplib::DataSink& sink) mutable {
+                                       if (sent >= total) {
+                                         sink.done();
+                                         return true;
+                                       }
+                                       std::string piece(std::min<std::size_t>(300, total - sent), 'c');
+                                       sent += piece.size();
+                                       return sink.write(piece.data(), piece.size());
+                                     });
   });
   server.Start();
   HttpOptions options = QuickOptions();
   options.maxBodyBytes = 1000;
   HttpStatus status;
   auto fetch = [&](const std::string& path) {
-    return HttpRequest(server.Url(path), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
-                       &status, options);
+    return HttpRequest(server.Url(path), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, options);
   };
   EXPECT_EQ(fetch("/size/1000").size(), 1000u);
   EXPECT_TRUE(status.Ok());
@@ -414,8 +393,7 @@ TEST(HttpRequest, CancelEndsAWaitingExchange) {
     cancel = true;
   });
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(silent.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
-                        &status, options),
+  EXPECT_EQ(HttpRequest(silent.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, options),
             "");
   canceller.join();
   EXPECT_EQ(status.error, HttpError::Cancelled);
@@ -429,14 +407,14 @@ TEST(HttpRequest, RawResponsesWithBareLineFeedsAndGarbage) {
   EXPECT_EQ(returned, "z=26");
   RawTestServer garbage("\x01\x02 not http at all\r\n\r\n", false);
   HttpStatus status;
-  EXPECT_EQ(HttpRequest(garbage.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
-                        &status, QuickOptions()),
-            "");
+  EXPECT_EQ(
+      HttpRequest(garbage.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, QuickOptions()),
+      "");
   EXPECT_EQ(status.error, HttpError::Transfer) << status.reason;
   RawTestServer hangUp("", false);
-  EXPECT_EQ(HttpRequest(hangUp.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {},
-                        &status, QuickOptions()),
-            "");
+  EXPECT_EQ(
+      HttpRequest(hangUp.Url("/"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, QuickOptions()),
+      "");
   EXPECT_EQ(status.error, HttpError::Transfer) << status.reason;
 }
 
@@ -445,8 +423,8 @@ TEST(HttpRequest, ProxyReceivesTheRequestForTheRealHost) {
   Received got;
   EchoRoute(proxy, got);
   proxy.Start();
-  EXPECT_EQ(HttpRequest("http://example.invalid/page?x=1", 0, {}, nullptr, nullptr, nullptr, nullptr,
-                        false, {}, "127.0.0.1:" + std::to_string(proxy.Port())),
+  EXPECT_EQ(HttpRequest("http://example.invalid/page?x=1", 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
+                        "127.0.0.1:" + std::to_string(proxy.Port())),
             "echo:GET");
   EXPECT_EQ(got.target, "http://example.invalid/page?x=1");
   EXPECT_EQ(Header(got, "Host"), "example.invalid");

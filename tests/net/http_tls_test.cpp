@@ -30,8 +30,8 @@ struct SelfSigned {
     X509_gmtime_adj(X509_getm_notAfter(c), 3600);
     X509_set_pubkey(c, key.get());
     X509_NAME* name = X509_get_subject_name(c);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1,
+                               0);
     X509_set_issuer_name(c, name);
     X509_sign(c, key.get(), EVP_sha256());
   }
@@ -40,20 +40,16 @@ struct SelfSigned {
 TEST(HttpRequest, HttpsCertificatesAreVerified) {
   SelfSigned identity;
   ASSERT_TRUE(identity.key && identity.cert);
-  test::HttpTestServer server(std::make_unique<httplib::SSLServer>(identity.cert.get(),
-                                                                   identity.key.get()));
-  server.Routes().Get("/", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("secret", "text/plain");
-  });
+  test::HttpTestServer server(std::make_unique<httplib::SSLServer>(identity.cert.get(), identity.key.get()));
+  server.Routes().Get("/",
+                      [](const httplib::Request&, httplib::Response& res) { res.set_content("secret", "text/plain"); });
   server.Start();
   HttpOptions options;
   options.connectTimeout = std::chrono::milliseconds(3000);
   options.stallTimeout = std::chrono::milliseconds(3000);
   HttpStatus status;
   std::string raw = "untouched";
-  EXPECT_EQ(HttpRequest(server.Url("/"), 0, {}, nullptr, nullptr, nullptr, &raw, false, {}, {},
-                        &status, options),
-            "");
+  EXPECT_EQ(HttpRequest(server.Url("/"), 0, {}, nullptr, nullptr, nullptr, &raw, false, {}, {}, &status, options), "");
   EXPECT_EQ(status.error, HttpError::Tls) << status.reason;
   EXPECT_EQ(raw, "untouched");
 }

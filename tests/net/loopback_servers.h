@@ -39,9 +39,7 @@ class HttpTestServer {
     thread_.join();
   }
   int Port() const { return port_; }
-  std::string Url(const std::string& path) const {
-    return scheme_ + "://127.0.0.1:" + std::to_string(port_) + path;
-  }
+  std::string Url(const std::string& path) const { return scheme_ + "://127.0.0.1:" + std::to_string(port_) + path; }
 
  private:
   std::unique_ptr<httplib::Server> server_;
@@ -83,8 +81,7 @@ inline SocketFd ListenOnLoopback(int backlog, int* port) {
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   addr.sin_port = 0;
-  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(fd.Get(), backlog) != 0) {
+  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd.Get(), backlog) != 0) {
     return SocketFd();
   }
   socklen_t len = sizeof addr;
@@ -109,9 +106,7 @@ class RawTestServer {
   RawTestServer(const RawTestServer&) = delete;
   RawTestServer& operator=(const RawTestServer&) = delete;
 
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
   int Accepted() const { return accepted_; }
 
  private:

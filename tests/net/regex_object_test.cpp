@@ -10,173 +10,174 @@ namespace {
 const std::u16string kResultPattern = u"<a href=\"(.*?)\">(.*?)</a></li><li>";
 
 TEST(RegexObject, ResultPatternReadsEveryItemOfOneLine) {
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(kResultPattern,
-                               u"<ul><li><a href=\"/d/1\">One</a></li><li><a href=\"/d/2\">Two</a></li><li></ul>"));
-    EXPECT_EQ(re.MatchCount(), 2);
-    EXPECT_EQ(re.SubMatchCount(), 2);
-    EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/d/2");
-    EXPECT_EQ(re.SubMatchTextWide(1, 2), u"One");
-    EXPECT_EQ(re.MatchTextWide(1), u"<a href=\"/d/1\">One</a></li><li>");
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(kResultPattern,
+                             u"<ul><li><a href=\"/d/1\">One</a></li><li><a href=\"/d/2\">Two</a></li><li></ul>"));
+  EXPECT_EQ(re.MatchCount(), 2);
+  EXPECT_EQ(re.SubMatchCount(), 2);
+  EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/d/2");
+  EXPECT_EQ(re.SubMatchTextWide(1, 2), u"One");
+  EXPECT_EQ(re.MatchTextWide(1), u"<a href=\"/d/1\">One</a></li><li>");
 }
 
 TEST(RegexObject, CaseIsIgnoredByDefaultAndHonouredOnRequest) {
-    const std::u16string upper = u"<LI><A HREF=\"/X\">T</A></LI><LI><A HREF=\"/Y\">U</A></LI><LI>";
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(kResultPattern, upper));
-    EXPECT_EQ(re.MatchCount(), 2);
-    EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/Y");
-    ASSERT_TRUE(re.ExecuteWide(kResultPattern, upper, /*caseSensitive=*/true));
-    EXPECT_EQ(re.MatchCount(), 0);
-    // Case folding is not limited to ASCII.
-    ASSERT_TRUE(re.ExecuteWide(u"дом", u"ДОМ"));
-    EXPECT_EQ(re.MatchCount(), 1);
+  const std::u16string upper = u"<LI><A HREF=\"/X\">T</A></LI><LI><A HREF=\"/Y\">U</A></LI><LI>";
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(kResultPattern, upper));
+  EXPECT_EQ(re.MatchCount(), 2);
+  EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/Y");
+  ASSERT_TRUE(re.ExecuteWide(kResultPattern, upper, /*caseSensitive=*/true));
+  EXPECT_EQ(re.MatchCount(), 0);
+  // Case folding is not limited to ASCII.
+  ASSERT_TRUE(re.ExecuteWide(u"дом", u"ДОМ"));
+  EXPECT_EQ(re.MatchCount(), 1);
 }
 
 TEST(RegexObject, DotStopsAtLineFeedOnly) {
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(kResultPattern, u"<a href=\"/d/1\">One</a>\n</li><li>"));
-    EXPECT_EQ(re.MatchCount(), 0);
-    ASSERT_TRUE(re.ExecuteWide(u"a.b", u"a\rb a\nb"));
-    EXPECT_EQ(re.MatchCount(), 1);
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(kResultPattern, u"<a href=\"/d/1\">One</a>\n</li><li>"));
+  EXPECT_EQ(re.MatchCount(), 0);
+  ASSERT_TRUE(re.ExecuteWide(u"a.b", u"a\rb a\nb"));
+  EXPECT_EQ(re.MatchCount(), 1);
 }
 
 TEST(RegexObject, MultilineAndGlobalSwitches) {
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(u"^x$", u"x\nx\nx"));
-    EXPECT_EQ(re.MatchCount(), 3);
-    ASSERT_TRUE(re.ExecuteWide(u"^x$", u"x\nx\nx", false, /*multiline=*/false));
-    EXPECT_EQ(re.MatchCount(), 0);
-    // Without multi-line, "$" is the very end, not a final line feed.
-    ASSERT_TRUE(re.ExecuteWide(u"x$", u"x\n", false, false));
-    EXPECT_EQ(re.MatchCount(), 0);
-    ASSERT_TRUE(re.ExecuteWide(u"x", u"x x x", false, true, /*global=*/false));
-    EXPECT_EQ(re.MatchCount(), 1);
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(u"^x$", u"x\nx\nx"));
+  EXPECT_EQ(re.MatchCount(), 3);
+  ASSERT_TRUE(re.ExecuteWide(u"^x$", u"x\nx\nx", false, /*multiline=*/false));
+  EXPECT_EQ(re.MatchCount(), 0);
+  // Without multi-line, "$" is the very end, not a final line feed.
+  ASSERT_TRUE(re.ExecuteWide(u"x$", u"x\n", false, false));
+  EXPECT_EQ(re.MatchCount(), 0);
+  ASSERT_TRUE(re.ExecuteWide(u"x", u"x x x", false, true, /*global=*/false));
+  EXPECT_EQ(re.MatchCount(), 1);
 }
 
 TEST(RegexObject, EmptyMatchesAdvanceOneCharacterAtATime) {
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(u"x*", u"ab\U0001F600"));
-    // Before a, before b, before the pair (one character), at the end.
-    EXPECT_EQ(re.MatchCount(), 4);
-    ASSERT_TRUE(re.ExecuteWide(u"^.$", u"\U0001F600"));
-    EXPECT_EQ(re.MatchCount(), 1);
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(u"x*", u"ab\U0001F600"));
+  // Before a, before b, before the pair (one character), at the end.
+  EXPECT_EQ(re.MatchCount(), 4);
+  ASSERT_TRUE(re.ExecuteWide(u"^.$", u"\U0001F600"));
+  EXPECT_EQ(re.MatchCount(), 1);
 }
 
 TEST(RegexObject, QueriesOutsideTheMatchesGiveEmptyResults) {
-    RegexObject re;
-    EXPECT_EQ(re.MatchCount(), 0);
-    EXPECT_EQ(re.SubMatchCount(), 0);
-    EXPECT_EQ(re.MatchText(1), "");
-    EXPECT_EQ(re.GetPattern(), "");
-    EXPECT_EQ(re.Replace("x"), "");
-    ASSERT_TRUE(re.ExecuteWide(u"(a)|(b)", u"ab"));
-    EXPECT_EQ(re.MatchCount(), 2);
-    int position = 7;
-    EXPECT_EQ(re.SubMatchTextWide(1, 2, &position), u"");  // group 2 took no part
-    EXPECT_EQ(position, -1);
-    EXPECT_EQ(re.SubMatchTextWide(3, 1), u"");
-    EXPECT_EQ(re.SubMatchTextWide(0, 1), u"");
-    EXPECT_EQ(re.SubMatchTextWide(1, 3), u"");
-    EXPECT_EQ(re.SubMatchTextWide(1, 0), u"");
-    EXPECT_EQ(re.MatchTextWide(-1), u"");
+  RegexObject re;
+  EXPECT_EQ(re.MatchCount(), 0);
+  EXPECT_EQ(re.SubMatchCount(), 0);
+  EXPECT_EQ(re.MatchText(1), "");
+  EXPECT_EQ(re.GetPattern(), "");
+  EXPECT_EQ(re.Replace("x"), "");
+  ASSERT_TRUE(re.ExecuteWide(u"(a)|(b)", u"ab"));
+  EXPECT_EQ(re.MatchCount(), 2);
+  int position = 7;
+  EXPECT_EQ(re.SubMatchTextWide(1, 2, &position), u"");  // group 2 took no part
+  EXPECT_EQ(position, -1);
+  EXPECT_EQ(re.SubMatchTextWide(3, 1), u"");
+  EXPECT_EQ(re.SubMatchTextWide(0, 1), u"");
+  EXPECT_EQ(re.SubMatchTextWide(1, 3), u"");
+  EXPECT_EQ(re.SubMatchTextWide(1, 0), u"");
+  EXPECT_EQ(re.MatchTextWide(-1), u"");
 }
 
 TEST(RegexObject, RejectedPatternKeepsNoMatches) {
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(u"a", u"a"));
-    EXPECT_FALSE(re.ExecuteWide(u"(a", u"a"));
-    EXPECT_EQ(re.MatchCount(), 0);
-    EXPECT_EQ(re.ReplaceWide(u"x"), u"");
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(u"a", u"a"));
+  EXPECT_FALSE(re.ExecuteWide(u"(a", u"a"));
+  EXPECT_EQ(re.MatchCount(), 0);
+  EXPECT_EQ(re.ReplaceWide(u"x"), u"");
 }
 
 TEST(RegexObject, ReplaceExpandsGroupReferences) {
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(u"(\\w+)=(\\w+)", u"a=1; b=2"));
-    EXPECT_EQ(re.ReplaceWide(u"$2:$1"), u"1:a; 2:b");
-    EXPECT_EQ(re.ReplaceWide(u"[$&]$$"), u"[a=1]$; [b=2]$");
-    EXPECT_EQ(re.ReplaceWide(u"$3$10$"), u"$3a0$; $3b0$");
-    ASSERT_TRUE(re.ExecuteWide(u"b", u"abc", false, true, false));
-    EXPECT_EQ(re.ReplaceWide(u"<$`|$'>"), u"a<a|c>c");
-    ASSERT_TRUE(re.ExecuteWide(u"z", u"abc"));
-    EXPECT_EQ(re.ReplaceWide(u"y"), u"abc");
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(u"(\\w+)=(\\w+)", u"a=1; b=2"));
+  EXPECT_EQ(re.ReplaceWide(u"$2:$1"), u"1:a; 2:b");
+  EXPECT_EQ(re.ReplaceWide(u"[$&]$$"), u"[a=1]$; [b=2]$");
+  EXPECT_EQ(re.ReplaceWide(u"$3$10$"), u"$3a0$; $3b0$");
+  ASSERT_TRUE(re.ExecuteWide(u"b", u"abc", false, true, false));
+  EXPECT_EQ(re.ReplaceWide(u"<$`|$'>"), u"a<a|c>c");
+  ASSERT_TRUE(re.ExecuteWide(u"z", u"abc"));
+  EXPECT_EQ(re.ReplaceWide(u"y"), u"abc");
 }
 
 TEST(RegexObject, QuotePlaceholdersStandForDoubleQuotes) {
-    const std::u16string subject = u"<a href=\"/x\">";
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(u"href=#引号(.*?)#引号", subject, false, true, true, /*quotePlaceholders=*/true));
-    EXPECT_EQ(re.SubMatchTextWide(1, 1), u"/x");
-    ASSERT_TRUE(re.ExecuteWide(u"href=#引号(.*?)#引号", subject));
-    EXPECT_EQ(re.MatchCount(), 0);
+  const std::u16string subject = u"<a href=\"/x\">";
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(u"href=#引号(.*?)#引号", subject, false, true, true, /*quotePlaceholders=*/true));
+  EXPECT_EQ(re.SubMatchTextWide(1, 1), u"/x");
+  ASSERT_TRUE(re.ExecuteWide(u"href=#引号(.*?)#引号", subject));
+  EXPECT_EQ(re.MatchCount(), 0);
 }
 
 TEST(RegexObject, CopiesKeepTheResultTheyWereMadeFrom) {
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(u"a", u"aaa"));
-    RegexObject copy = re;
-    ASSERT_TRUE(re.ExecuteWide(u"b", u"b"));
-    EXPECT_EQ(copy.MatchCount(), 3);
-    EXPECT_EQ(re.MatchCount(), 1);
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(u"a", u"aaa"));
+  RegexObject copy = re;
+  ASSERT_TRUE(re.ExecuteWide(u"b", u"b"));
+  EXPECT_EQ(copy.MatchCount(), 3);
+  EXPECT_EQ(re.MatchCount(), 1);
 }
 
 TEST(RegexObject, BadlyBacktrackingPatternEndsWithTheMatchesFoundSoFar) {
-    std::u16string subject = u"aa\n" + std::u16string(40, u'a') + u"!";
-    for (bool jit : {true, false}) {
-        RegexObject re;
-        re.SetJitEnabled(jit);
-        ASSERT_TRUE(re.ExecuteWide(u"^(a+)+$", subject));
-        EXPECT_TRUE(re.MatchLimitHit());
-        ASSERT_EQ(re.MatchCount(), 1);
-        EXPECT_EQ(re.MatchTextWide(1), u"aa");
-    }
-    RegexObject tame;
-    ASSERT_TRUE(tame.ExecuteWide(u"^a+$", subject));
-    EXPECT_FALSE(tame.MatchLimitHit());
+  std::u16string subject = u"aa\n" + std::u16string(40, u'a') + u"!";
+  for (bool jit : {true, false}) {
+    RegexObject re;
+    re.SetJitEnabled(jit);
+    ASSERT_TRUE(re.ExecuteWide(u"^(a+)+$", subject));
+    EXPECT_TRUE(re.MatchLimitHit());
+    ASSERT_EQ(re.MatchCount(), 1);
+    EXPECT_EQ(re.MatchTextWide(1), u"aa");
+  }
+  RegexObject tame;
+  ASSERT_TRUE(tame.ExecuteWide(u"^a+$", subject));
+  EXPECT_FALSE(tame.MatchLimitHit());
 }
 
 TEST(RegexObject, UnpairedSurrogatesDoNotStopTheScan) {
-    std::u16string subject = u"\xD800<a href=\"/1\">x\xDC00y</a></li><li>\xDFFF<a href=\"/2\">z</a></li><li>";
-    RegexObject re;
-    ASSERT_TRUE(re.ExecuteWide(kResultPattern, subject));
-    ASSERT_EQ(re.MatchCount(), 2);
-    EXPECT_EQ(re.SubMatchTextWide(1, 2), u"x\xFFFDy");  // the lone half becomes U+FFFD
-    int position = 0;
-    re.SubMatchTextWide(2, 1, &position);
-    EXPECT_EQ(position, 40);
-    EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/2");
+  std::u16string subject = u"\xD800<a href=\"/1\">x\xDC00y</a></li><li>\xDFFF<a href=\"/2\">z</a></li><li>";
+  RegexObject re;
+  ASSERT_TRUE(re.ExecuteWide(kResultPattern, subject));
+  ASSERT_EQ(re.MatchCount(), 2);
+  EXPECT_EQ(re.SubMatchTextWide(1, 2), u"x\xFFFDy");  // the lone half becomes U+FFFD
+  int position = 0;
+  re.SubMatchTextWide(2, 1, &position);
+  EXPECT_EQ(position, 40);
+  EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/2");
 }
 
 TEST(RegexObject, SameResultsWithAndWithoutJit) {
-    std::u16string subject;
-    for (int i = 0; i < 200; ++i) subject += u"<li><a href=\"/d/" + std::u16string(1, char16_t(u'a' + i % 26)) + u"\">t</a></li>";
-    subject += u"<li>";
-    RegexObject jit;
-    RegexObject plain;
-    plain.SetJitEnabled(false);
-    ASSERT_TRUE(jit.ExecuteWide(kResultPattern, subject));
-    ASSERT_TRUE(plain.ExecuteWide(kResultPattern, subject));
-    ASSERT_EQ(jit.MatchCount(), 200);
-    ASSERT_EQ(plain.MatchCount(), 200);
-    for (int i = 1; i <= 200; ++i) ASSERT_EQ(jit.SubMatchTextWide(i, 1), plain.SubMatchTextWide(i, 1));
+  std::u16string subject;
+  for (int i = 0; i < 200; ++i)
+    subject += u"<li><a href=\"/d/" + std::u16string(1, char16_t(u'a' + i % 26)) + u"\">t</a></li>";
+  subject += u"<li>";
+  RegexObject jit;
+  RegexObject plain;
+  plain.SetJitEnabled(false);
+  ASSERT_TRUE(jit.ExecuteWide(kResultPattern, subject));
+  ASSERT_TRUE(plain.ExecuteWide(kResultPattern, subject));
+  ASSERT_EQ(jit.MatchCount(), 200);
+  ASSERT_EQ(plain.MatchCount(), 200);
+  for (int i = 1; i <= 200; ++i) ASSERT_EQ(jit.SubMatchTextWide(i, 1), plain.SubMatchTextWide(i, 1));
 }
 
 TEST(RegexObject, ProgramTextInAndOutWithPositions) {
-    // Program text is GB18030: two bytes per Chinese character, four for an emoji.
-    const std::string subject = Utf8ToGbk("中文\xF0\x9F\x98\x80<a href=\"/x\">标题 abc</a></li><li>");
-    RegexObject re;
-    ASSERT_TRUE(re.Execute(Utf8ToGbk("<a href=\"(.*?)\">(.*?)</a></li><li>"), subject));
-    ASSERT_EQ(re.MatchCount(), 1);
-    int position = 0;
-    EXPECT_EQ(re.SubMatchText(1, 2, &position), Utf8ToGbk("标题 abc"));
-    EXPECT_EQ(position, 2 + 2 + 4 + 13);
-    EXPECT_EQ(re.MatchText(1, &position), Utf8ToGbk("<a href=\"/x\">标题 abc</a></li><li>"));
-    EXPECT_EQ(position, 8);
-    int unit = 0;
-    re.MatchTextWide(1, &unit);
-    EXPECT_EQ(unit, 4);
-    EXPECT_EQ(re.GetPattern(), Utf8ToGbk("<a href=\"(.*?)\">(.*?)</a></li><li>"));
-    EXPECT_EQ(re.Replace(Utf8ToGbk("[$2]")), Utf8ToGbk("中文\xF0\x9F\x98\x80[标题 abc]"));
+  // Program text is GB18030: two bytes per Chinese character, four for an emoji.
+  const std::string subject = Utf8ToGbk("中文\xF0\x9F\x98\x80<a href=\"/x\">标题 abc</a></li><li>");
+  RegexObject re;
+  ASSERT_TRUE(re.Execute(Utf8ToGbk("<a href=\"(.*?)\">(.*?)</a></li><li>"), subject));
+  ASSERT_EQ(re.MatchCount(), 1);
+  int position = 0;
+  EXPECT_EQ(re.SubMatchText(1, 2, &position), Utf8ToGbk("标题 abc"));
+  EXPECT_EQ(position, 2 + 2 + 4 + 13);
+  EXPECT_EQ(re.MatchText(1, &position), Utf8ToGbk("<a href=\"/x\">标题 abc</a></li><li>"));
+  EXPECT_EQ(position, 8);
+  int unit = 0;
+  re.MatchTextWide(1, &unit);
+  EXPECT_EQ(unit, 4);
+  EXPECT_EQ(re.GetPattern(), Utf8ToGbk("<a href=\"(.*?)\">(.*?)</a></li><li>"));
+  EXPECT_EQ(re.Replace(Utf8ToGbk("[$2]")), Utf8ToGbk("中文\xF0\x9F\x98\x80[标题 abc]"));
 }
 
 }  // namespace

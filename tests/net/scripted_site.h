@@ -14,27 +14,27 @@
 namespace quillmar::test {
 
 class ScriptedSite : public HttpTestServer {
-public:
-    explicit ScriptedSite(const std::function<void(httplib::Server&)>& routes) {
-        routes(Routes());
-        Start();
-    }
+ public:
+  explicit ScriptedSite(const std::function<void(httplib::Server&)>& routes) {
+    routes(Routes());
+    Start();
+  }
 
-    // "http://127.0.0.1:port" with no slash at the end.
-    std::string Base() const { return Url(""); }
+  // "http://127.0.0.1:port" with no slash at the end.
+  std::string Base() const { return Url(""); }
 };
 
 // A port that nothing listens on: bound without listening, then released.
 inline int ClosedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  ::close(fd);
+  return ntohs(addr.sin_port);
 }
 
 }  // namespace quillmar::test

@@ -8,11 +8,11 @@ namespace quillmar {
 namespace {
 
 // Program text (GB18030) and UTF-8 of the same characters.
-const std::string kZhongGbk = "\xD6\xD0";                       // 中
+const std::string kZhongGbk = "\xD6\xD0";  // 中
 const std::string kZhongUtf8 = "\xE4\xB8\xAD";
 const std::string kHangulEmojiGb = "\x83\x36\x84\x33\x94\x39\xFC\x36";  // 한😀
 const std::string kHangulEmojiUtf8 = "\xED\x95\x9C\xF0\x9F\x98\x80";
-const std::string kReplacementGb = "\x84\x31\xA4\x37";          // U+FFFD
+const std::string kReplacementGb = "\x84\x31\xA4\x37";  // U+FFFD
 
 TEST(TextEncoding, GbkAndUtf8ConvertBothWays) {
   EXPECT_EQ(GbkToUtf8(kZhongGbk), kZhongUtf8);
@@ -32,10 +32,16 @@ TEST(TextEncoding, CharactersOutsideGbkSurviveTheRoundTrip) {
 }
 
 TEST(TextEncoding, InvalidBytesBecomeReplacementAndTheRestIsKept) {
-  EXPECT_EQ(Utf8ToGbk("a\xFF" "b"), "a" + kReplacementGb + "b");
+  EXPECT_EQ(Utf8ToGbk("a\xFF"
+                      "b"),
+            "a" + kReplacementGb + "b");
   EXPECT_EQ(Utf8ToGbk("a\xE4\xB8"), "a" + kReplacementGb + kReplacementGb);  // cut short
-  EXPECT_EQ(Utf8ToGbk("\xC0\xAF" "x"), kReplacementGb + kReplacementGb + "x");  // overlong "/"
-  EXPECT_EQ(GbkToWide("x\xFF" "y"), (std::u16string{u'x', 0xFFFD, u'y'}));
+  EXPECT_EQ(Utf8ToGbk("\xC0\xAF"
+                      "x"),
+            kReplacementGb + kReplacementGb + "x");  // overlong "/"
+  EXPECT_EQ(GbkToWide("x\xFF"
+                      "y"),
+            (std::u16string{u'x', 0xFFFD, u'y'}));
   EXPECT_EQ(GbkToWide("x\xD6"), (std::u16string{u'x', 0xFFFD}));  // lead byte at the end
 }
 

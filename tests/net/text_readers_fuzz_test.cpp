@@ -25,9 +25,15 @@ TEST(TextReadersFuzz, RandomInputsKeepEveryInvariant) {
       std::size_t at = input.empty() ? 0 : rng() % input.size();
       char c = rng() % 3 == 0 ? static_cast<char>(rng()) : alphabet[rng() % alphabet.size()];
       switch (rng() % 3) {
-        case 0: input.insert(input.begin() + static_cast<long>(at), c); break;
-        case 1: if (!input.empty()) input.erase(at, 1); break;
-        default: if (!input.empty()) input[at] = c; break;
+        case 0:
+          input.insert(input.begin() + static_cast<long>(at), c);
+          break;
+        case 1:
+          if (!input.empty()) input.erase(at, 1);
+          break;
+        default:
+          if (!input.empty()) input[at] = c;
+          break;
       }
     }
     fuzz::FuzzTextReaders(input);

@@ -39,12 +39,18 @@ TEST(TextBetween, IgnoreCaseAndQuotePlaceholder) {
 
 TEST(FindText, NeverLandsOnATrailByte) {
   // 乤 is 0x81 0x61: its second byte looks like "a".
-  const std::string text = "\x81\x61" "a";
+  const std::string text =
+      "\x81\x61"
+      "a";
   EXPECT_EQ(FindText(text, "a"), 2u);
   EXPECT_EQ(FindText("\x81\x61", "a"), npos);
   EXPECT_EQ(FindText("\x81\x61", "A", 0, true), npos);
   // 癧 is 0xB0 0x5B: its second byte looks like "[".
-  EXPECT_EQ(TextBetween("\xB0\x5B" "x]" "[y]", "[", "]"), "y");
+  EXPECT_EQ(TextBetween("\xB0\x5B"
+                        "x]"
+                        "[y]",
+                        "[", "]"),
+            "y");
   EXPECT_EQ(FindText("x\xD6\xD0y", "\xD6\xD0"), 1u);
 }
 

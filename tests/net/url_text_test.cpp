@@ -39,7 +39,9 @@ TEST(UrlDecode, MalformedEscapesKeepEveryByte) {
   EXPECT_EQ(UrlDecode("%4g", false), "%4g");
   EXPECT_EQ(UrlDecode("%\xD6\xD0", false), "%\xD6\xD0");
   // Invalid UTF-8 after decoding turns into U+FFFD, the text around it stays.
-  EXPECT_EQ(UrlDecode("a%FFb", true), "a\x84\x31\xA4\x37" "b");
+  EXPECT_EQ(UrlDecode("a%FFb", true),
+            "a\x84\x31\xA4\x37"
+            "b");
 }
 
 TEST(UrlDecode, RoundTripsAnyTextAndHugeInput) {

@@ -12,70 +12,70 @@ namespace quillmar {
 namespace {
 
 std::vector<SearchRow> SearchDemo(const DemoSite& site, const std::string& keywordUtf8, int page) {
-    std::vector<SearchRow> rows;
-    SearchOutcome outcome = RunSiteSearch(site.SearchPrefix(), Utf8ToGbk(keywordUtf8), page,
-                                          [&](const SearchRow& row) { rows.push_back(row); });
-    EXPECT_TRUE(outcome.ListFetched());
-    return rows;
+  std::vector<SearchRow> rows;
+  SearchOutcome outcome = RunSiteSearch(site.SearchPrefix(), Utf8ToGbk(keywordUtf8), page,
+                                        [&](const SearchRow& row) { rows.push_back(row); });
+  EXPECT_TRUE(outcome.ListFetched());
+  return rows;
 }
 
 TEST(DemoSite, MoviePagesStepThroughTheCatalogueTenAtATime) {
-    DemoSite site;
-    ASSERT_GT(site.Start(0), 0);
-    std::vector<const DemoEntry*> expected = FindDemoEntries("电影");
-    ASSERT_EQ(expected.size(), 24u);
-    size_t seen = 0;
-    for (int page = 1; page <= 4; ++page) {
-        std::vector<SearchRow> rows = SearchDemo(site, "电影", page);
-        EXPECT_EQ(rows.size(), page < 3 ? 10u : page == 3 ? 4u : 0u) << "page " << page;
-        for (const SearchRow& row : rows) {
-            ASSERT_LT(seen, expected.size());
-            EXPECT_EQ(GbkToUtf8(row.title), expected[seen]->title);
-            EXPECT_EQ(row.magnet, DemoMagnet(*expected[seen]));
-            ++seen;
-        }
+  DemoSite site;
+  ASSERT_GT(site.Start(0), 0);
+  std::vector<const DemoEntry*> expected = FindDemoEntries("电影");
+  ASSERT_EQ(expected.size(), 24u);
+  size_t seen = 0;
+  for (int page = 1; page <= 4; ++page) {
+    std::vector<SearchRow> rows = SearchDemo(site, "电影", page);
+    EXPECT_EQ(rows.size(), page < 3 ? 10u : page == 3 ? 4u : 0u) << "page " << page;
+    for (const SearchRow& row : rows) {
+      ASSERT_LT(seen, expected.size());
+      EXPECT_EQ(GbkToUtf8(row.title), expected[seen]->title);
+      EXPECT_EQ(row.magnet, DemoMagnet(*expected[seen]));
+      ++seen;
     }
-    EXPECT_EQ(seen, expected.size());
+  }
+  EXPECT_EQ(seen, expected.size());
 }
 
 TEST(DemoSite, EveryTitleAndLinkSurvivesTheTripThroughHtml) {
-    DemoSite site(DemoSite::Options{.pageSize = 100});
-    ASSERT_GT(site.Start(0), 0);
-    std::vector<SearchRow> rows = SearchDemo(site, "", 1);
-    const std::vector<DemoEntry>& all = DemoCatalogue();
-    ASSERT_EQ(rows.size(), all.size());
-    for (size_t i = 0; i < all.size(); ++i) {
-        EXPECT_EQ(GbkToUtf8(rows[i].title), all[i].title);
-        EXPECT_EQ(rows[i].magnet, DemoMagnet(all[i]));
-        EXPECT_TRUE(rows[i].magnet.starts_with("magnet:?xt=urn:btih:"));
-    }
+  DemoSite site(DemoSite::Options{.pageSize = 100});
+  ASSERT_GT(site.Start(0), 0);
+  std::vector<SearchRow> rows = SearchDemo(site, "", 1);
+  const std::vector<DemoEntry>& all = DemoCatalogue();
+  ASSERT_EQ(rows.size(), all.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(GbkToUtf8(rows[i].title), all[i].title);
+    EXPECT_EQ(rows[i].magnet, DemoMagnet(all[i]));
+    EXPECT_TRUE(rows[i].magnet.starts_with("magnet:?xt=urn:btih:"));
+  }
 }
 
 TEST(DemoSite, KeywordsMatchTitlesAndTagsIgnoringCase) {
-    EXPECT_EQ(FindDemoEntries("SINTEL").size(), 1u);
-    EXPECT_EQ(FindDemoEntries("Movie"), FindDemoEntries("movie"));
-    EXPECT_TRUE(FindDemoEntries("no such thing").empty());
-    EXPECT_EQ(FindDemoEntries("").size(), DemoCatalogue().size());
-    // Every entry has a link of its own.
-    std::vector<std::string> magnets;
-    for (const DemoEntry& e : DemoCatalogue()) magnets.push_back(DemoMagnet(e));
-    std::sort(magnets.begin(), magnets.end());
-    EXPECT_EQ(std::unique(magnets.begin(), magnets.end()), magnets.end());
+  EXPECT_EQ(FindDemoEntries("SINTEL").size(), 1u);
+  EXPECT_EQ(FindDemoEntries("Movie"), FindDemoEntries("movie"));
+  EXPECT_TRUE(FindDemoEntries("no such thing").empty());
+  EXPECT_EQ(FindDemoEntries("").size(), DemoCatalogue().size());
+  // Every entry has a link of its own.
+  std::vector<std::string> magnets;
+  for (const DemoEntry& e : DemoCatalogue()) magnets.push_back(DemoMagnet(e));
+  std::sort(magnets.begin(), magnets.end());
+  EXPECT_EQ(std::unique(magnets.begin(), magnets.end()), magnets.end());
 }
 
 TEST(DemoSite, UnknownDetailPageIsNotFoundAndStopFreesThePort) {
-    DemoSite site;
-    const int port = site.Start(0);
-    ASSERT_GT(port, 0);
-    HttpStatus status;
-    HttpRequest("http://127.0.0.1:" + std::to_string(port) + "/d/1.html", 0, {}, nullptr, nullptr, nullptr, nullptr,
-                false, {}, {}, &status);
-    EXPECT_EQ(status.responseCode, 404);
-    site.Stop();
-    HttpRequest("http://127.0.0.1:" + std::to_string(port) + "/", 0, {}, nullptr, nullptr, nullptr, nullptr, false,
-                {}, {}, &status);
-    EXPECT_EQ(status.error, HttpError::Connect);
-    EXPECT_EQ(site.Start(port), port);
+  DemoSite site;
+  const int port = site.Start(0);
+  ASSERT_GT(port, 0);
+  HttpStatus status;
+  HttpRequest("http://127.0.0.1:" + std::to_string(port) + "/d/1.html", 0, {}, nullptr, nullptr, nullptr, nullptr,
+              false, {}, {}, &status);
+  EXPECT_EQ(status.responseCode, 404);
+  site.Stop();
+  HttpRequest("http://127.0.0.1:" + std::to_string(port) + "/", 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
+              {}, &status);
+  EXPECT_EQ(status.error, HttpError::Connect);
+  EXPECT_EQ(site.Start(port), port);
 }
 
 }  // namespace

@@ -21,169 +21,167 @@ namespace quillmar {
 namespace {
 
 struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::istringstream in(out);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
 };
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Runs quillmar-search with args; env replaces QUILLMAR_SITE (unset when empty).
 ProgramRun RunSearch(const std::vector<std::string>& args, const std::string& siteEnv = {}) {
-    static int counter = 0;
-    const std::string stem = ::testing::TempDir() + "quillmar_cli_" + std::to_string(::getpid()) + "_" +
-                             std::to_string(counter++);
-    const std::string outPath = stem + ".out";
-    const std::string errPath = stem + ".err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  static int counter = 0;
+  const std::string stem =
+      ::testing::TempDir() + "quillmar_cli_" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+  const std::string outPath = stem + ".out";
+  const std::string errPath = stem + ".err";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
-    std::vector<std::string> argStore{QUILLMAR_SEARCH_BIN};
-    argStore.insert(argStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argStore) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore;
-    for (char** e = environ; *e; ++e) {
-        if (!std::string_view(*e).starts_with("QUILLMAR_SITE=")) envStore.emplace_back(*e);
-    }
-    if (!siteEnv.empty()) envStore.push_back("QUILLMAR_SITE=" + siteEnv);
-    std::vector<char*> envp;
-    for (std::string& e : envStore) envp.push_back(e.data());
-    envp.push_back(nullptr);
+  std::vector<std::string> argStore{QUILLMAR_SEARCH_BIN};
+  argStore.insert(argStore.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argStore) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStore;
+  for (char** e = environ; *e; ++e) {
+    if (!std::string_view(*e).starts_with("QUILLMAR_SITE=")) envStore.emplace_back(*e);
+  }
+  if (!siteEnv.empty()) envStore.push_back("QUILLMAR_SITE=" + siteEnv);
+  std::vector<char*> envp;
+  for (std::string& e : envStore) envp.push_back(e.data());
+  envp.push_back(nullptr);
 
-    ProgramRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadFile(outPath);
-    run.err = ReadFile(errPath);
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
-    return run;
+  ProgramRun run;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.out = ReadFile(outPath);
+  run.err = ReadFile(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return run;
 }
 
-std::string ClosedSite() {
-    return "http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/s/";
-}
+std::string ClosedSite() { return "http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/s/"; }
 
 TEST(QuillmarSearch, PrintsOneUtf8LinePerHitInPageOrder) {
-    DemoSite site;
-    ASSERT_GT(site.Start(0), 0);
-    std::vector<const DemoEntry*> entries = FindDemoEntries("电影");
-    for (int page : {1, 3}) {
-        ProgramRun run = RunSearch({"--site", site.SearchPrefix(), "--page", std::to_string(page), "电影"});
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(run.err, "");
-        std::vector<std::string> lines = run.Lines();
-        ASSERT_EQ(lines.size(), page == 1 ? 10u : 4u);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            const DemoEntry& e = *entries[static_cast<size_t>(page - 1) * 10 + i];
-            EXPECT_EQ(lines[i], e.title + "\t" + DemoMagnet(e));
-        }
+  DemoSite site;
+  ASSERT_GT(site.Start(0), 0);
+  std::vector<const DemoEntry*> entries = FindDemoEntries("电影");
+  for (int page : {1, 3}) {
+    ProgramRun run = RunSearch({"--site", site.SearchPrefix(), "--page", std::to_string(page), "电影"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> lines = run.Lines();
+    ASSERT_EQ(lines.size(), page == 1 ? 10u : 4u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const DemoEntry& e = *entries[static_cast<size_t>(page - 1) * 10 + i];
+      EXPECT_EQ(lines[i], e.title + "\t" + DemoMagnet(e));
     }
+  }
 }
 
 TEST(QuillmarSearch, NoHitsIsStillSuccess) {
-    DemoSite site;
-    ASSERT_GT(site.Start(0), 0);
-    ProgramRun run = RunSearch({"--site", site.SearchPrefix(), "nothing", "like", "this"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "");
+  DemoSite site;
+  ASSERT_GT(site.Start(0), 0);
+  ProgramRun run = RunSearch({"--site", site.SearchPrefix(), "nothing", "like", "this"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
 }
 
 TEST(QuillmarSearch, UnfetchableListPageExitsWithTwoAndOneLineReason) {
-    for (const std::string& site : {ClosedSite(), std::string("ftp://127.0.0.1/s/"), std::string("http://")}) {
-        SCOPED_TRACE(site);
-        ProgramRun run = RunSearch({"--site", site, "abc"});
-        EXPECT_EQ(run.exitCode, 2);
-        EXPECT_EQ(run.out, "");
-        EXPECT_TRUE(run.err.starts_with("quillmar-search: ")) << run.err;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    }
+  for (const std::string& site : {ClosedSite(), std::string("ftp://127.0.0.1/s/"), std::string("http://")}) {
+    SCOPED_TRACE(site);
+    ProgramRun run = RunSearch({"--site", site, "abc"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("quillmar-search: ")) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
 }
 
 TEST(QuillmarSearch, ErrorStatusPageIsNotAFailureAndKeywordsJoinWithOneSpace) {
-    std::mutex mutex;
-    std::vector<std::string> paths;
-    test::ScriptedSite site([&](httplib::Server& s) {
-        s.Get(R"(/s/.*)", [&](const httplib::Request& req, httplib::Response& res) {
-            {
-                std::lock_guard lock(mutex);
-                paths.push_back(req.path);
-            }
-            res.status = 500;
-            res.set_content("<li><a href=\"/d\">t</a></li><li>", "text/html");
-        });
-        s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("<textarea class=\"magnet_copy\">m</textarea>", "text/html");
-        });
+  std::mutex mutex;
+  std::vector<std::string> paths;
+  test::ScriptedSite site([&](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [&](const httplib::Request& req, httplib::Response& res) {
+      {
+        std::lock_guard lock(mutex);
+        paths.push_back(req.path);
+      }
+      res.status = 500;
+      res.set_content("<li><a href=\"/d\">t</a></li><li>", "text/html");
     });
-    ProgramRun run = RunSearch({"--page=2", "a", "b", "--site=" + site.Base() + "/s/"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "t\tm\n");
-    std::lock_guard lock(mutex);
-    ASSERT_EQ(paths.size(), 1u);
-    EXPECT_EQ(paths[0], "/s/a b/2/");
+    s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<textarea class=\"magnet_copy\">m</textarea>", "text/html");
+    });
+  });
+  ProgramRun run = RunSearch({"--page=2", "a", "b", "--site=" + site.Base() + "/s/"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "t\tm\n");
+  std::lock_guard lock(mutex);
+  ASSERT_EQ(paths.size(), 1u);
+  EXPECT_EQ(paths[0], "/s/a b/2/");
 }
 
 TEST(QuillmarSearch, HostileResultPageShowsTheHitsBeforeItAndSaysSo) {
-    test::ScriptedSite site([](httplib::Server& s) {
-        s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
-            std::string page = "<li><a href=\"/d\">first</a></li><li>";
-            for (int i = 0; i < 100'000; ++i) page += "<a href=\"x\">y</a></li>";
-            res.set_content(page, "text/html");
-        });
-        s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("<textarea class=\"magnet_copy\">m1</textarea>", "text/html");
-        });
+  test::ScriptedSite site([](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
+      std::string page = "<li><a href=\"/d\">first</a></li><li>";
+      for (int i = 0; i < 100'000; ++i) page += "<a href=\"x\">y</a></li>";
+      res.set_content(page, "text/html");
     });
-    ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "first\tm1\n");
-    EXPECT_NE(run.err.find("first 1 hit"), std::string::npos) << run.err;
+    s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<textarea class=\"magnet_copy\">m1</textarea>", "text/html");
+    });
+  });
+  ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "first\tm1\n");
+  EXPECT_NE(run.err.find("first 1 hit"), std::string::npos) << run.err;
 }
 
 TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
-    DemoSite site;
-    ASSERT_GT(site.Start(0), 0);
-    ProgramRun fromEnv = RunSearch({"Sintel"}, site.SearchPrefix());
-    EXPECT_EQ(fromEnv.exitCode, 0) << fromEnv.err;
-    EXPECT_EQ(fromEnv.Lines().size(), 1u);
-    ProgramRun flagWins = RunSearch({"--site", site.SearchPrefix(), "Sintel"}, ClosedSite());
-    EXPECT_EQ(flagWins.exitCode, 0) << flagWins.err;
-    ProgramRun envUsed = RunSearch({"Sintel"}, ClosedSite());
-    EXPECT_EQ(envUsed.exitCode, 2);
+  DemoSite site;
+  ASSERT_GT(site.Start(0), 0);
+  ProgramRun fromEnv = RunSearch({"Sintel"}, site.SearchPrefix());
+  EXPECT_EQ(fromEnv.exitCode, 0) << fromEnv.err;
+  EXPECT_EQ(fromEnv.Lines().size(), 1u);
+  ProgramRun flagWins = RunSearch({"--site", site.SearchPrefix(), "Sintel"}, ClosedSite());
+  EXPECT_EQ(flagWins.exitCode, 0) << flagWins.err;
+  ProgramRun envUsed = RunSearch({"Sintel"}, ClosedSite());
+  EXPECT_EQ(envUsed.exitCode, 2);
 }
 
 TEST(QuillmarSearch, HelpAndBadArguments) {
-    ProgramRun help = RunSearch({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] KEYWORD...")) << help.out;
-    EXPECT_NE(help.out.find("QUILLMAR_SITE"), std::string::npos);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--page", "x", "a"}, {"--page", "0", "a"}, {"--site"}, {"--bogus", "a"}}) {
-        ProgramRun bad = RunSearch(args);
-        EXPECT_EQ(bad.exitCode, 2) << args[0];
-        EXPECT_EQ(bad.out, "");
-        EXPECT_FALSE(bad.err.empty());
-    }
+  ProgramRun help = RunSearch({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] KEYWORD...")) << help.out;
+  EXPECT_NE(help.out.find("QUILLMAR_SITE"), std::string::npos);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--page", "x", "a"}, {"--page", "0", "a"}, {"--site"}, {"--bogus", "a"}}) {
+    ProgramRun bad = RunSearch(args);
+    EXPECT_EQ(bad.exitCode, 2) << args[0];
+    EXPECT_EQ(bad.out, "");
+    EXPECT_FALSE(bad.err.empty());
+  }
 }
 
 }  // namespace

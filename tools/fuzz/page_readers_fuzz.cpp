@@ -12,13 +12,13 @@
 #include "net/url_resolve.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string_view input(reinterpret_cast<const char*>(data), size);
-    quillmar::DecodeHtmlEntities(input);
-    size_t cut = input.find('\n');
-    std::string_view base = input.substr(0, cut);
-    std::string_view link = cut == std::string_view::npos ? std::string_view() : input.substr(cut + 1);
-    quillmar::ResolveUrl(base, link);
-    quillmar::ScrapeListPage(input, base);
-    quillmar::CutMagnet(input);
-    return 0;
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  quillmar::DecodeHtmlEntities(input);
+  size_t cut = input.find('\n');
+  std::string_view base = input.substr(0, cut);
+  std::string_view link = cut == std::string_view::npos ? std::string_view() : input.substr(cut + 1);
+  quillmar::ResolveUrl(base, link);
+  quillmar::ScrapeListPage(input, base);
+  quillmar::CutMagnet(input);
+  return 0;
 }

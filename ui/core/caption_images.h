@@ -9,7 +9,7 @@
 namespace quillmar {
 
 struct CaptionImages {
-  std::array<ImageHandle, 3> close;     // normal, hover, pressed
+  std::array<ImageHandle, 3> close;  // normal, hover, pressed
   std::array<ImageHandle, 3> maximize;
   std::array<ImageHandle, 3> restore;
   std::array<ImageHandle, 3> minimize;

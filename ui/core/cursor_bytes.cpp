@@ -19,8 +19,8 @@ ws::CursorHandle CursorFromBytes(std::span<const uint8_t> bytes) {
 
 ws::CursorHandle CursorFromIndex(int32_t index) {
   static constexpr std::array<ws::SystemCursor, 14> kTable{
-      ws::SystemCursor::Arrow,    ws::SystemCursor::Cross,       ws::SystemCursor::IBeam,   ws::SystemCursor::Wait,
-      ws::SystemCursor::Help,     ws::SystemCursor::AppStarting, ws::SystemCursor::No,      ws::SystemCursor::SizeAll,
+      ws::SystemCursor::Arrow,    ws::SystemCursor::Cross,       ws::SystemCursor::IBeam,    ws::SystemCursor::Wait,
+      ws::SystemCursor::Help,     ws::SystemCursor::AppStarting, ws::SystemCursor::No,       ws::SystemCursor::SizeAll,
       ws::SystemCursor::SizeNesw, ws::SystemCursor::SizeNs,      ws::SystemCursor::SizeNwse, ws::SystemCursor::SizeWe,
       ws::SystemCursor::UpArrow,  ws::SystemCursor::Hand};
   if (index < 1 || index > 14) return 0;

@@ -36,11 +36,11 @@ struct ElementSurfaces {
     dib = draw::Bitmap();
   }
 
-  draw::Bitmap canvas;                       // the element's own content
-  std::unique_ptr<draw::Graphics> graphics;  // draws into canvas
-  draw::Bitmap dib;                          // canvas plus children, composed
-  std::optional<draw::Region> dirtyRegion;   // part of dib the last composition changed
-  std::optional<draw::Region> invalidRegion; // empty: the whole element
+  draw::Bitmap canvas;                        // the element's own content
+  std::unique_ptr<draw::Graphics> graphics;   // draws into canvas
+  draw::Bitmap dib;                           // canvas plus children, composed
+  std::optional<draw::Region> dirtyRegion;    // part of dib the last composition changed
+  std::optional<draw::Region> invalidRegion;  // empty: the whole element
   ExtraLayers extra;
   bool leftOut = false;  // the last composition skipped the element (hidden, alpha 0, not shown)
 };

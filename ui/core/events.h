@@ -11,10 +11,10 @@
 namespace quillmar {
 
 namespace Event {
-inline constexpr uint32_t FocusGained = 7;      // WM_SETFOCUS
-inline constexpr uint32_t FocusLost = 8;        // WM_KILLFOCUS
-inline constexpr uint32_t MouseEnter = 673;     // WM_MOUSEHOVER
-inline constexpr uint32_t MouseLeave = 675;     // WM_MOUSELEAVE
+inline constexpr uint32_t FocusGained = 7;   // WM_SETFOCUS
+inline constexpr uint32_t FocusLost = 8;     // WM_KILLFOCUS
+inline constexpr uint32_t MouseEnter = 673;  // WM_MOUSEHOVER
+inline constexpr uint32_t MouseLeave = 675;  // WM_MOUSELEAVE
 inline constexpr uint32_t RepaintRequest = 10001;
 inline constexpr uint32_t DeferredRepaint = 10002;
 inline constexpr uint32_t Moved = 10003;

@@ -18,7 +18,7 @@ inline constexpr std::string_view kDialogBoxClass = "OrvexDialogBox";
 
 inline constexpr uint32_t kFrameClassStyle = 11;  // horizontal and vertical redraw, double clicks
 inline constexpr int32_t kProgramIconId = 129;
-inline constexpr int32_t kButtonFaceBrush = 16;   // the button-face colour + 1
+inline constexpr int32_t kButtonFaceBrush = 16;  // the button-face colour + 1
 
 // Closes the window on Msg::Close; everything else goes to the default procedure.
 ws::LResult defaultFrameProc(ws::WindowHandle hwnd, uint32_t msg, ws::WParam wParam, ws::LParam lParam);
@@ -29,12 +29,11 @@ ws::LResult menuFrameProc(ws::WindowHandle hwnd, uint32_t msg, ws::WParam wParam
 // defaultFrameProc, style 11, "OrvexFoundation", the program icon 129, the
 // arrow cursor and the button-face brush. A name already taken is left as it is.
 void registerFrameClass(ws::WindowProc windowProc = {}, uint32_t style = 0, std::string_view className = {},
-                        int32_t instance = 0, int32_t icon = 0, ws::CursorHandle cursor = 0,
-                        int32_t background = 0);
+                        int32_t instance = 0, int32_t icon = 0, ws::CursorHandle cursor = 0, int32_t background = 0);
 
 struct FrameWindowArgs {
-  std::string className;      // empty: "OrvexFoundation"
-  std::optional<int32_t> x;   // not given: centred on the screen
+  std::string className;     // empty: "OrvexFoundation"
+  std::optional<int32_t> x;  // not given: centred on the screen
   std::optional<int32_t> y;
   int32_t width = 0;
   int32_t height = 0;
@@ -42,7 +41,7 @@ struct FrameWindowArgs {
   std::optional<uint32_t> style;  // not given: visible, system menu, minimise box, popup or caption
   bool caption = false;           // the caption choice used by the default style
   uint32_t exStyle = 0;
-  ws::WindowHandle parent = 0;    // the owner
+  ws::WindowHandle parent = 0;  // the owner
   int32_t menu = 0;
   int32_t instance = 0;
   ws::LParam param = 0;

@@ -18,8 +18,8 @@ class UiPicButton : public UiControl {
   // A missing hover picture falls back to normal, a missing pressed one to hover;
   // the disabled picture starts as the normal one. Returns the element key.
   int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
-                 ImageHandle normal, ImageHandle hover = {}, ImageHandle pressed = {},
-                 std::string_view tipText = {}, int32_t cursor = 0);
+                 ImageHandle normal, ImageHandle hover = {}, ImageHandle pressed = {}, std::string_view tipText = {},
+                 int32_t cursor = 0);
   // Replaces the given pictures; the others keep their slots.
   void SetImages(std::optional<ImageHandle> normal, std::optional<ImageHandle> hover = {},
                  std::optional<ImageHandle> pressed = {}, std::optional<ImageHandle> disabled = {});

@@ -18,8 +18,7 @@ std::atomic<int32_t> nextObjectId{0};
 
 uint32_t OsVersionCodeFromText(std::string_view text) {
   static constexpr std::pair<std::string_view, uint32_t> kTable[] = {
-      {"3.5", 1}, {"4.1", 2}, {"5.0", 5},  {"5.1", 6},  {"5.2", 7},
-      {"6.0", 8}, {"6.1", 9}, {"6.2", 10}, {"6.3", 11},
+      {"3.5", 1}, {"4.1", 2}, {"5.0", 5}, {"5.1", 6}, {"5.2", 7}, {"6.0", 8}, {"6.1", 9}, {"6.2", 10}, {"6.3", 11},
   };
   for (const auto& [version, code] : kTable) {
     if (text == version) return code;

@@ -41,8 +41,7 @@ void DrawSlice(draw::Graphics& graphics, const draw::Bitmap& skin, const SkinSli
   if (piece.IsEmpty()) return;
   if (attributes) ApplyOpacity(piece, attributes->opacity);
   if (slice.tiled) {
-    graphics.DrawImage(piece, slice.dest, {0, 0, slice.dest.width, slice.dest.height},
-                       draw::WrapMode::Tile);
+    graphics.DrawImage(piece, slice.dest, {0, 0, slice.dest.width, slice.dest.height}, draw::WrapMode::Tile);
   } else if (slice.source.width == slice.dest.width && slice.source.height == slice.dest.height) {
     graphics.DrawImage(piece, slice.dest.x, slice.dest.y);
   } else {
@@ -52,8 +51,8 @@ void DrawSlice(draw::Graphics& graphics, const draw::Bitmap& skin, const SkinSli
 
 }  // namespace
 
-int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
-                  int mode, int fitWidth, int fitHeight) {
+int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect, int mode, int fitWidth,
+                  int fitHeight) {
   if (image.IsEmpty() || image.Width() <= 0 || image.Height() <= 0) return 0;
   switch (mode) {
     case SkinModeStretch:
@@ -65,8 +64,7 @@ int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw
       graphics.DrawImage(image, 0.0f, 0.0f);
       return 1;
     case SkinModeFit:
-      graphics.DrawImage(image, FitRect(static_cast<float>(image.Width()),
-                                        static_cast<float>(image.Height()),
+      graphics.DrawImage(image, FitRect(static_cast<float>(image.Width()), static_cast<float>(image.Height()),
                                         static_cast<float>(fitWidth), static_cast<float>(fitHeight)));
       return 1;
     default:
@@ -78,21 +76,20 @@ int DrawMarkedImage(draw::Graphics& graphics, const draw::Image& image, const dr
                     const SkinAttributes* attributes) {
   if (image.IsEmpty()) return 0;
   const draw::Bitmap& frame = image.Frame();
-  const std::optional<SkinCuts> cuts = SkinLayout::ScanMarkers(
-      frame.Width(), frame.Height(), [&frame](int x, int y) { return frame.GetPixel(x, y); });
+  const std::optional<SkinCuts> cuts =
+      SkinLayout::ScanMarkers(frame.Width(), frame.Height(), [&frame](int x, int y) { return frame.GetPixel(x, y); });
   if (!cuts) return 0;
-  return DrawSlicedImage(graphics, image, rect, cuts->cutLeft, cuts->cutRight, cuts->cutTop,
-                         cuts->cutBottom, attributes);
+  return DrawSlicedImage(graphics, image, rect, cuts->cutLeft, cuts->cutRight, cuts->cutTop, cuts->cutBottom,
+                         attributes);
 }
 
 int DrawSlicedImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
-                    std::optional<int> cutLeft, std::optional<int> cutRight,
-                    std::optional<int> cutTop, std::optional<int> cutBottom,
-                    const SkinAttributes* attributes) {
+                    std::optional<int> cutLeft, std::optional<int> cutRight, std::optional<int> cutTop,
+                    std::optional<int> cutBottom, const SkinAttributes* attributes) {
   if (image.IsEmpty()) return 0;
   const draw::Bitmap& frame = image.Frame();
-  const auto slices = SkinLayout::PlanSlices(frame.Width(), frame.Height(), rect,
-                                             {cutLeft, cutRight, cutTop, cutBottom});
+  const auto slices =
+      SkinLayout::PlanSlices(frame.Width(), frame.Height(), rect, {cutLeft, cutRight, cutTop, cutBottom});
   if (!slices || slices->empty()) return 0;
   for (const SkinSlice& slice : *slices) DrawSlice(graphics, frame, slice, attributes);
   return 1;

@@ -17,10 +17,10 @@ class Image;
 
 // Ways of drawing a skin image (backImageMode and the picture box's mode).
 enum SkinMode : int {
-  SkinModeStretch = 0,   // the whole image stretched into the rectangle
-  SkinModeMarked = 1,    // marker-guided three-slice or nine-grid
-  SkinModeNatural = 2,   // natural size at the graphics origin; the rectangle is unused
-  SkinModeFit = 3,       // shrunk to the fit area (origin at the graphics origin), centred
+  SkinModeStretch = 0,  // the whole image stretched into the rectangle
+  SkinModeMarked = 1,   // marker-guided three-slice or nine-grid
+  SkinModeNatural = 2,  // natural size at the graphics origin; the rectangle is unused
+  SkinModeFit = 3,      // shrunk to the fit area (origin at the graphics origin), centred
 };
 
 // What image attributes carry for skin drawing: a constant opacity for the slices.
@@ -30,8 +30,8 @@ struct SkinAttributes {
 
 // Draws `image` into `rect` in `mode`; `fitWidth` x `fitHeight` is the area of mode 3.
 // Returns 1 when something was drawn.
-int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
-                  int mode, int fitWidth = 0, int fitHeight = 0);
+int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect, int mode,
+                  int fitWidth = 0, int fitHeight = 0);
 
 // Mode 1: scans the markers, then draws the slices they describe. 0 when the
 // image is empty or a direction has exactly one marker.
@@ -42,9 +42,8 @@ int DrawMarkedImage(draw::Graphics& graphics, const draw::Image& image, const dr
 // bottom cuts) or a nine-grid (all four; all four 0 stretches the whole image).
 // Fixed pieces keep their size, middles are tiled. 1 when something was drawn.
 int DrawSlicedImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
-                    std::optional<int> cutLeft, std::optional<int> cutRight,
-                    std::optional<int> cutTop, std::optional<int> cutBottom,
-                    const SkinAttributes* attributes = nullptr);
+                    std::optional<int> cutLeft, std::optional<int> cutRight, std::optional<int> cutTop,
+                    std::optional<int> cutBottom, const SkinAttributes* attributes = nullptr);
 
 // An image of the given size shrunk to fit the area and centred in it.
 inline draw::RectF FitRect(float imageWidth, float imageHeight, float areaWidth, float areaHeight) {

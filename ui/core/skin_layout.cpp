@@ -26,13 +26,15 @@ bool ValidCuts(int a, int b, int length) { return a >= 0 && a < b && b < length;
 
 }  // namespace
 
-std::optional<SkinCuts> SkinLayout::ScanMarkers(
-    int width, int height, const std::function<std::uint32_t(int, int)>& pixelAt) {
+std::optional<SkinCuts> SkinLayout::ScanMarkers(int width, int height,
+                                                const std::function<std::uint32_t(int, int)>& pixelAt) {
   if (width <= 0 || height <= 0) return std::nullopt;
   int columns[2] = {0, 0};
   int rows[2] = {0, 0};
-  const int columnCount = ScanEdge(width, [&](int x) { return pixelAt(x, 0); }, columns);
-  const int rowCount = ScanEdge(height, [&](int y) { return pixelAt(0, y); }, rows);
+  const int columnCount = ScanEdge(
+      width, [&](int x) { return pixelAt(x, 0); }, columns);
+  const int rowCount = ScanEdge(
+      height, [&](int y) { return pixelAt(0, y); }, rows);
   SkinCuts cuts;
   if (columnCount == 0 && rowCount == 0) {
     cuts.cutLeft = cuts.cutRight = cuts.cutTop = cuts.cutBottom = 0;
@@ -61,8 +63,8 @@ std::optional<std::vector<SkinSlice>> SkinLayout::PlanSlices(int width, int heig
   const float y = rect.y;
   std::vector<SkinSlice> slices;
 
-  if (horizontal == 2 && vertical == 2 && *cuts.cutLeft == 0 && *cuts.cutRight == 0 &&
-      *cuts.cutTop == 0 && *cuts.cutBottom == 0) {
+  if (horizontal == 2 && vertical == 2 && *cuts.cutLeft == 0 && *cuts.cutRight == 0 && *cuts.cutTop == 0 &&
+      *cuts.cutBottom == 0) {
     AddSlice(slices, {0, 0, width, height}, rect, false);
     return slices;
   }
@@ -86,16 +88,14 @@ std::optional<std::vector<SkinSlice>> SkinLayout::PlanSlices(int width, int heig
   if (vertical == 0) {
     const float h = F(height);
     AddSlice(slices, {0, 0, l, height}, {x, y, F(l), h}, false);
-    AddSlice(slices, {l + 1, 0, middleWidth, height},
-             {x + F(l), y, rect.width - F(l) - F(rightWidth), h}, true);
+    AddSlice(slices, {l + 1, 0, middleWidth, height}, {x + F(l), y, rect.width - F(l) - F(rightWidth), h}, true);
     AddSlice(slices, {r + 1, 0, rightWidth, height}, {rightX, y, F(rightWidth), h}, false);
     return slices;
   }
   if (horizontal == 0) {
     const float w = F(width);
     AddSlice(slices, {0, 0, width, t}, {x, y, w, F(t)}, false);
-    AddSlice(slices, {0, t + 1, width, middleHeight},
-             {x, y + F(t), w, rect.height - F(t) - F(bottomHeight)}, true);
+    AddSlice(slices, {0, t + 1, width, middleHeight}, {x, y + F(t), w, rect.height - F(t) - F(bottomHeight)}, true);
     AddSlice(slices, {0, b + 1, width, bottomHeight}, {x, bottomY, w, F(bottomHeight)}, false);
     return slices;
   }
@@ -106,15 +106,12 @@ std::optional<std::vector<SkinSlice>> SkinLayout::PlanSlices(int width, int heig
   AddSlice(slices, {0, 0, l, t}, {x, y, F(l), F(t)}, false);
   AddSlice(slices, {r + 1, 0, rightWidth, t}, {rightX, y, F(rightWidth), F(t)}, false);
   AddSlice(slices, {0, b + 1, l, bottomHeight}, {x, bottomY, F(l), F(bottomHeight)}, false);
-  AddSlice(slices, {r + 1, b + 1, rightWidth, bottomHeight},
-           {rightX, bottomY, F(rightWidth), F(bottomHeight)}, false);
+  AddSlice(slices, {r + 1, b + 1, rightWidth, bottomHeight}, {rightX, bottomY, F(rightWidth), F(bottomHeight)}, false);
   // Top and bottom edges, then left and right edges, then the centre: all tiled.
   AddSlice(slices, {l + 1, 0, middleWidth, t}, {x + F(l), y, mw, F(t)}, true);
-  AddSlice(slices, {l + 1, b + 1, middleWidth, bottomHeight}, {x + F(l), bottomY, mw, F(bottomHeight)},
-           true);
+  AddSlice(slices, {l + 1, b + 1, middleWidth, bottomHeight}, {x + F(l), bottomY, mw, F(bottomHeight)}, true);
   AddSlice(slices, {0, t + 1, l, middleHeight}, {x, y + F(t), F(l), mh}, true);
-  AddSlice(slices, {r + 1, t + 1, rightWidth, middleHeight}, {rightX, y + F(t), F(rightWidth), mh},
-           true);
+  AddSlice(slices, {r + 1, t + 1, rightWidth, middleHeight}, {rightX, y + F(t), F(rightWidth), mh}, true);
   AddSlice(slices, {l + 1, t + 1, middleWidth, middleHeight}, {x + F(l), y + F(t), mw, mh}, true);
   return slices;
 }
@@ -139,8 +136,7 @@ draw::RectF SkinLayout::FitRect(float imageWidth, float imageHeight, float areaW
   }
   const double x = areaWidth * 0.5 - width * 0.5;
   const double y = areaHeight * 0.5 - height * 0.5;
-  return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
-          static_cast<float>(height)};
+  return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(width), static_cast<float>(height)};
 }
 
 }  // namespace quillmar

@@ -35,8 +35,8 @@ class SkinLayout {
   // Reads the top row and the left column for markers. Two markers in a
   // direction give its cuts; none in either direction gives all four cuts 0
   // (the whole image stretched); exactly one marker in a direction is nullopt.
-  static std::optional<SkinCuts> ScanMarkers(
-      int width, int height, const std::function<std::uint32_t(int x, int y)>& pixelAt);
+  static std::optional<SkinCuts> ScanMarkers(int width, int height,
+                                             const std::function<std::uint32_t(int x, int y)>& pixelAt);
 
   // The slices that cover `rect` for an image of width x height; nullopt when
   // the image is empty or the cuts form no valid three-slice or nine-grid.

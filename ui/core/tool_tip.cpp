@@ -14,8 +14,8 @@ namespace {
 constexpr std::string_view kTipClass = "QuillmarToolTip";
 constexpr uint32_t kPollId = 1;
 constexpr uint32_t kPollMs = 50;
-constexpr int32_t kPad = 4;             // between the border and the text
-constexpr int32_t kBelowPointer = 20;   // the tip opens below the pointer's arrow
+constexpr int32_t kPad = 4;            // between the border and the text
+constexpr int32_t kBelowPointer = 20;  // the tip opens below the pointer's arrow
 constexpr draw::Argb kBack = 0xFFFFFFE1;
 constexpr draw::Argb kBorder = 0xFF767676;
 constexpr draw::Argb kText = 0xFF000000;

@@ -275,8 +275,9 @@ int32_t UiWindow::SendEvent(int32_t key, uint32_t msg, WParam wParam, LParam lPa
 }
 
 int32_t UiWindow::StartTimer(int32_t intervalMs) {
-  const uint32_t id = ws::System().StartPeriodicTimer(static_cast<uint32_t>(std::max(intervalMs, 1)),
-                                                      [this](uint32_t timer) { TimerEntry(static_cast<int32_t>(timer), 0); });
+  const uint32_t id =
+      ws::System().StartPeriodicTimer(static_cast<uint32_t>(std::max(intervalMs, 1)),
+                                      [this](uint32_t timer) { TimerEntry(static_cast<int32_t>(timer), 0); });
   if (id == 0) return 0;
   timerIds_.push_back(static_cast<int32_t>(id));
   return static_cast<int32_t>(id);

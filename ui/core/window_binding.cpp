@@ -118,9 +118,9 @@ void UiWindow::Detach() {
   if (bound_ && sys.IsWindow(hwnd_)) {
     sys.SetExStyle(hwnd_, sys.GetExStyle(hwnd_) & ~ExStyle::Layered);
     sys.ReplaceWindowProc(hwnd_, prevWndProc_);
-    sys.SetPosition(hwnd_, 0, 0, 0, 0, 0,
-                    ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged |
-                        ws::Swp::NoOwnerZOrder);
+    sys.SetPosition(
+        hwnd_, 0, 0, 0, 0, 0,
+        ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged | ws::Swp::NoOwnerZOrder);
   }
   bound_ = false;
   hwnd_ = 0;

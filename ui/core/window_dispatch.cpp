@@ -17,8 +17,7 @@ namespace quillmar {
 namespace {
 
 bool IsFocusOrHoverEvent(uint32_t msg) {
-  return msg == Event::FocusGained || msg == Event::FocusLost || msg == Event::MouseEnter ||
-         msg == Event::MouseLeave;
+  return msg == Event::FocusGained || msg == Event::FocusLost || msg == Event::MouseEnter || msg == Event::MouseLeave;
 }
 
 bool IsKeyboardMessage(uint32_t msg) {
@@ -308,8 +307,8 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     case Msg::GetMinMaxInfo: {
       const ws::Size screen = sys.ScreenSize();
-      const MaxPlacement p = MaximizedPlacement(fullScreenMax_ != 0, maxMargins_, CurrentWorkArea(), screen.width,
-                                                screen.height);
+      const MaxPlacement p =
+          MaximizedPlacement(fullScreenMax_ != 0, maxMargins_, CurrentWorkArea(), screen.width, screen.height);
       if (p.valid && lParam != 0) {
         auto* info = reinterpret_cast<ws::MinMaxInfo*>(lParam);
         info->maxSize = {p.width, p.height};

@@ -55,7 +55,8 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
     RecreateCanvas(k);
     InvalidateRect(k);
     if (EventRoutine routine = GetUserHandler(k)) {
-      routine(hwnd, k, Msg::Size, 0, static_cast<LParam>(MakeLong(static_cast<uint32_t>(nw), static_cast<uint32_t>(nh))));
+      routine(hwnd, k, Msg::Size, 0,
+              static_cast<LParam>(MakeLong(static_cast<uint32_t>(nw), static_cast<uint32_t>(nh))));
       routine(hwnd, k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
     }
     if (k == key_) PlaceCaptionButtons();
@@ -197,7 +198,8 @@ void UiWindow::NotifyResize() {
   const int32_t w = rec->width;
   const int32_t h = rec->height;
   if (EventRoutine routine = rec->userHandler) {
-    routine(hwnd_, key_, Msg::Size, 0, static_cast<LParam>(MakeLong(static_cast<uint32_t>(w), static_cast<uint32_t>(h))));
+    routine(hwnd_, key_, Msg::Size, 0,
+            static_cast<LParam>(MakeLong(static_cast<uint32_t>(w), static_cast<uint32_t>(h))));
     routine(hwnd_, key_, Event::Resized, static_cast<WParam>(w), static_cast<LParam>(h));
   }
 }

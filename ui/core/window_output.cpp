@@ -151,8 +151,8 @@ void UiWindow::ShowWithEffect(int32_t effectKind, bool hiding, std::function<voi
   }
   openEffect_->Reset();
   openSettled_ = false;
-  openEffect_->Setup(effectKind, &rec->surfaces->dib, rec->left, rec->top, rec->width, rec->height, std::nullopt,
-                     true, std::move(done), {}, hwnd_);
+  openEffect_->Setup(effectKind, &rec->surfaces->dib, rec->left, rec->top, rec->width, rec->height, std::nullopt, true,
+                     std::move(done), {}, hwnd_);
 }
 
 }  // namespace quillmar

@@ -191,8 +191,8 @@ void UiWindow::ComposeElement(int32_t k) {
     for (size_t i = 0; i < 4; ++i) movedAway = movedAway || std::abs(now[i] - c->boundsF[i]) > 1e-7f;
     if (movedAway) {
       const auto& old = c->boundsF;
-      dirty.Union(draw::Rect{pl + static_cast<int>(old[0]), pt + static_cast<int>(old[1]),
-                             static_cast<int>(old[2]) + 1, static_cast<int>(old[3]) + 1});
+      dirty.Union(draw::Rect{pl + static_cast<int>(old[0]), pt + static_cast<int>(old[1]), static_cast<int>(old[2]) + 1,
+                             static_cast<int>(old[3]) + 1});
       c->boundsF = now;
     }
   }
@@ -306,8 +306,7 @@ void UiWindow::SetBackImage(ImageHandle image, int32_t mode) {
   InvalidateRect();
 }
 
-void UiWindow::DrawSoftShadow(draw::Graphics& g, const draw::RectF& r, float radius, draw::Argb color,
-                              int32_t alpha) {
+void UiWindow::DrawSoftShadow(draw::Graphics& g, const draw::RectF& r, float radius, draw::Argb color, int32_t alpha) {
   const draw::RectF inner{r.x + 5, r.y + 5, r.width - 10, r.height - 10};
   draw::Path band(draw::FillMode::Alternate);
   AddRoundedRect(band, r, radius);
@@ -331,8 +330,7 @@ void UiWindow::DrawWindowFrame(draw::Graphics& g, int32_t w, int32_t h) {
   const Hwnd focus = (hwnd_ != 0) ? sys.Focus() : 0;
   const bool active = hwnd_ != 0 && (focus == hwnd_ || sys.Owner(focus) == hwnd_);
   if (shadowOn_ != 0) {
-    DrawSoftShadow(g, {0, 0, static_cast<float>(w), static_cast<float>(h)}, kShadowRadius, 0xFF000000,
-                   active ? 5 : 0);
+    DrawSoftShadow(g, {0, 0, static_cast<float>(w), static_cast<float>(h)}, kShadowRadius, 0xFF000000, active ? 5 : 0);
     g.SetClip(draw::RectF{0, 0, 1, 1});
     g.SetClip(draw::RectF{static_cast<float>(w - 1), static_cast<float>(h - 1), 1, 1}, draw::CombineMode::Union);
     g.Clear(0x00FFFFFF);
@@ -358,8 +356,7 @@ void UiWindow::PaintEntry() {
   const draw::RectF area{static_cast<float>(pad[0]), static_cast<float>(pad[1]), static_cast<float>(w - 2 * pad[0]),
                          static_cast<float>(h - 2 * pad[1])};
   if (backImage_ && !backImage_->IsEmpty()) {
-    DrawSkinImage(*g, *backImage_, area, backImageMode_, static_cast<int>(area.width),
-                  static_cast<int>(area.height));
+    DrawSkinImage(*g, *backImage_, area, backImageMode_, static_cast<int>(area.width), static_cast<int>(area.height));
   } else if (backColor2_) {
     g->FillRectangle(draw::Brush::LinearGradient(area, backColor_, *backColor2_, draw::LinearGradientMode::Vertical),
                      area);

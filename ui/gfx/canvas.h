@@ -50,7 +50,7 @@ class UiCanvas {
 
   std::unique_ptr<draw::Bitmap> dc_;  // the context's own surface
   draw::Bitmap* selected_ = nullptr;
-  bool saved_ = false;                // a caller's bitmap was selected since Create
+  bool saved_ = false;  // a caller's bitmap was selected since Create
   std::unique_ptr<draw::Graphics> graphics_;
 };
 

@@ -23,8 +23,8 @@ UiEffect::~UiEffect() {
 }
 
 bool UiEffect::Setup(int kind, const draw::Bitmap* source, int x, int y, int width, int height,
-                     std::optional<draw::RectF> sourceRect, bool startNow,
-                     DoneCallback doneCallback, FrameCallback frameCallback, WindowHandle window) {
+                     std::optional<draw::RectF> sourceRect, bool startNow, DoneCallback doneCallback,
+                     FrameCallback frameCallback, WindowHandle window) {
   if (configured_ || kind < 1) return false;
   configured_ = true;
   kind_ = kind;
@@ -32,8 +32,7 @@ bool UiEffect::Setup(int kind, const draw::Bitmap* source, int x, int y, int wid
   targetY_ = y;
   targetWidth_ = width;
   targetHeight_ = height;
-  sourceRect_ = sourceRect.value_or(
-      draw::RectF{0, 0, static_cast<float>(width), static_cast<float>(height)});
+  sourceRect_ = sourceRect.value_or(draw::RectF{0, 0, static_cast<float>(width), static_cast<float>(height)});
   doneCallback_ = std::move(doneCallback);
   frameCallback_ = std::move(frameCallback);
   motion_.alpha = 255;
@@ -43,9 +42,8 @@ bool UiEffect::Setup(int kind, const draw::Bitmap* source, int x, int y, int wid
   }
   snapshot_ = draw::Bitmap(width, height);
   if (source) {
-    DrawBitmapToSnapshot(*source, 0, 0, width, height, static_cast<int>(sourceRect_.x),
-                         static_cast<int>(sourceRect_.y), static_cast<int>(sourceRect_.width),
-                         static_cast<int>(sourceRect_.height), 255);
+    DrawBitmapToSnapshot(*source, 0, 0, width, height, static_cast<int>(sourceRect_.x), static_cast<int>(sourceRect_.y),
+                         static_cast<int>(sourceRect_.width), static_cast<int>(sourceRect_.height), 255);
   }
   if (startNow) Start();
   return true;
@@ -146,8 +144,7 @@ void UiEffect::InitKind() {
   Reset();
   if (plan.createFrame) CreateFrame(plan.frameWidth, plan.frameHeight);
   if (plan.blendSnapshot) {
-    BlendBitmap(frame_, 0, 0, targetWidth_, targetHeight_, snapshot_, 0, 0, targetWidth_,
-                targetHeight_, 255, true);
+    BlendBitmap(frame_, 0, 0, targetWidth_, targetHeight_, snapshot_, 0, 0, targetWidth_, targetHeight_, 255, true);
   }
   if (plan.makeSourceBitmap) sourceBitmap_ = snapshot_.Clone();
   if (plan.intervalMs > 0) StartTimer(plan.intervalMs);
@@ -155,19 +152,28 @@ void UiEffect::InitKind() {
 
 void UiEffect::Redraw(EffectRedraw redraw, int value) {
   switch (redraw) {
-    case EffectRedraw::None: break;
-    case EffectRedraw::Scaled: DrawScaled(value); break;
-    case EffectRedraw::Gradient: DrawGradient(value); break;
-    case EffectRedraw::Blurred: DrawBlurred(value); break;
-    case EffectRedraw::Rotated: DrawRotated(value); break;
+    case EffectRedraw::None:
+      break;
+    case EffectRedraw::Scaled:
+      DrawScaled(value);
+      break;
+    case EffectRedraw::Gradient:
+      DrawGradient(value);
+      break;
+    case EffectRedraw::Blurred:
+      DrawBlurred(value);
+      break;
+    case EffectRedraw::Rotated:
+      DrawRotated(value);
+      break;
   }
 }
 
 void UiEffect::DrawScaled(int amount) {
   ClearBitmap(frame_);
   const draw::Rect place = EffectMotion::ScaledPlacement(kind_, targetWidth_, targetHeight_, amount);
-  BlendBitmap(frame_, place.x, place.y, place.width, place.height, snapshot_, 0, 0, targetWidth_,
-              targetHeight_, 255, true);
+  BlendBitmap(frame_, place.x, place.y, place.width, place.height, snapshot_, 0, 0, targetWidth_, targetHeight_, 255,
+              true);
 }
 
 void UiEffect::DrawGradient(int front) {
@@ -175,8 +181,7 @@ void UiEffect::DrawGradient(int front) {
   for (int row = 1; row <= targetHeight_; ++row) {
     const std::optional<int> rowAlpha = EffectMotion::GradientRowAlpha(front, row, targetHeight_);
     if (!rowAlpha) break;
-    BlendBitmap(frame_, 0, row - 1, targetWidth_, 1, snapshot_, 0, row - 1, targetWidth_, 1,
-                *rowAlpha, true);
+    BlendBitmap(frame_, 0, row - 1, targetWidth_, 1, snapshot_, 0, row - 1, targetWidth_, 1, *rowAlpha, true);
   }
 }
 
@@ -204,8 +209,8 @@ void UiEffect::DrawBlurred(int radius) {
   {
     draw::Graphics reduce(small);
     reduce.SetInterpolationMode(draw::InterpolationMode::HighQualityBilinear);
-    reduce.DrawImage(*sourceBitmap_, draw::RectF{0, 0, static_cast<float>(small.Width()),
-                                                 static_cast<float>(small.Height())});
+    reduce.DrawImage(*sourceBitmap_,
+                     draw::RectF{0, 0, static_cast<float>(small.Width()), static_cast<float>(small.Height())});
   }
   const float grown = static_cast<float>(factor);
   graphics.DrawImage(small, draw::RectF{0, 0, w + grown, h + grown});
@@ -236,15 +241,13 @@ void UiEffect::DrawRotated(int angle) {
   graphics.DrawImage(*sourceBitmap_, draw::RectF{0, 0, w, h});
 }
 
-void UiEffect::DrawBitmapToSnapshot(const draw::Bitmap& source, std::optional<int> x,
-                                    std::optional<int> y, std::optional<int> width,
-                                    std::optional<int> height, std::optional<int> sourceX,
+void UiEffect::DrawBitmapToSnapshot(const draw::Bitmap& source, std::optional<int> x, std::optional<int> y,
+                                    std::optional<int> width, std::optional<int> height, std::optional<int> sourceX,
                                     std::optional<int> sourceY, std::optional<int> sourceWidth,
                                     std::optional<int> sourceHeight, std::optional<int> alpha) {
-  BlendBitmap(snapshot_, x.value_or(0), y.value_or(0), width.value_or(targetWidth_),
-              height.value_or(targetHeight_), source, sourceX.value_or(0), sourceY.value_or(0),
-              sourceWidth.value_or(targetWidth_), sourceHeight.value_or(targetHeight_),
-              alpha.value_or(255), true);
+  BlendBitmap(snapshot_, x.value_or(0), y.value_or(0), width.value_or(targetWidth_), height.value_or(targetHeight_),
+              source, sourceX.value_or(0), sourceY.value_or(0), sourceWidth.value_or(targetWidth_),
+              sourceHeight.value_or(targetHeight_), alpha.value_or(255), true);
 }
 
 void UiEffect::ComposeFrame() {
@@ -259,8 +262,7 @@ void UiEffect::Present() {
   ws::WindowSystem* windows = Windows();
   if (!windows || !windows->IsWindow(window_)) return;
   // Never show more than the frame holds.
-  const ws::Size size{std::min(motion_.curWidth, frame_.Width()),
-                      std::min(motion_.curHeight, frame_.Height())};
+  const ws::Size size{std::min(motion_.curWidth, frame_.Width()), std::min(motion_.curHeight, frame_.Height())};
   const ws::PixelView picture{frame_.Data(), frame_.Width(), frame_.Height(), frame_.Stride()};
   windows->PresentLayered(window_, ws::Point{motion_.curX, motion_.curY}, size, picture,
                           static_cast<uint8_t>(std::clamp(motion_.alpha, 0, 255)));
@@ -286,8 +288,7 @@ void UiEffect::StartTimer(int intervalMs) {
   StopTimer();
   ws::WindowSystem* windows = Windows();
   if (!windows || intervalMs <= 0) return;
-  timerId_ = windows->StartPeriodicTimer(static_cast<uint32_t>(intervalMs),
-                                         [this](uint32_t id) { OnTimer(id); });
+  timerId_ = windows->StartPeriodicTimer(static_cast<uint32_t>(intervalMs), [this](uint32_t id) { OnTimer(id); });
 }
 
 void UiEffect::StopTimer() {
@@ -296,13 +297,12 @@ void UiEffect::StopTimer() {
   timerId_ = 0;
 }
 
-void UiEffect::BlendBitmap(draw::Bitmap& target, int dx, int dy, int dw, int dh,
-                           const draw::Bitmap& source, int sx, int sy, int sw, int sh, int alpha,
-                           bool useAlpha) {
+void UiEffect::BlendBitmap(draw::Bitmap& target, int dx, int dy, int dw, int dh, const draw::Bitmap& source, int sx,
+                           int sy, int sw, int sh, int alpha, bool useAlpha) {
   // A source area outside the source picture is refused as a whole, like the
   // platform blend it stands for.
-  if (source.IsEmpty() || target.IsEmpty() || sx < 0 || sy < 0 || sw <= 0 || sh <= 0 ||
-      sx + sw > source.Width() || sy + sh > source.Height() || dw <= 0 || dh <= 0) {
+  if (source.IsEmpty() || target.IsEmpty() || sx < 0 || sy < 0 || sw <= 0 || sh <= 0 || sx + sw > source.Width() ||
+      sy + sh > source.Height() || dw <= 0 || dh <= 0) {
     return;
   }
   const int constant = useAlpha ? std::clamp(alpha, 0, 255) : 255;

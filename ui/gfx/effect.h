@@ -38,8 +38,7 @@ class UiEffect {
              std::optional<draw::RectF> sourceRect, bool startNow, DoneCallback doneCallback,
              FrameCallback frameCallback, WindowHandle window = 0);
   // Replaces the given parts of the target rectangle and starts an empty snapshot of the new size.
-  void SetTarget(std::optional<int> x, std::optional<int> y, std::optional<int> width,
-                 std::optional<int> height);
+  void SetTarget(std::optional<int> x, std::optional<int> y, std::optional<int> width, std::optional<int> height);
   // Starts (or replays) the configured kind; the first tick only initialises it.
   void Start();
   // Ends the run: timer stopped, frame freed.
@@ -58,11 +57,11 @@ class UiEffect {
 
   // Blends `source` into the snapshot; missing sizes mean the target size,
   // a missing source area means the same size from (0, 0).
-  void DrawBitmapToSnapshot(const draw::Bitmap& source, std::optional<int> x = {},
-                            std::optional<int> y = {}, std::optional<int> width = {},
-                            std::optional<int> height = {}, std::optional<int> sourceX = {},
-                            std::optional<int> sourceY = {}, std::optional<int> sourceWidth = {},
-                            std::optional<int> sourceHeight = {}, std::optional<int> alpha = {});
+  void DrawBitmapToSnapshot(const draw::Bitmap& source, std::optional<int> x = {}, std::optional<int> y = {},
+                            std::optional<int> width = {}, std::optional<int> height = {},
+                            std::optional<int> sourceX = {}, std::optional<int> sourceY = {},
+                            std::optional<int> sourceWidth = {}, std::optional<int> sourceHeight = {},
+                            std::optional<int> alpha = {});
   // Blends the frame onto the target bitmap (when one is set) at (0, 0).
   void ComposeFrame();
   // Shows the frame in the window at the current rectangle and alpha.
@@ -79,9 +78,8 @@ class UiEffect {
 
   // Alpha-blends an area of `source` onto an area of `target` (stretched when
   // the sizes differ), source-over with a premultiplied source.
-  static void BlendBitmap(draw::Bitmap& target, int dx, int dy, int dw, int dh,
-                          const draw::Bitmap& source, int sx, int sy, int sw, int sh, int alpha,
-                          bool useAlpha);
+  static void BlendBitmap(draw::Bitmap& target, int dx, int dy, int dw, int dh, const draw::Bitmap& source, int sx,
+                          int sy, int sw, int sh, int alpha, bool useAlpha);
   static void ClearBitmap(draw::Bitmap& bitmap);
 
   int Kind() const { return kind_; }

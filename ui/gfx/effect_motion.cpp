@@ -18,9 +18,7 @@ EffectStepResult Ended(bool disposeSource = false) {
   return EffectStepResult{false, EffectRedraw::None, 0, disposeSource};
 }
 
-EffectStepResult Proceed(EffectRedraw redraw, int value) {
-  return EffectStepResult{true, redraw, value, false};
-}
+EffectStepResult Proceed(EffectRedraw redraw, int value) { return EffectStepResult{true, redraw, value, false}; }
 
 // Interval, starting angle, step and alpha of the tilt and spin kinds 19 to 26.
 struct RotationStart {
@@ -31,8 +29,8 @@ struct RotationStart {
 };
 
 constexpr RotationStart kRotationStarts[8] = {
-    {50, 10, 2, 0},  {50, 0, 2, 255},  {50, -10, 2, 0}, {50, 0, 2, 255},
-    {30, 0, 30, 0},  {30, 0, 30, 255}, {30, 0, 30, 0},  {30, 0, 30, 255},
+    {50, 10, 2, 0}, {50, 0, 2, 255},  {50, -10, 2, 0}, {50, 0, 2, 255},
+    {30, 0, 30, 0}, {30, 0, 30, 255}, {30, 0, 30, 0},  {30, 0, 30, 255},
 };
 
 // The moving coordinate of a slide kind (3 to 10) and its change per tick.
@@ -76,8 +74,7 @@ EffectInitPlan EffectMotion::Init(int kind, const draw::Rect& target) {
     if (kind >= 3 && IsFadeInKind(kind)) {
       // Slides in start 110 pixels away, against their direction of travel.
       const Slide slide = SlideOf(kind);
-      this->*slide.coordinate =
-          target.*slide.arrival - (slide.delta > 0 ? kSlideDistance : -kSlideDistance);
+      this->*slide.coordinate = target.*slide.arrival - (slide.delta > 0 ? kSlideDistance : -kSlideDistance);
     }
   } else if (kind <= 12) {
     plan.intervalMs = 20;
@@ -137,9 +134,18 @@ EffectStepResult EffectMotion::FadeOut() {
 
 EffectStepResult EffectMotion::Advance(int kind, const draw::Rect& target) {
   switch (kind) {
-    case 1: return FadeIn();
-    case 2: return FadeOut();
-    case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 10: {
+    case 1:
+      return FadeIn();
+    case 2:
+      return FadeOut();
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10: {
       const Slide slide = SlideOf(kind);
       int& coordinate = this->*slide.coordinate;
       if (!IsFadeInKind(kind)) {
@@ -262,8 +268,7 @@ draw::Rect EffectMotion::ScaledPlacement(int kind, int width, int height, int am
   if (width <= 0) return {};
   const bool spring = kind == 13 || kind == 14;
   const int drawnWidth = spring ? width + amount : width - std::abs(amount);
-  const int drawnHeight =
-      static_cast<int>(std::lround(static_cast<double>(height) / width * drawnWidth));
+  const int drawnHeight = static_cast<int>(std::lround(static_cast<double>(height) / width * drawnWidth));
   const double x = spring ? -amount / 2.0 + kSpringMargin : std::abs(amount) / 2.0;
   const double y = height / 2.0 - drawnHeight / 2.0 + (spring ? kSpringMargin : 0);
   // Blend positions are whole pixels; conversion truncates toward zero.

@@ -12,19 +12,19 @@ enum class EffectRedraw { None, Scaled, Gradient, Blurred, Rotated };
 // What the first tick of a kind sets up.
 struct EffectInitPlan {
   int intervalMs = 0;
-  bool createFrame = false;      // a frame of frameWidth x frameHeight
+  bool createFrame = false;  // a frame of frameWidth x frameHeight
   int frameWidth = 0;
   int frameHeight = 0;
-  bool blendSnapshot = false;    // the snapshot is copied onto the new frame once
-  bool makeSourceBitmap = false; // blur and rotation kinds draw from a bitmap copy
+  bool blendSnapshot = false;     // the snapshot is copied onto the new frame once
+  bool makeSourceBitmap = false;  // blur and rotation kinds draw from a bitmap copy
 };
 
 // What one later tick asks the renderer to do.
 struct EffectStepResult {
-  bool proceed = false;          // false: the effect has ended, nothing is drawn
+  bool proceed = false;  // false: the effect has ended, nothing is drawn
   EffectRedraw redraw = EffectRedraw::None;
-  int value = 0;                 // scale amount, wipe front, blur radius or angle
-  bool disposeSource = false;    // the blur kinds drop their source bitmap at the end
+  int value = 0;               // scale amount, wipe front, blur radius or angle
+  bool disposeSource = false;  // the blur kinds drop their source bitmap at the end
 };
 
 // The step tables of the effect kinds as pure state: position, size, progress,

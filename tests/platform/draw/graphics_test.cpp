@@ -109,9 +109,9 @@ TEST(DrawGraphics, ArcsBuildARoundedRectangle) {
   path.AddArc({x, y + h - 2 * r, 2 * r, 2 * r}, 90, 90);
   path.CloseFigure();
   g.FillPath(Brush(0xFF000000), path);
-  EXPECT_EQ(b.RawPixel(0, 0), 0u);    // corners cut off
+  EXPECT_EQ(b.RawPixel(0, 0), 0u);  // corners cut off
   EXPECT_EQ(b.RawPixel(39, 29), 0u);
-  EXPECT_NE(b.RawPixel(20, 0), 0u);   // straight edges reach the border
+  EXPECT_NE(b.RawPixel(20, 0), 0u);  // straight edges reach the border
   EXPECT_NE(b.RawPixel(0, 15), 0u);
   EXPECT_NE(b.RawPixel(20, 15), 0u);
 }

@@ -42,8 +42,8 @@ class WindowCore : public ::testing::Test {
   }
   void Present(WindowHandle h, Rect r, uint32_t colour) {
     pixels.assign(static_cast<size_t>(r.Width()) * r.Height(), colour);
-    hs->PresentLayered(h, {r.left, r.top}, {r.Width(), r.Height()}, PixelView{pixels.data(), r.Width(), r.Height(), r.Width() * 4},
-                       255);
+    hs->PresentLayered(h, {r.left, r.top}, {r.Width(), r.Height()},
+                       PixelView{pixels.data(), r.Width(), r.Height(), r.Width() * 4}, 255);
   }
 
   ScopedHeadless hs;
@@ -67,7 +67,8 @@ TEST_F(WindowCore, CreationSendsCreateSizeMoveThenShowsAndFocuses) {
 
 TEST_F(WindowCore, CreationFailsForUnknownClassOrRefusedCreate) {
   EXPECT_EQ(Open("missing", {0, 0, 10, 10}), 0);
-  AddClass("Refuses", [](WindowHandle, uint32_t msg, WParam, LParam) -> LResult { return msg == Msg::Create ? -1 : 0; });
+  AddClass("Refuses",
+           [](WindowHandle, uint32_t msg, WParam, LParam) -> LResult { return msg == Msg::Create ? -1 : 0; });
   EXPECT_EQ(Open("Refuses", {0, 0, 10, 10}), 0);
   EXPECT_TRUE(hs->TopLevelWindows().empty());
   WindowClass dup;
@@ -141,8 +142,8 @@ TEST_F(WindowCore, KillFocusHandlerThatDestroysIsSafe) {
   });
   AddClass("Main", log.Proc(*hs));
   const WindowHandle main = Open("Main", {0, 0, 300, 300});
-  const WindowHandle menu = Open("Menu", {50, 50, 100, 100}, Style::Popup | Style::Visible,
-                                 ExStyle::ToolWindow | ExStyle::Topmost, main);
+  const WindowHandle menu =
+      Open("Menu", {50, 50, 100, 100}, Style::Popup | Style::Visible, ExStyle::ToolWindow | ExStyle::Topmost, main);
   EXPECT_EQ(hs->Focus(), menu);
   hs->SetFocus(main);
   EXPECT_FALSE(hs->IsWindow(menu));
@@ -201,7 +202,9 @@ TEST_F(WindowCore, SetCursorOnTheClientAreaShowsTheClassCursor) {
   const WindowHandle h = Open("C", {0, 0, 50, 50});
   const CursorHandle hand = hs->LoadSystemCursor(SystemCursor::Hand);
   hs->SetClassCursor(h, hand);
-  EXPECT_EQ(hs->Send(h, Msg::SetCursor, static_cast<WParam>(h), static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove))), 1);
+  EXPECT_EQ(
+      hs->Send(h, Msg::SetCursor, static_cast<WParam>(h), static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove))),
+      1);
   EXPECT_EQ(hs->CurrentCursor(), hand);
   hs->Send(h, Msg::SetCursor, static_cast<WParam>(h), static_cast<LParam>(MakeLong(Hit::Left, Msg::MouseMove)));
   EXPECT_EQ(hs->SystemCursorOf(hs->CurrentCursor()), SystemCursor::SizeWe);

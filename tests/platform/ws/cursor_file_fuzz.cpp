@@ -21,16 +21,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #ifndef QUILLMAR_LIBFUZZER
 int main() {
   std::mt19937 rng(4242);
-  const std::vector<uint8_t> seed = {0, 0, 2, 0, 1, 0, 32, 32, 0, 0, 5, 0, 7, 0, 8, 0, 0, 0, 22, 0, 0, 0,
-                                     1, 2, 3, 4, 5, 6, 7, 8};
+  const std::vector<uint8_t> seed = {0, 0, 2, 0,  1, 0, 32, 32, 0, 0, 5, 0, 7, 0, 8,
+                                     0, 0, 0, 22, 0, 0, 0,  1,  2, 3, 4, 5, 6, 7, 8};
   for (int round = 0; round < 200000; ++round) {
     std::vector<uint8_t> input = seed;
     const int edits = 1 + static_cast<int>(rng() % 4);
     for (int e = 0; e < edits; ++e) {
       switch (rng() % 3) {
-        case 0: input[rng() % input.size()] = static_cast<uint8_t>(rng()); break;
-        case 1: input.resize(rng() % (seed.size() + 8)); break;
-        default: input.push_back(static_cast<uint8_t>(rng())); break;
+        case 0:
+          input[rng() % input.size()] = static_cast<uint8_t>(rng());
+          break;
+        case 1:
+          input.resize(rng() % (seed.size() + 8));
+          break;
+        default:
+          input.push_back(static_cast<uint8_t>(rng()));
+          break;
       }
       if (input.empty()) input.push_back(0);
     }

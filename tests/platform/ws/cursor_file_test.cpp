@@ -14,8 +14,8 @@ namespace {
 // A one-image cursor file: header, one directory entry, then `imageBytes`.
 std::vector<uint8_t> CursorBytes(uint16_t type, uint32_t imageSize, uint32_t imageOffset, size_t imageBytes,
                                  uint16_t count = 1) {
-  std::vector<uint8_t> b = {0, 0, static_cast<uint8_t>(type), 0, static_cast<uint8_t>(count), 0,
-                            32, 32, 0, 0, 5, 0, 7, 0};
+  std::vector<uint8_t> b = {0, 0, static_cast<uint8_t>(type), 0, static_cast<uint8_t>(count), 0, 32, 32, 0, 0, 5, 0,
+                            7, 0};
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(imageSize >> (8 * i)));
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(imageOffset >> (8 * i)));
   b.resize(b.size() + imageBytes, 0xAB);

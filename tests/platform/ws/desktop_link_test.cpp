@@ -16,7 +16,7 @@ TEST(DesktopLinkText, KeepsMagnetPunctuationAndEscapesTheRest) {
 
 TEST(DesktopLinkText, ProgramTextInEitherEncodingGivesTheSameUtf8) {
   const std::string utf8 = DesktopLinkText("magnet:?dn=\xE7\x94\xB5\xE5\xBD\xB1");  // 电影 in UTF-8
-  const std::string gb = DesktopLinkText("magnet:?dn=\xB5\xE7\xD3\xB0");           // 电影 in GB18030
+  const std::string gb = DesktopLinkText("magnet:?dn=\xB5\xE7\xD3\xB0");            // 电影 in GB18030
   EXPECT_EQ(utf8, "magnet:?dn=%E7%94%B5%E5%BD%B1");
   EXPECT_EQ(gb, utf8);
   EXPECT_EQ(DesktopLinkText(""), "");

@@ -17,16 +17,26 @@ namespace {
 
 std::string KeyName(int vk) {
   switch (vk) {
-    case Vk::Return: return "Return";
-    case Vk::Escape: return "Escape";
-    case Vk::Back: return "BackSpace";
-    case Vk::Tab: return "Tab";
-    case Vk::Left: return "Left";
-    case Vk::Right: return "Right";
-    case Vk::Up: return "Up";
-    case Vk::Down: return "Down";
-    case Vk::Delete: return "Delete";
-    default: break;
+    case Vk::Return:
+      return "Return";
+    case Vk::Escape:
+      return "Escape";
+    case Vk::Back:
+      return "BackSpace";
+    case Vk::Tab:
+      return "Tab";
+    case Vk::Left:
+      return "Left";
+    case Vk::Right:
+      return "Right";
+    case Vk::Up:
+      return "Up";
+    case Vk::Down:
+      return "Down";
+    case Vk::Delete:
+      return "Delete";
+    default:
+      break;
   }
   if (vk >= 'A' && vk <= 'Z') return std::string(1, static_cast<char>(vk - 'A' + 'a'));
   if (vk >= '0' && vk <= '9') return std::string(1, static_cast<char>(vk));
@@ -84,10 +94,12 @@ class GtkDriver final : public ScenarioDriver {
   }
   std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {
     const Rect r = system_->WindowRect(hwnd);
-    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left + client.x, r.top + client.y, 1, 1);
+    GdkPixbuf* shot =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left + client.x, r.top + client.y, 1, 1);
     if (shot == nullptr) return std::nullopt;
     const guchar* p = gdk_pixbuf_get_pixels(shot);
-    const uint32_t rgb = (0xFFu << 24) | (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
+    const uint32_t rgb =
+        (0xFFu << 24) | (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
     g_object_unref(shot);
     return rgb;
   }

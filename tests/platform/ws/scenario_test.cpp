@@ -19,16 +19,24 @@ constexpr uint32_t kLeft = 0xFFC03020;   // opaque, left half
 constexpr uint32_t kRight = 0xFF2040C0;  // opaque, right half
 
 Point Screen(Point client) { return Point{kWindow.left + client.x, kWindow.top + client.y}; }
-Point ClientOf(LParam l) { return Point{SignedLowWord(static_cast<uint64_t>(l)), SignedHighWord(static_cast<uint64_t>(l))}; }
+Point ClientOf(LParam l) {
+  return Point{SignedLowWord(static_cast<uint64_t>(l)), SignedHighWord(static_cast<uint64_t>(l))};
+}
 
 // A 2 x 2 cursor file with a 32-bit image and its hotspot at (1, 0).
 std::vector<uint8_t> TinyCursorFile(uint16_t type) {
-  std::vector<uint8_t> b = {0, 0, static_cast<uint8_t>(type), 0, 1, 0,   // header
-                            2, 2, 0, 0, 1, 0, 0, 0, 64, 0, 0, 0, 22, 0, 0, 0};  // entry: 64 bytes at 22
+  std::vector<uint8_t> b = {0,  0, static_cast<uint8_t>(type),
+                            0,  1, 0,  // header
+                            2,  2, 0,
+                            0,  1, 0,
+                            0,  0, 64,
+                            0,  0, 0,
+                            22, 0, 0,
+                            0};                                                 // entry: 64 bytes at 22
   const uint8_t info[40] = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};  // width 2, height 2 x 2
   b.insert(b.end(), info, info + 40);
   for (int i = 0; i < 4; ++i) b.insert(b.end(), {0x20, 0x40, 0x80, 0xFF});  // opaque pixels
-  b.insert(b.end(), 8, 0);  // AND mask, two padded rows
+  b.insert(b.end(), 8, 0);                                                  // AND mask, two padded rows
   return b;
 }
 
@@ -157,10 +165,12 @@ TEST_P(WindowScenario, KeysAndTypedTextArriveAsKeyAndCharMessages) {
 
 TEST_P(WindowScenario, CtrlIsDownWhileAShortcutKeyArrives) {
   std::vector<bool> ctrlAtV;
-  const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle, uint32_t msg, WParam w, LParam) -> std::optional<LResult> {
-    if (msg == Msg::KeyDown && w == 'V') ctrlAtV.push_back(ws().IsKeyDown(Vk::LControl) || ws().IsKeyDown(Vk::RControl));
-    return std::nullopt;
-  });
+  const WindowHandle hwnd =
+      OpenWindow(kWindow, [&](WindowHandle, uint32_t msg, WParam w, LParam) -> std::optional<LResult> {
+        if (msg == Msg::KeyDown && w == 'V')
+          ctrlAtV.push_back(ws().IsKeyDown(Vk::LControl) || ws().IsKeyDown(Vk::RControl));
+        return std::nullopt;
+      });
   ASSERT_NE(hwnd, 0);
   driver_->Click(Screen({10, 10}), MouseButton::Left);
   ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Focus() == hwnd; }, 3000));
@@ -178,13 +188,14 @@ TEST_P(WindowScenario, CtrlIsDownWhileAShortcutKeyArrives) {
 
 TEST_P(WindowScenario, TextBeyondAsciiArrivesAsACompositionResult) {
   std::u16string received;
-  const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
-    if (msg == Msg::ImeComposition && (l & Ime::ResultStr) != 0) {
-      ws().SetImePosition(h, Point{30, 40});
-      received += ws().ImeResult(h);
-    }
-    return std::nullopt;
-  });
+  const WindowHandle hwnd =
+      OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
+        if (msg == Msg::ImeComposition && (l & Ime::ResultStr) != 0) {
+          ws().SetImePosition(h, Point{30, 40});
+          received += ws().ImeResult(h);
+        }
+        return std::nullopt;
+      });
   ASSERT_NE(hwnd, 0);
   driver_->Click(Screen({10, 10}), MouseButton::Left);
   ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Focus() == hwnd; }, 3000));
@@ -385,15 +396,16 @@ TEST_P(WindowScenario, PopupClosesWhenItsOwnerIsClicked) {
 }
 
 TEST_P(WindowScenario, ShowStatesMinimiseRestoreMaximiseAndHide) {
-  const WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
-    if (msg == Msg::GetMinMaxInfo) {
-      auto* info = reinterpret_cast<MinMaxInfo*>(l);
-      info->maxSize = {300, 200};
-      info->maxPosition = {50, 60};
-      return 0;
-    }
-    return std::nullopt;
-  });
+  const WindowHandle hwnd =
+      OpenWindow(kWindow, [&](WindowHandle, uint32_t msg, WParam, LParam l) -> std::optional<LResult> {
+        if (msg == Msg::GetMinMaxInfo) {
+          auto* info = reinterpret_cast<MinMaxInfo*>(l);
+          info->maxSize = {300, 200};
+          info->maxPosition = {50, 60};
+          return 0;
+        }
+        return std::nullopt;
+      });
   ASSERT_NE(hwnd, 0);
   ws().Send(hwnd, Msg::SysCommand, SysCmd::Minimize, 0);
   driver_->Pump(300);
@@ -416,7 +428,11 @@ TEST_P(WindowScenario, ShowStatesMinimiseRestoreMaximiseAndHide) {
   EXPECT_FALSE(ws().IsVisible(hwnd));
   EXPECT_EQ(log_.Of(Msg::ShowWindow).back().wParam, 0u);
   if (!driver_->Exact()) {
-    EXPECT_TRUE(driver_->PumpUntil([&] { return driver_->ReadBack(hwnd, Point{10, 10}) != kLeft; }, 3000))
+    EXPECT_TRUE(driver_->PumpUntil(
+        [&] {
+          return driver_->ReadBack(hwnd, Point{10, 10}) != kLeft;
+        },
+        3000))
         << "a hidden window leaves the screen";
   }
 }

@@ -22,7 +22,7 @@ TEST(ProcessValues, MakeArgbTakesAlphaOnlyWhenAsked) {
   EXPECT_EQ(makeArgb(0x808080, 0, false), 0xFF808080u);
   EXPECT_EQ(makeArgb(0x000000, 120, true), 0x78000000u);
   EXPECT_EQ(makeArgb(0xFFFFFF, 200, true), 0xC8FFFFFFu);
-  EXPECT_EQ(makeArgb(0x0000FF, 7, false), 0xFFFF0000u);  // red byte first in memory
+  EXPECT_EQ(makeArgb(0x0000FF, 7, false), 0xFFFF0000u);   // red byte first in memory
   EXPECT_EQ(makeArgb(0x000000, 300, true), 0x2C000000u);  // 300 mod 256 = 44
 }
 

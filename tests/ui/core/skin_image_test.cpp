@@ -33,15 +33,14 @@ draw::Image MakeSkin(int width, int height, std::initializer_list<int> markerCol
 
 // Compares every pixel of the target with the expectation; `source` maps an
 // output pixel to the skin pixel it should show, or nullopt for untouched.
-void ExpectPixels(const draw::Bitmap& target,
-                  const std::function<std::optional<uint32_t>(int, int)>& expected) {
+void ExpectPixels(const draw::Bitmap& target, const std::function<std::optional<uint32_t>(int, int)>& expected) {
   int failures = 0;
   for (int y = 0; y < target.Height(); ++y) {
     for (int x = 0; x < target.Width(); ++x) {
       const uint32_t want = expected(x, y).value_or(0);
       if (target.GetPixel(x, y) != want && ++failures <= 5) {
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << target.GetPixel(x, y)
-                      << ", expected " << want;
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << target.GetPixel(x, y) << ", expected "
+                      << want;
       }
     }
   }
@@ -98,8 +97,8 @@ TEST(SkinLayout, InvalidCutCombinationsAndOrdersPlanNothing) {
   EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {5, {}, {}, {}}));
   EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {5, 14, 2, {}}));
   EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {}));
-  EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {14, 5, {}, {}}));   // out of order
-  EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {5, 20, {}, {}}));   // past the image
+  EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {14, 5, {}, {}}));  // out of order
+  EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {5, 20, {}, {}}));  // past the image
   EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {-1, 5, {}, {}}));
   EXPECT_FALSE(SkinLayout::PlanSlices(0, 10, rect, {5, 14, {}, {}}));
 }
@@ -119,9 +118,12 @@ TEST_F(SkinDrawing, ThreeSliceKeepsEndsAndTilesTheMiddleAtNaturalHeight) {
     const int dy = y - 4;
     if (dx < 0 || dx >= 100 || dy < 0 || dy >= 10) return std::nullopt;
     int column = 0;
-    if (dx < 5) column = dx;                       // left end, 5 wide
-    else if (dx >= 95) column = 15 + (dx - 95);    // right end at X + 95
-    else column = 6 + (dx - 5) % 8;                // columns 6 to 13 repeated over 90 pixels
+    if (dx < 5)
+      column = dx;  // left end, 5 wide
+    else if (dx >= 95)
+      column = 15 + (dx - 95);  // right end at X + 95
+    else
+      column = 6 + (dx - 5) % 8;  // columns 6 to 13 repeated over 90 pixels
     return reference.GetPixel(column, dy);
   });
   EXPECT_FALSE(HasMagenta(target));
@@ -136,9 +138,12 @@ TEST_F(SkinDrawing, VerticalThreeSliceKeepsNaturalWidth) {
     const int dy = y - 1;
     if (dx < 0 || dx >= 6 || dy < 0 || dy >= 30) return std::nullopt;
     int row = 0;
-    if (dy < 3) row = dy;
-    else if (dy >= 27) row = 9 + (dy - 27);        // bottom part: rows 9 to 11
-    else row = 4 + (dy - 3) % 4;                   // rows 4 to 7 repeated
+    if (dy < 3)
+      row = dy;
+    else if (dy >= 27)
+      row = 9 + (dy - 27);  // bottom part: rows 9 to 11
+    else
+      row = 4 + (dy - 3) % 4;  // rows 4 to 7 repeated
     return reference.GetPixel(dx, row);
   });
   EXPECT_FALSE(HasMagenta(target));

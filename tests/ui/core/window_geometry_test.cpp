@@ -19,7 +19,9 @@ size_t Count(const std::vector<Logged>& log, uint32_t msg) {
   return n;
 }
 
-size_t Count(const std::vector<uint32_t>& msgs, uint32_t msg) { return static_cast<size_t>(std::count(msgs.begin(), msgs.end(), msg)); }
+size_t Count(const std::vector<uint32_t>& msgs, uint32_t msg) {
+  return static_cast<size_t>(std::count(msgs.begin(), msgs.end(), msg));
+}
 
 TEST(UiWindowMaximize, CoversTheWorkAreaWithTheSizingBandOffScreen) {
   BindOptions options;
@@ -47,7 +49,8 @@ TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
   EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1372, 774}));
   ws::System().ShowWindow(f.hwnd, Show::Normal);
   f.window->SetFullScreenMax(0);
-  f.headless->SetScreen({1366, 768}, ws::Rect{0, 0, 1306, 768}, ws::TaskbarInfo{false, 2, ws::Rect{1306, 0, 1366, 768}});
+  f.headless->SetScreen({1366, 768}, ws::Rect{0, 0, 1306, 768},
+                        ws::TaskbarInfo{false, 2, ws::Rect{1306, 0, 1366, 768}});
   ws::System().Send(f.hwnd, 877, 0, 0);
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
   EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1312, 774}));
@@ -67,7 +70,8 @@ TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
   EXPECT_EQ(sys.Capture(), f.hwnd);
   EXPECT_FALSE(f.headless->MoveDragActive());
   f.headless->MoveMouse({testing::kWinX - 47, testing::kWinY + 100});
-  EXPECT_EQ(sys.WindowRect(f.hwnd), (ws::Rect{testing::kWinX - 50, testing::kWinY, testing::kWinX + 300, testing::kWinY + 200}));
+  EXPECT_EQ(sys.WindowRect(f.hwnd),
+            (ws::Rect{testing::kWinX - 50, testing::kWinY, testing::kWinX + 300, testing::kWinY + 200}));
   EXPECT_EQ(f.window->GetWidth(), 350);
   // Past the right edge the left edge stops at right - (2 * 6 + 10).
   f.headless->MoveMouse({testing::kWinX + 400, testing::kWinY + 100});

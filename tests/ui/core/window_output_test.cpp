@@ -93,14 +93,14 @@ TEST(CursorFromBytes, RefusesIconsAndImagesRunningPastTheEnd) {
   ws::ScopedHeadless headless;
   // Header, one entry, then a 40-byte image at offset 22.
   std::vector<uint8_t> bytes(62, 0);
-  bytes[2] = 2;   // type: cursor
-  bytes[4] = 1;   // one image
-  bytes[6] = 16;  // width
-  bytes[7] = 16;  // height
-  bytes[10] = 3;  // hotspot x
-  bytes[12] = 4;  // hotspot y
-  bytes[14] = 40; // image size
-  bytes[18] = 22; // image offset
+  bytes[2] = 2;    // type: cursor
+  bytes[4] = 1;    // one image
+  bytes[6] = 16;   // width
+  bytes[7] = 16;   // height
+  bytes[10] = 3;   // hotspot x
+  bytes[12] = 4;   // hotspot y
+  bytes[14] = 40;  // image size
+  bytes[18] = 22;  // image offset
   auto sized = [&](uint8_t size, uint8_t offset) {
     std::vector<uint8_t> b = bytes;
     b[14] = size;

@@ -51,15 +51,15 @@ class EffectTest : public ::testing::Test {
 
   // Sets up `kind` over the window's rectangle and records every frame.
   void SetupKind(int kind, bool startNow = true) {
-    effect->Setup(kind, &source, 100, 50, 100, 50, std::nullopt, startNow,
-                  [this] { ++doneCount; },
-                  [this](const draw::Bitmap&) {
-                    const auto* picture = headless->Presented(window);
-                    ASSERT_NE(picture, nullptr);
-                    shown.push_back({picture->position.x, picture->position.y, picture->size.width,
-                                     picture->size.height, picture->alpha});
-                  },
-                  window);
+    effect->Setup(
+        kind, &source, 100, 50, 100, 50, std::nullopt, startNow, [this] { ++doneCount; },
+        [this](const draw::Bitmap&) {
+          const auto* picture = headless->Presented(window);
+          ASSERT_NE(picture, nullptr);
+          shown.push_back(
+              {picture->position.x, picture->position.y, picture->size.width, picture->size.height, picture->alpha});
+        },
+        window);
   }
 
   // Runs the virtual clock until the effect ends (or a generous limit).
@@ -165,19 +165,20 @@ int InkWidth(const ws::HeadlessWindowSystem::Picture& picture) {
 
 TEST_F(EffectTest, SpringInGrowsPastTheTargetAndSettlesBack) {
   std::vector<int> widths;
-  effect->Setup(13, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; },
-                [&](const draw::Bitmap&) {
-                  const auto* picture = headless->Presented(window);
-                  widths.push_back(InkWidth(*picture));
-                  shown.push_back({picture->position.x, picture->position.y, picture->size.width,
-                                   picture->size.height, picture->alpha});
-                },
-                window);
+  effect->Setup(
+      13, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; },
+      [&](const draw::Bitmap&) {
+        const auto* picture = headless->Presented(window);
+        widths.push_back(InkWidth(*picture));
+        shown.push_back(
+            {picture->position.x, picture->position.y, picture->size.width, picture->size.height, picture->alpha});
+      },
+      window);
   RunToEnd();
   std::vector<int> expected;
   for (int p = -70; p <= 120; p += 10) expected.push_back(100 + (p > 59 ? 120 - p : p));
   EXPECT_EQ(widths, expected);
-  EXPECT_EQ(widths.front(), 30);  // w - 70
+  EXPECT_EQ(widths.front(), 30);                                    // w - 70
   EXPECT_EQ(*std::max_element(widths.begin(), widths.end()), 160);  // w + 60
   EXPECT_EQ(widths.back(), 100);
   // The window is 40 pixels larger on every side the whole time.
@@ -189,14 +190,15 @@ TEST_F(EffectTest, SpringInGrowsPastTheTargetAndSettlesBack) {
 
 TEST_F(EffectTest, SpinInClockwiseTurnsTwelveStepsOfThirtyDegreesAroundTheCentre) {
   std::vector<int> angles;
-  effect->Setup(25, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; },
-                [&](const draw::Bitmap&) {
-                  angles.push_back(effect->Motion().progress);
-                  const auto* picture = headless->Presented(window);
-                  shown.push_back({picture->position.x, picture->position.y, picture->size.width,
-                                   picture->size.height, picture->alpha});
-                },
-                window);
+  effect->Setup(
+      25, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; },
+      [&](const draw::Bitmap&) {
+        angles.push_back(effect->Motion().progress);
+        const auto* picture = headless->Presented(window);
+        shown.push_back(
+            {picture->position.x, picture->position.y, picture->size.width, picture->size.height, picture->alpha});
+      },
+      window);
   RunToEnd();
   std::vector<int> expected;
   for (int a = 30; a <= 360; a += 30) expected.push_back(a);
@@ -260,8 +262,9 @@ TEST_F(EffectTest, BlurSoftensASharpEdge) {
 
 TEST_F(EffectTest, WindowDestroyedMidwayStopsPresentingButTheEffectStillEnds) {
   int frames = 0;
-  effect->Setup(1, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; },
-                [&](const draw::Bitmap&) { ++frames; }, window);
+  effect->Setup(
+      1, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; }, [&](const draw::Bitmap&) { ++frames; },
+      window);
   headless->Advance(30);
   ASSERT_EQ(headless->Presented(window)->presentCount, 2);
   headless->DestroyWindow(window);
@@ -348,8 +351,8 @@ TEST_F(EffectTest, KindsWithoutStepsEndAtOnceInsteadOfHoldingTheWindow) {
 }
 
 TEST_F(EffectTest, DoneCallbackMayDisposeTheEffect) {
-  effect->Setup(1, &source, 100, 50, 100, 50, std::nullopt, true, [this] { effect->Dispose(); }, {},
-                window);
+  effect->Setup(
+      1, &source, 100, 50, 100, 50, std::nullopt, true, [this] { effect->Dispose(); }, {}, window);
   for (int i = 0; i < 20; ++i) headless->Advance(15);
   EXPECT_EQ(effect->Kind(), 0);
   EXPECT_TRUE(effect->Snapshot().IsEmpty());

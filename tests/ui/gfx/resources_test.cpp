@@ -102,7 +102,7 @@ TEST(UiFont, FromNameDefaultsToTheThemeFontAndReplacesThePreviousFont) {
   EXPECT_FLOAT_EQ(font.GetFont().Size(), 20);
   EXPECT_EQ(font.GetFont().Style(), 1);
   EXPECT_EQ(font.GetFamily().ResolvedName(), "DejaVu Sans");
-  EXPECT_FLOAT_EQ(first.Size(), 12);  // a copy taken earlier stays usable
+  EXPECT_FLOAT_EQ(first.Size(), 12);                              // a copy taken earlier stays usable
   EXPECT_TRUE(font.FromName("DejaVu Sans", 12, 0, 9).IsEmpty());  // no such unit
   font.Release();
   EXPECT_TRUE(font.GetFont().IsEmpty());
@@ -122,7 +122,7 @@ TEST(UiFont, FontsFromFilesAndMemory) {
   const std::string notAFont = testing::TempDir() + "not_a_font.txt";
   std::ofstream(notAFont) << "plain text, no fonts";
   EXPECT_TRUE(font.FromFile(notAFont).IsEmpty());
-  EXPECT_TRUE(font.HasCollection());                       // kept until Release
+  EXPECT_TRUE(font.HasCollection());  // kept until Release
   font.Release();
   EXPECT_FALSE(font.HasCollection());
 }
