@@ -4,7 +4,7 @@
 
 #include "net/regex_object.h"
 #include "net/result_page.h"
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "net/site_search.h"
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tools/demo_site.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace quillmar {
 

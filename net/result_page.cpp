@@ -2,7 +2,7 @@
 
 #include "net/html_entities.h"
 #include "net/regex_object.h"
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 #include "net/text_search.h"
 #include "net/url_resolve.h"
 #include "net/url_text.h"

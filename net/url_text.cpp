@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 #include "net/text_search.h"
 
 namespace quillmar {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "net/site_search.h"
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace {
 

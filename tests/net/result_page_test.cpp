@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace quillmar {
 namespace {

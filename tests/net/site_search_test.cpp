@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "net/result_page.h"
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tests/net/scripted_site.h"
 
 namespace quillmar {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "net/site_search.h"
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 #include "tools/demo_catalogue.h"
 
 namespace quillmar {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 #include "platform/draw/graphics.h"
 #include "ui/core/frame_window.h"
 #include "ui/core/process_values.h"

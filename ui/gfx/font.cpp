@@ -1,6 +1,6 @@
 #include "ui/gfx/font.h"
 
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace quillmar {
 

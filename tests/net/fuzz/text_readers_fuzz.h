@@ -9,7 +9,7 @@
 
 #include "net/cookies.h"
 #include "net/http_headers.h"
-#include "net/text_encoding.h"
+#include "base/text_encoding.h"
 #include "net/text_search.h"
 #include "net/url_text.h"
 
