@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+
 #include "base/text_encoding.h"
 
 namespace quillmar {
@@ -133,6 +136,52 @@ TEST(RegexObject, BadlyBacktrackingPatternEndsWithTheMatchesFoundSoFar) {
   RegexObject tame;
   ASSERT_TRUE(tame.ExecuteWide(u"^a+$", subject));
   EXPECT_FALSE(tame.MatchLimitHit());
+}
+
+// The engine's own limit restarts at every start position: many lines, each well under it,
+// must still end at the budget of the whole scan, keeping what was found before.
+TEST(RegexObject, ScanBudgetAndCancelHoldForTheWholeExecute) {
+  std::u16string subject = u"aa\n";
+  for (int i = 0; i < 300; ++i) subject += std::u16string(18, u'a') + u"!\n";
+  for (bool jit : {true, false}) {
+    RegexObject re;
+    re.SetJitEnabled(jit);
+    re.SetMatchLimit(1'000'000'000);
+    re.SetScanBudget(std::chrono::milliseconds(30));
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(re.ExecuteWide(u"^(a+)+$", subject));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_TRUE(re.MatchLimitHit());
+    EXPECT_FALSE(re.ScanCancelled());
+    ASSERT_EQ(re.MatchCount(), 1);
+    EXPECT_EQ(re.MatchTextWide(1), u"aa");
+
+    std::atomic<bool> cancel{true};
+    re.SetCancelFlag(&cancel);
+    ASSERT_TRUE(re.ExecuteWide(u"a", u"aaa"));
+    EXPECT_TRUE(re.ScanCancelled());
+    EXPECT_FALSE(re.MatchLimitHit());
+    EXPECT_EQ(re.MatchCount(), 0);
+  }
+}
+
+// Patterns whose head or tail is special keep their meaning while the scan is watched.
+TEST(RegexObject, WatchedScanKeepsThePatternsMeaning) {
+  struct Case {
+    std::u16string_view pattern;
+    std::u16string_view subject;
+    int matches;
+  };
+  const Case cases[] = {
+      {u"(*CR)^b$", u"a\rb\rc", 1}, {u"\\Qa(b", u"a(b a(b", 2}, {u"(?x) a b # comment", u"ab ab", 2},
+      {u"a|b", u"abc", 2},          {u"(a)|(b)\\2", u"bb", 1},  {u"a)(b", u"a)(b", -1},
+  };
+  for (const Case& c : cases) {
+    RegexObject re;
+    const bool compiled = re.ExecuteWide(c.pattern, c.subject);
+    EXPECT_EQ(compiled ? re.MatchCount() : -1, c.matches) << std::string(c.pattern.begin(), c.pattern.end());
+    EXPECT_FALSE(re.MatchLimitHit());
+  }
 }
 
 TEST(RegexObject, UnpairedSurrogatesDoNotStopTheScan) {
