@@ -70,11 +70,21 @@ function(quillmar_add_fuzz)
     target_compile_definitions(${F_NAME} PRIVATE QUILLMAR_LIBFUZZER)
     target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   elseif(F_CORPUS_LABEL)
-    set(corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${F_NAME})
-    add_test(NAME fuzz.${F_NAME}_corpus
-      COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${F_NAME}> -DCORPUS=${corpus}
-              -P ${CMAKE_SOURCE_DIR}/tests/fuzz/run_corpus.cmake)
-    set_tests_properties(fuzz.${F_NAME}_corpus PROPERTIES LABELS ${F_CORPUS_LABEL}
-      ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    quillmar_add_fuzz_corpus_test(NAME ${F_NAME} LABEL ${F_CORPUS_LABEL})
   endif()
+endfunction()
+
+# quillmar_add_fuzz_corpus_test(NAME name LABEL label)
+# Runs the plain build of fuzz target <name> over tests/fuzz/corpus/<name>/ as a test, for
+# targets defined where tests cannot be registered (outside tests/).
+function(quillmar_add_fuzz_corpus_test)
+  cmake_parse_arguments(C "" "NAME;LABEL" "" ${ARGN})
+  if(QUILLMAR_LIBFUZZER)
+    return()
+  endif()
+  add_test(NAME fuzz.${C_NAME}_corpus
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${C_NAME}> -DCORPUS=${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${C_NAME}
+            -P ${CMAKE_SOURCE_DIR}/tests/fuzz/run_corpus.cmake)
+  set_tests_properties(fuzz.${C_NAME}_corpus PROPERTIES LABELS ${C_LABEL}
+    ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endfunction()

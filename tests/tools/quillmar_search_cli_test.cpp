@@ -173,7 +173,8 @@ TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
 TEST(QuillmarSearch, HelpAndBadArguments) {
   ProgramRun help = RunSearch({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] KEYWORD...")) << help.out;
+  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS] KEYWORD..."))
+      << help.out;
   EXPECT_NE(help.out.find("QUILLMAR_SITE"), std::string::npos);
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--page", "x", "a"}, {"--page", "0", "a"}, {"--site"}, {"--bogus", "a"}}) {
