@@ -63,7 +63,8 @@ std::string FailureOf(const HttpStatus& status) {
     case HttpError::ConnectTimeout:
     case HttpError::StallTimeout:
     case HttpError::TotalTimeout:
-      return "timed out (" + std::string(HttpErrorName(status.error)) + ")";
+      return status.error == HttpError::TotalTimeout ? "timed out"
+                                                     : "timed out (" + std::string(HttpErrorName(status.error)) + ")";
     default:
       return std::string(HttpErrorName(status.error));
   }
