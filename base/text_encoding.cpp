@@ -260,20 +260,27 @@ std::string EncodeUtf8(std::u16string_view wide) {
 // ASCII is itself in the program's code page and never part of a longer character there,
 // so runs of it are copied and only the rest goes through iconv.
 bool EncodeGb18030(std::u16string_view wide, std::string* bytes) {
-  bytes->clear();
-  bytes->reserve(wide.size() * 2);
+  bytes->assign(wide.size(), '\0');
+  std::size_t used = 0;
   std::size_t i = 0;
   std::string piece;
   while (i < wide.size()) {
-    std::size_t run = i;
-    while (run < wide.size() && wide[run] < 0x80) ++run;
-    for (; i < run; ++i) bytes->push_back(static_cast<char>(wide[i]));
+    char* out = bytes->data() + used;
+    const std::size_t from = i;
+    while (i < wide.size() && wide[i] < 0x80) *out++ = static_cast<char>(wide[i++]);
+    used += i - from;
     if (i == wide.size()) break;
+    std::size_t run = i;
     while (run < wide.size() && wide[run] >= 0x80) ++run;
     if (!Encode(wide.substr(i, run - i), "GB18030", &piece)) return false;
-    bytes->append(piece);
+    // Each unit of the run takes at least one byte, so the piece fits where the run was
+    // unless it is longer; then the rest of the buffer moves up.
+    if (piece.size() > run - i) bytes->resize(bytes->size() + piece.size() - (run - i));
+    std::memcpy(bytes->data() + used, piece.data(), piece.size());
+    used += piece.size();
     i = run;
   }
+  bytes->resize(used);
   return true;
 }
 

@@ -3,6 +3,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+#include <ctime>
 #include <vector>
 
 #include "base/text_encoding.h"
@@ -44,16 +46,26 @@ bool IsResourceLimit(int rc) {
 
 // A lone surrogate would wall off the text around it from the engine; as U+FFFD
 // it matches like any other character and every position stays where it was.
-std::u16string WithoutLoneSurrogates(std::u16string_view in) {
-  std::u16string out(in);
-  for (size_t i = 0; i < out.size(); ++i) {
-    char16_t c = out[i];
-    if ((c & 0xFC00) == 0xD800 && i + 1 < out.size() && (out[i + 1] & 0xFC00) == 0xDC00) {
-      ++i;
-    } else if ((c & 0xF800) == 0xD800) {
-      out[i] = 0xFFFD;
+void ReplaceLoneSurrogates(std::u16string& text) {
+  constexpr size_t kBlock = 64;
+  for (size_t block = 0; block < text.size(); block += kBlock) {
+    // Most text has no surrogate at all: look at a block at once before unit by unit.
+    const size_t end = std::min(text.size(), block + kBlock);
+    bool any = false;
+    for (size_t i = block; i < end; ++i) any |= (text[i] & 0xF800) == 0xD800;
+    if (!any) continue;
+    for (size_t i = block; i < end; ++i) {
+      const char16_t c = text[i];
+      const bool paired = (c & 0xFC00) == 0xD800 ? i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00
+                                                 : i > 0 && (text[i - 1] & 0xFC00) == 0xD800;
+      if ((c & 0xF800) == 0xD800 && !paired) text[i] = 0xFFFD;
     }
   }
+}
+
+std::u16string WithoutLoneSurrogates(std::u16string_view in) {
+  std::u16string out(in);
+  ReplaceLoneSurrogates(out);
   return out;
 }
 
@@ -87,16 +99,26 @@ std::u16string WatchedPattern(std::u16string_view pattern) {
 // What one scan watches besides the engine's own limits. The engine calls Check before
 // every start position it tries (a callout placed at the head of the pattern).
 struct ScanWatch {
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point deadline;
+  std::chrono::nanoseconds budgetEnd{};
   const std::atomic<bool>* cancel = nullptr;
   bool overBudget = false;
   bool cancelled = false;
+  unsigned checks = 0;
 
+  // The budget is processor time of the scanning thread, so a busy machine does not cut an
+  // ordinary page short.
+  static std::chrono::nanoseconds ThreadTime() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+  }
+  void Start(std::chrono::milliseconds budget) { budgetEnd = ThreadTime() + budget; }
+  // The clock is read at every eighth start position: one position costs at most the
+  // engine's step limit, and reading the clock is a system call.
   bool Check() {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
       cancelled = true;
-    } else if (Clock::now() >= deadline) {
+    } else if (++checks % 8 == 1 && ThreadTime() >= budgetEnd) {
       overBudget = true;
     }
     return !cancelled && !overBudget;
@@ -174,12 +196,13 @@ bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bo
   return ExecuteWide(GbkToWide(pattern), GbkToWide(subject), caseSensitive, multiline, global, quotePlaceholders);
 }
 
-bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive,
-                              bool multiline, bool global, bool quotePlaceholders) {
+bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string subject, bool caseSensitive, bool multiline,
+                              bool global, bool quotePlaceholders) {
   auto next = std::make_shared<Result>();
   next->pattern = WithoutLoneSurrogates(pattern);
   if (quotePlaceholders) next->pattern = ReplaceAll(next->pattern, kQuotePlaceholder, u"\"");
-  next->subject = WithoutLoneSurrogates(subject);
+  next->subject = std::move(subject);
+  ReplaceLoneSurrogates(next->subject);
 
   // "." stops only at a line feed, and "$" without multi-line means the very end,
   // which is what the program's patterns are written for.
@@ -214,7 +237,7 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
   }
 
   ScanWatch watch;
-  watch.deadline = ScanWatch::Clock::now() + scanBudget;
+  watch.Start(scanBudget);
   watch.cancel = cancel;
   next->limitHit =
       !Scan(code.get(), next->subject, next->groupCount, global, matchLimit, jitEnabled, watch, next->spans);

@@ -18,8 +18,8 @@ class RegexObject {
   // Backtracking steps the engine may spend on one start position (its own limit restarts
   // at every position it tries, so this alone does not bound a scan).
   static constexpr uint32_t kDefaultMatchLimit = 2'000'000;
-  // Time one whole Execute may spend scanning; looked at before every start position the
-  // engine tries. With the limit above it keeps a hostile page from holding a search:
+  // Processor time one whole Execute may spend scanning; looked at before every start
+  // position the engine tries. With the limit above it keeps a hostile page from holding a search:
   // the scan stops with the matches found so far.
   static constexpr std::chrono::milliseconds kDefaultScanBudget{2000};
 
@@ -30,7 +30,8 @@ class RegexObject {
   // True when the pattern compiled (also with no match).
   bool Execute(std::string_view pattern, std::string_view subject, bool caseSensitive = false, bool multiline = true,
                bool global = true, bool quotePlaceholders = false);
-  bool ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive = false,
+  // The subject is kept for the queries; pass a temporary to spare a copy of a large page.
+  bool ExecuteWide(std::u16string_view pattern, std::u16string subject, bool caseSensitive = false,
                    bool multiline = true, bool global = true, bool quotePlaceholders = false);
 
   std::string GetPattern() const;

@@ -43,7 +43,9 @@ std::string BuildListUrl(std::string_view site, std::string_view keyword, int pa
 std::u16string DecodePageBody(std::string_view body) {
   // Going from UTF-8 straight to UTF-16 gives what decoding to program text and
   // then widening would: program text encodes every character.
-  return MultiByteToWide(UrlDecode(UpToZero(body), false), kCodePageUtf8, true);
+  const std::string_view page = UpToZero(body);
+  if (page.find('%') == std::string_view::npos) return MultiByteToWide(page, kCodePageUtf8, true);
+  return MultiByteToWide(UrlDecode(page, false), kCodePageUtf8, true);
 }
 
 std::vector<ListHit> ScrapeListPage(std::string_view body, std::string_view baseUrl, bool* cutShort, TextForm form,

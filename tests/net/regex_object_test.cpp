@@ -178,7 +178,7 @@ TEST(RegexObject, WatchedScanKeepsThePatternsMeaning) {
   };
   for (const Case& c : cases) {
     RegexObject re;
-    const bool compiled = re.ExecuteWide(c.pattern, c.subject);
+    const bool compiled = re.ExecuteWide(c.pattern, std::u16string(c.subject));
     EXPECT_EQ(compiled ? re.MatchCount() : -1, c.matches) << std::string(c.pattern.begin(), c.pattern.end());
     EXPECT_FALSE(re.MatchLimitHit());
   }
