@@ -230,7 +230,9 @@ std::u16string DecodeUtf8(std::string_view text) {
 
 // A lone surrogate becomes U+FFFD, as the iconv path writes it for targets that have it.
 std::string EncodeUtf8(std::u16string_view wide) {
-  std::string out(wide.size() * 3, '\0');
+  std::size_t length = 0;
+  for (char16_t c : wide) length += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;  // a pair: 3 + 3 > 4
+  std::string out(length, '\0');
   char* o = out.data();
   auto put = [&](unsigned v) { *o++ = static_cast<char>(v); };
   for (std::size_t i = 0; i < wide.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -44,6 +45,19 @@ bool IsResourceLimit(int rc) {
          rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY;
 }
 
+// Whether any of count units (a multiple of four) is a surrogate, four units per step.
+bool HasSurrogate(const char16_t* units, size_t count) {
+  constexpr uint64_t kLanes = 0x0001000100010001ull;
+  uint64_t found = 0;
+  for (size_t i = 0; i < count; i += 4) {
+    uint64_t word;
+    std::memcpy(&word, units + i, sizeof word);
+    const uint64_t x = (word & (0xF800 * kLanes)) ^ (0xD800 * kLanes);  // zero lane = surrogate
+    found |= (x - kLanes) & ~x & (0x8000 * kLanes);
+  }
+  return found != 0;
+}
+
 // A lone surrogate would wall off the text around it from the engine; as U+FFFD
 // it matches like any other character and every position stays where it was.
 void ReplaceLoneSurrogates(std::u16string& text) {
@@ -51,9 +65,7 @@ void ReplaceLoneSurrogates(std::u16string& text) {
   for (size_t block = 0; block < text.size(); block += kBlock) {
     // Most text has no surrogate at all: look at a block at once before unit by unit.
     const size_t end = std::min(text.size(), block + kBlock);
-    bool any = false;
-    for (size_t i = block; i < end; ++i) any |= (text[i] & 0xF800) == 0xD800;
-    if (!any) continue;
+    if (end - block == kBlock && !HasSurrogate(text.data() + block, kBlock)) continue;
     for (size_t i = block; i < end; ++i) {
       const char16_t c = text[i];
       const bool paired = (c & 0xFC00) == 0xD800 ? i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00

@@ -185,15 +185,23 @@ TEST(RegexObject, WatchedScanKeepsThePatternsMeaning) {
 }
 
 TEST(RegexObject, UnpairedSurrogatesDoNotStopTheScan) {
-  std::u16string subject = u"\xD800<a href=\"/1\">x\xDC00y</a></li><li>\xDFFF<a href=\"/2\">z</a></li><li>";
-  RegexObject re;
-  ASSERT_TRUE(re.ExecuteWide(kResultPattern, subject));
-  ASSERT_EQ(re.MatchCount(), 2);
-  EXPECT_EQ(re.SubMatchTextWide(1, 2), u"x\xFFFDy");  // the lone half becomes U+FFFD
-  int position = 0;
-  re.SubMatchTextWide(2, 1, &position);
-  EXPECT_EQ(position, 40);
-  EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/2");
+  // Padded too, so that the halves fall inside and across the blocks the check reads at once.
+  for (size_t pad : {0, 69, 133}) {
+    const std::u16string subject =
+        std::u16string(pad, u'x') +
+        u"\xD800<a href=\"/1\">x\xDC00y</a></li><li>\xDFFF<a href=\"/2\">z</a></li><li>\xD83C"
+        u"\xDFAC";
+    RegexObject re;
+    ASSERT_TRUE(re.ExecuteWide(kResultPattern, subject));
+    ASSERT_EQ(re.MatchCount(), 2);
+    EXPECT_EQ(re.SubMatchTextWide(1, 2), u"x\xFFFDy");  // the lone half becomes U+FFFD
+    int position = 0;
+    re.SubMatchTextWide(2, 1, &position);
+    EXPECT_EQ(position, static_cast<int>(40 + pad));
+    EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/2");
+    EXPECT_EQ(re.MatchText(2), Utf8ToGbk("<a href=\"/2\">z</a></li><li>"));
+    EXPECT_EQ(re.Replace(""), Utf8ToGbk(std::string(pad, 'x') + "\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x8E\xAC"));
+  }
 }
 
 TEST(RegexObject, SameResultsWithAndWithoutJit) {
