@@ -89,7 +89,7 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
   });
   EXPECT_EQ(code, 0);
   EXPECT_TRUE(destroyed);
-  EXPECT_EQ(hoverState, 1);
+  EXPECT_EQ(hoverState, UiPicButton::State::Hover);
   EXPECT_FALSE(ws::System().IsWindow(hwnd_));
 }
 
