@@ -87,7 +87,7 @@ void UiPicButton::PaintEntry() {
   if (!g) return;
   const ImageHandle& image = (GetDisabled() & 1) != 0 ? images_[3] : images_[static_cast<size_t>(state_ & 3)];
   if (!image || image->IsEmpty()) return;
-  g->DrawImage(*image, draw::RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
+  g->DrawImage(*image, RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
 }
 
 }  // namespace quillmar
