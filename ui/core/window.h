@@ -16,6 +16,7 @@
 #include "platform/draw/draw_types.h"
 #include "platform/ws/types.h"
 #include "ui/core/events.h"
+#include "ui/core/frame_metrics.h"
 #include "ui/core/sizing_rules.h"
 #include "ui/gfx/image.h"
 
@@ -250,10 +251,11 @@ class UiWindow {
   Hwnd hwnd_ = 0;
   ws::WindowProc prevWndProc_;
   bool bound_ = false;
-  int32_t sizingBorder_ = 6;
+  int32_t sizingBorder_ = FrameMetrics::kSizingBorder;
   int32_t sizingCursorSet_ = 0;
-  std::array<float, 4> maxMargins_{-6, -6, 6, 6};
-  std::array<int32_t, 2> minSize_{10, 10};
+  std::array<float, 4> maxMargins_{-FrameMetrics::kMaxMargin, -FrameMetrics::kMaxMargin, FrameMetrics::kMaxMargin,
+                                   FrameMetrics::kMaxMargin};
+  std::array<int32_t, 2> minSize_{FrameMetrics::kMinWidth, FrameMetrics::kMinHeight};
   int32_t fullScreenMax_ = 0;
   int32_t blurBehind_ = 0;
   bool blurApplied_ = false;

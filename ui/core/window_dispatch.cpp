@@ -297,7 +297,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     }
     case Msg::SysCommand:
-      if (wParam >= 0xF001 && wParam <= 0xF008) {
+      if (wParam >= SysCmd::SizeLeft && wParam <= SysCmd::SizeBottomRight) {
         SizingHitTest(hwnd, msg);
         // A size command outside the sizing band moves the window instead.
         if (sizingCursorSet_ == 0) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
@@ -308,7 +308,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       // A press that a control or the sizing band captured is not a window drag.
       if (dragAnywhere_ != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
       break;
-    case 877:
+    case Msg::WorkAreaChanged:
       UpdateWorkArea();
       break;
     case Msg::GetMinMaxInfo: {

@@ -51,7 +51,7 @@ TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
   f.window->SetFullScreenMax(0);
   f.headless->SetScreen({1366, 768}, ws::Rect{0, 0, 1306, 768},
                         ws::TaskbarInfo{false, 2, ws::Rect{1306, 0, 1366, 768}});
-  ws::System().Send(f.hwnd, 877, 0, 0);
+  ws::System().Send(f.hwnd, Msg::WorkAreaChanged, 0, 0);
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
   EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1312, 774}));
 }
