@@ -277,8 +277,8 @@ int32_t UiWindow::ChildProc(Hwnd, int32_t key, uint32_t msg, WParam, LParam) {
 
 int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   ws::WindowSystem& sys = ws::System();
-  ElementRecord* rec = Rec({});
-  if (!rec) return 1;
+  const ElementRef self(key_);
+  if (!self) return 1;
   // A window object without a system window of its own (not bound, or placed
   // inside another element) only turns resizing into its routine's WM_SIZE.
   if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) {
@@ -301,6 +301,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     return 1;
   }
   if (resizable_ != 0 || (sys.GetStyle(hwnd) & Style::ThickFrame) != 0) SizingHitTest(hwnd, msg);
+  if (self.Lost()) return 0;
   switch (msg) {
     case Msg::NcLButtonDown:
       if (OsVersionCode() < 8 && sys.Placement(hwnd).showCmd == Show::Maximized) return 0;
@@ -394,6 +395,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       return 1;
     case Msg::Destroy: {
       if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+      if (self.Lost()) return 0;
       const ws::WindowProc previous = prevWndProc_;
       ReleaseWindow();
       return sys.CallProc(previous, hwnd, msg, wParam, lParam) != 0 ? 1 : 0;
@@ -401,7 +403,11 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     default:
       break;
   }
+  // The cases above call out too (sizing, moving, the routine for WM_MOVE).
+  if (self.Lost()) return 0;
   if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+  // The routine may have ended this object (closing a window often does).
+  if (self.Lost()) return 0;
   if (msg == Msg::Close && closeEffect_->Configured() && !closeEffect_->Running() && !closeEffect_->Finished() &&
       sys.IsWindow(hwnd)) {
     // The close effect plays first; the window closes when it has finished.
