@@ -22,7 +22,7 @@ constexpr uint32_t kBack = 0xFF336699;  // the fixture's background
 int paintDepth = 0;
 int deepestPaint = 0;
 
-// A control whose click and paint run what the test hands it.
+// A control filled with one colour whose click and paint run what the test hands it.
 class Hooked : public UiControl {
  public:
   explicit Hooked(draw::Argb color = 0xFFCC3333, bool* destroyed = nullptr) : color_(color), destroyed_(destroyed) {}
@@ -34,10 +34,8 @@ class Hooked : public UiControl {
     FinishCreate();
     return key;
   }
-  std::function<void()> onClick;
-  std::function<void()> onPaint;
-  int clicks = 0;
-  int paints = 0;
+  std::function<void()> onClick, onPaint;
+  int clicks = 0, paints = 0;
 
  protected:
   Handled OnClick() override {
@@ -66,7 +64,8 @@ uint32_t Pixel(WindowFixture& f, int x, int y) {
 
 EventRoutine Counter(int32_t key, uint32_t msg, int* count, int32_t result = 1) {
   return [=](Hwnd, int32_t k, uint32_t m, WParam, LParam) {
-    if ((key == 0 || k == key) && m == msg) ++*count;
+    if ((key != 0 && k != key) || m != msg) return 1;
+    ++*count;
     return result;
   };
 }
@@ -174,22 +173,20 @@ TEST(UiWindowDispatchSafety, DestroyedControlWithAPendingRepaintHearsNothing) {
 
 TEST(UiWindowDispatchSafety, SetParentRefusesToMakeALoop) {
   UiWindow a, b, c;
-  a.Register(0, 0, 10, 10, "OVCL_LABEL");
-  b.Register(0, 0, 10, 10, "OVCL_LABEL");
-  c.Register(0, 0, 10, 10, "OVCL_LABEL");
+  for (UiWindow* w : {&a, &b, &c}) w->Register(0, 0, 10, 10, "OVCL_LABEL");
   EXPECT_EQ(a.SetParent(b.Key()), 1);
   EXPECT_EQ(b.SetParent(c.Key()), 1);
   EXPECT_EQ(c.SetParent(a.Key()), 0);
-  EXPECT_EQ(b.SetParent(a.Key()), 0);
   EXPECT_EQ(a.GetParentKey(), 0);
   EXPECT_EQ(c.TopLevelKey(), a.Key());
 }
 
-TEST(UiWindowRoutine, BoundWindowHearsItsPaintAndAZeroStopsItsOwnDrawing) {
+TEST(UiWindowRoutine, BoundWindowHearsItsPaintAndRedrawEnabledGatesInvalidation) {
   WindowFixture f;
+  Hooked element;
+  element.Create(f.window.get(), 10, 10, 40, 40);
   int paints = 0;
   f.window->SetUserHandler(Counter(f.window->Key(), Event::Paint, &paints));
-  f.window->InvalidateRect();
   f.Frame();
   EXPECT_GE(paints, 1);
   EXPECT_EQ(Pixel(f, 100, 100), kBack);
@@ -198,13 +195,6 @@ TEST(UiWindowRoutine, BoundWindowHearsItsPaintAndAZeroStopsItsOwnDrawing) {
   f.window->InvalidateRect();
   f.Frame();
   EXPECT_EQ(Pixel(f, 100, 100), 0u);
-}
-
-TEST(UiWindowRoutine, RedrawDisabledElementIgnoresInvalidation) {
-  WindowFixture f;
-  Hooked element;
-  element.Create(f.window.get(), 10, 10, 40, 40);
-  f.Frame();
   const int before = element.paints;
   element.SetRedrawEnabled(0);
   element.InvalidateRect();
@@ -216,17 +206,22 @@ TEST(UiWindowRoutine, RedrawDisabledElementIgnoresInvalidation) {
   EXPECT_EQ(element.paints, before + 1);
 }
 
-TEST(UiWindowBinding, UnregisterGivesTheSystemWindowBack) {
-  WindowFixture f;
-  int heard = 0;
-  f.window->SetUserHandler(Counter(0, Msg::User, &heard));
-  ws::System().Send(f.hwnd, Msg::User, 0, 0);
-  EXPECT_EQ(heard, 1);
-  f.window->Unregister();
-  ws::System().Send(f.hwnd, Msg::User, 0, 0);
-  EXPECT_EQ(heard, 1);
-  EXPECT_FALSE(f.window->IsTicking());
-  EXPECT_EQ(ws::System().GetExStyle(f.hwnd) & ExStyle::Layered, 0u);
+TEST(UiWindowBinding, ReleaseOrUnregisterGivesTheSystemWindowBack) {
+  for (const bool unregister : {false, true}) {
+    WindowFixture f;
+    int heard = 0;
+    f.window->SetUserHandler(Counter(0, Msg::User, &heard));
+    f.Frame();
+    const int presents = f.headless->Presented(f.hwnd)->presentCount;
+    unregister ? f.window->Unregister() : f.window->ReleaseWindow();
+    f.window->InvalidateRect();
+    for (int i = 0; i < 5; ++i) f.Frame();
+    ws::System().Send(f.hwnd, Msg::User, 0, 0);
+    EXPECT_EQ(heard, 0);
+    EXPECT_EQ(f.headless->Presented(f.hwnd)->presentCount, presents);
+    EXPECT_FALSE(f.window->IsTicking());
+    EXPECT_EQ(ws::System().GetExStyle(f.hwnd) & ExStyle::Layered, 0u);
+  }
 }
 
 }  // namespace

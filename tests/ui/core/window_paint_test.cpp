@@ -250,25 +250,6 @@ TEST(UiWindowOutput, OutlineOptionFramesEveryComposedPicture) {
   EXPECT_EQ(a.GetAlpha(), 255);
 }
 
-TEST(UiWindowOutput, ReleasedWindowNoLongerPresentsOrHearsItsWindow) {
-  WindowFixture f;
-  int heard = 0;
-  f.window->SetUserHandler([&heard](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
-    if (msg == Msg::User) ++heard;
-    return 1;
-  });
-  f.Frame();
-  const int presents = Shown(f).presentCount;
-  f.window->ReleaseWindow();
-  f.window->SetAlpha(100);
-  f.window->InvalidateRect();
-  for (int i = 0; i < 5; ++i) f.Frame();
-  EXPECT_EQ(Shown(f).presentCount, presents);
-  ws::System().Send(f.hwnd, Msg::User, 0, 0);
-  EXPECT_EQ(heard, 0);
-  EXPECT_EQ(ws::System().GetExStyle(f.hwnd) & ExStyle::Layered, 0u);
-}
-
 TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   WindowFixture f;
   const CaptionImages& images = BuiltInCaptionImages();
