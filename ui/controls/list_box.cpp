@@ -25,7 +25,12 @@ size_t InsertPosition(std::optional<int32_t> index, size_t count) {
 
 UiListBox::UiListBox() : uiThread_(std::this_thread::get_id()) {}
 
-UiListBox::~UiListBox() = default;
+UiListBox::~UiListBox() {
+  // Reset, not left to member destruction: a bar's removal can reach the
+  // list's handler, which must not see a half-destroyed bar.
+  vScroll_.reset();
+  hScroll_.reset();
+}
 
 void UiListBox::CheckThread() const {
   // Rows and columns come from workers through the UI thread's queue; a direct
@@ -99,7 +104,9 @@ void UiListBox::UpdateScrollBars() {
   // A fresh bar starts at position 0, so the content goes back to the start.
   vOffset_ = hOffset_ = 0;
   if (Key() == 0) return;
-  auto routine = [this](Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam) { return OnBarEvent(key, msg, wParam); };
+  auto routine = [this](Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam) {
+    return OnBarEvent(key, msg, wParam);
+  };
   auto make = [&](bool horizontal) {
     auto bar = std::make_unique<UiScrollBar>();
     // Placed and sized by the next layout; one wheel notch is one line.

@@ -79,51 +79,51 @@ struct ListRow {
 
 // Creation values; an empty one takes the theme's or the fixed default.
 struct ListBoxOptions {
-  std::optional<int32_t> headerVisible, scrollBars, rowSelect;
-  std::optional<draw::Argb> textColor, hoverFill, selectFill;
+  std::optional<int32_t> headerVisible{}, scrollBars{}, rowSelect{};
+  std::optional<draw::Argb> textColor{}, hoverFill{}, selectFill{};
   draw::Argb cellBackColor = 0;
-  std::optional<draw::Argb> backFill, gridColor;
+  std::optional<draw::Argb> backFill{}, gridColor{};
   int32_t gridLines = 0;  // bit 0 row lines, bit 1 column lines
   int32_t gridDashStyle = 0;
-  std::optional<draw::Argb> gridPenColor, scrollBarColor;
-  std::optional<std::string> fontName;
-  std::optional<int32_t> fontSize;
+  std::optional<draw::Argb> gridPenColor{}, scrollBarColor{};
+  std::optional<std::string> fontName{};
+  std::optional<int32_t> fontSize{};
   int32_t optionC = 0;
   int32_t scrollMode = 0;  // 0 bars always shown, else only while the content overflows
 };
 
 struct ListColumnOptions {
-  std::optional<std::string> fontName;
-  std::optional<int32_t> fontSize, width, align;
-  ImageHandle icon;
-  std::optional<draw::Argb> textColor;
+  std::optional<std::string> fontName{};
+  std::optional<int32_t> fontSize{}, width{}, align{};
+  ImageHandle icon{};
+  std::optional<draw::Argb> textColor{};
   draw::Argb backColor = 0;
-  std::optional<draw::Argb> hoverColor;
+  std::optional<draw::Argb> hoverColor{};
   int32_t value7 = 0;
-  ImageHandle backImage;
+  ImageHandle backImage{};
 };
 
 struct ListRowOptions {
-  std::optional<std::string> fontName;
-  std::optional<int32_t> fontSize, align;
-  ImageHandle image;
+  std::optional<std::string> fontName{};
+  std::optional<int32_t> fontSize{}, align{};
+  ImageHandle image{};
   int32_t textIndent = 0;
   int32_t value5 = 0;
-  std::optional<draw::Argb> textColor, selectTextColor, hoverTextColor, hoverFill, selectFill, backColor;
-  std::optional<int32_t> height;
+  std::optional<draw::Argb> textColor{}, selectTextColor{}, hoverTextColor{}, hoverFill{}, selectFill{}, backColor{};
+  std::optional<int32_t> height{};
 };
 
 class UiListBox : public UiControl {
  public:
   static constexpr const char* kTag = "OVCL_LISTBOX";
-  static constexpr int32_t kWheelStep = 15;      // pixels per wheel notch
+  static constexpr int32_t kWheelStep = 15;     // pixels per wheel notch
   static constexpr int32_t kBarThickness = 11;  // the scroll bars' width or height
 
   UiListBox();
   ~UiListBox() override;
 
-  int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
-                 int32_t userValue, const ListBoxOptions& options = {});
+  int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height, int32_t userValue,
+                 const ListBoxOptions& options = {});
   // Lays the grid out again before the next paint; mouse input waits for it.
   void Relayout();
   void Layout();

@@ -84,9 +84,8 @@ void UiListBox::PaintList() {
 
 size_t UiListBox::FirstRowBelow(double y) const {
   // The first row whose bottom lies below y; rows are in order of their tops.
-  const auto it = std::partition_point(rows_.begin(), rows_.end(), [&](const ListRow& r) {
-    return contentRect_.y + r.top + vOffset_ + r.height <= y;
-  });
+  const auto it = std::partition_point(
+      rows_.begin(), rows_.end(), [&](const ListRow& r) { return contentRect_.y + r.top + vOffset_ + r.height <= y; });
   return static_cast<size_t>(it - rows_.begin());
 }
 

@@ -189,8 +189,8 @@ void UiScrollBar::DragThumb() {
   if (p <= 0) return;
   const PointF mouse = MouseAlong();
   const double moved = horizontal_ ? mouse.x - dragStart_.x : mouse.y - dragStart_.y;
-  const double target = std::clamp(dragStartPosition_ + moved / p, static_cast<double>(minimum_),
-                                   static_cast<double>(maximum_));
+  const double target =
+      std::clamp(dragStartPosition_ + moved / p, static_cast<double>(minimum_), static_cast<double>(maximum_));
   SetPosition(static_cast<int32_t>(target));
 }
 
