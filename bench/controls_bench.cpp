@@ -13,6 +13,7 @@
 
 #include "platform/ws/headless_window_system.h"
 #include "platform/ws/messages.h"
+#include "tests/support/bound_window.h"
 #include "ui/controls/list_box.h"
 #include "ui/core/theme_defaults.h"
 #include "ui/core/window.h"
@@ -28,31 +29,18 @@ constexpr int kListY = 114;
 struct Scene {
   Scene() {
     Theme() = ThemeDefaults::Standard();
-    ws::WindowSystem& sys = ws::System();
-    ws::WindowClass cls;
-    cls.name = "QuillmarBenchFrame";
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.x = kWinX;
-    params.y = kWinY;
-    params.width = 544;
-    params.height = 445;
-    params.style = Style::Visible | Style::Popup;
-    hwnd = sys.OpenWindow(params);
-    window = std::make_unique<UiWindow>();
     BindOptions options;
     options.backColor = 0xFF2B5D8C;
-    window->Bind(hwnd, options);
+    bound = std::make_unique<testing::BoundWindow>(testing::WindowSpec{kWinX, kWinY, 544, 445}, options);
+    window = bound->window.get();
     list = std::make_unique<UiListBox>();
-    list->Create(window.get(), true, kListX, kListY, 524, 280, 0);
+    list->Create(window, true, kListX, kListY, 524, 280, 0);
     list->InsertColumn({}, "\xC3\xFB\xB3\xC6", {.width = 262, .align = 1});
     list->InsertColumn({}, "\xD6\xD6\xD7\xD3\xC1\xAC\xBD\xD3", {.width = 262, .align = 1});
   }
   ~Scene() {
     list.reset();
-    window.reset();
-    ws::System().DestroyWindow(hwnd);
+    bound.reset();
   }
   void Append(int n) {
     for (int i = 0; i < n; ++i) {
@@ -66,8 +54,8 @@ struct Scene {
   ws::HeadlessWindowSystem& Headless() { return *headless; }
 
   ws::ScopedHeadless headless;
-  Hwnd hwnd = 0;
-  std::unique_ptr<UiWindow> window;
+  std::unique_ptr<testing::BoundWindow> bound;
+  UiWindow* window = nullptr;
   std::unique_ptr<UiListBox> list;
 };
 

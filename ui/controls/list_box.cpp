@@ -104,14 +104,12 @@ void UiListBox::UpdateScrollBars() {
   // A fresh bar starts at position 0, so the content goes back to the start.
   vOffset_ = hOffset_ = 0;
   if (Key() == 0) return;
-  auto routine = [this](Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam) {
-    return OnBarEvent(key, msg, wParam);
-  };
   auto make = [&](bool horizontal) {
     auto bar = std::make_unique<UiScrollBar>();
     // Placed and sized by the next layout; one wheel notch is one line.
     bar->Create(this, true, 0, 0, kBarThickness, kBarThickness, 0, 0, 0, kWheelStep, 0, true, horizontal,
-                scrollBarColor_, routine);
+                scrollBarColor_, {});
+    AdoptComposite(*bar);
     return bar;
   };
   if ((scrollBars_ & 1) != 0) vScroll_ = make(false);
@@ -129,26 +127,28 @@ void UiListBox::SetScrollMode(int32_t value) {
 
 int32_t UiListBox::GetScrollMode() const { return scrollMode_; }
 
-int32_t UiListBox::OnBarEvent(int32_t key, uint32_t msg, WParam wParam) {
+Handled UiListBox::OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam) {
   if (msg == Event::ScrollChanged) {
     const int32_t position = static_cast<int32_t>(wParam);
-    if (vScroll_ && key == vScroll_->Key()) {
+    if (vScroll_ && childKey == vScroll_->Key()) {
       vOffset_ = -position;
       InvalidateRect();
-    } else if (hScroll_ && key == hScroll_->Key()) {
+    } else if (hScroll_ && childKey == hScroll_->Key()) {
       hOffset_ = -position;
       InvalidateRect();
     }
-  } else if (msg == Msg::MouseWheel) {
+  } else if (msg == Msg::MouseWheel || msg == Msg::MouseHWheel) {
     // The wheel over a bar scrolls the list as it does over the rows.
-    Wheel(SignedHighWord(static_cast<uint64_t>(wParam)));
+    Wheel(SignedHighWord(static_cast<uint64_t>(wParam)), msg == Msg::MouseHWheel);
   }
-  return 1;
+  return Handled::Continue;
 }
 
-void UiListBox::Wheel(int32_t delta) {
-  if (!vScroll_ || delta == 0) return;
-  vScroll_->SetPosition(vScroll_->GetPosition() + (delta < 0 ? kWheelStep : -kWheelStep));
+void UiListBox::Wheel(int32_t delta, bool horizontal) {
+  // A notch towards the user moves the content up (the position down the range).
+  UiScrollBar* bar = horizontal ? hScroll_.get() : vScroll_.get();
+  if (!bar || delta == 0) return;
+  bar->SetPosition(bar->GetPosition() + (delta < 0 ? kWheelStep : -kWheelStep));
 }
 
 // --- Layout ---
@@ -288,39 +288,42 @@ void UiListBox::HitTest() {
 }
 
 int32_t UiListBox::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
-  if (key != Key()) return 1;
-  if (msg == Event::Resized) {
-    Relayout();
-    return 1;
+  if (key == Key() && msg == Event::Resized) Relayout();
+  return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+}
+
+// Until the next paint has laid the grid out, positions would name stale
+// cells, so the mouse handlers wait for it.
+Handled UiListBox::OnMouseMove(const MouseEvent&) {
+  if ((layoutDirty_ & 1) == 0) HitTest();
+  return Handled::Continue;
+}
+
+Handled UiListBox::OnMouseEnter() {
+  if ((layoutDirty_ & 1) == 0) HitTest();
+  return Handled::Continue;
+}
+
+Handled UiListBox::OnMouseLeave() {
+  if ((layoutDirty_ & 1) == 0) SetHover({});
+  return Handled::Continue;
+}
+
+Handled UiListBox::OnMouseDown(const MouseEvent& e) {
+  if ((layoutDirty_ & 1) != 0 || e.button != MouseButton::Left) return Handled::Continue;
+  Focus();
+  HitTest();
+  if (hoverCell_ != selectedCell_) {
+    selectedCell_ = hoverCell_;
+    RaiseEvent(Event::CellClicked, static_cast<WParam>(selectedCell_.column), static_cast<LParam>(selectedCell_.row));
+    InvalidateRect();
   }
-  // Until the next paint has laid the grid out, positions would name stale cells.
-  if ((layoutDirty_ & 1) != 0) return 1;
-  switch (msg) {
-    case Event::MouseEnter:
-    case Msg::MouseMove:
-      HitTest();
-      break;
-    case Msg::LButtonDown:
-      Focus();
-      HitTest();
-      if (hoverCell_ != selectedCell_) {
-        selectedCell_ = hoverCell_;
-        SendEvent(Key(), Event::CellSelected, static_cast<WParam>(selectedCell_.column),
-                  static_cast<LParam>(selectedCell_.row));
-        InvalidateRect();
-      }
-      break;
-    case Msg::MouseWheel:
-      Wheel(SignedHighWord(static_cast<uint64_t>(wParam)));
-      break;
-    case Event::MouseLeave:
-      SetHover({});
-      break;
-    default:
-      break;
-  }
-  return 1;
+  return Handled::Continue;
+}
+
+Handled UiListBox::OnMouseWheel(const MouseEvent& e) {
+  if ((layoutDirty_ & 1) == 0) Wheel(e.wheelDelta, e.horizontal);
+  return Handled::Continue;
 }
 
 // --- Selection and simple properties ---

@@ -2,7 +2,8 @@
 // UiListBox: a custom-drawn grid of a header row of columns and any number of
 // rows with one cell per column. It tracks the cell under the mouse and the
 // clicked cell, scrolls with its own two scroll bars and the wheel, and raises
-// 10013 (column, row) when a left click changes the selected cell.
+// 10013 (Event::CellClicked, wParam column, lParam row, either may be -1; the
+// header row is -1) when a left click changes the selected cell.
 // Every method belongs to the UI thread; workers post their rows to it.
 
 #include <cstdint>
@@ -26,11 +27,6 @@ namespace quillmar {
 namespace draw {
 class Graphics;
 }
-
-namespace Event {
-// wParam = column, lParam = row (both may be -1; the header row is -1).
-inline constexpr uint32_t CellSelected = 10013;
-}  // namespace Event
 
 // A cell address, 0-based; row -1 is the header, (-1, -1) none.
 struct ListCellRef {
@@ -224,7 +220,13 @@ class UiListBox : public UiControl {
 
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
-  void PaintEntry() override;
+  Handled OnMouseMove(const MouseEvent& e) override;
+  Handled OnMouseEnter() override;
+  Handled OnMouseLeave() override;
+  Handled OnMouseDown(const MouseEvent& e) override;
+  Handled OnMouseWheel(const MouseEvent& e) override;
+  Handled OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam lParam) override;
+  void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
   void CheckThread() const;
@@ -242,12 +244,11 @@ class UiListBox : public UiControl {
     field = value;
     Relayout();
   }
-  int32_t OnBarEvent(int32_t key, uint32_t msg, WParam wParam);
-  void Wheel(int32_t delta);
+  void Wheel(int32_t delta, bool horizontal);
   void SetHover(ListCellRef cell);
   bool OverScrollBar(Point mouse);
   void PlaceBars(bool showV, bool showH);
-  void PaintList();
+  void PaintList(draw::Graphics& g);
   void PaintContent(draw::Graphics& g);
   void PaintHeader(draw::Graphics& g, const RectF& grid, size_t firstColumn);
   void PaintRows(draw::Graphics& g, const RectF& rowsArea, size_t firstColumn);

@@ -53,7 +53,7 @@ void Fill(draw::Graphics& g, draw::Argb color, const RectF& r) {
 
 }  // namespace
 
-void UiListBox::PaintEntry() { PaintList(); }
+void UiListBox::OnPaint(draw::Graphics& g, Size) { PaintList(g); }
 
 const draw::Font& UiListBox::FontFor(const std::string& name, int32_t size) {
   const auto key = std::pair{name, size};
@@ -65,9 +65,8 @@ const draw::Font& UiListBox::FontFor(const std::string& name, int32_t size) {
   return it->second.GetFont();
 }
 
-void UiListBox::PaintList() {
-  draw::Graphics* g = CanvasGraphics();
-  if (!g) return;
+void UiListBox::PaintList(draw::Graphics& canvas) {
+  draw::Graphics* g = &canvas;
   if ((layoutDirty_ & 1) != 0) Layout();
   const float w = static_cast<float>(GetWidth());
   const float h = static_cast<float>(GetHeight());

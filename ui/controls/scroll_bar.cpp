@@ -76,7 +76,7 @@ int32_t UiScrollBar::Create(UiWindow* parent, bool visible, int32_t x, int32_t y
   minThumb_ = 20;
   arrowsShown_ = true;
   const int32_t key = CreateElement(parent, visible, x, y, width, height, kTag);
-  SetUserHandler(std::move(eventTarget));
+  if (eventTarget) SetUserHandler(std::move(eventTarget));
   FinishCreate();
   return key;
 }
@@ -130,7 +130,7 @@ void UiScrollBar::SetPosition(int32_t value) {
   if (notify_) Notify();
 }
 
-void UiScrollBar::Notify() { SendEvent(Key(), Event::ScrollChanged, static_cast<WParam>(position_), 0); }
+void UiScrollBar::Notify() { RaiseEvent(Event::ScrollChanged, static_cast<WParam>(position_)); }
 
 void UiScrollBar::SetArrowsShown(bool flag) { Assign(arrowsShown_, flag); }
 
@@ -139,12 +139,12 @@ void UiScrollBar::SetHorizontal(int32_t flag) {
   Assign(horizontal_, flag == 1);
 }
 
-PointF UiScrollBar::MouseAlong() {
+PointF UiScrollBar::Mouse() {
   const ws::Point p = MousePosition();
   return {static_cast<float>(p.x), static_cast<float>(p.y)};
 }
 
-int32_t UiScrollBar::HitTest() { return HitTestAt(MouseAlong()); }
+int32_t UiScrollBar::HitTest() { return HitTestAt(Mouse()); }
 
 int32_t UiScrollBar::HitTestAt(PointF mouse) {
   const ScrollBarMetrics m = Metrics();
@@ -183,22 +183,23 @@ void UiScrollBar::RefreshHot(const RectF& previous) {
   if (!hotRect_.IsEmpty()) InvalidateRect({}, Covering(hotRect_));
 }
 
-void UiScrollBar::DragThumb() {
+void UiScrollBar::DragThumb() { DragThumbTo(Mouse()); }
+
+void UiScrollBar::DragThumbTo(PointF mouse) {
   if (!dragging_) return;
   const double p = Metrics().PixelsPerUnit();
   if (p <= 0) return;
-  const PointF mouse = MouseAlong();
   const double moved = horizontal_ ? mouse.x - dragStart_.x : mouse.y - dragStart_.y;
   const double target =
       std::clamp(dragStartPosition_ + moved / p, static_cast<double>(minimum_), static_cast<double>(maximum_));
   SetPosition(static_cast<int32_t>(target));
 }
 
-void UiScrollBar::Press(bool doubleClick) {
+void UiScrollBar::Press(PointF mouse, bool doubleClick) {
   // The thumb may have moved under a still mouse (a wheel, the owner), so the
   // part is taken from where the mouse is now.
   const RectF previous = hotRect_;
-  if (HitTest() != 0) RefreshHot(previous);
+  if (HitTestAt(mouse) != 0) RefreshHot(previous);
   switch (hotPart_) {
     case kFirstArrow:
     case kSecondArrow:
@@ -211,7 +212,7 @@ void UiScrollBar::Press(bool doubleClick) {
     case kThumb:
       if (doubleClick) break;
       dragging_ = true;
-      dragStart_ = MouseAlong();
+      dragStart_ = mouse;
       dragStartPosition_ = position_;
       break;
     default:
@@ -232,50 +233,56 @@ void UiScrollBar::OnTimer(int32_t id, uint32_t) {
   SetPosition(repeatDirection_ == 0 ? position_ - lineStep_ : position_ + lineStep_);
 }
 
-int32_t UiScrollBar::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
-  switch (msg) {
-    case Msg::MouseMove:
-      if (GetPressed() != 0) {
-        DragThumb();
-      } else {
-        const RectF previous = hotRect_;
-        if (HitTest() != 0) RefreshHot(previous);
-      }
-      break;
-    case Event::MouseLeave:
-      if (hotPart_ != kNone && !dragging_) {
-        hotPart_ = kNone;
-        RefreshHot(hotRect_);
-      }
-      break;
-    case Msg::LButtonDown:
-      Press(false);
-      break;
-    case Msg::LButtonDblClk:
-      Press(true);
-      break;
-    case Msg::LButtonUp:
-      dragging_ = false;
-      StopRepeat();
-      if (hotPart_ != kNone) {
-        hotPart_ = kNone;
-        RefreshHot(hotRect_);
-      }
-      break;
-    default:
-      break;
+Handled UiScrollBar::OnMouseMove(const MouseEvent& e) {
+  const PointF mouse{static_cast<float>(e.position.x), static_cast<float>(e.position.y)};
+  if (GetPressed() != 0) {
+    DragThumbTo(mouse);
+  } else {
+    const RectF previous = hotRect_;
+    if (HitTestAt(mouse) != 0) RefreshHot(previous);
   }
-  return 1;
+  return Handled::Continue;
+}
+
+Handled UiScrollBar::OnMouseLeave() {
+  if (hotPart_ != kNone && !dragging_) {
+    hotPart_ = kNone;
+    RefreshHot(hotRect_);
+  }
+  return Handled::Continue;
+}
+
+Handled UiScrollBar::OnMouseDown(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) {
+    Press({static_cast<float>(e.position.x), static_cast<float>(e.position.y)}, false);
+  }
+  return Handled::Continue;
+}
+
+Handled UiScrollBar::OnDoubleClick(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) {
+    Press({static_cast<float>(e.position.x), static_cast<float>(e.position.y)}, true);
+  }
+  return Handled::Continue;
+}
+
+Handled UiScrollBar::OnMouseUp(const MouseEvent& e) {
+  if (e.button != MouseButton::Left) return Handled::Continue;
+  dragging_ = false;
+  StopRepeat();
+  if (hotPart_ != kNone) {
+    hotPart_ = kNone;
+    RefreshHot(hotRect_);
+  }
+  return Handled::Continue;
 }
 
 draw::Argb UiScrollBar::ColorAt(int32_t alpha) const {
   return (static_cast<draw::Argb>(std::clamp(alpha, 0, 255)) << 24) | barRgb_;
 }
 
-void UiScrollBar::PaintEntry() {
-  draw::Graphics* g = CanvasGraphics();
-  if (!g) return;
+void UiScrollBar::OnPaint(draw::Graphics& canvas, Size) {
+  draw::Graphics* g = &canvas;
   const ScrollBarMetrics m = Metrics();
   const float t = static_cast<float>(m.thickness);
   const float len = static_cast<float>(m.length);

@@ -13,10 +13,6 @@
 
 namespace quillmar {
 
-namespace Event {
-inline constexpr uint32_t ScrollChanged = 10011;
-}  // namespace Event
-
 // The bar's arithmetic along its length, apart from any element: thickness t,
 // length L, range R, with or without the arrow buttons.
 struct ScrollBarMetrics {
@@ -46,14 +42,16 @@ class UiScrollBar : public UiControl {
   enum Part : int32_t { kNone = 0, kFirstArrow = 1, kThumb = 2, kSecondArrow = 3 };
 
   // Returns the element key, or -1 when maximum < minimum (nothing is created).
-  // The colour's alpha becomes the opacity of the arrows and thumb. The owner's
-  // routine receives the bar's messages and its 10011 events.
+  // The colour's alpha becomes the opacity of the arrows and thumb. An owner's
+  // routine, when given, receives the bar's messages and its 10011 events as
+  // the user routine; a control owning the bar adopts it instead.
   int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
                  std::optional<int32_t> minimum, std::optional<int32_t> maximum, int32_t position, int32_t lineStep,
                  int32_t pageStep, std::optional<bool> notify, bool horizontal, std::optional<draw::Argb> color,
                  EventRoutine eventTarget);
   // Follows the mouse while the thumb is dragged.
   void DragThumb();
+  void DragThumbTo(PointF mouse);
   void SetMaximum(int32_t value);
   void SetMinimum(int32_t value);
   int32_t GetMaximum() const { return maximum_; }
@@ -85,14 +83,18 @@ class UiScrollBar : public UiControl {
   int32_t BarAlpha() const { return barAlpha_; }
 
  protected:
-  int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
-  void PaintEntry() override;
+  Handled OnMouseMove(const MouseEvent& e) override;
+  Handled OnMouseLeave() override;
+  Handled OnMouseDown(const MouseEvent& e) override;
+  Handled OnDoubleClick(const MouseEvent& e) override;
+  Handled OnMouseUp(const MouseEvent& e) override;
+  void OnPaint(draw::Graphics& g, Size size) override;
   void OnTimer(int32_t id, uint32_t msg) override;
 
  private:
   ScrollBarMetrics Metrics();
-  PointF MouseAlong();
-  void Press(bool doubleClick);
+  PointF Mouse();
+  void Press(PointF mouse, bool doubleClick);
   void StopRepeat();
   void RefreshHot(const RectF& previous);
   draw::Argb ColorAt(int32_t alpha) const;

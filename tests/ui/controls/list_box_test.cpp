@@ -21,8 +21,7 @@ struct ListScene {
     list.InsertColumn({}, "A", {.width = 60});
     list.InsertColumn({}, "B", {.width = 60});
     list.SetUserHandler([this](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam lParam) {
-      if (msg == Event::CellSelected)
-        selections.push_back({static_cast<int32_t>(wParam), static_cast<int32_t>(lParam)});
+      if (msg == Event::CellClicked) selections.push_back({static_cast<int32_t>(wParam), static_cast<int32_t>(lParam)});
       return 1;
     });
   }

@@ -94,7 +94,8 @@ TEST(UiScrollBar, HoldingTheFirstArrowRepeatsEveryHundredMillisecondsAndStopsAtT
   EXPECT_TRUE(s.bar.TimerIds().empty());
   // A double click on the second arrow steps once more and starts no repeat.
   s.MoveTo(5, 195);
-  s.bar.ElementProc(s.f.hwnd, s.bar.Key(), Msg::LButtonDblClk, 0, 0);
+  const LParam at = static_cast<LParam>(MakeLong(testing::kPad + 10 + 5, testing::kPad + 10 + 195));
+  s.bar.ElementProc(s.f.hwnd, s.bar.Key(), Msg::LButtonDblClk, Mk::LButton, at);
   s.f.headless->Advance(300);
   EXPECT_EQ(s.bar.GetPosition(), 1);
   EXPECT_TRUE(s.bar.TimerIds().empty());
