@@ -347,6 +347,12 @@ ListCellRef UiListBox::GetHoverCell() const {
   return hoverCell_;
 }
 
+void UiListBox::SetHoverCell(int32_t column, int32_t row) {
+  CheckThread();
+  if (column < -1 || column > GetColumnCount() - 1 || row < -1 || row > GetRowCount() - 1) return;
+  SetHover({column, row});
+}
+
 void UiListBox::SetOptionC(int32_t value) {
   CheckThread();
   optionC_ = value;

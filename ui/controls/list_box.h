@@ -140,6 +140,9 @@ class UiListBox : public UiControl {
   ListCellRef GetSelection() const;
   void SetSelection(int32_t column, int32_t row);
   ListCellRef GetHoverCell() const;
+  // Shows a cell as hovered until the mouse next moves over the list (for
+  // pictures of the list's states); out-of-range cells are refused.
+  void SetHoverCell(int32_t column, int32_t row);
   int32_t GetRowSelect() const;
   void SetRowSelect(int32_t value);
   void SetHeaderVisible(int32_t flag);

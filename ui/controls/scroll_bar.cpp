@@ -176,6 +176,21 @@ int32_t UiScrollBar::HitTestAt(PointF mouse) {
   return 1;
 }
 
+void UiScrollBar::SetHotPart(int32_t part) {
+  if (part < kNone || part > kSecondArrow || part == hotPart_) return;
+  const ScrollBarMetrics m = Metrics();
+  const float t = static_cast<float>(m.thickness);
+  const float len = static_cast<float>(m.length);
+  RectF along;
+  if (part == kFirstArrow) along = {0, 0, t, t};
+  if (part == kSecondArrow) along = {len - t, 0, t, t};
+  const RectF thumb = ThumbRect();
+  const RectF previous = hotRect_;
+  hotRect_ = part == kThumb ? thumb : (horizontal_ ? along : RectF{along.y, along.x, along.height, along.width});
+  hotPart_ = part;
+  RefreshHot(previous);
+}
+
 void UiScrollBar::RefreshHot(const RectF& previous) {
   // The part that stops being hot must be redrawn as well as the new one.
   // Seam: fade these rectangles with the core's rectangle transition (value 50) once it exists.
