@@ -21,6 +21,26 @@ size_t InsertPosition(std::optional<int32_t> index, size_t count) {
   return static_cast<size_t>(*index);
 }
 
+// Halving search over spans laid end to end (start, length) in order: the
+// 1-based index of the span holding v, -1 when none does.
+template <typename SpanAt>
+int32_t FindSpan(size_t count, double v, SpanAt spanAt) {
+  int32_t first = 1;
+  int32_t last = static_cast<int32_t>(count);
+  while (last >= first) {
+    const int32_t mid = (first + last + 1) / 2;  // the middle rounded to the nearest, halves up
+    const auto [start, length] = spanAt(static_cast<size_t>(mid - 1));
+    if (v < start) {
+      last = mid - 1;
+    } else if (v >= start + length) {
+      first = mid + 1;
+    } else {
+      return mid;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 UiListBox::UiListBox() : uiThread_(std::this_thread::get_id()) {}
@@ -216,42 +236,18 @@ int32_t UiListBox::ColumnAtX(double x) {
   CheckThread();
   if (x < contentRect_.x - kGeometryTolerance) return -1;
   if (columns_.empty()) return 0;
-  int32_t first = 1;
-  int32_t last = static_cast<int32_t>(columns_.size());
-  while (last >= first) {
-    const int32_t mid = (first + last + 1) / 2;  // the middle rounded to the nearest, halves up
-    const ListColumn& c = columns_[static_cast<size_t>(mid - 1)];
-    const double start = contentRect_.x + c.left + hOffset_;
-    if (x < start) {
-      last = mid - 1;
-    } else if (x >= start + c.width) {
-      first = mid + 1;
-    } else {
-      return mid;
-    }
-  }
-  return -1;
+  return FindSpan(columns_.size(), x, [&](size_t i) {
+    return std::pair{contentRect_.x + columns_[i].left + hOffset_, columns_[i].width};
+  });
 }
 
 int32_t UiListBox::RowAtY(double y) {
   CheckThread();
   if (y < contentRect_.y - kGeometryTolerance) return -1;
   if (headerVisible_ != 0 && y < contentRect_.y + headerHeight_) return 0;
-  int32_t first = 1;
-  int32_t last = static_cast<int32_t>(rows_.size());
-  while (last >= first) {
-    const int32_t mid = (first + last + 1) / 2;
-    const ListRow& r = rows_[static_cast<size_t>(mid - 1)];
-    const double start = contentRect_.y + r.top + vOffset_;
-    if (y < start) {
-      last = mid - 1;
-    } else if (y >= start + r.height) {
-      first = mid + 1;
-    } else {
-      return mid;
-    }
-  }
-  return -1;
+  return FindSpan(rows_.size(), y, [&](size_t i) {
+    return std::pair{contentRect_.y + rows_[i].top + vOffset_, rows_[i].height};
+  });
 }
 
 bool UiListBox::OverScrollBar(Point mouse) {
