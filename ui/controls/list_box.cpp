@@ -329,9 +329,14 @@ ListCellRef UiListBox::GetSelection() const {
   return selectedCell_;
 }
 
+bool UiListBox::Addressable(int32_t column, int32_t row) const {
+  // -1 stands for none (and for the header row).
+  return column >= -1 && column < GetColumnCount() && row >= -1 && row < GetRowCount();
+}
+
 void UiListBox::SetSelection(int32_t column, int32_t row) {
   CheckThread();
-  if (column < -1 || column > GetColumnCount() - 1 || row < -1 || row > GetRowCount() - 1) return;
+  if (!Addressable(column, row)) return;
   const ListCellRef cell{column, row};
   if (cell == selectedCell_) return;
   selectedCell_ = cell;
@@ -345,7 +350,7 @@ ListCellRef UiListBox::GetHoverCell() const {
 
 void UiListBox::SetHoverCell(int32_t column, int32_t row) {
   CheckThread();
-  if (column < -1 || column > GetColumnCount() - 1 || row < -1 || row > GetRowCount() - 1) return;
+  if (!Addressable(column, row)) return;
   SetHover({column, row});
 }
 

@@ -233,6 +233,7 @@ class UiListBox : public UiControl {
 
  private:
   void CheckThread() const;
+  bool Addressable(int32_t column, int32_t row) const;
   // 0-based indices of an existing column, or of an existing (row, column) pair.
   std::optional<size_t> NormalizeColumn(int32_t index) const;
   std::optional<std::pair<size_t, size_t>> NormalizeCell(int32_t row, int32_t column) const;
