@@ -157,8 +157,11 @@ bool EditModel::TypeChar(char16_t code) {
 }
 
 bool EditModel::InsertAtCaret(std::u16string_view units) {
-  DeleteSelection();
   units = StripTerminator(units);
+  // A text that cannot go in leaves the selection where it is.
+  const int64_t after = int64_t{Length()} - (SelectionEnd() - SelectionStart()) + static_cast<int64_t>(units.size());
+  if (after > maxLength_) return false;
+  DeleteSelection();
   const int32_t at = caret_;
   if (!InsertText(at, units)) return false;
   caret_ = anchor_ = Normalise(at + static_cast<int32_t>(units.size()));
