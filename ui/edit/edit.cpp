@@ -51,6 +51,9 @@ int32_t UiEdit::Create(UiWindow* parent, int32_t visible, int32_t x, int32_t y, 
     hBar_.exists = true;
     hBar_.rect = Rect::FromXywh(1, height - t, scrollBarMode_ == 3 ? width - 14 : width - 1, t);
   }
+  // Bars are made shown; auto-hiding ones are hidden by the first layout when not needed.
+  vBar_.visible = vBar_.exists;
+  hBar_.visible = hBar_.exists;
   CreateFontObjects();
   RequestFullRedraw();
   // The first layout runs here, on the window's thread, so the box is laid out

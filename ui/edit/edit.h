@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/geometry.h"
 #include "platform/draw/bitmap.h"
@@ -151,6 +152,23 @@ class UiEdit : public UiControl {
   void SetBarPositions();
   bool ContentIsFocused() const { return focused_; }
   std::u16string ForOneLine(std::u16string_view units) const;
+  // The band of the text area whose pixels the last layout changed, when the
+  // text layer on screen can be kept around it; nothing when all must go.
+  std::optional<RectF> ChangedBand() const;
+  void RememberDrawn();
+
+  // What the text layer on screen was laid out from.
+  struct Drawn {
+    bool valid = false;
+    std::u16string text;
+    std::vector<int32_t> lineCounts;
+    RectF textRect;
+    int32_t wideCharWidth = 0, maskCharWidth = 0, lineHeight = 0, scrollX = 0, scrollY = 0;
+    bool password = false;
+    char16_t mask = 0;
+    bool vBar = false, hBar = false;
+  };
+  Drawn drawn_;
 
   EditModel model_;
   EditLayout layout_;

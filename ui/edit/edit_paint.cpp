@@ -123,7 +123,85 @@ void UiEdit::Layout() {
   layout_.BuildBoxes(model_.Text());
   layoutBusy_ = false;
   layoutRestart_ = false;
-  RequestFullRedraw();
+  const std::optional<RectF> band = fullRedraw_ || surface_.IsEmpty() ? std::nullopt : ChangedBand();
+  RememberDrawn();
+  if (band) {
+    // Only the lines the change touched are drawn again; the rest of the layer stays.
+    surface_.AddStale(*band, layout_.scrollX, layout_.scrollY);
+    redrawText_ = true;
+    InvalidateRect();
+  } else {
+    RequestFullRedraw();
+  }
+}
+
+void UiEdit::RememberDrawn() {
+  drawn_.valid = true;
+  drawn_.text = model_.Text();
+  drawn_.lineCounts = layout_.LineCounts();
+  drawn_.textRect = layout_.TextRect();
+  drawn_.wideCharWidth = metrics_.wideCharWidth;
+  drawn_.maskCharWidth = metrics_.maskCharWidth;
+  drawn_.lineHeight = layout_.LineHeight();
+  drawn_.scrollX = layout_.scrollX;
+  drawn_.scrollY = layout_.scrollY;
+  drawn_.password = passwordMode_;
+  drawn_.mask = passwordChar_;
+  drawn_.vBar = vBar_.Shown();
+  drawn_.hBar = hBar_.Shown();
+}
+
+std::optional<RectF> UiEdit::ChangedBand() const {
+  const Drawn& d = drawn_;
+  const RectF tr = layout_.TextRect();
+  if (!d.valid || !(d.textRect == tr) || d.wideCharWidth != metrics_.wideCharWidth ||
+      d.maskCharWidth != metrics_.maskCharWidth || d.lineHeight != layout_.LineHeight() ||
+      d.scrollX != layout_.scrollX || d.scrollY != layout_.scrollY || d.password != passwordMode_ ||
+      d.mask != passwordChar_ || d.vBar != vBar_.Shown() || d.hBar != hBar_.Shown()) {
+    return std::nullopt;
+  }
+  const std::u16string& now = model_.Text();
+  const size_t shorter = std::min(now.size(), d.text.size());
+  const size_t prefix =
+      static_cast<size_t>(std::mismatch(now.begin(), now.begin() + shorter, d.text.begin()).first - now.begin());
+  if (prefix == now.size() && prefix == d.text.size()) return RectF{};
+  if (!layout_.MultiLine()) return tr;
+  size_t suffix = 0;
+  while (suffix < shorter - prefix && now[now.size() - 1 - suffix] == d.text[d.text.size() - 1 - suffix]) ++suffix;
+
+  // The first line that can differ holds the unit before the first change.
+  const std::vector<int32_t>& counts = layout_.LineCounts();
+  const size_t lines = counts.size();
+  const size_t target = prefix > 0 ? prefix - 1 : 0;
+  size_t first = 0;
+  for (size_t start = 0; first < lines; ++first) {
+    start += static_cast<size_t>(counts[first]);
+    if (start > target) break;
+  }
+  first = std::min(first, lines > 0 ? lines - 1 : 0);
+  // Lines at the end that hold only unchanged units and break the same way stay.
+  int64_t last = static_cast<int64_t>(lines) - 1;
+  if (lines == d.lineCounts.size()) {
+    size_t end = now.size();
+    while (last > static_cast<int64_t>(first)) {
+      const size_t count = static_cast<size_t>(counts[static_cast<size_t>(last)]);
+      if (count != static_cast<size_t>(d.lineCounts[static_cast<size_t>(last)]) || end - count < now.size() - suffix) {
+        break;
+      }
+      end -= count;
+      --last;
+    }
+  }
+  const float lh = static_cast<float>(layout_.LineHeight());
+  const float top = tr.y + static_cast<float>(layout_.scrollY) + static_cast<float>(first) * lh;
+  float bottom = tr.Bottom();
+  if (lines == d.lineCounts.size())
+    bottom = tr.y + static_cast<float>(layout_.scrollY) +
+             static_cast<float>(std::max<int64_t>(last, static_cast<int64_t>(first)) + 1) * lh;
+  const float y0 = std::max(top, tr.y);
+  const float y1 = std::min(bottom, tr.Bottom());
+  if (y1 <= y0) return RectF{};
+  return RectF{tr.x, y0, tr.width, y1 - y0};
 }
 
 void UiEdit::SetBarPositions() {
@@ -253,6 +331,7 @@ void UiEdit::DrawChars(draw::Graphics& g, std::u16string_view text, const draw::
   const size_t first = static_cast<size_t>(layout_.FirstBoxIndex());
   if (first >= text.size()) return;
   const size_t count = std::min(text.size() - first, boxes.size());
+  if (v.IsEmpty()) return;
   const float wide = static_cast<float>(metrics_.wideCharWidth);
   const float lh = static_cast<float>(layout_.LineHeight());
   std::u16string glyph;

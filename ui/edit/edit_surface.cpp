@@ -1,5 +1,6 @@
 #include "ui/edit/edit_surface.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/draw/region.h"
@@ -9,9 +10,16 @@ namespace {
 
 draw::RectF ToDraw(const RectF& r) { return {r.x, r.y, r.width, r.height}; }
 
-draw::Region AreaWithoutKept(const RectF& area, const RectF& kept) {
+draw::Region Kept(const RectF& kept, const RectF& stale) {
+  if (kept.IsEmpty()) return {};
+  draw::Region region = draw::Region::FromRectF(ToDraw(kept));
+  if (!stale.IsEmpty()) region.Exclude(draw::Region::FromRectF(ToDraw(stale)));
+  return region;
+}
+
+draw::Region AreaWithout(const RectF& area, const draw::Region& kept) {
   draw::Region region = draw::Region::FromRectF(ToDraw(area));
-  if (!kept.IsEmpty()) region.Exclude(draw::Region::FromRectF(ToDraw(kept)));
+  region.Exclude(kept);
   return region;
 }
 
@@ -53,14 +61,34 @@ void EditSurface::BlitShifted(draw::Graphics& graphics, int32_t offsetX, int32_t
   newOffsetX_ = offsetX;
   newOffsetY_ = offsetY;
   ComputeShift();
-  if (!bitmap_.IsEmpty() && !keptRect_.IsEmpty()) {
-    graphics.SetClip(ToDraw(keptRect_));
+  // A scroll after the text changed moved what is stale: draw the whole area then.
+  if (!stale_.IsEmpty() && (staleOffsetX_ != offsetX || staleOffsetY_ != offsetY)) stale_ = area_;
+  const draw::Region kept = Kept(keptRect_, stale_);
+  if (!bitmap_.IsEmpty() && !kept.IsEmpty()) {
+    graphics.SetClip(kept);
     graphics.DrawImage(bitmap_, static_cast<float>(shiftX_) + area_.x, static_cast<float>(shiftY_) + area_.y);
   }
-  graphics.SetClip(AreaWithoutKept(area_, keptRect_));
+  graphics.SetClip(AreaWithout(area_, kept));
+}
+
+void EditSurface::AddStale(const RectF& rect, int32_t offsetX, int32_t offsetY) {
+  if (rect.IsEmpty()) return;
+  if (stale_.IsEmpty()) {
+    stale_ = rect;
+    staleOffsetX_ = offsetX;
+    staleOffsetY_ = offsetY;
+    return;
+  }
+  if (offsetX != staleOffsetX_ || offsetY != staleOffsetY_) {
+    stale_ = area_;
+    return;
+  }
+  stale_ = RectF::FromLtrb(std::min(stale_.x, rect.x), std::min(stale_.y, rect.y),
+                           std::max(stale_.Right(), rect.Right()), std::max(stale_.Bottom(), rect.Bottom()));
 }
 
 void EditSurface::CaptureFrom(const draw::Bitmap& image) {
+  stale_ = {};
   if (!graphics_) return;
   graphics_->ResetClip();
   graphics_->Clear(0x00FFFFFF);
@@ -68,7 +96,7 @@ void EditSurface::CaptureFrom(const draw::Bitmap& image) {
 }
 
 RectF EditSurface::ExposedBounds() const {
-  const draw::Rect r = AreaWithoutKept(area_, keptRect_).Bounds();
+  const draw::Rect r = AreaWithout(area_, Kept(keptRect_, stale_)).Bounds();
   return RectF::FromRect(Rect{r.x, r.y, r.width, r.height});
 }
 
@@ -77,6 +105,7 @@ void EditSurface::Clear() {
   bitmap_ = draw::Bitmap();
   area_ = {};
   keptRect_ = {};
+  stale_ = {};
   oldOffsetX_ = oldOffsetY_ = 0;
   newOffsetX_ = newOffsetY_ = 0;
   shiftX_ = shiftY_ = 0;

@@ -24,6 +24,9 @@ class EditSurface {
   void CaptureFrom(const draw::Bitmap& image);
   // Bounds of the part of the area the kept pixels do not cover.
   RectF ExposedBounds() const;
+  // Pixels of this rectangle are stale (their text changed): the next blit
+  // leaves them out, so they are drawn again with the strip.
+  void AddStale(const RectF& rect, int32_t offsetX, int32_t offsetY);
   void Clear();
 
   const RectF& Area() const { return area_; }
@@ -45,6 +48,9 @@ class EditSurface {
   int32_t shiftX_ = 0;
   int32_t shiftY_ = 0;
   RectF keptRect_;
+  RectF stale_;  // bounding box of the stale rectangles since the last capture
+  int32_t staleOffsetX_ = 0;
+  int32_t staleOffsetY_ = 0;
 };
 
 }  // namespace quillmar

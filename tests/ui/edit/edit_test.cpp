@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/ui/core/window_test_support.h"
 #include "ui/core/theme_defaults.h"
@@ -216,6 +218,35 @@ TEST(UiEdit, OneLineScrollRedrawsOneStripAndMatchesAFullRepaint) {
   EXPECT_EQ(e.f.headless->Presented(e.f.hwnd)->pixels, scrolled);
   // The caret on the first line is now above the area: no caret point.
   EXPECT_EQ(e.edit.GetCaretPoint(), EditLayout::kNoPoint);
+}
+
+// Applies an edit, paints, and checks the picture against a full repaint of the same state.
+int32_t DrawnAfter(EditFixture& e, const std::function<void()>& change) {
+  change();
+  e.f.Frame();
+  const int32_t drawn = e.edit.CharsDrawnLastPaint();
+  const std::vector<uint32_t> partial = e.f.headless->Presented(e.f.hwnd)->pixels;
+  e.edit.RequestFullRedraw();
+  e.f.Frame();
+  EXPECT_EQ(e.f.headless->Presented(e.f.hwnd)->pixels, partial);
+  return drawn;
+}
+
+TEST(UiEdit, EditsRedrawOnlyTheLinesTheyChange) {
+  EditFixture e(Lines(6), MultiLine(2), 200, 170);  // no wrapping
+  e.Focus();
+  e.edit.SetCaret(6);  // end of "line 0"
+  e.f.Frame();
+  EXPECT_LE(DrawnAfter(e, [&] { e.edit.TypeChar(u'x'); }), 7);
+  EXPECT_LE(DrawnAfter(e, [&] { e.edit.Backspace(); }), 6);
+  // Joining two lines moves every line below: those are drawn again too.
+  e.edit.SetCaret(8);
+  EXPECT_GT(DrawnAfter(e, [&] { e.edit.Backspace(); }), 12);
+  EditFixture w(std::string(60, 'w'), MultiLine(1), 120, 170);  // wrapping
+  w.Focus();
+  w.edit.SetCaret(2);
+  w.f.Frame();
+  DrawnAfter(w, [&] { w.edit.TypeChar(u'i'); });
 }
 
 TEST(UiEdit, WrappingTextGrowingTallerShowsTheBarAndWrapsNarrower) {
