@@ -11,6 +11,7 @@
 #include "platform/ws/headless_window_system.h"
 #include "platform/ws/messages.h"
 #include "ui/core/theme_defaults.h"
+#include "tests/support/bound_window.h"
 #include "ui/core/window.h"
 #include "ui/edit/edit.h"
 
@@ -18,36 +19,23 @@ namespace quillmar {
 namespace {
 
 struct Scene {
-  explicit Scene(const std::string& text, bool multiLine, int32_t height = 400) {
-    Theme() = ThemeDefaults::Standard();
-    ws::WindowSystem& sys = ws::System();
-    ws::WindowClass cls;
-    cls.name = "QuillmarEditBench";
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.width = 520;
-    params.height = height + 40;
-    params.style = Style::Visible | Style::Popup;
-    hwnd = sys.OpenWindow(params);
-    window = std::make_unique<UiWindow>();
-    BindOptions options;
-    options.backColor = 0xFF2B5D8C;
-    window->Bind(hwnd, options);
+  explicit Scene(const std::string& text, bool multiLine, int32_t height = 400)
+      : bound({100, 100, 520, height + 40, Style::Visible | Style::Popup, "QuillmarEditBench"}, Options()) {
     EditOptions o;
     o.multiLine = multiLine;
-    edit.Create(window.get(), 1, 10, 10, 480, height, text, o);
-    window->Repaint();
+    edit.Create(bound.window.get(), 1, 10, 10, 480, height, text, o);
+    bound.window->Repaint();
   }
-  ~Scene() {
-    edit.Release();
-    window.reset();
-    ws::System().DestroyWindow(hwnd);
+  ~Scene() { edit.Release(); }
+  static BindOptions Options() {
+    Theme() = ThemeDefaults::Standard();
+    BindOptions options;
+    options.backColor = 0xFF2B5D8C;
+    return options;
   }
 
   ws::ScopedHeadless headless;
-  Hwnd hwnd = 0;
-  std::unique_ptr<UiWindow> window;
+  testing::BoundWindow bound;
   UiEdit edit;
 };
 
@@ -77,13 +65,12 @@ BENCHMARK(BM_Layout100kWrapping)->Unit(benchmark::kMillisecond);
 // Scrolls down and back up by one line, a frame after each.
 void BM_FrameAfterOneLineScroll(benchmark::State& state) {
   Scene s(Prose(20000, true), true);
-  const int32_t notch = static_cast<int32_t>(MakeLong(0, static_cast<uint32_t>(-120)));
-  const int32_t back = static_cast<int32_t>(MakeLong(0, 120));
+  s.headless->MoveMouse(s.edit.PointToScreen({100, 100}));
   int64_t chars = 0;
   bool down = true;
   for (auto _ : state) {
-    s.edit.ElementProc(0, s.edit.Key(), Msg::MouseWheel, static_cast<WParam>(down ? notch : back), 0);
-    s.window->Repaint();
+    s.headless->Wheel(down ? -120 : 120);
+    s.bound.window->Repaint();
     chars += s.edit.CharsDrawnLastPaint();
     down = !down;
   }
@@ -96,7 +83,7 @@ void BM_FrameWithFullRepaint(benchmark::State& state) {
   int64_t chars = 0;
   for (auto _ : state) {
     s.edit.RequestFullRedraw();
-    s.window->Repaint();
+    s.bound.window->Repaint();
     chars += s.edit.CharsDrawnLastPaint();
   }
   state.counters["chars_drawn"] = benchmark::Counter(static_cast<double>(chars), benchmark::Counter::kAvgIterations);
@@ -110,10 +97,10 @@ void BM_TypeAtEndAndFrame(benchmark::State& state) {
   s.edit.SetCaret(-1);
   for (auto _ : state) {
     s.edit.TypeChar(u'x');
-    s.window->Repaint();
+    s.bound.window->Repaint();
     state.PauseTiming();
     s.edit.Backspace();
-    s.window->Repaint();
+    s.bound.window->Repaint();
     state.ResumeTiming();
   }
 }

@@ -116,7 +116,9 @@ class UiEdit : public UiControl {
   void Paste();
   void Cut();
   void Copy();
+  // At (x, y) as the keys ask, or at the mouse when neither is given.
   void PlaceCaretAt(std::optional<int32_t> x, std::optional<int32_t> y);
+  // Extends the selection to the mouse, scrolling when it is outside the text.
   void DragSelect();
   bool IsOverTextLine();
   // A scroll bar moved (by the user or by a clamped SetPosition).
@@ -125,8 +127,20 @@ class UiEdit : public UiControl {
   void OnMenuChosen(int32_t index);
 
  protected:
+  // Raw messages the typed handlers do not carry: the cursor, the input
+  // method, characters with their flags, the resize.
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
-  void PaintEntry() override;
+  Handled OnMouseDown(const MouseEvent& e) override;
+  Handled OnMouseUp(const MouseEvent& e) override;
+  Handled OnMouseMove(const MouseEvent& e) override;
+  Handled OnMouseWheel(const MouseEvent& e) override;
+  Handled OnKeyDown(const KeyEvent& e) override;
+  Handled OnFocusGained() override;
+  Handled OnFocusLost() override;
+  Handled OnMouseEnter() override;
+  Handled OnMouseLeave() override;
+  // Restarts the blink around every paint.
+  void OnPaint(draw::Graphics& g, Size size) override;
   void OnTimer(int32_t id, uint32_t msg) override;
 
  private:
@@ -149,6 +163,8 @@ class UiEdit : public UiControl {
   void PaintBorder(draw::Graphics& g);
   void PaintScrollBarBacks(draw::Graphics& g);
   void WheelBy(bool vertical, double delta);
+  void PlaceCaret(Point at, bool byKeys);
+  void DragSelectTo(Point at);
   void SetBarPositions();
   bool ContentIsFocused() const { return focused_; }
   std::u16string ForOneLine(std::u16string_view units) const;
@@ -209,6 +225,7 @@ class UiEdit : public UiControl {
   bool startOption_ = true;
   bool autoHideScrollBars_ = false;
   bool cursorSet_ = false;
+  bool selecting_ = false;  // a left press placed the caret; moves extend the selection
   int32_t charsDrawn_ = 0;
 };
 

@@ -18,95 +18,107 @@ bool CtrlDown() {
   return sys.IsKeyDown(Vk::LControl) || sys.IsKeyDown(Vk::RControl);
 }
 
-bool IsKeyMessage(uint32_t msg) {
-  return msg == Msg::KeyDown || msg == Msg::KeyUp || msg == Msg::Char || msg == Msg::ImeComposition;
-}
-
 }  // namespace
 
 int32_t UiEdit::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  if (key != Key()) return 1;
-  // Messages are handled even while a full repaint is pending: the layout is
-  // complete by then, and dropping them would lose keys typed between frames.
-  if (IsKeyMessage(msg)) {
-    if (!browseOnly_) {
-      HandleKey(msg, wParam, lParam);
-    } else if (msg == Msg::KeyDown) {
-      const double step = layout_.LineHeight() * kLinesPerNotch;
-      if (wParam == Vk::Down || wParam == Vk::Up) WheelBy(true, wParam == Vk::Down ? step : -step);
-      if (wParam == Vk::Right || wParam == Vk::Left) WheelBy(false, wParam == Vk::Right ? step : -step);
+  if (key == Key()) {
+    switch (msg) {
+      case Msg::SetCursor:
+        if (cursorSet_) return 0;  // the I-beam stays
+        break;
+      case Msg::Char:
+      case Msg::ImeComposition:
+        // Characters need their flags (1 marks one the input method already gave).
+        if (!browseOnly_) HandleKey(msg, wParam, lParam);
+        return 1;
+      case Event::Resized:
+        PlaceScrollBars();
+        Layout();
+        break;
+      default:
+        break;
     }
-    return 1;
-  }
-  switch (msg) {
-    case Event::MouseEnter:
-      if (!hot_) {
-        hot_ = true;
-        redrawText_ = true;
-        InvalidateRect();
-      }
-      break;
-    case Event::MouseLeave:
-      if (hot_ && !focused_ && !vBar_.hovered && !hBar_.hovered) {
-        hot_ = false;
-        InvalidateRect();
-      }
-      break;
-    case Event::FocusGained:
-      if (!browseOnly_) caretShown_ = true;
-      focused_ = true;
-      hot_ = true;
-      InvalidateRect();
-      break;
-    case Event::FocusLost:
-      focused_ = false;
-      if (hot_) {
-        hot_ = false;
-        InvalidateRect();
-      }
-      break;
-    case Event::Resized:
-      PlaceScrollBars();
-      Layout();
-      break;
-    case Msg::MouseWheel: {
-      const int32_t d = SignedHighWord(wParam);
-      const double step = layout_.LineHeight() * kLinesPerNotch;
-      if (d != 0) WheelBy(true, d < 0 ? step : -step);
-      break;
+    if (msg >= Msg::MouseMove && msg <= Msg::RButtonDblClk && !browseOnly_) {
+      cursorSet_ = wrap_ != EditWrap::SingleLine || IsOverTextLine();
+      if (cursorSet_) ws::System().SetCursor(ws::System().LoadSystemCursor(ws::SystemCursor::IBeam));
     }
-    default:
-      break;
   }
-  if (msg >= Msg::MouseMove && msg <= Msg::RButtonDblClk && !browseOnly_) {
-    cursorSet_ = wrap_ != EditWrap::SingleLine || IsOverTextLine();
-    if (cursorSet_) ws::System().SetCursor(ws::System().LoadSystemCursor(ws::SystemCursor::IBeam));
+  return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+}
+
+Handled UiEdit::OnKeyDown(const KeyEvent& e) {
+  if (!browseOnly_) {
+    HandleKey(Msg::KeyDown, static_cast<WParam>(e.virtualKey), e.flags);
+    return Handled::Continue;
   }
-  switch (msg) {
-    case Msg::SetCursor:
-      if (cursorSet_) return 0;
-      break;
-    case Msg::MouseMove:
-      if (mouseLocked_ || browseOnly_) return 1;
-      if (GetPressed() != 0) DragSelect();
-      break;
-    case Msg::LButtonDown:
-      if (!browseOnly_ && (wrap_ != EditWrap::SingleLine || IsOverTextLine())) {
-        Capture();
-        PlaceCaretAt(std::nullopt, std::nullopt);
-      }
-      break;
-    case Msg::RButtonDown:
-      if (contextMenuEnabled_ && !passwordMode_ && !mouseLocked_ && !browseOnly_) {
-        menu_.Popup(model_.HasSelection(), model_.ReadOnly());
-      }
-      break;
-    default:
-      break;
+  // Browsing: the arrows scroll the view.
+  const double step = layout_.LineHeight() * kLinesPerNotch;
+  if (e.virtualKey == Vk::Down || e.virtualKey == Vk::Up) WheelBy(true, e.virtualKey == Vk::Down ? step : -step);
+  if (e.virtualKey == Vk::Right || e.virtualKey == Vk::Left) WheelBy(false, e.virtualKey == Vk::Right ? step : -step);
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnMouseEnter() {
+  if (!hot_) {
+    hot_ = true;
+    redrawText_ = true;
+    InvalidateRect();
   }
-  (void)hwnd;
-  (void)lParam;
-  return 1;
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnMouseLeave() {
+  if (hot_ && !focused_ && !vBar_.hovered && !hBar_.hovered) {
+    hot_ = false;
+    InvalidateRect();
+  }
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnFocusGained() {
+  if (!browseOnly_) caretShown_ = true;
+  focused_ = true;
+  hot_ = true;
+  InvalidateRect();
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnFocusLost() {
+  focused_ = false;
+  selecting_ = false;
+  if (hot_) {
+    hot_ = false;
+    InvalidateRect();
+  }
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnMouseWheel(const MouseEvent& e) {
+  const double step = layout_.LineHeight() * kLinesPerNotch;
+  if (!e.horizontal && e.wheelDelta != 0) WheelBy(true, e.wheelDelta < 0 ? step : -step);
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnMouseDown(const MouseEvent& e) {
+  if (browseOnly_) return Handled::Continue;
+  if (e.button == MouseButton::Left && (wrap_ != EditWrap::SingleLine || IsOverTextLine())) {
+    PlaceCaret(e.position, false);
+    selecting_ = true;
+  } else if (e.button == MouseButton::Right && contextMenuEnabled_ && !passwordMode_ && !mouseLocked_) {
+    menu_.Popup(model_.HasSelection(), model_.ReadOnly());
+  }
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnMouseUp(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) selecting_ = false;
+  return Handled::Continue;
+}
+
+Handled UiEdit::OnMouseMove(const MouseEvent& e) {
+  if (mouseLocked_ || browseOnly_) return Handled::Continue;
+  if (selecting_ && GetPressed() != 0) DragSelectTo(e.position);
+  return Handled::Continue;
 }
 
 void UiEdit::HandleKey(uint32_t msg, WParam key, LParam extra) {
@@ -266,15 +278,20 @@ bool UiEdit::IsOverTextLine() {
 void UiEdit::PlaceCaretAt(std::optional<int32_t> x, std::optional<int32_t> y) {
   if (!x && !y) {
     const ws::Point m = MousePosition();
-    x = m.x;
-    y = m.y;
-  } else {
+    PlaceCaret({m.x, m.y}, false);
+    return;
+  }
+  PlaceCaret({x.value_or(caretPoint_.x), y.value_or(caretPoint_.y)}, true);
+}
+
+void UiEdit::PlaceCaret(Point at, bool byKeys) {
+  if (byKeys) {
     // Keys step from where the view is now, not from where the mouse last left it.
     pressScrollX_ = layout_.scrollX;
     pressScrollY_ = layout_.scrollY;
   }
-  float px = static_cast<float>(x.value_or(caretPoint_.x));
-  float py = static_cast<float>(y.value_or(caretPoint_.y));
+  float px = static_cast<float>(at.x);
+  float py = static_cast<float>(at.y);
   if (layout_.MultiLine()) {
     const RectF& tr = layout_.TextRect();
     const int32_t lh = layout_.LineHeight();
@@ -307,8 +324,12 @@ void UiEdit::PlaceCaretAt(std::optional<int32_t> x, std::optional<int32_t> y) {
 
 void UiEdit::DragSelect() {
   const ws::Point m = MousePosition();
-  float mx = static_cast<float>(m.x);
-  float my = static_cast<float>(m.y);
+  DragSelectTo({m.x, m.y});
+}
+
+void UiEdit::DragSelectTo(Point at) {
+  float mx = static_cast<float>(at.x);
+  float my = static_cast<float>(at.y);
   const RectF& tr = layout_.TextRect();
   const int32_t cw = layout_.ContentWidth();
   const int32_t ch = layout_.ContentHeight();

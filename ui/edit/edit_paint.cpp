@@ -213,7 +213,7 @@ int32_t UiEdit::PositionFromPoint(float x, float y, Point* outPoint) const {
   return layout_.PositionFromPoint(x, y, outPoint);
 }
 
-void UiEdit::PaintEntry() {
+void UiEdit::OnPaint(draw::Graphics&, Size) {
   if (blinkTimer_ != 0) {
     StopTimer(blinkTimer_);
     blinkTimer_ = 0;

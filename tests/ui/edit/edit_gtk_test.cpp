@@ -16,6 +16,7 @@
 #include "base/text_encoding.h"
 #include "platform/ws/messages.h"
 #include "tests/platform/ws/scenario_driver.h"
+#include "tests/support/bound_window.h"
 #include "ui/core/theme_defaults.h"
 #include "ui/core/window.h"
 #include "ui/edit/edit.h"
@@ -33,25 +34,13 @@ class EditGtkTest : public ::testing::Test {
     driver_ = ws::testing::MakeGtkDriver(&why);
     if (!driver_) GTEST_SKIP() << why;
     Theme() = ThemeDefaults::Standard();
-    ws::WindowSystem& sys = ws::System();
-    ws::WindowClass cls;
-    cls.name = "QuillmarGtkEditTest";
-    cls.cursor = sys.LoadSystemCursor(ws::SystemCursor::Arrow);
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.x = 200;
-    params.y = 150;
-    params.width = 320;
-    params.height = 120;
-    params.style = Style::Visible | Style::Popup;
-    hwnd_ = sys.OpenWindow(params);
-    ASSERT_NE(hwnd_, 0);
-    window_ = std::make_unique<UiWindow>();
     BindOptions options;
     options.backColor = 0xFF2B5D8C;
-    window_->Bind(hwnd_, options);
-    edit_.Create(window_.get(), 1, 20, 40, 260, 26, "");
+    bound_ = std::make_unique<testing::BoundWindow>(
+        testing::WindowSpec{200, 150, 320, 120, Style::Visible | Style::Popup, "QuillmarGtkEditTest"}, options);
+    hwnd_ = bound_->hwnd;
+    ASSERT_NE(hwnd_, 0);
+    edit_.Create(bound_->window.get(), 1, 20, 40, 260, 26, "");
     driver_->Pump(300);
     driver_->Click(edit_.PointToScreen({5, 13}), ws::MouseButton::Left);
     ASSERT_TRUE(driver_->PumpUntil([&] { return ws::System().Focus() == hwnd_; }, 3000));
@@ -60,8 +49,7 @@ class EditGtkTest : public ::testing::Test {
   void TearDown() override {
     if (!driver_) return;
     edit_.Release();
-    window_.reset();
-    ws::System().DestroyWindow(hwnd_);
+    bound_.reset();
     driver_.reset();
   }
 
@@ -97,7 +85,7 @@ class EditGtkTest : public ::testing::Test {
 
   std::unique_ptr<ws::testing::ScenarioDriver> driver_;
   Hwnd hwnd_ = 0;
-  std::unique_ptr<UiWindow> window_;
+  std::unique_ptr<testing::BoundWindow> bound_;
   UiEdit edit_;
 };
 
@@ -131,6 +119,9 @@ TEST_F(EditGtkTest, ClipboardTextCrossesToAndFromAnotherProcess) {
     served = true;
   });
   ASSERT_TRUE(driver_->PumpUntil([&] { return std::filesystem::exists(ready) || served.load(); }, 15000));
+  // The helper's start may have moved the desktop focus: take it back first.
+  driver_->Click(edit_.PointToScreen({5, 13}), ws::MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws::System().Focus() == hwnd_; }, 3000));
   driver_->CtrlKey('V');
   driver_->PumpUntil([&] { return edit_.GetLength() > 0; }, 5000);
   driver_->PumpUntil([&] { return served.load(); }, 15000);
