@@ -178,7 +178,10 @@ void UiEdit::HandleKey(uint32_t msg, WParam key, LParam extra) {
 void UiEdit::MoveCaret(int32_t key) {
   if (!focused_ || browseOnly_) return;
   if (key == Vk::Left || key == Vk::Right) {
-    if (key == Vk::Left ? model_.MoveLeft() : model_.MoveRight()) InvalidateRect();
+    if (key == Vk::Left ? model_.MoveLeft() : model_.MoveRight()) {
+      KeepCaretInView();
+      InvalidateRect();
+    }
   } else {
     const Point at = layout_.PointFromPosition(model_.Caret());
     if (at != EditLayout::kNoPoint) {
@@ -187,6 +190,26 @@ void UiEdit::MoveCaret(int32_t key) {
     }
   }
   caretShown_ = true;
+}
+
+void UiEdit::KeepCaretInView() {
+  Point at = layout_.PointFromPosition(model_.Caret());
+  if (at == EditLayout::kNoPoint) {
+    Layout();  // the caret's line has no boxes: the layout brings it into view
+    return;
+  }
+  // Back to the point at zero scroll that the layout's rule takes.
+  const RectF& tr = layout_.TextRect();
+  if (at.x != static_cast<int32_t>(tr.x)) at.x -= metrics_.glyphLead / 2;
+  at.x -= layout_.scrollX;
+  at.y = layout_.MultiLine() ? at.y - layout_.scrollY - metrics_.lineGapAbove : 0;
+  const int32_t oldX = layout_.scrollX;
+  const int32_t oldY = layout_.scrollY;
+  layout_.ScrollCaretIntoView(at);
+  if (layout_.scrollX == oldX && layout_.scrollY == oldY) return;
+  SetBarPositions();
+  layout_.BuildBoxes(model_.Text());
+  redrawText_ = true;
 }
 
 void UiEdit::TypeChar(char16_t code) {

@@ -262,7 +262,7 @@ TEST(UiEdit, WrappingTextGrowingTallerShowsTheBarAndWrapsNarrower) {
   EXPECT_EQ(e.edit.GetLayout().TextRect().width, wide);
 }
 
-TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStart) {
+TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStartAndArrowsFollowTheCaret) {
   EditFixture e(std::string(100, 'x'));
   e.edit.SetCaret(-1);
   e.edit.Layout();
@@ -284,6 +284,13 @@ TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStart) {
   e.edit.GetSelection(&a, &c);
   EXPECT_EQ(a, pressed);
   EXPECT_EQ(c, 0);
+  // The arrows bring the caret back into view when it walks past the edge.
+  for (int i = 0; i < 60; ++i) e.f.headless->PressKey(Vk::Right);
+  e.f.Frame();
+  EXPECT_LT(e.edit.GetLayout().scrollX, 0);
+  const Point caret = e.edit.GetCaretPoint();
+  EXPECT_GE(caret.x, 1);
+  EXPECT_LT(caret.x, e.edit.GetWidth());
 }
 
 TEST(UiEdit, CaretBlinksOnlyWhileFocusedAndClicksPlaceIt) {
