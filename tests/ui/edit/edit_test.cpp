@@ -260,6 +260,10 @@ TEST(UiEdit, WrappingTextGrowingTallerShowsTheBarAndWrapsNarrower) {
   e.edit.SetText("short");
   EXPECT_FALSE(e.edit.GetVScroll().Shown());
   EXPECT_EQ(e.edit.GetLayout().TextRect().width, wide);
+  // A resize places the bar along the new edge and lays the text out again.
+  e.edit.Place(std::nullopt, std::nullopt, 160, 90);
+  EXPECT_EQ(e.edit.GetLayout().TextRect().width, wide + 40);
+  EXPECT_EQ(e.edit.GetVScroll().rect, Rect::FromXywh(160 - EditBar::kThickness, 1, EditBar::kThickness, 89));
 }
 
 TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStartAndArrowsFollowTheCaret) {
@@ -293,12 +297,14 @@ TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStartAndArrowsFollowTh
   EXPECT_LT(caret.x, e.edit.GetWidth());
 }
 
-TEST(UiEdit, CaretBlinksOnlyWhileFocusedAndClicksPlaceIt) {
+TEST(UiEdit, CaretBlinksOnlyWhileFocusedAndClicksPlaceItUnderAnIBeam) {
   EditFixture e("abc");
   EXPECT_FALSE(e.edit.BlinkTimerRunning());
   e.f.headless->Click(e.Screen(150, 12));  // right of the last character
   e.f.Frame();
   EXPECT_EQ(e.edit.GetCaret(), 3);
+  e.f.headless->MoveMouse(e.Screen(30, 12));
+  EXPECT_EQ(e.f.headless->SystemCursorOf(ws::System().CurrentCursor()), ws::SystemCursor::IBeam);
   EXPECT_TRUE(e.edit.BlinkTimerRunning());
   EXPECT_TRUE(e.edit.GetHot());
   const bool before = e.edit.GetCaretShown();
