@@ -167,7 +167,7 @@ void UiEdit::HandleKey(uint32_t msg, WParam key, LParam extra) {
   } else if (msg == Msg::ImeComposition) {
     const Hwnd hwnd = WindowOf(Key());
     // The candidate window follows the caret.
-    const ws::Point at = PointToWindow({caretPoint_.x, caretPoint_.y});
+    const Point at = PointToWindow(caretPoint_);
     if (hwnd != 0) ws::System().SetImePosition(hwnd, at);
     if ((static_cast<uint64_t>(extra) & Ime::ResultStr) != 0 && hwnd != 0) {
       CommitComposition(ws::System().ImeResult(hwnd));
@@ -289,7 +289,7 @@ void UiEdit::OnMenuChosen(int32_t index) {
 }
 
 bool UiEdit::IsOverTextLine() {
-  const ws::Point m = MousePosition();
+  const Point m = MousePosition();
   const RectF& tr = layout_.TextRect();
   const double top = layout_.LineTop();
   const double lh = layout_.LineHeight();
@@ -300,8 +300,8 @@ bool UiEdit::IsOverTextLine() {
 
 void UiEdit::PlaceCaretAt(std::optional<int32_t> x, std::optional<int32_t> y) {
   if (!x && !y) {
-    const ws::Point m = MousePosition();
-    PlaceCaret({m.x, m.y}, false);
+    const Point m = MousePosition();
+    PlaceCaret(m, false);
     return;
   }
   PlaceCaret({x.value_or(caretPoint_.x), y.value_or(caretPoint_.y)}, true);
@@ -346,8 +346,8 @@ void UiEdit::PlaceCaret(Point at, bool byKeys) {
 }
 
 void UiEdit::DragSelect() {
-  const ws::Point m = MousePosition();
-  DragSelectTo({m.x, m.y});
+  const Point m = MousePosition();
+  DragSelectTo(m);
 }
 
 void UiEdit::DragSelectTo(Point at) {

@@ -21,7 +21,7 @@ struct EditFixture {
     f.Frame();
   }
   ~EditFixture() { edit.Release(); }
-  ws::Point Screen(int x, int y) { return edit.PointToScreen({x, y}); }
+  Point Screen(int x, int y) { return edit.PointToScreen({x, y}); }
   void Focus() {
     f.headless->Click(Screen(2, edit.GetHeight() / 2));
     f.Frame();
@@ -98,7 +98,7 @@ TEST(UiEdit, InputMethodResultLandsAtTheCaretAndTheWindowFollowsIt) {
   e.f.headless->CommitIme(u"\u4E2D\u6587\U00020000");
   EXPECT_EQ(e.edit.GetTextWide(), u"a\u4E2D\u6587\U00020000b");
   EXPECT_EQ(e.edit.GetCaret(), 5);
-  const ws::Point expected = e.edit.PointToWindow({caret.x, caret.y});
+  const Point expected = e.edit.PointToWindow(caret);
   EXPECT_EQ(e.f.headless->ImePosition(e.f.hwnd), expected);
   // A one-line box takes a committed text only up to its first line break;
   // a read-only box takes nothing.
