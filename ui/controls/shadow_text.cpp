@@ -1,9 +1,11 @@
 #include "ui/controls/shadow_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/draw/bitmap.h"
 #include "platform/draw/brush.h"
+#include "platform/draw/font.h"
 #include "platform/draw/graphics.h"
 
 namespace quillmar {
@@ -44,15 +46,23 @@ void DrawShadowedText(draw::Graphics& graphics, std::u16string_view text, const 
   const draw::RectF dest{static_cast<float>(origin.x), static_cast<float>(origin.y), static_cast<float>(size.width),
                          static_cast<float>(size.height)};
   if (shadowColor != 0) {
-    const draw::Bitmap sharp = TextPicture(text, moved, origin, size, font, format, shadowColor);
-    draw::Bitmap small(size.width / 3, size.height / 3);
+    // The shadow's picture keeps a clear margin around the text, as wide as the
+    // side bearing a measured string usually carries, so the blur fades out
+    // inside it instead of being cut off square at the text's edges.
+    const int32_t m = std::max(2, static_cast<int32_t>(std::ceil(font.PixelSize() / 6.0f)));
+    const Point shadowOrigin{origin.x - m, origin.y - m};
+    const Size shadowSize{size.width + 2 * m, size.height + 2 * m};
+    const draw::Bitmap sharp = TextPicture(text, moved, shadowOrigin, shadowSize, font, format, shadowColor);
+    draw::Bitmap small(shadowSize.width / 3, shadowSize.height / 3);
     if (!small.IsEmpty()) {
       draw::Graphics sg(small);
       sg.SetInterpolationMode(draw::InterpolationMode::HighQualityBilinear);
       sg.SetCompositingQuality(draw::CompositingQuality::HighQuality);
       sg.SetSmoothingMode(draw::SmoothingMode::HighQuality);
       sg.DrawImage(sharp, draw::RectF{0, 0, static_cast<float>(small.Width()), static_cast<float>(small.Height())});
-      graphics.DrawImage(small, dest);
+      graphics.DrawImage(small,
+                         draw::RectF{static_cast<float>(shadowOrigin.x), static_cast<float>(shadowOrigin.y),
+                                     static_cast<float>(shadowSize.width), static_cast<float>(shadowSize.height)});
     }
   }
   graphics.DrawImage(TextPicture(text, moved, origin, size, font, format, textColor), dest);
