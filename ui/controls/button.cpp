@@ -130,12 +130,9 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
   DrawShadowedText(graphics, GbkToWide(text_), layout, font.GetFont(), *format.GetHandle(), color, shadowColor_);
 }
 
-void UiButton::PaintEntry() {
-  if (draw::Graphics* g = CanvasGraphics()) Draw(*g, GetWidth(), GetHeight(), false, false, false, false);
-}
+void UiButton::OnPaint(draw::Graphics& g, Size size) { Draw(g, size.width, size.height, false, false, false, false); }
 
 int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
   // The button's own cursor shows while it is under the pointer; stopping here
   // keeps the window's class cursor from replacing it.
   if (msg == Msg::SetCursor && cursor_ != 0) {
@@ -144,53 +141,70 @@ int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       return 0;
     }
   }
-  switch (msg) {
-    case Msg::LButtonDown:
-    case Msg::LButtonDblClk:
-      Focus();
-      state_ = kPressed;
-      Transition(true);
-      InvalidateRect();
-      break;
-    case Msg::LButtonUp:
-      if (state_ == kPressed) {
-        state_ = kHover;
-        Transition();
-        InvalidateRect();
-      }
-      break;
-    case Event::MouseEnter: {
-      const std::string tip = GetTipText();
-      if (!tip.empty()) ShowElementTip(*this, tip);
-      SetState(GetPressed() != 0 ? kPressed : kHover);
-      break;
-    }
-    case Event::MouseLeave:
-      HideElementTip(*this);
-      SetState(kNormal);
-      break;
-    case Event::FocusGained:
-      if ((focused_ & 1) == 0) {
-        focused_ = 1;
-        InvalidateRect();
-      }
-      break;
-    case Event::FocusLost:
-      if (focused_ != 0) {
-        focused_ = 0;
-        SetState(kNormal);
-      }
-      break;
-    case Event::DisabledChanged:
-      // A disabled button is skipped by hit-testing and hears no leave, so it
-      // drops a hover or press look here instead of keeping it.
-      if (wParam != 0) state_ = kNormal;
-      InvalidateRect();
-      break;
-    default:
-      break;
+  return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+}
+
+void UiButton::Press() {
+  Focus();
+  state_ = kPressed;
+  Transition(true);
+  InvalidateRect();
+}
+
+Handled UiButton::OnMouseDown(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) Press();
+  return Handled::Continue;
+}
+
+Handled UiButton::OnDoubleClick(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) Press();
+  return Handled::Continue;
+}
+
+Handled UiButton::OnMouseUp(const MouseEvent& e) {
+  if (e.button == MouseButton::Left && state_ == kPressed) {
+    state_ = kHover;
+    Transition();
+    InvalidateRect();
   }
-  return 1;
+  return Handled::Continue;
+}
+
+Handled UiButton::OnMouseEnter() {
+  const std::string tip = GetTipText();
+  if (!tip.empty()) ShowElementTip(*this, tip);
+  SetState(GetPressed() != 0 ? kPressed : kHover);
+  return Handled::Continue;
+}
+
+Handled UiButton::OnMouseLeave() {
+  HideElementTip(*this);
+  SetState(kNormal);
+  return Handled::Continue;
+}
+
+Handled UiButton::OnFocusGained() {
+  if ((focused_ & 1) == 0) {
+    focused_ = 1;
+    InvalidateRect();
+  }
+  return Handled::Continue;
+}
+
+Handled UiButton::OnFocusLost() {
+  if (focused_ != 0) {
+    focused_ = 0;
+    SetState(kNormal);
+  }
+  return Handled::Continue;
+}
+
+Handled UiButton::OnDisabledChanged(bool disabled) {
+  // A disabled button is skipped by hit-testing and hears no leave, so it
+  // drops a hover or press look here instead of keeping it.
+  if (disabled) state_ = kNormal;
+  InvalidateRect();
+  return Handled::Continue;
 }
 
 }  // namespace quillmar

@@ -56,9 +56,18 @@ class UiButton : public UiControl {
 
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
-  void PaintEntry() override;
+  Handled OnMouseDown(const MouseEvent& e) override;
+  Handled OnDoubleClick(const MouseEvent& e) override;
+  Handled OnMouseUp(const MouseEvent& e) override;
+  Handled OnMouseEnter() override;
+  Handled OnMouseLeave() override;
+  Handled OnFocusGained() override;
+  Handled OnFocusLost() override;
+  Handled OnDisabledChanged(bool disabled) override;
+  void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
+  void Press();
   void DrawText(draw::Graphics& graphics, int32_t width, int32_t height);
 
   int32_t state_ = kNormal;

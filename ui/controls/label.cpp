@@ -28,9 +28,7 @@ int32_t UiLabel::Create(UiWindow* parent, bool visible, int32_t x, int32_t y, in
   return key;
 }
 
-void UiLabel::PaintEntry() {
-  draw::Graphics* g = CanvasGraphics();
-  if (!g) return;
+void UiLabel::OnPaint(draw::Graphics& g, Size size) {
   const std::u16string text = GbkToWide(text_);
   UiFont font;
   font.FromName(fontName_, fontSize_, fontStyle_);
@@ -45,9 +43,9 @@ void UiLabel::PaintEntry() {
   if (align_ & kAlignMiddle) format.SetLineAlign(1);
   if (align_ & kAlignRight) format.SetAlign(2);
   if (align_ & kAlignBottom) format.SetLineAlign(2);
-  const RectF whole = RectF::FromXywh(0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight()));
-  g->FillRectangle(draw::Brush(backColor_), ToDrawRect(whole));
-  if (!text.empty()) DrawShadowedText(*g, text, whole, font.GetFont(), *format.GetHandle(), textColor_, shadowColor_);
+  const RectF whole = RectF::FromXywh(0, 0, static_cast<float>(size.width), static_cast<float>(size.height));
+  g.FillRectangle(draw::Brush(backColor_), ToDrawRect(whole));
+  if (!text.empty()) DrawShadowedText(g, text, whole, font.GetFont(), *format.GetHandle(), textColor_, shadowColor_);
 }
 
 }  // namespace quillmar

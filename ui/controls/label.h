@@ -50,7 +50,7 @@ class UiLabel : public UiControl {
   void ClearFontStyle() { fontStyle_ = 0; }
 
  protected:
-  void PaintEntry() override;
+  void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
   std::string text_;

@@ -96,12 +96,11 @@ void UiPicBox::OnTimer(int32_t id, uint32_t) {
   timerId_ = StartTimer(next);
 }
 
-void UiPicBox::PaintEntry() {
-  draw::Graphics* g = CanvasGraphics();
-  if (!g || !image_ || image_->IsEmpty()) return;
+void UiPicBox::OnPaint(draw::Graphics& g, Size size) {
+  if (!image_ || image_->IsEmpty()) return;
   if (!frameDelays_.empty()) SelectActiveFrame(image_.get(), frameIndex_);
-  const draw::RectF whole{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())};
-  DrawSkinImage(*g, *image_, whole, drawMode_, GetWidth(), GetHeight());
+  const draw::RectF whole{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)};
+  DrawSkinImage(g, *image_, whole, drawMode_, size.width, size.height);
 }
 
 }  // namespace quillmar

@@ -49,7 +49,7 @@ class UiPicBox : public UiControl {
 
  protected:
   void OnTimer(int32_t id, uint32_t msg) override;
-  void PaintEntry() override;
+  void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
   int32_t DelayMs(size_t index) const;
