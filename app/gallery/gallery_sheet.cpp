@@ -22,6 +22,20 @@ constexpr int kVkTab = 9, kVkReturn = 13, kVkShift = 16, kVkEscape = 27, kVkSpac
 
 }  // namespace
 
+// The sheet's window hears the keys once, as they come from the desktop,
+// before the dispatch offers them to the focused and the hovered control.
+class GallerySheet::Frame : public UiWindow {
+ public:
+  explicit Frame(GallerySheet& sheet) : sheet_(sheet) {}
+  LParam WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) override {
+    if ((msg == Msg::KeyDown || msg == Msg::KeyUp) && sheet_.OnKey(msg, static_cast<int>(wParam))) return 0;
+    return UiWindow::WindowProc(hwnd, msg, wParam, lParam);
+  }
+
+ private:
+  GallerySheet& sheet_;
+};
+
 GallerySheet::GallerySheet() {
   registerFrameClass({}, 0, kClassName);
   FrameWindowArgs args;
@@ -37,7 +51,7 @@ GallerySheet::GallerySheet() {
   options.userHandler = [this](Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
     return OnEvent(hwnd, key, msg, wParam, lParam);
   };
-  window_ = std::make_unique<UiWindow>();
+  window_ = std::make_unique<Frame>(*this);
   window_->Bind(hwnd_, options);
   window_->SetBackColor(0xFFF1F5F9, 0xFFC8D5E2);
 
@@ -106,6 +120,8 @@ void GallerySheet::AddKeyButton(UiButton& button) {
 
 void GallerySheet::SetStatus(std::string_view text) { status_->SetText(text); }
 
+std::string GallerySheet::GetStatus() const { return status_->GetText(); }
+
 UiButton* GallerySheet::KeyButton(int32_t key) const {
   for (UiButton* button : keyButtons_) {
     if (button->Key() == key && key != 0) return button;
@@ -130,35 +146,35 @@ void GallerySheet::MoveFocus(int step) {
   }
 }
 
-int32_t GallerySheet::OnEvent(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam) {
+bool GallerySheet::OnKey(uint32_t msg, int vk) {
   ws::WindowSystem& sys = ws::System();
-  if (msg == Msg::Destroy && hwnd == hwnd_) {
-    sys.PostQuit(0);
-    return 1;
-  }
+  UiButton* button = KeyButton(window_->FocusKey());
+  const bool press = vk == kVkSpace || vk == kVkReturn;
   if (msg == Msg::KeyDown) {
-    const int vk = static_cast<int>(wParam);
     if (vk == kVkTab) {
       MoveFocus(sys.IsKeyDown(kVkShift) ? -1 : 1);
-      return 0;
+      return true;
     }
     if (vk == kVkEscape) {
       sys.Post(hwnd_, Msg::Close, 0, 0);
-      return 0;
+      return true;
     }
-    if (UiButton* button = KeyButton(window_->FocusKey()); button && (vk == kVkSpace || vk == kVkReturn)) {
+    if (button && press) {
       if (button->GetState() != UiButton::kPressed) button->SetState(UiButton::kPressed);
-      return 0;
+      return true;
     }
+  } else if (button && press && button->GetState() == UiButton::kPressed) {
+    button->SetState(button->GetHovered() != 0 ? UiButton::kHover : UiButton::kNormal);
+    button->SendEvent(button->Key(), Event::Click);
+    return true;
   }
-  if (msg == Msg::KeyUp) {
-    const int vk = static_cast<int>(wParam);
-    UiButton* button = KeyButton(window_->FocusKey());
-    if (button && (vk == kVkSpace || vk == kVkReturn) && button->GetState() == UiButton::kPressed) {
-      button->SetState(button->GetHovered() != 0 ? UiButton::kHover : UiButton::kNormal);
-      button->SendEvent(button->Key(), Event::Click);
-      return 0;
-    }
+  return false;
+}
+
+int32_t GallerySheet::OnEvent(Hwnd hwnd, int32_t key, uint32_t msg, WParam, LParam) {
+  if (msg == Msg::Destroy && hwnd == hwnd_) {
+    ws::System().PostQuit(0);
+    return 1;
   }
   if (msg == Event::Click) {
     if (UiButton* button = KeyButton(key)) SetStatus("Clicked \"" + button->GetText() + "\"");

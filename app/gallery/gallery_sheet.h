@@ -64,9 +64,13 @@ class GallerySheet {
   // Buttons pressed with Space or Enter while they have the focus.
   void AddKeyButton(UiButton& button);
   void SetStatus(std::string_view text);
+  std::string GetStatus() const;
   const std::vector<GalleryShot>& Shots() const { return shots_; }
 
  private:
+  class Frame;
+  // Tab, Shift+Tab, Escape, and Space or Enter on a button; true when used.
+  bool OnKey(uint32_t msg, int vk);
   int32_t OnEvent(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
   void MoveFocus(int step);
   UiButton* KeyButton(int32_t key) const;
