@@ -8,9 +8,9 @@
 #include "platform/draw/path.h"
 #include "platform/draw/pen.h"
 #include "platform/ws/messages.h"
-#include "platform/ws/window_system.h"
 #include "ui/controls/shadow_text.h"
 #include "ui/core/cursor_bytes.h"
+#include "ui/core/rounded_rect.h"
 #include "ui/core/theme_defaults.h"
 #include "ui/core/tool_tip_host.h"
 #include "ui/gfx/font.h"
@@ -31,20 +31,6 @@ uint32_t Lighten(uint32_t rgb) {
   uint32_t out = 0;
   for (int shift = 0; shift < 24; shift += 8) out |= ((((rgb >> shift) & 0xFF) + 255) / 2) << shift;
   return out;
-}
-
-void AddOutline(draw::Path& path, const draw::RectF& r, bool rounded) {
-  if (!rounded) {
-    path.AddRectangle(r);
-    return;
-  }
-  constexpr float d = 2.0f;  // corner radius 1
-  path.StartFigure();
-  path.AddArc({r.x, r.y, d, d}, 180, 90);
-  path.AddArc({r.x + r.width - d, r.y, d, d}, 270, 90);
-  path.AddArc({r.x + r.width - d, r.y + r.height - d, d, d}, 0, 90);
-  path.AddArc({r.x, r.y + r.height - d, d, d}, 90, 90);
-  path.CloseFigure();
 }
 
 }  // namespace
@@ -102,7 +88,7 @@ void UiButton::Draw(draw::Graphics& graphics, int32_t width, int32_t height, boo
       // The outline runs through the last column and row, so all four sides
       // lie inside the button.
       draw::Path outline;
-      AddOutline(outline, {0, 0, w - 1, h - 1}, shape_ == kShapeRounded);
+      AddRoundedRect(outline, {0, 0, w - 1, h - 1}, shape_ == kShapeRounded ? 1.0f : 0.0f);
       graphics.DrawPath(draw::Pen(border, 1.0f, draw::Unit::Pixel), outline);
     }
   }
@@ -135,12 +121,7 @@ void UiButton::OnPaint(draw::Graphics& g, Size size) { Draw(g, size.width, size.
 int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   // The button's own cursor shows while it is under the pointer; stopping here
   // keeps the window's class cursor from replacing it.
-  if (msg == Msg::SetCursor && cursor_ != 0) {
-    if (const ws::CursorHandle cursor = CursorFromIndex(cursor_)) {
-      ws::System().SetCursor(cursor);
-      return 0;
-    }
-  }
+  if (msg == Msg::SetCursor && ShowCursorOfIndex(cursor_)) return 0;
   return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
 }
 
