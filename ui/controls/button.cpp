@@ -111,9 +111,13 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
   const float offset = state_ == kPressed ? 1.0f : 0.0f;
   const RectF layout = RectF::FromXywh(offset, offset, static_cast<float>(width), static_cast<float>(height));
   draw::Argb color = textColor_;
+  draw::Argb shadow = shadowColor_;
   // A disabled button keeps its shape and shows its text faded.
-  if (GetDisabled() & 1) color = WithAlpha(color, static_cast<int32_t>(draw::AlphaOf(color) / 2));
-  DrawShadowedText(graphics, GbkToWide(text_), layout, font.GetFont(), *format.GetHandle(), color, shadowColor_);
+  if (GetDisabled() & 1) {
+    color = WithAlpha(color, static_cast<int32_t>(draw::AlphaOf(color) / 2));
+    if (shadow != 0) shadow = WithAlpha(shadow, static_cast<int32_t>(draw::AlphaOf(shadow) / 3));
+  }
+  DrawShadowedText(graphics, GbkToWide(text_), layout, font.GetFont(), *format.GetHandle(), color, shadow);
 }
 
 void UiButton::OnPaint(draw::Graphics& g, Size size) { Draw(g, size.width, size.height, false, false, false, false); }
