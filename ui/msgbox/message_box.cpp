@@ -219,7 +219,12 @@ int32_t ShowMessageBox(std::string_view text, int32_t type, const MessageBoxOpti
   // Also covers a box destroyed without being closed, which would otherwise
   // leave every other window disabled.
   state.modality.RestoreWindows();
-  if (!state.boxes.empty()) state.modality.DisableOtherWindows(state.boxes.back()->hwnd);
+  if (!state.boxes.empty()) {
+    const Hwnd outer = state.boxes.back()->hwnd;
+    state.modality.DisableOtherWindows(outer);
+    // The keyboard goes back to the box that is answerable now.
+    if (sys.IsWindow(outer)) sys.SetFocus(outer);
+  }
   return result;
 }
 
