@@ -265,8 +265,10 @@ void HeadlessWindowSystem::ButtonEvent(MouseButton button, bool down, bool doubl
   const int index = static_cast<int>(button);
   if (moveDrag_.active) {
     if (!down && button == MouseButton::Left) {
+      const WindowHandle dragged = moveDrag_.hwnd;
       moveDrag_ = MoveDrag{};
       SetKeyState(Vk::LButton, false);
+      InputMoveDragEnded(dragged, cursor_);
     }
     return;
   }

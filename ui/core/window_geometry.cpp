@@ -130,7 +130,10 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
   ws::WindowSystem& sys = ws::System();
   SizingState& s = Sizing();
   if (sys.IsZoomed(hwnd) || !sys.IsEnabled(hwnd)) return -1;
-  if (msg == Msg::NcHitTest || msg == Msg::NcMouseMove || msg == Msg::NcLButtonUp || msg == Msg::LButtonUp) {
+  // The pause lasts while the button that began it is held; whichever way its
+  // release arrives (or does not, when a desktop drag swallowed it), it ends.
+  if (msg == Msg::NcHitTest || msg == Msg::NcMouseMove || msg == Msg::NcLButtonUp || msg == Msg::LButtonUp ||
+      !sys.IsKeyDown(Vk::LButton)) {
     s.pressOutside = false;
   }
   if (s.pressOutside) return -1;

@@ -83,6 +83,27 @@ TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
   EXPECT_EQ(f.window->GetSizingCursorSet(), 0);
 }
 
+TEST(UiWindowSizing, TheBandStillSizesAfterTheWindowWasDraggedByItsBackground) {
+  WindowFixture f;
+  f.Frame();
+  ws::WindowSystem& sys = ws::System();
+  f.headless->MoveMouse({testing::kWinX + 150, testing::kWinY + 100});
+  f.headless->PressButton(ws::MouseButton::Left);
+  ASSERT_TRUE(f.headless->MoveDragActive());
+  f.headless->MoveMouse({testing::kWinX + 170, testing::kWinY + 110});
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_FALSE(f.headless->MoveDragActive());
+  EXPECT_EQ(f.window->GetLeft(), testing::kWinX + 20) << "the framework hears where the drag ended";
+  // The right band of the moved window: 3 pixels inside its right edge.
+  const Rect moved = sys.WindowRect(f.hwnd);
+  f.headless->MoveMouse({moved.Right() - 3, moved.y + 100});
+  EXPECT_EQ(f.window->GetSizingCursorSet(), 1);
+  f.headless->PressButton(ws::MouseButton::Left);
+  f.headless->MoveMouse({moved.Right() + 37, moved.y + 100});
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{moved.x, moved.y, 340, 200}));
+}
+
 TEST(UiWindowSizing, MaximizedOrDisabledWindowsAreNeverSized) {
   WindowFixture f;
   f.Frame();
