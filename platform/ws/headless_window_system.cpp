@@ -340,9 +340,7 @@ void HeadlessWindowSystem::TypeText(std::string_view ascii) {
 void HeadlessWindowSystem::CommitIme(std::u16string_view text) { InputImeCommit(text); }
 
 void HeadlessWindowSystem::SetScreen(Size screen, Rect workArea, TaskbarInfo taskbar) {
-  screen_ = screen;
-  workArea_ = workArea;
-  taskbar_ = taskbar;
+  monitors_ = {MonitorInfo{Rect::FromOriginSize({}, screen), workArea, taskbar}};
 }
 
 // --- Cursors ---

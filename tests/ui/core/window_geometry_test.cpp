@@ -56,6 +56,29 @@ TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
   EXPECT_EQ(ws::System().WindowRect(f.hwnd), (Rect{-6, -6, 1318, 780}));
 }
 
+TEST(UiWindowMaximize, FillsTheWorkAreaOfTheMonitorTheWindowIsOn) {
+  WindowFixture f;
+  // A taller monitor left of the primary one, reaching above it, each with a panel at the bottom.
+  const Rect left{-1280, -200, 1280, 1024};
+  f.headless->SetMonitors(
+      {{Rect{0, 0, 1366, 768}, Rect{0, 0, 1366, 728}, ws::TaskbarInfo{false, 3, Rect::FromLtrb(0, 728, 1366, 768)}},
+       {left, Rect{-1280, -200, 1280, 984}, ws::TaskbarInfo{false, 3, Rect{-1280, 784, 1280, 40}}}});
+  ws::WindowSystem& sys = ws::System();
+  sys.MoveWindow(f.hwnd, -900, 100, 300, 200);
+  sys.ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-1286, -206, 1292, 996}));
+  sys.ShowWindow(f.hwnd, Show::Normal);
+  f.window->SetFullScreenMax(1);
+  sys.ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-1286, -206, 1292, 1036}));
+  sys.ShowWindow(f.hwnd, Show::Normal);
+  f.window->SetFullScreenMax(0);
+  // Back on the primary monitor its own work area counts again.
+  sys.MoveWindow(f.hwnd, 200, 100, 300, 200);
+  sys.ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-6, -6, 1378, 740}));
+}
+
 TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
   WindowFixture f;
   auto& probe = f.AddProbe(0, 40, 40, 40);
