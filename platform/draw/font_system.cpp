@@ -59,6 +59,8 @@ State& Shared() {
 struct ThreadContextHolder {
   PangoContext* context = nullptr;
   ~ThreadContextHolder() {
+    // Released at thread exit, while other threads may be laying out text.
+    std::lock_guard lock(Shared().mutex);
     if (context != nullptr) g_object_unref(context);
   }
 };

@@ -12,7 +12,7 @@ namespace {
 
 // Every frame is kept as a whole picture: cap the total so a small hostile file
 // cannot ask for gigabytes.
-constexpr int64_t kMaxTotalPixels = int64_t{64} << 20;
+constexpr int64_t kMaxTotalPixels = kMaxDecodedPixels;
 constexpr int kMaxSide = 16384;
 constexpr int64_t kMaxFramePixels = int64_t{16} << 20;  // one frame's index raster
 constexpr size_t kMaxFrames = 4096;
@@ -101,7 +101,10 @@ Frames Decode(std::span<const uint8_t> bytes) {
   if (!file) return out;
   const int width = file->SWidth;
   const int height = file->SHeight;
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return out;
+  // The screen is the canvas every frame is composed on: refuse it before it is allocated.
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t{width} * height > kMaxTotalPixels) {
+    return out;
+  }
   Bitmap canvas(width, height);
   if (canvas.IsEmpty()) return out;
   const int64_t framePixels = int64_t{width} * height;

@@ -7,6 +7,14 @@
 
 #include "platform/draw/bitmap.h"
 
+namespace quillmar::draw {
+
+// The largest picture any decoder accepts, checked against the size the file
+// declares before the pixels are allocated.
+inline constexpr int64_t kMaxDecodedPixels = int64_t{64} << 20;
+
+}  // namespace quillmar::draw
+
 namespace quillmar::draw::gif {
 
 struct Frames {

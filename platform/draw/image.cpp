@@ -2,8 +2,11 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
+#include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "platform/draw/gif_decoder.h"
 
@@ -11,7 +14,7 @@ namespace quillmar::draw {
 
 namespace {
 
-constexpr int64_t kMaxPixels = int64_t{64} << 20;
+constexpr int64_t kMaxPixels = kMaxDecodedPixels;
 
 struct LoaderState {
   bool tooLarge = false;
@@ -20,8 +23,45 @@ struct LoaderState {
 void OnSizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer data) {
   if (width <= 0 || height <= 0 || int64_t{width} * height > kMaxPixels) {
     static_cast<LoaderState*>(data)->tooLarge = true;
-    gdk_pixbuf_loader_set_size(loader, 1, 1);  // decode nothing worth keeping
+    // A size of 0 tells the loader to stop before it allocates the pixels.
+    gdk_pixbuf_loader_set_size(loader, 0, 0);
   }
+}
+
+bool StartsWith(std::span<const uint8_t> bytes, std::initializer_list<uint8_t> prefix) {
+  return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+uint32_t Le32(std::span<const uint8_t> b, size_t at) {
+  return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
+}
+
+// Only the loaders for the pictures the program uses, told apart by their
+// signatures: every other loader stays out of reach of hostile bytes.
+const char* LoaderFor(std::span<const uint8_t> bytes) {
+  if (StartsWith(bytes, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})) return "png";
+  if (StartsWith(bytes, {0xFF, 0xD8, 0xFF})) return "jpeg";
+  if (StartsWith(bytes, {'B', 'M'})) return "bmp";
+  if (StartsWith(bytes, {0, 0, 1, 0})) return "ico";
+  return nullptr;
+}
+
+// The BMP and ICO loaders size a header buffer from offsets in the file before
+// they report the picture's size: offsets and headers must lie inside the bytes.
+bool HeadersInsideFile(std::string_view type, std::span<const uint8_t> b) {
+  if (type == "bmp") {
+    if (b.size() < 18) return false;
+    return Le32(b, 10) <= b.size() && uint64_t{14} + Le32(b, 14) <= b.size();
+  }
+  if (type == "ico") {
+    if (b.size() < 6) return false;
+    const size_t count = b[4] | size_t{b[5]} << 8;
+    if (count == 0 || 6 + 16 * count > b.size()) return false;
+    for (size_t i = 0; i < count; ++i) {
+      if (uint64_t{Le32(b, 6 + 16 * i + 12)} + 40 > b.size()) return false;  // the image's info header
+    }
+  }
+  return true;
 }
 
 ImageFormat FormatNamed(const std::string& name) {
@@ -72,7 +112,10 @@ Image Image::Decode(std::span<const uint8_t> bytes) {
     image.format_ = ImageFormat::Gif;
     return image;
   }
-  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  const char* type = LoaderFor(bytes);
+  if (type == nullptr || !HeadersInsideFile(type, bytes)) return image;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type(type, nullptr);
+  if (loader == nullptr) return image;
   LoaderState state;
   g_signal_connect(loader, "size-prepared", G_CALLBACK(OnSizePrepared), &state);
   GError* error = nullptr;

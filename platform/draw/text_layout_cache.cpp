@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <list>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -17,6 +18,8 @@ namespace quillmar::draw::text {
 namespace {
 
 constexpr size_t kCapacity = 512;
+// Each key holds a copy of its whole text: long texts must not pile up.
+constexpr size_t kMaxKeyBytes = size_t{256} << 10;
 constexpr int kHints = 6;
 
 double AlignShift(StringAlignment a) {
@@ -34,6 +37,8 @@ PangoContext* ContextFor(int hint) {
   struct Contexts {
     PangoContext* byHint[kHints] = {};
     ~Contexts() {
+      // Released at thread exit, while other threads may be laying out text.
+      std::lock_guard lock(fonts::TextMutex());
       for (PangoContext* c : byHint) {
         if (c != nullptr) g_object_unref(c);
       }
@@ -72,7 +77,24 @@ struct Entry {
 struct Cache {
   std::list<Entry> entries;  // most recently used first
   std::unordered_map<std::string, std::list<Entry>::iterator> index;
+  size_t keyBytes = 0;
+  ~Cache() {
+    // Released at thread exit, while other threads may be laying out text.
+    std::lock_guard lock(fonts::TextMutex());
+    index.clear();
+    entries.clear();
+  }
+  void DropOldest() {
+    keyBytes -= entries.back().key.size();
+    index.erase(entries.back().key);
+    entries.pop_back();
+  }
 };
+
+Cache& ThreadCache() {
+  thread_local Cache cache;
+  return cache;
+}
 
 template <typename T>
 void Put(std::string& key, const T& value) {
@@ -160,7 +182,7 @@ void Build(Laid& laid, std::u16string_view text, const Font& font, float width, 
 
 const Laid& Lay(std::u16string_view text, const Font& font, float width, float height, const StringFormat* format,
                 TextRenderingHint hint) {
-  thread_local Cache cache;
+  Cache& cache = ThreadCache();
   // Pango sizes are ints of 1/1024 pixel: keep rectangles far inside that range.
   constexpr float kMaxExtent = 1e6f;
   width = std::isfinite(width) ? std::min(width, kMaxExtent) : 0;
@@ -184,14 +206,16 @@ const Laid& Lay(std::u16string_view text, const Font& font, float width, float h
     cache.entries.splice(cache.entries.begin(), cache.entries, found->second);
     return found->second->laid;
   }
-  if (cache.entries.size() >= kCapacity) {
-    cache.index.erase(cache.entries.back().key);
-    cache.entries.pop_back();
+  while (!cache.entries.empty() && (cache.entries.size() >= kCapacity || cache.keyBytes + key.size() > kMaxKeyBytes)) {
+    cache.DropOldest();
   }
+  cache.keyBytes += key.size();
   cache.entries.emplace_front(key, font);
   Build(cache.entries.front().laid, text, font, width, height, f, h);
   cache.index.emplace(std::move(key), cache.entries.begin());
   return cache.entries.front().laid;
 }
+
+size_t CachedKeyBytes() { return ThreadCache().keyBytes; }
 
 }  // namespace quillmar::draw::text

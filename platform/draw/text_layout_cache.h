@@ -28,5 +28,7 @@ struct Laid {
 // The result stays valid until the next call on the same thread.
 const Laid& Lay(std::u16string_view text, const Font& font, float width, float height, const StringFormat* format,
                 TextRenderingHint hint);
+// Bytes of text the calling thread's cache keeps in its keys.
+size_t CachedKeyBytes();
 
 }  // namespace quillmar::draw::text

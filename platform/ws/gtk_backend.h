@@ -31,6 +31,8 @@ class GtkWindowSystem final : public WindowSystemCore {
   Size ScreenSize() const override;
   Rect WorkArea() const override;
   TaskbarInfo Taskbar() const override;
+  std::vector<MonitorInfo> Monitors() const override;
+  MonitorInfo MonitorOf(WindowHandle hwnd) const override;
   bool OpenWithHandler(std::string_view address) override;
   std::string OsVersionText() const override { return {}; }
 

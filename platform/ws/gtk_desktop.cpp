@@ -47,6 +47,16 @@ const char* CursorName(SystemCursor which) {
   return "default";
 }
 
+MonitorInfo InfoOf(GdkMonitor* monitor) {
+  GdkRectangle g{0, 0, 0, 0};
+  GdkRectangle a{0, 0, 0, 0};
+  gdk_monitor_get_geometry(monitor, &g);
+  gdk_monitor_get_workarea(monitor, &a);
+  MonitorInfo info{Rect::FromXywh(g.x, g.y, g.width, g.height), Rect::FromXywh(a.x, a.y, a.width, a.height), {}};
+  info.taskbar = TaskbarOf(info.bounds, info.workArea);
+  return info;
+}
+
 GdkMonitor* PrimaryMonitor() {
   GdkDisplay* display = gdk_display_get_default();
   GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
@@ -162,41 +172,32 @@ std::optional<std::u16string> GtkWindowSystem::ClipboardText() {
 
 void GtkWindowSystem::Beep(uint32_t /*kind*/) { gdk_display_beep(gdk_display_get_default()); }
 
-Size GtkWindowSystem::ScreenSize() const {
-  GdkRectangle g{0, 0, 0, 0};
-  if (GdkMonitor* m = PrimaryMonitor()) gdk_monitor_get_geometry(m, &g);
-  return Size{g.width, g.height};
+Size GtkWindowSystem::ScreenSize() const { return Monitors().front().bounds.GetSize(); }
+
+Rect GtkWindowSystem::WorkArea() const { return Monitors().front().workArea; }
+
+TaskbarInfo GtkWindowSystem::Taskbar() const { return Monitors().front().taskbar; }
+
+std::vector<MonitorInfo> GtkWindowSystem::Monitors() const {
+  std::vector<MonitorInfo> out;
+  GdkMonitor* primary = PrimaryMonitor();
+  if (primary != nullptr) out.push_back(InfoOf(primary));
+  GdkDisplay* display = gdk_display_get_default();
+  for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {
+    GdkMonitor* m = gdk_display_get_monitor(display, i);
+    if (m != nullptr && m != primary) out.push_back(InfoOf(m));
+  }
+  if (out.empty()) out.push_back({});
+  return out;
 }
 
-Rect GtkWindowSystem::WorkArea() const {
-  GdkRectangle a{0, 0, 0, 0};
-  if (GdkMonitor* m = PrimaryMonitor()) gdk_monitor_get_workarea(m, &a);
-  return Rect::FromXywh(a.x, a.y, a.width, a.height);
-}
-
-TaskbarInfo GtkWindowSystem::Taskbar() const {
-  const Size screen = ScreenSize();
-  const Rect work = WorkArea();
-  TaskbarInfo info;
-  if (work == Rect::FromXywh(0, 0, screen.width, screen.height)) {
-    // No panel reserves space: the work area is the whole screen.
-    info.autoHide = true;
-    return info;
-  }
-  if (work.Top() > 0) {
-    info.edge = 1;
-    info.rect = Rect::FromLtrb(0, 0, screen.width, work.Top());
-  } else if (work.Left() > 0) {
-    info.edge = 0;
-    info.rect = Rect::FromLtrb(0, 0, work.Left(), screen.height);
-  } else if (work.Right() < screen.width) {
-    info.edge = 2;
-    info.rect = Rect::FromLtrb(work.Right(), 0, screen.width, screen.height);
-  } else {
-    info.edge = 3;
-    info.rect = Rect::FromLtrb(0, work.Bottom(), screen.width, screen.height);
-  }
-  return info;
+MonitorInfo GtkWindowSystem::MonitorOf(WindowHandle hwnd) const {
+  // The desktop knows best where a shown window is; before that, our rectangle decides.
+  auto it = natives_.find(hwnd);
+  GtkWidget* w = it != natives_.end() ? it->second->widget : nullptr;
+  GdkWindow* gw = w != nullptr && gtk_widget_get_mapped(w) ? gtk_widget_get_window(w) : nullptr;
+  GdkMonitor* m = gw != nullptr ? gdk_display_get_monitor_at_window(gdk_display_get_default(), gw) : nullptr;
+  return m != nullptr ? InfoOf(m) : WindowSystem::MonitorOf(hwnd);
 }
 
 bool GtkWindowSystem::OpenWithHandler(std::string_view address) {

@@ -399,9 +399,11 @@ void GtkWindowSystem::TakeDesktopPosition(WindowHandle hwnd) {
 
 void GtkWindowSystem::EndMoveDrag() {
   // Take the final position from the desktop before our record is the truth again.
-  TakeDesktopPosition(moveDragWindow_);
+  const WindowHandle dragged = moveDragWindow_;
+  TakeDesktopPosition(dragged);
   moveDrag_ = false;
   moveDragWindow_ = 0;
+  InputMoveDragEnded(dragged, cursor_);
 }
 
 // --- Timers and the loop ---

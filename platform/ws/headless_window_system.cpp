@@ -265,8 +265,10 @@ void HeadlessWindowSystem::ButtonEvent(MouseButton button, bool down, bool doubl
   const int index = static_cast<int>(button);
   if (moveDrag_.active) {
     if (!down && button == MouseButton::Left) {
+      const WindowHandle dragged = moveDrag_.hwnd;
       moveDrag_ = MoveDrag{};
       SetKeyState(Vk::LButton, false);
+      InputMoveDragEnded(dragged, cursor_);
     }
     return;
   }
@@ -338,9 +340,7 @@ void HeadlessWindowSystem::TypeText(std::string_view ascii) {
 void HeadlessWindowSystem::CommitIme(std::u16string_view text) { InputImeCommit(text); }
 
 void HeadlessWindowSystem::SetScreen(Size screen, Rect workArea, TaskbarInfo taskbar) {
-  screen_ = screen;
-  workArea_ = workArea;
-  taskbar_ = taskbar;
+  monitors_ = {MonitorInfo{Rect::FromOriginSize({}, screen), workArea, taskbar}};
 }
 
 // --- Cursors ---

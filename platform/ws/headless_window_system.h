@@ -59,7 +59,10 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   void CommitIme(std::u16string_view text);
 
   // --- Screen set-up (default 1366 x 768, a 40-pixel panel at the bottom) ---
+  // One monitor at the origin.
   void SetScreen(Size screen, Rect workArea, TaskbarInfo taskbar);
+  // Several monitors, the primary one first.
+  void SetMonitors(std::vector<MonitorInfo> monitors) { monitors_ = std::move(monitors); }
   void SetOsVersion(std::string text) { osVersion_ = std::move(text); }
   void SetOpenHandlerResult(bool ok) { openResult_ = ok; }
 
@@ -100,9 +103,10 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   bool SetClipboardText(std::u16string_view unicode, std::string_view multibyte) override;
   std::optional<std::u16string> ClipboardText() override;
   void Beep(uint32_t kind) override { beeps_.push_back(kind); }
-  Size ScreenSize() const override { return screen_; }
-  Rect WorkArea() const override { return workArea_; }
-  TaskbarInfo Taskbar() const override { return taskbar_; }
+  Size ScreenSize() const override { return monitors_.front().bounds.GetSize(); }
+  Rect WorkArea() const override { return monitors_.front().workArea; }
+  TaskbarInfo Taskbar() const override { return monitors_.front().taskbar; }
+  std::vector<MonitorInfo> Monitors() const override { return monitors_; }
   bool OpenWithHandler(std::string_view address) override;
   std::string OsVersionText() const override { return osVersion_; }
 
@@ -126,9 +130,8 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   void FireDueTimers(int64_t until);
   std::unique_ptr<State> state_;
   Point cursor_;
-  Size screen_{1366, 768};
-  Rect workArea_{0, 0, 1366, 728};
-  TaskbarInfo taskbar_{false, 3, Rect::FromLtrb(0, 728, 1366, 768)};
+  std::vector<MonitorInfo> monitors_{
+      {Rect{0, 0, 1366, 768}, Rect{0, 0, 1366, 728}, TaskbarInfo{false, 3, Rect::FromLtrb(0, 728, 1366, 768)}}};
   std::string osVersion_;
   bool openResult_ = true;
   bool loopGaveUp_ = false;

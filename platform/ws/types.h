@@ -102,6 +102,17 @@ struct TaskbarInfo {
   Rect rect;
 };
 
+// One monitor of the desktop, in screen coordinates (a monitor left of or
+// above the primary one has negative coordinates).
+struct MonitorInfo {
+  Rect bounds;
+  Rect workArea;        // what the desktop's panels leave free
+  TaskbarInfo taskbar;  // the monitor's panel; autoHide when none takes space
+};
+
+// The panel a work area implies: the side where the monitor and its work area part.
+TaskbarInfo TaskbarOf(const Rect& bounds, const Rect& workArea);
+
 // insertAfter values and flags of WindowSystem::SetPosition (SWP_*).
 inline constexpr WindowHandle kInsertTop = 0;         // HWND_TOP
 inline constexpr WindowHandle kInsertTopmost = -1;    // HWND_TOPMOST

@@ -295,11 +295,12 @@ void WindowSystemCore::Maximize(WindowHandle hwnd) {
   Record* r = Find(hwnd);
   if (r == nullptr || r->showState == Show::Maximized) return;
   if (r->showState == Show::Normal) r->normalRect = r->rect;
-  const Rect work = WorkArea();
+  const MonitorInfo monitor = MonitorOf(hwnd);
+  const Rect work = monitor.workArea;
   MinMaxInfo info;
   info.maxSize = {work.width, work.height};
   info.maxPosition = work.Origin();
-  info.maxTrackSize = {ScreenSize().width, ScreenSize().height};
+  info.maxTrackSize = {monitor.bounds.width, monitor.bounds.height};
   Deliver(hwnd, Msg::GetMinMaxInfo, 0, reinterpret_cast<LParam>(&info));
   r = Find(hwnd);
   if (r == nullptr) return;

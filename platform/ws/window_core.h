@@ -121,6 +121,8 @@ class WindowSystemCore : public WindowSystem {
   void InputImeCommit(std::u16string_view text);
   // The desktop moved or sized the window (a move drag, the window manager).
   void InputGeometry(WindowHandle hwnd, Rect rect);
+  // The button that ended the desktop's move drag was released at `screen`.
+  void InputMoveDragEnded(WindowHandle hwnd, Point screen);
   void InputFocus(WindowHandle hwnd);
   void InputCloseRequest(WindowHandle hwnd);
   // The desktop minimised or restored the window itself.

@@ -328,6 +328,13 @@ void WindowSystemCore::InputImeCommit(std::u16string_view text) {
 
 void WindowSystemCore::InputGeometry(WindowHandle hwnd, Rect rect) { ApplyGeometry(hwnd, rect, true); }
 
+void WindowSystemCore::InputMoveDragEnded(WindowHandle hwnd, Point screen) {
+  // The drag swallowed the release; the window still has to hear that the
+  // button is up (a caption drag ends with a non-client button-up).
+  if (Find(hwnd) == nullptr) return;
+  Deliver(hwnd, Msg::NcLButtonUp, Hit::Caption, PackPoint(screen.x, screen.y));
+}
+
 void WindowSystemCore::InputFocus(WindowHandle hwnd) {
   if (hwnd != 0 && !IsEnabled(hwnd)) return;
   SetFocus(hwnd);

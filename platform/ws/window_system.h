@@ -152,9 +152,17 @@ class WindowSystem {
 
   // --- Desktop ---
   virtual void Beep(uint32_t kind) = 0;
+  // The primary monitor's size, work area and panel.
   virtual Size ScreenSize() const = 0;
   virtual Rect WorkArea() const = 0;
   virtual TaskbarInfo Taskbar() const = 0;
+  // Every monitor, the primary one first.
+  virtual std::vector<MonitorInfo> Monitors() const = 0;
+  // The monitor holding most of the window (the nearest one when it is off
+  // every monitor); the primary one for an unknown window.
+  virtual MonitorInfo MonitorOf(WindowHandle hwnd) const;
+  // The monitor holding the point, else the nearest one.
+  virtual MonitorInfo MonitorAt(Point screen) const;
   // Opens an address or a magnet link with the desktop's registered handler.
   virtual bool OpenWithHandler(std::string_view address) = 0;
   // The OS version text ("6.1" style); empty where there is none.

@@ -119,11 +119,12 @@ void UiToolTip::ShowTool(int index) {
                  RectF{static_cast<float>(kPad + 1), static_cast<float>(kPad + 1), layoutWidth, 4096.0f}, &format,
                  draw::Brush(kText));
   }
-  const Size screen = system.ScreenSize();
+  // Kept on the monitor under the pointer, wherever that monitor sits.
   const Point cursor = system.CursorPos();
-  const int32_t x = std::clamp(cursor.x, 0, std::max(0, screen.width - width));
+  const Rect screen = system.MonitorAt(cursor).bounds;
+  const int32_t x = std::clamp(cursor.x, screen.x, std::max(screen.x, screen.Right() - width));
   int32_t y = cursor.y + kBelowPointer;
-  if (y + height > screen.height) y = cursor.y - height;  // no room below: above the pointer
+  if (y + height > screen.Bottom()) y = cursor.y - height;  // no room below: above the pointer
   const ws::PixelView view{bitmap.Data(), width, height, bitmap.Stride()};
   if ((system.GetExStyle(window_) & ExStyle::Layered) != 0) {
     system.PresentLayered(window_, Point{x, y}, Size{width, height}, view, 255);

@@ -179,7 +179,7 @@ class UiWindow {
   int32_t GetDragAnywhere() const { return dragAnywhere_; }
   int32_t GetSizingCursorSet() const { return sizingCursorSet_; }
   // Recomputes the process-wide work area from the screen and the taskbar.
-  static void UpdateWorkArea();
+  static void UpdateWorkArea(Hwnd hwnd);  // for the monitor the window is on
   static RectF CurrentWorkArea();
   // Where the window goes when maximized; none leaves the system's choice alone.
   std::optional<Rect> MaximizedRect() const;

@@ -27,7 +27,7 @@ constexpr const char* kTipMinimize = "\xD7\xEE\xD0\xA1\xBB\xAF";  // minimize
 int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
   ws::WindowSystem& sys = ws::System();
   if (bound_ && hwnd_ != hwnd) Detach();
-  UpdateWorkArea();
+  UpdateWorkArea(hwnd);
   int32_t x = o.x.value_or(0);
   int32_t y = o.y.value_or(0);
   int32_t width = o.width.value_or(0);

@@ -354,7 +354,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       if (dragAnywhere_ != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
       break;
     case Msg::WorkAreaChanged:
-      UpdateWorkArea();
+      UpdateWorkArea(hwnd);
       break;
     case Msg::GetMinMaxInfo: {
       const std::optional<Rect> p = MaximizedRect();

@@ -29,9 +29,15 @@ SizingState& Sizing() {
   return state;
 }
 
-RectF& StoredWorkArea() {
-  static RectF area;
-  return area;
+// The work area and the monitor it was computed for.
+struct WorkAreaState {
+  Rect monitor;
+  RectF area;
+};
+
+WorkAreaState& StoredWorkArea() {
+  static WorkAreaState state;
+  return state;
 }
 
 constexpr int32_t kCloseWidth = FrameMetrics::kCloseButtonWidth;
@@ -136,7 +142,10 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
   ws::WindowSystem& sys = ws::System();
   SizingState& s = Sizing();
   if (sys.IsZoomed(hwnd) || !sys.IsEnabled(hwnd)) return -1;
-  if (msg == Msg::NcHitTest || msg == Msg::NcMouseMove || msg == Msg::NcLButtonUp || msg == Msg::LButtonUp) {
+  // The pause lasts while the button that began it is held; whichever way its
+  // release arrives (or does not, when a desktop drag swallowed it), it ends.
+  if (msg == Msg::NcHitTest || msg == Msg::NcMouseMove || msg == Msg::NcLButtonUp || msg == Msg::LButtonUp ||
+      !sys.IsKeyDown(Vk::LButton)) {
     s.pressOutside = false;
   }
   if (s.pressOutside) return -1;
@@ -203,22 +212,28 @@ void UiWindow::NotifyResize() {
   }
 }
 
-void UiWindow::UpdateWorkArea() {
-  ws::WindowSystem& sys = ws::System();
-  const ws::TaskbarInfo bar = sys.Taskbar();
-  const Size screen = sys.ScreenSize();
-  TaskbarState state;
-  state.autoHide = bar.autoHide;
-  state.edge = bar.edge;
-  state.rect = bar.rect;
-  StoredWorkArea() = ComputeWorkArea(StoredWorkArea(), state, screen);
+void UiWindow::UpdateWorkArea(Hwnd hwnd) {
+  const ws::MonitorInfo m = ws::System().MonitorOf(hwnd);
+  WorkAreaState& stored = StoredWorkArea();
+  // The taskbar rule works in the monitor's own coordinates, its corner at (0, 0).
+  const Point o = m.bounds.Origin();
+  RectF previous = stored.monitor == m.bounds ? stored.area : RectF::FromRect(m.bounds);
+  previous.x -= static_cast<float>(o.x);
+  previous.y -= static_cast<float>(o.y);
+  const TaskbarState bar{m.taskbar.autoHide, m.taskbar.edge, m.taskbar.rect.Offset(-o.x, -o.y)};
+  RectF area = ComputeWorkArea(previous, bar, m.bounds.GetSize());
+  area.x += static_cast<float>(o.x);
+  area.y += static_cast<float>(o.y);
+  stored = {m.bounds, area};
 }
 
-RectF UiWindow::CurrentWorkArea() { return StoredWorkArea(); }
+RectF UiWindow::CurrentWorkArea() { return StoredWorkArea().area; }
 
 std::optional<Rect> UiWindow::MaximizedRect() const {
-  const Size screen = ws::System().ScreenSize();
-  return MaximizedPlacement(fullScreenMax_ != 0, maxMargins_, CurrentWorkArea(), Rect::FromOriginSize({}, screen));
+  // The monitor the window is on now: after a move to another one its work area is new.
+  const ws::MonitorInfo m = ws::System().MonitorOf(hwnd_);
+  if (StoredWorkArea().monitor != m.bounds) UpdateWorkArea(hwnd_);
+  return MaximizedPlacement(fullScreenMax_ != 0, maxMargins_, CurrentWorkArea(), m.bounds);
 }
 
 void UiWindow::SetCaptionOffset(Point offset) {

@@ -2,11 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <string>
 
 #include "tests/platform/draw/fuzz/image_decode_fuzz.h"
 #include "tests/platform/draw/test_pictures.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLMAR_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLMAR_ASAN 1
+#endif
+#ifdef QUILLMAR_ASAN
+// From the sanitizer runtime (its header is not always installed).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
+                                                         void (*onFree)(const volatile void*));
+#endif
 
 namespace quillmar::draw {
 namespace {
@@ -122,6 +140,67 @@ TEST(DrawImage, CorruptOrTruncatedBytesGiveAnEmptyImageOrWholeFramesOnly) {
   Bytes huge = MakeGif({5});
   huge[6] = huge[7] = huge[8] = huge[9] = 0xFF;  // claims 65535 × 65535
   EXPECT_TRUE(Image::Decode(huge).IsEmpty());
+}
+
+Bytes ReadFuzzFind(const std::string& name) {
+  std::ifstream in(std::string(QUILLMAR_FUZZ_FINDS_DIR) + "/" + name, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// The largest single allocation seen while the probe is armed (sanitized builds only).
+std::atomic<size_t> largestAllocation{0};
+std::atomic<bool> watchingAllocations{false};
+#ifdef QUILLMAR_ASAN
+void OnMalloc(const volatile void*, size_t size) {
+  if (!watchingAllocations.load(std::memory_order_relaxed)) return;
+  size_t seen = largestAllocation.load(std::memory_order_relaxed);
+  while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {
+  }
+}
+void OnFree(const volatile void*) {}
+const bool hooksInstalled = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
+#endif
+
+size_t LargestAllocationWhileDecoding(const Bytes& bytes, bool* empty) {
+  largestAllocation = 0;
+  watchingAllocations = true;
+  *empty = Image::Decode(bytes).IsEmpty();
+  watchingAllocations = false;
+  return largestAllocation;
+}
+
+TEST(DrawImage, PicturesDeclaringHugeSizesAreRefusedBeforeTheirPixelsAreAllocated) {
+  // A 30-byte GIF whose screen claims 16384 × 16384 (a 1 GiB canvas).
+  Bytes gif = MakeGif({5});
+  gif[6] = gif[8] = 0x00;
+  gif[7] = gif[9] = 0x40;
+  gif.resize(30);
+  // A well-formed 24-bit BMP header claiming 20000 × 20000 pixels.
+  Bytes bmp(58, 0);
+  const auto put32 = [&bmp](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  bmp[0] = 'B', bmp[1] = 'M';
+  put32(2, 58), put32(10, 54), put32(14, 40), put32(18, 20000), put32(22, 20000);
+  bmp[26] = 1, bmp[28] = 24;
+  // Found by fuzzing: BMP and ICO headers that ask the loaders for gigabytes.
+  const std::pair<const char*, Bytes> inputs[] = {{"gif", gif},
+                                                  {"large bmp", bmp},
+                                                  {"bmp", ReadFuzzFind("bmp-declares-4gb.bmp")},
+                                                  {"ico", ReadFuzzFind("ico-declares-huge.ico")}};
+  for (const auto& [name, bytes] : inputs) {
+    ASSERT_GE(bytes.size(), 30u) << name;
+    bool empty = false;
+    const size_t largest = LargestAllocationWhileDecoding(bytes, &empty);
+    EXPECT_TRUE(empty) << name;
+    EXPECT_LT(largest, size_t{16} << 20) << name << ": nothing near the declared size is allocated";
+  }
+}
+
+TEST(DrawImage, OnlyThePictureFormatsTheProgramUsesAreDecoded) {
+  // A valid picture in a format the program never ships (portable anymap).
+  const std::string pnm = "P6\n2 1\n255\n\xFF\x00\x00\x00\xFF\x00";
+  EXPECT_TRUE(Image::Decode(Bytes(pnm.begin(), pnm.end())).IsEmpty());
 }
 
 TEST(DrawImage, RandomlyDamagedPicturesNeverCrashTheDecoders) {

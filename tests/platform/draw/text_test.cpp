@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <thread>
 
 #include "platform/draw/font_collection.h"
+#include "platform/draw/font_system.h"
 #include "platform/draw/graphics.h"
+#include "platform/draw/text_layout_cache.h"
 
 namespace quillmar::draw {
 namespace {
@@ -224,6 +229,48 @@ TEST(DrawText, ThreadsMeasureAndDrawAtTheSameTime) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) threads.emplace_back(work, t);
   for (auto& t : threads) t.join();
+}
+
+// Raises its flag when the thread it belongs to ends.
+struct ExitFlag {
+  std::atomic<bool>* flag;
+  ~ExitFlag() { *flag = true; }
+};
+
+TEST(DrawText, AThreadReleasesItsTextObjectsUnderTheTextLock) {
+  std::atomic<bool> laidOut{false};
+  std::atomic<bool> finish{false};
+  std::atomic<bool> exited{false};
+  std::thread worker([&] {
+    // Made before the thread's text objects, so it goes after them.
+    thread_local ExitFlag last{&exited};
+    Bitmap b(100, 30);
+    Graphics g(b);
+    g.DrawString(u"exit", TestFont(), {0, 0, 100, 30}, nullptr, Brush(0xFF000000));
+    laidOut = true;
+    while (!finish) std::this_thread::yield();
+  });
+  while (!laidOut) std::this_thread::yield();
+  {
+    std::lock_guard lock(fonts::TextMutex());
+    finish = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(exited) << "the thread's Pango objects went without waiting for the lock";
+  }
+  worker.join();
+  EXPECT_TRUE(exited);
+}
+
+TEST(DrawText, TheLayoutCacheIsBoundedByTheBytesOfItsTexts) {
+  Bitmap b(100, 30);
+  Graphics g(b);
+  const Font font = TestFont();
+  const StringFormat oneLine(StringFormat::kNoWrap);
+  for (char16_t c = u'a'; c < u'a' + 12; ++c) {
+    (void)g.MeasureString(std::u16string(16 * 1024, c), font, {0, 0, 100, 30}, &oneLine);
+    ASSERT_LE(text::CachedKeyBytes(), size_t{256} << 10);
+  }
+  EXPECT_GT(text::CachedKeyBytes(), size_t{128} << 10) << "recent texts stay cached";
 }
 
 TEST(DrawText, TextIsClippedToItsLayoutRectangle) {

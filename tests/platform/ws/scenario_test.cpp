@@ -456,6 +456,9 @@ TEST_P(WindowScenario, CaptionDragMovesTheWindow) {
       << "left at " << ws().WindowRect(hwnd).x;
   EXPECT_EQ(ws().WindowRect(hwnd).y, kWindow.y + 30);
   EXPECT_FALSE(log_.Of(Msg::Move).empty());
+  // The drag swallowed the release; the window still hears that the button is up.
+  driver_->MoveMouse(Point{kWindow.x + 110, kWindow.y + 80});
+  EXPECT_TRUE(driver_->PumpUntil([&] { return !log_.Of(Msg::NcLButtonUp).empty(); }, 3000));
 }
 
 }  // namespace quillmar::ws::testing

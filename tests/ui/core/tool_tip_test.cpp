@@ -59,6 +59,27 @@ TEST_F(ToolTipTest, AppearsAfterTheDelayWhileThePointerRestsOverTheRectangle) {
   EXPECT_FALSE(hs->IsVisible(tip.Window()));
 }
 
+TEST_F(ToolTipTest, StaysOnTheMonitorUnderThePointer) {
+  hs->SetMonitors({{Rect{0, 0, 1366, 768}, Rect{0, 0, 1366, 728}, {}}, {Rect{-1280, 0, 1280, 1024}, {}, {}}});
+  const ws::WindowHandle owner = Owner();
+  hs->MoveWindow(owner, -800, 100, 400, 300);
+  UiToolTip tip;
+  hs->MoveMouse({-800 + 60, 100 + 30});
+  tip.Create(owner, "\xB9\xD8\xB1\xD5", 50, 20, 32, 23);
+  hs->Advance(600);
+  ASSERT_TRUE(tip.TipShown());
+  const Rect r = hs->WindowRect(tip.Window());
+  EXPECT_EQ(r.Origin(), (Point{-740, 150})) << "below the pointer on the left-hand monitor";
+  // At that monitor's right edge the tip is pushed back inside it, not onto the next one.
+  tip.Destroy();
+  hs->MoveWindow(owner, -400, 100, 400, 300);
+  hs->MoveMouse({-400 + 390, 100 + 30});
+  tip.Create(owner, "\xB9\xD8\xB1\xD5", 380, 20, 20, 23);
+  hs->Advance(600);
+  ASSERT_TRUE(tip.TipShown());
+  EXPECT_EQ(hs->WindowRect(tip.Window()).Right(), 0);
+}
+
 TEST_F(ToolTipTest, DestroyRemovesTheWindowAndCreateReplacesIt) {
   const ws::WindowHandle owner = Owner();
   UiToolTip tip;

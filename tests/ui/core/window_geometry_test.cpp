@@ -56,6 +56,29 @@ TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
   EXPECT_EQ(ws::System().WindowRect(f.hwnd), (Rect{-6, -6, 1318, 780}));
 }
 
+TEST(UiWindowMaximize, FillsTheWorkAreaOfTheMonitorTheWindowIsOn) {
+  WindowFixture f;
+  // A taller monitor left of the primary one, reaching above it, each with a panel at the bottom.
+  const Rect left{-1280, -200, 1280, 1024};
+  f.headless->SetMonitors(
+      {{Rect{0, 0, 1366, 768}, Rect{0, 0, 1366, 728}, ws::TaskbarInfo{false, 3, Rect::FromLtrb(0, 728, 1366, 768)}},
+       {left, Rect{-1280, -200, 1280, 984}, ws::TaskbarInfo{false, 3, Rect{-1280, 784, 1280, 40}}}});
+  ws::WindowSystem& sys = ws::System();
+  sys.MoveWindow(f.hwnd, -900, 100, 300, 200);
+  sys.ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-1286, -206, 1292, 996}));
+  sys.ShowWindow(f.hwnd, Show::Normal);
+  f.window->SetFullScreenMax(1);
+  sys.ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-1286, -206, 1292, 1036}));
+  sys.ShowWindow(f.hwnd, Show::Normal);
+  f.window->SetFullScreenMax(0);
+  // Back on the primary monitor its own work area counts again.
+  sys.MoveWindow(f.hwnd, 200, 100, 300, 200);
+  sys.ShowWindow(f.hwnd, Show::Maximized);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-6, -6, 1378, 740}));
+}
+
 TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
   WindowFixture f;
   auto& probe = f.AddProbe(0, 40, 40, 40);
@@ -81,6 +104,27 @@ TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
   // Well inside: the ordinary cursor and hover come back.
   f.headless->MoveMouse({testing::kWinX + 290, testing::kWinY + 100});
   EXPECT_EQ(f.window->GetSizingCursorSet(), 0);
+}
+
+TEST(UiWindowSizing, TheBandStillSizesAfterTheWindowWasDraggedByItsBackground) {
+  WindowFixture f;
+  f.Frame();
+  ws::WindowSystem& sys = ws::System();
+  f.headless->MoveMouse({testing::kWinX + 150, testing::kWinY + 100});
+  f.headless->PressButton(ws::MouseButton::Left);
+  ASSERT_TRUE(f.headless->MoveDragActive());
+  f.headless->MoveMouse({testing::kWinX + 170, testing::kWinY + 110});
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_FALSE(f.headless->MoveDragActive());
+  EXPECT_EQ(f.window->GetLeft(), testing::kWinX + 20) << "the framework hears where the drag ended";
+  // The right band of the moved window: 3 pixels inside its right edge.
+  const Rect moved = sys.WindowRect(f.hwnd);
+  f.headless->MoveMouse({moved.Right() - 3, moved.y + 100});
+  EXPECT_EQ(f.window->GetSizingCursorSet(), 1);
+  f.headless->PressButton(ws::MouseButton::Left);
+  f.headless->MoveMouse({moved.Right() + 37, moved.y + 100});
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{moved.x, moved.y, 340, 200}));
 }
 
 TEST(UiWindowSizing, MaximizedOrDisabledWindowsAreNeverSized) {
