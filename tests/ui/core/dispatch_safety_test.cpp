@@ -46,8 +46,7 @@ class Hooked : public UiControl {
   void OnPaint(draw::Graphics& g, Size size) override {
     ++paints;
     deepestPaint = std::max(deepestPaint, ++paintDepth);
-    g.FillRectangle(draw::Brush(color_),
-                    RectF{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)});
+    g.FillRectangle(draw::Brush(color_), RectF{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)});
     if (onPaint) onPaint();
     --paintDepth;
   }
