@@ -5,7 +5,8 @@
 namespace quillmar::gallery {
 
 const std::vector<SectionFunction>& AllSections() {
-  static const std::vector<SectionFunction> sections{AddLabelSection, AddButtonSection, AddPicBoxSection};
+  static const std::vector<SectionFunction> sections{AddLabelSection, AddButtonSection, AddPicBoxSection,
+                                                     AddListSection, AddScrollBarSection};
   return sections;
 }
 

@@ -14,6 +14,8 @@ using SectionFunction = void (*)(GallerySheet& sheet);
 void AddLabelSection(GallerySheet& sheet);
 void AddButtonSection(GallerySheet& sheet);
 void AddPicBoxSection(GallerySheet& sheet);
+void AddListSection(GallerySheet& sheet);
+void AddScrollBarSection(GallerySheet& sheet);
 
 // Every section in the order the sheet shows them.
 const std::vector<SectionFunction>& AllSections();
