@@ -203,6 +203,8 @@ void UiMenu::BuildWindow(Point at) {
   options.height = height_ + 1;
   options.backColor = kPopupBackground;
   options.captionFlags = 0;
+  // The menu's alpha is the popup's constant opacity.
+  options.windowAlpha = alpha_;
   std::weak_ptr<bool> alive = alive_;
   options.userHandler = [this, alive](Hwnd hwnd, int32_t, uint32_t msg, WParam, LParam) -> int32_t {
     if (msg == Msg::Destroy && !alive.expired()) OnPopupDestroyed(hwnd);
