@@ -37,10 +37,9 @@ int32_t KeepInside(int32_t at, int32_t size, int32_t low, int32_t high) {
 
 }  // namespace
 
-UiMenu::UiMenu() {
-  InitStyle();
-  Register(0, 0, 0, 0, kTag);
-}
+// The look is read from the theme on first use, not here: a menu may be made
+// before the start-up sequence has filled the theme.
+UiMenu::UiMenu() { Register(0, 0, 0, 0, kTag); }
 
 UiMenu::~UiMenu() {
   Close();
