@@ -46,6 +46,21 @@ UiMenu::~UiMenu() {
   *alive_ = false;
 }
 
+MenuItemLook MenuItemStyle::Over(MenuItemLook look) const {
+  look.fontName = fontName.value_or(look.fontName);
+  look.fontSize = fontSize.value_or(look.fontSize);
+  look.textColor = textColor.value_or(look.textColor);
+  look.stripColor = stripColor.value_or(look.stripColor);
+  look.itemBackColor = itemBackColor.value_or(look.itemBackColor);
+  look.hoverColor = hoverColor.value_or(look.hoverColor);
+  look.hoverTextColor = hoverTextColor.value_or(look.hoverTextColor);
+  look.style2 = style2.value_or(look.style2);
+  look.disabledTextColor = disabledTextColor.value_or(look.disabledTextColor);
+  look.height = height.value_or(look.height);
+  look.separatorColor = separatorColor.value_or(look.separatorColor);
+  return look;
+}
+
 void UiMenu::InitStyle() {
   if (styleReady_) return;
   const ThemeDefaults& theme = Theme();
@@ -53,18 +68,19 @@ void UiMenu::InitStyle() {
   style1_ = 0;
   borderColor_ = makeArgb(0x413221);  // RGB(33, 50, 65)
   alpha_ = 255;
-  fontName_ = theme.fontName;
-  fontSize_ = theme.fontSize;
-  textColor_ = theme.textColor;
-  stripColor_ = makeArgb(0xDCAA66, 120, true);  // RGB(102, 170, 220)
-  itemBackColor_ = 0;
-  hoverColor_ = (200u << 24) | (theme.lineColor & 0x00FFFFFF);
-  hoverTextColor_ = makeArgb(0xFFFFFF);
-  style2_ = 0;
-  disabledTextColor_ = makeArgb(0xA0A0A0);
-  itemHeight_ = 25;
-  separatorColor_ = 0xFFA0A0A0;
   width_ = 200;
+  MenuItemLook& look = itemLook_;
+  look.fontName = theme.fontName;
+  look.fontSize = theme.fontSize;
+  look.textColor = theme.textColor;
+  look.stripColor = makeArgb(0xDCAA66, 120, true);  // RGB(102, 170, 220)
+  look.itemBackColor = 0;
+  look.hoverColor = (200u << 24) | (theme.lineColor & 0x00FFFFFF);
+  look.hoverTextColor = makeArgb(0xFFFFFF);
+  look.style2 = 0;
+  look.disabledTextColor = makeArgb(0xA0A0A0);
+  look.height = 25;
+  look.separatorColor = 0xFFA0A0A0;
   styleReady_ = true;
 }
 
@@ -74,18 +90,8 @@ void UiMenu::SetStyle(const MenuStyle& s) {
   style1_ = s.style1.value_or(style1_);
   borderColor_ = s.borderColor.value_or(borderColor_);
   alpha_ = s.alpha.value_or(alpha_);
-  fontName_ = s.fontName.value_or(fontName_);
-  fontSize_ = s.fontSize.value_or(fontSize_);
-  textColor_ = s.textColor.value_or(textColor_);
-  stripColor_ = s.stripColor.value_or(stripColor_);
-  itemBackColor_ = s.itemBackColor.value_or(itemBackColor_);
-  hoverColor_ = s.hoverColor.value_or(hoverColor_);
-  hoverTextColor_ = s.hoverTextColor.value_or(hoverTextColor_);
-  style2_ = s.style2.value_or(style2_);
-  disabledTextColor_ = s.disabledTextColor.value_or(disabledTextColor_);
-  itemHeight_ = s.itemHeight.value_or(itemHeight_);
-  separatorColor_ = s.separatorColor.value_or(separatorColor_);
   width_ = s.width.value_or(width_);
+  itemLook_ = s.items.Over(itemLook_);
   RefitOpenPopup();
 }
 
@@ -96,20 +102,12 @@ void UiMenu::InsertItem(std::optional<int32_t> index, std::string_view text, Ima
   item.text = GbkToWide(text);
   item.image = std::move(image);
   item.disabled = disabled;
-  item.fontName = s.fontName.value_or(fontName_);
-  item.fontSize = s.fontSize.value_or(fontSize_);
-  item.textColor = s.textColor.value_or(textColor_);
-  item.stripColor = s.stripColor.value_or(stripColor_);
-  item.itemBackColor = s.itemBackColor.value_or(itemBackColor_);
-  item.hoverColor = s.hoverColor.value_or(hoverColor_);
+  item.look = s.Over(itemLook_);
   // An item given its own text colour keeps it under the mouse too.
-  item.hoverTextColor = s.textColor ? *s.textColor : s.hoverTextColor.value_or(hoverTextColor_);
-  item.style2 = s.style2.value_or(style2_);
-  item.disabledTextColor = s.disabledTextColor.value_or(disabledTextColor_);
-  item.height = std::max(0, s.height.value_or(itemHeight_));
-  item.separatorColor = s.separatorColor.value_or(separatorColor_);
+  if (s.textColor) item.look.hoverTextColor = *s.textColor;
+  item.look.height = std::max(0, item.look.height);
   if (item.IsSeparator()) {
-    item.height = kSeparatorHeight;
+    item.look.height = kSeparatorHeight;
     item.disabled = 1;
   }
   const auto count = static_cast<int32_t>(items_.size());
@@ -135,7 +133,7 @@ void UiMenu::DeleteItem(int32_t index) {
 
 void UiMenu::Measure() {
   int32_t sum = 0;
-  for (const MenuItem& item : items_) sum += item.height;
+  for (const MenuItem& item : items_) sum += item.look.height;
   height_ = sum + 3;
   hoverIndex_ = -1;
 }
@@ -261,7 +259,7 @@ void UiMenu::Dispose() {
 int32_t UiMenu::ItemAt(Point p) const {
   int32_t top = kItemsTop;
   for (size_t i = 0; i < items_.size(); ++i) {
-    const int32_t h = items_[i].height;
+    const int32_t h = items_[i].look.height;
     if (top <= p.y && p.y < top + h) return static_cast<int32_t>(i);
     top += h;
   }
@@ -271,8 +269,8 @@ int32_t UiMenu::ItemAt(Point p) const {
 Rect UiMenu::ItemRect(int32_t index) const {
   if (index < 0 || index >= static_cast<int32_t>(items_.size())) return {};
   int32_t top = kItemsTop;
-  for (int32_t i = 0; i < index; ++i) top += items_[static_cast<size_t>(i)].height;
-  return Rect::FromXywh(kItemsLeft, top, width_, items_[static_cast<size_t>(index)].height);
+  for (int32_t i = 0; i < index; ++i) top += items_[static_cast<size_t>(i)].look.height;
+  return Rect::FromXywh(kItemsLeft, top, width_, items_[static_cast<size_t>(index)].look.height);
 }
 
 void UiMenu::UpdateHover() {
@@ -341,7 +339,7 @@ void UiMenu::PaintEntry() {
     int32_t top = kItemsTop;
     for (size_t i = 0; i < items_.size(); ++i) {
       PaintItem(*g, static_cast<int32_t>(i), top, false);
-      top += items_[i].height;
+      top += items_[i].look.height;
     }
     cache_ = canvas->Clone();
   } else {
@@ -372,8 +370,8 @@ void UiMenu::PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hover
   const MenuItem& item = items_[static_cast<size_t>(index)];
   const auto x = static_cast<float>(kItemsLeft);
   const auto y = static_cast<float>(top);
-  const auto ih = static_cast<float>(itemHeight_);
-  const auto h = static_cast<float>(item.height);
+  const auto ih = static_cast<float>(itemLook_.height);
+  const auto h = static_cast<float>(item.look.height);
   const auto w = static_cast<float>(width_);
   const draw::RectF row{x, y, w, h};
   if (hovered && !item.IsSeparator()) {
@@ -389,10 +387,10 @@ void UiMenu::PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hover
     } else {
       g.ResetClip();
     }
-    g.FillRectangle(draw::Brush(item.hoverColor), row);
+    g.FillRectangle(draw::Brush(item.look.hoverColor), row);
   } else {
-    g.FillRectangle(draw::Brush(item.stripColor), {x, y, ih, h});
-    g.FillRectangle(draw::Brush(item.itemBackColor), {x + ih, y, w - ih, h});
+    g.FillRectangle(draw::Brush(item.look.stripColor), {x, y, ih, h});
+    g.FillRectangle(draw::Brush(item.look.itemBackColor), {x + ih, y, w - ih, h});
   }
   if (item.image && !item.image->IsEmpty()) {
     const draw::RectF fit = SkinLayout::FitRect(static_cast<float>(item.image->Width()),
@@ -402,17 +400,17 @@ void UiMenu::PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hover
     g.DrawImage(*item.image, draw::RectF{cx - fit.width / 2, cy - fit.height / 2, fit.width, fit.height});
   }
   if (item.IsSeparator()) {
-    g.DrawLine(draw::Pen(item.separatorColor, 1.0f, draw::Unit::Pixel), {x + ih, y + 5}, {w, y + 5});
+    g.DrawLine(draw::Pen(item.look.separatorColor, 1.0f, draw::Unit::Pixel), {x + ih, y + 5}, {w, y + 5});
     return;
   }
   UiFont font;
-  const draw::Font& f = font.FromName(item.fontName, item.fontSize);
+  const draw::Font& f = font.FromName(item.look.fontName, item.look.fontSize);
   UiStringFormat format;
   format.Create(draw::StringFormat::kNoWrap);
   format.SetTrimming(static_cast<int>(draw::StringTrimming::EllipsisCharacter));
   format.SetLineAlign(static_cast<int>(draw::StringAlignment::Center));
-  draw::Argb color = hovered ? item.hoverTextColor : item.textColor;
-  if (item.disabled != 0) color = item.disabledTextColor;
+  draw::Argb color = hovered ? item.look.hoverTextColor : item.look.textColor;
+  if (item.disabled != 0) color = item.look.disabledTextColor;
   g.DrawString(item.text, f, {x + ih + 5, y, w - ih - 5, h}, format.GetHandle(), draw::Brush(color));
 }
 

@@ -24,27 +24,23 @@ namespace Event {
 inline constexpr uint32_t MenuItemChosen = 10017;  // wParam: 0-based index of the item
 }  // namespace Event
 
-// The menu-wide look; a missing value keeps the current one.
-struct MenuStyle {
-  std::optional<draw::Argb> backColor;  // 0: no background
-  std::optional<int32_t> style1;
-  std::optional<draw::Argb> borderColor;  // 0: no border
-  std::optional<int32_t> alpha;
-  std::optional<std::string> fontName;  // program text
-  std::optional<int32_t> fontSize;
-  std::optional<draw::Argb> textColor;
-  std::optional<draw::Argb> stripColor;     // the icon strip
-  std::optional<draw::Argb> itemBackColor;  // the text area; 0: none
-  std::optional<draw::Argb> hoverColor;
-  std::optional<draw::Argb> hoverTextColor;
-  std::optional<int32_t> style2;
-  std::optional<draw::Argb> disabledTextColor;
-  std::optional<int32_t> itemHeight;  // also the width of the icon strip
-  std::optional<draw::Argb> separatorColor;
-  std::optional<int32_t> width;
+// How an item looks. The menu keeps one as the look of the items inserted
+// later, whose height is then the item height and the width of the icon strip.
+struct MenuItemLook {
+  std::string fontName;  // program text
+  int32_t fontSize = 0;
+  draw::Argb textColor = 0;
+  draw::Argb stripColor = 0;     // the icon strip
+  draw::Argb itemBackColor = 0;  // the text area; 0: none
+  draw::Argb hoverColor = 0;
+  draw::Argb hoverTextColor = 0;
+  int32_t style2 = 0;
+  draw::Argb disabledTextColor = 0;
+  int32_t height = 0;
+  draw::Argb separatorColor = 0;
 };
 
-// One item's own look; a missing value takes the menu's.
+// Changes to a look; a missing value keeps the one it is laid over.
 struct MenuItemStyle {
   std::optional<std::string> fontName;
   std::optional<int32_t> fontSize;
@@ -52,28 +48,30 @@ struct MenuItemStyle {
   std::optional<draw::Argb> stripColor;
   std::optional<draw::Argb> itemBackColor;
   std::optional<draw::Argb> hoverColor;
-  std::optional<draw::Argb> hoverTextColor;  // not used when textColor is given
+  std::optional<draw::Argb> hoverTextColor;  // for an item: not used when textColor is given
   std::optional<int32_t> style2;
   std::optional<draw::Argb> disabledTextColor;
   std::optional<int32_t> height;
   std::optional<draw::Argb> separatorColor;
+
+  MenuItemLook Over(MenuItemLook look) const;
+};
+
+// Changes to the menu's look; a missing value keeps the current one.
+struct MenuStyle {
+  std::optional<draw::Argb> backColor;  // 0: no background
+  std::optional<int32_t> style1;
+  std::optional<draw::Argb> borderColor;  // 0: no border
+  std::optional<int32_t> alpha;
+  std::optional<int32_t> width;
+  MenuItemStyle items;  // the look of items inserted later
 };
 
 struct MenuItem {
   std::u16string text;
   ImageHandle image;
   int32_t disabled = 0;
-  std::string fontName;
-  int32_t fontSize = 0;
-  draw::Argb textColor = 0;
-  draw::Argb stripColor = 0;
-  draw::Argb itemBackColor = 0;
-  draw::Argb hoverColor = 0;
-  draw::Argb hoverTextColor = 0;
-  int32_t style2 = 0;
-  draw::Argb disabledTextColor = 0;
-  int32_t height = 0;
-  draw::Argb separatorColor = 0;
+  MenuItemLook look;
   bool IsSeparator() const { return text == u"-"; }
 };
 
@@ -142,18 +140,8 @@ class UiMenu : public UiControl {
   int32_t style1_ = 0;
   draw::Argb borderColor_ = 0;
   int32_t alpha_ = 255;
-  std::string fontName_;
-  int32_t fontSize_ = 0;
-  draw::Argb textColor_ = 0;
-  draw::Argb stripColor_ = 0;
-  draw::Argb itemBackColor_ = 0;
-  draw::Argb hoverColor_ = 0;
-  draw::Argb hoverTextColor_ = 0;
-  int32_t style2_ = 0;
-  draw::Argb disabledTextColor_ = 0;
-  int32_t itemHeight_ = 25;
-  draw::Argb separatorColor_ = 0;
   int32_t width_ = 200;
+  MenuItemLook itemLook_;
   bool repaintAll_ = false;
   bool styleReady_ = false;
   std::vector<MenuItem> items_;

@@ -81,22 +81,22 @@ TEST_F(MenuTest, ItemRecordsFollowTheInsertAndDeleteRules) {
   tall.height = 40;
   tall.hoverTextColor = 0xFF112233;
   menu.InsertItem({}, "-", {}, 0, tall);
-  EXPECT_EQ(menu.Items()[0].height, 10) << "a separator is 10 pixels whatever was given";
+  EXPECT_EQ(menu.Items()[0].look.height, 10) << "a separator is 10 pixels whatever was given";
   EXPECT_EQ(menu.Items()[0].disabled, 1);
 
   menu.InsertItem({}, "b", {}, 0, tall);
-  EXPECT_EQ(menu.Items()[1].height, 40);
-  EXPECT_EQ(menu.Items()[1].hoverTextColor, 0xFF112233u);
+  EXPECT_EQ(menu.Items()[1].look.height, 40);
+  EXPECT_EQ(menu.Items()[1].look.hoverTextColor, 0xFF112233u);
   MenuItemStyle coloured = tall;
   coloured.textColor = 0xFF00AA00;
   menu.InsertItem(0, "a", {}, 0, coloured);
-  EXPECT_EQ(menu.Items()[0].hoverTextColor, 0xFF00AA00u) << "a given text colour also serves under the mouse";
+  EXPECT_EQ(menu.Items()[0].look.hoverTextColor, 0xFF00AA00u) << "a given text colour also serves under the mouse";
   menu.InsertItem(-7, "c");  // any negative index appends
   menu.InsertItem(99, "d");
   EXPECT_EQ(menu.Items()[3].text, u"c");
   EXPECT_EQ(menu.Items()[4].text, u"d");
-  EXPECT_EQ(menu.Items()[4].height, 25);
-  EXPECT_EQ(menu.Items()[4].hoverColor, 0xC8808080u);
+  EXPECT_EQ(menu.Items()[4].look.height, 25);
+  EXPECT_EQ(menu.Items()[4].look.hoverColor, 0xC8808080u);
 
   menu.DeleteItem(-1);  // the last
   menu.DeleteItem(-5);  // further back than the first: nothing
