@@ -172,18 +172,29 @@ TEST(UiControl, SettersRepaintOnlyOnARealChange) {
   EXPECT_EQ(Registry().Find(key)->needsRepaint, 0);
 }
 
-TEST(UiPicButton, DisposeForgetsTheElementAndPictures) {
+TEST(UiPicButton, DisposedButtonIsNoLongerHitOrClickedAndCanBeCreatedAgain) {
   WindowFixture f;
   UiPicButton button;
-  button.Create(f.window.get(), true, 10, 10, 30, 23, f.window->CaptionButton(0)->Images()[0]);
-  const int32_t key = button.Key();
-  EXPECT_EQ(f.window->GetChildren().back(), key);
+  int clicks = 0;
+  const EventRoutine count = [&clicks](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    if (msg == Event::Click) ++clicks;
+    return 1;
+  };
+  const ImageHandle picture = f.window->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
+  button.Create(f.window.get(), true, 10, 10, 30, 23, picture);
+  button.SetUserHandler(count);
+  f.Frame();
   button.Dispose();
-  EXPECT_EQ(button.Key(), 0);
-  EXPECT_EQ(Registry().Find(key), nullptr);
-  EXPECT_FALSE(button.Images()[0]);
-  EXPECT_EQ(button.State(), 0);
-  EXPECT_NE(f.window->GetChildren().back(), key);
+  f.Frame();
+  f.headless->Click(WindowFixture::At(20, 20));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(f.window->HoverKey(), 0);
+  // The same object makes a new, working button.
+  button.Create(f.window.get(), true, 10, 10, 30, 23, picture);
+  button.SetUserHandler(count);
+  f.Frame();
+  f.headless->Click(WindowFixture::At(20, 20));
+  EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/ws/gtk_window_system.h"
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
+#include "tests/support/bound_window.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/window.h"
 
@@ -32,29 +33,17 @@ class GtkWindowTest : public ::testing::Test {
     installed_ = true;
   }
   void TearDown() override {
-    window_.reset();
+    bound_.reset();
     if (installed_) ws::InstallSystem(std::move(previous_));
   }
 
   UiWindow& Open(int32_t x, int32_t y, BindOptions options) {
-    ws::WindowSystem& sys = ws::System();
-    ws::WindowClass cls;
-    cls.name = "QuillmarGtkCoreTest";
-    cls.cursor = sys.LoadSystemCursor(ws::SystemCursor::Arrow);
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.x = x;
-    params.y = y;
-    params.width = 320;
-    params.height = 200;
-    params.style = Style::Visible | Style::Popup;
-    hwnd_ = sys.OpenWindow(params);
-    EXPECT_NE(hwnd_, 0);
     options.backColor = 0xFF2B5D8C;
-    window_ = std::make_unique<UiWindow>();
-    window_->Bind(hwnd_, options);
-    return *window_;
+    bound_ = std::make_unique<testing::BoundWindow>(
+        testing::WindowSpec{x, y, 320, 200, Style::Visible | Style::Popup, "QuillmarGtkCoreTest"}, options);
+    hwnd_ = bound_->hwnd;
+    EXPECT_NE(hwnd_, 0);
+    return *bound_->window;
   }
 
   // Runs the loop, calling step(n) every 100 ms with n = 1, 2, ... until it quits.
@@ -68,7 +57,7 @@ class GtkWindowTest : public ::testing::Test {
   }
 
   Hwnd hwnd_ = 0;
-  std::unique_ptr<UiWindow> window_;
+  std::unique_ptr<testing::BoundWindow> bound_;
 
  private:
   std::unique_ptr<ws::WindowSystem> previous_;
@@ -90,17 +79,17 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
   UiPicButton* close = window.CaptionButton(0);
   ASSERT_NE(close, nullptr);
   const ws::Point target = close->PointToScreen({16, 11});
-  int hoverState = -1;
+  auto hoverState = UiPicButton::State::Normal;
   const int code = RunSteps([&](int n) {
     if (n == 4) Xdo("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));
     if (n == 8) {
-      hoverState = close->State();
+      hoverState = close->GetState();
       Xdo("click 1");
     }
   });
   EXPECT_EQ(code, 0);
   EXPECT_TRUE(destroyed);
-  EXPECT_EQ(hoverState, 1);
+  EXPECT_EQ(hoverState, UiPicButton::State::Hover);
   EXPECT_FALSE(ws::System().IsWindow(hwnd_));
 }
 

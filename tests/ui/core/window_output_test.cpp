@@ -61,14 +61,9 @@ TEST(UiWindowTransitions, HoverFadeRunsOnItsTimerAndReleasesItsLayers) {
 
 TEST(UiWindowTick, WindowPlacedInsideAnotherLetsGoOfItsSystemWindow) {
   WindowFixture f;
-  ws::WindowCreateParams params;
-  params.className = "QuillmarTestFrame";
-  params.width = 120;
-  params.height = 80;
-  params.style = Style::Visible | Style::Popup;
-  const Hwnd inner = ws::System().OpenWindow(params);
-  UiWindow window;
-  window.Bind(inner);
+  testing::BoundWindow bound({0, 0, 120, 80});
+  const Hwnd inner = bound.hwnd;
+  UiWindow& window = *bound.window;
   f.Frame();
   EXPECT_NE(window.WindowHandle(), 0);
   f.window->SetParent(window.Key());
@@ -133,7 +128,7 @@ TEST(UiPicButton, HoverShowsTheTipOverTheButton) {
 
 TEST(UiPicButton, OwnCursorShowsWhileHovered) {
   WindowFixture f;
-  const auto& picture = f.window->CaptionButton(0)->Images()[0];
+  const auto& picture = f.window->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
   UiPicButton button;
   button.Create(f.window.get(), true, 20, 20, 30, 23, picture, {}, {}, {}, 14);
   f.Frame();

@@ -264,23 +264,23 @@ TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   const CaptionImages& images = BuiltInCaptionImages();
   UiPicButton button;
   button.Create(f.window.get(), true, 10, 10, 30, 23, images.minimize[0]);
-  EXPECT_EQ(button.Images()[1], images.minimize[0]);
-  EXPECT_EQ(button.Images()[2], images.minimize[0]);
-  EXPECT_EQ(button.Images()[3], images.minimize[0]);
+  EXPECT_EQ(button.Image(UiPicButton::Slot::Hover), images.minimize[0]);
+  EXPECT_EQ(button.Image(UiPicButton::Slot::Pressed), images.minimize[0]);
+  EXPECT_EQ(button.Image(UiPicButton::Slot::Disabled), images.minimize[0]);
   EXPECT_EQ(button.GetAuxValue(), 255);
   UiPicButton hovered;
   hovered.Create(f.window.get(), true, 50, 10, 30, 23, images.minimize[0], images.minimize[1]);
-  EXPECT_EQ(hovered.Images()[2], images.minimize[1]);
+  EXPECT_EQ(hovered.Image(UiPicButton::Slot::Pressed), images.minimize[1]);
   f.Frame();
   const ws::Point at = hovered.PointToScreen({3, 3});
   f.headless->MoveMouse(at);
-  EXPECT_EQ(hovered.State(), 1);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Hover);
   f.headless->PressButton(ws::MouseButton::Left);
-  EXPECT_EQ(hovered.State(), 2);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Pressed);
   f.headless->ReleaseButton(ws::MouseButton::Left);
-  EXPECT_EQ(hovered.State(), 1);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Hover);
   f.headless->MoveMouse(WindowFixture::At(150, 150));
-  EXPECT_EQ(hovered.State(), 0);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Normal);
   // A disabled button shows its disabled picture (the normal one by default)...
   hovered.SetDisabled(1);
   for (int i = 0; i < 40; ++i) f.Frame();
@@ -328,7 +328,7 @@ TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
   const ws::Point close = f.window->CaptionButton(0)->PointToScreen({10, 10});
   f.headless->MoveMouse(close);
   for (int i = 0; i < 30; ++i) f.Frame();
-  EXPECT_EQ(f.window->CaptionButton(0)->State(), 1);
+  EXPECT_EQ(f.window->CaptionButton(0)->GetState(), UiPicButton::State::Hover);
   const auto& p = Shown(f);
   // The close button's hover fill is opaque red at its corner.
   const int cx = testing::kPad + f.window->CaptionButton(0)->GetLeft();
