@@ -26,10 +26,6 @@ constexpr int32_t kEdgeMargin = 20;
 // Nearly transparent, so the whole popup rectangle still takes the clicks.
 constexpr draw::Argb kPopupBackground = makeArgb(0xFFFFFF, 1, true);
 
-bool IsMouseMessage(uint32_t msg) {
-  return (msg >= Msg::MouseMove && msg <= Msg::MouseHWheel) || msg == Event::MouseEnter || msg == Event::MouseLeave;
-}
-
 // Moves one side of a span into [low, high - size]; a span larger than the room starts at low.
 int32_t KeepInside(int32_t at, int32_t size, int32_t low, int32_t high) {
   return std::max(low, std::min(at, high - size));
@@ -299,7 +295,7 @@ void UiMenu::ChooseHovered() {
   const int32_t index = hoverIndex_;
   if (index >= 0 && index < static_cast<int32_t>(items_.size())) {
     const std::weak_ptr<bool> alive = alive_;
-    SendEvent(Key(), Event::MenuItemChosen, static_cast<WParam>(index), 0);
+    RaiseEvent(Event::MenuItemChosen, static_cast<WParam>(index));
     // The handler may have destroyed the menu or opened it again elsewhere.
     if (alive.expired()) return;
   }
@@ -307,48 +303,59 @@ void UiMenu::ChooseHovered() {
 }
 
 int32_t UiMenu::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
-  if (msg == Msg::SetCursor && cursor_ != 0) {
-    if (const ws::CursorHandle cursor = CursorFromIndex(cursor_)) {
-      ws::System().SetCursor(cursor);
-      return 0;
-    }
-  }
-  // The hover follows the mouse only; a paint must not change what it is drawing.
-  if (IsMouseMessage(msg)) UpdateHover();
-  if (msg == Msg::LButtonUp) {
-    const bool onItem = hoverIndex_ >= 0 && hoverIndex_ < static_cast<int32_t>(items_.size());
-    // A disabled item (a separator too) keeps the menu open.
-    if (onItem && items_[static_cast<size_t>(hoverIndex_)].disabled != 0) return 1;
-    ChooseHovered();
-  }
-  return 1;
+  if (msg == Msg::SetCursor && key == Key() && ShowIndexedCursor(cursor_)) return 0;
+  return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
 }
 
-void UiMenu::PaintEntry() {
-  draw::Graphics* g = CanvasGraphics();
+// The hover follows the mouse only; a paint must not change what it is drawing.
+Handled UiMenu::OnMouseMove(const MouseEvent&) {
+  UpdateHover();
+  return Handled::Continue;
+}
+
+Handled UiMenu::OnMouseEnter() {
+  UpdateHover();
+  return Handled::Continue;
+}
+
+Handled UiMenu::OnMouseLeave() {
+  UpdateHover();
+  return Handled::Continue;
+}
+
+Handled UiMenu::OnMouseUp(const MouseEvent& e) {
+  UpdateHover();
+  if (e.button != MouseButton::Left) return Handled::Continue;
+  const bool onItem = hoverIndex_ >= 0 && hoverIndex_ < static_cast<int32_t>(items_.size());
+  // A disabled item (a separator too) keeps the menu open.
+  if (onItem && items_[static_cast<size_t>(hoverIndex_)].disabled != 0) return Handled::Continue;
+  ChooseHovered();
+  return Handled::Continue;
+}
+
+void UiMenu::OnPaint(draw::Graphics& g, Size) {
   const draw::Bitmap* canvas = Canvas();
-  if (!g || !canvas) return;
+  if (!canvas) return;
   const bool cacheFits = cache_.Width() == canvas->Width() && cache_.Height() == canvas->Height();
   if (repaintAll_ || !cacheFits) {
     // The cache holds every item unhighlighted, so a later hover move only has to
     // put back the old row from it and highlight the new one.
-    g->ResetClip();
-    g->Clear(0x00FFFFFF);
-    PaintFrame(*g);
+    g.ResetClip();
+    g.Clear(0x00FFFFFF);
+    PaintFrame(g);
     int32_t top = kItemsTop;
     for (size_t i = 0; i < items_.size(); ++i) {
-      PaintItem(*g, static_cast<int32_t>(i), top, false);
+      PaintItem(g, static_cast<int32_t>(i), top, false);
       top += items_[i].look.height;
     }
     cache_ = canvas->Clone();
   } else {
-    g->DrawImage(cache_, 0.0f, 0.0f);
+    g.DrawImage(cache_, 0.0f, 0.0f);
   }
   repaintAll_ = false;
   const Rect hovered = ItemRect(hoverIndex_);
   if (!hovered.IsEmpty() && !items_[static_cast<size_t>(hoverIndex_)].IsSeparator()) {
-    PaintItem(*g, hoverIndex_, hovered.y, true);
+    PaintItem(g, hoverIndex_, hovered.y, true);
   }
 }
 

@@ -20,10 +20,6 @@
 
 namespace quillmar {
 
-namespace Event {
-inline constexpr uint32_t MenuItemChosen = 10017;  // wParam: 0-based index of the item
-}  // namespace Event
-
 // How an item looks. The menu keeps one as the look of the items inserted
 // later, whose height is then the item height and the width of the icon strip.
 struct MenuItemLook {
@@ -118,7 +114,11 @@ class UiMenu : public UiControl {
 
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
-  void PaintEntry() override;
+  Handled OnMouseMove(const MouseEvent&) override;
+  Handled OnMouseEnter() override;
+  Handled OnMouseLeave() override;
+  Handled OnMouseUp(const MouseEvent& e) override;
+  void OnPaint(draw::Graphics& g, Size size) override;
   // Draws one item; hovered paints its highlight over whatever lies beneath.
   virtual void PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hovered);
 
