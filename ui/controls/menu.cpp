@@ -37,10 +37,7 @@ int32_t KeepInside(int32_t at, int32_t size, int32_t low, int32_t high) {
 // before the start-up sequence has filled the theme.
 UiMenu::UiMenu() { Register(0, 0, 0, 0, kTag); }
 
-UiMenu::~UiMenu() {
-  Close();
-  *alive_ = false;
-}
+UiMenu::~UiMenu() { Close(); }
 
 MenuItemLook MenuItemStyle::Over(MenuItemLook look) const {
   look.fontName = fontName.value_or(look.fontName);

@@ -76,7 +76,8 @@ class UiMenu : public UiControl {
   static constexpr std::string_view kTag = "OVCL_MENU";
   static constexpr int32_t kSeparatorHeight = 10;
 
-  // The element exists from construction on, so a handler can be set before the first popup.
+  // The element exists from construction on and stays across popups, so a user
+  // routine, or a composite owner's AdoptComposite, is set once before the first popup.
   UiMenu();
   ~UiMenu() override;
 
@@ -93,7 +94,10 @@ class UiMenu : public UiControl {
   void Popup(std::optional<int32_t> x = {}, std::optional<int32_t> y = {}, int32_t cursor = 0);
   // Closes the popup without a choice.
   void Close();
+  // The next paint renders every item again.
   void Relayout();
+  // Closes the popup and drops the items and the element; a later Popup makes a
+  // new element, which a user routine or a composite owner has to be given again.
   void Dispose();
 
   // The screen position Popup uses for a menu of this size (exposed for placement checks).
@@ -149,7 +153,7 @@ class UiMenu : public UiControl {
   draw::Bitmap cache_;  // the full rendering without a highlighted item
   int32_t hoverIndex_ = -1;
   int32_t cursor_ = 0;
-  // Tells a handler's caller whether the menu still exists after an event.
+  // Expires with the menu: tells code that called out to a handler whether the menu still exists.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -27,6 +27,22 @@ class RecordingMenu : public UiMenu {
   }
 };
 
+// A control that owns the menu and hears its events beside the user routine.
+class Composite : public UiControl {
+ public:
+  explicit Composite(UiMenu& menu) {
+    Register(0, 0, 10, 10, "OVCL_PROBE");
+    AdoptComposite(menu);
+  }
+  std::vector<int32_t> heard;
+
+ protected:
+  Handled OnChildEvent(int32_t, uint32_t msg, WParam w, LParam) override {
+    if (msg == Event::MenuItemChosen) heard.push_back(static_cast<int32_t>(w));
+    return Handled::Continue;
+  }
+};
+
 // A focused owner window and a menu "Open", separator, "Save" opened at
 // (400, 300), whose chosen items are logged.
 class MenuTest : public ::testing::Test {
@@ -120,6 +136,7 @@ TEST_F(MenuTest, PopupAtTheMouseOpensLeftNearTheRightEdgeOfTheScreen) {
 }
 
 TEST_F(MenuTest, ClicksChooseKeepOpenOrCloseSilently) {
+  Composite owner(*menu_);
   Hwnd popup = Open();
   sys().Click(OnItem(1));  // the separator
   EXPECT_TRUE(ws::System().IsWindow(popup));
@@ -131,6 +148,7 @@ TEST_F(MenuTest, ClicksChooseKeepOpenOrCloseSilently) {
   popup = Open();
   sys().Click(OnItem(2));
   EXPECT_EQ(chosen_, std::vector<int32_t>{2});
+  EXPECT_EQ(owner.heard, std::vector<int32_t>{2}) << "a composite owner hears the choice across popups";
   EXPECT_FALSE(ws::System().IsWindow(popup));
   EXPECT_FALSE(menu_->IsOpen());
 
