@@ -300,7 +300,7 @@ void UiMenu::ChooseHovered() {
 }
 
 int32_t UiMenu::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  if (msg == Msg::SetCursor && key == Key() && ShowIndexedCursor(cursor_)) return 0;
+  if (msg == Msg::SetCursor && key == Key() && ShowCursorOfIndex(cursor_)) return 0;
   return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
 }
 

@@ -41,7 +41,7 @@ void UiPicButton::Dispose() {
 int32_t UiPicButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   // The button's own cursor shows while it is under the pointer; stopping here
   // keeps the window's class cursor from replacing it.
-  if (msg == Msg::SetCursor && ShowIndexedCursor(cursor_)) return 0;
+  if (msg == Msg::SetCursor && ShowCursorOfIndex(cursor_)) return 0;
   return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
 }
 
