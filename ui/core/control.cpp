@@ -103,7 +103,7 @@ MouseEvent UiControl::DecodeMouse(uint32_t msg, WParam wParam, LParam lParam) {
   e.modifiers = MouseModifiers(keyBits);
   const Point at{SignedLowWord(static_cast<uint64_t>(lParam)), SignedHighWord(static_cast<uint64_t>(lParam))};
   // Wheel messages carry a screen point, the others a point in the window.
-  const ws::Point origin = wheel ? PointToScreen({0, 0}) : PointToWindow({0, 0});
+  const Point origin = wheel ? PointToScreen({0, 0}) : PointToWindow({0, 0});
   e.position = {at.x - origin.x, at.y - origin.y};
   if (wheel) {
     e.wheelDelta = SignedHighWord(wParam);

@@ -84,7 +84,7 @@ class UiWindow {
   void Focus(OptKey key = {});
   void Unfocus(OptKey key = {});
   // The cursor relative to the element.
-  ws::Point MousePosition(OptKey key = {});
+  Point MousePosition(OptKey key = {});
   // Attaches the object to an existing window and makes it layered and framed.
   int32_t Bind(Hwnd hwnd, const BindOptions& options = {});
   int32_t HoverKey() const { return hoverKey_; }
@@ -132,11 +132,11 @@ class UiWindow {
   int32_t GetTop(OptKey key = {});
   int32_t GetWidth(OptKey key = {});
   int32_t GetHeight(OptKey key = {});
-  // Left, top, width and height of the record; all -1 when not registered.
-  std::array<int32_t, 4> GetBounds(OptKey key = {});
+  // The record's rectangle; all -1 when not registered.
+  Rect GetBounds(OptKey key = {});
   void SetGeometry(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                    std::optional<int32_t> height, OptKey key = {});
-  void SetGeometryF(float x, float y, float width, float height, OptKey key = {});
+  void SetGeometryF(const RectF& bounds, OptKey key = {});
   // Element timers, delivered on the UI thread to OnTimer and the transition.
   int32_t StartTimer(int32_t intervalMs);
   void StopTimer(int32_t id);
@@ -148,19 +148,20 @@ class UiWindow {
   // Moves and resizes an element, raising 10003 and 10004.
   virtual void Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                      std::optional<int32_t> height, OptKey key = {});
-  void SetPadding(int32_t left, int32_t top, int32_t right, int32_t bottom, OptKey key = {});
-  std::array<int32_t, 4> GetPadding(OptKey key = {});
-  ws::Point PointToScreen(ws::Point p, OptKey key = {});
-  ws::Point PointToWindow(ws::Point p, OptKey key = {});
+  void SetPadding(const Insets& padding, OptKey key = {});
+  Insets GetPadding(OptKey key = {});  // all -1 when not registered
+  Point PointToScreen(Point p, OptKey key = {});
+  Point PointToWindow(Point p, OptKey key = {});
   int32_t SizingHitTest(Hwnd hwnd, uint32_t msg);
   void ShowState(int32_t state);
   void NotifyResize();
   void SetSizingBorder(int32_t value) { sizingBorder_ = value; }
   int32_t GetSizingBorder() const { return sizingBorder_; }
-  void SetMaxMargins(const std::array<float, 4>& m) { maxMargins_ = m; }
-  const std::array<float, 4>& GetMaxMargins() const { return maxMargins_; }
-  void SetMinSize(int32_t width, int32_t height) { minSize_ = {width, height}; }
-  std::array<int32_t, 2> GetMinSize() const { return minSize_; }
+  // How far a maximized window reaches past the work area (negative left and top: outwards).
+  void SetMaxMargins(const InsetsF& m) { maxMargins_ = m; }
+  const InsetsF& GetMaxMargins() const { return maxMargins_; }
+  void SetMinSize(Size size) { minSize_ = size; }
+  Size GetMinSize() const { return minSize_; }
   void SetFullScreenMax(int32_t v) { fullScreenMax_ = v; }
   int32_t GetFullScreenMax() const { return fullScreenMax_; }
   void SetResizable(int32_t v) { resizable_ = v; }
@@ -170,16 +171,18 @@ class UiWindow {
   int32_t GetSizingCursorSet() const { return sizingCursorSet_; }
   // Recomputes the process-wide work area from the screen and the taskbar.
   static void UpdateWorkArea();
-  static WorkArea CurrentWorkArea();
-  void SetCaptionOffset(int32_t x, int32_t y);
-  std::array<int32_t, 2> GetCaptionOffset() const { return captionOffset_; }
+  static RectF CurrentWorkArea();
+  // Where the window goes when maximized; none leaves the system's choice alone.
+  std::optional<Rect> MaximizedRect() const;
+  void SetCaptionOffset(Point offset);
+  Point GetCaptionOffset() const { return captionOffset_; }
   void PlaceCaptionButtons();
   // x or y of "Button1" (close), "Button2" (minimize) or "Button3" (maximize); -1 otherwise.
   int32_t CaptionButtonPosition(std::string_view name, std::string_view axis);
   UiPicButton* CaptionButton(int32_t index) const;  // 0 close, 1 minimize, 2 maximize
 
   // --- Painting (window_paint.cpp) ---
-  void InvalidateRect(OptKey key = {}, std::optional<draw::Rect> rect = {});
+  void InvalidateRect(OptKey key = {}, std::optional<Rect> rect = {});
   void Invalidate(OptKey key = {});
   void Paint(OptKey key = {}, int32_t topLevel = 1);
   void Repaint();
@@ -234,11 +237,11 @@ class UiWindow {
   bool EffectBusy() const;
 
  private:
-  ws::Point OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow);
+  Point OffsetByAncestors(Point p, OptKey key, bool throughWindow);
   void CreateCaptionButtons(int32_t flags);
   void Detach();
   int32_t CaptionInset() const;
-  void DrawSoftShadow(draw::Graphics& g, const draw::RectF& rect, float radius, draw::Argb color, int32_t alpha);
+  void DrawSoftShadow(draw::Graphics& g, const RectF& rect, float radius, draw::Argb color, int32_t alpha);
   void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height);
   void ShowMaximizeState(bool maximized);
 
@@ -252,8 +255,8 @@ class UiWindow {
   bool bound_ = false;
   int32_t sizingBorder_ = 6;
   int32_t sizingCursorSet_ = 0;
-  std::array<float, 4> maxMargins_{-6, -6, 6, 6};
-  std::array<int32_t, 2> minSize_{10, 10};
+  InsetsF maxMargins_{-6, -6, 6, 6};
+  Size minSize_{10, 10};
   int32_t fullScreenMax_ = 0;
   int32_t blurBehind_ = 0;
   bool blurApplied_ = false;
@@ -266,7 +269,7 @@ class UiWindow {
   std::optional<draw::Argb> backColor2_;
   ImageHandle backImage_;
   int32_t backImageMode_ = 0;
-  std::array<int32_t, 2> captionOffset_{0, 0};
+  Point captionOffset_;
   int32_t windowAlpha_ = 255;
   // Close, minimize, maximize; null where the button was not asked for.
   std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;

@@ -40,11 +40,11 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
     }
     bound_ = true;
     hwnd_ = hwnd;
-    const ws::Rect r = sys.WindowRect(hwnd);
-    x = o.x.value_or(r.left);
-    y = o.y.value_or(r.top);
-    width = o.width.value_or(r.Width());
-    height = o.height.value_or(r.Height());
+    const Rect r = sys.WindowRect(hwnd);
+    x = o.x.value_or(r.x);
+    y = o.y.value_or(r.y);
+    width = o.width.value_or(r.width);
+    height = o.height.value_or(r.height);
   }
   const bool fresh = key_ == 0;
   Register(x, y, width, height, ElementRecord::kWindowTag);
@@ -55,7 +55,7 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
   if (ElementRecord* rec = Rec({})) rec->windowHandle = hwnd_;
   sizingBorder_ = 6;
   maxMargins_ = {-6, -6, 6, 6};
-  SetPadding(6, 6, 6, 6);
+  SetPadding({6, 6, 6, 6});
   SetUserHandler(o.userHandler);
   if (o.alpha) SetAlpha(*o.alpha);
   dragAnywhere_ = 1;
@@ -108,7 +108,7 @@ void UiWindow::ShowTip(UiWindow& element, std::string_view text) {
   }
   if (hwnd_ == 0 || !ws::System().IsWindow(hwnd_)) return;
   if (!tip_) tip_ = std::make_unique<UiToolTip>();
-  const ws::Point at = element.PointToWindow({0, 0});
+  const Point at = element.PointToWindow({0, 0});
   tip_->SetDelay(element.GetTipTime());
   tip_->Create(hwnd_, text, at.x, at.y, element.GetWidth(), element.GetHeight());
 }

@@ -43,8 +43,7 @@ void UiWindow::Present() {
   if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
   if (sys.IsVisible(hwnd_) && !sys.IsIconic(hwnd_)) PresentLayered();
   if (!blurApplied_ && blurBehind_ != 0) {
-    const auto pad = GetPadding();
-    blurApplied_ = sys.SetBlurBehind(hwnd_, ws::Rect{pad[0], pad[1], pad[2], pad[3]});
+    blurApplied_ = sys.SetBlurBehind(hwnd_, GetPadding());
   }
 }
 
@@ -54,9 +53,9 @@ void UiWindow::PresentLayered() {
   if (!rec || hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
   const draw::Bitmap& dib = rec->surfaces->dib;
   if (dib.IsEmpty()) return;
-  const ws::Rect r = sys.WindowRect(hwnd_);
+  const Rect r = sys.WindowRect(hwnd_);
   const ws::PixelView view{dib.Data(), dib.Width(), dib.Height(), dib.Stride()};
-  sys.PresentLayered(hwnd_, {r.left, r.top}, {rec->width, rec->height}, view,
+  sys.PresentLayered(hwnd_, r.Origin(), {rec->width, rec->height}, view,
                      static_cast<uint8_t>(std::clamp(windowAlpha_, 0, 255)));
 }
 

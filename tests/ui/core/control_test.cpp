@@ -78,7 +78,7 @@ class KitProbe : public UiControl {
   }
   void OnPaint(draw::Graphics& g, Size size) override {
     painted = size;
-    g.FillRectangle(draw::Brush(0xFF20C040), draw::RectF{0, 0, 4, 4});
+    g.FillRectangle(draw::Brush(0xFF20C040), RectF{0, 0, 4, 4});
   }
 };
 
