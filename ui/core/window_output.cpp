@@ -11,6 +11,7 @@
 #include "platform/ws/window_system.h"
 #include "ui/core/cursor_bytes.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/window.h"
@@ -140,9 +141,10 @@ void UiWindow::SetCursorShape(const CursorChoice& choice) {
 void UiWindow::ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done) {
   ws::WindowSystem& sys = ws::System();
   if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
+  const ElementRef self(key_);
   Repaint();
-  ElementRecord* rec = Rec({});
-  if (!rec) return;
+  if (!self) return;
+  ElementRecord* rec = self.get();
   if (hiding) {
     closeEffect_->Reset();
     closeEffect_->Setup(effectKind, nullptr, 0, 0, 0, 0, std::nullopt, false, std::move(done), {}, hwnd_);

@@ -250,15 +250,6 @@ TEST(UiWindowOutput, OutlineOptionFramesEveryComposedPicture) {
   EXPECT_EQ(a.GetAlpha(), 255);
 }
 
-TEST(UiWindowOutput, IdleTicksStayOnTheUiThreadAndStopWhenReleased) {
-  WindowFixture f;
-  EXPECT_TRUE(f.window->IsTicking());
-  f.Frame();
-  f.window->ReleaseWindow();
-  EXPECT_FALSE(f.window->IsTicking());
-  EXPECT_FALSE(ws::System().IsWindow(f.hwnd) && (ws::System().GetExStyle(f.hwnd) & ExStyle::Layered) != 0);
-}
-
 TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   WindowFixture f;
   const CaptionImages& images = BuiltInCaptionImages();
