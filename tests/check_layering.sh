@@ -17,6 +17,7 @@ allowed=(
   "ui/edit:base platform ui/gfx ui/core ui/controls"
   "ui/msgbox:base platform ui/gfx ui/core ui/controls"
   "app:base net platform ui/gfx ui/core ui/controls ui/edit ui/msgbox"
+  "app/gallery:base platform ui/gfx ui/core ui/controls ui/edit ui/msgbox app"
   "tools:base net"
 )
 all_folders="base net platform ui/gfx ui/core ui/controls ui/edit ui/msgbox app tools"

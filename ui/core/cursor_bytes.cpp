@@ -27,4 +27,11 @@ ws::CursorHandle CursorFromIndex(int32_t index) {
   return ws::System().LoadSystemCursor(kTable[static_cast<size_t>(index - 1)]);
 }
 
+bool ShowCursorOfIndex(int32_t index) {
+  const ws::CursorHandle cursor = CursorFromIndex(index);
+  if (cursor == 0) return false;
+  ws::System().SetCursor(cursor);
+  return true;
+}
+
 }  // namespace quillmar

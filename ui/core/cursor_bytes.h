@@ -18,4 +18,8 @@ ws::CursorHandle CursorFromBytes(std::span<const uint8_t> bytes);
 // 13 up-arrow, 14 hand; 0 for any other index.
 ws::CursorHandle CursorFromIndex(int32_t index);
 
+// Makes the system cursor of a table index current; false (and no change) when
+// the index names none.
+bool ShowCursorOfIndex(int32_t index);
+
 }  // namespace quillmar

@@ -2,7 +2,6 @@
 
 #include "platform/draw/graphics.h"
 #include "platform/ws/messages.h"
-#include "platform/ws/window_system.h"
 #include "ui/core/cursor_bytes.h"
 #include "ui/core/tool_tip_host.h"
 
@@ -42,12 +41,7 @@ void UiPicButton::Dispose() {
 int32_t UiPicButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   // The button's own cursor shows while it is under the pointer; stopping here
   // keeps the window's class cursor from replacing it.
-  if (msg == Msg::SetCursor && cursor_ != 0) {
-    if (const ws::CursorHandle cursor = CursorFromIndex(cursor_)) {
-      ws::System().SetCursor(cursor);
-      return 0;
-    }
-  }
+  if (msg == Msg::SetCursor && ShowCursorOfIndex(cursor_)) return 0;
   return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
 }
 

@@ -12,6 +12,7 @@
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
+#include "ui/core/rounded_rect.h"
 #include "ui/core/skin_image.h"
 #include "ui/core/theme_defaults.h"
 #include "ui/core/window.h"
@@ -40,20 +41,6 @@ void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap
       o[x] = mixed;
     }
   }
-}
-
-void AddRoundedRect(draw::Path& path, const draw::RectF& r, float radius) {
-  if (radius <= 0) {
-    path.AddRectangle(r);
-    return;
-  }
-  const float d = radius * 2;
-  path.StartFigure();
-  path.AddArc({r.x, r.y, d, d}, 180, 90);
-  path.AddArc({r.x + r.width - d, r.y, d, d}, 270, 90);
-  path.AddArc({r.x + r.width - d, r.y + r.height - d, d, d}, 0, 90);
-  path.AddArc({r.x, r.y + r.height - d, d, d}, 90, 90);
-  path.CloseFigure();
 }
 
 constexpr float kShadowRadius = 4.0f;

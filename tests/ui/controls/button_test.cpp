@@ -1,0 +1,142 @@
+#include "ui/controls/button.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/ui/core/window_test_support.h"
+#include "ui/core/process_values.h"
+#include "ui/core/theme_defaults.h"
+
+namespace quillmar {
+namespace {
+
+using testing::WindowFixture;
+
+class UiButtonTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitProcessValues("", 1); }
+  void TearDown() override { InitProcessValues("", 1); }
+};
+
+// Straight colours equal within the rounding of premultiplied storage.
+bool NearColor(draw::Argb a, draw::Argb b) {
+  for (int shift = 0; shift < 32; shift += 8) {
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 1) return false;
+  }
+  return true;
+}
+
+// The button drawn on its own into a fresh picture.
+draw::Bitmap Drawn(UiButton& button) {
+  draw::Bitmap out(button.GetWidth() + 1, button.GetHeight() + 1);
+  draw::Graphics g(out);
+  button.Draw(g, button.GetWidth(), button.GetHeight(), false, false, false, false);
+  return out;
+}
+
+TEST_F(UiButtonTest, ClickEndsHoveredAndLeavingOrLosingFocusReturnsToNormal) {
+  WindowFixture f;
+  UiButton button;
+  button.Create(f.window.get(), true, 20, 20, 80, 28, "OK");
+  UiButton other;
+  other.Create(f.window.get(), true, 120, 20, 80, 28, "Other");
+  int clicks = 0;
+  button.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    clicks += msg == Event::Click;
+    return 1;
+  });
+  f.Frame();
+  f.headless->MoveMouse(button.PointToScreen({10, 10}));
+  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_EQ(button.GetState(), UiButton::kPressed);
+  EXPECT_EQ(button.GetFocusedFlag(), 1);
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  EXPECT_EQ(clicks, 1);
+  f.headless->MoveMouse(WindowFixture::At(150, 150));
+  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+  EXPECT_EQ(button.GetFocusedFlag(), 1);
+  // Hovered again, then the focus moves to the other button.
+  f.headless->MoveMouse(button.PointToScreen({10, 10}));
+  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  other.Focus();
+  EXPECT_EQ(button.GetFocusedFlag(), 0);
+  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+  // A transition runs only while the state changes.
+  for (int i = 0; i < 20; ++i) f.Frame();
+  EXPECT_TRUE(button.TimerIds().empty());
+}
+
+TEST_F(UiButtonTest, FillAlphaIsTwentyBelowTheFillAlphaInEveryState) {
+  WindowFixture f;
+  UiButton strong;
+  strong.Create(f.window.get(), true, 10, 10, 60, 30, "");
+  Theme().buttonVariant = 1;
+  UiButton faint;
+  faint.Create(f.window.get(), true, 10, 50, 60, 30, "");
+  for (auto [button, alpha] : {std::pair{&strong, 180u}, std::pair{&faint, 30u}}) {
+    for (int32_t state : {UiButton::kNormal, UiButton::kHover, UiButton::kPressed}) {
+      button->SetState(state);
+      EXPECT_EQ(draw::AlphaOf(Drawn(*button).GetPixel(30, 15)), alpha) << state;
+    }
+  }
+  // The hover tint is the accent averaged with white, the pressed one the accent.
+  strong.SetAccentColor(0xFF204080);
+  strong.SetState(UiButton::kHover);
+  EXPECT_PRED2(NearColor, Drawn(strong).GetPixel(30, 15), 0xB48F9FBFu);
+  strong.SetState(UiButton::kPressed);
+  EXPECT_PRED2(NearColor, Drawn(strong).GetPixel(30, 15), 0xB4204080u);
+}
+
+TEST_F(UiButtonTest, BorderIsFaintUnlessFocusedOrActiveAndShowsOnAllFourSides) {
+  WindowFixture f;
+  UiButton button;
+  // A fill alpha below 20 leaves the fill clear instead of wrapping to opaque.
+  button.Create(f.window.get(), true, 20, 20, 60, 30, "", {}, {}, {}, {}, {}, {}, 10);
+  auto sides = [&] {
+    const draw::Bitmap b = Drawn(button);
+    EXPECT_EQ(b.GetPixel(30, 15), 0u);
+    return std::array{b.GetPixel(0, 15), b.GetPixel(59, 15), b.GetPixel(30, 0), b.GetPixel(30, 29)};
+  };
+  for (draw::Argb side : sides()) EXPECT_EQ(side, 0x64808080u);
+  f.Frame();
+  f.headless->Click(button.PointToScreen({5, 5}));
+  f.headless->MoveMouse(WindowFixture::At(200, 150));
+  ASSERT_EQ(button.GetState(), UiButton::kNormal);
+  for (draw::Argb side : sides()) EXPECT_EQ(side, 0xC8808080u);
+}
+
+TEST_F(UiButtonTest, DisablingAHoveredButtonDropsItsHoverLook) {
+  WindowFixture f;
+  UiButton button;
+  button.Create(f.window.get(), true, 20, 20, 60, 30, "Go");
+  f.Frame();
+  f.headless->MoveMouse(button.PointToScreen({5, 5}));
+  ASSERT_EQ(button.GetState(), UiButton::kHover);
+  button.SetDisabled(1);
+  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+}
+
+TEST_F(UiButtonTest, UnwrappedTextStaysOnOneLineAndWrappedTextTakesTwo) {
+  WindowFixture f;
+  UiButton button;
+  button.Create(f.window.get(), true, 20, 20, 70, 60, "a rather long caption", {}, {}, {}, {}, 0u, 0u);
+  auto inkRows = [&] {
+    const draw::Bitmap b = Drawn(button);
+    int top = 100, bottom = -1;
+    for (int y = 0; y < 60; ++y) {
+      for (int x = 0; x < 70; ++x) {
+        if (draw::AlphaOf(b.GetPixel(x, y)) == 255) top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    return bottom - top + 1;
+  };
+  const int wrapped = inkRows();
+  button.SetTextFlags(0);
+  const int cut = inkRows();
+  EXPECT_LE(cut, 14);
+  EXPECT_GT(wrapped, cut + 8);
+}
+
+}  // namespace
+}  // namespace quillmar

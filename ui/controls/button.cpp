@@ -1,0 +1,195 @@
+#include "ui/controls/button.h"
+
+#include <algorithm>
+
+#include "base/text_encoding.h"
+#include "platform/draw/brush.h"
+#include "platform/draw/graphics.h"
+#include "platform/draw/path.h"
+#include "platform/draw/pen.h"
+#include "platform/ws/messages.h"
+#include "ui/controls/shadow_text.h"
+#include "ui/core/cursor_bytes.h"
+#include "ui/core/rounded_rect.h"
+#include "ui/core/theme_defaults.h"
+#include "ui/core/tool_tip_host.h"
+#include "ui/gfx/font.h"
+#include "ui/gfx/string_format.h"
+
+namespace quillmar {
+namespace {
+
+// The colour part of a colour with a new alpha. The alpha is clamped rather
+// than wrapped, so a small fill alpha minus 20 gives a clear fill, not an
+// almost opaque one.
+draw::Argb WithAlpha(uint32_t rgb, int32_t alpha) {
+  return (static_cast<uint32_t>(std::clamp(alpha, 0, 255)) << 24) | (rgb & 0x00FFFFFF);
+}
+
+// Each channel averaged once with white.
+uint32_t Lighten(uint32_t rgb) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8) out |= ((((rgb >> shift) & 0xFF) + 255) / 2) << shift;
+  return out;
+}
+
+}  // namespace
+
+int32_t UiButton::Create(UiWindow* parent, bool, int32_t x, int32_t y, int32_t width, int32_t height,
+                         std::string_view text, std::optional<std::string_view> fontName,
+                         std::optional<int32_t> fontSize, std::optional<draw::Argb> textColor,
+                         std::optional<draw::Argb> accentColor, std::optional<draw::Argb> borderColor,
+                         std::optional<draw::Argb> shadowColor, std::optional<int32_t> fillAlpha, int32_t shape,
+                         std::string_view tipText, int32_t cursor) {
+  const int32_t key = CreateElement(parent, true, x, y, width, height, kTag);
+  const ThemeDefaults& theme = Theme();
+  fillRgb_ = theme.fillColor & 0x00FFFFFF;
+  shadowColor_ = shadowColor.value_or(theme.shadowColor);
+  fillAlpha_ = fillAlpha.value_or(theme.buttonVariant != 0 ? 50 : 200);
+  shape_ = shape;
+  borderColor_ = borderColor.value_or(theme.lineColor);
+  text_ = text;
+  fontName_ = fontName ? std::string(*fontName) : theme.fontName;
+  textColor_ = textColor.value_or(theme.textColor);
+  fontSize_ = fontSize.value_or(theme.fontSize);
+  accentColor_ = accentColor.value_or(theme.lineColor);
+  textFlags_ = 1;
+  SetTipText(tipText);
+  cursor_ = cursor;
+  FinishCreate();
+  return key;
+}
+
+void UiButton::SetState(int32_t newState) {
+  // The transition keeps the picture shown now and fades into the next paint.
+  Transition();
+  state_ = newState;
+  InvalidateRect();
+}
+
+draw::Argb UiButton::FillColor(int32_t state) const {
+  if (state == kNormal) return WithAlpha(fillRgb_, fillAlpha_ - 20);
+  if (accentColor_ == 0) return 0;
+  return WithAlpha(state == kHover ? Lighten(accentColor_) : accentColor_, fillAlpha_ - 20);
+}
+
+draw::Argb UiButton::BorderColor(int32_t state) const {
+  if (borderColor_ == 0) return 0;
+  return WithAlpha(borderColor_, state != kNormal || focused_ != 0 ? 200 : 100);
+}
+
+void UiButton::Draw(draw::Graphics& graphics, int32_t width, int32_t height, bool drawFill, bool skipFill,
+                    bool textOnly, bool skipText) {
+  if (!skipFill || drawFill) {
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    graphics.FillRectangle(draw::Brush(FillColor(state_)), {0, 0, w, h});
+    if (const draw::Argb border = BorderColor(state_); border != 0) {
+      // The outline runs through the last column and row, so all four sides
+      // lie inside the button.
+      draw::Path outline;
+      AddRoundedRect(outline, {0, 0, w - 1, h - 1}, shape_ == kShapeRounded ? 1.0f : 0.0f);
+      graphics.DrawPath(draw::Pen(border, 1.0f, draw::Unit::Pixel), outline);
+    }
+  }
+  if (!text_.empty() && (!skipText || textOnly)) DrawText(graphics, width, height);
+}
+
+void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height) {
+  UiFont font;
+  font.FromName(fontName_, fontSize_, 0, static_cast<int>(draw::Unit::Pixel));
+  UiStringFormat format;
+  if (textFlags_ & 1) {
+    format.Create(draw::StringFormat::kMeasureTrailingSpaces);
+  } else {
+    format.Create(draw::StringFormat::kMeasureTrailingSpaces | draw::StringFormat::kNoWrap);
+    format.SetTrimming(static_cast<int>(draw::StringTrimming::EllipsisCharacter));
+  }
+  format.SetAlign(1);
+  format.SetLineAlign(1);
+  // The pressed text moves one pixel right and down.
+  const float offset = state_ == kPressed ? 1.0f : 0.0f;
+  const RectF layout = RectF::FromXywh(offset, offset, static_cast<float>(width), static_cast<float>(height));
+  draw::Argb color = textColor_;
+  draw::Argb shadow = shadowColor_;
+  // A disabled button keeps its shape and shows its text faded.
+  if (GetDisabled() & 1) {
+    color = WithAlpha(color, static_cast<int32_t>(draw::AlphaOf(color) / 2));
+    if (shadow != 0) shadow = WithAlpha(shadow, static_cast<int32_t>(draw::AlphaOf(shadow) / 3));
+  }
+  DrawShadowedText(graphics, GbkToWide(text_), layout, font.GetFont(), *format.GetHandle(), color, shadow);
+}
+
+void UiButton::OnPaint(draw::Graphics& g, Size size) { Draw(g, size.width, size.height, false, false, false, false); }
+
+int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
+  // The button's own cursor shows while it is under the pointer; stopping here
+  // keeps the window's class cursor from replacing it.
+  if (msg == Msg::SetCursor && ShowCursorOfIndex(cursor_)) return 0;
+  return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+}
+
+void UiButton::Press() {
+  Focus();
+  state_ = kPressed;
+  Transition(true);
+  InvalidateRect();
+}
+
+Handled UiButton::OnMouseDown(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) Press();
+  return Handled::Continue;
+}
+
+Handled UiButton::OnDoubleClick(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) Press();
+  return Handled::Continue;
+}
+
+Handled UiButton::OnMouseUp(const MouseEvent& e) {
+  if (e.button == MouseButton::Left && state_ == kPressed) {
+    state_ = kHover;
+    Transition();
+    InvalidateRect();
+  }
+  return Handled::Continue;
+}
+
+Handled UiButton::OnMouseEnter() {
+  const std::string tip = GetTipText();
+  if (!tip.empty()) ShowElementTip(*this, tip);
+  SetState(GetPressed() != 0 ? kPressed : kHover);
+  return Handled::Continue;
+}
+
+Handled UiButton::OnMouseLeave() {
+  HideElementTip(*this);
+  SetState(kNormal);
+  return Handled::Continue;
+}
+
+Handled UiButton::OnFocusGained() {
+  if ((focused_ & 1) == 0) {
+    focused_ = 1;
+    InvalidateRect();
+  }
+  return Handled::Continue;
+}
+
+Handled UiButton::OnFocusLost() {
+  if (focused_ != 0) {
+    focused_ = 0;
+    SetState(kNormal);
+  }
+  return Handled::Continue;
+}
+
+Handled UiButton::OnDisabledChanged(bool disabled) {
+  // A disabled button is skipped by hit-testing and hears no leave, so it
+  // drops a hover or press look here instead of keeping it.
+  if (disabled) state_ = kNormal;
+  InvalidateRect();
+  return Handled::Continue;
+}
+
+}  // namespace quillmar
