@@ -4,38 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 
-#include "platform/ws/gtk_window_system.h"
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "tests/support/bound_window.h"
+#include "tests/support/gtk_backend_test.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/window.h"
 
 namespace quillmar {
 namespace {
 
-void Xdo(const std::string& args) { ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args; }
+using testing::Xdo;
 
 // A 320 x 200 window at (x, y) bound to a UiWindow, on a GTK backend installed for the test.
-class GtkWindowTest : public ::testing::Test {
+class GtkWindowTest : public testing::GtkBackendTest {
  protected:
-  void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
-    std::string why;
-    auto backend = ws::CreateGtkWindowSystem(&why);
-    if (!backend) GTEST_SKIP() << why;
-    previous_ = ws::InstallSystem(std::move(backend));
-    installed_ = true;
-  }
-  void TearDown() override {
-    bound_.reset();
-    if (installed_) ws::InstallSystem(std::move(previous_));
-  }
+  void ReleaseWindows() override { bound_.reset(); }
 
   UiWindow& Open(int32_t x, int32_t y, BindOptions options) {
     options.backColor = 0xFF2B5D8C;
@@ -46,22 +33,8 @@ class GtkWindowTest : public ::testing::Test {
     return *bound_->window;
   }
 
-  // Runs the loop, calling step(n) every 100 ms with n = 1, 2, ... until it quits.
-  int RunSteps(const std::function<void(int)>& step) {
-    int n = 0;
-    ws::System().SetWindowTimer(0, 0, 100, [&](uint32_t) {
-      step(++n);
-      if (n > 60) ws::System().PostQuit(1);
-    });
-    return ws::System().RunLoop();
-  }
-
   Hwnd hwnd_ = 0;
   std::unique_ptr<testing::BoundWindow> bound_;
-
- private:
-  std::unique_ptr<ws::WindowSystem> previous_;
-  bool installed_ = false;
 };
 
 TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {

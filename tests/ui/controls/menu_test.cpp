@@ -1,0 +1,212 @@
+// The popup menu on the headless backend: item records, placement near the
+// screen edges, choosing and closing by the mouse, and hover repainting.
+
+#include "ui/controls/menu.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "tests/ui/core/window_test_support.h"
+#include "ui/core/process_values.h"
+
+namespace quillmar {
+namespace {
+
+// Records which items each paint draws, and whether highlighted.
+class RecordingMenu : public UiMenu {
+ public:
+  std::vector<std::pair<int32_t, bool>> painted;
+
+ protected:
+  void PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hovered) override {
+    painted.emplace_back(index, hovered);
+    UiMenu::PaintItem(g, index, top, hovered);
+  }
+};
+
+// A control that owns the menu and hears its events beside the user routine.
+class Composite : public UiControl {
+ public:
+  explicit Composite(UiMenu& menu) {
+    Register(0, 0, 10, 10, "OVCL_PROBE");
+    AdoptComposite(menu);
+  }
+  std::vector<int32_t> heard;
+
+ protected:
+  Handled OnChildEvent(int32_t, uint32_t msg, WParam w, LParam) override {
+    if (msg == Event::MenuItemChosen) heard.push_back(static_cast<int32_t>(w));
+    return Handled::Continue;
+  }
+};
+
+// A focused owner window and a menu "Open", separator, "Save" opened at
+// (400, 300), whose chosen items are logged.
+class MenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitProcessValues("", 1);
+    fx_.headless->Click(testing::WindowFixture::At(20, 20));
+    for (const char* text : {"Open", "-", "Save"}) menu_->InsertItem({}, text);
+    menu_->SetUserHandler([this](Hwnd, int32_t, uint32_t msg, WParam w, LParam) {
+      if (msg == Event::MenuItemChosen) chosen_.push_back(static_cast<int32_t>(w));
+      return 1;
+    });
+  }
+  ws::HeadlessWindowSystem& sys() { return *fx_.headless; }
+  Hwnd Open() {
+    menu_->Popup(400, 300);
+    fx_.Frame();
+    return menu_->PopupWindow();
+  }
+  // Screen point of a position in the open popup, and of the middle of an item.
+  ws::Point InMenu(int32_t x, int32_t y) {
+    const ws::Rect r = ws::System().WindowRect(menu_->PopupWindow());
+    return {r.left + x, r.top + y};
+  }
+  ws::Point OnItem(int32_t index) { return InMenu(60, menu_->ItemRect(index).y + menu_->ItemRect(index).height / 2); }
+  // The presented pixel in the second row of an item.
+  uint32_t RowPixel(int32_t index) {
+    return sys().Presented(menu_->PopupWindow())->At(60, menu_->ItemRect(index).y + 1);
+  }
+
+  testing::WindowFixture fx_;
+  std::unique_ptr<RecordingMenu> menu_ = std::make_unique<RecordingMenu>();
+  std::vector<int32_t> chosen_;
+};
+
+TEST(UiMenu, ItemRecordsFollowTheInsertAndDeleteRules) {
+  InitProcessValues("", 1);
+  UiMenu menu;
+  MenuItemStyle tall;
+  tall.height = 40;
+  tall.hoverTextColor = 0xFF112233;
+  menu.InsertItem({}, "-", {}, 0, tall);
+  menu.InsertItem({}, "b", {}, 0, tall);
+  MenuItemStyle coloured = tall;
+  coloured.textColor = 0xFF00AA00;
+  menu.InsertItem(0, "a", {}, 0, coloured);
+  menu.InsertItem(-7, "c");  // any negative index appends
+  menu.InsertItem(99, "d");
+  const auto& items = menu.Items();
+  EXPECT_EQ(items[1].look.height, 10) << "a separator is 10 pixels whatever was given";
+  EXPECT_EQ(items[1].disabled, 1);
+  EXPECT_EQ(items[2].look.height, 40);
+  EXPECT_EQ(items[2].look.hoverTextColor, 0xFF112233u);
+  EXPECT_EQ(items[0].look.hoverTextColor, 0xFF00AA00u) << "a given text colour also serves under the mouse";
+  EXPECT_EQ(items[3].text, u"c");
+  EXPECT_EQ(items[4].look.height, 25);
+  EXPECT_EQ(items[4].look.hoverColor, 0xC8808080u);
+
+  menu.DeleteItem(-1);  // the last
+  menu.DeleteItem(-5);  // further back than the first: nothing
+  menu.DeleteItem(4);   // beyond the count: nothing
+  menu.DeleteItem(0);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].text, u"-");
+  EXPECT_EQ(items[2].text, u"c");
+}
+
+TEST(UiMenu, FlipsAtTheRightAndBottomEdgesAndStaysOnTheWorkArea) {
+  const Rect work = Rect::FromLtrb(0, 0, 1920, 1040);
+  const Size menu{200, 78};
+  // 100 pixels from the right edge of a 1920-pixel screen: left of the mouse.
+  EXPECT_EQ(UiMenu::PlacePopup({}, {}, {1820, 300}, menu, work), (Point{1617, 301}));
+  EXPECT_EQ(UiMenu::PlacePopup({}, {}, {1500, 300}, menu, work), (Point{1501, 301}));
+  // Near the bottom: above the mouse; a menu taller than the room there starts at the top.
+  EXPECT_EQ(UiMenu::PlacePopup({}, {}, {500, 1000}, menu, work), (Point{501, 922}));
+  EXPECT_EQ(UiMenu::PlacePopup({}, {}, {500, 900}, Size{200, 1000}, work), (Point{501, 0}));
+  // A point given past an edge, or under a top panel, keeps the whole menu visible.
+  EXPECT_EQ(UiMenu::PlacePopup(1900, -30, {0, 0}, menu, work), (Point{1716, 0}));
+  EXPECT_EQ(UiMenu::PlacePopup(10, 5, {0, 0}, menu, Rect::FromLtrb(0, 30, 1920, 1080)), (Point{10, 30}));
+}
+
+TEST_F(MenuTest, PopupAtTheMouseOpensLeftNearTheRightEdgeOfTheScreen) {
+  sys().SetScreen({1920, 1080}, ws::Rect{0, 0, 1920, 1040}, ws::TaskbarInfo{false, 3, ws::Rect{0, 1040, 1920, 1080}});
+  sys().MoveMouse({1820, 300});
+  menu_->Popup();
+  fx_.Frame();
+  const ws::Rect r = ws::System().WindowRect(menu_->PopupWindow());
+  EXPECT_EQ(r, (ws::Rect{1820 - 203, 301, 1820 - 203 + 204, 301 + 25 + 10 + 25 + 3 + 1}));
+  EXPECT_EQ(ws::System().Owner(menu_->PopupWindow()), fx_.hwnd);
+  EXPECT_EQ(ws::System().Focus(), menu_->PopupWindow());
+}
+
+TEST_F(MenuTest, ClicksChooseKeepOpenOrCloseSilently) {
+  Composite owner(*menu_);
+  Hwnd popup = Open();
+  sys().Click(OnItem(1));  // the separator
+  EXPECT_TRUE(ws::System().IsWindow(popup));
+  // The items end at 2 + 60; the control's last rows lie below them.
+  sys().Click(InMenu(50, menu_->MenuHeight() - 1));
+  EXPECT_FALSE(ws::System().IsWindow(popup));
+  EXPECT_TRUE(chosen_.empty());
+
+  popup = Open();
+  sys().Click(OnItem(2));
+  EXPECT_EQ(chosen_, std::vector<int32_t>{2});
+  EXPECT_EQ(owner.heard, std::vector<int32_t>{2}) << "a composite owner hears the choice across popups";
+  EXPECT_FALSE(ws::System().IsWindow(popup));
+  EXPECT_FALSE(menu_->IsOpen());
+
+  popup = Open();
+  sys().Click(testing::WindowFixture::At(30, 30));  // on the owner
+  EXPECT_FALSE(ws::System().IsWindow(popup));
+  popup = Open();
+  sys().PressKey(Vk::Escape);
+  EXPECT_FALSE(ws::System().IsWindow(popup));
+  EXPECT_EQ(chosen_.size(), 1u);
+}
+
+TEST_F(MenuTest, HoverMoveRepaintsOnlyTheNewlyHoveredItem) {
+  Open();
+  const uint32_t plain = RowPixel(2);
+  sys().MoveMouse(OnItem(0));
+  fx_.Frame();
+  const uint32_t hovered = RowPixel(0);
+  EXPECT_NE(hovered, plain);
+
+  menu_->painted.clear();
+  sys().MoveMouse(OnItem(2));
+  fx_.Frame();
+  EXPECT_EQ(menu_->painted, (std::vector<std::pair<int32_t, bool>>{{2, true}}));
+  EXPECT_EQ(RowPixel(2), hovered);
+  EXPECT_EQ(RowPixel(0), plain) << "the old row comes back from the cache";
+
+  // The highlight follows the painted rows: the last row of "Open" is still "Open".
+  sys().MoveMouse(InMenu(60, menu_->ItemRect(0).Bottom() - 1));
+  fx_.Frame();
+  EXPECT_EQ(menu_->HoverIndex(), 0);
+  // Leaving the items (onto the border above them) redraws them all unhighlighted.
+  menu_->painted.clear();
+  sys().MoveMouse(InMenu(60, 0));
+  fx_.Frame();
+  EXPECT_EQ(menu_->HoverIndex(), -1);
+  EXPECT_EQ(menu_->painted.size(), 3u);
+  EXPECT_EQ(RowPixel(0), plain);
+}
+
+TEST_F(MenuTest, HandlerMayDestroyOrReopenTheMenu) {
+  menu_->SetUserHandler([this](Hwnd, int32_t, uint32_t msg, WParam w, LParam) {
+    if (msg == Event::MenuItemChosen && w == 0) menu_.reset();
+    if (msg == Event::MenuItemChosen && w == 2) menu_->Popup(100, 100);
+    return 1;
+  });
+  Open();
+  sys().Click(OnItem(2));
+  fx_.Frame();
+  ASSERT_TRUE(menu_->IsOpen()) << "the menu opened by the handler stays";
+  EXPECT_EQ(ws::System().WindowRect(menu_->PopupWindow()).left, 100);
+
+  const Hwnd popup = menu_->PopupWindow();
+  sys().Click(OnItem(0));
+  fx_.Frame();
+  EXPECT_EQ(menu_, nullptr);
+  EXPECT_FALSE(ws::System().IsWindow(popup));
+}
+
+}  // namespace
+}  // namespace quillmar
