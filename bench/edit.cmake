@@ -1,0 +1,4 @@
+# Text edit: layout of long texts, a one-line scroll against a full repaint, typing at the end of short and long texts.
+quillmar_add_bench(NAME edit_bench
+  SOURCES edit_bench.cpp
+  LIBS quillmar_ui_edit quillmar_ws)

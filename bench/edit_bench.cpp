@@ -1,0 +1,112 @@
+// Costs of the text edit on the headless backend, side by side: laying out
+// 100 000 characters on one line and wrapped; a frame after scrolling by one
+// line against a frame that repaints the whole text; and a frame after typing
+// one character at the end of a 100- and a 10 000-character text.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/ws/headless_window_system.h"
+#include "platform/ws/messages.h"
+#include "ui/core/theme_defaults.h"
+#include "tests/support/bound_window.h"
+#include "ui/core/window.h"
+#include "ui/edit/edit.h"
+
+namespace quillmar {
+namespace {
+
+struct Scene {
+  explicit Scene(const std::string& text, bool multiLine, int32_t height = 400)
+      : bound({100, 100, 520, height + 40, Style::Visible | Style::Popup, "QuillmarEditBench"}, Options()) {
+    EditOptions o;
+    o.multiLine = multiLine;
+    edit.Create(bound.window.get(), 1, 10, 10, 480, height, text, o);
+    bound.window->Repaint();
+  }
+  ~Scene() { edit.Release(); }
+  static BindOptions Options() {
+    Theme() = ThemeDefaults::Standard();
+    BindOptions options;
+    options.backColor = 0xFF2B5D8C;
+    return options;
+  }
+
+  ws::ScopedHeadless headless;
+  testing::BoundWindow bound;
+  UiEdit edit;
+};
+
+std::string Prose(size_t length, bool lineBreaks) {
+  static const std::string words = "magnet link search result page title ";
+  std::string text;
+  while (text.size() < length) {
+    text += words;
+    if (lineBreaks && text.size() % 80 < words.size()) text += "\r\n";
+  }
+  text.resize(length);
+  return text;
+}
+
+void BM_Layout100kSingleLine(benchmark::State& state) {
+  Scene s(Prose(100000, false), false, 24);
+  for (auto _ : state) s.edit.Layout();
+}
+BENCHMARK(BM_Layout100kSingleLine)->Unit(benchmark::kMillisecond);
+
+void BM_Layout100kWrapping(benchmark::State& state) {
+  Scene s(Prose(100000, false), true);
+  for (auto _ : state) s.edit.Layout();
+}
+BENCHMARK(BM_Layout100kWrapping)->Unit(benchmark::kMillisecond);
+
+// Scrolls down and back up by one line, a frame after each.
+void BM_FrameAfterOneLineScroll(benchmark::State& state) {
+  Scene s(Prose(20000, true), true);
+  s.headless->MoveMouse(s.edit.PointToScreen({100, 100}));
+  int64_t chars = 0;
+  bool down = true;
+  for (auto _ : state) {
+    s.headless->Wheel(down ? -120 : 120);
+    s.bound.window->Repaint();
+    chars += s.edit.CharsDrawnLastPaint();
+    down = !down;
+  }
+  state.counters["chars_drawn"] = benchmark::Counter(static_cast<double>(chars), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_FrameAfterOneLineScroll)->Unit(benchmark::kMicrosecond);
+
+void BM_FrameWithFullRepaint(benchmark::State& state) {
+  Scene s(Prose(20000, true), true);
+  int64_t chars = 0;
+  for (auto _ : state) {
+    s.edit.RequestFullRedraw();
+    s.bound.window->Repaint();
+    chars += s.edit.CharsDrawnLastPaint();
+  }
+  state.counters["chars_drawn"] = benchmark::Counter(static_cast<double>(chars), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_FrameWithFullRepaint)->Unit(benchmark::kMicrosecond);
+
+// Types one character at the end and paints the frame; the character is
+// taken away again outside the timing so the text keeps its length.
+void BM_TypeAtEndAndFrame(benchmark::State& state) {
+  Scene s(Prose(static_cast<size_t>(state.range(0)), true), true);
+  s.edit.SetCaret(-1);
+  for (auto _ : state) {
+    s.edit.TypeChar(u'x');
+    s.bound.window->Repaint();
+    state.PauseTiming();
+    s.edit.Backspace();
+    s.bound.window->Repaint();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_TypeAtEndAndFrame)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quillmar
+
+BENCHMARK_MAIN();
