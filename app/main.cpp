@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/main_routine.h"
+#include "app/search_session.h"
 #include "app/startup.h"
 
 int main() {
@@ -13,5 +15,9 @@ int main() {
     return 1;
   }
   quillmar::InitModule();
-  return 0;
+  quillmar::MainWindowOptions options;
+  options.site = quillmar::SearchSession::SiteFromEnvironment();
+  // Until the program's message box is in, every question is answered with its first button.
+  options.messageBox = [](std::string_view, int32_t, std::string_view) { return 0; };
+  return quillmar::MainRoutine(std::move(options));
 }
