@@ -92,6 +92,8 @@ ws::LResult mainFrameProc(ws::WindowHandle hwnd, uint32_t msg, ws::WParam wParam
 MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options)) {}
 
 MainWindow::~MainWindow() {
+  // The controls' removal still sends the window events: nobody here is left to hear them.
+  mainWindow_.SetUserHandler({});
   session_.reset();
   JoinColumnThread();
   rowMenu_.Dispose();
