@@ -215,6 +215,9 @@ class UiWindow {
   bool IsTicking() const { return tickTimerId_ != 0; }
   void SetWindowAlpha(int32_t value);
   int32_t GetWindowAlpha() const { return windowAlpha_; }
+  // Asks the desktop to blur what lies behind the client area (where it can).
+  void SetBlurBehind(int32_t value);
+  int32_t GetBlurBehind() const { return blurBehind_; }
   void SetCursorShape(const CursorChoice& choice);
   // Sets up the open (hiding false) or close effect of the window.
   void ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done = {});

@@ -110,6 +110,16 @@ void UiWindow::SetWindowAlpha(int32_t value) {
   Invalidate();
 }
 
+void UiWindow::SetBlurBehind(int32_t value) {
+  if (blurBehind_ == value) return;
+  blurBehind_ = value;
+  blurApplied_ = false;
+  ws::WindowSystem& sys = ws::System();
+  // Turning it off takes the blur away now; turning it on applies at the next present.
+  if (value == 0 && hwnd_ != 0 && sys.IsWindow(hwnd_)) sys.SetBlurBehind(hwnd_, std::nullopt);
+  Invalidate();
+}
+
 void UiWindow::SetCursorShape(const CursorChoice& choice) {
   ws::WindowSystem& sys = ws::System();
   if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
