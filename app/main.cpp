@@ -17,7 +17,5 @@ int main() {
   quillmar::InitModule();
   quillmar::MainWindowOptions options;
   options.site = quillmar::SearchSession::SiteFromEnvironment();
-  // Until the program's message box is in, every question is answered with its first button.
-  options.messageBox = [](std::string_view, int32_t, std::string_view) { return 0; };
   return quillmar::MainRoutine(std::move(options));
 }

@@ -8,6 +8,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/frame_window.h"
+#include "ui/msgbox/message_box.h"
 
 namespace quillmar {
 namespace {
@@ -186,8 +187,11 @@ void MainWindow::LoadColumns() {
 }
 
 int32_t MainWindow::Notice(std::string_view utf8Text, int32_t type) {
-  if (!options_.messageBox) return 1;
-  return options_.messageBox(Program(utf8Text), type, Program(kNoticeCaption));
+  const std::string caption = Program(kNoticeCaption);
+  if (options_.messageBox) return options_.messageBox(Program(utf8Text), type, caption);
+  MessageBoxOptions box;
+  box.caption = caption;
+  return ShowMessageBox(Program(utf8Text), type, box);
 }
 
 int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam) {

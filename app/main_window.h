@@ -27,8 +27,8 @@ namespace quillmar {
 using MessageBoxRoutine = std::function<int32_t(std::string_view text, int32_t type, std::string_view caption)>;
 
 struct MainWindowOptions {
-  std::string site;  // search site prefix, ".../s/"
-  MessageBoxRoutine messageBox;
+  std::string site;              // search site prefix, ".../s/"
+  MessageBoxRoutine messageBox;  // empty: the program's own message box
   SearchOptions search;
 };
 

@@ -16,6 +16,8 @@
 #include "platform/ws/headless_window_system.h"
 #include "platform/ws/messages.h"
 #include "tests/net/scripted_site.h"
+#include "ui/msgbox/box_layout.h"
+#include "ui/msgbox/message_box.h"
 
 namespace quillmar {
 namespace {
@@ -323,6 +325,47 @@ TEST_F(MainWindowTest, AListThatCannotBeFetchedIsToldByCause) {
   WaitForSearch();
   EXPECT_EQ(Status(), "第 1 页：取不到结果页，无法连接站点");
   EXPECT_EQ(mw().ResultList().GetRowCount(), 0);
+}
+
+TEST_F(MainWindowTest, TheProgramsOwnBoxAsksBeforeClosingAndHoldsTheWindowMeanwhile) {
+  MainWindowOptions options;
+  options.site = site_.Prefix();
+  window_.reset();
+  window_ = std::make_unique<MainWindow>(options);
+  ASSERT_TRUE(window_->Create());
+  Settle();
+  // Inside the box's own loop: note what is open, then answer as the user would.
+  bool disabledMeanwhile = false;
+  std::function<void(ws::Rect)> answer;
+  auto script = [&] {
+    if (OpenMessageBoxCount() == 0) return false;
+    sys().Advance(600);
+    const ws::WindowHandle box = sys().TopLevelWindows().front();
+    if (sys().ClassName(box) != "OrvexMessageBox") return true;  // closing
+    disabledMeanwhile = disabledMeanwhile || !sys().IsEnabled(mw().Handle());
+    answer(sys().WindowRect(box));
+    return true;
+  };
+  sys().SetIdleScript(script);
+  answer = [&](ws::Rect) { sys().PressKey(Vk::Escape); };
+  Click(mw().KeywordBox());
+  sys().PressKey(Vk::Escape);
+  sys().Advance(600);
+  EXPECT_TRUE(disabledMeanwhile);
+  EXPECT_TRUE(sys().IsWindow(mw().Handle()));
+  EXPECT_TRUE(sys().IsEnabled(mw().Handle()));
+
+  // "确定" is the left one of the two equal buttons at the bottom right.
+  answer = [&](ws::Rect r) {
+    const int32_t w = ButtonWidthFor(24.0f);
+    const Rect first = BoxButtonRects({r.Width(), r.Height()}, w, w, true).first;
+    sys().Click({r.left + first.x + first.width / 2, r.top + first.y + first.height / 2});
+  };
+  sys().SetIdleScript(script);
+  Click(mw().KeywordBox());
+  sys().PressKey(Vk::Escape);
+  sys().Advance(600);
+  EXPECT_FALSE(sys().IsWindow(mw().Handle()));
 }
 
 }  // namespace
