@@ -1,4 +1,4 @@
-// Written by app/resources/make_background.sh from background.jpg; do not edit.
+// Written by app/resources/make_pictures.sh from background.jpg; do not edit.
 #include "app/background_picture.h"
 
 namespace quillmar {
