@@ -50,7 +50,7 @@ struct Scene {
     }
   }
   // Screen point of a point of the list; the window's padding is 6 on each side.
-  static ws::Point At(int x, int y) { return {kWinX + 6 + kListX + x, kWinY + 6 + kListY + y}; }
+  static Point At(int x, int y) { return {kWinX + 6 + kListX + x, kWinY + 6 + kListY + y}; }
   ws::HeadlessWindowSystem& Headless() { return *headless; }
 
   ws::ScopedHeadless headless;

@@ -267,7 +267,7 @@ void UiListBox::SetHover(ListCellRef cell) {
 
 void UiListBox::HitTest() {
   CheckThread();
-  const ws::Point p = MousePosition();
+  const Point p = MousePosition();
   const Point mouse{p.x, p.y};
   if (OverScrollBar(mouse) || mouse.x > contentRect_.Right() + kGeometryTolerance ||
       mouse.y > contentRect_.Bottom() + kGeometryTolerance) {

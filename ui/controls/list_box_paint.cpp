@@ -13,8 +13,6 @@
 namespace quillmar {
 namespace {
 
-draw::RectF ToDraw(const RectF& r) { return {r.x, r.y, r.width, r.height}; }
-
 RectF Intersection(const RectF& a, const RectF& b) {
   const float l = std::max(a.x, b.x);
   const float t = std::max(a.y, b.y);
@@ -43,12 +41,12 @@ const draw::StringFormat& FormatFor(int32_t align) {
 float DrawPictureAtLeft(draw::Graphics& g, const ImageHandle& image, const RectF& cell, float height) {
   if (!image || image->IsEmpty() || image->Height() <= 0 || height <= 0) return 0;
   const float width = height * static_cast<float>(image->Width()) / static_cast<float>(image->Height());
-  g.DrawImage(*image, draw::RectF{cell.x, cell.y + (cell.height - height) / 2, width, height});
+  g.DrawImage(*image, RectF{cell.x, cell.y + (cell.height - height) / 2, width, height});
   return width;
 }
 
 void Fill(draw::Graphics& g, draw::Argb color, const RectF& r) {
-  if (color != 0) g.FillRectangle(draw::Brush(color), ToDraw(r));
+  if (color != 0) g.FillRectangle(draw::Brush(color), r);
 }
 
 }  // namespace
@@ -110,15 +108,15 @@ void UiListBox::PaintHeader(draw::Graphics& g, const RectF& grid, size_t firstCo
     if (cell.x >= grid.Right()) break;
     const RectF visible = Intersection(cell, RectF::FromLtrb(grid.x, grid.y, grid.Right(), grid.y + h));
     if (visible.IsEmpty()) continue;
-    g.SetClip(ToDraw(visible));
+    g.SetClip(visible);
     Fill(g, column.backColor, cell);
-    if (column.backImage && !column.backImage->IsEmpty()) g.DrawImage(*column.backImage, ToDraw(cell));
+    if (column.backImage && !column.backImage->IsEmpty()) g.DrawImage(*column.backImage, cell);
     if (hoverCell_ == ListCellRef{static_cast<int32_t>(c), -1}) Fill(g, column.hoverColor, cell);
     const float iconWidth = DrawPictureAtLeft(g, column.icon, cell, h - 3);
     RectF text = cell;
     text.x += iconWidth;
     text.width -= iconWidth;
-    g.DrawString(column.title, FontFor(column.fontName, column.fontSize), ToDraw(text), &FormatFor(column.align),
+    g.DrawString(column.title, FontFor(column.fontName, column.fontSize), text, &FormatFor(column.align),
                  draw::Brush(column.textColor));
   }
 }
@@ -143,7 +141,7 @@ void UiListBox::PaintRows(draw::Graphics& g, const RectF& rowsArea, size_t first
       if (rect.x >= rowsArea.Right()) break;
       const RectF visible = Intersection(rect, rowsArea);
       if (visible.IsEmpty()) continue;
-      g.SetClip(ToDraw(visible));
+      g.SetClip(visible);
       const int32_t ci = static_cast<int32_t>(c);
       const bool selected = rowSelect_ != 0 ? (selectedCell_.row == ri && selectedCell_.column != -1)
                                             : selectedCell_ == ListCellRef{ci, ri};
@@ -160,7 +158,7 @@ void UiListBox::PaintRows(draw::Graphics& g, const RectF& rowsArea, size_t first
       inner.width -= pictureWidth;
       if (cell.text.empty()) continue;
       const draw::Argb color = selected ? row.selectTextColor : (hovered ? row.hoverTextColor : row.textColor);
-      g.DrawString(cell.text, font, ToDraw(inner), &FormatFor(cell.align), draw::Brush(color));
+      g.DrawString(cell.text, font, inner, &FormatFor(cell.align), draw::Brush(color));
     }
   }
   if (gridLines_ == 0) return;
@@ -170,14 +168,14 @@ void UiListBox::PaintRows(draw::Graphics& g, const RectF& rowsArea, size_t first
   const float right = std::min(rowsArea.Right(), x0 + static_cast<float>(totalWidth_));
   const float bottom = std::min(rowsArea.Bottom(), y0 + static_cast<float>(totalHeight_));
   if ((gridLines_ & 1) != 0) {
-    g.SetClip(ToDraw(rowsArea));
+    g.SetClip(rowsArea);
     for (size_t r = FirstRowBelow(rowsArea.y); r < lastRow; ++r) {
       const float y = y0 + static_cast<float>(rows_[r].top + rows_[r].height - 1);
       g.DrawLine(pen, {rowsArea.x, y}, {right, y});
     }
   }
   if ((gridLines_ & 2) != 0) {
-    g.SetClip(ToDraw(contentRect_));
+    g.SetClip(contentRect_);
     for (size_t c = firstColumn; c < columns_.size(); ++c) {
       const float x = x0 + static_cast<float>(columns_[c].left + columns_[c].width - 1);
       if (x >= contentRect_.Right()) break;

@@ -18,11 +18,9 @@ constexpr double kTolerance = kGeometryTolerance;
 // Nearest integer, halves upward.
 float RoundHalfUp(double v) { return static_cast<float>(std::floor(v + 0.5)); }
 
-draw::RectF ToDraw(const RectF& r) { return {r.x, r.y, r.width, r.height}; }
-
 // Whole pixels covering a rectangle, one pixel wider on every side for the
 // triangles' outer points that sit on the bar's far edge.
-draw::Rect Covering(const RectF& r) {
+Rect Covering(const RectF& r) {
   const int32_t left = static_cast<int32_t>(std::floor(r.x)) - 1;
   const int32_t top = static_cast<int32_t>(std::floor(r.y)) - 1;
   const int32_t right = static_cast<int32_t>(std::ceil(r.Right())) + 2;
@@ -140,7 +138,7 @@ void UiScrollBar::SetHorizontal(int32_t flag) {
 }
 
 PointF UiScrollBar::Mouse() {
-  const ws::Point p = MousePosition();
+  const Point p = MousePosition();
   return {static_cast<float>(p.x), static_cast<float>(p.y)};
 }
 
@@ -305,8 +303,8 @@ void UiScrollBar::OnPaint(draw::Graphics& canvas, Size) {
   if (arrowsShown_) {
     const float half = RoundHalfUp((t - 1) / 2.0);
     const float upper = RoundHalfUp((t + 1) / 2.0);
-    std::array<draw::PointF, 3> first;
-    std::array<draw::PointF, 3> second;
+    std::array<PointF, 3> first;
+    std::array<PointF, 3> second;
     if (horizontal_) {
       first = {{{0, half}, {half, 0}, {half, t - 1}}};
       second = {{{len, half}, {len - t + upper, 0}, {len - t + upper, t - 1}}};
@@ -318,12 +316,12 @@ void UiScrollBar::OnPaint(draw::Graphics& canvas, Size) {
     g->FillPolygon(draw::Brush(ColorAt(hotPart_ == kSecondArrow ? barAlpha_ : rest)), second);
   }
   const RectF thumb = ThumbRect();
-  g->FillRectangle(draw::Brush(ColorAt(hotPart_ == kThumb ? barAlpha_ : rest)), ToDraw(thumb));
+  g->FillRectangle(draw::Brush(ColorAt(hotPart_ == kThumb ? barAlpha_ : rest)), thumb);
   // The grip: two dark bars with lighter lines beside them, across the thumb's middle.
   const float mid = (horizontal_ ? thumb.x : thumb.y) + static_cast<float>(m.ThumbLength()) / 2;
   const float across = t - 4;
   auto grip = [&](float at, float size, draw::Argb color) {
-    const draw::RectF r = horizontal_ ? draw::RectF{at, 2, size, across} : draw::RectF{2, at, across, size};
+    const RectF r = horizontal_ ? RectF{at, 2, size, across} : RectF{2, at, across, size};
     g->FillRectangle(draw::Brush(color), r);
   };
   grip(mid - 3, 2, ColorAt(150));

@@ -93,7 +93,7 @@ void UiPicButton::OnPaint(draw::Graphics& g, Size size) {
   const Slot slot = (GetDisabled() & 1) != 0 ? Slot::Disabled : static_cast<Slot>(state_);
   const ImageHandle& image = Image(slot);
   if (!image || image->IsEmpty()) return;
-  g.DrawImage(*image, draw::RectF{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)});
+  g.DrawImage(*image, RectF{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)});
 }
 
 }  // namespace quillmar

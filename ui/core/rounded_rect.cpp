@@ -4,7 +4,7 @@
 
 namespace quillmar {
 
-void AddRoundedRect(draw::Path& path, const draw::RectF& r, float radius) {
+void AddRoundedRect(draw::Path& path, const RectF& r, float radius) {
   if (radius <= 0) {
     path.AddRectangle(r);
     return;

@@ -2,7 +2,7 @@
 // The framework's rounded-rectangle outline, shared by the window frame's
 // shadow and the controls that draw rounded borders.
 
-#include "platform/draw/draw_types.h"
+#include "base/geometry.h"
 
 namespace quillmar {
 
@@ -12,6 +12,6 @@ class Path;
 
 // Adds a closed figure: four arcs of radius `radius` in the corners of r, or the
 // plain rectangle when the radius is 0 or less.
-void AddRoundedRect(draw::Path& path, const draw::RectF& r, float radius);
+void AddRoundedRect(draw::Path& path, const RectF& r, float radius);
 
 }  // namespace quillmar

@@ -38,7 +38,7 @@ class UiToolTip {
  private:
   struct Tool {
     std::u16string text;
-    ws::Rect rect;
+    Rect rect;
   };
   void Poll();
   void ShowTool(int index);

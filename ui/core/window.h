@@ -16,12 +16,14 @@
 #include "platform/draw/draw_types.h"
 #include "platform/ws/types.h"
 #include "ui/core/events.h"
+#include "ui/core/frame_metrics.h"
 #include "ui/core/sizing_rules.h"
 #include "ui/gfx/image.h"
 
 namespace quillmar {
 
 struct ElementRecord;
+class ElementRef;
 class UiEffect;
 class UiPicButton;
 class UiToolTip;
@@ -57,6 +59,11 @@ class UiWindow {
   UiWindow& operator=(const UiWindow&) = delete;
 
   int32_t Key() const { return key_; }
+
+  // Deletes an object that a handler is done with (a control or popup, even the
+  // one whose handler runs): at once it leaves the tree and hears nothing more,
+  // and the object is destroyed when the dispatch under way returns.
+  static void DeleteLater(std::unique_ptr<UiWindow> object);
   Hwnd WindowHandle() const { return hwnd_; }
 
   // --- Dispatch (window_dispatch.cpp) ---
@@ -72,7 +79,7 @@ class UiWindow {
   int32_t SingleEntry(int32_t value) { return OnSingle(value); }
   virtual int32_t OnSingle(int32_t) { return 0; }
   // Calls the element's handler; -1 when the key is not registered.
-  int32_t SendEvent(int32_t key, uint32_t msg, WParam wParam = 0, LParam lParam = 0);
+  static int32_t SendEvent(int32_t key, uint32_t msg, WParam wParam = 0, LParam lParam = 0);
   // Deepest visible, enabled, shown child under (x, y); the starting key (0 for self) otherwise.
   int32_t ElementAt(int32_t x, int32_t y, OptKey key = {}, int32_t originX = 0, int32_t originY = 0);
   void UpdateHover(Hwnd hwnd, int32_t key);
@@ -84,7 +91,7 @@ class UiWindow {
   void Focus(OptKey key = {});
   void Unfocus(OptKey key = {});
   // The cursor relative to the element.
-  ws::Point MousePosition(OptKey key = {});
+  Point MousePosition(OptKey key = {});
   // Attaches the object to an existing window and makes it layered and framed.
   int32_t Bind(Hwnd hwnd, const BindOptions& options = {});
   int32_t HoverKey() const { return hoverKey_; }
@@ -93,6 +100,8 @@ class UiWindow {
 
   // --- Registry and properties (window.cpp) ---
   int32_t Register(int32_t x, int32_t y, int32_t width, int32_t height, std::string_view tag);
+  // Takes the element out of the registry and its parent (the parent's window
+  // repaints without it at once, or after the paint pass that is running).
   void Unregister();
   int32_t SetParent(int32_t childKey, OptKey parentKey = {});
   int32_t RemoveChild(int32_t childKey, OptKey parentKey = {});
@@ -132,11 +141,11 @@ class UiWindow {
   int32_t GetTop(OptKey key = {});
   int32_t GetWidth(OptKey key = {});
   int32_t GetHeight(OptKey key = {});
-  // Left, top, width and height of the record; all -1 when not registered.
-  std::array<int32_t, 4> GetBounds(OptKey key = {});
+  // The record's rectangle; all -1 when not registered.
+  Rect GetBounds(OptKey key = {});
   void SetGeometry(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                    std::optional<int32_t> height, OptKey key = {});
-  void SetGeometryF(float x, float y, float width, float height, OptKey key = {});
+  void SetGeometryF(const RectF& bounds, OptKey key = {});
   // Element timers, delivered on the UI thread to OnTimer and the transition.
   int32_t StartTimer(int32_t intervalMs);
   void StopTimer(int32_t id);
@@ -148,19 +157,20 @@ class UiWindow {
   // Moves and resizes an element, raising 10003 and 10004.
   virtual void Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                      std::optional<int32_t> height, OptKey key = {});
-  void SetPadding(int32_t left, int32_t top, int32_t right, int32_t bottom, OptKey key = {});
-  std::array<int32_t, 4> GetPadding(OptKey key = {});
-  ws::Point PointToScreen(ws::Point p, OptKey key = {});
-  ws::Point PointToWindow(ws::Point p, OptKey key = {});
+  void SetPadding(const Insets& padding, OptKey key = {});
+  Insets GetPadding(OptKey key = {});  // all -1 when not registered
+  Point PointToScreen(Point p, OptKey key = {});
+  Point PointToWindow(Point p, OptKey key = {});
   int32_t SizingHitTest(Hwnd hwnd, uint32_t msg);
   void ShowState(int32_t state);
   void NotifyResize();
   void SetSizingBorder(int32_t value) { sizingBorder_ = value; }
   int32_t GetSizingBorder() const { return sizingBorder_; }
-  void SetMaxMargins(const std::array<float, 4>& m) { maxMargins_ = m; }
-  const std::array<float, 4>& GetMaxMargins() const { return maxMargins_; }
-  void SetMinSize(int32_t width, int32_t height) { minSize_ = {width, height}; }
-  std::array<int32_t, 2> GetMinSize() const { return minSize_; }
+  // How far a maximized window reaches past the work area (negative left and top: outwards).
+  void SetMaxMargins(const InsetsF& m) { maxMargins_ = m; }
+  const InsetsF& GetMaxMargins() const { return maxMargins_; }
+  void SetMinSize(Size size) { minSize_ = size; }
+  Size GetMinSize() const { return minSize_; }
   void SetFullScreenMax(int32_t v) { fullScreenMax_ = v; }
   int32_t GetFullScreenMax() const { return fullScreenMax_; }
   void SetResizable(int32_t v) { resizable_ = v; }
@@ -170,16 +180,18 @@ class UiWindow {
   int32_t GetSizingCursorSet() const { return sizingCursorSet_; }
   // Recomputes the process-wide work area from the screen and the taskbar.
   static void UpdateWorkArea();
-  static WorkArea CurrentWorkArea();
-  void SetCaptionOffset(int32_t x, int32_t y);
-  std::array<int32_t, 2> GetCaptionOffset() const { return captionOffset_; }
+  static RectF CurrentWorkArea();
+  // Where the window goes when maximized; none leaves the system's choice alone.
+  std::optional<Rect> MaximizedRect() const;
+  void SetCaptionOffset(Point offset);
+  Point GetCaptionOffset() const { return captionOffset_; }
   void PlaceCaptionButtons();
   // x or y of "Button1" (close), "Button2" (minimize) or "Button3" (maximize); -1 otherwise.
   int32_t CaptionButtonPosition(std::string_view name, std::string_view axis);
   UiPicButton* CaptionButton(int32_t index) const;  // 0 close, 1 minimize, 2 maximize
 
   // --- Painting (window_paint.cpp) ---
-  void InvalidateRect(OptKey key = {}, std::optional<draw::Rect> rect = {});
+  void InvalidateRect(OptKey key = {}, std::optional<Rect> rect = {});
   void Invalidate(OptKey key = {});
   void Paint(OptKey key = {}, int32_t topLevel = 1);
   void Repaint();
@@ -209,7 +221,7 @@ class UiWindow {
   virtual void Present();
   void PresentLayered();
   virtual void Tick();
-  void IdleEntry() { Tick(); }
+  void IdleEntry();
   void StartTicking(int32_t intervalMs = 1);
   void StopTicking();
   bool IsTicking() const { return tickTimerId_ != 0; }
@@ -230,6 +242,20 @@ class UiWindow {
   const UiToolTip* Tip() const { return tip_.get(); }
 
  protected:
+  // Held by every entry from the system or a handler (window procedure, events,
+  // timers, the tick); objects given to DeleteLater go when the outermost ends.
+  class DispatchScope {
+   public:
+    DispatchScope();
+    ~DispatchScope();
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+  };
+  // Whether a paint pass is running for the element's top-level window.
+  static bool InPaintPass(int32_t key);
+  // The top-level element above key (key itself without a parent); 0 when not registered.
+  static int32_t TopOf(int32_t key);
+
   ElementRecord* Rec(OptKey key);
   int32_t ResolveKey(OptKey key) const { return key.value_or(key_); }
   // The operating-system window of the element's top-level window (0 when none).
@@ -237,11 +263,18 @@ class UiWindow {
   bool EffectBusy() const;
 
  private:
-  ws::Point OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow);
+  void Unregister(bool repaintNow);
+  // Unregister without a synchronous repaint (the destructor, DeleteLater).
+  void UnregisterDeferred();
+  // RemoveChild; without repaintNow the parent recomposes on its next pass instead.
+  int32_t TakeOut(int32_t childKey, int32_t parent, bool repaintNow);
+  // The paint pass proper, below the re-entry guard of Paint.
+  void PaintTree(int32_t key, int32_t topLevel, const ElementRef& self);
+  Point OffsetByAncestors(Point p, OptKey key, bool throughWindow);
   void CreateCaptionButtons(int32_t flags);
   void Detach();
   int32_t CaptionInset() const;
-  void DrawSoftShadow(draw::Graphics& g, const draw::RectF& rect, float radius, draw::Argb color, int32_t alpha);
+  void DrawSoftShadow(draw::Graphics& g, const RectF& rect, float radius, draw::Argb color, int32_t alpha);
   void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height);
   void ShowMaximizeState(bool maximized);
 
@@ -253,10 +286,11 @@ class UiWindow {
   Hwnd hwnd_ = 0;
   ws::WindowProc prevWndProc_;
   bool bound_ = false;
-  int32_t sizingBorder_ = 6;
+  int32_t sizingBorder_ = FrameMetrics::kSizingBorder;
   int32_t sizingCursorSet_ = 0;
-  std::array<float, 4> maxMargins_{-6, -6, 6, 6};
-  std::array<int32_t, 2> minSize_{10, 10};
+  InsetsF maxMargins_{-FrameMetrics::kMaxMargin, -FrameMetrics::kMaxMargin, FrameMetrics::kMaxMargin,
+                      FrameMetrics::kMaxMargin};
+  Size minSize_{FrameMetrics::kMinWidth, FrameMetrics::kMinHeight};
   int32_t fullScreenMax_ = 0;
   int32_t blurBehind_ = 0;
   bool blurApplied_ = false;
@@ -269,7 +303,7 @@ class UiWindow {
   std::optional<draw::Argb> backColor2_;
   ImageHandle backImage_;
   int32_t backImageMode_ = 0;
-  std::array<int32_t, 2> captionOffset_{0, 0};
+  Point captionOffset_;
   int32_t windowAlpha_ = 255;
   // Close, minimize, maximize; null where the button was not asked for.
   std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;

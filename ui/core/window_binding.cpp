@@ -6,6 +6,7 @@
 #include "ui/core/caption_images.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
+#include "ui/core/frame_metrics.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/process_values.h"
 #include "ui/core/tool_tip.h"
@@ -40,11 +41,11 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
     }
     bound_ = true;
     hwnd_ = hwnd;
-    const ws::Rect r = sys.WindowRect(hwnd);
-    x = o.x.value_or(r.left);
-    y = o.y.value_or(r.top);
-    width = o.width.value_or(r.Width());
-    height = o.height.value_or(r.Height());
+    const Rect r = sys.WindowRect(hwnd);
+    x = o.x.value_or(r.x);
+    y = o.y.value_or(r.y);
+    width = o.width.value_or(r.width);
+    height = o.height.value_or(r.height);
   }
   const bool fresh = key_ == 0;
   Register(x, y, width, height, ElementRecord::kWindowTag);
@@ -53,9 +54,10 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
     RecreateCanvas();
   }
   if (ElementRecord* rec = Rec({})) rec->windowHandle = hwnd_;
-  sizingBorder_ = 6;
-  maxMargins_ = {-6, -6, 6, 6};
-  SetPadding(6, 6, 6, 6);
+  using namespace FrameMetrics;
+  sizingBorder_ = kSizingBorder;
+  maxMargins_ = {-kMaxMargin, -kMaxMargin, kMaxMargin, kMaxMargin};
+  SetPadding({kPadding, kPadding, kPadding, kPadding});
   SetUserHandler(o.userHandler);
   if (o.alpha) SetAlpha(*o.alpha);
   dragAnywhere_ = 1;
@@ -66,7 +68,7 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
   backImage_ = o.backImage;
   backColor_ = o.backColor.value_or(backColor_);
   backColor2_.reset();
-  minSize_ = {10, 10};
+  minSize_ = {kMinWidth, kMinHeight};
   windowAlpha_ = o.windowAlpha.value_or(255);
   CreateCaptionButtons(o.captionFlags);
   PlaceCaptionButtons();
@@ -80,16 +82,16 @@ void UiWindow::CreateCaptionButtons(int32_t flags) {
   const CaptionImages& images = BuiltInCaptionImages();
   auto make = [&](size_t slot, const std::array<ImageHandle, 3>& set, int32_t width, const char* tip) {
     auto button = std::make_unique<UiPicButton>();
-    button->Create(this, true, 0, 0, width, 23, set[0], set[1], set[2], tip);
+    button->Create(this, true, 0, 0, width, FrameMetrics::kCaptionButtonHeight, set[0], set[1], set[2], tip);
     button->SetKeepsFocus(1);
     button->SetUserHandler([this](Hwnd h, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
       return ChildProc(h, key, msg, wParam, lParam);
     });
     captionButtons_[slot] = std::move(button);
   };
-  if (flags & 1) make(0, images.close, 32, kTipClose);
-  if (flags & 2) make(1, images.minimize, 30, kTipMinimize);
-  if (flags & 4) make(2, images.maximize, 30, kTipMaximize);
+  if (flags & 1) make(0, images.close, FrameMetrics::kCloseButtonWidth, kTipClose);
+  if (flags & 2) make(1, images.minimize, FrameMetrics::kCaptionButtonWidth, kTipMinimize);
+  if (flags & 4) make(2, images.maximize, FrameMetrics::kCaptionButtonWidth, kTipMaximize);
 }
 
 void UiWindow::ShowMaximizeState(bool maximized) {
@@ -108,7 +110,7 @@ void UiWindow::ShowTip(UiWindow& element, std::string_view text) {
   }
   if (hwnd_ == 0 || !ws::System().IsWindow(hwnd_)) return;
   if (!tip_) tip_ = std::make_unique<UiToolTip>();
-  const ws::Point at = element.PointToWindow({0, 0});
+  const Point at = element.PointToWindow({0, 0});
   tip_->SetDelay(element.GetTipTime());
   tip_->Create(hwnd_, text, at.x, at.y, element.GetWidth(), element.GetHeight());
 }

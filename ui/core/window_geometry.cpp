@@ -6,6 +6,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/pic_button.h"
@@ -18,8 +19,7 @@ namespace {
 struct SizingState {
   bool active = false;
   int32_t edge = 0;
-  int32_t grabX = 0;
-  int32_t grabY = 0;
+  Point grab;
   int32_t command = 0;
   bool pressOutside = false;
 };
@@ -29,22 +29,24 @@ SizingState& Sizing() {
   return state;
 }
 
-WorkArea& StoredWorkArea() {
-  static WorkArea area;
+RectF& StoredWorkArea() {
+  static RectF area;
   return area;
 }
 
-constexpr int32_t kCloseWidth = 32;
-constexpr int32_t kMaximizeWidth = 30;
-constexpr int32_t kMinimizeWidth = 30;
+constexpr int32_t kCloseWidth = FrameMetrics::kCloseButtonWidth;
+constexpr int32_t kMaximizeWidth = FrameMetrics::kCaptionButtonWidth;
+constexpr int32_t kMinimizeWidth = FrameMetrics::kCaptionButtonWidth;
 
 }  // namespace
 
 void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                      std::optional<int32_t> height, OptKey key) {
-  ElementRecord* rec = Rec(key);
+  // Routines run in between: the references tell whether the element and this object are still there.
+  const ElementRef rec(ResolveKey(key));
+  const ElementRef self(key_);
   if (!rec) return;
-  const int32_t k = rec->key;
+  const int32_t k = rec.Key();
   const auto [nx, ny, nw, nh] = rec->Resolve(x, y, width, height);
   ws::WindowSystem& sys = ws::System();
   const bool bound = k == key_ && hwnd_ != 0 && rec->IsTopLevelWindow() && sys.IsWindow(hwnd_);
@@ -58,14 +60,15 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
       routine(hwnd, k, Msg::Size, 0,
               static_cast<LParam>(MakeLong(static_cast<uint32_t>(nw), static_cast<uint32_t>(nh))));
       routine(hwnd, k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
+      if (self.Lost() || !rec) return;
     }
     if (k == key_) PlaceCaptionButtons();
   }
   if (!bound) {
     if (resized) SendEvent(k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
-    rec = Rec(k);
     if (rec && (nx != rec->left || ny != rec->top)) {
-      SetGeometry(nx, ny, std::nullopt, std::nullopt, k);
+      rec->left = nx;
+      rec->top = ny;
       rec->MarkChanged();
       SendEvent(k, Event::Moved, static_cast<WParam>(nx), static_cast<LParam>(ny));
     }
@@ -75,9 +78,11 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
     StopTicking();
     StartTicking();
     Repaint();
+    if (self.Lost() || !rec) return;
     sys.SetPosition(hwnd, 0, 0, 0, 0, 0, ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged);
   }
   sys.MoveWindow(hwnd, nx, ny, nw, nh);
+  if (self.Lost() || !rec) return;
   SetGeometry(nx, ny, std::nullopt, std::nullopt, k);
   if (EventRoutine routine = GetUserHandler(k)) {
     routine(hwnd, k, Msg::Move, 0, static_cast<LParam>(MakeLong(static_cast<uint32_t>(nx), static_cast<uint32_t>(ny))));
@@ -95,25 +100,24 @@ void UiWindow::SetVisible(int32_t value, OptKey key) {
   }
 }
 
-void UiWindow::SetPadding(int32_t left, int32_t top, int32_t right, int32_t bottom, OptKey key) {
+void UiWindow::SetPadding(const Insets& padding, OptKey key) {
   if (ElementRecord* rec = Rec(key)) {
-    const std::array<int32_t, 4> padding{left, top, right, bottom};
     if (rec->padding == padding) return;
     rec->padding = padding;
     rec->MarkChanged();
   }
 }
 
-std::array<int32_t, 4> UiWindow::GetPadding(OptKey key) {
+Insets UiWindow::GetPadding(OptKey key) {
   ElementRecord* rec = Rec(key);
-  return rec ? rec->padding : std::array<int32_t, 4>{-1, -1, -1, -1};
+  return rec ? rec->padding : Insets{-1, -1, -1, -1};
 }
 
-ws::Point UiWindow::PointToScreen(ws::Point p, OptKey key) { return OffsetByAncestors(p, key, true); }
+Point UiWindow::PointToScreen(Point p, OptKey key) { return OffsetByAncestors(p, key, true); }
 
-ws::Point UiWindow::PointToWindow(ws::Point p, OptKey key) { return OffsetByAncestors(p, key, false); }
+Point UiWindow::PointToWindow(Point p, OptKey key) { return OffsetByAncestors(p, key, false); }
 
-ws::Point UiWindow::OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow) {
+Point UiWindow::OffsetByAncestors(Point p, OptKey key, bool throughWindow) {
   // Each level adds the element's position and its parent's padding; the
   // top-level window's own position is its place on the screen.
   for (ElementRecord* rec = Rec(key); rec && (throughWindow || rec->parentKey != 0);) {
@@ -121,8 +125,8 @@ ws::Point UiWindow::OffsetByAncestors(ws::Point p, OptKey key, bool throughWindo
     p.y += rec->top;
     rec = Registry().Find(rec->parentKey);
     if (rec) {
-      p.x += rec->padding[0];
-      p.y += rec->padding[1];
+      p.x += rec->padding.left;
+      p.y += rec->padding.top;
     }
   }
   return p;
@@ -138,37 +142,32 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
   if (s.pressOutside) return -1;
   // A control pressed by the user holds the capture: no sizing then.
   if (sys.Capture() == hwnd && !s.active) return -1;
-  const ws::Rect wr = sys.WindowRect(hwnd);
-  const EdgeRect r{wr.left, wr.top, wr.right, wr.bottom};
-  const ws::Point cursor = sys.CursorPos();
-  const EdgeRect moved = MoveDraggedEdges(r, s.edge, cursor.x - s.grabX, cursor.y - s.grabY,
-                                          2 * sizingBorder_ + minSize_[0], 2 * sizingBorder_ + minSize_[1]);
+  const Rect r = sys.WindowRect(hwnd);
+  const Point cursor = sys.CursorPos();
+  const Rect moved = MoveDraggedEdges(r, s.edge, cursor - s.grab,
+                                      Size{2 * sizingBorder_ + minSize_.width, 2 * sizingBorder_ + minSize_.height});
   if ((msg == Msg::LButtonUp || msg == Msg::NcLButtonUp) && s.active) {
     sys.ReleaseCapture();
     s.active = false;
     s.edge = 0;
   }
   if (msg == Msg::MouseMove && s.active) {
-    const int32_t w = moved.right - moved.left;
-    const int32_t h = moved.bottom - moved.top;
-    if (w != GetWidth() || h != GetHeight()) Place(moved.left, moved.top, w, h);
+    if (moved.width != GetWidth() || moved.height != GetHeight()) Place(moved.x, moved.y, moved.width, moved.height);
   }
   if (!s.active) {
     sizingCursorSet_ = 0;
     s.edge = 0;
-    s.grabX = s.grabY = 0;
+    s.grab = {};
     s.command = 0;
     const bool press = msg == Msg::LButtonDown || msg == Msg::NcLButtonDown;
-    const SizingZone zone = DetectSizingZone(r, cursor.x, cursor.y, sizingBorder_);
+    const SizingZone zone = DetectSizingZone(r, cursor, sizingBorder_);
     if (zone.cursor != 0) {
       sys.SetCursor(sys.LoadSystemCursor(static_cast<ws::SystemCursor>(zone.cursor)));
       sizingCursorSet_ = 1;
       if (press) {
         s.edge = zone.edge;
         s.command = zone.command;
-        const auto grab = GrabOffsets(zone.edge, r, cursor.x, cursor.y);
-        s.grabX = grab[0];
-        s.grabY = grab[1];
+        s.grab = GrabOffsets(zone.edge, r, cursor);
       }
     }
     if (s.edge != 0) {
@@ -207,18 +206,23 @@ void UiWindow::NotifyResize() {
 void UiWindow::UpdateWorkArea() {
   ws::WindowSystem& sys = ws::System();
   const ws::TaskbarInfo bar = sys.Taskbar();
-  const ws::Size screen = sys.ScreenSize();
+  const Size screen = sys.ScreenSize();
   TaskbarState state;
   state.autoHide = bar.autoHide;
   state.edge = bar.edge;
-  state.rect = {bar.rect.left, bar.rect.top, bar.rect.right, bar.rect.bottom};
-  StoredWorkArea() = ComputeWorkArea(StoredWorkArea(), state, screen.width, screen.height);
+  state.rect = bar.rect;
+  StoredWorkArea() = ComputeWorkArea(StoredWorkArea(), state, screen);
 }
 
-WorkArea UiWindow::CurrentWorkArea() { return StoredWorkArea(); }
+RectF UiWindow::CurrentWorkArea() { return StoredWorkArea(); }
 
-void UiWindow::SetCaptionOffset(int32_t x, int32_t y) {
-  captionOffset_ = {x, y};
+std::optional<Rect> UiWindow::MaximizedRect() const {
+  const Size screen = ws::System().ScreenSize();
+  return MaximizedPlacement(fullScreenMax_ != 0, maxMargins_, CurrentWorkArea(), Rect::FromOriginSize({}, screen));
+}
+
+void UiWindow::SetCaptionOffset(Point offset) {
+  captionOffset_ = offset;
   PlaceCaptionButtons();
 }
 
@@ -233,12 +237,12 @@ int32_t UiWindow::CaptionButtonPosition(std::string_view name, std::string_view 
   if (name == "Button2") index = 2;
   if (name == "Button3") index = 1;
   if (index < 0 || (axis != "x" && axis != "y")) return -1;
-  if (axis == "y") return captionOffset_[1];
+  if (axis == "y") return captionOffset_.y;
   const CaptionWidths widths{captionButtons_[0] ? kCloseWidth : 0, captionButtons_[2] ? kMaximizeWidth : 0,
                              captionButtons_[1] ? kMinimizeWidth : 0};
   const ElementRecord* rec = Rec({});
   const int32_t width = rec ? rec->width : 0;
-  return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_[0])[static_cast<size_t>(index)];
+  return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_.x)[static_cast<size_t>(index)];
 }
 
 void UiWindow::PlaceCaptionButtons() {

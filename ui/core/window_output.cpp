@@ -11,6 +11,7 @@
 #include "platform/ws/window_system.h"
 #include "ui/core/cursor_bytes.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/window.h"
@@ -43,8 +44,7 @@ void UiWindow::Present() {
   if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
   if (sys.IsVisible(hwnd_) && !sys.IsIconic(hwnd_)) PresentLayered();
   if (!blurApplied_ && blurBehind_ != 0) {
-    const auto pad = GetPadding();
-    blurApplied_ = sys.SetBlurBehind(hwnd_, ws::Rect{pad[0], pad[1], pad[2], pad[3]});
+    blurApplied_ = sys.SetBlurBehind(hwnd_, GetPadding());
   }
 }
 
@@ -54,9 +54,9 @@ void UiWindow::PresentLayered() {
   if (!rec || hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
   const draw::Bitmap& dib = rec->surfaces->dib;
   if (dib.IsEmpty()) return;
-  const ws::Rect r = sys.WindowRect(hwnd_);
+  const Rect r = sys.WindowRect(hwnd_);
   const ws::PixelView view{dib.Data(), dib.Width(), dib.Height(), dib.Stride()};
-  sys.PresentLayered(hwnd_, {r.left, r.top}, {rec->width, rec->height}, view,
+  sys.PresentLayered(hwnd_, r.Origin(), {rec->width, rec->height}, view,
                      static_cast<uint8_t>(std::clamp(windowAlpha_, 0, 255)));
 }
 
@@ -151,9 +151,10 @@ void UiWindow::SetCursorShape(const CursorChoice& choice) {
 void UiWindow::ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done) {
   ws::WindowSystem& sys = ws::System();
   if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
+  const ElementRef self(key_);
   Repaint();
-  ElementRecord* rec = Rec({});
-  if (!rec) return;
+  if (!self) return;
+  ElementRecord* rec = self.get();
   if (hiding) {
     closeEffect_->Reset();
     closeEffect_->Setup(effectKind, nullptr, 0, 0, 0, 0, std::nullopt, false, std::move(done), {}, hwnd_);

@@ -10,6 +10,7 @@
 #include "platform/draw/pen.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/rounded_rect.h"
@@ -20,7 +21,7 @@
 namespace quillmar {
 namespace {
 
-draw::Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.width + 1, rec.height + 1}; }
+Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.width + 1, rec.height + 1}; }
 
 // Pixel-wise mix of two premultiplied pictures: from at 255 - t, to at t.
 void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap& to, int32_t t) {
@@ -50,6 +51,12 @@ struct OutlineOption {
   draw::Argb color = 0;
 };
 
+// Top-level keys of the windows whose paint pass is running (UI thread only).
+std::vector<int32_t>& PassesRunning() {
+  static std::vector<int32_t> keys;
+  return keys;
+}
+
 OutlineOption& Outline() {
   static OutlineOption option;
   return option;
@@ -57,7 +64,7 @@ OutlineOption& Outline() {
 
 }  // namespace
 
-void UiWindow::InvalidateRect(OptKey key, std::optional<draw::Rect> rect) {
+void UiWindow::InvalidateRect(OptKey key, std::optional<Rect> rect) {
   ElementRecord* rec = Rec(key);
   if (!rec || (rec->redrawEnabled & 1) == 0) return;
   ElementSurfaces& s = *rec->surfaces;
@@ -105,17 +112,40 @@ const draw::Bitmap* UiWindow::GetDib(OptKey key) {
 
 void UiWindow::Repaint() { Paint(key_, 1); }
 
+bool UiWindow::InPaintPass(int32_t key) {
+  const std::vector<int32_t>& running = PassesRunning();
+  return !running.empty() && std::find(running.begin(), running.end(), TopOf(key)) != running.end();
+}
+
 void UiWindow::Paint(OptKey key, int32_t topLevel) {
   const int32_t k = ResolveKey(key);
-  ElementRecord* rec = Registry().Find(k);
+  const int32_t top = TopOf(k);
+  if (top == 0) return;
+  if (InPaintPass(k)) {
+    // Never again from inside the pass (a handler asked for a synchronous
+    // repaint): the flags stay raised and a pass after this one paints them.
+    const ElementRecord* window = Registry().Find(top);
+    if (window && window->windowHandle != 0) ws::System().Post(window->windowHandle, Event::RepaintRequest, 1, 0);
+    return;
+  }
+  const ElementRef self(key_);
+  PassesRunning().push_back(top);
+  PaintTree(k, topLevel, self);
+  std::vector<int32_t>& running = PassesRunning();
+  running.erase(std::find(running.begin(), running.end(), top));
+}
+
+void UiWindow::PaintTree(int32_t k, int32_t topLevel, const ElementRef& self) {
+  // A handler may end the object running the pass: then nothing of it is touched.
+  auto gone = [&self] { return self.Lost(); };
+  const ElementRef rec(k);
   if (!rec) return;
   const std::vector<int32_t> children = rec->children;
   for (int32_t child : children) {
-    Paint(child, topLevel);
-    rec = Registry().Find(k);
+    PaintTree(child, topLevel, self);
+    if (gone()) return;
     if (!rec || rec->children.size() != children.size()) break;
   }
-  rec = Registry().Find(k);
   if (!rec) return;
   if (rec->needsRepaint != 0) {
     ElementSurfaces& s = *rec->surfaces;
@@ -126,19 +156,15 @@ void UiWindow::Paint(OptKey key, int32_t topLevel) {
       s.graphics->Clear(0x00FFFFFF);
     }
     SendEvent(k, Event::Paint);
-    rec = Registry().Find(k);
-    if (!rec) return;
+    if (gone() || !rec) return;
     if (rec->surfaces->graphics) rec->surfaces->graphics->ResetClip();
     rec->surfaces->invalidRegion.reset();
   }
   if (rec->needsCompose != 0) {
     ComposeElement(k);
-    rec = Registry().Find(k);
-    if (!rec) return;
     const bool window = rec->tag == ElementRecord::kWindowTag;
     if (window && topLevel != 0 && rec->owner) rec->owner->Present();
-    rec = Registry().Find(k);
-    if (!rec) return;
+    if (gone() || !rec) return;
     if (!(window && topLevel == 0)) rec->needsCompose = 0;
     rec->recomposed = 1;
     rec->needsRepaint = 0;
@@ -151,7 +177,7 @@ void UiWindow::ComposeElement(int32_t k) {
   ElementRecord* rec = Registry().Find(k);
   if (!rec) return;
   ElementSurfaces& s = *rec->surfaces;
-  const draw::Rect whole = WholePicture(*rec);
+  const Rect whole = WholePicture(*rec);
   if (rec->visible == 0 || rec->alpha == 0 || rec->shown == 0) {
     // The parent must clear everything this element covered, not only its last change.
     s.dirtyRegion.emplace(whole);
@@ -162,8 +188,8 @@ void UiWindow::ComposeElement(int32_t k) {
   // Coming back after being left out, the whole picture is new to the parent.
   if (rec->needsRepaint != 0 || rec->changed != 0 || s.leftOut) dirty.Union(whole);
   s.leftOut = false;
-  const int32_t pl = rec->padding[0];
-  const int32_t pt = rec->padding[1];
+  const int32_t pl = rec->padding.left;
+  const int32_t pt = rec->padding.top;
   for (int32_t childKey : rec->children) {
     ElementRecord* c = Registry().Find(childKey);
     if (!c || c->recomposed == 0) continue;
@@ -172,14 +198,10 @@ void UiWindow::ComposeElement(int32_t k) {
       moved.Offset(pl + c->left, pt + c->top);
       dirty.Union(moved);
     }
-    const std::array<float, 4> now{static_cast<float>(c->left), static_cast<float>(c->top),
-                                   static_cast<float>(c->width), static_cast<float>(c->height)};
-    bool movedAway = false;
-    for (size_t i = 0; i < 4; ++i) movedAway = movedAway || std::abs(now[i] - c->boundsF[i]) > 1e-7f;
-    if (movedAway) {
-      const auto& old = c->boundsF;
-      dirty.Union(draw::Rect{pl + static_cast<int>(old[0]), pt + static_cast<int>(old[1]), static_cast<int>(old[2]) + 1,
-                             static_cast<int>(old[3]) + 1});
+    const RectF now = RectF::FromRect(Rect::FromXywh(c->left, c->top, c->width, c->height));
+    if (!NearlyEqual(now, c->boundsF)) {
+      const Rect old = c->boundsF.Truncated();
+      dirty.Union(Rect{pl + old.x, pt + old.y, old.width + 1, old.height + 1});
       c->boundsF = now;
     }
   }
@@ -198,10 +220,10 @@ void UiWindow::ComposeElement(int32_t k) {
     ElementRecord* c = Registry().Find(childKey);
     if (!c) continue;
     if (c->visible != 0 && c->shown != 0 && !dirty.IsEmpty()) {
-      const draw::Rect at{pl + c->left, pt + c->top, c->width, c->height};
+      const Rect at{pl + c->left, pt + c->top, c->width, c->height};
       draw::Region clip = dirty;
       clip.Intersect(at);
-      draw::BlendBitmap(s.dib, at, c->surfaces->dib, draw::Rect{0, 0, c->width, c->height},
+      draw::BlendBitmap(s.dib, at, c->surfaces->dib, Rect{0, 0, c->width, c->height},
                         static_cast<uint8_t>(std::clamp(c->alpha, 0, 255)), &clip);
     }
     c->recomposed = 0;
@@ -293,8 +315,8 @@ void UiWindow::SetBackImage(ImageHandle image, int32_t mode) {
   InvalidateRect();
 }
 
-void UiWindow::DrawSoftShadow(draw::Graphics& g, const draw::RectF& r, float radius, draw::Argb color, int32_t alpha) {
-  const draw::RectF inner{r.x + 5, r.y + 5, r.width - 10, r.height - 10};
+void UiWindow::DrawSoftShadow(draw::Graphics& g, const RectF& r, float radius, draw::Argb color, int32_t alpha) {
+  const RectF inner{r.x + 5, r.y + 5, r.width - 10, r.height - 10};
   draw::Path band(draw::FillMode::Alternate);
   AddRoundedRect(band, r, radius);
   AddRoundedRect(band, inner, radius);
@@ -318,8 +340,8 @@ void UiWindow::DrawWindowFrame(draw::Graphics& g, int32_t w, int32_t h) {
   const bool active = hwnd_ != 0 && (focus == hwnd_ || sys.Owner(focus) == hwnd_);
   if (shadowOn_ != 0) {
     DrawSoftShadow(g, {0, 0, static_cast<float>(w), static_cast<float>(h)}, kShadowRadius, 0xFF000000, active ? 5 : 0);
-    g.SetClip(draw::RectF{0, 0, 1, 1});
-    g.SetClip(draw::RectF{static_cast<float>(w - 1), static_cast<float>(h - 1), 1, 1}, draw::CombineMode::Union);
+    g.SetClip(RectF{0, 0, 1, 1});
+    g.SetClip(RectF{static_cast<float>(w - 1), static_cast<float>(h - 1), 1, 1}, draw::CombineMode::Union);
     g.Clear(0x00FFFFFF);
     g.ResetClip();
   }
@@ -337,11 +359,11 @@ void UiWindow::PaintEntry() {
   if (!rec || !g) return;
   const int32_t w = rec->width;
   const int32_t h = rec->height;
-  const auto pad = rec->padding;
+  const Insets pad = rec->padding;
   if (frameOn_ != 0) DrawWindowFrame(*g, w, h);
   g->SetSmoothingMode(draw::SmoothingMode::Default);
-  const draw::RectF area{static_cast<float>(pad[0]), static_cast<float>(pad[1]), static_cast<float>(w - 2 * pad[0]),
-                         static_cast<float>(h - 2 * pad[1])};
+  const RectF area{static_cast<float>(pad.left), static_cast<float>(pad.top), static_cast<float>(w - 2 * pad.left),
+                   static_cast<float>(h - 2 * pad.top)};
   if (backImage_ && !backImage_->IsEmpty()) {
     DrawSkinImage(*g, *backImage_, area, backImageMode_, static_cast<int>(area.width), static_cast<int>(area.height));
   } else if (backColor2_) {

@@ -18,7 +18,7 @@ namespace {
 
 void Xdo(const std::string& args) { ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args; }
 
-std::string At(ws::Point p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
+std::string At(Point p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
 
 TEST(UiListBoxGtk, TheRealWheelScrollsByNotchesAndTheThumbDrags) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";

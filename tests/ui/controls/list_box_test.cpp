@@ -181,13 +181,13 @@ TEST(UiListBox, OverflowModeShowsEachBarOnlyWhileItsContentOverflows) {
   s.f.Frame();
   EXPECT_EQ(s.list.GetHScroll()->GetVisible(), 1);
   EXPECT_EQ(s.list.GetContentRect(), (RectF{1, 1, 187, 137}));
-  EXPECT_EQ(s.list.GetVScroll()->GetBounds(), (std::array<int32_t, 4>{188, 1, 11, 137}));
+  EXPECT_EQ(s.list.GetVScroll()->GetBounds(), (Rect{188, 1, 11, 137}));
   // Widened, the columns fit beside the vertical bar again.
   s.list.Place({}, {}, 250, 150);
   s.f.Frame();
   EXPECT_EQ(s.list.GetHScroll()->GetVisible(), 0);
   EXPECT_EQ(s.list.GetContentRect(), (RectF{1, 1, 237, 148}));
-  EXPECT_EQ(s.list.GetVScroll()->GetBounds(), (std::array<int32_t, 4>{238, 1, 11, 148}));
+  EXPECT_EQ(s.list.GetVScroll()->GetBounds(), (Rect{238, 1, 11, 148}));
 }
 
 TEST(UiListBox, RowsScrolledUpPassUnderTheHeaderAndSelectionShows) {

@@ -29,9 +29,9 @@ TEST(UiWindowMaximize, CoversTheWorkAreaWithTheSizingBandOffScreen) {
   WindowFixture f(300, 200, options);
   f.Frame();
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
-  const ws::Rect r = ws::System().WindowRect(f.hwnd);
+  const Rect r = ws::System().WindowRect(f.hwnd);
   // Default screen 1366 x 768 with a 40-pixel panel at the bottom.
-  EXPECT_EQ(r, (ws::Rect{-6, -6, 1372, 734}));
+  EXPECT_EQ(r, (Rect{-6, -6, 1378, 740}));
   EXPECT_EQ(f.window->GetWidth(), 1378);
   EXPECT_EQ(f.window->GetHeight(), 740);
   // The caption row follows the new width; the maximize button shows "restore".
@@ -46,14 +46,14 @@ TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
   WindowFixture f;
   f.window->SetFullScreenMax(1);
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
-  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1372, 774}));
+  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (Rect{-6, -6, 1378, 780}));
   ws::System().ShowWindow(f.hwnd, Show::Normal);
   f.window->SetFullScreenMax(0);
-  f.headless->SetScreen({1366, 768}, ws::Rect{0, 0, 1306, 768},
-                        ws::TaskbarInfo{false, 2, ws::Rect{1306, 0, 1366, 768}});
-  ws::System().Send(f.hwnd, 877, 0, 0);
+  f.headless->SetScreen({1366, 768}, Rect{0, 0, 1306, 768},
+                        ws::TaskbarInfo{false, 2, Rect::FromLtrb(1306, 0, 1366, 768)});
+  ws::System().Send(f.hwnd, Msg::WorkAreaChanged, 0, 0);
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
-  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1312, 774}));
+  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (Rect{-6, -6, 1318, 780}));
 }
 
 TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
@@ -71,11 +71,11 @@ TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
   EXPECT_FALSE(f.headless->MoveDragActive());
   f.headless->MoveMouse({testing::kWinX - 47, testing::kWinY + 100});
   EXPECT_EQ(sys.WindowRect(f.hwnd),
-            (ws::Rect{testing::kWinX - 50, testing::kWinY, testing::kWinX + 300, testing::kWinY + 200}));
+            (Rect::FromLtrb(testing::kWinX - 50, testing::kWinY, testing::kWinX + 300, testing::kWinY + 200)));
   EXPECT_EQ(f.window->GetWidth(), 350);
   // Past the right edge the left edge stops at right - (2 * 6 + 10).
   f.headless->MoveMouse({testing::kWinX + 400, testing::kWinY + 100});
-  EXPECT_EQ(sys.WindowRect(f.hwnd).left, testing::kWinX + 300 - 22);
+  EXPECT_EQ(sys.WindowRect(f.hwnd).x, testing::kWinX + 300 - 22);
   f.headless->ReleaseButton(ws::MouseButton::Left);
   EXPECT_EQ(sys.Capture(), 0);
   // Well inside: the ordinary cursor and hover come back.
@@ -105,28 +105,32 @@ TEST(UiWindowPlace, ControlsRaiseMovedForAMoveAndResizedForAResize) {
   log = f.Take();
   EXPECT_EQ(Count(log, Event::Moved), 0u);
   EXPECT_EQ(Count(log, Event::Resized), 1u);
-  EXPECT_EQ(probe.GetBounds(), (std::array<int32_t, 4>{20, 10, 60, 40}));
+  EXPECT_EQ(probe.GetBounds(), (Rect{20, 10, 60, 40}));
   probe.Place(20, 10, 60, 40);
   EXPECT_TRUE(f.Take().empty());
 }
 
-TEST(UiWindowPlace, ElementsTellTheirRoutineAboutResizes) {
+TEST(UiWindowPlace, ElementsTellTheirRoutineTheNewSize) {
   ws::ScopedHeadless headless;
   UiWindow element;
   element.Register(0, 0, 50, 50, "OVCL_LABEL");
-  std::vector<uint32_t> seen;
-  element.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
-    seen.push_back(msg);
+  std::vector<std::pair<uint32_t, LParam>> seen;
+  element.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam lParam) {
+    seen.emplace_back(msg, msg == Msg::Size ? lParam : static_cast<LParam>(wParam));
     return 1;
   });
   element.Place(std::nullopt, std::nullopt, 80, std::nullopt);
-  EXPECT_EQ(seen.front(), Msg::Size);
-  EXPECT_EQ(Count(seen, Event::Resized), 3u);  // the routine, then the element's own two paths
-  EXPECT_EQ(Count(seen, Event::Moved), 0u);
+  // The routine hears the size as WM_SIZE first, then as the resize event, always with the new size.
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), (std::pair<uint32_t, LParam>{Msg::Size, static_cast<LParam>(MakeLong(80, 50))}));
+  for (const auto& [msg, value] : seen) {
+    EXPECT_NE(msg, Event::Moved);
+    if (msg == Event::Resized) EXPECT_EQ(value, 80);
+  }
   EXPECT_EQ(element.Canvas()->Width(), 81);
   seen.clear();
   element.Place(5, 6, std::nullopt, std::nullopt);
-  EXPECT_EQ(seen, (std::vector<uint32_t>{Event::Moved}));
+  EXPECT_EQ(seen, (std::vector<std::pair<uint32_t, LParam>>{{Event::Moved, 5}}));
 }
 
 TEST(UiWindowShow, MinimizedOrHiddenWindowsPresentNothing) {

@@ -51,7 +51,7 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
   UiWindow& window = Open(200, 150, options);
   UiPicButton* close = window.CaptionButton(0);
   ASSERT_NE(close, nullptr);
-  const ws::Point target = close->PointToScreen({16, 11});
+  const Point target = close->PointToScreen({16, 11});
   auto hoverState = UiPicButton::State::Normal;
   const int code = RunSteps([&](int n) {
     if (n == 4) Xdo("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));
@@ -68,8 +68,8 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
 
 TEST_F(GtkWindowTest, SizingBandResizesAndTheBackgroundDragsTheWindow) {
   UiWindow& window = Open(300, 200, {});
-  ws::Rect afterSizing;
-  ws::Rect afterDrag;
+  Rect afterSizing;
+  Rect afterDrag;
   RunSteps([&](int n) {
     // Right edge band: 3 pixels inside, halfway down.
     if (n == 4) Xdo("mousemove 617 300");
@@ -87,11 +87,11 @@ TEST_F(GtkWindowTest, SizingBandResizesAndTheBackgroundDragsTheWindow) {
       ws::System().PostQuit(0);
     }
   });
-  EXPECT_EQ(afterSizing.left, 300);
-  EXPECT_GT(afterSizing.right, 620 + 40);
-  EXPECT_EQ(window.GetWidth(), afterSizing.Width());
-  EXPECT_EQ(afterDrag.left - afterSizing.left, 40);
-  EXPECT_EQ(afterDrag.top - afterSizing.top, 30);
+  EXPECT_EQ(afterSizing.x, 300);
+  EXPECT_GT(afterSizing.Right(), 620 + 40);
+  EXPECT_EQ(window.GetWidth(), afterSizing.width);
+  EXPECT_EQ(afterDrag.x - afterSizing.x, 40);
+  EXPECT_EQ(afterDrag.y - afterSizing.y, 30);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ TEST(UiWindowPaint, ChildAtHalfAlphaBlendsAtHalfOpacity) {
   EXPECT_EQ(Pixel(f, 5, 5), kBack);
   EXPECT_EQ(Pixel(f, 15, 15), Over(kBack, 0xFFCC3333, 128));
   EXPECT_EQ(Pixel(f, 15, 15), 0xFF7F4D66u);
-  EXPECT_EQ(Shown(f).size, (ws::Size{300, 200}));
+  EXPECT_EQ(Shown(f).size, (Size{300, 200}));
 }
 
 TEST(UiWindowPaint, OneChildChangingRepaintsOnlyThatChild) {
@@ -67,7 +67,7 @@ TEST(UiWindowPaint, OneChildChangingRepaintsOnlyThatChild) {
   // The window recomposed only around the child.
   const ElementRecord* win = Registry().Find(f.window->Key());
   ASSERT_TRUE(win->surfaces->dirtyRegion);
-  EXPECT_EQ(win->surfaces->dirtyRegion->Bounds(), (draw::Rect{testing::kPad + 50, testing::kPad + 10, 21, 21}));
+  EXPECT_EQ(win->surfaces->dirtyRegion->Bounds(), (Rect{testing::kPad + 50, testing::kPad + 10, 21, 21}));
   // Nothing flagged: a tick composes and presents nothing.
   const int presents = Shown(f).presentCount;
   f.Frame();
@@ -79,8 +79,8 @@ TEST(UiWindowPaint, InvalidRectanglesClearOnlyTheirUnion) {
   WindowFixture f;
   auto& a = f.AddProbe(10, 10, 40, 40, 0xFF00FF00);
   f.Frame();
-  a.InvalidateRect(std::nullopt, draw::Rect{0, 0, 5, 5});
-  a.InvalidateRect(std::nullopt, draw::Rect{20, 20, 5, 5});
+  a.InvalidateRect(std::nullopt, Rect{0, 0, 5, 5});
+  a.InvalidateRect(std::nullopt, Rect{20, 20, 5, 5});
   // Read the canvas inside the paint event, before the element draws.
   std::vector<uint32_t> seen;
   a.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
@@ -94,7 +94,7 @@ TEST(UiWindowPaint, InvalidRectanglesClearOnlyTheirUnion) {
   EXPECT_EQ(seen, (std::vector<uint32_t>{0u, 0u, 0xFF00FF00u}));
   // A whole-element invalidation stays whole when a rectangle follows it.
   a.InvalidateRect();
-  a.InvalidateRect(std::nullopt, draw::Rect{0, 0, 5, 5});
+  a.InvalidateRect(std::nullopt, Rect{0, 0, 5, 5});
   f.Frame();
   EXPECT_EQ(seen, (std::vector<uint32_t>{0u, 0u, 0u}));
 }
@@ -224,7 +224,7 @@ TEST(UiWindowOutput, CursorShapesComeFromTheTableAndFallBack) {
   f.window->SetCursorShape(fromBytes);
   const ws::CursorHandle made = sys.ClassCursor(f.hwnd);
   EXPECT_NE(made, first);
-  EXPECT_EQ(f.headless->CursorHotspot(made), (ws::Point{3, 4}));
+  EXPECT_EQ(f.headless->CursorHotspot(made), (Point{3, 4}));
   const std::filesystem::path path = std::filesystem::path(QUILLMAR_TEST_OUTPUT_DIR) / "core_test_cursor.cur";
   {
     std::ofstream out(path, std::ios::binary);
@@ -250,15 +250,6 @@ TEST(UiWindowOutput, OutlineOptionFramesEveryComposedPicture) {
   EXPECT_EQ(a.GetAlpha(), 255);
 }
 
-TEST(UiWindowOutput, IdleTicksStayOnTheUiThreadAndStopWhenReleased) {
-  WindowFixture f;
-  EXPECT_TRUE(f.window->IsTicking());
-  f.Frame();
-  f.window->ReleaseWindow();
-  EXPECT_FALSE(f.window->IsTicking());
-  EXPECT_FALSE(ws::System().IsWindow(f.hwnd) && (ws::System().GetExStyle(f.hwnd) & ExStyle::Layered) != 0);
-}
-
 TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   WindowFixture f;
   const CaptionImages& images = BuiltInCaptionImages();
@@ -272,7 +263,7 @@ TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   hovered.Create(f.window.get(), true, 50, 10, 30, 23, images.minimize[0], images.minimize[1]);
   EXPECT_EQ(hovered.Image(UiPicButton::Slot::Pressed), images.minimize[1]);
   f.Frame();
-  const ws::Point at = hovered.PointToScreen({3, 3});
+  const Point at = hovered.PointToScreen({3, 3});
   f.headless->MoveMouse(at);
   EXPECT_EQ(hovered.GetState(), UiPicButton::State::Hover);
   f.headless->PressButton(ws::MouseButton::Left);
@@ -325,7 +316,7 @@ TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
   f.window->SetBackImage(NineGridSkin(), 1);
   f.Frame();
   // Hover over the close button so its red picture shows.
-  const ws::Point close = f.window->CaptionButton(0)->PointToScreen({10, 10});
+  const Point close = f.window->CaptionButton(0)->PointToScreen({10, 10});
   f.headless->MoveMouse(close);
   for (int i = 0; i < 30; ++i) f.Frame();
   EXPECT_EQ(f.window->CaptionButton(0)->GetState(), UiPicButton::State::Hover);

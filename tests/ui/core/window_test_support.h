@@ -43,7 +43,7 @@ class Probe : public UiControl {
     ++paints;
     if (draw::Graphics* g = CanvasGraphics()) {
       g->FillRectangle(draw::Brush(color_),
-                       draw::RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
+                       RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
     }
   }
 
@@ -71,7 +71,7 @@ class WindowFixture {
     return *probes.back();
   }
   // Screen point of a child-relative position.
-  static ws::Point At(int x, int y) { return {kWinX + kPad + x, kWinY + kPad + y}; }
+  static Point At(int x, int y) { return {kWinX + kPad + x, kWinY + kPad + y}; }
   void Frame() { headless->Advance(10); }
   std::vector<Logged> Take() { return std::exchange(log, {}); }
 
