@@ -104,7 +104,7 @@ void GallerySheet::AddShot(std::string name, const Rect& cell, std::string_view 
   const auto pad = window_->GetPadding();
   shots_.push_back(
       {std::move(name),
-       Rect::FromXywh(pad[0] + cell.x - 4, pad[1] + cell.y - 4, cell.width + 8, cell.height + kCaptionHeight + 6),
+       Rect::FromXywh(pad.left + cell.x - 4, pad.top + cell.y - 4, cell.width + 8, cell.height + kCaptionHeight + 6),
        waitMs});
 }
 

@@ -44,7 +44,7 @@ void UiLabel::OnPaint(draw::Graphics& g, Size size) {
   if (align_ & kAlignRight) format.SetAlign(2);
   if (align_ & kAlignBottom) format.SetLineAlign(2);
   const RectF whole = RectF::FromXywh(0, 0, static_cast<float>(size.width), static_cast<float>(size.height));
-  g.FillRectangle(draw::Brush(backColor_), ToDrawRect(whole));
+  g.FillRectangle(draw::Brush(backColor_), whole);
   if (!text.empty()) DrawShadowedText(g, text, whole, font.GetFont(), *format.GetHandle(), textColor_, shadowColor_);
 }
 

@@ -99,7 +99,7 @@ void UiPicBox::OnTimer(int32_t id, uint32_t) {
 void UiPicBox::OnPaint(draw::Graphics& g, Size size) {
   if (!image_ || image_->IsEmpty()) return;
   if (!frameDelays_.empty()) SelectActiveFrame(image_.get(), frameIndex_);
-  const draw::RectF whole{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)};
+  const RectF whole{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)};
   DrawSkinImage(g, *image_, whole, drawMode_, size.width, size.height);
 }
 

@@ -19,8 +19,8 @@ draw::Bitmap TextPicture(std::u16string_view text, const RectF& layout, Point or
   if (picture.IsEmpty()) return picture;
   draw::Graphics g(picture);
   g.SetTextRenderingHint(draw::TextRenderingHint::AntiAliasGridFit);
-  const draw::RectF shifted{layout.x - static_cast<float>(origin.x), layout.y - static_cast<float>(origin.y),
-                            layout.width, layout.height};
+  const RectF shifted{layout.x - static_cast<float>(origin.x), layout.y - static_cast<float>(origin.y), layout.width,
+                      layout.height};
   g.DrawString(text, font, shifted, &format, draw::Brush(color));
   return picture;
 }
@@ -29,7 +29,7 @@ draw::Bitmap TextPicture(std::u16string_view text, const RectF& layout, Point or
 
 RectF ShadowedTextRect(draw::Graphics& graphics, std::u16string_view text, const RectF& layout, const draw::Font& font,
                        const draw::StringFormat& format) {
-  const draw::RectF m = graphics.MeasureString(text, font, ToDrawRect(layout), &format).bounds;
+  const RectF m = graphics.MeasureString(text, font, layout, &format).bounds;
   return RectF::FromXywh(m.x + 1.0f, m.y + 1.0f, m.width, m.height);
 }
 
@@ -43,8 +43,8 @@ void DrawShadowedText(draw::Graphics& graphics, std::u16string_view text, const 
                   static_cast<int32_t>(std::ceil(at.Bottom())) - origin.y};
   if (size.width <= 0 || size.height <= 0) return;
   const RectF moved = RectF::FromXywh(layout.x + 1.0f, layout.y + 1.0f, layout.width, layout.height);
-  const draw::RectF dest{static_cast<float>(origin.x), static_cast<float>(origin.y), static_cast<float>(size.width),
-                         static_cast<float>(size.height)};
+  const RectF dest{static_cast<float>(origin.x), static_cast<float>(origin.y), static_cast<float>(size.width),
+                   static_cast<float>(size.height)};
   if (shadowColor != 0) {
     // The shadow's picture keeps a clear margin around the text, as wide as the
     // side bearing a measured string usually carries, so the blur fades out
@@ -59,10 +59,9 @@ void DrawShadowedText(draw::Graphics& graphics, std::u16string_view text, const 
       sg.SetInterpolationMode(draw::InterpolationMode::HighQualityBilinear);
       sg.SetCompositingQuality(draw::CompositingQuality::HighQuality);
       sg.SetSmoothingMode(draw::SmoothingMode::HighQuality);
-      sg.DrawImage(sharp, draw::RectF{0, 0, static_cast<float>(small.Width()), static_cast<float>(small.Height())});
-      graphics.DrawImage(small,
-                         draw::RectF{static_cast<float>(shadowOrigin.x), static_cast<float>(shadowOrigin.y),
-                                     static_cast<float>(shadowSize.width), static_cast<float>(shadowSize.height)});
+      sg.DrawImage(sharp, RectF{0, 0, static_cast<float>(small.Width()), static_cast<float>(small.Height())});
+      graphics.DrawImage(small, RectF{static_cast<float>(shadowOrigin.x), static_cast<float>(shadowOrigin.y),
+                                      static_cast<float>(shadowSize.width), static_cast<float>(shadowSize.height)});
     }
   }
   graphics.DrawImage(TextPicture(text, moved, origin, size, font, format, textColor), dest);

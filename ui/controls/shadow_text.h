@@ -16,8 +16,6 @@ class Graphics;
 class StringFormat;
 }  // namespace draw
 
-inline draw::RectF ToDrawRect(const RectF& r) { return {r.x, r.y, r.width, r.height}; }
-
 // Where the text lands: its measured rectangle in `layout`, moved by (1, 1).
 RectF ShadowedTextRect(draw::Graphics& graphics, std::u16string_view text, const RectF& layout, const draw::Font& font,
                        const draw::StringFormat& format);
