@@ -163,10 +163,7 @@ void UiMenu::Popup(std::optional<int32_t> x, std::optional<int32_t> y, int32_t c
   if (Key() == 0) Register(0, 0, 0, 0, kTag);  // after Dispose
   cursor_ = cursor;
   Measure();
-  const ws::Point mouse = sys.CursorPos();
-  const ws::Rect wa = sys.WorkArea();
-  const Point at =
-      PlacePopup(x, y, {mouse.x, mouse.y}, {width_, height_}, Rect::FromLtrb(wa.left, wa.top, wa.right, wa.bottom));
+  const Point at = PlacePopup(x, y, sys.CursorPos(), {width_, height_}, sys.WorkArea());
   const Hwnd owner = sys.Focus();
   if (!sys.WindowClassOf(kMenuClass)) registerFrameClass(menuFrameProc, 0, kMenuClass);
   FrameWindowArgs args;
@@ -206,7 +203,7 @@ void UiMenu::BuildWindow(Point at) {
   frame.SetResizable(0);
   frame.SetDragAnywhere(0);
   frame.SetFrame(0, 0, 0);
-  frame.SetPadding(0, 0, 0, 0);
+  frame.SetPadding(Insets{});
   // A popup closed mid-press leaves no stale pressed or hovered state for the next one.
   if (ElementRecord* rec = Rec({})) rec->pressed = rec->hovered = rec->focused = 0;
   // The control covers the whole popup, one pixel more than the item area each way,
@@ -267,7 +264,7 @@ Rect UiMenu::ItemRect(int32_t index) const {
 }
 
 void UiMenu::UpdateHover() {
-  const ws::Point m = MousePosition();
+  const Point m = MousePosition();
   const bool inside = m.x >= 0 && m.x <= GetWidth() && m.y >= 0 && m.y <= GetHeight();
   const int32_t hit = inside ? ItemAt({m.x, m.y}) : -1;
   if (hit >= 0) {
@@ -276,7 +273,7 @@ void UiMenu::UpdateHover() {
     const Rect before = ItemRect(hoverIndex_);
     hoverIndex_ = hit;
     for (const Rect& r : {before, ItemRect(hit)}) {
-      if (!r.IsEmpty()) InvalidateRect({}, draw::Rect{r.x, r.y, r.width, r.height});
+      if (!r.IsEmpty()) InvalidateRect({}, r);
     }
     return;
   }
@@ -377,7 +374,7 @@ void UiMenu::PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hover
   const auto ih = static_cast<float>(itemLook_.height);
   const auto h = static_cast<float>(item.look.height);
   const auto w = static_cast<float>(width_);
-  const draw::RectF row{x, y, w, h};
+  const RectF row{x, y, w, h};
   if (hovered && !item.IsSeparator()) {
     // The row goes back to the bare background before the highlight, so the
     // strip beneath does not tint it.
@@ -397,11 +394,11 @@ void UiMenu::PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hover
     g.FillRectangle(draw::Brush(item.look.itemBackColor), {x + ih, y, w - ih, h});
   }
   if (item.image && !item.image->IsEmpty()) {
-    const draw::RectF fit = SkinLayout::FitRect(static_cast<float>(item.image->Width()),
-                                                static_cast<float>(item.image->Height()), ih - 5, h - 5);
+    const RectF fit = SkinLayout::FitRect(static_cast<float>(item.image->Width()),
+                                          static_cast<float>(item.image->Height()), ih - 5, h - 5);
     const float cx = x + ih / 2;
     const float cy = y + h / 2;
-    g.DrawImage(*item.image, draw::RectF{cx - fit.width / 2, cy - fit.height / 2, fit.width, fit.height});
+    g.DrawImage(*item.image, RectF{cx - fit.width / 2, cy - fit.height / 2, fit.width, fit.height});
   }
   if (item.IsSeparator()) {
     g.DrawLine(draw::Pen(item.look.separatorColor, 1.0f, draw::Unit::Pixel), {x + ih, y + 5}, {w, y + 5});

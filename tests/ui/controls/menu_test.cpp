@@ -63,11 +63,8 @@ class MenuTest : public ::testing::Test {
     return menu_->PopupWindow();
   }
   // Screen point of a position in the open popup, and of the middle of an item.
-  ws::Point InMenu(int32_t x, int32_t y) {
-    const ws::Rect r = ws::System().WindowRect(menu_->PopupWindow());
-    return {r.left + x, r.top + y};
-  }
-  ws::Point OnItem(int32_t index) { return InMenu(60, menu_->ItemRect(index).y + menu_->ItemRect(index).height / 2); }
+  Point InMenu(int32_t x, int32_t y) { return ws::System().WindowRect(menu_->PopupWindow()).Origin().Offset(x, y); }
+  Point OnItem(int32_t index) { return InMenu(60, menu_->ItemRect(index).y + menu_->ItemRect(index).height / 2); }
   // The presented pixel in the second row of an item.
   uint32_t RowPixel(int32_t index) {
     return sys().Presented(menu_->PopupWindow())->At(60, menu_->ItemRect(index).y + 1);
@@ -125,12 +122,11 @@ TEST(UiMenu, FlipsAtTheRightAndBottomEdgesAndStaysOnTheWorkArea) {
 }
 
 TEST_F(MenuTest, PopupAtTheMouseOpensLeftNearTheRightEdgeOfTheScreen) {
-  sys().SetScreen({1920, 1080}, ws::Rect{0, 0, 1920, 1040}, ws::TaskbarInfo{false, 3, ws::Rect{0, 1040, 1920, 1080}});
+  sys().SetScreen({1920, 1080}, Rect{0, 0, 1920, 1040}, ws::TaskbarInfo{false, 3, Rect{0, 1040, 1920, 40}});
   sys().MoveMouse({1820, 300});
   menu_->Popup();
   fx_.Frame();
-  const ws::Rect r = ws::System().WindowRect(menu_->PopupWindow());
-  EXPECT_EQ(r, (ws::Rect{1820 - 203, 301, 1820 - 203 + 204, 301 + 25 + 10 + 25 + 3 + 1}));
+  EXPECT_EQ(ws::System().WindowRect(menu_->PopupWindow()), (Rect{1820 - 203, 301, 204, 25 + 10 + 25 + 3 + 1}));
   EXPECT_EQ(ws::System().Owner(menu_->PopupWindow()), fx_.hwnd);
   EXPECT_EQ(ws::System().Focus(), menu_->PopupWindow());
 }
@@ -199,7 +195,7 @@ TEST_F(MenuTest, HandlerMayDestroyOrReopenTheMenu) {
   sys().Click(OnItem(2));
   fx_.Frame();
   ASSERT_TRUE(menu_->IsOpen()) << "the menu opened by the handler stays";
-  EXPECT_EQ(ws::System().WindowRect(menu_->PopupWindow()).left, 100);
+  EXPECT_EQ(ws::System().WindowRect(menu_->PopupWindow()).x, 100);
 
   const Hwnd popup = menu_->PopupWindow();
   sys().Click(OnItem(0));
