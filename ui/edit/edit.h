@@ -164,6 +164,8 @@ class UiEdit : public UiControl {
   void PaintScrollBarBacks(draw::Graphics& g);
   void WheelBy(bool vertical, double delta);
   void PlaceCaret(Point at, bool byKeys);
+  // Scrolls so the caret shows after it moved without a change of the text.
+  void KeepCaretInView();
   void DragSelectTo(Point at);
   void SetBarPositions();
   bool ContentIsFocused() const { return focused_; }

@@ -167,7 +167,7 @@ void UiEdit::HandleKey(uint32_t msg, WParam key, LParam extra) {
   } else if (msg == Msg::ImeComposition) {
     const Hwnd hwnd = WindowOf(Key());
     // The candidate window follows the caret.
-    const ws::Point at = PointToWindow({caretPoint_.x, caretPoint_.y});
+    const Point at = PointToWindow(caretPoint_);
     if (hwnd != 0) ws::System().SetImePosition(hwnd, at);
     if ((static_cast<uint64_t>(extra) & Ime::ResultStr) != 0 && hwnd != 0) {
       CommitComposition(ws::System().ImeResult(hwnd));
@@ -178,7 +178,10 @@ void UiEdit::HandleKey(uint32_t msg, WParam key, LParam extra) {
 void UiEdit::MoveCaret(int32_t key) {
   if (!focused_ || browseOnly_) return;
   if (key == Vk::Left || key == Vk::Right) {
-    if (key == Vk::Left ? model_.MoveLeft() : model_.MoveRight()) InvalidateRect();
+    if (key == Vk::Left ? model_.MoveLeft() : model_.MoveRight()) {
+      KeepCaretInView();
+      InvalidateRect();
+    }
   } else {
     const Point at = layout_.PointFromPosition(model_.Caret());
     if (at != EditLayout::kNoPoint) {
@@ -187,6 +190,26 @@ void UiEdit::MoveCaret(int32_t key) {
     }
   }
   caretShown_ = true;
+}
+
+void UiEdit::KeepCaretInView() {
+  Point at = layout_.PointFromPosition(model_.Caret());
+  if (at == EditLayout::kNoPoint) {
+    Layout();  // the caret's line has no boxes: the layout brings it into view
+    return;
+  }
+  // Back to the point at zero scroll that the layout's rule takes.
+  const RectF& tr = layout_.TextRect();
+  if (at.x != static_cast<int32_t>(tr.x)) at.x -= metrics_.glyphLead / 2;
+  at.x -= layout_.scrollX;
+  at.y = layout_.MultiLine() ? at.y - layout_.scrollY - metrics_.lineGapAbove : 0;
+  const int32_t oldX = layout_.scrollX;
+  const int32_t oldY = layout_.scrollY;
+  layout_.ScrollCaretIntoView(at);
+  if (layout_.scrollX == oldX && layout_.scrollY == oldY) return;
+  SetBarPositions();
+  layout_.BuildBoxes(model_.Text());
+  redrawText_ = true;
 }
 
 void UiEdit::TypeChar(char16_t code) {
@@ -266,7 +289,7 @@ void UiEdit::OnMenuChosen(int32_t index) {
 }
 
 bool UiEdit::IsOverTextLine() {
-  const ws::Point m = MousePosition();
+  const Point m = MousePosition();
   const RectF& tr = layout_.TextRect();
   const double top = layout_.LineTop();
   const double lh = layout_.LineHeight();
@@ -277,8 +300,8 @@ bool UiEdit::IsOverTextLine() {
 
 void UiEdit::PlaceCaretAt(std::optional<int32_t> x, std::optional<int32_t> y) {
   if (!x && !y) {
-    const ws::Point m = MousePosition();
-    PlaceCaret({m.x, m.y}, false);
+    const Point m = MousePosition();
+    PlaceCaret(m, false);
     return;
   }
   PlaceCaret({x.value_or(caretPoint_.x), y.value_or(caretPoint_.y)}, true);
@@ -323,8 +346,8 @@ void UiEdit::PlaceCaret(Point at, bool byKeys) {
 }
 
 void UiEdit::DragSelect() {
-  const ws::Point m = MousePosition();
-  DragSelectTo({m.x, m.y});
+  const Point m = MousePosition();
+  DragSelectTo(m);
 }
 
 void UiEdit::DragSelectTo(Point at) {

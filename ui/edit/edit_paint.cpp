@@ -12,8 +12,6 @@ constexpr char16_t kWideSample = u'\u6211';  // every character above code 128 i
 constexpr int32_t kBlinkMs = 500;
 constexpr draw::Argb kTransparent = 0x00FFFFFF;
 
-draw::RectF ToDraw(const RectF& r) { return {r.x, r.y, r.width, r.height}; }
-
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 
@@ -42,7 +40,7 @@ RectF UiEdit::MeasureChar(std::u16string_view unit) {
   if (!base || font_.GetFont().IsEmpty() || unit.empty()) return {};
   draw::StringFormat format = *base;
   format.SetMeasurableCharacterRanges({{0, static_cast<int>(unit.size())}});
-  const auto boxes = measureGraphics_.MeasureCharacterRanges(unit, font_.GetFont(), ToDraw(layout_.TextRect()), format);
+  const auto boxes = measureGraphics_.MeasureCharacterRanges(unit, font_.GetFont(), layout_.TextRect(), format);
   if (boxes.empty()) return {};
   return {boxes[0].x, boxes[0].y, boxes[0].width, boxes[0].height};
 }
@@ -240,7 +238,7 @@ void UiEdit::Paint() {
   if (fullRedraw_ || surface_.IsEmpty()) {
     surface_.Create(tr, layout_.scrollX, layout_.scrollY);
     PaintBackground(*g);
-    g->SetClip(ToDraw(tr));
+    g->SetClip(tr);
     PaintText(false);
     g->ResetClip();
   } else {
@@ -261,7 +259,7 @@ void UiEdit::Paint() {
 }
 
 void UiEdit::PaintBackground(draw::Graphics& g) {
-  if (backColor_ != 0) g.FillRectangle(draw::Brush(backColor_), ToDraw(surface_.ExposedBounds()));
+  if (backColor_ != 0) g.FillRectangle(draw::Brush(backColor_), surface_.ExposedBounds());
 }
 
 void UiEdit::PaintBorder(draw::Graphics& g) {
@@ -308,13 +306,13 @@ void UiEdit::PaintText(bool partial) {
     const int32_t pos = layout_.FirstBoxIndex() + static_cast<int32_t>(i);
     if (pos < start || pos >= end) continue;
     const RectF b = boxes[i];
-    const draw::RectF shifted{b.x + lead, b.y, b.width, b.height};
+    const RectF shifted{b.x + lead, b.y, b.width, b.height};
     g->SetClip(shifted);
     g->Clear(kTransparent);
     g->FillRectangle(back, shifted);
     const char16_t c = text[static_cast<size_t>(pos)];
     if (b.width > 0 && b.Right() > tr.x && b.x < tr.Right()) {
-      g->SetClip(ToDraw(tr), draw::CombineMode::Intersect);
+      g->SetClip(tr, draw::CombineMode::Intersect);
       std::u16string glyph(1, passwordMode_ ? passwordChar_ : c);
       if (!passwordMode_ && IsHighSurrogate(c) && static_cast<size_t>(pos) + 1 < text.size()) {
         glyph.push_back(text[static_cast<size_t>(pos) + 1]);
@@ -352,8 +350,8 @@ void UiEdit::PaintCaret(draw::Graphics& g) {
   const float x = static_cast<float>(caretPoint_.x);
   const float y = static_cast<float>(caretPoint_.y);
   const float gh = static_cast<float>(metrics_.glyphHeight);
-  g.SetClip(ToDraw(layout_.TextRect()));
-  g.SetClip(draw::RectF{x, y, 1, gh}, draw::CombineMode::Intersect);
+  g.SetClip(layout_.TextRect());
+  g.SetClip(RectF{x, y, 1, gh}, draw::CombineMode::Intersect);
   g.Clear(kTransparent);
   if (backColor_ != 0) g.DrawLine(draw::Pen(backColor_, 1.0f, draw::Unit::Pixel), {x, y}, {x, y + gh});
   if (caretShown_) g.DrawLine(draw::Pen(textColor_, 1.0f, draw::Unit::Pixel), {x, y}, {x, y + gh});

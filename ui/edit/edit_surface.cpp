@@ -8,17 +8,15 @@
 namespace quillmar {
 namespace {
 
-draw::RectF ToDraw(const RectF& r) { return {r.x, r.y, r.width, r.height}; }
-
 draw::Region Kept(const RectF& kept, const RectF& stale) {
   if (kept.IsEmpty()) return {};
-  draw::Region region = draw::Region::FromRectF(ToDraw(kept));
-  if (!stale.IsEmpty()) region.Exclude(draw::Region::FromRectF(ToDraw(stale)));
+  draw::Region region = draw::Region::FromRectF(kept);
+  if (!stale.IsEmpty()) region.Exclude(draw::Region::FromRectF(stale));
   return region;
 }
 
 draw::Region AreaWithout(const RectF& area, const draw::Region& kept) {
-  draw::Region region = draw::Region::FromRectF(ToDraw(area));
+  draw::Region region = draw::Region::FromRectF(area);
   region.Exclude(kept);
   return region;
 }
@@ -96,8 +94,7 @@ void EditSurface::CaptureFrom(const draw::Bitmap& image) {
 }
 
 RectF EditSurface::ExposedBounds() const {
-  const draw::Rect r = AreaWithout(area_, Kept(keptRect_, stale_)).Bounds();
-  return RectF::FromRect(Rect{r.x, r.y, r.width, r.height});
+  return RectF::FromRect(AreaWithout(area_, Kept(keptRect_, stale_)).Bounds());
 }
 
 void EditSurface::Clear() {

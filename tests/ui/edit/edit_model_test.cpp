@@ -14,51 +14,34 @@ EditModel With(std::u16string_view text, int32_t caret, int32_t anchor) {
   return m;
 }
 
-TEST(EditModel, BackspaceTakesLineBreakWholeAndDoesNothingAtStart) {
-  EditModel m = With(u"ab\r\ncd", 4, 4);
-  EXPECT_TRUE(m.Backspace());
-  EXPECT_EQ(m.Text(), u"abcd");
-  EXPECT_EQ(m.Caret(), 2);
-  EXPECT_EQ(m.Anchor(), 2);
-
-  EditModel start = With(u"ab", 0, 0);
-  EXPECT_FALSE(start.Backspace());
-  EXPECT_EQ(start.Text(), u"ab");
-  EXPECT_EQ(start.Caret(), 0);
-
-  EditModel sel = With(u"abcdef", 4, 1);
-  sel.Backspace();
-  EXPECT_EQ(sel.Text(), u"aef");
-  EXPECT_EQ(sel.Caret(), 1);
-
+TEST(EditModel, BackspaceAndDeleteTakeWholeLineBreaksSelectionsOrNothing) {
+  struct Case {
+    std::u16string_view text;
+    int32_t caret, anchor;
+    bool forward;
+    std::u16string_view after;
+    int32_t caretAfter;
+  };
+  const Case cases[] = {
+      {u"ab\r\ncd", 4, 4, false, u"abcd", 2},  // Backspace after CR LF removes both
+      {u"ab", 0, 0, false, u"ab", 0},          // Backspace at 0: nothing
+      {u"abcdef", 4, 1, false, u"aef", 1},     // Backspace with a selection removes only it
+      {u"abc", 3, 3, true, u"abc", 3},         // Delete at the end: nothing
+      {u"abcdef", 2, 4, true, u"abef", 2},     // Delete with a selection removes only it
+      {u"abc", 1, 1, true, u"ac", 1},
+      {u"ab\r\ncd", 2, 2, true, u"abcd", 2},  // Delete before a line break joins the lines
+  };
+  for (const Case& c : cases) {
+    EditModel m = With(c.text, c.caret, c.anchor);
+    c.forward ? m.DeleteForward() : m.Backspace();
+    EXPECT_EQ(m.Text(), c.after) << (c.forward ? "Delete" : "Backspace") << " at " << c.caret;
+    EXPECT_EQ(m.Caret(), c.caretAfter);
+    EXPECT_EQ(m.Anchor(), c.caretAfter);
+  }
   EditModel locked = With(u"ab", 2, 2);
   locked.SetReadOnly(true);
-  EXPECT_FALSE(locked.Backspace());
-  EXPECT_FALSE(locked.DeleteForward());
-  EXPECT_FALSE(locked.TypeChar(u'x'));
+  EXPECT_FALSE(locked.Backspace() || locked.DeleteForward() || locked.TypeChar(u'x'));
   EXPECT_EQ(locked.Text(), u"ab");
-}
-
-TEST(EditModel, DeleteForwardAtEndWithSelectionAndBeforeLineBreak) {
-  EditModel end = With(u"abc", 3, 3);
-  EXPECT_FALSE(end.DeleteForward());
-  EXPECT_EQ(end.Text(), u"abc");
-
-  EditModel sel = With(u"abcdef", 2, 4);
-  sel.DeleteForward();
-  EXPECT_EQ(sel.Text(), u"abef");
-  EXPECT_EQ(sel.Caret(), 2);
-
-  EditModel mid = With(u"abc", 1, 1);
-  mid.DeleteForward();
-  EXPECT_EQ(mid.Text(), u"ac");
-  EXPECT_EQ(mid.Caret(), 1);
-
-  // Delete before a line break joins the lines instead of leaving a lone LF.
-  EditModel brk = With(u"ab\r\ncd", 2, 2);
-  brk.DeleteForward();
-  EXPECT_EQ(brk.Text(), u"abcd");
-  EXPECT_EQ(brk.Caret(), 2);
 }
 
 TEST(EditModel, CaretAndSelectionClampOrIgnoreOutOfRangePositions) {

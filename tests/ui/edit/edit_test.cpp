@@ -21,7 +21,7 @@ struct EditFixture {
     f.Frame();
   }
   ~EditFixture() { edit.Release(); }
-  ws::Point Screen(int x, int y) { return edit.PointToScreen({x, y}); }
+  Point Screen(int x, int y) { return edit.PointToScreen({x, y}); }
   void Focus() {
     f.headless->Click(Screen(2, edit.GetHeight() / 2));
     f.Frame();
@@ -98,7 +98,7 @@ TEST(UiEdit, InputMethodResultLandsAtTheCaretAndTheWindowFollowsIt) {
   e.f.headless->CommitIme(u"\u4E2D\u6587\U00020000");
   EXPECT_EQ(e.edit.GetTextWide(), u"a\u4E2D\u6587\U00020000b");
   EXPECT_EQ(e.edit.GetCaret(), 5);
-  const ws::Point expected = e.edit.PointToWindow({caret.x, caret.y});
+  const Point expected = e.edit.PointToWindow(caret);
   EXPECT_EQ(e.f.headless->ImePosition(e.f.hwnd), expected);
   // A one-line box takes a committed text only up to its first line break;
   // a read-only box takes nothing.
@@ -260,9 +260,13 @@ TEST(UiEdit, WrappingTextGrowingTallerShowsTheBarAndWrapsNarrower) {
   e.edit.SetText("short");
   EXPECT_FALSE(e.edit.GetVScroll().Shown());
   EXPECT_EQ(e.edit.GetLayout().TextRect().width, wide);
+  // A resize places the bar along the new edge and lays the text out again.
+  e.edit.Place(std::nullopt, std::nullopt, 160, 90);
+  EXPECT_EQ(e.edit.GetLayout().TextRect().width, wide + 40);
+  EXPECT_EQ(e.edit.GetVScroll().rect, Rect::FromXywh(160 - EditBar::kThickness, 1, EditBar::kThickness, 89));
 }
 
-TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStart) {
+TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStartAndArrowsFollowTheCaret) {
   EditFixture e(std::string(100, 'x'));
   e.edit.SetCaret(-1);
   e.edit.Layout();
@@ -284,14 +288,23 @@ TEST(UiEdit, DragLeftOfALongLineScrollsBackButNeverPastTheStart) {
   e.edit.GetSelection(&a, &c);
   EXPECT_EQ(a, pressed);
   EXPECT_EQ(c, 0);
+  // The arrows bring the caret back into view when it walks past the edge.
+  for (int i = 0; i < 60; ++i) e.f.headless->PressKey(Vk::Right);
+  e.f.Frame();
+  EXPECT_LT(e.edit.GetLayout().scrollX, 0);
+  const Point caret = e.edit.GetCaretPoint();
+  EXPECT_GE(caret.x, 1);
+  EXPECT_LT(caret.x, e.edit.GetWidth());
 }
 
-TEST(UiEdit, CaretBlinksOnlyWhileFocusedAndClicksPlaceIt) {
+TEST(UiEdit, CaretBlinksOnlyWhileFocusedAndClicksPlaceItUnderAnIBeam) {
   EditFixture e("abc");
   EXPECT_FALSE(e.edit.BlinkTimerRunning());
   e.f.headless->Click(e.Screen(150, 12));  // right of the last character
   e.f.Frame();
   EXPECT_EQ(e.edit.GetCaret(), 3);
+  e.f.headless->MoveMouse(e.Screen(30, 12));
+  EXPECT_EQ(e.f.headless->SystemCursorOf(ws::System().CurrentCursor()), ws::SystemCursor::IBeam);
   EXPECT_TRUE(e.edit.BlinkTimerRunning());
   EXPECT_TRUE(e.edit.GetHot());
   const bool before = e.edit.GetCaretShown();
