@@ -159,8 +159,8 @@ void LayoutBox(OpenBox& box, const BoxTexts& texts, int32_t type, const MessageB
   box.first.Create(&win, true, buttons.first.x, buttons.first.y, buttons.first.width, buttons.first.height, texts.ok);
   if (buttons.second) {
     box.second = std::make_unique<UiButton>();
-    box.second->Create(&win, true, buttons.second->x, buttons.second->y, buttons.second->width,
-                       buttons.second->height, texts.cancel);
+    box.second->Create(&win, true, buttons.second->x, buttons.second->y, buttons.second->width, buttons.second->height,
+                       texts.cancel);
   }
 
   win.ShowWithEffect(o.openEffect.value_or(kDefaultOpenEffect), false);

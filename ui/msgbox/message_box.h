@@ -26,8 +26,8 @@ struct MessageBoxOptions {
   ImageHandle backgroundPicture;
   // Light blue when the theme's button variant is set, else translucent white.
   std::optional<draw::Argb> backgroundColor;
-  std::optional<RectF> iconRect;     // (18, 36, 40, 40)
-  std::optional<int32_t> blurBehind;  // on for the OS versions that blur behind windows
+  std::optional<RectF> iconRect;       // (18, 36, 40, 40)
+  std::optional<int32_t> blurBehind;   // on for the OS versions that blur behind windows
   std::optional<int32_t> openEffect;   // 11; 0 shows the box at once
   std::optional<int32_t> closeEffect;  // 12; 0 closes it at once
 };
