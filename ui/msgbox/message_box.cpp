@@ -103,8 +103,8 @@ int32_t BoxEventHandler(Hwnd /*hwnd*/, int32_t key, uint32_t msg, WParam /*wPara
 SizeF MeasureText(std::string_view text, const draw::Font& font, SizeF area) {
   draw::Bitmap scratch(1, 1);
   draw::Graphics g(scratch);
-  const draw::RectF bounds =
-      g.MeasureString(GbkToWide(text), font, draw::RectF{0, 0, std::max(area.width, 0.0f), std::max(area.height, 0.0f)})
+  const RectF bounds =
+      g.MeasureString(GbkToWide(text), font, RectF{0, 0, std::max(area.width, 0.0f), std::max(area.height, 0.0f)})
           .bounds;
   return {bounds.width, bounds.height};
 }
@@ -180,7 +180,7 @@ int32_t ShowMessageBox(std::string_view text, int32_t type, const MessageBoxOpti
   const ThemeDefaults& theme = Theme();
   UiFont font;
   font.FromName(theme.fontName, theme.fontSize);
-  const ws::Size wsScreen = sys.ScreenSize();
+  const Size wsScreen = sys.ScreenSize();
   const Size screen{wsScreen.width, wsScreen.height};
   const SizeF area = TextMeasureArea(screen);
   const BoxFrame frame =

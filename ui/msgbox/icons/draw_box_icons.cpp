@@ -22,7 +22,7 @@ constexpr int kSide = 40;
 
 void FillCircle(draw::Graphics& g, float cx, float cy, float r, draw::Argb color) {
   draw::Path path;
-  path.AddArc(draw::RectF{cx - r, cy - r, 2 * r, 2 * r}, 0, 360);
+  path.AddArc(RectF{cx - r, cy - r, 2 * r, 2 * r}, 0, 360);
   path.CloseFigure();
   g.FillPath(draw::Brush(color), path);
 }
@@ -32,17 +32,17 @@ void Disc(draw::Graphics& g, draw::Argb rim, draw::Argb body, draw::Argb light) 
   FillCircle(g, 20, 20, 18.5f, rim);
   FillCircle(g, 20, 20, 16.5f, body);
   draw::Path gloss;
-  gloss.AddArc(draw::RectF{7, 5, 26, 17}, 180, 180);
+  gloss.AddArc(RectF{7, 5, 26, 17}, 180, 180);
   gloss.CloseFigure();
   g.FillPath(draw::Brush(light), gloss);
 }
 
 // A bar from a to b of the given width, as a filled quadrilateral.
-void Bar(draw::Graphics& g, draw::PointF a, draw::PointF b, float width, draw::Argb color) {
+void Bar(draw::Graphics& g, PointF a, PointF b, float width, draw::Argb color) {
   const float dx = b.x - a.x, dy = b.y - a.y;
   const float len = std::sqrt(dx * dx + dy * dy);
   const float nx = -dy / len * width / 2, ny = dx / len * width / 2;
-  const draw::PointF quad[] = {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}};
+  const PointF quad[] = {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}};
   g.FillPolygon(draw::Brush(color), quad);
 }
 
@@ -52,9 +52,9 @@ draw::Bitmap Information() {
   g.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
   Disc(g, 0xFF1F5FA8, 0xFF3C8CE0, 0x3CFFFFFF);
   FillCircle(g, 20, 11.5f, 2.8f, 0xFFFFFFFF);
-  g.FillRectangle(draw::Brush(0xFFFFFFFF), draw::RectF{17.5f, 16, 5, 15});
-  g.FillRectangle(draw::Brush(0xFFFFFFFF), draw::RectF{15.5f, 16, 4, 2.5f});
-  g.FillRectangle(draw::Brush(0xFFFFFFFF), draw::RectF{15.5f, 28.5f, 9, 2.5f});
+  g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{17.5f, 16, 5, 15});
+  g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{15.5f, 16, 4, 2.5f});
+  g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{15.5f, 28.5f, 9, 2.5f});
   return bmp;
 }
 
@@ -62,11 +62,11 @@ draw::Bitmap Warning() {
   draw::Bitmap bmp(kSide, kSide);
   draw::Graphics g(bmp);
   g.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
-  const draw::PointF outer[] = {{20, 2}, {38.5f, 36.5f}, {1.5f, 36.5f}};
+  const PointF outer[] = {{20, 2}, {38.5f, 36.5f}, {1.5f, 36.5f}};
   g.FillPolygon(draw::Brush(0xFFB07800), outer);
-  const draw::PointF inner[] = {{20, 6.5f}, {35, 34.5f}, {5, 34.5f}};
+  const PointF inner[] = {{20, 6.5f}, {35, 34.5f}, {5, 34.5f}};
   g.FillPolygon(draw::Brush(0xFFFFC927), inner);
-  const draw::PointF stroke[] = {{18, 14}, {22, 14}, {21.2f, 26}, {18.8f, 26}};
+  const PointF stroke[] = {{18, 14}, {22, 14}, {21.2f, 26}, {18.8f, 26}};
   g.FillPolygon(draw::Brush(0xFF2A2A2A), stroke);
   FillCircle(g, 20, 30, 2.2f, 0xFF2A2A2A);
   return bmp;
@@ -89,11 +89,11 @@ draw::Bitmap Question() {
   Disc(g, 0xFF1E7A5A, 0xFF33B07F, 0x38FFFFFF);
   // The hook of the question mark: a thick arc, then a short stem.
   draw::Path hook;
-  hook.AddArc(draw::RectF{13, 8, 14, 13}, 180, 270);
-  hook.AddArc(draw::RectF{17.5f, 12.5f, 5, 4}, 90, -270);
+  hook.AddArc(RectF{13, 8, 14, 13}, 180, 270);
+  hook.AddArc(RectF{17.5f, 12.5f, 5, 4}, 90, -270);
   hook.CloseFigure();
   g.FillPath(draw::Brush(0xFFFFFFFF), hook);
-  g.FillRectangle(draw::Brush(0xFFFFFFFF), draw::RectF{17.75f, 19, 4.5f, 6});
+  g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{17.75f, 19, 4.5f, 6});
   FillCircle(g, 20, 29.5f, 2.6f, 0xFFFFFFFF);
   return bmp;
 }

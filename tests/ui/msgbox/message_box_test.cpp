@@ -1,0 +1,200 @@
+#include "ui/msgbox/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "platform/ws/headless_window_system.h"
+#include "platform/ws/messages.h"
+#include "tests/support/bound_window.h"
+#include "ui/core/process_values.h"
+#include "ui/msgbox/box_icons.h"
+
+namespace quillmar {
+namespace {
+
+using Step = std::function<void()>;
+
+// The headless desktop with one ordinary program window, and a way to act
+// inside a box's own loop: each step runs once the loop has nothing queued,
+// after the open effect has had time to finish.
+class MessageBoxTest : public ::testing::Test {
+ protected:
+  // Before any window: element keys must grow from the seed on.
+  struct FreshProcessValues {
+    FreshProcessValues() { InitProcessValues("", 1); }
+  };
+
+  // Runs the steps from inside the loop of the box about to open. A nested
+  // box gets its steps from inside the step that opens it.
+  void Script(std::vector<Step> steps) {
+    // A box nobody closes ends its loop after this (and LoopGaveUp tells).
+    headless->SetLoopLimit(5000);
+    auto queue = std::make_shared<std::vector<Step>>(std::move(steps));
+    headless->SetIdleScript([this, queue] {
+      if (queue->empty()) return false;
+      Step step = queue->front();
+      queue->erase(queue->begin());
+      headless->Advance(600);
+      step();
+      return true;
+    });
+  }
+  static Hwnd NewestBox() {
+    for (Hwnd hwnd : ws::System().TopLevelWindows()) {
+      if (ws::System().ClassName(hwnd) == "OrvexMessageBox") return hwnd;
+    }
+    return 0;
+  }
+  static Rect BoxRect() { return ws::System().WindowRect(NewestBox()); }
+  void ClickInBox(int32_t x, int32_t y) {
+    const Rect r = BoxRect();
+    headless->Click({r.x + x, r.y + y});
+  }
+  bool Disabled(Hwnd hwnd) const { return (ws::System().GetStyle(hwnd) & Style::Disabled) != 0; }
+
+  FreshProcessValues values;
+  ws::ScopedHeadless headless;
+  testing::BoundWindow main;
+};
+
+// A short text gives the smallest box: 350 x 150, the buttons' right end 20
+// from its edge, each button at least 70 wide.
+constexpr int32_t kButtonY = 150 - 45 + 12;
+constexpr int32_t kSecondSlotX = 350 - 20 - 35;
+constexpr int32_t kFirstOfTwoX = 350 - 30 - 70 - 35;
+
+TEST_F(MessageBoxTest, TypeDecidesButtonsIconAndBeep) {
+  struct Case {
+    int32_t type;
+    int32_t atSecondSlot;  // result of a click where a second button would be
+    std::vector<uint32_t> beeps;
+    bool icon;
+  };
+  const Case cases[] = {
+      {65, kBoxDismissed, {0x40}, true},
+      {0, kBoxFirstButton, {}, false},
+      {0x30, kBoxFirstButton, {0x30}, true},
+      {0x11, kBoxDismissed, {0x10}, true},
+      {0x20, kBoxFirstButton, {kSimpleBeep}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    const size_t beepsBefore = headless->Beeps().size();
+    uint32_t iconPixel = 0;
+    uint32_t backgroundPixel = 0;
+    Script({[&] {
+      const auto* picture = headless->Presented(NewestBox());
+      ASSERT_NE(picture, nullptr);
+      iconPixel = picture->At(6 + 18 + 20, 6 + 36 + 30);
+      backgroundPixel = picture->At(6 + 18 + 20, 6 + 36 + 45);
+      ClickInBox(kSecondSlotX, kButtonY);
+    }});
+    EXPECT_EQ(ShowMessageBox("ok", c.type), c.atSecondSlot);
+    const std::vector<uint32_t> beeps(headless->Beeps().begin() + static_cast<long>(beepsBefore),
+                                      headless->Beeps().end());
+    EXPECT_EQ(beeps, c.beeps);
+    EXPECT_EQ(iconPixel != backgroundPixel, c.icon);
+  }
+  EXPECT_EQ(BoxIconForType(0x31), BoxIcon::Warning);
+  EXPECT_FALSE(headless->LoopGaveUp());  // every box closed the way the test closed it
+}
+
+TEST_F(MessageBoxTest, ShortTextGivesSmallestBoxCentredAboveTheMiddle) {
+  Rect rect{};
+  Script({[&] {
+            rect = BoxRect();
+            headless->SavePresentedPng(NewestBox(), "/tmp/msgbox_icons/box.png");
+          },
+          [&] { headless->PressKey(Vk::Escape); }});
+  ShowMessageBox("\xC8\xB7\xC8\xCF\xCD\xCB\xB3\xF6\xA3\xBF", 65,
+                 MessageBoxOptions{.caption = "Quill\xCC\xE1\xCA\xBE\xA3\xBA"});
+  EXPECT_EQ(rect.width, 350);
+  EXPECT_EQ(rect.height, 150);
+  EXPECT_EQ(rect.x, 1366 / 2 - 175);
+  EXPECT_EQ(rect.y, 316);                // 384 - (40 + 95) / 2, truncated
+  EXPECT_FALSE(headless->LoopGaveUp());  // every box closed the way the test closed it
+}
+
+TEST_F(MessageBoxTest, EscapeAndCloseButtonDismissFirstButtonConfirms) {
+  Script({[&] { headless->PressKey(Vk::Escape); }});
+  EXPECT_EQ(ShowMessageBox("ok", 1), kBoxDismissed);
+  Script({[&] { ClickInBox(350 - 6 - 16, 10); }});
+  EXPECT_EQ(ShowMessageBox("ok", 1), kBoxDismissed);
+  Script({[&] { ClickInBox(kFirstOfTwoX, kButtonY); }});
+  EXPECT_EQ(ShowMessageBox("ok", 1), kBoxFirstButton);
+  EXPECT_EQ(OpenMessageBoxCount(), 0);
+  EXPECT_EQ(NewestBox(), 0u);
+  EXPECT_FALSE(headless->LoopGaveUp());  // every box closed the way the test closed it
+}
+
+TEST_F(MessageBoxTest, NestedBoxOpensOffsetAndOnlyTheNewestStaysEnabled) {
+  Rect outer{}, inner{};
+  Hwnd outerBox = 0;
+  int32_t innerResult = -1;
+  bool mainDisabledInside = false, outerDisabledInside = false, outerEnabledAfter = false;
+  Script({[&] {
+    outer = BoxRect();
+    outerBox = NewestBox();
+    Script({[&] {
+      inner = BoxRect();
+      mainDisabledInside = Disabled(main.hwnd);
+      outerDisabledInside = Disabled(outerBox);
+      ClickInBox(kFirstOfTwoX, kButtonY);
+    }});
+    innerResult = ShowMessageBox("inner", 1);
+    // Back in the outer box: it is the only enabled window again.
+    outerEnabledAfter = !Disabled(outerBox);
+    mainDisabledInside = mainDisabledInside && Disabled(main.hwnd);
+    Script({[&] { headless->PressKey(Vk::Escape); }});
+  }});
+  // The inner box's answer must not become the outer one's.
+  EXPECT_EQ(ShowMessageBox("outer", 1), kBoxDismissed);
+  EXPECT_EQ(innerResult, kBoxFirstButton);
+  EXPECT_EQ(inner.x, outer.x + 10);
+  EXPECT_EQ(inner.y, outer.y + 10);
+  EXPECT_TRUE(mainDisabledInside);
+  EXPECT_TRUE(outerDisabledInside);
+  EXPECT_TRUE(outerEnabledAfter);
+  EXPECT_FALSE(Disabled(main.hwnd));
+  EXPECT_FALSE(headless->LoopGaveUp());  // every box closed the way the test closed it
+}
+
+TEST_F(MessageBoxTest, WindowDisabledBeforeTheBoxStaysDisabled) {
+  testing::BoundWindow other(testing::WindowSpec{500, 100, 200, 100});
+  ws::System().SetStyle(other.hwnd, ws::System().GetStyle(other.hwnd) | Style::Disabled);
+  bool mainDisabledInside = false;
+  Script({[&] {
+    mainDisabledInside = Disabled(main.hwnd);
+    headless->PressKey(Vk::Escape);
+  }});
+  ShowMessageBox("ok", 0);
+  EXPECT_TRUE(mainDisabledInside);
+  EXPECT_FALSE(Disabled(main.hwnd));
+  EXPECT_TRUE(Disabled(other.hwnd));
+  EXPECT_FALSE(headless->LoopGaveUp());  // every box closed the way the test closed it
+}
+
+TEST_F(MessageBoxTest, QuitWhileOpenEndsTheBoxAndGivesTheWindowsBack) {
+  Script({[&] { ws::System().PostQuit(3); }});
+  EXPECT_EQ(ShowMessageBox("ok", 1), kBoxDismissed);
+  EXPECT_EQ(NewestBox(), 0u);
+  EXPECT_EQ(OpenMessageBoxCount(), 0);
+  EXPECT_FALSE(Disabled(main.hwnd));
+}
+
+TEST_F(MessageBoxTest, LongTextGrowsTheBoxAndWrapsWithinTheScreen) {
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "wrapping words ";
+  Rect rect{};
+  Script({[&] { rect = BoxRect(); }, [&] { headless->PressKey(Vk::Escape); }});
+  ShowMessageBox(text, 0);
+  EXPECT_LE(rect.width, 1366 - 260 + 90);
+  EXPECT_GT(rect.width, 350);
+  EXPECT_GT(rect.height, 150);
+  EXPECT_FALSE(headless->LoopGaveUp());  // every box closed the way the test closed it
+}
+
+}  // namespace
+}  // namespace quillmar
