@@ -110,9 +110,7 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(sys().RunUntil([&] { return !mw().Session().Busy(); }, 20000));
     Settle();
   }
-  ws::Point Centre(UiWindow& control) {
-    return control.PointToScreen({control.GetWidth() / 2, control.GetHeight() / 2});
-  }
+  Point Centre(UiWindow& control) { return control.PointToScreen({control.GetWidth() / 2, control.GetHeight() / 2}); }
   void Click(UiWindow& control) {
     sys().Click(Centre(control));
     sys().Advance(50);
@@ -123,7 +121,7 @@ class MainWindowTest : public ::testing::Test {
     sys().TypeText(ascii);
   }
   // Middle of the row's first cell, in screen coordinates (rows are 80 pixels under a 20-pixel header).
-  ws::Point RowPoint(int row) { return mw().ResultList().PointToScreen({100, 1 + 20 + 80 * row + 40}); }
+  Point RowPoint(int row) { return mw().ResultList().PointToScreen({100, 1 + 20 + 80 * row + 40}); }
   std::vector<std::pair<std::string, std::string>> Rows() {
     std::vector<std::pair<std::string, std::string>> rows;
     UiListBox& list = mw().ResultList();
@@ -148,8 +146,8 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, ControlsStandAtTheirPlacesWithTheirTexts) {
-  const ws::Rect frame = sys().WindowRect(mw().Handle());
-  EXPECT_EQ(frame, (ws::Rect{411, 161, 411 + 544, 161 + 445}));  // centred on 1366 x 768
+  const Rect frame = sys().WindowRect(mw().Handle());
+  EXPECT_EQ(frame, Rect::FromXywh(411, 161, 544, 445));  // centred on 1366 x 768
   EXPECT_EQ(sys().Title(mw().Handle()), Utf8ToGbk("Quillmar种子搜索神器"));
   struct Place {
     UiWindow* control;
@@ -271,9 +269,9 @@ TEST_F(MainWindowTest, RowMenuAndCtrlCCopyTheRowsLink) {
   sys().Click(RowPoint(1), ws::MouseButton::Right);
   sys().Advance(50);
   ASSERT_TRUE(mw().RowMenu().IsOpen());
-  const ws::Rect menu = sys().WindowRect(mw().RowMenu().PopupWindow());
+  const Rect menu = sys().WindowRect(mw().RowMenu().PopupWindow());
   const Rect first = mw().RowMenu().ItemRect(0);
-  sys().Click({menu.left + 30, menu.top + first.y + first.height / 2});
+  sys().Click({menu.x + 30, menu.y + first.y + first.height / 2});
   sys().Advance(50);
   EXPECT_EQ(sys().ClipboardMultibyte(), "magnet:?xt=abc-1-2");
 
@@ -336,7 +334,7 @@ TEST_F(MainWindowTest, TheProgramsOwnBoxAsksBeforeClosingAndHoldsTheWindowMeanwh
   Settle();
   // Inside the box's own loop: note what is open, then answer as the user would.
   bool disabledMeanwhile = false;
-  std::function<void(ws::Rect)> answer;
+  std::function<void(Rect)> answer;
   auto script = [&] {
     if (OpenMessageBoxCount() == 0) return false;
     sys().Advance(600);
@@ -347,7 +345,7 @@ TEST_F(MainWindowTest, TheProgramsOwnBoxAsksBeforeClosingAndHoldsTheWindowMeanwh
     return true;
   };
   sys().SetIdleScript(script);
-  answer = [&](ws::Rect) { sys().PressKey(Vk::Escape); };
+  answer = [&](Rect) { sys().PressKey(Vk::Escape); };
   Click(mw().KeywordBox());
   sys().PressKey(Vk::Escape);
   sys().Advance(600);
@@ -356,10 +354,10 @@ TEST_F(MainWindowTest, TheProgramsOwnBoxAsksBeforeClosingAndHoldsTheWindowMeanwh
   EXPECT_TRUE(sys().IsEnabled(mw().Handle()));
 
   // "确定" is the left one of the two equal buttons at the bottom right.
-  answer = [&](ws::Rect r) {
+  answer = [&](Rect r) {
     const int32_t w = ButtonWidthFor(24.0f);
-    const Rect first = BoxButtonRects({r.Width(), r.Height()}, w, w, true).first;
-    sys().Click({r.left + first.x + first.width / 2, r.top + first.y + first.height / 2});
+    const Rect first = BoxButtonRects({r.width, r.height}, w, w, true).first;
+    sys().Click({r.x + first.x + first.width / 2, r.y + first.y + first.height / 2});
   };
   sys().SetIdleScript(script);
   Click(mw().KeywordBox());
