@@ -90,6 +90,10 @@ ws::LResult mainFrameProc(ws::WindowHandle hwnd, uint32_t msg, ws::WParam wParam
   return sys.DefaultProc(hwnd, msg, wParam, lParam);
 }
 
+MainWindow::OwnedHandle::~OwnedHandle() {
+  if (hwnd != 0 && ws::System().IsWindow(hwnd)) ws::System().DestroyWindow(hwnd);
+}
+
 MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options)) {}
 
 MainWindow::~MainWindow() {
@@ -117,6 +121,7 @@ bool MainWindow::Create() {
   args.exStyle = kLayeredExStyle;
   mainHandle_ = createFrameWindow(args);
   if (mainHandle_ == 0) return false;
+  owned_.hwnd = mainHandle_;
   g_mainHandle = mainHandle_;
 
   BindOptions bind;

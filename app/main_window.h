@@ -79,7 +79,15 @@ class MainWindow {
   void ShowRowMenu();
   int32_t Notice(std::string_view utf8Text, int32_t type);
 
+  // Owns the operating-system window: destroyed after the objects bound to it, when a
+  // close has not already done so.
+  struct OwnedHandle {
+    Hwnd hwnd = 0;
+    ~OwnedHandle();
+  };
+
   MainWindowOptions options_;
+  OwnedHandle owned_;
   // Program-level objects, in the order they are built.
   UiWindow mainWindow_;
   UiImage background_;

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +12,7 @@
 #include "base/text_encoding.h"
 #include "platform/ws/headless_window_system.h"
 #include "platform/ws/messages.h"
-#include "tests/net/scripted_site.h"
+#include "tests/app/search_site.h"
 #include "ui/msgbox/box_layout.h"
 #include "ui/msgbox/message_box.h"
 
@@ -30,61 +27,7 @@ struct Box {
   std::string caption;
 };
 
-// /s/<keyword>/<page>/ lists three hits, /d/<keyword>-<page>-<n> carries its own magnet.
-// Keyword "slow" holds its list until released; "odd" lists a hit whose cell is no magnet
-// link and one whose detail page is missing.
-class Site {
- public:
-  Site()
-      : server_([this](httplib::Server& s) {
-          s.Get(R"(/s/([^/]+)/(\d+)/)", [this](const httplib::Request& req, httplib::Response& res) {
-            const std::string keyword = req.matches[1];
-            const std::string stem = keyword + "-" + std::string(req.matches[2]);
-            if (keyword == "slow") {
-              std::unique_lock lock(mutex_);
-              slowSeen_ = true;
-              cv_.notify_all();
-              cv_.wait_for(lock, 20s, [&] { return release_; });
-            }
-            std::string html = "<ul>";
-            for (int i = 1; i <= 3; ++i) {
-              const std::string n = std::to_string(i);
-              html += "<li><a href=\"/d/" + stem + "-" + n + "\">" + stem + " " + n + "</a></li>";
-            }
-            res.set_content(html + "<li></li></ul>", "text/html");
-          });
-          s.Get(R"(/d/(.+))", [](const httplib::Request& req, httplib::Response& res) {
-            const std::string id = req.matches[1];
-            if (id == "odd-1-2") return res.set_content(Detail("javascript:alert(1)"), "text/html");
-            if (id == "odd-1-3") {
-              res.status = 404;
-              return res.set_content("gone", "text/plain");
-            }
-            res.set_content(Detail("magnet:?xt=" + id), "text/html");
-          });
-        }) {}
-  ~Site() { Release(); }
-  std::string Prefix() const { return server_.Base() + "/s/"; }
-  void WaitSlow() {
-    std::unique_lock lock(mutex_);
-    cv_.wait_for(lock, 20s, [&] { return slowSeen_; });
-  }
-  void Release() {
-    std::lock_guard lock(mutex_);
-    release_ = true;
-    cv_.notify_all();
-  }
-
- private:
-  static std::string Detail(const std::string& link) {
-    return "<textarea class=\"magnet_copy\">" + link + "</textarea>";
-  }
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool slowSeen_ = false;
-  bool release_ = false;
-  test::ScriptedSite server_;
-};
+using test::SearchSite;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -139,37 +82,11 @@ class MainWindowTest : public ::testing::Test {
   std::string Status() { return GbkToUtf8(mw().StatusLine().GetText()); }
 
   ws::ScopedHeadless headless_;
-  Site site_;
+  SearchSite site_;
   std::vector<Box> boxes_;
   std::vector<int32_t> answers_;
   std::unique_ptr<MainWindow> window_;
 };
-
-TEST_F(MainWindowTest, ControlsStandAtTheirPlacesWithTheirTexts) {
-  const Rect frame = sys().WindowRect(mw().Handle());
-  EXPECT_EQ(frame, Rect::FromXywh(411, 161, 544, 445));  // centred on 1366 x 768
-  EXPECT_EQ(sys().Title(mw().Handle()), Utf8ToGbk("Quillmar种子搜索神器"));
-  struct Place {
-    UiWindow* control;
-    Rect rect;
-  } places[] = {{&mw().KeywordBox(), {84, 55, 240, 32}},
-                {&mw().Button(1), {344, 55, 100, 32}},
-                {&mw().ResultList(), {4, 114, 524, 280}},
-                {&mw().Button(2), {311, 400, 100, 24}},
-                {&mw().Button(3), {420, 400, 100, 24}}};
-  for (const Place& p : places) {
-    SCOPED_TRACE(p.rect.x);
-    EXPECT_EQ((Rect{p.control->GetLeft(), p.control->GetTop(), p.control->GetWidth(), p.control->GetHeight()}), p.rect);
-  }
-  EXPECT_EQ(mw().KeywordBox().GetAlpha(), 100);
-  EXPECT_EQ(mw().ResultList().GetAlpha(), 100);
-  EXPECT_EQ(GbkToUtf8(mw().Button(1).GetText()), "撸一管");
-  EXPECT_EQ(GbkToUtf8(mw().Button(2).GetText()), "上一页");
-  EXPECT_EQ(GbkToUtf8(mw().Button(3).GetText()), "下一页");
-  ASSERT_EQ(mw().ResultList().GetColumnCount(), 2);
-  EXPECT_EQ(mw().PageNumber(), 1);
-  EXPECT_NE(sys().Presented(mw().Handle()), nullptr);
-}
 
 TEST_F(MainWindowTest, SearchAndPagingFetchTheRightPagesInPageOrder) {
   TypeKeyword("abc");
@@ -300,7 +217,7 @@ TEST_F(MainWindowTest, ANewerSearchShowsOnlyItsOwnRowsAndClosingDuringASearchEnd
   EXPECT_EQ(Rows(), Expected("abc-1"));
 
   // A search still waiting on the site when the window goes: it is cancelled and joined.
-  Site slow;
+  SearchSite slow;
   MainWindowOptions options;
   options.site = slow.Prefix();
   window_.reset();
