@@ -37,7 +37,7 @@ if [ $# -eq 0 ] || [[ " $* " == *" net "* ]]; then
     -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
   cmake --build "$root/build-tsan" -j "$(nproc)" --target "${tsan_targets[@]}"
   cd "$root/build-tsan"
-  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp" \
     ctest --output-on-failure -j "$(nproc)" -L net -E '^fuzz[.]' || status=$?
 fi
 exit "$status"

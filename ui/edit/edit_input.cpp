@@ -394,7 +394,47 @@ void UiEdit::DragSelectTo(Point at) {
 void UiEdit::WheelBy(bool vertical, double delta) {
   EditBar& bar = vertical ? vBar_ : hBar_;
   if (!bar.exists) return;
-  if (bar.SetPosition(static_cast<int32_t>(bar.position + delta))) OnBarScrolled(vertical, bar.position);
+  if (!bar.SetPosition(static_cast<int32_t>(bar.position + delta))) return;
+  SyncBarControls();
+  OnBarScrolled(vertical, bar.position);
+}
+
+Handled UiEdit::OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam) {
+  const bool vertical = vScroll_ && childKey == vScroll_->Key();
+  const bool horizontal = hScroll_ && childKey == hScroll_->Key();
+  if (!vertical && !horizontal) return Handled::Continue;
+  EditBar& bar = vertical ? vBar_ : hBar_;
+  switch (msg) {
+    case Event::ScrollChanged:
+      if (!syncingBars_) {
+        bar.position = static_cast<int32_t>(wParam);
+        OnBarScrolled(vertical, bar.position);
+      }
+      break;
+    case Msg::MouseWheel:
+      if (const int32_t d = SignedHighWord(wParam); d != 0) {
+        const double step = layout_.LineHeight() * kLinesPerNotch;
+        WheelBy(true, d < 0 ? step : -step);
+      }
+      break;
+    case Event::MouseEnter:
+      bar.hovered = true;
+      if (GetHovered() == 0 && !hot_) {
+        hot_ = true;
+        InvalidateRect();
+      }
+      break;
+    case Event::MouseLeave:
+      bar.hovered = false;
+      if (!focused_ && GetHovered() == 0 && hot_) {
+        hot_ = false;
+        InvalidateRect();
+      }
+      break;
+    default:
+      break;
+  }
+  return Handled::Continue;
 }
 
 void UiEdit::OnBarScrolled(bool vertical, int32_t position) {

@@ -67,6 +67,7 @@ void UiEdit::PlaceScrollBars() {
   const int32_t t = EditBar::kThickness;
   if (vBar_.exists) vBar_.rect = Rect::FromXywh(w - t, inset_, t, h - inset_ - (hBar_.Shown() ? 13 : 0));
   if (hBar_.exists) hBar_.rect = Rect::FromXywh(inset_, h - t, w - inset_ - (vBar_.Shown() ? 13 : 0), t);
+  SyncBarControls();
 }
 
 void UiEdit::Layout() {
@@ -205,6 +206,7 @@ std::optional<RectF> UiEdit::ChangedBand() const {
 void UiEdit::SetBarPositions() {
   hBar_.SetPosition(-layout_.scrollX);
   vBar_.SetPosition(-layout_.scrollY);
+  SyncBarControls();
 }
 
 int32_t UiEdit::PositionFromPoint(float x, float y, Point* outPoint) const {

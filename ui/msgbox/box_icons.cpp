@@ -367,47 +367,45 @@ constexpr uint8_t kQuestionPng[] = {
     0xB2, 0x8D, 0x8E, 0xFF, 0x4D, 0xEB, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82,
 };
 
+struct IconEntry {
+  BoxIcon icon;
+  int32_t mask;
+  uint32_t beep;
+  std::span<const uint8_t> png;
+};
+
+// In the order the type is tested.
+constexpr IconEntry kIcons[] = {
+    {BoxIcon::Information, kBoxTypeInformation, kBoxTypeInformation, kInformationPng},
+    {BoxIcon::Warning, kBoxTypeWarning, kBoxTypeWarning, kWarningPng},
+    {BoxIcon::Error, kBoxTypeError, kBoxTypeError, kErrorPng},
+    {BoxIcon::Question, kBoxTypeQuestion, kSimpleBeep, kQuestionPng},
+};
+
+const IconEntry* EntryOf(BoxIcon icon) {
+  for (const IconEntry& entry : kIcons) {
+    if (entry.icon == icon) return &entry;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 BoxIcon BoxIconForType(int32_t type) {
-  const auto has = [type](int32_t mask) { return (type & mask) == mask; };
-  if (has(kBoxTypeInformation)) return BoxIcon::Information;
-  if (has(kBoxTypeWarning)) return BoxIcon::Warning;
-  if (has(kBoxTypeError)) return BoxIcon::Error;
-  if (has(kBoxTypeQuestion)) return BoxIcon::Question;
+  for (const IconEntry& entry : kIcons) {
+    if ((type & entry.mask) == entry.mask) return entry.icon;
+  }
   return BoxIcon::None;
 }
 
 uint32_t BeepForIcon(BoxIcon icon) {
-  switch (icon) {
-    case BoxIcon::Information:
-      return kBoxTypeInformation;
-    case BoxIcon::Warning:
-      return kBoxTypeWarning;
-    case BoxIcon::Error:
-      return kBoxTypeError;
-    case BoxIcon::Question:
-      return kSimpleBeep;
-    case BoxIcon::None:
-      break;
-  }
-  return 0;
+  const IconEntry* entry = EntryOf(icon);
+  return entry ? entry->beep : 0;
 }
 
 std::span<const uint8_t> BoxIconPng(BoxIcon icon) {
-  switch (icon) {
-    case BoxIcon::Information:
-      return kInformationPng;
-    case BoxIcon::Warning:
-      return kWarningPng;
-    case BoxIcon::Error:
-      return kErrorPng;
-    case BoxIcon::Question:
-      return kQuestionPng;
-    case BoxIcon::None:
-      break;
-  }
-  return {};
+  const IconEntry* entry = EntryOf(icon);
+  return entry ? entry->png : std::span<const uint8_t>{};
 }
 
 }  // namespace quillmar

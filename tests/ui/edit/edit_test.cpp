@@ -196,6 +196,15 @@ TEST(UiEdit, WheelScrollsOneAndAQuarterLinesPerNotchAndClamps) {
   for (int i = 0; i < 100; ++i) e.f.headless->Wheel(120);
   EXPECT_EQ(bar.position, 0);
   EXPECT_EQ(e.edit.GetLayout().scrollY, 0);
+  // The bar control shows the same state, and moving it (as a drag does) moves the text.
+  UiScrollBar* control = e.edit.GetVScrollBar();
+  ASSERT_NE(control, nullptr);
+  EXPECT_EQ(control->GetMaximum(), bar.maximum);
+  control->SetPosition(30);
+  EXPECT_EQ(bar.position, 30);
+  EXPECT_EQ(e.edit.GetLayout().scrollY, -30);
+  e.f.headless->Wheel(-120);
+  EXPECT_EQ(control->GetPosition(), bar.position);
 }
 
 TEST(UiEdit, OneLineScrollRedrawsOneStripAndMatchesAFullRepaint) {
@@ -253,8 +262,10 @@ TEST(UiEdit, WrappingTextGrowingTallerShowsTheBarAndWrapsNarrower) {
   EditFixture e("", MultiLine(1, true), 120, 60);
   EXPECT_FALSE(e.edit.GetVScroll().Shown());
   const float wide = e.edit.GetLayout().TextRect().width;
+  EXPECT_EQ(e.edit.GetVScrollBar()->GetVisible(), 0);
   e.edit.SetText(std::string(200, 'w'));
   EXPECT_TRUE(e.edit.GetVScroll().Shown());
+  EXPECT_EQ(e.edit.GetVScrollBar()->GetVisible(), 1);
   EXPECT_EQ(e.edit.GetLayout().TextRect().width, wide - EditBar::kThickness);
   for (int32_t width : e.edit.GetLayout().LineWidths()) EXPECT_LT(width, wide - EditBar::kThickness);
   e.edit.SetText("short");

@@ -15,6 +15,8 @@
 #include "platform/draw/png_encoder.h"
 
 namespace draw = quillmar::draw;
+using quillmar::PointF;
+using quillmar::RectF;
 
 namespace {
 
@@ -46,22 +48,15 @@ void Bar(draw::Graphics& g, PointF a, PointF b, float width, draw::Argb color) {
   g.FillPolygon(draw::Brush(color), quad);
 }
 
-draw::Bitmap Information() {
-  draw::Bitmap bmp(kSide, kSide);
-  draw::Graphics g(bmp);
-  g.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
+void Information(draw::Graphics& g) {
   Disc(g, 0xFF1F5FA8, 0xFF3C8CE0, 0x3CFFFFFF);
   FillCircle(g, 20, 11.5f, 2.8f, 0xFFFFFFFF);
   g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{17.5f, 16, 5, 15});
   g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{15.5f, 16, 4, 2.5f});
   g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{15.5f, 28.5f, 9, 2.5f});
-  return bmp;
 }
 
-draw::Bitmap Warning() {
-  draw::Bitmap bmp(kSide, kSide);
-  draw::Graphics g(bmp);
-  g.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
+void Warning(draw::Graphics& g) {
   const PointF outer[] = {{20, 2}, {38.5f, 36.5f}, {1.5f, 36.5f}};
   g.FillPolygon(draw::Brush(0xFFB07800), outer);
   const PointF inner[] = {{20, 6.5f}, {35, 34.5f}, {5, 34.5f}};
@@ -69,23 +64,15 @@ draw::Bitmap Warning() {
   const PointF stroke[] = {{18, 14}, {22, 14}, {21.2f, 26}, {18.8f, 26}};
   g.FillPolygon(draw::Brush(0xFF2A2A2A), stroke);
   FillCircle(g, 20, 30, 2.2f, 0xFF2A2A2A);
-  return bmp;
 }
 
-draw::Bitmap Error() {
-  draw::Bitmap bmp(kSide, kSide);
-  draw::Graphics g(bmp);
-  g.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
+void Error(draw::Graphics& g) {
   Disc(g, 0xFF9C1C1C, 0xFFE04040, 0x30FFFFFF);
   Bar(g, {13, 13}, {27, 27}, 4.5f, 0xFFFFFFFF);
   Bar(g, {27, 13}, {13, 27}, 4.5f, 0xFFFFFFFF);
-  return bmp;
 }
 
-draw::Bitmap Question() {
-  draw::Bitmap bmp(kSide, kSide);
-  draw::Graphics g(bmp);
-  g.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
+void Question(draw::Graphics& g) {
   Disc(g, 0xFF1E7A5A, 0xFF33B07F, 0x38FFFFFF);
   // The hook of the question mark: a thick arc, then a short stem.
   draw::Path hook;
@@ -95,6 +82,16 @@ draw::Bitmap Question() {
   g.FillPath(draw::Brush(0xFFFFFFFF), hook);
   g.FillRectangle(draw::Brush(0xFFFFFFFF), RectF{17.75f, 19, 4.5f, 6});
   FillCircle(g, 20, 29.5f, 2.6f, 0xFFFFFFFF);
+}
+
+// A fresh transparent 40 x 40 picture with smooth edges, painted by paint.
+draw::Bitmap Icon(void (*paint)(draw::Graphics&)) {
+  draw::Bitmap bmp(kSide, kSide);
+  {
+    draw::Graphics g(bmp);
+    g.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
+    paint(g);
+  }
   return bmp;
 }
 
@@ -109,7 +106,7 @@ void Print(const char* name, const draw::Bitmap& bmp) {
 
 int main(int argc, char** argv) {
   // With a folder argument the pictures are also written as PNG files to look at.
-  const draw::Bitmap icons[] = {Information(), Warning(), Error(), Question()};
+  const draw::Bitmap icons[] = {Icon(Information), Icon(Warning), Icon(Error), Icon(Question)};
   const char* names[] = {"kInformationPng", "kWarningPng", "kErrorPng", "kQuestionPng"};
   for (int i = 0; i < 4; ++i) {
     Print(names[i], icons[i]);
