@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/main_routine.h"
+#include "app/search_session.h"
 #include "app/startup.h"
 
 int main() {
@@ -13,5 +15,7 @@ int main() {
     return 1;
   }
   quillmar::InitModule();
-  return 0;
+  quillmar::MainWindowOptions options;
+  options.site = quillmar::SearchSession::SiteFromEnvironment();
+  return quillmar::MainRoutine(std::move(options));
 }

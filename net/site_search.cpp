@@ -98,6 +98,7 @@ SearchOutcome RunSiteSearch(std::string_view site, std::string_view keyword, int
   const std::string& base = outcome.listStatus.finalUrl.empty() ? outcome.listUrl : outcome.listStatus.finalUrl;
   std::vector<ListHit> hits = ScrapeListPage(body, base, &outcome.scanCutShort, options.text, &cancel);
   outcome.hitCount = static_cast<int>(hits.size());
+  if (options.onListRead && !cancel) options.onListRead(outcome);
   if (hits.empty() || cancel) {
     outcome.cancelled = cancel;
     return outcome;

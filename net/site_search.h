@@ -43,6 +43,9 @@ struct SearchOptions {
   HttpOptions http;
   // The form of the keyword given and of the rows' texts.
   TextForm text = TextForm::Program;
+  // Called on the searching thread once the list page is read and before any row, with the
+  // list address, its status and the hit count filled in; a window shows progress with it.
+  std::function<void(const SearchOutcome&)> onListRead;
 };
 
 // Called on the thread that runs the search, once per row, strictly in page order.

@@ -1,0 +1,339 @@
+#include "app/main_window.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "app/background_picture.h"
+#include "base/text_encoding.h"
+#include "platform/ws/messages.h"
+#include "platform/ws/window_system.h"
+#include "ui/core/frame_window.h"
+#include "ui/msgbox/message_box.h"
+
+namespace quillmar {
+namespace {
+
+// Texts are written here in UTF-8 and become program text once, where they are used.
+constexpr std::string_view kTitle = "Quillmar种子搜索神器";
+constexpr std::string_view kPrompt = "输入关键字，点击撸一管，爱搜啥搜啥，任性！";
+constexpr std::string_view kButtonTexts[3] = {"撸一管", "上一页", "下一页"};
+constexpr std::string_view kColumnTitles[2] = {"名称", "种子连接"};
+constexpr std::string_view kNoticeCaption = "Quill提示：";
+constexpr std::string_view kConfirmExit = "确认退出？";
+constexpr std::string_view kFirstPageNotice = "已经是第一页了。";
+constexpr std::string_view kRowMenuItems[2] = {"复制磁力链接", "打开磁力链接"};
+
+constexpr int32_t kOkCancelInformation = 65;  // two buttons and the information icon
+constexpr int32_t kOkOnly = 0;
+constexpr int32_t kWarningOk = 0x30;
+constexpr uint32_t kLayeredExStyle = 0x80000;
+constexpr int32_t kOpenEffect = 9;
+constexpr int32_t kCaptionCloseAndMinimize = 3;
+constexpr draw::Argb kWhite = 0xFFFFFFFF;
+constexpr draw::Argb kBlack = 0xFF000000;
+
+ws::WindowHandle g_mainHandle = 0;
+
+std::string Program(std::string_view utf8) { return Utf8ToGbk(utf8); }
+
+std::string Format(const char* format, auto... args) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, format, args...);
+  return buffer;
+}
+
+// Why an exchange gave nothing usable, in the program's own words (UTF-8).
+std::string CauseText(const HttpStatus& status) {
+  switch (status.error) {
+    case HttpError::None:
+      if (status.responseCode >= 400) return Format("站点回答 HTTP %ld", status.responseCode);
+      return "页面上没有找到磁力链接";
+    case HttpError::BadUrl:
+    case HttpError::RefusedScheme:
+      return "地址不可用";
+    case HttpError::Resolve:
+      return "找不到站点的主机名";
+    case HttpError::Connect:
+      return "无法连接站点";
+    case HttpError::ConnectTimeout:
+    case HttpError::StallTimeout:
+    case HttpError::TotalTimeout:
+      return "连接站点超时";
+    case HttpError::Cancelled:
+      return "已取消";
+    default:
+      return "取页面失败（" + status.reason + "）";
+  }
+}
+
+bool IsMagnetLink(std::string_view text) {
+  constexpr std::string_view kScheme = "magnet:";
+  if (text.size() <= kScheme.size()) return false;
+  for (size_t i = 0; i < kScheme.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kScheme[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ws::LResult mainFrameProc(ws::WindowHandle hwnd, uint32_t msg, ws::WParam wParam, ws::LParam lParam) {
+  ws::WindowSystem& sys = ws::System();
+  if (msg == Msg::Close && hwnd == g_mainHandle && hwnd != 0) {
+    sys.PostQuit(0);
+  } else if (msg == Msg::KeyDown && wParam == static_cast<ws::WParam>(Vk::Escape)) {
+    sys.Send(hwnd, Msg::Close, 0, 0);
+    return 0;
+  }
+  return sys.DefaultProc(hwnd, msg, wParam, lParam);
+}
+
+MainWindow::OwnedHandle::~OwnedHandle() {
+  if (hwnd != 0 && ws::System().IsWindow(hwnd)) ws::System().DestroyWindow(hwnd);
+}
+
+MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options)) {}
+
+MainWindow::~MainWindow() {
+  // The controls' removal still sends the window events: nobody here is left to hear them.
+  mainWindow_.SetUserHandler({});
+  session_.reset();
+  JoinColumnThread();
+  rowMenu_.Dispose();
+  if (g_mainHandle == mainHandle_) g_mainHandle = 0;
+}
+
+void MainWindow::JoinColumnThread() {
+  if (columnThread_.joinable()) columnThread_.join();
+}
+
+bool MainWindow::Create() {
+  ws::WindowSystem& sys = ws::System();
+  const std::string title = Program(kTitle);
+  registerFrameClass(mainFrameProc, 0, title);
+  FrameWindowArgs args;
+  args.className = title;
+  args.title = title;
+  args.width = kWidth;
+  args.height = kHeight;
+  args.exStyle = kLayeredExStyle;
+  mainHandle_ = createFrameWindow(args);
+  if (mainHandle_ == 0) return false;
+  owned_.hwnd = mainHandle_;
+  g_mainHandle = mainHandle_;
+
+  BindOptions bind;
+  bind.backImage = background_.Load(BackgroundJpeg());
+  bind.alpha = 200;
+  bind.captionFlags = kCaptionCloseAndMinimize;
+  bind.userHandler = [this](Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
+    return MainEventHandler(hwnd, key, msg, wParam, lParam);
+  };
+  mainWindow_.Bind(mainHandle_, bind);
+  mainWindow_.ShowWithEffect(kOpenEffect, false);
+  CreateControls();
+
+  SearchSession::Listener listener;
+  listener.onStart = [this](uint64_t) { OnSearchStart(); };
+  listener.onListRead = [this](const SearchOutcome& o) { OnListRead(o); };
+  listener.onRow = [this](const SearchRow& row) { OnRow(row); };
+  listener.onFinish = [this](const SearchOutcome& o) { OnFinish(o); };
+  session_ = std::make_unique<SearchSession>(
+      options_.site, [&sys](std::function<void()> task) { sys.PostTask(std::move(task)); }, std::move(listener),
+      options_.search);
+
+  columnThread_ = std::jthread([this] { LoadColumns(); });
+  pageNumber_ = 1;
+  return true;
+}
+
+void MainWindow::CreateControls() {
+  titleLabel_.Create(&mainWindow_, true, 2, 4, 200, 20, Program(kTitle), {}, {}, kWhite, kBlack, 0, 0);
+  labels_[0].Create(&mainWindow_, true, 40, 30, 450, 24, Program(kPrompt), {}, {}, kWhite, kBlack, 0);
+  EditOptions edit;
+  edit.fontSize = 22;
+  keywordBox_.Create(&mainWindow_, 1, 84, 55, 240, 32, "", edit);
+  keywordBox_.SetAlpha(100);
+  buttons_[0].Create(&mainWindow_, true, 344, 55, 100, 32, Program(kButtonTexts[0]));
+  ListBoxOptions list;
+  list.scrollBars = 1;
+  resultList_.Create(&mainWindow_, true, 4, 114, 524, 280, 0, list);
+  resultList_.SetAlpha(100);
+  buttons_[1].Create(&mainWindow_, true, 311, 400, 100, 24, Program(kButtonTexts[1]));
+  buttons_[2].Create(&mainWindow_, true, 420, 400, 100, 24, Program(kButtonTexts[2]));
+  // The bottom left is free: the search's progress and outcome go there.
+  labels_[1].Create(&mainWindow_, true, 4, 400, 300, 24, "", {}, {}, kWhite, kBlack, 0, UiLabel::kAlignMiddle);
+
+  for (std::string_view item : kRowMenuItems) rowMenu_.InsertItem({}, Program(item));
+  rowMenu_.SetUserHandler([this](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam) {
+    if (msg != Event::MenuItemChosen) return 1;
+    const int32_t row = SelectedRow();
+    if (row < 0) return 1;
+    if (wParam == 0) CopyRowLink(row);
+    if (wParam == 1) OpenRowLink(row);
+    return 1;
+  });
+}
+
+// The column thread only names the columns: adding them is posted to the window's thread.
+void MainWindow::LoadColumns() {
+  std::weak_ptr<int> alive = alive_;
+  ws::System().PostTask([this, alive] {
+    if (!alive.lock()) return;
+    for (std::string_view title : kColumnTitles) {
+      ListColumnOptions column;
+      column.width = 262;
+      column.align = 1;
+      resultList_.InsertColumn({}, Program(title), column);
+    }
+  });
+}
+
+int32_t MainWindow::Notice(std::string_view utf8Text, int32_t type) {
+  const std::string caption = Program(kNoticeCaption);
+  if (options_.messageBox) return options_.messageBox(Program(utf8Text), type, caption);
+  MessageBoxOptions box;
+  box.caption = caption;
+  return ShowMessageBox(Program(utf8Text), type, box);
+}
+
+int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam) {
+  if (msg == Msg::Close && key == mainWindow_.Key()) {
+    if (Notice(kConfirmExit, kOkCancelInformation) != 0) return 0;
+    // Closing: the running search ends now rather than with the process.
+    if (session_) session_->Cancel();
+    return 1;
+  }
+  if (msg == Event::Click) {
+    if (key == buttons_[0].Key()) {
+      StartSearch();
+    } else if (key == buttons_[1].Key()) {
+      if (pageNumber_ == 1) {
+        Notice(kFirstPageNotice, kOkOnly);
+      } else {
+        --pageNumber_;
+        StartSearch();
+      }
+    } else if (key == buttons_[2].Key()) {
+      ++pageNumber_;
+      StartSearch();
+    }
+    return 1;
+  }
+  if (key == resultList_.Key()) {
+    if (msg == Msg::LButtonDblClk) {
+      const int32_t row = SelectedRow();
+      if (row >= 0) OpenRowLink(row);
+      return 1;
+    }
+    if (msg == Msg::RButtonUp) {
+      ShowRowMenu();
+      return 0;
+    }
+    if (msg == Msg::KeyDown && wParam == 'C' && ws::System().IsKeyDown(Vk::Control)) {
+      if (const int32_t row = SelectedRow(); row >= 0) CopyRowLink(row);
+      return 0;
+    }
+  }
+  if (key == keywordBox_.Key() && msg == Msg::KeyDown && wParam == static_cast<WParam>(Vk::Return)) {
+    StartSearch();
+    return 0;
+  }
+  return 1;
+}
+
+void MainWindow::StartSearch() {
+  shownPage_ = pageNumber_;
+  session_->Start(keywordBox_.GetText(), pageNumber_);
+}
+
+void MainWindow::OnSearchStart() {
+  resultList_.ClearRows();
+  rowFailures_.clear();
+  hitCount_ = -1;
+  labels_[1].SetText(Program(Format("正在搜索第 %d 页…", shownPage_)));
+  SetBusy(true);
+}
+
+void MainWindow::OnListRead(const SearchOutcome& outcome) {
+  hitCount_ = outcome.hitCount;
+  ShowProgress();
+}
+
+void MainWindow::OnRow(const SearchRow& row) {
+  const int32_t index = resultList_.GetRowCount();
+  resultList_.InsertRow({}, row.title);
+  resultList_.SetCellText(index, 1, row.magnet);
+  std::string cause;
+  if (row.magnet.empty()) cause = CauseText(row.detailStatus);
+  rowFailures_.push_back(std::move(cause));
+  ShowProgress();
+}
+
+void MainWindow::ShowProgress() {
+  labels_[1].SetText(Program(Format("第 %d 页：%d/%d", shownPage_, resultList_.GetRowCount(), hitCount_)));
+}
+
+void MainWindow::OnFinish(const SearchOutcome& outcome) {
+  SetBusy(false);
+  std::string text = Format("第 %d 页：", shownPage_);
+  if (!outcome.ListFetched()) {
+    text += "取不到结果页，" + CauseText(outcome.listStatus);
+  } else if (outcome.listStatus.responseCode >= 400) {
+    text += "取不到结果页，" + CauseText(outcome.listStatus);
+  } else if (outcome.hitCount == 0) {
+    text += "没有找到结果";
+  } else {
+    int missing = 0;
+    for (const std::string& cause : rowFailures_) missing += cause.empty() ? 0 : 1;
+    text += Format("%d/%d", resultList_.GetRowCount(), outcome.hitCount);
+    text += missing ? Format("，%d 条没有取到链接（双击看原因）", missing) : std::string("，完成");
+  }
+  labels_[1].SetText(Program(text));
+}
+
+void MainWindow::SetBusy(bool busy) {
+  ws::WindowSystem& sys = ws::System();
+  if (busy && busyCursor_ == 0) busyCursor_ = sys.LoadSystemCursor(ws::SystemCursor::AppStarting);
+  CursorChoice choice;
+  if (busy) choice.handle = busyCursor_;
+  mainWindow_.SetCursorShape(choice);
+}
+
+int32_t MainWindow::SelectedRow() {
+  const ListCellRef cell = resultList_.GetSelection();
+  if (cell.row < 0 || cell.row >= resultList_.GetRowCount()) return -1;
+  return cell.row;
+}
+
+void MainWindow::OpenRowLink(int32_t row) {
+  const std::string link = resultList_.GetCellText(row, 1);
+  if (link.empty()) {
+    const std::string cause = static_cast<size_t>(row) < rowFailures_.size() ? rowFailures_[row] : std::string();
+    Notice("这一行没有取到磁力链接：" + (cause.empty() ? std::string("原因不明") : cause), kWarningOk);
+    return;
+  }
+  // A page can put anything in the cell; only a magnet link is handed to the desktop.
+  if (!IsMagnetLink(link)) {
+    Notice("这一行的链接不是磁力链接，不会打开。", kWarningOk);
+    return;
+  }
+  ws::System().OpenWithHandler(link);
+}
+
+void MainWindow::CopyRowLink(int32_t row) {
+  const std::string link = resultList_.GetCellText(row, 1);
+  if (link.empty()) return;
+  ws::System().SetClipboardText(GbkToWide(link), link);
+}
+
+void MainWindow::ShowRowMenu() {
+  const int32_t row = resultList_.RowAtY(resultList_.MousePosition().y);  // 1-based, 0 the header
+  if (row < 1 || row > resultList_.GetRowCount()) return;
+  resultList_.SetSelection(0, row - 1);
+  rowMenu_.Popup();
+}
+
+}  // namespace quillmar

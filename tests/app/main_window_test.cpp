@@ -1,0 +1,287 @@
+// The program end to end on the headless desktop against a loopback site: typing, clicking,
+// paging, closing, double clicks and the row menu, as a user drives them.
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/startup.h"
+#include "base/text_encoding.h"
+#include "platform/ws/headless_window_system.h"
+#include "platform/ws/messages.h"
+#include "tests/app/search_site.h"
+#include "ui/msgbox/box_layout.h"
+#include "ui/msgbox/message_box.h"
+
+namespace quillmar {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Box {
+  std::string text;  // UTF-8
+  int32_t type;
+  std::string caption;
+};
+
+using test::SearchSite;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    InitModule();
+    MainWindowOptions options;
+    options.site = site_.Prefix();
+    options.messageBox = [this](std::string_view text, int32_t type, std::string_view caption) {
+      boxes_.push_back({GbkToUtf8(text), type, GbkToUtf8(caption)});
+      return answers_.empty() ? 0 : std::exchange(answers_, {}).front();
+    };
+    window_ = std::make_unique<MainWindow>(options);
+    EXPECT_TRUE(window_->Create());
+    window_->JoinColumnThread();
+    Settle();
+  }
+
+  MainWindow& mw() { return *window_; }
+  ws::HeadlessWindowSystem& sys() { return *headless_; }
+  void Settle() { sys().Advance(600); }  // the open effect and any fades end
+  // Runs posted work until the search ends, then paints.
+  void WaitForSearch() {
+    ASSERT_TRUE(sys().RunUntil([&] { return !mw().Session().Busy(); }, 20000));
+    Settle();
+  }
+  Point Centre(UiWindow& control) { return control.PointToScreen({control.GetWidth() / 2, control.GetHeight() / 2}); }
+  void Click(UiWindow& control) {
+    sys().Click(Centre(control));
+    sys().Advance(50);
+  }
+  void TypeKeyword(const std::string& ascii) {
+    Click(mw().KeywordBox());
+    mw().KeywordBox().SetText("");
+    sys().TypeText(ascii);
+  }
+  // Middle of the row's first cell, in screen coordinates (rows are 80 pixels under a 20-pixel header).
+  Point RowPoint(int row) { return mw().ResultList().PointToScreen({100, 1 + 20 + 80 * row + 40}); }
+  std::vector<std::pair<std::string, std::string>> Rows() {
+    std::vector<std::pair<std::string, std::string>> rows;
+    UiListBox& list = mw().ResultList();
+    for (int i = 0; i < list.GetRowCount(); ++i) rows.emplace_back(list.GetCellText(i, 0), list.GetCellText(i, 1));
+    return rows;
+  }
+  static std::vector<std::pair<std::string, std::string>> Expected(const std::string& stem) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int i = 1; i <= 3; ++i) {
+      const std::string n = std::to_string(i);
+      rows.emplace_back(stem + " " + n, "magnet:?xt=" + stem + "-" + n);
+    }
+    return rows;
+  }
+  std::string Status() { return GbkToUtf8(mw().StatusLine().GetText()); }
+
+  ws::ScopedHeadless headless_;
+  SearchSite site_;
+  std::vector<Box> boxes_;
+  std::vector<int32_t> answers_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, SearchAndPagingFetchTheRightPagesInPageOrder) {
+  TypeKeyword("abc");
+  Click(mw().Button(1));
+  WaitForSearch();
+  EXPECT_EQ(Rows(), Expected("abc-1"));
+  EXPECT_EQ(Status(), "第 1 页：3/3，完成");
+
+  // Next twice, then a new keyword: page 3 of the new keyword.
+  Click(mw().Button(3));
+  WaitForSearch();
+  EXPECT_EQ(Rows(), Expected("abc-2"));
+  Click(mw().Button(3));
+  WaitForSearch();
+  TypeKeyword("xyz");
+  Click(mw().Button(1));
+  WaitForSearch();
+  EXPECT_EQ(mw().PageNumber(), 3);
+  EXPECT_EQ(Rows(), Expected("xyz-3"));
+
+  // Previous steps back; Enter in the keyword box searches the same page.
+  Click(mw().Button(2));
+  WaitForSearch();
+  EXPECT_EQ(Rows(), Expected("xyz-2"));
+  TypeKeyword("def");
+  sys().PressKey(Vk::Return);
+  sys().Advance(10);
+  WaitForSearch();
+  EXPECT_EQ(Rows(), Expected("def-2"));
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, PreviousOnTheFirstPageShowsTheNoticeAndStartsNoSearch) {
+  Click(mw().Button(2));
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].type, 0);
+  EXPECT_EQ(boxes_[0].caption, "Quill提示：");
+  EXPECT_FALSE(mw().Session().Busy());
+  EXPECT_EQ(mw().Session().Generation(), 0u);
+  EXPECT_EQ(mw().PageNumber(), 1);
+}
+
+TEST_F(MainWindowTest, EscapeAsksFirstCancelKeepsTheWindowOkEndsTheLoop) {
+  Click(mw().KeywordBox());
+  answers_ = {1};  // "取消"
+  sys().PressKey(Vk::Escape);
+  sys().Advance(10);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "确认退出？");
+  EXPECT_EQ(boxes_[0].type, 65);
+  EXPECT_EQ(boxes_[0].caption, "Quill提示：");
+  EXPECT_TRUE(sys().IsWindow(mw().Handle()));
+
+  answers_ = {0};  // "确定"
+  sys().PressKey(Vk::Escape);
+  sys().Advance(10);
+  EXPECT_EQ(boxes_.size(), 2u);
+  EXPECT_FALSE(sys().IsWindow(mw().Handle()));
+  sys().SetLoopLimit(1000);
+  EXPECT_EQ(sys().RunLoop(), 0);
+  EXPECT_FALSE(sys().LoopGaveUp());
+}
+
+TEST_F(MainWindowTest, DoubleClickOpensOnlyAMagnetLinkAndTellsWhyOthersAreNot) {
+  sys().DoubleClick(RowPoint(0));
+  sys().Advance(10);
+  EXPECT_TRUE(sys().OpenedLinks().empty());
+  EXPECT_TRUE(boxes_.empty());
+
+  TypeKeyword("odd");
+  Click(mw().Button(1));
+  WaitForSearch();
+  EXPECT_EQ(Status(), "第 1 页：3/3，1 条没有取到链接（双击看原因）");
+  sys().DoubleClick(RowPoint(0));
+  sys().Advance(10);
+  ASSERT_EQ(sys().OpenedLinks().size(), 1u);
+  EXPECT_EQ(sys().OpenedLinks()[0], "magnet:?xt=odd-1-1");
+
+  sys().DoubleClick(RowPoint(1));  // the page put a script address in the cell
+  sys().Advance(10);
+  EXPECT_EQ(sys().OpenedLinks().size(), 1u);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "这一行的链接不是磁力链接，不会打开。");
+
+  sys().DoubleClick(RowPoint(2));  // its detail page answered 404
+  sys().Advance(10);
+  EXPECT_EQ(sys().OpenedLinks().size(), 1u);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1].text, "这一行没有取到磁力链接：站点回答 HTTP 404");
+}
+
+TEST_F(MainWindowTest, RowMenuAndCtrlCCopyTheRowsLink) {
+  TypeKeyword("abc");
+  Click(mw().Button(1));
+  WaitForSearch();
+
+  sys().Click(RowPoint(1), ws::MouseButton::Right);
+  sys().Advance(50);
+  ASSERT_TRUE(mw().RowMenu().IsOpen());
+  const Rect menu = sys().WindowRect(mw().RowMenu().PopupWindow());
+  const Rect first = mw().RowMenu().ItemRect(0);
+  sys().Click({menu.x + 30, menu.y + first.y + first.height / 2});
+  sys().Advance(50);
+  EXPECT_EQ(sys().ClipboardMultibyte(), "magnet:?xt=abc-1-2");
+
+  sys().Click(RowPoint(2));
+  sys().Advance(10);
+  sys().KeyDown(Vk::Control);
+  sys().PressKey('C');
+  sys().KeyUp(Vk::Control);
+  EXPECT_EQ(sys().ClipboardMultibyte(), "magnet:?xt=abc-1-3");
+}
+
+TEST_F(MainWindowTest, ANewerSearchShowsOnlyItsOwnRowsAndClosingDuringASearchEndsIt) {
+  TypeKeyword("slow");
+  Click(mw().Button(1));
+  site_.WaitSlow();
+  sys().RunPending();
+  auto windowCursor = [&] { return sys().SystemCursorOf(sys().ClassCursor(mw().Handle())); };
+  EXPECT_EQ(windowCursor(), ws::SystemCursor::AppStarting);
+  EXPECT_EQ(Status(), "正在搜索第 1 页…");
+  TypeKeyword("abc");
+  Click(mw().Button(1));
+  WaitForSearch();
+  EXPECT_NE(windowCursor(), ws::SystemCursor::AppStarting);
+  site_.Release();
+  sys().RunUntil([] { return false; }, 200);
+  EXPECT_EQ(Rows(), Expected("abc-1"));
+
+  // A search still waiting on the site when the window goes: it is cancelled and joined.
+  SearchSite slow;
+  MainWindowOptions options;
+  options.site = slow.Prefix();
+  window_.reset();
+  window_ = std::make_unique<MainWindow>(options);
+  ASSERT_TRUE(window_->Create());
+  window_->KeywordBox().SetText("slow");
+  Click(window_->Button(1));
+  slow.WaitSlow();
+  window_.reset();  // must not wait for the held list
+  slow.Release();
+}
+
+TEST_F(MainWindowTest, AListThatCannotBeFetchedIsToldByCause) {
+  MainWindowOptions options;
+  options.site = "http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/s/";
+  window_.reset();
+  window_ = std::make_unique<MainWindow>(options);
+  ASSERT_TRUE(window_->Create());
+  Click(mw().Button(1));
+  WaitForSearch();
+  EXPECT_EQ(Status(), "第 1 页：取不到结果页，无法连接站点");
+  EXPECT_EQ(mw().ResultList().GetRowCount(), 0);
+}
+
+TEST_F(MainWindowTest, TheProgramsOwnBoxAsksBeforeClosingAndHoldsTheWindowMeanwhile) {
+  MainWindowOptions options;
+  options.site = site_.Prefix();
+  window_.reset();
+  window_ = std::make_unique<MainWindow>(options);
+  ASSERT_TRUE(window_->Create());
+  Settle();
+  // Inside the box's own loop: note what is open, then answer as the user would.
+  bool disabledMeanwhile = false;
+  std::function<void(Rect)> answer;
+  auto script = [&] {
+    if (OpenMessageBoxCount() == 0) return false;
+    sys().Advance(600);
+    const ws::WindowHandle box = sys().TopLevelWindows().front();
+    if (sys().ClassName(box) != "OrvexMessageBox") return true;  // closing
+    disabledMeanwhile = disabledMeanwhile || !sys().IsEnabled(mw().Handle());
+    answer(sys().WindowRect(box));
+    return true;
+  };
+  sys().SetIdleScript(script);
+  answer = [&](Rect) { sys().PressKey(Vk::Escape); };
+  Click(mw().KeywordBox());
+  sys().PressKey(Vk::Escape);
+  sys().Advance(600);
+  EXPECT_TRUE(disabledMeanwhile);
+  EXPECT_TRUE(sys().IsWindow(mw().Handle()));
+  EXPECT_TRUE(sys().IsEnabled(mw().Handle()));
+
+  // "确定" is the left one of the two equal buttons at the bottom right.
+  answer = [&](Rect r) {
+    const int32_t w = ButtonWidthFor(24.0f);
+    const Rect first = BoxButtonRects({r.width, r.height}, w, w, true).first;
+    sys().Click({r.x + first.x + first.width / 2, r.y + first.y + first.height / 2});
+  };
+  sys().SetIdleScript(script);
+  Click(mw().KeywordBox());
+  sys().PressKey(Vk::Escape);
+  sys().Advance(600);
+  EXPECT_FALSE(sys().IsWindow(mw().Handle()));
+}
+
+}  // namespace
+}  // namespace quillmar
