@@ -8,14 +8,12 @@
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
-#include "ui/core/pic_button.h"
+#include "ui/core/frame.h"
 #include "ui/core/process_values.h"
-#include "ui/core/tool_tip.h"
-#include "ui/gfx/effect.h"
 
 namespace quillmar {
 
-UiWindow::UiWindow() : openEffect_(std::make_unique<UiEffect>()), closeEffect_(std::make_unique<UiEffect>()) {}
+UiWindow::UiWindow() = default;
 
 UiWindow::~UiWindow() {
   ReleaseWindow();
@@ -57,6 +55,8 @@ void UiWindow::Unregister() {
   if (!rec) return;
   rec->surfaces->invalidRegion.reset();
   StopTransition();
+  // Transitions this object runs for other elements end with it.
+  while (!transitions_.empty()) StopTransition(transitions_.back().second);
   while (!timerIds_.empty()) StopTimer(timerIds_.back());
   Registry().Remove(key_);
   key_ = 0;

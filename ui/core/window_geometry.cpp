@@ -1,5 +1,5 @@
-// Moving and sizing elements, the frameless window's sizing band, the work area
-// and the caption-button row.
+// Moving and sizing elements, the frameless window's sizing band and its
+// settings, and the work area.
 
 #include <algorithm>
 
@@ -8,7 +8,8 @@
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
-#include "ui/core/pic_button.h"
+#include "ui/core/frame.h"
+#include "ui/core/paint_scheduler.h"
 #include "ui/core/window.h"
 
 namespace quillmar {
@@ -34,9 +35,8 @@ WorkArea& StoredWorkArea() {
   return area;
 }
 
-constexpr int32_t kCloseWidth = 32;
-constexpr int32_t kMaximizeWidth = 30;
-constexpr int32_t kMinimizeWidth = 30;
+// What an element without a frame reads.
+const FrameSizing kNoFrame{};
 
 }  // namespace
 
@@ -59,7 +59,7 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
               static_cast<LParam>(MakeLong(static_cast<uint32_t>(nw), static_cast<uint32_t>(nh))));
       routine(hwnd, k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
     }
-    if (k == key_) PlaceCaptionButtons();
+    if (k == key_ && frame_) frame_->PlaceCaptionButtons();
   }
   if (!bound) {
     if (resized) SendEvent(k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
@@ -72,8 +72,6 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
     return;
   }
   if (resized) {
-    StopTicking();
-    StartTicking();
     Repaint();
     sys.SetPosition(hwnd, 0, 0, 0, 0, 0, ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged);
   }
@@ -90,6 +88,7 @@ void UiWindow::SetVisible(int32_t value, OptKey key) {
   if (!rec || rec->visible == value) return;
   rec->visible = value;
   rec->needsCompose = 1;
+  PaintScheduler::Request();
   if (rec->IsTopLevelWindow() && rec->windowHandle != 0 && ws::System().IsWindow(rec->windowHandle)) {
     ws::System().ShowWindow(rec->windowHandle, value != 0 ? Show::Normal : Show::Hide);
   }
@@ -129,8 +128,10 @@ ws::Point UiWindow::OffsetByAncestors(ws::Point p, OptKey key, bool throughWindo
 }
 
 int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
+  if (!frame_) return -1;
   ws::WindowSystem& sys = ws::System();
   SizingState& s = Sizing();
+  FrameSizing& f = frame_->Sizing();
   if (sys.IsZoomed(hwnd) || !sys.IsEnabled(hwnd)) return -1;
   if (msg == Msg::NcHitTest || msg == Msg::NcMouseMove || msg == Msg::NcLButtonUp || msg == Msg::LButtonUp) {
     s.pressOutside = false;
@@ -142,7 +143,7 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
   const EdgeRect r{wr.left, wr.top, wr.right, wr.bottom};
   const ws::Point cursor = sys.CursorPos();
   const EdgeRect moved = MoveDraggedEdges(r, s.edge, cursor.x - s.grabX, cursor.y - s.grabY,
-                                          2 * sizingBorder_ + minSize_[0], 2 * sizingBorder_ + minSize_[1]);
+                                          2 * f.border + f.minSize[0], 2 * f.border + f.minSize[1]);
   if ((msg == Msg::LButtonUp || msg == Msg::NcLButtonUp) && s.active) {
     sys.ReleaseCapture();
     s.active = false;
@@ -154,15 +155,15 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
     if (w != GetWidth() || h != GetHeight()) Place(moved.left, moved.top, w, h);
   }
   if (!s.active) {
-    sizingCursorSet_ = 0;
+    f.cursorSet = 0;
     s.edge = 0;
     s.grabX = s.grabY = 0;
     s.command = 0;
     const bool press = msg == Msg::LButtonDown || msg == Msg::NcLButtonDown;
-    const SizingZone zone = DetectSizingZone(r, cursor.x, cursor.y, sizingBorder_);
+    const SizingZone zone = DetectSizingZone(r, cursor.x, cursor.y, f.border);
     if (zone.cursor != 0) {
       sys.SetCursor(sys.LoadSystemCursor(static_cast<ws::SystemCursor>(zone.cursor)));
-      sizingCursorSet_ = 1;
+      f.cursorSet = 1;
       if (press) {
         s.edge = zone.edge;
         s.command = zone.command;
@@ -179,7 +180,7 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
     }
   }
   // Controls under the band lose their hover while the sizing cursor shows.
-  SetHoverSuspended(sizingCursorSet_);
+  SetHoverSuspended(f.cursorSet);
   return s.command;
 }
 
@@ -218,41 +219,45 @@ void UiWindow::UpdateWorkArea() {
 WorkArea UiWindow::CurrentWorkArea() { return StoredWorkArea(); }
 
 void UiWindow::SetCaptionOffset(int32_t x, int32_t y) {
-  captionOffset_ = {x, y};
-  PlaceCaptionButtons();
+  if (frame_) frame_->SetCaptionOffset(x, y);
 }
 
-int32_t UiWindow::CaptionInset() const {
-  if (frameOn_ == 0) return 0;
-  return shadowOn_ != 0 ? sizingBorder_ : 1;
+std::array<int32_t, 2> UiWindow::GetCaptionOffset() const {
+  return frame_ ? frame_->CaptionOffset() : std::array<int32_t, 2>{0, 0};
 }
 
 int32_t UiWindow::CaptionButtonPosition(std::string_view name, std::string_view axis) {
-  int index = -1;
-  if (name == "Button1") index = 0;
-  if (name == "Button2") index = 2;
-  if (name == "Button3") index = 1;
-  if (index < 0 || (axis != "x" && axis != "y")) return -1;
-  if (axis == "y") return captionOffset_[1];
-  const CaptionWidths widths{captionButtons_[0] ? kCloseWidth : 0, captionButtons_[2] ? kMaximizeWidth : 0,
-                             captionButtons_[1] ? kMinimizeWidth : 0};
-  const ElementRecord* rec = Rec({});
-  const int32_t width = rec ? rec->width : 0;
-  return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_[0])[static_cast<size_t>(index)];
+  return frame_ ? frame_->CaptionButtonPosition(name, axis) : -1;
 }
 
 void UiWindow::PlaceCaptionButtons() {
-  static constexpr std::array<const char*, 3> kNames{"Button1", "Button2", "Button3"};
-  for (size_t i = 0; i < captionButtons_.size(); ++i) {
-    if (!captionButtons_[i]) continue;
-    captionButtons_[i]->Place(CaptionButtonPosition(kNames[i], "x"), CaptionButtonPosition(kNames[i], "y"),
-                              std::nullopt, std::nullopt);
-  }
+  if (frame_) frame_->PlaceCaptionButtons();
 }
 
-UiPicButton* UiWindow::CaptionButton(int32_t index) const {
-  if (index < 0 || index >= static_cast<int32_t>(captionButtons_.size())) return nullptr;
-  return captionButtons_[static_cast<size_t>(index)].get();
+void UiWindow::SetSizingBorder(int32_t value) {
+  if (frame_) frame_->Sizing().border = value;
 }
+int32_t UiWindow::GetSizingBorder() const { return (frame_ ? frame_->Sizing() : kNoFrame).border; }
+void UiWindow::SetMaxMargins(const std::array<float, 4>& m) {
+  if (frame_) frame_->Sizing().maxMargins = m;
+}
+std::array<float, 4> UiWindow::GetMaxMargins() const { return (frame_ ? frame_->Sizing() : kNoFrame).maxMargins; }
+void UiWindow::SetMinSize(int32_t width, int32_t height) {
+  if (frame_) frame_->Sizing().minSize = {width, height};
+}
+std::array<int32_t, 2> UiWindow::GetMinSize() const { return (frame_ ? frame_->Sizing() : kNoFrame).minSize; }
+void UiWindow::SetFullScreenMax(int32_t v) {
+  if (frame_) frame_->Sizing().fullScreenMax = v;
+}
+int32_t UiWindow::GetFullScreenMax() const { return (frame_ ? frame_->Sizing() : kNoFrame).fullScreenMax; }
+void UiWindow::SetResizable(int32_t v) {
+  if (frame_) frame_->Sizing().resizable = v;
+}
+int32_t UiWindow::GetResizable() const { return (frame_ ? frame_->Sizing() : kNoFrame).resizable; }
+void UiWindow::SetDragAnywhere(int32_t v) {
+  if (frame_) frame_->Sizing().dragAnywhere = v;
+}
+int32_t UiWindow::GetDragAnywhere() const { return (frame_ ? frame_->Sizing() : kNoFrame).dragAnywhere; }
+int32_t UiWindow::GetSizingCursorSet() const { return (frame_ ? frame_->Sizing() : kNoFrame).cursorSet; }
 
 }  // namespace quillmar

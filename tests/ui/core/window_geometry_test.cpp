@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/core/frame.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/pic_button.h"
@@ -35,11 +36,11 @@ TEST(UiWindowMaximize, CoversTheWorkAreaWithTheSizingBandOffScreen) {
   EXPECT_EQ(f.window->GetWidth(), 1378);
   EXPECT_EQ(f.window->GetHeight(), 740);
   // The caption row follows the new width; the maximize button shows "restore".
-  EXPECT_EQ(f.window->CaptionButton(0)->GetLeft(), 1378 - 32 - 12);
-  EXPECT_EQ(f.window->CaptionButton(2)->GetTipText(), "\xBB\xB9\xD4\xAD");
+  EXPECT_EQ(f.window->Frame()->CaptionButton(0)->GetLeft(), 1378 - 32 - 12);
+  EXPECT_EQ(f.window->Frame()->CaptionButton(2)->GetTipText(), "\xBB\xB9\xD4\xAD");
   ws::System().ShowWindow(f.hwnd, Show::Normal);
   EXPECT_EQ(f.window->GetWidth(), 300);
-  EXPECT_EQ(f.window->CaptionButton(2)->GetTipText(), "\xD7\xEE\xB4\xF3\xBB\xAF");
+  EXPECT_EQ(f.window->Frame()->CaptionButton(2)->GetTipText(), "\xD7\xEE\xB4\xF3\xBB\xAF");
 }
 
 TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
@@ -175,7 +176,7 @@ TEST(UiControl, SettersRepaintOnlyOnARealChange) {
 TEST(UiPicButton, DisposeForgetsTheElementAndPictures) {
   WindowFixture f;
   UiPicButton button;
-  button.Create(f.window.get(), true, 10, 10, 30, 23, f.window->CaptionButton(0)->Images()[0]);
+  button.Create(f.window.get(), true, 10, 10, 30, 23, f.window->Frame()->CaptionButton(0)->Images()[0]);
   const int32_t key = button.Key();
   EXPECT_EQ(f.window->GetChildren().back(), key);
   button.Dispose();

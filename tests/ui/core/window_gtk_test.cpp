@@ -12,6 +12,7 @@
 #include "platform/ws/gtk_window_system.h"
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
+#include "ui/core/frame.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/window.h"
 
@@ -87,7 +88,7 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
     return 1;
   };
   UiWindow& window = Open(200, 150, options);
-  UiPicButton* close = window.CaptionButton(0);
+  UiPicButton* close = window.Frame()->CaptionButton(0);
   ASSERT_NE(close, nullptr);
   const ws::Point target = close->PointToScreen({16, 11});
   int hoverState = -1;
