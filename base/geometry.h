@@ -129,5 +129,9 @@ struct RectF {
 // Values this close count as equal in the program's float geometry.
 inline constexpr double kGeometryTolerance = 1e-7;
 constexpr bool NearlyEqual(double a, double b) { return (a > b ? a - b : b - a) < kGeometryTolerance; }
+constexpr bool NearlyEqual(const RectF& a, const RectF& b) {
+  return NearlyEqual(a.x, b.x) && NearlyEqual(a.y, b.y) && NearlyEqual(a.width, b.width) &&
+         NearlyEqual(a.height, b.height);
+}
 
 }  // namespace quillmar

@@ -14,6 +14,7 @@
 #include "platform/ws/messages.h"
 #include "ui/core/caption_images.h"
 #include "ui/core/pic_button.h"
+#include "tests/support/bound_window.h"
 #include "ui/core/window.h"
 
 namespace quillmar {
@@ -21,40 +22,29 @@ namespace {
 
 struct Scene {
   Scene() {
-    ws::WindowSystem& sys = ws::System();
-    ws::WindowClass cls;
-    cls.name = "QuillmarBenchFrame";
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.x = 100;
-    params.y = 100;
-    params.width = 544;
-    params.height = 445;
-    params.style = Style::Visible | Style::Popup;
-    hwnd = sys.OpenWindow(params);
-    window = std::make_unique<UiWindow>();
     BindOptions options;
     options.backColor = 0xFF2B5D8C;
     options.captionFlags = 7;
-    window->Bind(hwnd, options);
+    bound = std::make_unique<testing::BoundWindow>(testing::WindowSpec{100, 100, 544, 445}, options);
+    hwnd = bound->hwnd;
+    window = bound->window.get();
     const CaptionImages& images = BuiltInCaptionImages();
     for (int i = 0; i < 10; ++i) {
       buttons.push_back(std::make_unique<UiPicButton>());
-      buttons.back()->Create(window.get(), true, 20 + (i % 5) * 100, 60 + (i / 5) * 120, 90, 100, images.minimize[0],
+      buttons.back()->Create(window, true, 20 + (i % 5) * 100, 60 + (i / 5) * 120, 90, 100, images.minimize[0],
                              images.minimize[1], images.minimize[2]);
     }
     window->Repaint();
   }
   ~Scene() {
     buttons.clear();
-    window.reset();
-    ws::System().DestroyWindow(hwnd);
+    bound.reset();
   }
 
   ws::ScopedHeadless headless;
   Hwnd hwnd = 0;
-  std::unique_ptr<UiWindow> window;
+  std::unique_ptr<testing::BoundWindow> bound;
+  UiWindow* window = nullptr;
   std::vector<std::unique_ptr<UiPicButton>> buttons;
 };
 

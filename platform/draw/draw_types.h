@@ -4,39 +4,12 @@
 
 #include <cstdint>
 
+#include "base/geometry.h"
+
 namespace quillmar::draw {
 
 // Straight (not premultiplied) 0xAARRGGBB colour, as every colour of the program.
 using Argb = uint32_t;
-
-struct PointF {
-  float x = 0;
-  float y = 0;
-  friend bool operator==(const PointF&, const PointF&) = default;
-};
-
-struct RectF {
-  float x = 0;
-  float y = 0;
-  float width = 0;
-  float height = 0;
-  float Right() const { return x + width; }
-  float Bottom() const { return y + height; }
-  bool IsEmpty() const { return width <= 0 || height <= 0; }
-  friend bool operator==(const RectF&, const RectF&) = default;
-};
-
-// Rectangle in whole pixels; covers columns x .. x + width - 1.
-struct Rect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  int Right() const { return x + width; }
-  int Bottom() const { return y + height; }
-  bool IsEmpty() const { return width <= 0 || height <= 0; }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 enum class CombineMode { Replace = 0, Intersect = 1, Union = 2, Xor = 3, Exclude = 4, Complement = 5 };
 enum class SmoothingMode { Default = 0, HighSpeed = 1, HighQuality = 2, None = 3, AntiAlias = 4 };

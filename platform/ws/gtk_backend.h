@@ -19,7 +19,7 @@ class GtkWindowSystem final : public WindowSystemCore {
 
   Point CursorPos() const override;
   int64_t NowMs() const override;
-  bool SetBlurBehind(WindowHandle, std::optional<Rect>) override { return false; }
+  bool SetBlurBehind(WindowHandle, std::optional<Insets>) override { return false; }
   CursorHandle LoadSystemCursor(SystemCursor which) override;
   CursorHandle CreateCursorFromFile(std::span<const uint8_t> bytes) override;
   void DestroyCursor(CursorHandle cursor) override;

@@ -171,30 +171,30 @@ Size GtkWindowSystem::ScreenSize() const {
 Rect GtkWindowSystem::WorkArea() const {
   GdkRectangle a{0, 0, 0, 0};
   if (GdkMonitor* m = PrimaryMonitor()) gdk_monitor_get_workarea(m, &a);
-  return Rect{a.x, a.y, a.x + a.width, a.y + a.height};
+  return Rect::FromXywh(a.x, a.y, a.width, a.height);
 }
 
 TaskbarInfo GtkWindowSystem::Taskbar() const {
   const Size screen = ScreenSize();
   const Rect work = WorkArea();
   TaskbarInfo info;
-  if (work == Rect{0, 0, screen.width, screen.height}) {
+  if (work == Rect::FromXywh(0, 0, screen.width, screen.height)) {
     // No panel reserves space: the work area is the whole screen.
     info.autoHide = true;
     return info;
   }
-  if (work.top > 0) {
+  if (work.Top() > 0) {
     info.edge = 1;
-    info.rect = Rect{0, 0, screen.width, work.top};
-  } else if (work.left > 0) {
+    info.rect = Rect::FromLtrb(0, 0, screen.width, work.Top());
+  } else if (work.Left() > 0) {
     info.edge = 0;
-    info.rect = Rect{0, 0, work.left, screen.height};
-  } else if (work.right < screen.width) {
+    info.rect = Rect::FromLtrb(0, 0, work.Left(), screen.height);
+  } else if (work.Right() < screen.width) {
     info.edge = 2;
-    info.rect = Rect{work.right, 0, screen.width, screen.height};
+    info.rect = Rect::FromLtrb(work.Right(), 0, screen.width, screen.height);
   } else {
     info.edge = 3;
-    info.rect = Rect{0, work.bottom, screen.width, screen.height};
+    info.rect = Rect::FromLtrb(0, work.Bottom(), screen.width, screen.height);
   }
   return info;
 }

@@ -166,8 +166,8 @@ void GtkWindowSystem::NativeCreate(WindowHandle hwnd) {
   gtk_window_set_gravity(win, GDK_GRAVITY_STATIC);
   const Rect r = WindowRect(hwnd);
   gtk_widget_set_size_request(w, 1, 1);
-  gtk_window_set_default_size(win, std::max(1, r.Width()), std::max(1, r.Height()));
-  gtk_window_move(win, r.left, r.top);
+  gtk_window_set_default_size(win, std::max(1, r.width), std::max(1, r.height));
+  gtk_window_move(win, r.x, r.y);
   gtk_widget_add_events(w, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_SCROLL_MASK |
                                GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
                                GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_FOCUS_CHANGE_MASK |
@@ -222,7 +222,7 @@ void GtkWindowSystem::NativeShow(WindowHandle hwnd, bool visible) {
   if (n == nullptr) return;
   if (visible) {
     const Rect r = WindowRect(hwnd);
-    gtk_window_move(GTK_WINDOW(n->widget), r.left, r.top);
+    gtk_window_move(GTK_WINDOW(n->widget), r.x, r.y);
     gtk_widget_show(n->widget);
   } else {
     gtk_widget_hide(n->widget);
@@ -232,8 +232,8 @@ void GtkWindowSystem::NativeShow(WindowHandle hwnd, bool visible) {
 void GtkWindowSystem::NativeGeometry(WindowHandle hwnd, Rect rect) {
   Native* n = NativeOf(hwnd);
   if (n == nullptr || (moveDrag_ && moveDragWindow_ == hwnd)) return;
-  gtk_window_move(GTK_WINDOW(n->widget), rect.left, rect.top);
-  gtk_window_resize(GTK_WINDOW(n->widget), std::max(1, rect.Width()), std::max(1, rect.Height()));
+  gtk_window_move(GTK_WINDOW(n->widget), rect.x, rect.y);
+  gtk_window_resize(GTK_WINDOW(n->widget), std::max(1, rect.width), std::max(1, rect.height));
 }
 
 void GtkWindowSystem::NativeIconify(WindowHandle hwnd, bool iconic) {
@@ -394,7 +394,7 @@ void GtkWindowSystem::TakeDesktopPosition(WindowHandle hwnd) {
   gint y = 0;
   gdk_window_get_origin(gw, &x, &y);
   const Rect r = WindowRect(hwnd);
-  InputGeometry(hwnd, Rect{x, y, x + r.Width(), y + r.Height()});
+  InputGeometry(hwnd, Rect::FromXywh(x, y, r.width, r.height));
 }
 
 void GtkWindowSystem::EndMoveDrag() {

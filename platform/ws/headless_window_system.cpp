@@ -169,7 +169,7 @@ void HeadlessWindowSystem::NativeShow(WindowHandle /*hwnd*/, bool /*visible*/) {
 
 void HeadlessWindowSystem::NativeGeometry(WindowHandle hwnd, Rect rect) {
   auto it = state_->pictures.find(hwnd);
-  if (it != state_->pictures.end()) it->second.position = Point{rect.left, rect.top};
+  if (it != state_->pictures.end()) it->second.position = rect.Origin();
 }
 
 bool HeadlessWindowSystem::NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
@@ -192,7 +192,7 @@ void HeadlessWindowSystem::NativeCapture(WindowHandle /*hwnd*/) {}
 
 void HeadlessWindowSystem::NativeBeginMoveDrag(WindowHandle hwnd) {
   const Rect r = WindowRect(hwnd);
-  moveDrag_ = MoveDrag{true, hwnd, Point{cursor_.x - r.left, cursor_.y - r.top}};
+  moveDrag_ = MoveDrag{true, hwnd, cursor_ - r.Origin()};
 }
 
 const HeadlessWindowSystem::Picture* HeadlessWindowSystem::Presented(WindowHandle hwnd) const {
@@ -238,8 +238,8 @@ WindowHandle HeadlessWindowSystem::WindowAt(Point screen) const {
       // A layered window catches the mouse only where its picture has ink.
       const Picture* p = Presented(h);
       if (p == nullptr || p->alpha == 0) continue;
-      const int32_t x = screen.x - r.left;
-      const int32_t y = screen.y - r.top;
+      const int32_t x = screen.x - r.x;
+      const int32_t y = screen.y - r.y;
       if (x >= p->size.width || y >= p->size.height || (p->At(x, y) >> 24) == 0) continue;
     }
     return h;
@@ -254,7 +254,7 @@ void HeadlessWindowSystem::MoveMouse(Point screen) {
   if (moveDrag_.active) {
     // The desktop's move drag swallows the pointer while it runs.
     const Rect r = WindowRect(moveDrag_.hwnd);
-    MoveWindow(moveDrag_.hwnd, screen.x - moveDrag_.grab.x, screen.y - moveDrag_.grab.y, r.Width(), r.Height());
+    MoveWindow(moveDrag_.hwnd, screen.x - moveDrag_.grab.x, screen.y - moveDrag_.grab.y, r.width, r.height);
     return;
   }
   InputMouseMove(screen, WindowAt(screen), MouseKeyFlags());

@@ -91,7 +91,7 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   // WindowSystem
   Point CursorPos() const override { return cursor_; }
   int64_t NowMs() const override;
-  bool SetBlurBehind(WindowHandle, std::optional<Rect>) override { return false; }
+  bool SetBlurBehind(WindowHandle, std::optional<Insets>) override { return false; }
   CursorHandle LoadSystemCursor(SystemCursor which) override;
   CursorHandle CreateCursorFromFile(std::span<const uint8_t> bytes) override;
   void DestroyCursor(CursorHandle cursor) override;
@@ -128,7 +128,7 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   Point cursor_;
   Size screen_{1366, 768};
   Rect workArea_{0, 0, 1366, 728};
-  TaskbarInfo taskbar_{false, 3, Rect{0, 728, 1366, 768}};
+  TaskbarInfo taskbar_{false, 3, Rect::FromLtrb(0, 728, 1366, 768)};
   std::string osVersion_;
   bool openResult_ = true;
   bool loopGaveUp_ = false;

@@ -1,10 +1,13 @@
 #pragma once
-// Plain value types of the window-system layer: handles, geometry, window
-// procedures, pixel views and the records passed with some messages.
+// Plain value types of the window-system layer: handles, window procedures,
+// pixel views and the records passed with some messages. Geometry is the
+// program's own (base/geometry.h).
 
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "base/geometry.h"
 
 namespace quillmar::ws {
 
@@ -16,30 +19,6 @@ using LResult = std::intptr_t;
 
 // A cursor; 0 means none. System cursors are shared and never destroyed.
 using CursorHandle = uint32_t;
-
-struct Point {
-  int32_t x = 0;
-  int32_t y = 0;
-  friend bool operator==(const Point&, const Point&) = default;
-};
-
-struct Size {
-  int32_t width = 0;
-  int32_t height = 0;
-  friend bool operator==(const Size&, const Size&) = default;
-};
-
-// Right and bottom are exclusive, as in a window rectangle.
-struct Rect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  int32_t Width() const { return right - left; }
-  int32_t Height() const { return bottom - top; }
-  bool Contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // A window procedure: (window, message, wParam, lParam) -> result.
 using WindowProc = std::function<LResult(WindowHandle, uint32_t, WParam, LParam)>;

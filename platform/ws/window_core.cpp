@@ -56,7 +56,7 @@ WindowHandle WindowSystemCore::OpenWindow(const WindowCreateParams& params) {
   auto record = std::make_unique<Record>();
   record->className = params.className;
   record->title = params.title;
-  record->rect = Rect{params.x, params.y, params.x + std::max(0, params.width), params.y + std::max(0, params.height)};
+  record->rect = Rect::FromXywh(params.x, params.y, std::max(0, params.width), std::max(0, params.height));
   record->normalRect = record->rect;
   record->style = params.style & ~(Style::Visible | Style::Minimize | Style::Maximize);
   record->exStyle = params.exStyle;
@@ -299,17 +299,14 @@ void WindowSystemCore::Maximize(WindowHandle hwnd) {
   if (r->showState == Show::Normal) r->normalRect = r->rect;
   const Rect work = WorkArea();
   MinMaxInfo info;
-  info.maxSize = {work.Width(), work.Height()};
-  info.maxPosition = {work.left, work.top};
+  info.maxSize = {work.width, work.height};
+  info.maxPosition = work.Origin();
   info.maxTrackSize = {ScreenSize().width, ScreenSize().height};
   Deliver(hwnd, Msg::GetMinMaxInfo, 0, reinterpret_cast<LParam>(&info));
   r = Find(hwnd);
   if (r == nullptr) return;
   r->showState = Show::Maximized;
-  ApplyGeometry(hwnd,
-                Rect{info.maxPosition.x, info.maxPosition.y, info.maxPosition.x + info.maxSize.x,
-                     info.maxPosition.y + info.maxSize.y},
-                false);
+  ApplyGeometry(hwnd, Rect::FromXywh(info.maxPosition.x, info.maxPosition.y, info.maxSize.x, info.maxSize.y), false);
   Deliver(hwnd, Msg::Size, SizeKind::Maximized,
           static_cast<LParam>(MakeLong(static_cast<uint32_t>(info.maxSize.x), static_cast<uint32_t>(info.maxSize.y))));
   Deliver(hwnd, Msg::Move, 0, PackPoint(info.maxPosition.x, info.maxPosition.y));
@@ -322,8 +319,8 @@ void WindowSystemCore::Restore(WindowHandle hwnd) {
   const Rect normal = r->normalRect;
   ApplyGeometry(hwnd, normal, false);
   Deliver(hwnd, Msg::Size, SizeKind::Restored,
-          static_cast<LParam>(MakeLong(static_cast<uint32_t>(normal.Width()), static_cast<uint32_t>(normal.Height()))));
-  Deliver(hwnd, Msg::Move, 0, PackPoint(normal.left, normal.top));
+          static_cast<LParam>(MakeLong(static_cast<uint32_t>(normal.width), static_cast<uint32_t>(normal.height))));
+  Deliver(hwnd, Msg::Move, 0, PackPoint(normal.x, normal.y));
 }
 
 bool WindowSystemCore::IsVisible(WindowHandle hwnd) const {
@@ -360,16 +357,16 @@ void WindowSystemCore::ApplyGeometry(WindowHandle hwnd, Rect rect, bool sendMess
   if (r->showState == Show::Normal) r->normalRect = rect;
   if (old != rect) NativeGeometry(hwnd, rect);
   if (!sendMessages) return;
-  if (old.Width() != rect.Width() || old.Height() != rect.Height()) {
+  if (old.GetSize() != rect.GetSize()) {
     Deliver(hwnd, Msg::Size, r->showState == Show::Maximized ? SizeKind::Maximized : SizeKind::Restored,
-            static_cast<LParam>(MakeLong(static_cast<uint32_t>(rect.Width()), static_cast<uint32_t>(rect.Height()))));
+            static_cast<LParam>(MakeLong(static_cast<uint32_t>(rect.width), static_cast<uint32_t>(rect.height))));
   }
-  if (old.left != rect.left || old.top != rect.top) Deliver(hwnd, Msg::Move, 0, PackPoint(rect.left, rect.top));
+  if (old.Origin() != rect.Origin()) Deliver(hwnd, Msg::Move, 0, PackPoint(rect.x, rect.y));
 }
 
 bool WindowSystemCore::MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) {
   if (Find(hwnd) == nullptr) return false;
-  ApplyGeometry(hwnd, Rect{x, y, x + std::max(0, width), y + std::max(0, height)}, true);
+  ApplyGeometry(hwnd, Rect::FromXywh(x, y, std::max(0, width), std::max(0, height)), true);
   return true;
 }
 
@@ -384,9 +381,8 @@ bool WindowSystemCore::SetPosition(WindowHandle hwnd, WindowHandle insertAfter, 
     NativeZOrder(hwnd);
   }
   Rect rect = r->rect;
-  if ((flags & Swp::NoMove) == 0) rect = Rect{x, y, x + rect.Width(), y + rect.Height()};
-  if ((flags & Swp::NoSize) == 0)
-    rect.right = rect.left + std::max(0, width), rect.bottom = rect.top + std::max(0, height);
+  if ((flags & Swp::NoMove) == 0) rect.x = x, rect.y = y;
+  if ((flags & Swp::NoSize) == 0) rect.width = std::max(0, width), rect.height = std::max(0, height);
   ApplyGeometry(hwnd, rect, true);
   if ((flags & Swp::ShowWindow) != 0)
     ShowWindow(hwnd, (flags & Swp::NoActivate) != 0 ? Show::NoActivateSame : Show::Shown);
@@ -596,7 +592,7 @@ bool WindowSystemCore::PresentLayered(WindowHandle hwnd, Point pos, Size size, c
   if (r == nullptr || (r->exStyle & ExStyle::Layered) == 0) return false;
   if (size.width <= 0 || size.height <= 0 || picture.data == nullptr) return false;
   if (picture.width < 0 || picture.height < 0 || picture.stride < picture.width * 4) return false;
-  ApplyGeometry(hwnd, Rect{pos.x, pos.y, pos.x + size.width, pos.y + size.height}, true);
+  ApplyGeometry(hwnd, Rect::FromOriginSize(pos, size), true);
   if (Find(hwnd) == nullptr) return false;
   return NativePresent(hwnd, pos, size, picture, constantAlpha);
 }
@@ -604,7 +600,7 @@ bool WindowSystemCore::PresentLayered(WindowHandle hwnd, Point pos, Size size, c
 bool WindowSystemCore::PaintWindow(WindowHandle hwnd, const PixelView& picture) {
   const Record* r = Find(hwnd);
   if (r == nullptr || (r->exStyle & ExStyle::Layered) != 0 || picture.data == nullptr) return false;
-  const Size size{r->rect.Width(), r->rect.Height()};
+  const Size size = r->rect.GetSize();
   if (size.width <= 0 || size.height <= 0) return false;
   std::vector<uint32_t> opaque(static_cast<size_t>(size.width) * size.height, 0xFF000000);
   for (int32_t y = 0; y < std::min(size.height, picture.height); ++y) {
@@ -612,8 +608,8 @@ bool WindowSystemCore::PaintWindow(WindowHandle hwnd, const PixelView& picture) 
       opaque[static_cast<size_t>(y) * size.width + x] = picture.At(x, y) | 0xFF000000;
     }
   }
-  return NativePresent(hwnd, Point{r->rect.left, r->rect.top}, size,
-                       PixelView{opaque.data(), size.width, size.height, size.width * 4}, 255);
+  return NativePresent(hwnd, r->rect.Origin(), size, PixelView{opaque.data(), size.width, size.height, size.width * 4},
+                       255);
 }
 
 }  // namespace quillmar::ws

@@ -219,7 +219,7 @@ void WindowSystemCore::FireTimer(uint32_t timerKey) {
       if ((r->trackFlags & Track::Hover) == 0) return;
       r->trackFlags &= ~Track::Hover;
       const Point p = CursorPos();
-      Deliver(t.hwnd, Msg::MouseHover, MouseKeyFlags(), PackPoint(p.x - r->rect.left, p.y - r->rect.top));
+      Deliver(t.hwnd, Msg::MouseHover, MouseKeyFlags(), PackPoint(p.x - r->rect.x, p.y - r->rect.y));
       return;
     }
     case TimerEntry::Kind::Window:
@@ -277,7 +277,7 @@ void WindowSystemCore::InputMouseMove(Point screen, WindowHandle under, uint32_t
   }
   const Record* r = Find(target);
   if (r == nullptr) return;
-  Deliver(target, Msg::MouseMove, keyFlags, PackPoint(screen.x - r->rect.left, screen.y - r->rect.top));
+  Deliver(target, Msg::MouseMove, keyFlags, PackPoint(screen.x - r->rect.x, screen.y - r->rect.y));
   RestartHover(target);
 }
 
@@ -306,7 +306,7 @@ void WindowSystemCore::InputButton(Point screen, WindowHandle under, int button,
       if ((r = Find(target)) == nullptr) return;
     }
   }
-  Deliver(target, msg, keyFlags, PackPoint(screen.x - r->rect.left, screen.y - r->rect.top));
+  Deliver(target, msg, keyFlags, PackPoint(screen.x - r->rect.x, screen.y - r->rect.y));
 }
 
 void WindowSystemCore::InputWheel(Point screen, WindowHandle under, int32_t delta, bool horizontal, uint32_t keyFlags) {

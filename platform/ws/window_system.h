@@ -141,7 +141,7 @@ class WindowSystem {
   // the window is opaque, so colours show as premultiplied over black.
   virtual bool PaintWindow(WindowHandle hwnd, const PixelView& picture) = 0;
   // Blur behind the window is not available here: always false.
-  virtual bool SetBlurBehind(WindowHandle hwnd, std::optional<Rect> inset) = 0;
+  virtual bool SetBlurBehind(WindowHandle hwnd, std::optional<Insets> inset) = 0;
 
   // --- Cursors ---
   virtual CursorHandle LoadSystemCursor(SystemCursor which) = 0;

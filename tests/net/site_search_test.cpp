@@ -239,9 +239,10 @@ TEST(RunSiteSearch, DetailPagesAreFetchedSixAtATimeAndRowsStayInOrder) {
       ++arrived;
       maxInFlight = std::max(maxInFlight, inFlight);
       changed.notify_all();
-      // The first page answers only once five later ones have been asked for,
-      // and later pages answer in reverse order, so answers come out of order.
-      if (n == 0) changed.wait_for(lock, std::chrono::seconds(10), [&] { return arrived >= 6; });
+      // The first six pages answer only once all six have been asked for (so a
+      // loaded machine cannot finish one before the sixth arrives), and then in
+      // reverse order, so answers come out of order.
+      if (n < 6) changed.wait_for(lock, std::chrono::seconds(10), [&] { return arrived >= 6; });
       lock.unlock();
       std::this_thread::sleep_for(std::chrono::milliseconds(2 * (kHits - n)));
       lock.lock();

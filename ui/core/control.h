@@ -1,15 +1,53 @@
 #pragma once
 // UiControl: what every windowless control shares on top of UiWindow — the
 // creation sequence, element-only placing and visibility, no tick and no
-// presentation of its own.
+// presentation of its own — and the kit controls are written with: typed
+// handlers decoded once from the message path, painting into a ready drawing
+// context, hearing owned child controls, and raising the control's own events.
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "base/geometry.h"
 #include "ui/core/window.h"
 
 namespace quillmar {
+
+// What a typed handler tells the message path: Stop is the routine's 0 (nothing
+// after it runs: not the user routine, not the window's routine, not the
+// default processing), Continue lets processing go on.
+enum class Handled { Stop, Continue };
+
+enum class MouseButton { None, Left, Right, Middle };
+
+// Modifier keys held while the message was made.
+struct Modifiers {
+  bool shift = false;
+  bool control = false;
+  bool alt = false;
+  friend bool operator==(const Modifiers&, const Modifiers&) = default;
+};
+
+struct MouseEvent {
+  Point position;                          // relative to the control's top-left corner
+  MouseButton button = MouseButton::None;  // the button that changed (down, up, double click)
+  uint32_t buttons = 0;                    // buttons held (Mk:: bits)
+  Modifiers modifiers;
+  int32_t wheelDelta = 0;   // wheel only: +120 per notch away from the user
+  bool horizontal = false;  // wheel only: the horizontal wheel
+};
+
+struct KeyEvent {
+  int32_t virtualKey = 0;  // Vk:: code
+  LParam flags = 0;        // repeat count and scan code as the message carried them
+  Modifiers modifiers;
+};
+
+struct CharEvent {
+  uint32_t code = 0;  // the character the key made (program text byte or UTF-16 unit)
+  Modifiers modifiers;
+};
 
 class UiControl : public UiWindow {
  public:
@@ -20,6 +58,15 @@ class UiControl : public UiWindow {
   void SetVisible(int32_t value, OptKey key = {}) override;
   void Tick() override {}
   void Present() override {}
+
+  // Makes this control hear everything sent to child (its OnChildEvent runs
+  // before the child's user routine), leaving the child's user routine slot
+  // to the application. Used by a control that owns other controls.
+  void AdoptComposite(UiWindow& child);
+  // Raises one of the control's own events through the normal path: the
+  // control's hook and typed handlers, its user routine, its window's routine.
+  // Returns the path's result (0 when stopped, -1 when not registered).
+  int32_t RaiseEvent(uint32_t msg, WParam wParam = 0, LParam lParam = 0);
 
  protected:
   // Registers the element and, when adopt is set, makes it a child of parent.
@@ -36,9 +83,40 @@ class UiControl : public UiWindow {
     InvalidateRect();
     return true;
   }
-  // A left press captures the mouse for the control, so it follows a drag outside.
+
+  // Typed handlers. Each runs once per message addressed to the control; the
+  // defaults do nothing and continue. A left press has already captured the
+  // mouse for the control when OnMouseDown runs, so it follows a drag outside.
+  virtual Handled OnMouseDown(const MouseEvent&) { return Handled::Continue; }
+  virtual Handled OnMouseUp(const MouseEvent&) { return Handled::Continue; }
+  virtual Handled OnMouseMove(const MouseEvent&) { return Handled::Continue; }
+  virtual Handled OnMouseWheel(const MouseEvent&) { return Handled::Continue; }
+  virtual Handled OnDoubleClick(const MouseEvent&) { return Handled::Continue; }
+  virtual Handled OnKeyDown(const KeyEvent&) { return Handled::Continue; }
+  virtual Handled OnKeyUp(const KeyEvent&) { return Handled::Continue; }
+  virtual Handled OnChar(const CharEvent&) { return Handled::Continue; }
+  virtual Handled OnFocusGained() { return Handled::Continue; }
+  virtual Handled OnFocusLost() { return Handled::Continue; }
+  virtual Handled OnMouseEnter() { return Handled::Continue; }
+  virtual Handled OnMouseLeave() { return Handled::Continue; }
+  virtual Handled OnDisabledChanged(bool /*disabled*/) { return Handled::Continue; }
+  virtual Handled OnClick() { return Handled::Continue; }
+  // An event of a child adopted with AdoptComposite (10011 scroll position,
+  // 10013 cell clicked, 10017 menu item, and everything else sent to it).
+  virtual Handled OnChildEvent(int32_t /*childKey*/, uint32_t /*msg*/, WParam, LParam) { return Handled::Continue; }
+  // Draws the control's content into its canvas, already cleared (and clipped
+  // to the invalid area) by the paint pass. size is the control's size.
+  virtual void OnPaint(draw::Graphics& /*g*/, Size /*size*/) {}
+
+  // Decodes the control's own messages into the typed handlers. A control that
+  // needs raw messages overrides it and calls UiControl::MessageHook for the rest.
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
-  void PaintEntry() override {}
+  // Hands the canvas to OnPaint.
+  void PaintEntry() override;
+
+ private:
+  Handled Dispatch(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam);
+  MouseEvent DecodeMouse(uint32_t msg, WParam wParam, LParam lParam);
 };
 
 }  // namespace quillmar

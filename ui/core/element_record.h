@@ -1,13 +1,13 @@
 #pragma once
 // One element's geometry, flags, children and handlers; the registry owns it.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/geometry.h"
 #include "ui/core/events.h"
 #include "ui/core/paint_scheduler.h"
 
@@ -27,7 +27,7 @@ struct ElementRecord {
   int32_t top = 0;
   int32_t width = 0;
   int32_t height = 0;
-  std::array<float, 4> boundsF{};  // the rectangle as the parent last composed it
+  RectF boundsF;  // the rectangle as the parent last composed it
   std::string tag;
   int32_t key = 0;
   int32_t parentKey = 0;
@@ -41,7 +41,7 @@ struct ElementRecord {
   int32_t redrawEnabled = 1;
   int32_t needsRepaint = 0;
   int32_t hoverSuspended = 0;
-  std::array<int32_t, 4> padding{};  // left, top, right, bottom
+  Insets padding;  // where the children sit inside the element
   EventRoutine handler;
   int32_t hovered = 0;
   int32_t visible = 1;
@@ -51,6 +51,9 @@ struct ElementRecord {
   int32_t pressed = 0;
   int32_t keepsFocus = 0;
   int32_t auxValue = -1;
+  // The owning composite control's ear on this child (UiControl::AdoptComposite);
+  // runs before userHandler, which stays the application's.
+  EventRoutine childListener;
   EventRoutine userHandler;
   int32_t forwardToWindow = 1;
   std::string tipText;
@@ -60,8 +63,8 @@ struct ElementRecord {
 
   bool IsTopLevelWindow() const { return tag == kWindowTag && parentKey == 0; }
   // A rectangle whose omitted parts keep the record's values.
-  std::array<int32_t, 4> Resolve(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> w,
-                                 std::optional<int32_t> h) const {
+  Rect Resolve(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> w,
+               std::optional<int32_t> h) const {
     return {x.value_or(left), y.value_or(top), w.value_or(width), h.value_or(height)};
   }
   // Marks the record for recomposition after a visible property change; the

@@ -24,6 +24,10 @@ inline constexpr uint32_t UnfocusRequest = 10006;
 inline constexpr uint32_t DisabledChanged = 10007;
 inline constexpr uint32_t Paint = 10008;
 inline constexpr uint32_t Click = 10010;
+// Controls' own events, above the click.
+inline constexpr uint32_t ScrollChanged = 10011;   // scroll bar: position changed
+inline constexpr uint32_t CellClicked = 10013;     // list box: selected cell changed by a click
+inline constexpr uint32_t MenuItemChosen = 10017;  // menu: an item was chosen
 }  // namespace Event
 
 // An application's event routine; 0 means consumed, anything else lets processing go on.

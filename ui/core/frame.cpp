@@ -93,8 +93,8 @@ bool UiFrame::CaptionClick(int32_t key) {
   return true;
 }
 
-void UiFrame::SetCaptionOffset(int32_t x, int32_t y) {
-  captionOffset_ = {x, y};
+void UiFrame::SetCaptionOffset(Point offset) {
+  captionOffset_ = offset;
   PlaceCaptionButtons();
 }
 
@@ -109,13 +109,13 @@ int32_t UiFrame::CaptionButtonPosition(std::string_view name, std::string_view a
   if (name == "Button2") index = 2;
   if (name == "Button3") index = 1;
   if (index < 0 || (axis != "x" && axis != "y")) return -1;
-  if (axis == "y") return captionOffset_[1];
+  if (axis == "y") return captionOffset_.y;
   const CaptionWidths widths{CaptionButton(CaptionButtonId::Close) ? Caption::CloseWidth : 0,
                              CaptionButton(CaptionButtonId::Maximize) ? Caption::MaximizeWidth : 0,
                              CaptionButton(CaptionButtonId::Minimize) ? Caption::MinimizeWidth : 0};
   const ElementRecord* rec = Registry().Find(window_.Key());
   const int32_t width = rec ? rec->width : 0;
-  return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_[0])[static_cast<size_t>(index)];
+  return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_.x)[static_cast<size_t>(index)];
 }
 
 void UiFrame::PlaceCaptionButtons() {
@@ -145,7 +145,7 @@ void UiFrame::ShowTip(UiWindow& element, std::string_view text) {
   const Hwnd hwnd = window_.WindowHandle();
   if (hwnd == 0 || !ws::System().IsWindow(hwnd)) return;
   if (!tip_) tip_ = std::make_unique<UiToolTip>();
-  const ws::Point at = element.PointToWindow({0, 0});
+  const Point at = element.PointToWindow({0, 0});
   tip_->SetDelay(element.GetTipTime());
   tip_->Create(hwnd, text, at.x, at.y, element.GetWidth(), element.GetHeight());
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string_view>
 
+#include "base/geometry.h"
 #include "ui/core/sizing_rules.h"
 
 namespace quillmar {
@@ -22,8 +23,8 @@ class UiWindow;
 struct FrameSizing {
   int32_t border = 6;
   int32_t cursorSet = 0;  // the sizing logic set the cursor during the current mouse message
-  std::array<float, 4> maxMargins{-6, -6, 6, 6};
-  std::array<int32_t, 2> minSize{10, 10};
+  InsetsF maxMargins{-6, -6, 6, 6};
+  Size minSize{10, 10};
   int32_t fullScreenMax = 0;
   int32_t resizable = 1;
   int32_t dragAnywhere = 1;
@@ -68,8 +69,8 @@ class UiFrame {
   void ShowMaximizeState(bool maximized);
   // Carries out a click on a caption button; false when the key is none of them.
   bool CaptionClick(int32_t key);
-  void SetCaptionOffset(int32_t x, int32_t y);
-  std::array<int32_t, 2> CaptionOffset() const { return captionOffset_; }
+  void SetCaptionOffset(Point offset);
+  Point CaptionOffset() const { return captionOffset_; }
 
   // --- Effects ---
   UiEffect& OpenEffect() { return *openEffect_; }
@@ -102,7 +103,7 @@ class UiFrame {
   UiWindow& window_;
   FrameSizing sizing_;
   FrameOutput output_;
-  std::array<int32_t, 2> captionOffset_{0, 0};
+  Point captionOffset_;
   // Close, minimize, maximize; null where the button was not asked for.
   std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;
   std::unique_ptr<UiEffect> openEffect_;

@@ -34,15 +34,15 @@ void registerFrameClass(ws::WindowProc windowProc, uint32_t style, std::string_v
   system.AddWindowClass(cls);
 }
 
-ws::Point CentredPosition(ws::Size screen, int32_t width, int32_t height) {
+Point CentredPosition(Size screen, int32_t width, int32_t height) {
   const double x = screen.width / 2.0 - width / 2.0;
   const double y = screen.height / 2.0 - height / 2.0;
-  return ws::Point{static_cast<int32_t>(std::trunc(x)), static_cast<int32_t>(std::trunc(y))};
+  return Point{static_cast<int32_t>(std::trunc(x)), static_cast<int32_t>(std::trunc(y))};
 }
 
 ws::WindowHandle createFrameWindow(const FrameWindowArgs& args) {
   ws::WindowSystem& system = ws::System();
-  const ws::Point centre = CentredPosition(system.ScreenSize(), args.width, args.height);
+  const Point centre = CentredPosition(system.ScreenSize(), args.width, args.height);
   ws::WindowCreateParams p;
   p.className = args.className.empty() ? std::string(kFoundationClass) : args.className;
   p.title = args.title;

@@ -52,7 +52,7 @@ ws::WindowHandle createFrameWindow(const FrameWindowArgs& args);
 
 // The position that centres a window of that size on the screen (halves in
 // floating point, truncated toward zero).
-ws::Point CentredPosition(ws::Size screen, int32_t width, int32_t height);
+Point CentredPosition(Size screen, int32_t width, int32_t height);
 
 // Registers "OrvexComboBox", "OrvexMenu" and "OrvexDialogBox" (start-up step 4).
 void RegisterSharedFrameClasses();

@@ -11,10 +11,10 @@ namespace quillmar {
 int32_t UiPicButton::Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
                             ImageHandle normal, ImageHandle hover, ImageHandle pressed, std::string_view tipText,
                             int32_t cursor) {
-  images_[0] = normal;
-  images_[1] = hover ? hover : normal;
-  images_[2] = pressed ? pressed : images_[1];
-  images_[3] = normal;
+  Slotted(Slot::Normal) = normal;
+  Slotted(Slot::Hover) = hover ? hover : normal;
+  Slotted(Slot::Pressed) = pressed ? pressed : Image(Slot::Hover);
+  Slotted(Slot::Disabled) = normal;
   const int32_t key = CreateElement(parent, visible, x, y, width, height, kTag);
   SetAuxValue(255);
   SetTipText(tipText);
@@ -25,9 +25,10 @@ int32_t UiPicButton::Create(UiWindow* parent, bool visible, int32_t x, int32_t y
 
 void UiPicButton::SetImages(std::optional<ImageHandle> normal, std::optional<ImageHandle> hover,
                             std::optional<ImageHandle> pressed, std::optional<ImageHandle> disabled) {
-  const std::array<std::optional<ImageHandle>*, 4> given{&normal, &hover, &pressed, &disabled};
-  for (size_t i = 0; i < 4; ++i) {
-    if (*given[i]) images_[i] = **given[i];
+  const std::array<std::pair<std::optional<ImageHandle>*, Slot>, kSlots> given{
+      {{&normal, Slot::Normal}, {&hover, Slot::Hover}, {&pressed, Slot::Pressed}, {&disabled, Slot::Disabled}}};
+  for (const auto& [image, slot] : given) {
+    if (*image) Slotted(slot) = **image;
   }
   InvalidateRect();
 }
@@ -35,11 +36,10 @@ void UiPicButton::SetImages(std::optional<ImageHandle> normal, std::optional<Ima
 void UiPicButton::Dispose() {
   Unregister();
   images_ = {};
-  state_ = 0;
+  state_ = State::Normal;
 }
 
 int32_t UiPicButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
   // The button's own cursor shows while it is under the pointer; stopping here
   // keeps the window's class cursor from replacing it.
   if (msg == Msg::SetCursor && cursor_ != 0) {
@@ -48,46 +48,58 @@ int32_t UiPicButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wP
       return 0;
     }
   }
-  switch (msg) {
-    case Msg::LButtonDown:
-    case Msg::LButtonDblClk:
-      Focus();
-      state_ = 2;
-      Transition(true);
-      break;
-    case Msg::LButtonUp:
-      if (state_ == 2) {
-        state_ = 1;
-        Transition(false);
-      }
-      break;
-    case Event::MouseEnter: {
-      const std::string tip = GetTipText();
-      if (!tip.empty()) ShowElementTip(*this, tip);
-      state_ = GetPressed() != 0 ? 2 : 1;
-      Transition(false);
-      break;
-    }
-    case Event::MouseLeave:
-      HideElementTip(*this);
-      state_ = 0;
-      Transition(false);
-      break;
-    case Event::DisabledChanged:
-      if (images_[3]) InvalidateRect();
-      break;
-    default:
-      break;
-  }
-  return 1;
+  return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
 }
 
-void UiPicButton::PaintEntry() {
-  draw::Graphics* g = CanvasGraphics();
-  if (!g) return;
-  const ImageHandle& image = (GetDisabled() & 1) != 0 ? images_[3] : images_[static_cast<size_t>(state_ & 3)];
+void UiPicButton::Press() {
+  Focus();
+  state_ = State::Pressed;
+  Transition(true);
+}
+
+Handled UiPicButton::OnMouseDown(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) Press();
+  return Handled::Continue;
+}
+
+Handled UiPicButton::OnDoubleClick(const MouseEvent& e) {
+  if (e.button == MouseButton::Left) Press();
+  return Handled::Continue;
+}
+
+Handled UiPicButton::OnMouseUp(const MouseEvent& e) {
+  if (e.button == MouseButton::Left && state_ == State::Pressed) {
+    state_ = State::Hover;
+    Transition(false);
+  }
+  return Handled::Continue;
+}
+
+Handled UiPicButton::OnMouseEnter() {
+  const std::string tip = GetTipText();
+  if (!tip.empty()) ShowElementTip(*this, tip);
+  state_ = GetPressed() != 0 ? State::Pressed : State::Hover;
+  Transition(false);
+  return Handled::Continue;
+}
+
+Handled UiPicButton::OnMouseLeave() {
+  HideElementTip(*this);
+  state_ = State::Normal;
+  Transition(false);
+  return Handled::Continue;
+}
+
+Handled UiPicButton::OnDisabledChanged(bool) {
+  if (Image(Slot::Disabled)) InvalidateRect();
+  return Handled::Continue;
+}
+
+void UiPicButton::OnPaint(draw::Graphics& g, Size size) {
+  const Slot slot = (GetDisabled() & 1) != 0 ? Slot::Disabled : static_cast<Slot>(state_);
+  const ImageHandle& image = Image(slot);
   if (!image || image->IsEmpty()) return;
-  g->DrawImage(*image, draw::RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
+  g.DrawImage(*image, RectF{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)});
 }
 
 }  // namespace quillmar

@@ -15,6 +15,12 @@ class UiPicButton : public UiControl {
  public:
   static constexpr const char* kTag = "OVCL_PICBUTTON";
 
+  // The button's state; its value picks the picture while enabled.
+  enum class State : int32_t { Normal = 0, Hover = 1, Pressed = 2 };
+  // Picture slots.
+  enum class Slot : size_t { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
+  static constexpr size_t kSlots = 4;
+
   // A missing hover picture falls back to normal, a missing pressed one to hover;
   // the disabled picture starts as the normal one. Returns the element key.
   int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -26,17 +32,26 @@ class UiPicButton : public UiControl {
   // Removes the element and forgets the pictures.
   void Dispose();
 
-  int32_t State() const { return state_; }  // 0 normal, 1 hover, 2 pressed
-  const std::array<ImageHandle, 4>& Images() const { return images_; }
+  State GetState() const { return state_; }
+  const ImageHandle& Image(Slot slot) const { return images_[static_cast<size_t>(slot)]; }
   int32_t Cursor() const { return cursor_; }
 
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
-  void PaintEntry() override;
+  Handled OnMouseDown(const MouseEvent& e) override;
+  Handled OnDoubleClick(const MouseEvent& e) override;
+  Handled OnMouseUp(const MouseEvent& e) override;
+  Handled OnMouseEnter() override;
+  Handled OnMouseLeave() override;
+  Handled OnDisabledChanged(bool disabled) override;
+  void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
-  int32_t state_ = 0;
-  std::array<ImageHandle, 4> images_;
+  ImageHandle& Slotted(Slot slot) { return images_[static_cast<size_t>(slot)]; }
+  void Press();
+
+  State state_ = State::Normal;
+  std::array<ImageHandle, kSlots> images_;
   int32_t cursor_ = 0;  // cursor table index shown over the button (0: the window's)
 };
 

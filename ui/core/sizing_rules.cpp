@@ -2,11 +2,11 @@
 
 namespace quillmar {
 
-SizingZone DetectSizingZone(const EdgeRect& window, int32_t x, int32_t y, int32_t b) {
-  const int32_t dl = x - window.left;
-  const int32_t dr = window.right - x;
-  const int32_t dt = y - window.top;
-  const int32_t db = window.bottom - y;
+SizingZone DetectSizingZone(const Rect& window, Point cursor, int32_t b) {
+  const int32_t dl = cursor.x - window.Left();
+  const int32_t dr = window.Right() - cursor.x;
+  const int32_t dt = cursor.y - window.Top();
+  const int32_t db = window.Bottom() - cursor.y;
   const int32_t corner = b + 3;
   SizingZone zone;
   // Later matches override earlier ones, so corners win over edges.
@@ -27,9 +27,9 @@ std::array<int32_t, 3> CaptionButtonXs(int32_t width, const CaptionWidths& w, in
           width - w.close - w.maximize - 2 * inset - w.minimize + ox};
 }
 
-std::array<int32_t, 2> GrabOffsets(int32_t edge, const EdgeRect& r, int32_t x, int32_t y) {
-  const int32_t dl = x - r.left;
-  const int32_t dt = y - r.top;
+Point GrabOffsets(int32_t edge, const Rect& r, Point cursor) {
+  const int32_t dl = cursor.x - r.Left();
+  const int32_t dt = cursor.y - r.Top();
   switch (edge) {
     case 1:
     case 3:
@@ -38,27 +38,30 @@ std::array<int32_t, 2> GrabOffsets(int32_t edge, const EdgeRect& r, int32_t x, i
     case 2:
     case 4:
     case 8:
-      return {x - r.right, y - r.bottom};
+      return {cursor.x - r.Right(), cursor.y - r.Bottom()};
     case 6:
-      return {dl, y - r.bottom};
+      return {dl, cursor.y - r.Bottom()};
     case 7:
-      return {x - r.right, dt};
+      return {cursor.x - r.Right(), dt};
     default:
       return {0, 0};
   }
 }
 
-EdgeRect MoveDraggedEdges(EdgeRect r, int32_t edge, int32_t cx, int32_t cy, int32_t minW, int32_t minH) {
-  if (edge == 1 || edge == 5 || edge == 6) r.left = (r.right - cx < minW) ? r.right - minW : cx;
-  if (edge == 2 || edge == 7 || edge == 8) r.right = (cx - r.left < minW) ? r.left + minW : cx;
-  if (edge == 3 || edge == 5 || edge == 7) r.top = (r.bottom - cy < minH) ? r.bottom - minH : cy;
-  if (edge == 4 || edge == 6 || edge == 8) r.bottom = (cy - r.top < minH) ? r.top + minH : cy;
-  return r;
+Rect MoveDraggedEdges(const Rect& window, int32_t edge, Point to, Size minimum) {
+  int32_t left = window.Left(), top = window.Top(), right = window.Right(), bottom = window.Bottom();
+  const int32_t minW = minimum.width, minH = minimum.height;
+  if (edge == 1 || edge == 5 || edge == 6) left = (right - to.x < minW) ? right - minW : to.x;
+  if (edge == 2 || edge == 7 || edge == 8) right = (to.x - left < minW) ? left + minW : to.x;
+  if (edge == 3 || edge == 5 || edge == 7) top = (bottom - to.y < minH) ? bottom - minH : to.y;
+  if (edge == 4 || edge == 6 || edge == 8) bottom = (to.y - top < minH) ? top + minH : to.y;
+  return Rect::FromLtrb(left, top, right, bottom);
 }
 
-WorkArea ComputeWorkArea(const WorkArea& previous, const TaskbarState& bar, int32_t screenW, int32_t screenH) {
-  WorkArea area = previous;
-  const EdgeRect& r = bar.rect;
+RectF ComputeWorkArea(const RectF& previous, const TaskbarState& bar, Size screen) {
+  const int32_t screenW = screen.width, screenH = screen.height;
+  RectF area = previous;
+  const Rect& r = bar.rect;
   if (bar.autoHide) {
     area.width = static_cast<float>(screenW);
     area.height = static_cast<float>(screenH);
@@ -66,25 +69,25 @@ WorkArea ComputeWorkArea(const WorkArea& previous, const TaskbarState& bar, int3
   }
   switch (bar.edge) {
     case TaskbarEdge::Top:
-      area.y = static_cast<float>(r.bottom);
-      area.width = static_cast<float>(r.right);
-      area.height = static_cast<float>(screenH - r.bottom);
+      area.y = static_cast<float>(r.Bottom());
+      area.width = static_cast<float>(r.Right());
+      area.height = static_cast<float>(screenH - r.Bottom());
       break;
     case TaskbarEdge::Left:
-      area.x = static_cast<float>(r.right);
-      area.width = static_cast<float>(screenW - r.right);
-      area.height = static_cast<float>(r.bottom);
+      area.x = static_cast<float>(r.Right());
+      area.width = static_cast<float>(screenW - r.Right());
+      area.height = static_cast<float>(r.Bottom());
       break;
     case TaskbarEdge::Bottom:
-      area.width = static_cast<float>(r.right);
-      area.height = static_cast<float>(r.top);
+      area.width = static_cast<float>(r.Right());
+      area.height = static_cast<float>(r.Top());
       break;
     case TaskbarEdge::Right:
       // The screen left of the taskbar, from the screen's own corner.
       area.x = 0;
       area.y = 0;
-      area.width = static_cast<float>(r.left);
-      area.height = static_cast<float>(r.bottom);
+      area.width = static_cast<float>(r.Left());
+      area.height = static_cast<float>(r.Bottom());
       break;
     default:
       break;
@@ -92,26 +95,12 @@ WorkArea ComputeWorkArea(const WorkArea& previous, const TaskbarState& bar, int3
   return area;
 }
 
-MaxPlacement MaximizedPlacement(bool fullScreen, const std::array<float, 4>& m, const WorkArea& work, int32_t screenW,
-                                int32_t screenH) {
-  float w = 0;
-  float h = 0;
-  float x = 0;
-  float y = 0;
-  if (fullScreen) {
-    w = static_cast<float>(screenW) + m[2] - m[0];
-    h = static_cast<float>(screenH) + m[3] - m[1];
-    x = m[0];
-    y = m[1];
-  } else {
-    w = work.width + m[2] - m[0];
-    h = work.height + m[3] - m[1];
-    x = work.x + m[0];
-    y = work.y + m[1];
-  }
-  MaxPlacement p{static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(w), static_cast<int32_t>(h),
-                 false};
-  p.valid = p.width >= 1 && p.height >= 1;
+std::optional<Rect> MaximizedPlacement(bool fullScreen, const InsetsF& m, const RectF& work, const Rect& screen) {
+  const RectF area = fullScreen ? RectF::FromRect(screen) : work;
+  const RectF placed =
+      RectF::FromXywh(area.x + m.left, area.y + m.top, area.width + m.right - m.left, area.height + m.bottom - m.top);
+  const Rect p = placed.Truncated();
+  if (p.width < 1 || p.height < 1) return std::nullopt;
   return p;
 }
 

@@ -4,6 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+
+#include "base/geometry.h"
 
 namespace quillmar {
 
@@ -26,36 +29,20 @@ inline constexpr int32_t WestEast = 32644;
 inline constexpr int32_t NorthSouth = 32645;
 }  // namespace SizeCursor
 
-struct EdgeRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  bool operator==(const EdgeRect&) const = default;
-};
-
 struct SizingZone {
   int32_t edge = 0;     // 1 left, 2 right, 3 top, 4 bottom, 5 top-left, 6 bottom-left, 7 top-right, 8 bottom-right
   int32_t command = 0;  // SizeCommand of the zone
   int32_t cursor = 0;   // SizeCursor of the zone; 0 outside every zone
 };
 
-// Zone under a cursor at (x, y) for a window rectangle and sizing band width.
-SizingZone DetectSizingZone(const EdgeRect& window, int32_t x, int32_t y, int32_t border);
+// Zone under the cursor for a window rectangle and sizing band width.
+SizingZone DetectSizingZone(const Rect& window, Point cursor, int32_t border);
 
 // Distance from the dragged edge to the cursor when a drag on that edge starts.
-std::array<int32_t, 2> GrabOffsets(int32_t edge, const EdgeRect& window, int32_t x, int32_t y);
+Point GrabOffsets(int32_t edge, const Rect& window, Point cursor);
 
-// Moves the dragged edges to (cx, cy), clamped so the window keeps minW x minH.
-EdgeRect MoveDraggedEdges(EdgeRect window, int32_t edge, int32_t cx, int32_t cy, int32_t minW, int32_t minH);
-
-struct WorkArea {
-  float x = 0;
-  float y = 0;
-  float width = 0;
-  float height = 0;
-  bool operator==(const WorkArea&) const = default;
-};
+// Moves the dragged edges to the point, clamped so the window keeps the minimum size.
+Rect MoveDraggedEdges(const Rect& window, int32_t edge, Point to, Size minimum);
 
 namespace TaskbarEdge {
 inline constexpr int32_t Left = 0;
@@ -67,24 +54,17 @@ inline constexpr int32_t Bottom = 3;
 struct TaskbarState {
   bool autoHide = false;
   int32_t edge = TaskbarEdge::Bottom;
-  EdgeRect rect;
+  Rect rect;
 };
 
-// The work area after a taskbar query; previous supplies the values a rule keeps.
-WorkArea ComputeWorkArea(const WorkArea& previous, const TaskbarState& taskbar, int32_t screenWidth,
-                         int32_t screenHeight);
+// The work area after a taskbar query, in the coordinates of a screen of that
+// size whose corner is (0, 0); previous supplies the values a rule keeps.
+RectF ComputeWorkArea(const RectF& previous, const TaskbarState& taskbar, Size screen);
 
-struct MaxPlacement {
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-  bool valid = false;  // false: leave the system's values alone
-};
-
-// Size and position of a maximized window; margins are left, top, right, bottom.
-MaxPlacement MaximizedPlacement(bool fullScreen, const std::array<float, 4>& margins, const WorkArea& work,
-                                int32_t screenWidth, int32_t screenHeight);
+// Rectangle of a maximized window on a screen (or a monitor) with that work
+// area; margins push the edges out. Values are truncated toward zero; none when
+// the size comes out below 1 (the system's values then stay).
+std::optional<Rect> MaximizedPlacement(bool fullScreen, const InsetsF& margins, const RectF& work, const Rect& screen);
 
 struct CaptionWidths {
   int32_t close = 0;  // 0 when the button does not exist

@@ -32,7 +32,7 @@ void ApplyOpacity(draw::Bitmap& bitmap, float opacity) {
 // or of a marker line.
 void DrawSlice(draw::Graphics& graphics, const draw::Bitmap& skin, const SkinSlice& slice,
                const SkinAttributes* attributes) {
-  const bool wholeSkin = slice.source == draw::Rect{0, 0, skin.Width(), skin.Height()};
+  const bool wholeSkin = slice.source == Rect{0, 0, skin.Width(), skin.Height()};
   if (wholeSkin && !slice.tiled && !attributes) {
     graphics.DrawImage(skin, slice.dest);
     return;
@@ -51,7 +51,7 @@ void DrawSlice(draw::Graphics& graphics, const draw::Bitmap& skin, const SkinSli
 
 }  // namespace
 
-int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect, int mode, int fitWidth,
+int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const RectF& rect, int mode, int fitWidth,
                   int fitHeight) {
   if (image.IsEmpty() || image.Width() <= 0 || image.Height() <= 0) return 0;
   switch (mode) {
@@ -72,7 +72,7 @@ int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw
   }
 }
 
-int DrawMarkedImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
+int DrawMarkedImage(draw::Graphics& graphics, const draw::Image& image, const RectF& rect,
                     const SkinAttributes* attributes) {
   if (image.IsEmpty()) return 0;
   const draw::Bitmap& frame = image.Frame();
@@ -83,9 +83,9 @@ int DrawMarkedImage(draw::Graphics& graphics, const draw::Image& image, const dr
                          attributes);
 }
 
-int DrawSlicedImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
-                    std::optional<int> cutLeft, std::optional<int> cutRight, std::optional<int> cutTop,
-                    std::optional<int> cutBottom, const SkinAttributes* attributes) {
+int DrawSlicedImage(draw::Graphics& graphics, const draw::Image& image, const RectF& rect, std::optional<int> cutLeft,
+                    std::optional<int> cutRight, std::optional<int> cutTop, std::optional<int> cutBottom,
+                    const SkinAttributes* attributes) {
   if (image.IsEmpty()) return 0;
   const draw::Bitmap& frame = image.Frame();
   const auto slices =

@@ -30,23 +30,23 @@ struct SkinAttributes {
 
 // Draws `image` into `rect` in `mode`; `fitWidth` x `fitHeight` is the area of mode 3.
 // Returns 1 when something was drawn.
-int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect, int mode,
-                  int fitWidth = 0, int fitHeight = 0);
+int DrawSkinImage(draw::Graphics& graphics, const draw::Image& image, const RectF& rect, int mode, int fitWidth = 0,
+                  int fitHeight = 0);
 
 // Mode 1: scans the markers, then draws the slices they describe. 0 when the
 // image is empty or a direction has exactly one marker.
-int DrawMarkedImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
+int DrawMarkedImage(draw::Graphics& graphics, const draw::Image& image, const RectF& rect,
                     const SkinAttributes* attributes = nullptr);
 
 // Draws a horizontal three-slice (left and right cuts), a vertical one (top and
 // bottom cuts) or a nine-grid (all four; all four 0 stretches the whole image).
 // Fixed pieces keep their size, middles are tiled. 1 when something was drawn.
-int DrawSlicedImage(draw::Graphics& graphics, const draw::Image& image, const draw::RectF& rect,
-                    std::optional<int> cutLeft, std::optional<int> cutRight, std::optional<int> cutTop,
-                    std::optional<int> cutBottom, const SkinAttributes* attributes = nullptr);
+int DrawSlicedImage(draw::Graphics& graphics, const draw::Image& image, const RectF& rect, std::optional<int> cutLeft,
+                    std::optional<int> cutRight, std::optional<int> cutTop, std::optional<int> cutBottom,
+                    const SkinAttributes* attributes = nullptr);
 
 // An image of the given size shrunk to fit the area and centred in it.
-inline draw::RectF FitRect(float imageWidth, float imageHeight, float areaWidth, float areaHeight) {
+inline RectF FitRect(float imageWidth, float imageHeight, float areaWidth, float areaHeight) {
   return SkinLayout::FitRect(imageWidth, imageHeight, areaWidth, areaHeight);
 }
 

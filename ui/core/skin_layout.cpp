@@ -14,7 +14,7 @@ int ScanEdge(int length, const std::function<std::uint32_t(int)>& pixelAt, int (
 
 float F(int value) { return static_cast<float>(value); }
 
-void AddSlice(std::vector<SkinSlice>& slices, draw::Rect source, draw::RectF dest, bool tiled) {
+void AddSlice(std::vector<SkinSlice>& slices, Rect source, RectF dest, bool tiled) {
   // A piece with no source pixels or no room draws nothing; a negative
   // destination size would mirror the piece instead.
   if (source.width <= 0 || source.height <= 0 || dest.width <= 0 || dest.height <= 0) return;
@@ -52,8 +52,7 @@ std::optional<SkinCuts> SkinLayout::ScanMarkers(int width, int height,
   return cuts;
 }
 
-std::optional<std::vector<SkinSlice>> SkinLayout::PlanSlices(int width, int height, draw::RectF rect,
-                                                             const SkinCuts& cuts) {
+std::optional<std::vector<SkinSlice>> SkinLayout::PlanSlices(int width, int height, RectF rect, const SkinCuts& cuts) {
   const int horizontal = (cuts.cutLeft ? 1 : 0) + (cuts.cutRight ? 1 : 0);
   const int vertical = (cuts.cutTop ? 1 : 0) + (cuts.cutBottom ? 1 : 0);
   if (horizontal == 1 || vertical == 1 || horizontal + vertical == 0) return std::nullopt;
@@ -116,7 +115,7 @@ std::optional<std::vector<SkinSlice>> SkinLayout::PlanSlices(int width, int heig
   return slices;
 }
 
-draw::RectF SkinLayout::FitRect(float imageWidth, float imageHeight, float areaWidth, float areaHeight) {
+RectF SkinLayout::FitRect(float imageWidth, float imageHeight, float areaWidth, float areaHeight) {
   double width = imageWidth;
   double height = imageHeight;
   if (imageWidth > 0 && imageHeight > 0) {

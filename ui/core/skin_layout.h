@@ -21,8 +21,8 @@ struct SkinCuts {
 // One piece of a sliced skin: fixed pieces keep their size, tiled ones repeat
 // their source from the destination's top-left corner without scaling.
 struct SkinSlice {
-  draw::Rect source;
-  draw::RectF dest;
+  Rect source;
+  RectF dest;
   bool tiled = false;
 };
 
@@ -41,11 +41,10 @@ class SkinLayout {
   // The slices that cover `rect` for an image of width x height; nullopt when
   // the image is empty or the cuts form no valid three-slice or nine-grid.
   // Slices with nothing to draw are left out.
-  static std::optional<std::vector<SkinSlice>> PlanSlices(int width, int height, draw::RectF rect,
-                                                          const SkinCuts& cuts);
+  static std::optional<std::vector<SkinSlice>> PlanSlices(int width, int height, RectF rect, const SkinCuts& cuts);
 
   // The image shrunk (never enlarged) to the area with its aspect ratio, centred in it.
-  static draw::RectF FitRect(float imageWidth, float imageHeight, float areaWidth, float areaHeight);
+  static RectF FitRect(float imageWidth, float imageHeight, float areaWidth, float areaHeight);
 };
 
 }  // namespace quillmar

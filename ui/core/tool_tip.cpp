@@ -44,16 +44,16 @@ void UiToolTip::Create(ws::WindowHandle owner, std::string_view text, int32_t x,
   window_ = system.OpenWindow(p);
   if (window_ == 0) return;
   owner_ = owner;
-  tools_.push_back(Tool{GbkToWide(text), ws::Rect{x, y, x + width, y + height}});
+  tools_.push_back(Tool{GbkToWide(text), Rect::FromXywh(x, y, width, height)});
   if (maxWidth > 0) SetMaxWidth(maxWidth);
-  watcher_ = system.WatchPointer([this](ws::Point) { Follow(); });
+  watcher_ = system.WatchPointer([this](Point) { Follow(); });
   // The pointer may already rest on the rectangle.
   Follow();
 }
 
 void UiToolTip::AddRegion(std::string_view text, int32_t x, int32_t y, int32_t width, int32_t height) {
   if (window_ == 0) return;
-  tools_.push_back(Tool{GbkToWide(text), ws::Rect{x, y, x + width, y + height}});
+  tools_.push_back(Tool{GbkToWide(text), Rect::FromXywh(x, y, width, height)});
 }
 
 void UiToolTip::SetMaxWidth(int32_t pixels) {
@@ -86,9 +86,9 @@ void UiToolTip::Follow() {
     HideTip();
     return;
   }
-  const ws::Rect ownerRect = system.WindowRect(owner_);
-  const ws::Point cursor = system.CursorPos();
-  const ws::Point client{cursor.x - ownerRect.left, cursor.y - ownerRect.top};
+  const Rect ownerRect = system.WindowRect(owner_);
+  const Point cursor = system.CursorPos();
+  const Point client = cursor - ownerRect.Origin();
   int over = -1;
   if (ownerRect.Contains(cursor)) {
     for (size_t i = 0; i < tools_.size(); ++i) {
@@ -133,7 +133,7 @@ void UiToolTip::ShowTool(int index) {
   const float layoutWidth = maxWidth_ > 0 ? static_cast<float>(std::max(1, maxWidth_ - 2 * kPad - 2)) : 4096.0f;
   draw::Bitmap probe(1, 1);
   draw::Graphics measure(probe);
-  const draw::TextMeasure m = measure.MeasureString(tool.text, font, draw::RectF{0, 0, layoutWidth, 4096.0f}, &format);
+  const draw::TextMeasure m = measure.MeasureString(tool.text, font, RectF{0, 0, layoutWidth, 4096.0f}, &format);
   const int32_t width = static_cast<int32_t>(std::ceil(m.bounds.width)) + 2 * kPad + 2;
   const int32_t height = static_cast<int32_t>(std::ceil(m.bounds.height)) + 2 * kPad + 2;
 
@@ -141,19 +141,19 @@ void UiToolTip::ShowTool(int index) {
   {
     draw::Graphics g(bitmap);
     g.Clear(kBack);
-    g.DrawRectangle(draw::Pen(kBorder), draw::RectF{0.5f, 0.5f, width - 1.0f, height - 1.0f});
+    g.DrawRectangle(draw::Pen(kBorder), RectF{0.5f, 0.5f, width - 1.0f, height - 1.0f});
     g.DrawString(tool.text, font,
-                 draw::RectF{static_cast<float>(kPad + 1), static_cast<float>(kPad + 1), layoutWidth, 4096.0f}, &format,
+                 RectF{static_cast<float>(kPad + 1), static_cast<float>(kPad + 1), layoutWidth, 4096.0f}, &format,
                  draw::Brush(kText));
   }
-  const ws::Size screen = system.ScreenSize();
-  const ws::Point cursor = system.CursorPos();
+  const Size screen = system.ScreenSize();
+  const Point cursor = system.CursorPos();
   const int32_t x = std::clamp(cursor.x, 0, std::max(0, screen.width - width));
   int32_t y = cursor.y + kBelowPointer;
   if (y + height > screen.height) y = cursor.y - height;  // no room below: above the pointer
   const ws::PixelView view{bitmap.Data(), width, height, bitmap.Stride()};
   if ((system.GetExStyle(window_) & ExStyle::Layered) != 0) {
-    system.PresentLayered(window_, ws::Point{x, y}, ws::Size{width, height}, view, 255);
+    system.PresentLayered(window_, Point{x, y}, Size{width, height}, view, 255);
   } else {
     system.MoveWindow(window_, x, y, width, height);
     system.PaintWindow(window_, view);

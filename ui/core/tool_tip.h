@@ -40,7 +40,7 @@ class UiToolTip {
  private:
   struct Tool {
     std::u16string text;
-    ws::Rect rect;
+    Rect rect;
   };
   // Looks where the pointer is now and shows, hides or waits accordingly.
   void Follow();

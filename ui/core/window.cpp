@@ -41,7 +41,7 @@ int32_t UiWindow::Register(int32_t x, int32_t y, int32_t width, int32_t height, 
   };
   Registry().Add(std::move(record));
   SetGeometry(x, y, width, height);
-  SetGeometryF(static_cast<float>(x), static_cast<float>(y), static_cast<float>(width), static_cast<float>(height));
+  SetGeometryF(RectF::FromRect(Rect::FromXywh(x, y, width, height)));
   RecreateCanvas();
   return key_;
 }
@@ -245,7 +245,7 @@ Hwnd UiWindow::GetWindowHandle() {
   return rec->windowHandle;
 }
 
-std::array<int32_t, 4> UiWindow::GetBounds(OptKey key) {
+Rect UiWindow::GetBounds(OptKey key) {
   ElementRecord* rec = Rec(key);
   if (!rec) return {-1, -1, -1, -1};
   return {rec->left, rec->top, rec->width, rec->height};
@@ -261,8 +261,8 @@ void UiWindow::SetGeometry(std::optional<int32_t> x, std::optional<int32_t> y, s
   rec->height = height.value_or(rec->height);
 }
 
-void UiWindow::SetGeometryF(float x, float y, float width, float height, OptKey key) {
-  if (ElementRecord* rec = Rec(key)) rec->boundsF = {x, y, width, height};
+void UiWindow::SetGeometryF(const RectF& bounds, OptKey key) {
+  if (ElementRecord* rec = Rec(key)) rec->boundsF = bounds;
 }
 
 int32_t UiWindow::SendEvent(int32_t key, uint32_t msg, WParam wParam, LParam lParam) {

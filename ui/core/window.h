@@ -84,7 +84,7 @@ class UiWindow {
   void Focus(OptKey key = {});
   void Unfocus(OptKey key = {});
   // The cursor relative to the element.
-  ws::Point MousePosition(OptKey key = {});
+  Point MousePosition(OptKey key = {});
   // Attaches the object to an existing window and makes it layered and framed.
   int32_t Bind(Hwnd hwnd, const BindOptions& options = {});
   int32_t HoverKey() const { return hoverKey_; }
@@ -132,11 +132,11 @@ class UiWindow {
   int32_t GetTop(OptKey key = {});
   int32_t GetWidth(OptKey key = {});
   int32_t GetHeight(OptKey key = {});
-  // Left, top, width and height of the record; all -1 when not registered.
-  std::array<int32_t, 4> GetBounds(OptKey key = {});
+  // The record's rectangle; all -1 when not registered.
+  Rect GetBounds(OptKey key = {});
   void SetGeometry(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                    std::optional<int32_t> height, OptKey key = {});
-  void SetGeometryF(float x, float y, float width, float height, OptKey key = {});
+  void SetGeometryF(const RectF& bounds, OptKey key = {});
   // Element timers, delivered on the UI thread to OnTimer and the transition.
   int32_t StartTimer(int32_t intervalMs);
   void StopTimer(int32_t id);
@@ -148,10 +148,10 @@ class UiWindow {
   // Moves and resizes an element, raising 10003 and 10004.
   virtual void Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                      std::optional<int32_t> height, OptKey key = {});
-  void SetPadding(int32_t left, int32_t top, int32_t right, int32_t bottom, OptKey key = {});
-  std::array<int32_t, 4> GetPadding(OptKey key = {});
-  ws::Point PointToScreen(ws::Point p, OptKey key = {});
-  ws::Point PointToWindow(ws::Point p, OptKey key = {});
+  void SetPadding(const Insets& padding, OptKey key = {});
+  Insets GetPadding(OptKey key = {});  // all -1 when not registered
+  Point PointToScreen(Point p, OptKey key = {});
+  Point PointToWindow(Point p, OptKey key = {});
   int32_t SizingHitTest(Hwnd hwnd, uint32_t msg);
   void ShowState(int32_t state);
   void NotifyResize();
@@ -159,10 +159,11 @@ class UiWindow {
   // element ignores the setters and reads the defaults.
   void SetSizingBorder(int32_t value);
   int32_t GetSizingBorder() const;
-  void SetMaxMargins(const std::array<float, 4>& m);
-  std::array<float, 4> GetMaxMargins() const;
-  void SetMinSize(int32_t width, int32_t height);
-  std::array<int32_t, 2> GetMinSize() const;
+  // How far a maximized window reaches past the work area (negative left and top: outwards).
+  void SetMaxMargins(const InsetsF& m);
+  InsetsF GetMaxMargins() const;
+  void SetMinSize(Size size);
+  Size GetMinSize() const;
   void SetFullScreenMax(int32_t v);
   int32_t GetFullScreenMax() const;
   void SetResizable(int32_t v);
@@ -172,15 +173,17 @@ class UiWindow {
   int32_t GetSizingCursorSet() const;
   // Recomputes the process-wide work area from the screen and the taskbar.
   static void UpdateWorkArea();
-  static WorkArea CurrentWorkArea();
-  void SetCaptionOffset(int32_t x, int32_t y);
-  std::array<int32_t, 2> GetCaptionOffset() const;
+  static RectF CurrentWorkArea();
+  // Where the window goes when maximized; none leaves the system's choice alone.
+  std::optional<Rect> MaximizedRect() const;
+  void SetCaptionOffset(Point offset);
+  Point GetCaptionOffset() const;
   void PlaceCaptionButtons();
   // x or y of "Button1" (close), "Button2" (minimize) or "Button3" (maximize); -1 otherwise.
   int32_t CaptionButtonPosition(std::string_view name, std::string_view axis);
 
   // --- Painting (window_paint.cpp) ---
-  void InvalidateRect(OptKey key = {}, std::optional<draw::Rect> rect = {});
+  void InvalidateRect(OptKey key = {}, std::optional<Rect> rect = {});
   void Invalidate(OptKey key = {});
   void Paint(OptKey key = {}, int32_t topLevel = 1);
   void Repaint();
@@ -195,12 +198,11 @@ class UiWindow {
   // Fades from the element's current picture to its next one, inside `area`
   // only when given (elsewhere the next picture shows at once). The timer is
   // this object's, whichever element the transition is for.
-  void StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key = {},
-                       std::optional<draw::Rect> area = {});
+  void StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key = {}, std::optional<Rect> area = {});
   void Transition(bool alt = false, OptKey key = {}) { StartTransition(10, 25, alt, key); }
   // The refresh of one part of a control (a scroll bar's arrow or thumb) with
   // its own step per 10 ms tick.
-  void TransitionRect(const draw::Rect& area, int32_t value, OptKey key = {}) {
+  void TransitionRect(const Rect& area, int32_t value, OptKey key = {}) {
     StartTransition(10, value, false, key, area);
   }
   // Ends a running transition; the element shows its current picture.
@@ -247,9 +249,9 @@ class UiWindow {
   void RefreshBlur();
 
  private:
-  ws::Point OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow);
+  Point OffsetByAncestors(Point p, OptKey key, bool throughWindow);
   void Detach();
-  void DrawSoftShadow(draw::Graphics& g, const draw::RectF& rect, float radius, draw::Argb color, int32_t alpha);
+  void DrawSoftShadow(draw::Graphics& g, const RectF& rect, float radius, draw::Argb color, int32_t alpha);
   void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height);
 
   int32_t key_ = 0;

@@ -33,11 +33,11 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
     }
     bound_ = true;
     hwnd_ = hwnd;
-    const ws::Rect r = sys.WindowRect(hwnd);
-    x = o.x.value_or(r.left);
-    y = o.y.value_or(r.top);
-    width = o.width.value_or(r.Width());
-    height = o.height.value_or(r.Height());
+    const Rect r = sys.WindowRect(hwnd);
+    x = o.x.value_or(r.x);
+    y = o.y.value_or(r.y);
+    width = o.width.value_or(r.width);
+    height = o.height.value_or(r.height);
   }
   const bool fresh = key_ == 0;
   Register(x, y, width, height, ElementRecord::kWindowTag);
@@ -49,7 +49,7 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
   // A new frame every time: its settings start from their defaults.
   frame_.reset();
   frame_ = std::make_unique<UiFrame>(*this);
-  SetPadding(6, 6, 6, 6);
+  SetPadding({6, 6, 6, 6});
   SetUserHandler(o.userHandler);
   if (o.alpha) SetAlpha(*o.alpha);
   const uint32_t os = OsVersionCode();

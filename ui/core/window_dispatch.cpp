@@ -43,7 +43,7 @@ LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
   const int32_t w = key_;
   const bool topLevel = self->IsTopLevelWindow();
   if (msg == Msg::MouseMove && topLevel && self->hoverSuspended == 0) {
-    const ws::Point cursor = ws::System().CursorPos();
+    const Point cursor = ws::System().CursorPos();
     UpdateHover(hwnd, ElementAt(cursor.x, cursor.y, w, 0, 0));
   }
   self = Rec({});
@@ -74,6 +74,12 @@ int32_t UiWindow::ElementProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
   if (MessageHook(hwnd, key, msg, wParam, lParam) == 0) return 0;
   ElementRecord* rec = Registry().Find(key);
   if (!rec) return 0;
+  if (rec->tag != ElementRecord::kWindowTag && rec->childListener) {
+    EventRoutine listener = rec->childListener;
+    if (listener(hwnd, key, msg, wParam, lParam) == 0) return 0;
+    rec = Registry().Find(key);
+    if (!rec) return 0;
+  }
   if (rec->tag != ElementRecord::kWindowTag && rec->userHandler) {
     EventRoutine routine = rec->userHandler;
     if (routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
@@ -97,8 +103,8 @@ int32_t UiWindow::ElementAt(int32_t x, int32_t y, OptKey key, int32_t originX, i
   ElementRecord* p = Registry().Find(start);
   const int32_t self = (start == key_) ? 0 : start;
   if (!p || p->children.empty()) return self;
-  const int32_t baseX = originX + p->left + p->padding[0];
-  const int32_t baseY = originY + p->top + p->padding[1];
+  const int32_t baseX = originX + p->left + p->padding.left;
+  const int32_t baseY = originY + p->top + p->padding.top;
   for (auto it = p->children.rbegin(); it != p->children.rend(); ++it) {
     ElementRecord* c = Registry().Find(*it);
     if (!c || c->visible == 0 || c->alpha < 1 || (c->disabled & 1) != 0 || c->shown == 0) continue;
@@ -219,9 +225,9 @@ void UiWindow::Unfocus(OptKey key) {
   if (hwnd != 0) ws::System().Send(hwnd, Event::UnfocusRequest, 0, 0);
 }
 
-ws::Point UiWindow::MousePosition(OptKey key) {
-  const ws::Point cursor = ws::System().CursorPos();
-  const ws::Point origin = PointToScreen({0, 0}, key);
+Point UiWindow::MousePosition(OptKey key) {
+  const Point cursor = ws::System().CursorPos();
+  const Point origin = PointToScreen({0, 0}, key);
   return {cursor.x - origin.x, cursor.y - origin.y};
 }
 
@@ -259,8 +265,8 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     case Msg::Move:
       if (!EffectBusy()) {
-        const ws::Rect r = sys.WindowRect(hwnd);
-        SetGeometry(r.left, r.top, std::nullopt, std::nullopt);
+        const Rect r = sys.WindowRect(hwnd);
+        SetGeometry(r.x, r.y, std::nullopt, std::nullopt);
         if (EventRoutine routine = GetUserHandler()) {
           routine(hwnd, key, Event::Moved, static_cast<WParam>(SignedLowWord(lParam)),
                   static_cast<LParam>(SignedHighWord(lParam)));
@@ -302,13 +308,11 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       UpdateWorkArea();
       break;
     case Msg::GetMinMaxInfo: {
-      const ws::Size screen = sys.ScreenSize();
-      const MaxPlacement p =
-          MaximizedPlacement(GetFullScreenMax() != 0, GetMaxMargins(), CurrentWorkArea(), screen.width, screen.height);
-      if (p.valid && lParam != 0) {
+      const std::optional<Rect> p = MaximizedRect();
+      if (p && lParam != 0) {
         auto* info = reinterpret_cast<ws::MinMaxInfo*>(lParam);
-        info->maxSize = {p.width, p.height};
-        info->maxPosition = {p.x, p.y};
+        info->maxSize = {p->width, p->height};
+        info->maxPosition = p->Origin();
       }
       break;
     }
@@ -316,12 +320,12 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       // Coming back from the taskbar shows what changed while minimized.
       if (wParam == SizeKind::Restored || wParam == SizeKind::Maximized) PaintScheduler::Request();
       if ((wParam == SizeKind::Restored || wParam == SizeKind::Maximized) && !EffectBusy()) {
-        const ws::Rect r = sys.WindowRect(hwnd);
+        const Rect r = sys.WindowRect(hwnd);
         ElementRecord* self = Rec({});
-        if (self && (r.Width() != self->width || r.Height() != self->height)) {
+        if (self && (r.width != self->width || r.height != self->height)) {
           if (frame_) frame_->ShowMaximizeState(wParam == SizeKind::Maximized);
           // The system may have moved the window too (maximizing does).
-          Place(r.left, r.top, r.Width(), r.Height());
+          Place(r.x, r.y, r.width, r.height);
         }
       }
       break;
@@ -359,8 +363,8 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
   if (msg == Msg::Close && close && close->Configured() && !close->Running() && !close->Finished() &&
       sys.IsWindow(hwnd)) {
     // The close effect plays first; the window closes when it has finished.
-    const ws::Rect r = sys.WindowRect(hwnd);
-    close->SetTarget(r.left, r.top, r.Width(), r.Height());
+    const Rect r = sys.WindowRect(hwnd);
+    close->SetTarget(r.x, r.y, r.width, r.height);
     if (const draw::Bitmap* picture = GetDib()) close->DrawBitmapToSnapshot(*picture);
     close->Start();
     return 0;

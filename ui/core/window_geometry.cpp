@@ -19,8 +19,7 @@ namespace {
 struct SizingState {
   bool active = false;
   int32_t edge = 0;
-  int32_t grabX = 0;
-  int32_t grabY = 0;
+  Point grab;
   int32_t command = 0;
   bool pressOutside = false;
 };
@@ -30,8 +29,8 @@ SizingState& Sizing() {
   return state;
 }
 
-WorkArea& StoredWorkArea() {
-  static WorkArea area;
+RectF& StoredWorkArea() {
+  static RectF area;
   return area;
 }
 
@@ -94,25 +93,24 @@ void UiWindow::SetVisible(int32_t value, OptKey key) {
   }
 }
 
-void UiWindow::SetPadding(int32_t left, int32_t top, int32_t right, int32_t bottom, OptKey key) {
+void UiWindow::SetPadding(const Insets& padding, OptKey key) {
   if (ElementRecord* rec = Rec(key)) {
-    const std::array<int32_t, 4> padding{left, top, right, bottom};
     if (rec->padding == padding) return;
     rec->padding = padding;
     rec->MarkChanged();
   }
 }
 
-std::array<int32_t, 4> UiWindow::GetPadding(OptKey key) {
+Insets UiWindow::GetPadding(OptKey key) {
   ElementRecord* rec = Rec(key);
-  return rec ? rec->padding : std::array<int32_t, 4>{-1, -1, -1, -1};
+  return rec ? rec->padding : Insets{-1, -1, -1, -1};
 }
 
-ws::Point UiWindow::PointToScreen(ws::Point p, OptKey key) { return OffsetByAncestors(p, key, true); }
+Point UiWindow::PointToScreen(Point p, OptKey key) { return OffsetByAncestors(p, key, true); }
 
-ws::Point UiWindow::PointToWindow(ws::Point p, OptKey key) { return OffsetByAncestors(p, key, false); }
+Point UiWindow::PointToWindow(Point p, OptKey key) { return OffsetByAncestors(p, key, false); }
 
-ws::Point UiWindow::OffsetByAncestors(ws::Point p, OptKey key, bool throughWindow) {
+Point UiWindow::OffsetByAncestors(Point p, OptKey key, bool throughWindow) {
   // Each level adds the element's position and its parent's padding; the
   // top-level window's own position is its place on the screen.
   for (ElementRecord* rec = Rec(key); rec && (throughWindow || rec->parentKey != 0);) {
@@ -120,8 +118,8 @@ ws::Point UiWindow::OffsetByAncestors(ws::Point p, OptKey key, bool throughWindo
     p.y += rec->top;
     rec = Registry().Find(rec->parentKey);
     if (rec) {
-      p.x += rec->padding[0];
-      p.y += rec->padding[1];
+      p.x += rec->padding.left;
+      p.y += rec->padding.top;
     }
   }
   return p;
@@ -139,37 +137,32 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
   if (s.pressOutside) return -1;
   // A control pressed by the user holds the capture: no sizing then.
   if (sys.Capture() == hwnd && !s.active) return -1;
-  const ws::Rect wr = sys.WindowRect(hwnd);
-  const EdgeRect r{wr.left, wr.top, wr.right, wr.bottom};
-  const ws::Point cursor = sys.CursorPos();
-  const EdgeRect moved = MoveDraggedEdges(r, s.edge, cursor.x - s.grabX, cursor.y - s.grabY,
-                                          2 * f.border + f.minSize[0], 2 * f.border + f.minSize[1]);
+  const Rect r = sys.WindowRect(hwnd);
+  const Point cursor = sys.CursorPos();
+  const Rect moved = MoveDraggedEdges(r, s.edge, cursor - s.grab,
+                                      Size{2 * f.border + f.minSize.width, 2 * f.border + f.minSize.height});
   if ((msg == Msg::LButtonUp || msg == Msg::NcLButtonUp) && s.active) {
     sys.ReleaseCapture();
     s.active = false;
     s.edge = 0;
   }
   if (msg == Msg::MouseMove && s.active) {
-    const int32_t w = moved.right - moved.left;
-    const int32_t h = moved.bottom - moved.top;
-    if (w != GetWidth() || h != GetHeight()) Place(moved.left, moved.top, w, h);
+    if (moved.width != GetWidth() || moved.height != GetHeight()) Place(moved.x, moved.y, moved.width, moved.height);
   }
   if (!s.active) {
     f.cursorSet = 0;
     s.edge = 0;
-    s.grabX = s.grabY = 0;
+    s.grab = {};
     s.command = 0;
     const bool press = msg == Msg::LButtonDown || msg == Msg::NcLButtonDown;
-    const SizingZone zone = DetectSizingZone(r, cursor.x, cursor.y, f.border);
+    const SizingZone zone = DetectSizingZone(r, cursor, f.border);
     if (zone.cursor != 0) {
       sys.SetCursor(sys.LoadSystemCursor(static_cast<ws::SystemCursor>(zone.cursor)));
       f.cursorSet = 1;
       if (press) {
         s.edge = zone.edge;
         s.command = zone.command;
-        const auto grab = GrabOffsets(zone.edge, r, cursor.x, cursor.y);
-        s.grabX = grab[0];
-        s.grabY = grab[1];
+        s.grab = GrabOffsets(zone.edge, r, cursor);
       }
     }
     if (s.edge != 0) {
@@ -208,23 +201,27 @@ void UiWindow::NotifyResize() {
 void UiWindow::UpdateWorkArea() {
   ws::WindowSystem& sys = ws::System();
   const ws::TaskbarInfo bar = sys.Taskbar();
-  const ws::Size screen = sys.ScreenSize();
+  const Size screen = sys.ScreenSize();
   TaskbarState state;
   state.autoHide = bar.autoHide;
   state.edge = bar.edge;
-  state.rect = {bar.rect.left, bar.rect.top, bar.rect.right, bar.rect.bottom};
-  StoredWorkArea() = ComputeWorkArea(StoredWorkArea(), state, screen.width, screen.height);
+  state.rect = bar.rect;
+  StoredWorkArea() = ComputeWorkArea(StoredWorkArea(), state, screen);
 }
 
-WorkArea UiWindow::CurrentWorkArea() { return StoredWorkArea(); }
+RectF UiWindow::CurrentWorkArea() { return StoredWorkArea(); }
 
-void UiWindow::SetCaptionOffset(int32_t x, int32_t y) {
-  if (frame_) frame_->SetCaptionOffset(x, y);
+std::optional<Rect> UiWindow::MaximizedRect() const {
+  const Size screen = ws::System().ScreenSize();
+  return MaximizedPlacement(GetFullScreenMax() != 0, GetMaxMargins(), CurrentWorkArea(),
+                            Rect::FromOriginSize({}, screen));
 }
 
-std::array<int32_t, 2> UiWindow::GetCaptionOffset() const {
-  return frame_ ? frame_->CaptionOffset() : std::array<int32_t, 2>{0, 0};
+void UiWindow::SetCaptionOffset(Point offset) {
+  if (frame_) frame_->SetCaptionOffset(offset);
 }
+
+Point UiWindow::GetCaptionOffset() const { return frame_ ? frame_->CaptionOffset() : Point{}; }
 
 int32_t UiWindow::CaptionButtonPosition(std::string_view name, std::string_view axis) {
   return frame_ ? frame_->CaptionButtonPosition(name, axis) : -1;
@@ -238,14 +235,14 @@ void UiWindow::SetSizingBorder(int32_t value) {
   if (frame_) frame_->Sizing().border = value;
 }
 int32_t UiWindow::GetSizingBorder() const { return (frame_ ? frame_->Sizing() : kNoFrame).border; }
-void UiWindow::SetMaxMargins(const std::array<float, 4>& m) {
+void UiWindow::SetMaxMargins(const InsetsF& m) {
   if (frame_) frame_->Sizing().maxMargins = m;
 }
-std::array<float, 4> UiWindow::GetMaxMargins() const { return (frame_ ? frame_->Sizing() : kNoFrame).maxMargins; }
-void UiWindow::SetMinSize(int32_t width, int32_t height) {
-  if (frame_) frame_->Sizing().minSize = {width, height};
+InsetsF UiWindow::GetMaxMargins() const { return (frame_ ? frame_->Sizing() : kNoFrame).maxMargins; }
+void UiWindow::SetMinSize(Size size) {
+  if (frame_) frame_->Sizing().minSize = size;
 }
-std::array<int32_t, 2> UiWindow::GetMinSize() const { return (frame_ ? frame_->Sizing() : kNoFrame).minSize; }
+Size UiWindow::GetMinSize() const { return (frame_ ? frame_->Sizing() : kNoFrame).minSize; }
 void UiWindow::SetFullScreenMax(int32_t v) {
   if (frame_) frame_->Sizing().fullScreenMax = v;
 }

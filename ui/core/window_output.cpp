@@ -49,8 +49,7 @@ void UiWindow::Present() {
   if (sys.IsVisible(hwnd_) && !sys.IsIconic(hwnd_)) PresentLayered();
   FrameOutput& out = frame_->Output();
   if (!out.blurApplied && out.blurBehind != 0) {
-    const auto pad = GetPadding();
-    out.blurApplied = sys.SetBlurBehind(hwnd_, ws::Rect{pad[0], pad[1], pad[2], pad[3]});
+    out.blurApplied = sys.SetBlurBehind(hwnd_, GetPadding());
   }
 }
 
@@ -60,9 +59,9 @@ void UiWindow::PresentLayered() {
   if (!rec || hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
   const draw::Bitmap& dib = rec->surfaces->dib;
   if (dib.IsEmpty()) return;
-  const ws::Rect r = sys.WindowRect(hwnd_);
+  const Rect r = sys.WindowRect(hwnd_);
   const ws::PixelView view{dib.Data(), dib.Width(), dib.Height(), dib.Stride()};
-  sys.PresentLayered(hwnd_, {r.left, r.top}, {rec->width, rec->height}, view,
+  sys.PresentLayered(hwnd_, r.Origin(), {rec->width, rec->height}, view,
                      static_cast<uint8_t>(std::clamp(GetWindowAlpha(), 0, 255)));
 }
 

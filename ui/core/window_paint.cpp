@@ -20,12 +20,12 @@
 namespace quillmar {
 namespace {
 
-draw::Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.width + 1, rec.height + 1}; }
+Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.width + 1, rec.height + 1}; }
 
 // Pixel-wise mix of two premultiplied pictures: from at 255 - t, to at t.
 // Outside `area` (when given) the result is `to` alone.
 void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap& to, int32_t t,
-                 const std::optional<draw::Rect>& area) {
+                 const std::optional<Rect>& area) {
   const int w = std::min({out.Width(), from.Width(), to.Width()});
   const int h = std::min({out.Height(), from.Height(), to.Height()});
   const uint32_t a = static_cast<uint32_t>(std::clamp(t, 0, 255));
@@ -49,7 +49,7 @@ void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap
   }
 }
 
-void AddRoundedRect(draw::Path& path, const draw::RectF& r, float radius) {
+void AddRoundedRect(draw::Path& path, const RectF& r, float radius) {
   if (radius <= 0) {
     path.AddRectangle(r);
     return;
@@ -77,7 +77,7 @@ OutlineOption& Outline() {
 
 }  // namespace
 
-void UiWindow::InvalidateRect(OptKey key, std::optional<draw::Rect> rect) {
+void UiWindow::InvalidateRect(OptKey key, std::optional<Rect> rect) {
   ElementRecord* rec = Rec(key);
   if (!rec || (rec->redrawEnabled & 1) == 0) return;
   ElementSurfaces& s = *rec->surfaces;
@@ -180,7 +180,7 @@ void UiWindow::ComposeElement(int32_t k) {
   ElementRecord* rec = Registry().Find(k);
   if (!rec) return;
   ElementSurfaces& s = *rec->surfaces;
-  const draw::Rect whole = WholePicture(*rec);
+  const Rect whole = WholePicture(*rec);
   if (rec->visible == 0 || rec->alpha == 0 || rec->shown == 0) {
     // The parent must clear everything this element covered, not only its last change.
     s.dirtyRegion.emplace(whole);
@@ -191,11 +191,11 @@ void UiWindow::ComposeElement(int32_t k) {
   // Coming back after being left out, the whole picture is new to the parent.
   if (rec->needsRepaint != 0 || rec->changed != 0 || s.leftOut) dirty.Union(whole);
   s.leftOut = false;
-  const int32_t pl = rec->padding[0];
-  const int32_t pt = rec->padding[1];
+  const int32_t pl = rec->padding.left;
+  const int32_t pt = rec->padding.top;
   // Children live in the client area: nothing of theirs reaches the padding band.
-  const draw::Rect client{pl, pt, std::max(0, rec->width - pl - rec->padding[2]),
-                          std::max(0, rec->height - pt - rec->padding[3])};
+  const Rect client{pl, pt, std::max(0, rec->width - pl - rec->padding.right),
+                    std::max(0, rec->height - pt - rec->padding.bottom)};
   draw::Region fromChildren;
   for (int32_t childKey : rec->children) {
     ElementRecord* c = Registry().Find(childKey);
@@ -205,14 +205,10 @@ void UiWindow::ComposeElement(int32_t k) {
       moved.Offset(pl + c->left, pt + c->top);
       fromChildren.Union(moved);
     }
-    const std::array<float, 4> now{static_cast<float>(c->left), static_cast<float>(c->top),
-                                   static_cast<float>(c->width), static_cast<float>(c->height)};
-    bool movedAway = false;
-    for (size_t i = 0; i < 4; ++i) movedAway = movedAway || std::abs(now[i] - c->boundsF[i]) > 1e-7f;
-    if (movedAway) {
-      const auto& old = c->boundsF;
-      fromChildren.Union(draw::Rect{pl + static_cast<int>(old[0]), pt + static_cast<int>(old[1]),
-                                    static_cast<int>(old[2]) + 1, static_cast<int>(old[3]) + 1});
+    const RectF now = RectF::FromRect(Rect::FromXywh(c->left, c->top, c->width, c->height));
+    if (!NearlyEqual(now, c->boundsF)) {
+      const Rect old = c->boundsF.Truncated();
+      fromChildren.Union(Rect{pl + old.x, pt + old.y, old.width + 1, old.height + 1});
       c->boundsF = now;
     }
   }
@@ -233,11 +229,11 @@ void UiWindow::ComposeElement(int32_t k) {
     ElementRecord* c = Registry().Find(childKey);
     if (!c) continue;
     if (c->visible != 0 && c->shown != 0 && !dirty.IsEmpty()) {
-      const draw::Rect at{pl + c->left, pt + c->top, c->width, c->height};
+      const Rect at{pl + c->left, pt + c->top, c->width, c->height};
       draw::Region clip = dirty;
       clip.Intersect(at);
       clip.Intersect(client);
-      draw::BlendBitmap(s.dib, at, c->surfaces->dib, draw::Rect{0, 0, c->width, c->height},
+      draw::BlendBitmap(s.dib, at, c->surfaces->dib, Rect{0, 0, c->width, c->height},
                         static_cast<uint8_t>(std::clamp(c->alpha, 0, 255)), &clip);
     }
     c->recomposed = 0;
@@ -252,7 +248,7 @@ void UiWindow::ComposeElement(int32_t k) {
 
 void UiWindow::SetOutline(bool on, draw::Argb color) { Outline() = {on, color}; }
 
-void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key, std::optional<draw::Rect> area) {
+void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key, std::optional<Rect> area) {
   ElementRecord* rec = Rec(key);
   if (!rec) return;
   const int32_t k = rec->key;
@@ -366,8 +362,8 @@ void UiWindow::SetBackImage(ImageHandle image, int32_t mode) {
   InvalidateRect();
 }
 
-void UiWindow::DrawSoftShadow(draw::Graphics& g, const draw::RectF& r, float radius, draw::Argb color, int32_t alpha) {
-  const draw::RectF inner{r.x + 5, r.y + 5, r.width - 10, r.height - 10};
+void UiWindow::DrawSoftShadow(draw::Graphics& g, const RectF& r, float radius, draw::Argb color, int32_t alpha) {
+  const RectF inner{r.x + 5, r.y + 5, r.width - 10, r.height - 10};
   draw::Path band(draw::FillMode::Alternate);
   AddRoundedRect(band, r, radius);
   AddRoundedRect(band, inner, radius);
@@ -391,8 +387,8 @@ void UiWindow::DrawWindowFrame(draw::Graphics& g, int32_t w, int32_t h) {
   const bool active = hwnd_ != 0 && (focus == hwnd_ || sys.Owner(focus) == hwnd_);
   if (shadowOn_ != 0) {
     DrawSoftShadow(g, {0, 0, static_cast<float>(w), static_cast<float>(h)}, kShadowRadius, 0xFF000000, active ? 5 : 0);
-    g.SetClip(draw::RectF{0, 0, 1, 1});
-    g.SetClip(draw::RectF{static_cast<float>(w - 1), static_cast<float>(h - 1), 1, 1}, draw::CombineMode::Union);
+    g.SetClip(RectF{0, 0, 1, 1});
+    g.SetClip(RectF{static_cast<float>(w - 1), static_cast<float>(h - 1), 1, 1}, draw::CombineMode::Union);
     g.Clear(0x00FFFFFF);
     g.ResetClip();
   }
@@ -410,11 +406,11 @@ void UiWindow::PaintEntry() {
   if (!rec || !g) return;
   const int32_t w = rec->width;
   const int32_t h = rec->height;
-  const auto pad = rec->padding;
+  const Insets pad = rec->padding;
   if (frameOn_ != 0) DrawWindowFrame(*g, w, h);
   g->SetSmoothingMode(draw::SmoothingMode::Default);
-  const draw::RectF area{static_cast<float>(pad[0]), static_cast<float>(pad[1]), static_cast<float>(w - 2 * pad[0]),
-                         static_cast<float>(h - 2 * pad[1])};
+  const RectF area{static_cast<float>(pad.left), static_cast<float>(pad.top), static_cast<float>(w - 2 * pad.left),
+                   static_cast<float>(h - 2 * pad.top)};
   if (backImage_ && !backImage_->IsEmpty()) {
     DrawSkinImage(*g, *backImage_, area, backImageMode_, static_cast<int>(area.width), static_cast<int>(area.height));
   } else if (backColor2_) {

@@ -23,7 +23,7 @@ UiEffect::~UiEffect() {
 }
 
 bool UiEffect::Setup(int kind, const draw::Bitmap* source, int x, int y, int width, int height,
-                     std::optional<draw::RectF> sourceRect, bool startNow, DoneCallback doneCallback,
+                     std::optional<RectF> sourceRect, bool startNow, DoneCallback doneCallback,
                      FrameCallback frameCallback, WindowHandle window) {
   if (configured_ || kind < 1) return false;
   configured_ = true;
@@ -32,7 +32,7 @@ bool UiEffect::Setup(int kind, const draw::Bitmap* source, int x, int y, int wid
   targetY_ = y;
   targetWidth_ = width;
   targetHeight_ = height;
-  sourceRect_ = sourceRect.value_or(draw::RectF{0, 0, static_cast<float>(width), static_cast<float>(height)});
+  sourceRect_ = sourceRect.value_or(RectF{0, 0, static_cast<float>(width), static_cast<float>(height)});
   doneCallback_ = std::move(doneCallback);
   frameCallback_ = std::move(frameCallback);
   motion_.alpha = 255;
@@ -171,7 +171,7 @@ void UiEffect::Redraw(EffectRedraw redraw, int value) {
 
 void UiEffect::DrawScaled(int amount) {
   ClearBitmap(frame_);
-  const draw::Rect place = EffectMotion::ScaledPlacement(kind_, targetWidth_, targetHeight_, amount);
+  const Rect place = EffectMotion::ScaledPlacement(kind_, targetWidth_, targetHeight_, amount);
   BlendBitmap(frame_, place.x, place.y, place.width, place.height, snapshot_, 0, 0, targetWidth_, targetHeight_, 255,
               true);
 }
@@ -191,7 +191,7 @@ void UiEffect::DrawBlurred(int radius) {
   const float h = static_cast<float>(targetHeight_);
   draw::Graphics graphics(frame_);
   if (radius <= 0) {
-    graphics.DrawImage(*sourceBitmap_, draw::RectF{0, 0, w, h});
+    graphics.DrawImage(*sourceBitmap_, RectF{0, 0, w, h});
     return;
   }
   // A downscale followed by a smooth upscale stands in for a real blur.
@@ -210,10 +210,10 @@ void UiEffect::DrawBlurred(int radius) {
     draw::Graphics reduce(small);
     reduce.SetInterpolationMode(draw::InterpolationMode::HighQualityBilinear);
     reduce.DrawImage(*sourceBitmap_,
-                     draw::RectF{0, 0, static_cast<float>(small.Width()), static_cast<float>(small.Height())});
+                     RectF{0, 0, static_cast<float>(small.Width()), static_cast<float>(small.Height())});
   }
   const float grown = static_cast<float>(factor);
-  graphics.DrawImage(small, draw::RectF{0, 0, w + grown, h + grown});
+  graphics.DrawImage(small, RectF{0, 0, w + grown, h + grown});
   graphics.SetSmoothingMode(smoothing);
   graphics.SetCompositingQuality(compositing);
   graphics.SetInterpolationMode(interpolation);
@@ -238,7 +238,7 @@ void UiEffect::DrawRotated(int angle) {
   draw::Graphics graphics(frame_);
   graphics.SetTransform(matrix);
   graphics.SetSmoothingMode(draw::SmoothingMode::AntiAlias);
-  graphics.DrawImage(*sourceBitmap_, draw::RectF{0, 0, w, h});
+  graphics.DrawImage(*sourceBitmap_, RectF{0, 0, w, h});
 }
 
 void UiEffect::DrawBitmapToSnapshot(const draw::Bitmap& source, std::optional<int> x, std::optional<int> y,
@@ -262,9 +262,9 @@ void UiEffect::Present() {
   ws::WindowSystem* windows = Windows();
   if (!windows || !windows->IsWindow(window_)) return;
   // Never show more than the frame holds.
-  const ws::Size size{std::min(motion_.curWidth, frame_.Width()), std::min(motion_.curHeight, frame_.Height())};
+  const Size size{std::min(motion_.curWidth, frame_.Width()), std::min(motion_.curHeight, frame_.Height())};
   const ws::PixelView picture{frame_.Data(), frame_.Width(), frame_.Height(), frame_.Stride()};
-  windows->PresentLayered(window_, ws::Point{motion_.curX, motion_.curY}, size, picture,
+  windows->PresentLayered(window_, Point{motion_.curX, motion_.curY}, size, picture,
                           static_cast<uint8_t>(std::clamp(motion_.alpha, 0, 255)));
 }
 
@@ -306,8 +306,7 @@ void UiEffect::BlendBitmap(draw::Bitmap& target, int dx, int dy, int dw, int dh,
     return;
   }
   const int constant = useAlpha ? std::clamp(alpha, 0, 255) : 255;
-  draw::BlendBitmap(target, draw::Rect{dx, dy, dw, dh}, source, draw::Rect{sx, sy, sw, sh},
-                    static_cast<uint8_t>(constant));
+  draw::BlendBitmap(target, Rect{dx, dy, dw, dh}, source, Rect{sx, sy, sw, sh}, static_cast<uint8_t>(constant));
 }
 
 void UiEffect::ClearBitmap(draw::Bitmap& bitmap) { draw::ClearBitmap(bitmap); }

@@ -34,9 +34,8 @@ class UiEffect {
   // picture (copied into the snapshot), callbacks and the layered window.
   // Refused (false) when already configured or for a kind below 1. With
   // startNow the effect starts at once.
-  bool Setup(int kind, const draw::Bitmap* source, int x, int y, int width, int height,
-             std::optional<draw::RectF> sourceRect, bool startNow, DoneCallback doneCallback,
-             FrameCallback frameCallback, WindowHandle window = 0);
+  bool Setup(int kind, const draw::Bitmap* source, int x, int y, int width, int height, std::optional<RectF> sourceRect,
+             bool startNow, DoneCallback doneCallback, FrameCallback frameCallback, WindowHandle window = 0);
   // Replaces the given parts of the target rectangle and starts an empty snapshot of the new size.
   void SetTarget(std::optional<int> x, std::optional<int> y, std::optional<int> width, std::optional<int> height);
   // Starts (or replays) the configured kind; the first tick only initialises it.
@@ -99,7 +98,7 @@ class UiEffect {
   const draw::Bitmap& Snapshot() const { return snapshot_; }
   // Position, size, progress and alpha of the current frame.
   const EffectMotion& Motion() const { return motion_; }
-  draw::Rect TargetRect() const { return {targetX_, targetY_, targetWidth_, targetHeight_}; }
+  Rect TargetRect() const { return {targetX_, targetY_, targetWidth_, targetHeight_}; }
   uint32_t TimerId() const { return timerId_; }
 
  private:
@@ -126,7 +125,7 @@ class UiEffect {
   int targetY_ = 0;
   int targetWidth_ = 0;
   int targetHeight_ = 0;
-  draw::RectF sourceRect_;
+  RectF sourceRect_;
   DoneCallback doneCallback_;
   FrameCallback frameCallback_;
   bool firstTick_ = false;

@@ -36,30 +36,29 @@ constexpr RotationStart kRotationStarts[8] = {
 // The moving coordinate of a slide kind (3 to 10) and its change per tick.
 struct Slide {
   int EffectMotion::*coordinate;
-  int draw::Rect::*arrival;
+  int Rect::*arrival;
   int delta;
 };
 
 Slide SlideOf(int kind) {
   static constexpr Slide kSlides[8] = {
-      {&EffectMotion::curY, &draw::Rect::y, 10},  {&EffectMotion::curY, &draw::Rect::y, -10},
-      {&EffectMotion::curX, &draw::Rect::x, 10},  {&EffectMotion::curX, &draw::Rect::x, -10},
-      {&EffectMotion::curX, &draw::Rect::x, -10}, {&EffectMotion::curX, &draw::Rect::x, 10},
-      {&EffectMotion::curY, &draw::Rect::y, -10}, {&EffectMotion::curY, &draw::Rect::y, 10},
+      {&EffectMotion::curY, &Rect::y, 10},  {&EffectMotion::curY, &Rect::y, -10}, {&EffectMotion::curX, &Rect::x, 10},
+      {&EffectMotion::curX, &Rect::x, -10}, {&EffectMotion::curX, &Rect::x, -10}, {&EffectMotion::curX, &Rect::x, 10},
+      {&EffectMotion::curY, &Rect::y, -10}, {&EffectMotion::curY, &Rect::y, 10},
   };
   return kSlides[kind - 3];
 }
 
 }  // namespace
 
-void EffectMotion::AdoptTarget(const draw::Rect& target) {
+void EffectMotion::AdoptTarget(const Rect& target) {
   curX = target.x;
   curY = target.y;
   curWidth = target.width;
   curHeight = target.height;
 }
 
-EffectInitPlan EffectMotion::Init(int kind, const draw::Rect& target) {
+EffectInitPlan EffectMotion::Init(int kind, const Rect& target) {
   EffectInitPlan plan;
   if (!HasSteps(kind)) return plan;
   AdoptTarget(target);
@@ -132,7 +131,7 @@ EffectStepResult EffectMotion::FadeOut() {
   return Proceed(EffectRedraw::None, 0);
 }
 
-EffectStepResult EffectMotion::Advance(int kind, const draw::Rect& target) {
+EffectStepResult EffectMotion::Advance(int kind, const Rect& target) {
   switch (kind) {
     case 1:
       return FadeIn();
@@ -201,7 +200,7 @@ EffectStepResult EffectMotion::Advance(int kind, const draw::Rect& target) {
   }
 }
 
-EffectStepResult EffectMotion::Rotate(int kind, const draw::Rect& target) {
+EffectStepResult EffectMotion::Rotate(int kind, const Rect& target) {
   int& angle = progress;
   switch (kind) {
     case 19:
@@ -255,7 +254,7 @@ EffectStepResult EffectMotion::Rotate(int kind, const draw::Rect& target) {
   }
   // The constant alpha of a layered window is one byte: never let it wrap.
   alpha = ClampAlpha(alpha);
-  const draw::Rect box = RotatedBounds(target.width, target.height, angle);
+  const Rect box = RotatedBounds(target.width, target.height, angle);
   curWidth = box.width;
   curHeight = box.height;
   // The window stays centred on the target while its box grows and shrinks.
@@ -264,7 +263,7 @@ EffectStepResult EffectMotion::Rotate(int kind, const draw::Rect& target) {
   return Proceed(EffectRedraw::Rotated, angle);
 }
 
-draw::Rect EffectMotion::ScaledPlacement(int kind, int width, int height, int amount) {
+Rect EffectMotion::ScaledPlacement(int kind, int width, int height, int amount) {
   if (width <= 0) return {};
   const bool spring = kind == 13 || kind == 14;
   const int drawnWidth = spring ? width + amount : width - std::abs(amount);
@@ -283,7 +282,7 @@ std::optional<int> EffectMotion::GradientRowAlpha(int front, int row, int height
   return ClampAlpha(static_cast<int>(std::lround(rowAlpha)));
 }
 
-draw::Rect EffectMotion::RotatedBounds(int width, int height, double degrees) {
+Rect EffectMotion::RotatedBounds(int width, int height, double degrees) {
   const double radians = degrees * 3.1415926535 / 180.0;
   const double c = std::cos(radians);
   const double s = std::sin(radians);

@@ -36,16 +36,16 @@ class EffectMotion {
   static bool HasSteps(int kind) { return kind >= 1 && kind <= 26; }
 
   // First tick of a kind: resets the state for the target and says what to set up.
-  EffectInitPlan Init(int kind, const draw::Rect& target);
+  EffectInitPlan Init(int kind, const Rect& target);
   // A later tick: tests the end condition, then advances the state.
-  EffectStepResult Advance(int kind, const draw::Rect& target);
+  EffectStepResult Advance(int kind, const Rect& target);
 
   // Where the snapshot lands in the frame for the zoom (11, 12) and spring (13, 14) kinds.
-  static draw::Rect ScaledPlacement(int kind, int width, int height, int amount);
+  static Rect ScaledPlacement(int kind, int width, int height, int amount);
   // Alpha of 1-based row `row` of a wipe with front `front`; nullopt stops the wipe.
   static std::optional<int> GradientRowAlpha(int front, int row, int height);
   // Size of the box that holds a width x height picture turned by `degrees`.
-  static draw::Rect RotatedBounds(int width, int height, double degrees);
+  static Rect RotatedBounds(int width, int height, double degrees);
 
   int curX = 0;
   int curY = 0;
@@ -58,8 +58,8 @@ class EffectMotion {
  private:
   EffectStepResult FadeIn();
   EffectStepResult FadeOut();
-  EffectStepResult Rotate(int kind, const draw::Rect& target);
-  void AdoptTarget(const draw::Rect& target);
+  EffectStepResult Rotate(int kind, const Rect& target);
+  void AdoptTarget(const Rect& target);
 };
 
 }  // namespace quillmar

@@ -23,10 +23,10 @@ class WindowCore : public ::testing::Test {
     WindowCreateParams p;
     p.className = cls;
     p.title = cls + " window";
-    p.x = r.left;
-    p.y = r.top;
-    p.width = r.Width();
-    p.height = r.Height();
+    p.x = r.x;
+    p.y = r.y;
+    p.width = r.width;
+    p.height = r.height;
     p.style = style;
     p.exStyle = exStyle;
     p.owner = owner;
@@ -41,9 +41,9 @@ class WindowCore : public ::testing::Test {
     hs->AddWindowClass(c);
   }
   void Present(WindowHandle h, Rect r, uint32_t colour) {
-    pixels.assign(static_cast<size_t>(r.Width()) * r.Height(), colour);
-    hs->PresentLayered(h, {r.left, r.top}, {r.Width(), r.Height()},
-                       PixelView{pixels.data(), r.Width(), r.Height(), r.Width() * 4}, 255);
+    pixels.assign(static_cast<size_t>(r.width) * r.height, colour);
+    hs->PresentLayered(h, {r.x, r.y}, {r.width, r.height}, PixelView{pixels.data(), r.width, r.height, r.width * 4},
+                       255);
   }
 
   ScopedHeadless hs;
@@ -53,7 +53,7 @@ class WindowCore : public ::testing::Test {
 
 TEST_F(WindowCore, CreationSendsCreateSizeMoveThenShowsAndFocuses) {
   AddClass("A", log.Proc(*hs));
-  const WindowHandle h = Open("A", {10, 20, 110, 70});
+  const WindowHandle h = Open("A", {10, 20, 100, 50});
   ASSERT_NE(h, 0);
   const std::vector<uint32_t> expected = {Msg::Create, Msg::Size, Msg::Move, Msg::ShowWindow, Msg::SetFocus};
   EXPECT_EQ(log.Messages(), expected);
@@ -111,7 +111,7 @@ TEST_F(WindowCore, ProcedureMayReplaceItselfWhileRunning) {
 TEST_F(WindowCore, DestroyingTakesOwnedWindowsFirstAndReturnsFocusToTheOwner) {
   AddClass("L", log.Proc(*hs));
   const WindowHandle owner = Open("L", {0, 0, 100, 100});
-  const WindowHandle popup = Open("L", {10, 10, 50, 50}, Style::Popup | Style::Visible, 0, owner);
+  const WindowHandle popup = Open("L", {10, 10, 40, 40}, Style::Popup | Style::Visible, 0, owner);
   EXPECT_EQ(hs->Focus(), popup);
   EXPECT_EQ(hs->Owner(popup), owner);
   log.Clear();
@@ -121,7 +121,7 @@ TEST_F(WindowCore, DestroyingTakesOwnedWindowsFirstAndReturnsFocusToTheOwner) {
   EXPECT_EQ(log.Of(Msg::KillFocus)[0].hwnd, popup);
   EXPECT_EQ(log.Of(Msg::SetFocus)[0].hwnd, owner);
 
-  const WindowHandle popup2 = Open("L", {10, 10, 50, 50}, Style::Popup | Style::Visible, 0, owner);
+  const WindowHandle popup2 = Open("L", {10, 10, 40, 40}, Style::Popup | Style::Visible, 0, owner);
   log.Clear();
   hs->DestroyWindow(owner);
   EXPECT_FALSE(hs->IsWindow(popup2));
@@ -143,12 +143,12 @@ TEST_F(WindowCore, KillFocusHandlerThatDestroysIsSafe) {
   AddClass("Main", log.Proc(*hs));
   const WindowHandle main = Open("Main", {0, 0, 300, 300});
   const WindowHandle menu =
-      Open("Menu", {50, 50, 100, 100}, Style::Popup | Style::Visible, ExStyle::ToolWindow | ExStyle::Topmost, main);
+      Open("Menu", {50, 50, 50, 50}, Style::Popup | Style::Visible, ExStyle::ToolWindow | ExStyle::Topmost, main);
   EXPECT_EQ(hs->Focus(), menu);
   hs->SetFocus(main);
   EXPECT_FALSE(hs->IsWindow(menu));
   EXPECT_EQ(hs->Focus(), main);
-  const WindowHandle menu2 = Open("Menu", {50, 50, 100, 100}, Style::Popup | Style::Visible, 0, main);
+  const WindowHandle menu2 = Open("Menu", {50, 50, 50, 50}, Style::Popup | Style::Visible, 0, main);
   hs->DestroyWindow(menu2);  // focused while destroyed: KillFocus destroys again, which is refused
   EXPECT_FALSE(hs->IsWindow(menu2));
 }
@@ -163,7 +163,7 @@ TEST_F(WindowCore, SystemCommandsMinimiseMaximiseAndRestore) {
     }
     return std::nullopt;
   }));
-  const Rect normal{100, 100, 644, 545};
+  const Rect normal{100, 100, 544, 445};
   const WindowHandle h = Open("S", normal);
   log.Clear();
   hs->Send(h, Msg::SysCommand, SysCmd::Minimize, 0);
@@ -177,7 +177,7 @@ TEST_F(WindowCore, SystemCommandsMinimiseMaximiseAndRestore) {
 
   hs->ShowWindow(h, Show::Maximized);
   EXPECT_TRUE(hs->IsZoomed(h));
-  EXPECT_EQ(hs->WindowRect(h), (Rect{-6, -6, 1372, 734}));
+  EXPECT_EQ(hs->WindowRect(h), (Rect{-6, -6, 1378, 740}));
   EXPECT_EQ(log.Of(Msg::Size).back().wParam, SizeKind::Maximized);
   EXPECT_EQ(hs->Placement(h).normal, normal);
   hs->ShowWindow(h, Show::Normal);
@@ -313,7 +313,7 @@ TEST_F(WindowCore, SendFromAWorkerRunsOnTheUiThread) {
 
 TEST_F(WindowCore, LayeredPresentationNeedsTheStyleAndCopiesThePixels) {
   AddClass("P", {});
-  const Rect r{100, 100, 104, 102};
+  const Rect r{100, 100, 4, 2};
   const WindowHandle plain = Open("P", r);
   std::vector<uint32_t> src(8, 0x80402010);
   const PixelView view{src.data(), 4, 2, 16};
@@ -325,7 +325,7 @@ TEST_F(WindowCore, LayeredPresentationNeedsTheStyleAndCopiesThePixels) {
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(shown->At(0, 0), 0x80402010u);
   EXPECT_EQ(shown->alpha, 128);
-  EXPECT_EQ(hs->WindowRect(layered), (Rect{120, 130, 124, 132})) << "presenting moves the window";
+  EXPECT_EQ(hs->WindowRect(layered), (Rect{120, 130, 4, 2})) << "presenting moves the window";
 }
 
 TEST_F(WindowCore, TransparentPixelsLetTheMouseThrough) {
@@ -405,7 +405,7 @@ TEST_F(WindowCore, RecordsBeepsLinksAndPngs) {
   EXPECT_TRUE(hs->OpenWithHandler("magnet:?xt=urn:btih:0123"));
   EXPECT_EQ(hs->OpenedLinks(), std::vector<std::string>{"magnet:?xt=urn:btih:0123"});
   EXPECT_EQ(hs->OsVersionText(), "");
-  EXPECT_FALSE(hs->SetBlurBehind(0, Rect{6, 6, 6, 6}));
+  EXPECT_FALSE(hs->SetBlurBehind(0, Insets{6, 6, 6, 6}));
 
   AddClass("Png", {});
   const Rect r{0, 0, 3, 2};

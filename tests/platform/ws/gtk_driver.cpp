@@ -94,8 +94,7 @@ class GtkDriver final : public ScenarioDriver {
   }
   std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {
     const Rect r = system_->WindowRect(hwnd);
-    GdkPixbuf* shot =
-        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.left + client.x, r.top + client.y, 1, 1);
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.x + client.x, r.y + client.y, 1, 1);
     if (shot == nullptr) return std::nullopt;
     const guchar* p = gdk_pixbuf_get_pixels(shot);
     const uint32_t rgb =

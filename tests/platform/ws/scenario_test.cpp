@@ -13,12 +13,12 @@ namespace quillmar::ws::testing {
 
 namespace {
 
-constexpr Rect kWindow{200, 150, 440, 310};  // 240 x 160
+constexpr Rect kWindow{200, 150, 240, 160};
 constexpr Point kOutside{100, 100};
 constexpr uint32_t kLeft = 0xFFC03020;   // opaque, left half
 constexpr uint32_t kRight = 0xFF2040C0;  // opaque, right half
 
-Point Screen(Point client) { return Point{kWindow.left + client.x, kWindow.top + client.y}; }
+Point Screen(Point client) { return Point{kWindow.x + client.x, kWindow.y + client.y}; }
 Point ClientOf(LParam l) {
   return Point{SignedLowWord(static_cast<uint64_t>(l)), SignedHighWord(static_cast<uint64_t>(l))};
 }
@@ -63,24 +63,24 @@ WindowHandle WindowScenario::OpenWindow(Rect rect, Hook hook) {
   WindowCreateParams params;
   params.className = cls.name;
   params.title = "scenario";
-  params.x = rect.left;
-  params.y = rect.top;
-  params.width = rect.Width();
-  params.height = rect.Height();
+  params.x = rect.x;
+  params.y = rect.y;
+  params.width = rect.width;
+  params.height = rect.height;
   params.style = Style::Popup | Style::Visible;
   params.exStyle = ExStyle::Layered;
   const WindowHandle hwnd = ws().OpenWindow(params);
   if (hwnd == 0) return 0;
   ws().ReplaceWindowProc(hwnd, log_.Proc(ws(), std::move(hook)));
   // Two opaque halves, so the picture catches the mouse everywhere.
-  picture_.assign(static_cast<size_t>(rect.Width()) * rect.Height(), 0);
-  for (int32_t y = 0; y < rect.Height(); ++y) {
-    for (int32_t x = 0; x < rect.Width(); ++x) {
-      picture_[static_cast<size_t>(y) * rect.Width() + x] = x < rect.Width() / 2 ? kLeft : kRight;
+  picture_.assign(static_cast<size_t>(rect.width) * rect.height, 0);
+  for (int32_t y = 0; y < rect.height; ++y) {
+    for (int32_t x = 0; x < rect.width; ++x) {
+      picture_[static_cast<size_t>(y) * rect.width + x] = x < rect.width / 2 ? kLeft : kRight;
     }
   }
-  PixelView view{picture_.data(), rect.Width(), rect.Height(), rect.Width() * 4};
-  ws().PresentLayered(hwnd, Point{rect.left, rect.top}, Size{rect.Width(), rect.Height()}, view, 255);
+  PixelView view{picture_.data(), rect.width, rect.height, rect.width * 4};
+  ws().PresentLayered(hwnd, Point{rect.x, rect.y}, Size{rect.width, rect.height}, view, 255);
   driver_->PumpUntil([&] { return driver_->ReadBack(hwnd, Point{10, 10}) == kLeft; }, 3000);
   driver_->Pump(100);
   log_.Clear();
@@ -210,18 +210,18 @@ TEST_P(WindowScenario, ScreenFactsDescribeTheTestScreen) {
   if (driver_->Exact()) {
     EXPECT_EQ(screen, (Size{1366, 768}));
   } else {  // whatever display the run was given; the test scripts make it 1366 x 768
-    EXPECT_GE(screen.width, kWindow.right);
-    EXPECT_GE(screen.height, kWindow.bottom);
+    EXPECT_GE(screen.width, kWindow.Right());
+    EXPECT_GE(screen.height, kWindow.Bottom());
   }
   const Rect work = ws().WorkArea();
-  EXPECT_GE(work.left, 0);
-  EXPECT_GE(work.top, 0);
-  EXPECT_LE(work.right, screen.width);
-  EXPECT_LE(work.bottom, screen.height);
-  EXPECT_GT(work.Width(), 0);
+  EXPECT_GE(work.x, 0);
+  EXPECT_GE(work.y, 0);
+  EXPECT_LE(work.Right(), screen.width);
+  EXPECT_LE(work.Bottom(), screen.height);
+  EXPECT_GT(work.width, 0);
   const TaskbarInfo bar = ws().Taskbar();
   if (!bar.autoHide) {
-    EXPECT_GT(bar.rect.Width() * bar.rect.Height(), 0);
+    EXPECT_GT(bar.rect.width * bar.rect.height, 0);
   }
   EXPECT_FALSE(ws().SetBlurBehind(0, std::nullopt));
   EXPECT_EQ(ws().OsVersionText(), "");
@@ -253,7 +253,7 @@ TEST_P(WindowScenario, CaptureKeepsMouseMessagesComingWhileOutside) {
   driver_->Press(MouseButton::Left);
   ASSERT_TRUE(driver_->PumpUntil([&] { return ws().Capture() == hwnd; }, 3000));
   log_.Clear();
-  driver_->MoveMouse(Point{kWindow.right + 60, kWindow.bottom + 40});
+  driver_->MoveMouse(Point{kWindow.Right() + 60, kWindow.Bottom() + 40});
   ASSERT_TRUE(driver_->PumpUntil([&] { return !log_.Of(Msg::MouseMove).empty(); }, 3000));
   EXPECT_EQ(ClientOf(log_.Of(Msg::MouseMove).back().lParam), (Point{300, 200}));
   driver_->Release(MouseButton::Left);
@@ -338,7 +338,7 @@ TEST_P(WindowScenario, ClipboardRoundTrip) {
 TEST_P(WindowScenario, NestedLoopEndsWhenItsWindowIsDestroyed) {
   const WindowHandle owner = OpenWindow(kWindow);
   ASSERT_NE(owner, 0);
-  const WindowHandle box = OpenWindow(Rect{500, 300, 600, 380});
+  const WindowHandle box = OpenWindow(Rect{500, 300, 100, 80});
   ASSERT_NE(box, 0);
   int ticksInside = 0;
   ws().SetWindowTimer(owner, 1, 20, [&](uint32_t) { ++ticksInside; });
@@ -348,7 +348,7 @@ TEST_P(WindowScenario, NestedLoopEndsWhenItsWindowIsDestroyed) {
   EXPECT_GE(ticksInside, 3) << "timers keep running inside the nested loop";
 
   // A quit inside a nested loop ends it and then the outer loop too.
-  const WindowHandle box2 = OpenWindow(Rect{500, 300, 600, 380});
+  const WindowHandle box2 = OpenWindow(Rect{500, 300, 100, 80});
   ws().SetWindowTimer(box2, 3, 50, [&](uint32_t) {
     ws().KillWindowTimer(box2, 3);
     ws().PostQuit(42);
@@ -419,7 +419,7 @@ TEST_P(WindowScenario, ShowStatesMinimiseRestoreMaximiseAndHide) {
 
   ws().ShowWindow(hwnd, Show::Maximized);
   EXPECT_TRUE(ws().IsZoomed(hwnd));
-  EXPECT_EQ(ws().WindowRect(hwnd), (Rect{50, 60, 350, 260}));
+  EXPECT_EQ(ws().WindowRect(hwnd), (Rect{50, 60, 300, 200}));
   EXPECT_EQ(SizeKind::Maximized, log_.Of(Msg::Size).back().wParam);
   ws().ShowWindow(hwnd, Show::Normal);
   EXPECT_EQ(ws().WindowRect(hwnd), kWindow);
@@ -448,13 +448,13 @@ TEST_P(WindowScenario, CaptionDragMovesTheWindow) {
   driver_->Press(MouseButton::Left);
   driver_->Pump(100);
   for (int step = 1; step <= 6; ++step) {
-    driver_->MoveMouse(Point{kWindow.left + 40 + 10 * step, kWindow.top + 40 + 5 * step});
+    driver_->MoveMouse(Point{kWindow.x + 40 + 10 * step, kWindow.y + 40 + 5 * step});
     driver_->Pump(30);
   }
   driver_->Release(MouseButton::Left);
-  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().WindowRect(hwnd).left == kWindow.left + 60; }, 3000))
-      << "left at " << ws().WindowRect(hwnd).left;
-  EXPECT_EQ(ws().WindowRect(hwnd).top, kWindow.top + 30);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws().WindowRect(hwnd).x == kWindow.x + 60; }, 3000))
+      << "left at " << ws().WindowRect(hwnd).x;
+  EXPECT_EQ(ws().WindowRect(hwnd).y, kWindow.y + 30);
   EXPECT_FALSE(log_.Of(Msg::Move).empty());
 }
 

@@ -16,9 +16,9 @@ TEST(FrameWindow, CentresOnTheScreenTruncatingHalves) {
   args.height = 445;
   const ws::WindowHandle h = createFrameWindow(args);
   ASSERT_NE(h, 0);
-  EXPECT_EQ(hs->WindowRect(h), (ws::Rect{411, 161, 411 + 544, 161 + 445}));
+  EXPECT_EQ(hs->WindowRect(h), (Rect{411, 161, 544, 445}));
   EXPECT_EQ(hs->ClassName(h), "OrvexFoundation");
-  EXPECT_EQ(CentredPosition({1366, 768}, 1500, 801), (ws::Point{-67, -16})) << "truncated toward zero";
+  EXPECT_EQ(CentredPosition({1366, 768}, 1500, 801), (Point{-67, -16})) << "truncated toward zero";
 }
 
 TEST(FrameWindow, DefaultStyleIsAVisiblePopupOrCaptionWindow) {
@@ -33,7 +33,7 @@ TEST(FrameWindow, DefaultStyleIsAVisiblePopupOrCaptionWindow) {
   const ws::WindowHandle popup = createFrameWindow(args);
   EXPECT_EQ(hs->GetStyle(popup), Style::Visible | Style::SysMenu | Style::MinimizeBox | Style::Popup);
   EXPECT_EQ(hs->GetExStyle(popup), ExStyle::Layered);
-  EXPECT_EQ(hs->WindowRect(popup).left, 10);
+  EXPECT_EQ(hs->WindowRect(popup).x, 10);
   args.caption = true;
   const ws::WindowHandle captioned = createFrameWindow(args);
   EXPECT_EQ(hs->GetStyle(captioned), Style::Visible | Style::SysMenu | Style::MinimizeBox | Style::Caption);

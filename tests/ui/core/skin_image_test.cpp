@@ -84,16 +84,16 @@ TEST(SkinLayout, MarkerScanFindsCutsOrRefusesASingleMarker) {
 }
 
 TEST(SkinLayout, FitRectOnlyShrinksAndCentres) {
-  EXPECT_EQ(FitRect(10, 5, 100, 100), (draw::RectF{45, 47.5f, 10, 5}));
-  EXPECT_EQ(FitRect(200, 100, 100, 100), (draw::RectF{0, 25, 100, 50}));
-  EXPECT_EQ(FitRect(100, 200, 100, 100), (draw::RectF{25, 0, 50, 100}));
+  EXPECT_EQ(FitRect(10, 5, 100, 100), (RectF{45, 47.5f, 10, 5}));
+  EXPECT_EQ(FitRect(200, 100, 100, 100), (RectF{0, 25, 100, 50}));
+  EXPECT_EQ(FitRect(100, 200, 100, 100), (RectF{25, 0, 50, 100}));
   // Wider and taller than the area: the width rule first, then the height rule.
-  EXPECT_EQ(FitRect(400, 100, 100, 10), (draw::RectF{30, 0, 40, 10}));
-  EXPECT_EQ(FitRect(0, 0, 100, 50), (draw::RectF{50, 25, 0, 0}));
+  EXPECT_EQ(FitRect(400, 100, 100, 10), (RectF{30, 0, 40, 10}));
+  EXPECT_EQ(FitRect(0, 0, 100, 50), (RectF{50, 25, 0, 0}));
 }
 
 TEST(SkinLayout, InvalidCutCombinationsAndOrdersPlanNothing) {
-  const draw::RectF rect{0, 0, 50, 50};
+  const RectF rect{0, 0, 50, 50};
   EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {5, {}, {}, {}}));
   EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {5, 14, 2, {}}));
   EXPECT_FALSE(SkinLayout::PlanSlices(20, 10, rect, {}));

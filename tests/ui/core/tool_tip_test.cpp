@@ -45,9 +45,9 @@ TEST_F(ToolTipTest, AppearsAfterTheDelayWhileThePointerRestsOverTheRectangle) {
   EXPECT_EQ(hs->RunningTimerCount(), 0u);
   EXPECT_TRUE(hs->IsVisible(tip.Window()));
   EXPECT_EQ(hs->Focus(), owner) << "showing the tip does not take the focus";
-  const ws::Rect r = hs->WindowRect(tip.Window());
-  EXPECT_EQ(r.left, 160);
-  EXPECT_EQ(r.top, 150) << "just below the pointer";
+  const Rect r = hs->WindowRect(tip.Window());
+  EXPECT_EQ(r.x, 160);
+  EXPECT_EQ(r.y, 150) << "just below the pointer";
   const auto* shown = hs->Presented(tip.Window());
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(shown->At(0, 0), 0xFF767676u) << "border";
@@ -114,14 +114,14 @@ TEST_F(ToolTipTest, MaxWidthWrapsOnlyWhenGiven) {
   tip.Create(owner, text, 0, 0, 50, 50, 0);
   EXPECT_EQ(tip.MaxWidth(), -1) << "0 leaves the wrapping unchanged";
   hs->Advance(600);
-  const int32_t oneLine = hs->WindowRect(tip.Window()).Width();
+  const int32_t oneLine = hs->WindowRect(tip.Window()).width;
   tip.Create(owner, text, 0, 0, 50, 50, 120);
   EXPECT_EQ(tip.MaxWidth(), 120);
   hs->Advance(600);
   ASSERT_TRUE(tip.TipShown());
-  EXPECT_LE(hs->WindowRect(tip.Window()).Width(), 120);
-  EXPECT_LT(hs->WindowRect(tip.Window()).Width(), oneLine);
-  EXPECT_GT(hs->WindowRect(tip.Window()).Height(), 20) << "wrapped onto several lines";
+  EXPECT_LE(hs->WindowRect(tip.Window()).width, 120);
+  EXPECT_LT(hs->WindowRect(tip.Window()).width, oneLine);
+  EXPECT_GT(hs->WindowRect(tip.Window()).height, 20) << "wrapped onto several lines";
 }
 
 TEST_F(ToolTipTest, ExtraRegionShowsItsOwnTextAndOwnerLossHidesTheTip) {

@@ -34,7 +34,7 @@ TEST(UiWindowHitTest, TopmostCandidateWinsAndSkippedChildrenLetTheOneBelowThroug
   auto& a = f.AddProbe(10, 10, 50, 50);
   auto& b = f.AddProbe(30, 30, 50, 50);
   UiWindow& w = *f.window;
-  const ws::Point overlap = WindowFixture::At(40, 40);
+  const Point overlap = WindowFixture::At(40, 40);
   EXPECT_EQ(w.ElementAt(overlap.x, overlap.y), b.Key());
   b.SetAlpha(0);
   EXPECT_EQ(w.ElementAt(overlap.x, overlap.y), a.Key());
@@ -49,21 +49,21 @@ TEST(UiWindowHitTest, TopmostCandidateWinsAndSkippedChildrenLetTheOneBelowThroug
   EXPECT_EQ(w.ElementAt(overlap.x, overlap.y), a.Key());
   b.SetDisabled(0);
   // Right and bottom edges are outside; the window itself reads as 0.
-  const ws::Point right = WindowFixture::At(80, 40);
+  const Point right = WindowFixture::At(80, 40);
   EXPECT_EQ(w.ElementAt(right.x, right.y), 0);
-  const ws::Point inside = WindowFixture::At(79, 79);
+  const Point inside = WindowFixture::At(79, 79);
   EXPECT_EQ(w.ElementAt(inside.x, inside.y), b.Key());
-  const ws::Point bottom = WindowFixture::At(79, 80);
+  const Point bottom = WindowFixture::At(79, 80);
   EXPECT_EQ(w.ElementAt(bottom.x, bottom.y), 0);
 }
 
 TEST(UiWindowHitTest, NestedChildrenAreFoundInsideTheirParentsPadding) {
   WindowFixture f;
   auto& outer = f.AddProbe(20, 20, 100, 100);
-  outer.SetPadding(4, 4, 4, 4);
+  outer.SetPadding({4, 4, 4, 4});
   testing::Probe inner(&f.log, 0xFF00FF00);
   inner.Create(&outer, 10, 10, 20, 20);
-  const ws::Point p = WindowFixture::At(20 + 4 + 10, 20 + 4 + 10);
+  const Point p = WindowFixture::At(20 + 4 + 10, 20 + 4 + 10);
   EXPECT_EQ(f.window->ElementAt(p.x, p.y), inner.Key());
   EXPECT_EQ(f.window->ElementAt(p.x - 1, p.y), outer.Key());
   EXPECT_EQ(inner.PointToScreen({0, 0}).x, p.x);
@@ -155,7 +155,7 @@ TEST(UiWindowFocus, FocusKeepingElementsHandFocusBack) {
   // The caption's maximize button keeps the focus too, and maximizes.
   UiPicButton* maximize = f.window->Frame()->CaptionButton(2);
   ASSERT_NE(maximize, nullptr);
-  const ws::Point m = maximize->PointToScreen({5, 5});
+  const Point m = maximize->PointToScreen({5, 5});
   f.headless->MoveMouse(m);
   f.headless->Click(m);
   EXPECT_TRUE(ws::System().IsZoomed(f.hwnd));
@@ -165,7 +165,7 @@ TEST(UiWindowFocus, FocusKeepingElementsHandFocusBack) {
   // Another ordinary element takes the focus away from the first.
   auto& other = f.AddProbe(10, 100, 60, 30);
   f.Frame();
-  const ws::Point o = other.PointToScreen({5, 5});
+  const Point o = other.PointToScreen({5, 5});
   f.headless->Click(o);
   log = f.Take();
   EXPECT_TRUE(Has(log, edit.Key(), Event::FocusLost));
@@ -203,7 +203,7 @@ TEST(UiWindowClose, UserRoutineCanRefuseTheClose) {
   // The close caption button sends the same request.
   UiPicButton* close = f.window->Frame()->CaptionButton(0);
   ASSERT_NE(close, nullptr);
-  const ws::Point c = close->PointToScreen({5, 5});
+  const Point c = close->PointToScreen({5, 5});
   f.headless->MoveMouse(c);
   f.headless->Click(c);
   EXPECT_TRUE(ws::System().IsWindow(f.hwnd));
@@ -233,7 +233,7 @@ TEST(UiWindowMessages, PressOnTheBackgroundDragsTheWindow) {
   f.headless->PressButton(ws::MouseButton::Left);
   EXPECT_TRUE(f.headless->MoveDragActive());
   f.headless->MoveMouse(WindowFixture::At(120, 90));
-  EXPECT_EQ(ws::System().WindowRect(f.hwnd).left, testing::kWinX + 20);
+  EXPECT_EQ(ws::System().WindowRect(f.hwnd).x, testing::kWinX + 20);
   f.headless->ReleaseButton(ws::MouseButton::Left);
 }
 

@@ -30,9 +30,9 @@ TEST(UiWindowMaximize, CoversTheWorkAreaWithTheSizingBandOffScreen) {
   WindowFixture f(300, 200, options);
   f.Frame();
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
-  const ws::Rect r = ws::System().WindowRect(f.hwnd);
+  const Rect r = ws::System().WindowRect(f.hwnd);
   // Default screen 1366 x 768 with a 40-pixel panel at the bottom.
-  EXPECT_EQ(r, (ws::Rect{-6, -6, 1372, 734}));
+  EXPECT_EQ(r, (Rect{-6, -6, 1378, 740}));
   EXPECT_EQ(f.window->GetWidth(), 1378);
   EXPECT_EQ(f.window->GetHeight(), 740);
   // The caption row follows the new width; the maximize button shows "restore".
@@ -47,14 +47,14 @@ TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
   WindowFixture f;
   f.window->SetFullScreenMax(1);
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
-  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1372, 774}));
+  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (Rect{-6, -6, 1378, 780}));
   ws::System().ShowWindow(f.hwnd, Show::Normal);
   f.window->SetFullScreenMax(0);
-  f.headless->SetScreen({1366, 768}, ws::Rect{0, 0, 1306, 768},
-                        ws::TaskbarInfo{false, 2, ws::Rect{1306, 0, 1366, 768}});
+  f.headless->SetScreen({1366, 768}, Rect{0, 0, 1306, 768},
+                        ws::TaskbarInfo{false, 2, Rect::FromLtrb(1306, 0, 1366, 768)});
   ws::System().Send(f.hwnd, 877, 0, 0);
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
-  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (ws::Rect{-6, -6, 1312, 774}));
+  EXPECT_EQ(ws::System().WindowRect(f.hwnd), (Rect{-6, -6, 1318, 780}));
 }
 
 TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
@@ -72,11 +72,11 @@ TEST(UiWindowSizing, BandShowsTheCursorAndADragResizesWithClamping) {
   EXPECT_FALSE(f.headless->MoveDragActive());
   f.headless->MoveMouse({testing::kWinX - 47, testing::kWinY + 100});
   EXPECT_EQ(sys.WindowRect(f.hwnd),
-            (ws::Rect{testing::kWinX - 50, testing::kWinY, testing::kWinX + 300, testing::kWinY + 200}));
+            (Rect::FromLtrb(testing::kWinX - 50, testing::kWinY, testing::kWinX + 300, testing::kWinY + 200)));
   EXPECT_EQ(f.window->GetWidth(), 350);
   // Past the right edge the left edge stops at right - (2 * 6 + 10).
   f.headless->MoveMouse({testing::kWinX + 400, testing::kWinY + 100});
-  EXPECT_EQ(sys.WindowRect(f.hwnd).left, testing::kWinX + 300 - 22);
+  EXPECT_EQ(sys.WindowRect(f.hwnd).x, testing::kWinX + 300 - 22);
   f.headless->ReleaseButton(ws::MouseButton::Left);
   EXPECT_EQ(sys.Capture(), 0);
   // Well inside: the ordinary cursor and hover come back.
@@ -106,7 +106,7 @@ TEST(UiWindowPlace, ControlsRaiseMovedForAMoveAndResizedForAResize) {
   log = f.Take();
   EXPECT_EQ(Count(log, Event::Moved), 0u);
   EXPECT_EQ(Count(log, Event::Resized), 1u);
-  EXPECT_EQ(probe.GetBounds(), (std::array<int32_t, 4>{20, 10, 60, 40}));
+  EXPECT_EQ(probe.GetBounds(), (Rect{20, 10, 60, 40}));
   probe.Place(20, 10, 60, 40);
   EXPECT_TRUE(f.Take().empty());
 }
@@ -173,18 +173,29 @@ TEST(UiControl, SettersRepaintOnlyOnARealChange) {
   EXPECT_EQ(Registry().Find(key)->needsRepaint, 0);
 }
 
-TEST(UiPicButton, DisposeForgetsTheElementAndPictures) {
+TEST(UiPicButton, DisposedButtonIsNoLongerHitOrClickedAndCanBeCreatedAgain) {
   WindowFixture f;
   UiPicButton button;
-  button.Create(f.window.get(), true, 10, 10, 30, 23, f.window->Frame()->CaptionButton(0)->Images()[0]);
-  const int32_t key = button.Key();
-  EXPECT_EQ(f.window->GetChildren().back(), key);
+  int clicks = 0;
+  const EventRoutine count = [&clicks](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    if (msg == Event::Click) ++clicks;
+    return 1;
+  };
+  const ImageHandle picture = f.window->Frame()->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
+  button.Create(f.window.get(), true, 10, 10, 30, 23, picture);
+  button.SetUserHandler(count);
+  f.Frame();
   button.Dispose();
-  EXPECT_EQ(button.Key(), 0);
-  EXPECT_EQ(Registry().Find(key), nullptr);
-  EXPECT_FALSE(button.Images()[0]);
-  EXPECT_EQ(button.State(), 0);
-  EXPECT_NE(f.window->GetChildren().back(), key);
+  f.Frame();
+  f.headless->Click(WindowFixture::At(20, 20));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(f.window->HoverKey(), 0);
+  // The same object makes a new, working button.
+  button.Create(f.window.get(), true, 10, 10, 30, 23, picture);
+  button.SetUserHandler(count);
+  f.Frame();
+  f.headless->Click(WindowFixture::At(20, 20));
+  EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

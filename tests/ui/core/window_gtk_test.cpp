@@ -13,6 +13,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/frame.h"
+#include "tests/support/bound_window.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/window.h"
 
@@ -33,29 +34,17 @@ class GtkWindowTest : public ::testing::Test {
     installed_ = true;
   }
   void TearDown() override {
-    window_.reset();
+    bound_.reset();
     if (installed_) ws::InstallSystem(std::move(previous_));
   }
 
   UiWindow& Open(int32_t x, int32_t y, BindOptions options) {
-    ws::WindowSystem& sys = ws::System();
-    ws::WindowClass cls;
-    cls.name = "QuillmarGtkCoreTest";
-    cls.cursor = sys.LoadSystemCursor(ws::SystemCursor::Arrow);
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.x = x;
-    params.y = y;
-    params.width = 320;
-    params.height = 200;
-    params.style = Style::Visible | Style::Popup;
-    hwnd_ = sys.OpenWindow(params);
-    EXPECT_NE(hwnd_, 0);
     options.backColor = 0xFF2B5D8C;
-    window_ = std::make_unique<UiWindow>();
-    window_->Bind(hwnd_, options);
-    return *window_;
+    bound_ = std::make_unique<testing::BoundWindow>(
+        testing::WindowSpec{x, y, 320, 200, Style::Visible | Style::Popup, "QuillmarGtkCoreTest"}, options);
+    hwnd_ = bound_->hwnd;
+    EXPECT_NE(hwnd_, 0);
+    return *bound_->window;
   }
 
   // Runs the loop, calling step(n) every 100 ms with n = 1, 2, ... until it quits.
@@ -69,7 +58,7 @@ class GtkWindowTest : public ::testing::Test {
   }
 
   Hwnd hwnd_ = 0;
-  std::unique_ptr<UiWindow> window_;
+  std::unique_ptr<testing::BoundWindow> bound_;
 
  private:
   std::unique_ptr<ws::WindowSystem> previous_;
@@ -90,25 +79,25 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
   UiWindow& window = Open(200, 150, options);
   UiPicButton* close = window.Frame()->CaptionButton(0);
   ASSERT_NE(close, nullptr);
-  const ws::Point target = close->PointToScreen({16, 11});
-  int hoverState = -1;
+  const Point target = close->PointToScreen({16, 11});
+  auto hoverState = UiPicButton::State::Normal;
   const int code = RunSteps([&](int n) {
     if (n == 4) Xdo("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));
     if (n == 8) {
-      hoverState = close->State();
+      hoverState = close->GetState();
       Xdo("click 1");
     }
   });
   EXPECT_EQ(code, 0);
   EXPECT_TRUE(destroyed);
-  EXPECT_EQ(hoverState, 1);
+  EXPECT_EQ(hoverState, UiPicButton::State::Hover);
   EXPECT_FALSE(ws::System().IsWindow(hwnd_));
 }
 
 TEST_F(GtkWindowTest, SizingBandResizesAndTheBackgroundDragsTheWindow) {
   UiWindow& window = Open(300, 200, {});
-  ws::Rect afterSizing;
-  ws::Rect afterDrag;
+  Rect afterSizing;
+  Rect afterDrag;
   RunSteps([&](int n) {
     // Right edge band: 3 pixels inside, halfway down.
     if (n == 4) Xdo("mousemove 617 300");
@@ -126,11 +115,11 @@ TEST_F(GtkWindowTest, SizingBandResizesAndTheBackgroundDragsTheWindow) {
       ws::System().PostQuit(0);
     }
   });
-  EXPECT_EQ(afterSizing.left, 300);
-  EXPECT_GT(afterSizing.right, 620 + 40);
-  EXPECT_EQ(window.GetWidth(), afterSizing.Width());
-  EXPECT_EQ(afterDrag.left - afterSizing.left, 40);
-  EXPECT_EQ(afterDrag.top - afterSizing.top, 30);
+  EXPECT_EQ(afterSizing.x, 300);
+  EXPECT_GT(afterSizing.Right(), 620 + 40);
+  EXPECT_EQ(window.GetWidth(), afterSizing.width);
+  EXPECT_EQ(afterDrag.x - afterSizing.x, 40);
+  EXPECT_EQ(afterDrag.y - afterSizing.y, 30);
 }
 
 }  // namespace

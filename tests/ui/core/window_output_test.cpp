@@ -56,7 +56,7 @@ class Swatch : public UiControl {
  protected:
   void PaintEntry() override {
     CanvasGraphics()->FillRectangle(draw::Brush(color_),
-                                    draw::RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
+                                    RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
   }
 
  private:
@@ -81,7 +81,7 @@ TEST(UiWindowPaintOnDemand, AnIdleWindowSleepsAndAChangeShowsOnTheNextFrame) {
   // Several changes before the next frame make one paint pass.
   probe.SetAlpha(128);
   probe.InvalidateRect();
-  f.window->InvalidateRect({}, draw::Rect{200, 100, 10, 10});
+  f.window->InvalidateRect({}, Rect{200, 100, 10, 10});
   f.Frame();
   EXPECT_EQ(Presents(f), idle + 1);
   EXPECT_EQ(probe.paints, paints + 1);
@@ -138,7 +138,7 @@ TEST(UiWindowTransitions, ARectangleFadesAloneAndCancellingShowsTheNewPicture) {
   swatch.Create(f.window.get(), 10, 10, 40, 20);
   f.Frame();
   swatch.SetColor(0xFFFF0000);
-  swatch.TransitionRect(draw::Rect{0, 0, 20, 20}, 50);
+  swatch.TransitionRect(Rect{0, 0, 20, 20}, 50);
   f.headless->Advance(10);
   // Inside the rectangle the red has come in by 50 of 255; outside it shows at once.
   const uint32_t fading = ChildPixel(f, 15, 15);
@@ -196,14 +196,9 @@ TEST(UiWindowRelease, NothingRunsForAWindowAfterDetachOrAfterASwallowedDestroy) 
 
 TEST(UiWindowTick, WindowPlacedInsideAnotherLetsGoOfItsSystemWindow) {
   WindowFixture f;
-  ws::WindowCreateParams params;
-  params.className = "QuillmarTestFrame";
-  params.width = 120;
-  params.height = 80;
-  params.style = Style::Visible | Style::Popup;
-  const Hwnd inner = ws::System().OpenWindow(params);
-  UiWindow window;
-  window.Bind(inner);
+  testing::BoundWindow bound({0, 0, 120, 80});
+  const Hwnd inner = bound.hwnd;
+  UiWindow& window = *bound.window;
   f.Frame();
   EXPECT_NE(window.WindowHandle(), 0);
   f.window->SetParent(window.Key());
@@ -268,7 +263,7 @@ TEST(UiPicButton, HoverShowsTheTipOverTheButton) {
 
 TEST(UiPicButton, OwnCursorShowsWhileHovered) {
   WindowFixture f;
-  const auto& picture = f.window->Frame()->CaptionButton(0)->Images()[0];
+  const auto& picture = f.window->Frame()->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
   UiPicButton button;
   button.Create(f.window.get(), true, 20, 20, 30, 23, picture, {}, {}, {}, 14);
   f.Frame();

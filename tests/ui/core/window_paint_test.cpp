@@ -55,7 +55,7 @@ class Greedy : public UiControl {
  protected:
   void PaintEntry() override {
     draw::Graphics* g = CanvasGraphics();
-    const draw::RectF all{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())};
+    const RectF all{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())};
     g->ResetClip();
     g->SetClip(all);
     g->SetClip(all, draw::CombineMode::Union);
@@ -71,7 +71,7 @@ TEST(UiWindowPaint, ControlsNarrowTheInvalidClipButNeverLeaveItOrTheClientArea) 
   EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
   // Only the invalid rectangle takes the new colour, whatever the control does with its clip.
   greedy.color = 0xFFFF0000;
-  greedy.InvalidateRect({}, draw::Rect{0, 0, 10, 10});
+  greedy.InvalidateRect({}, Rect{0, 0, 10, 10});
   f.Frame();
   EXPECT_EQ(Pixel(f, 15, 15), 0xFFFF0000u);
   EXPECT_EQ(Pixel(f, 25, 15), 0xFF00FF00u);
@@ -97,7 +97,7 @@ TEST(UiWindowPaint, ChildAtHalfAlphaBlendsAtHalfOpacity) {
   EXPECT_EQ(Pixel(f, 5, 5), kBack);
   EXPECT_EQ(Pixel(f, 15, 15), Over(kBack, 0xFFCC3333, 128));
   EXPECT_EQ(Pixel(f, 15, 15), 0xFF7F4D66u);
-  EXPECT_EQ(Shown(f).size, (ws::Size{300, 200}));
+  EXPECT_EQ(Shown(f).size, (Size{300, 200}));
 }
 
 TEST(UiWindowPaint, OneChildChangingRepaintsOnlyThatChild) {
@@ -114,7 +114,7 @@ TEST(UiWindowPaint, OneChildChangingRepaintsOnlyThatChild) {
   // The window recomposed only around the child.
   const ElementRecord* win = Registry().Find(f.window->Key());
   ASSERT_TRUE(win->surfaces->dirtyRegion);
-  EXPECT_EQ(win->surfaces->dirtyRegion->Bounds(), (draw::Rect{testing::kPad + 50, testing::kPad + 10, 21, 21}));
+  EXPECT_EQ(win->surfaces->dirtyRegion->Bounds(), (Rect{testing::kPad + 50, testing::kPad + 10, 21, 21}));
   // Nothing flagged: a tick composes and presents nothing.
   const int presents = Shown(f).presentCount;
   f.Frame();
@@ -126,8 +126,8 @@ TEST(UiWindowPaint, InvalidRectanglesClearOnlyTheirUnion) {
   WindowFixture f;
   auto& a = f.AddProbe(10, 10, 40, 40, 0xFF00FF00);
   f.Frame();
-  a.InvalidateRect(std::nullopt, draw::Rect{0, 0, 5, 5});
-  a.InvalidateRect(std::nullopt, draw::Rect{20, 20, 5, 5});
+  a.InvalidateRect(std::nullopt, Rect{0, 0, 5, 5});
+  a.InvalidateRect(std::nullopt, Rect{20, 20, 5, 5});
   // Read the canvas inside the paint event, before the element draws.
   std::vector<uint32_t> seen;
   a.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
@@ -141,7 +141,7 @@ TEST(UiWindowPaint, InvalidRectanglesClearOnlyTheirUnion) {
   EXPECT_EQ(seen, (std::vector<uint32_t>{0u, 0u, 0xFF00FF00u}));
   // A whole-element invalidation stays whole when a rectangle follows it.
   a.InvalidateRect();
-  a.InvalidateRect(std::nullopt, draw::Rect{0, 0, 5, 5});
+  a.InvalidateRect(std::nullopt, Rect{0, 0, 5, 5});
   f.Frame();
   EXPECT_EQ(seen, (std::vector<uint32_t>{0u, 0u, 0u}));
 }
@@ -271,7 +271,7 @@ TEST(UiWindowOutput, CursorShapesComeFromTheTableAndFallBack) {
   f.window->SetCursorShape(fromBytes);
   const ws::CursorHandle made = sys.ClassCursor(f.hwnd);
   EXPECT_NE(made, first);
-  EXPECT_EQ(f.headless->CursorHotspot(made), (ws::Point{3, 4}));
+  EXPECT_EQ(f.headless->CursorHotspot(made), (Point{3, 4}));
   const std::filesystem::path path = std::filesystem::path(QUILLMAR_TEST_OUTPUT_DIR) / "core_test_cursor.cur";
   {
     std::ofstream out(path, std::ios::binary);
@@ -302,23 +302,23 @@ TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   const CaptionImages& images = BuiltInCaptionImages();
   UiPicButton button;
   button.Create(f.window.get(), true, 10, 10, 30, 23, images.minimize[0]);
-  EXPECT_EQ(button.Images()[1], images.minimize[0]);
-  EXPECT_EQ(button.Images()[2], images.minimize[0]);
-  EXPECT_EQ(button.Images()[3], images.minimize[0]);
+  EXPECT_EQ(button.Image(UiPicButton::Slot::Hover), images.minimize[0]);
+  EXPECT_EQ(button.Image(UiPicButton::Slot::Pressed), images.minimize[0]);
+  EXPECT_EQ(button.Image(UiPicButton::Slot::Disabled), images.minimize[0]);
   EXPECT_EQ(button.GetAuxValue(), 255);
   UiPicButton hovered;
   hovered.Create(f.window.get(), true, 50, 10, 30, 23, images.minimize[0], images.minimize[1]);
-  EXPECT_EQ(hovered.Images()[2], images.minimize[1]);
+  EXPECT_EQ(hovered.Image(UiPicButton::Slot::Pressed), images.minimize[1]);
   f.Frame();
-  const ws::Point at = hovered.PointToScreen({3, 3});
+  const Point at = hovered.PointToScreen({3, 3});
   f.headless->MoveMouse(at);
-  EXPECT_EQ(hovered.State(), 1);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Hover);
   f.headless->PressButton(ws::MouseButton::Left);
-  EXPECT_EQ(hovered.State(), 2);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Pressed);
   f.headless->ReleaseButton(ws::MouseButton::Left);
-  EXPECT_EQ(hovered.State(), 1);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Hover);
   f.headless->MoveMouse(WindowFixture::At(150, 150));
-  EXPECT_EQ(hovered.State(), 0);
+  EXPECT_EQ(hovered.GetState(), UiPicButton::State::Normal);
   // A disabled button shows its disabled picture (the normal one by default)...
   hovered.SetDisabled(1);
   for (int i = 0; i < 40; ++i) f.Frame();
@@ -363,10 +363,10 @@ TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
   f.window->SetBackImage(NineGridSkin(), 1);
   f.Frame();
   // Hover over the close button so its red picture shows.
-  const ws::Point close = f.window->Frame()->CaptionButton(0)->PointToScreen({10, 10});
+  const Point close = f.window->Frame()->CaptionButton(0)->PointToScreen({10, 10});
   f.headless->MoveMouse(close);
   for (int i = 0; i < 30; ++i) f.Frame();
-  EXPECT_EQ(f.window->Frame()->CaptionButton(0)->State(), 1);
+  EXPECT_EQ(f.window->Frame()->CaptionButton(0)->GetState(), UiPicButton::State::Hover);
   const auto& p = Shown(f);
   // The close button's hover fill is opaque red at its corner.
   const int cx = testing::kPad + f.window->Frame()->CaptionButton(0)->GetLeft();

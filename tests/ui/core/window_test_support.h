@@ -13,6 +13,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/control.h"
+#include "tests/support/bound_window.h"
 #include "ui/core/window.h"
 
 namespace quillmar::testing {
@@ -42,7 +43,7 @@ class Probe : public UiControl {
     ++paints;
     if (draw::Graphics* g = CanvasGraphics()) {
       g->FillRectangle(draw::Brush(color_),
-                       draw::RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
+                       RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
     }
   }
 
@@ -58,29 +59,11 @@ inline constexpr int kPad = 6;
 
 class WindowFixture {
  public:
-  explicit WindowFixture(int width = 300, int height = 200, BindOptions options = {}) {
-    ws::WindowSystem& sys = ws::System();
-    ws::WindowClass cls;
-    cls.name = "QuillmarTestFrame";
-    cls.cursor = sys.LoadSystemCursor(ws::SystemCursor::Arrow);
-    sys.AddWindowClass(cls);
-    ws::WindowCreateParams params;
-    params.className = cls.name;
-    params.x = kWinX;
-    params.y = kWinY;
-    params.width = width;
-    params.height = height;
-    params.style = Style::Visible | Style::Popup;
-    hwnd = sys.OpenWindow(params);
-    if (!options.backColor) options.backColor = 0xFF336699;
-    window = std::make_unique<UiWindow>();
-    window->Bind(hwnd, options);
-  }
-  ~WindowFixture() {
-    probes.clear();
-    window.reset();
-    if (ws::System().IsWindow(hwnd)) ws::System().DestroyWindow(hwnd);
-  }
+  explicit WindowFixture(int width = 300, int height = 200, BindOptions options = {})
+      : bound(WindowSpec{kWinX, kWinY, width, height}, WithBackColor(std::move(options))),
+        hwnd(bound.hwnd),
+        window(bound.window) {}
+  ~WindowFixture() { probes.clear(); }
 
   Probe& AddProbe(int x, int y, int w, int h, draw::Argb color = 0xFFCC3333) {
     probes.push_back(std::make_unique<Probe>(&log, color));
@@ -88,13 +71,19 @@ class WindowFixture {
     return *probes.back();
   }
   // Screen point of a child-relative position.
-  static ws::Point At(int x, int y) { return {kWinX + kPad + x, kWinY + kPad + y}; }
+  static Point At(int x, int y) { return {kWinX + kPad + x, kWinY + kPad + y}; }
   void Frame() { headless->Advance(10); }
   std::vector<Logged> Take() { return std::exchange(log, {}); }
 
+  static BindOptions WithBackColor(BindOptions options) {
+    if (!options.backColor) options.backColor = 0xFF336699;
+    return options;
+  }
+
   ws::ScopedHeadless headless;
+  BoundWindow bound;
   Hwnd hwnd = 0;
-  std::unique_ptr<UiWindow> window;
+  std::unique_ptr<UiWindow>& window;
   std::vector<std::unique_ptr<Probe>> probes;
   std::vector<Logged> log;
 };

@@ -99,8 +99,8 @@ TEST_F(EffectTest, FadeInReachesFullAlphaOnTheEleventhFrameAndEndsOnTheNextTick)
   EXPECT_TRUE(effect->Frame().IsEmpty());
   // Every frame showed the picture in place, unchanged.
   const auto* picture = headless->Presented(window);
-  EXPECT_EQ(picture->position, (ws::Point{100, 50}));
-  EXPECT_EQ(picture->size, (ws::Size{100, 50}));
+  EXPECT_EQ(picture->position, (Point{100, 50}));
+  EXPECT_EQ(picture->size, (Size{100, 50}));
   EXPECT_EQ(picture->At(0, 0), kRed);
   EXPECT_EQ(picture->At(99, 49), kRed);
   // The timer is gone: time passing changes nothing.
@@ -290,7 +290,7 @@ TEST_F(EffectTest, SetupHappensOnceAndSetKindOnlyBeforeIt) {
   EXPECT_TRUE(fresh.Setup(2, &source, 0, 0, 10, 10, std::nullopt, false, {}, {}));
   EXPECT_FALSE(fresh.Setup(1, nullptr, 5, 5, 20, 20, std::nullopt, false, {}, {}));
   EXPECT_EQ(fresh.Kind(), 2);
-  EXPECT_EQ(fresh.TargetRect(), (draw::Rect{0, 0, 10, 10}));
+  EXPECT_EQ(fresh.TargetRect(), (Rect{0, 0, 10, 10}));
   EXPECT_EQ(fresh.Snapshot().RawPixel(9, 9), kRed);
   fresh.SetKind(5);
   EXPECT_EQ(fresh.Kind(), 2);
@@ -437,15 +437,15 @@ TEST_F(EffectTest, OutKindsAndTurnsShowTheirFirstMiddleAndLastFrames) {
 TEST(EffectMotion, StepTablesAsPureState) {
   // Kind 11: zoom in from -80 in steps of 10 with the alpha capped at 255.
   EffectMotion motion;
-  const draw::Rect target{0, 0, 100, 50};
+  const Rect target{0, 0, 100, 50};
   EXPECT_EQ(motion.Init(11, target).intervalMs, 20);
   std::vector<int> alphas;
   while (motion.Advance(11, target).proceed) alphas.push_back(motion.alpha);
   EXPECT_EQ(alphas, (std::vector<int>{35, 70, 105, 140, 175, 210, 245, 255}));
   // Zoom placement keeps the aspect ratio and centres the picture.
-  EXPECT_EQ(EffectMotion::ScaledPlacement(11, 100, 50, -70), (draw::Rect{35, 17, 30, 15}));
-  EXPECT_EQ(EffectMotion::ScaledPlacement(13, 100, 50, 60), (draw::Rect{10, 25, 160, 80}));
-  EXPECT_EQ(EffectMotion::RotatedBounds(100, 50, 90), (draw::Rect{0, 0, 50, 100}));
+  EXPECT_EQ(EffectMotion::ScaledPlacement(11, 100, 50, -70), (Rect{35, 17, 30, 15}));
+  EXPECT_EQ(EffectMotion::ScaledPlacement(13, 100, 50, 60), (Rect{10, 25, 160, 80}));
+  EXPECT_EQ(EffectMotion::RotatedBounds(100, 50, 90), (Rect{0, 0, 50, 100}));
   EXPECT_EQ(EffectMotion::RotatedBounds(100, 50, -10).width, 107);  // 98.48 + 8.68
   // Kinds 18 and 26: the blur grows to 13, the spin-out alpha never wraps.
   motion.Init(18, target);

@@ -189,7 +189,7 @@ TEST(UiCanvas, ClearNeedsASelectedBitmapAndClearBitmapIsOneShot) {
   canvas.Clear();  // nothing selected: nothing happens
   EXPECT_EQ(canvas.DcHandle()->RawPixel(0, 0), 0u);
   canvas.SelectBitmap(b);
-  const draw::Region corner(draw::Rect{0, 0, 2, 2});
+  const draw::Region corner(Rect{0, 0, 2, 2});
   canvas.Clear(&corner);
   EXPECT_EQ(b.RawPixel(1, 1), 0u);
   EXPECT_EQ(b.RawPixel(2, 2), 0xFFFFFFFFu);

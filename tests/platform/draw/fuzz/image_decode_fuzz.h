@@ -19,7 +19,7 @@ inline void FuzzImageDecode(std::span<const uint8_t> bytes) {
   for (int i = 0; i < frames && i < 64; ++i) {
     image.SelectActiveFrame(i);
     (void)image.GetPixel(image.Width() - 1, image.Height() - 1);
-    g.DrawImage(image, draw::RectF{0, 0, 32, 32});
+    g.DrawImage(image, RectF{0, 0, 32, 32});
   }
 }
 
