@@ -75,8 +75,8 @@ class PrivateDisplay {
 // to a server that is gone.
 void UseDisplay() { static PrivateDisplay display; }
 
-// Runs the loop for kSeconds with one presented window; returns CPU ms used.
-double IdleCpuMs(WindowSystem& ws, bool tick, int* ticks) {
+// A shown 544 x 445 popup window at (200, 150).
+WindowHandle OpenBenchWindow(WindowSystem& ws, uint32_t exStyle) {
   WindowClass cls;
   cls.name = "IdleBench";
   ws.AddWindowClass(cls);
@@ -87,8 +87,13 @@ double IdleCpuMs(WindowSystem& ws, bool tick, int* ticks) {
   p.width = 544;
   p.height = 445;
   p.style = Style::Popup | Style::Visible;
-  p.exStyle = ExStyle::Layered;
-  const WindowHandle hwnd = ws.OpenWindow(p);
+  p.exStyle = exStyle;
+  return ws.OpenWindow(p);
+}
+
+// Runs the loop for kSeconds with one presented window; returns CPU ms used.
+double IdleCpuMs(WindowSystem& ws, bool tick, int* ticks) {
+  const WindowHandle hwnd = OpenBenchWindow(ws, ExStyle::Layered);
   std::vector<uint32_t> pixels(544 * 445, 0xC8FFFFFF);
   ws.PresentLayered(hwnd, {200, 150}, {544, 445}, PixelView{pixels.data(), 544, 445, 544 * 4}, 255);
   ws.SetWindowTimer(0, 0, 300, [&](uint32_t id) {  // let the window settle on screen
@@ -163,17 +168,7 @@ void BM_BoundWindowIdleAndHoverFadeAgainstPlainWindow(benchmark::State& state) {
     int unused = 0;
     const double plain = IdleCpuMs(ws, false, &unused);
 
-    WindowClass cls;
-    cls.name = "BoundBench";
-    ws.AddWindowClass(cls);
-    WindowCreateParams p;
-    p.className = cls.name;
-    p.x = 200;
-    p.y = 150;
-    p.width = 544;
-    p.height = 445;
-    p.style = Style::Popup | Style::Visible;
-    const WindowHandle hwnd = ws.OpenWindow(p);
+    const WindowHandle hwnd = OpenBenchWindow(ws, 0);
     double idle = 0;
     double fadeFps = 0;
     int idlePresents = 0;
