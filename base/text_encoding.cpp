@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
@@ -170,6 +171,121 @@ bool Encode(std::u16string_view wide, const std::string& charset, std::string* b
   return true;
 }
 
+// UTF-8 is read and written here rather than through iconv: whole result pages go through
+// it, and the rules are short. As with iconv, a byte that does not start a valid sequence
+// (overlong, surrogate, past U+10FFFF or cut short) becomes U+FFFD and reading goes on with
+// the next byte.
+std::u16string DecodeUtf8(std::string_view text) {
+  std::u16string out(text.size(), u'\0');  // never more units than bytes
+  char16_t* o = out.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  auto trail = [](unsigned char b) { return (b & 0xC0) == 0x80; };
+  while (p < end) {
+    // Plain ASCII eight bytes at a time.
+    while (end - p >= 8) {
+      uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      if ((word & 0x8080808080808080ull) != 0) break;
+      for (int k = 0; k < 8; ++k) o[k] = p[k];
+      o += 8;
+      p += 8;
+    }
+    if (p == end) break;
+    const unsigned c = *p;
+    const std::ptrdiff_t left = end - p;
+    if (c < 0x80) {
+      *o++ = static_cast<char16_t>(c);
+      ++p;
+      continue;
+    }
+    if (c >= 0xC2 && c <= 0xDF && left >= 2 && trail(p[1])) {
+      *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
+      p += 2;
+      continue;
+    }
+    if (c >= 0xE0 && c <= 0xEF && left >= 3 && trail(p[1]) && trail(p[2])) {
+      const unsigned v = ((c & 0x0F) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+      if (v >= 0x800 && (v < 0xD800 || v > 0xDFFF)) {
+        *o++ = static_cast<char16_t>(v);
+        p += 3;
+        continue;
+      }
+    }
+    if (c >= 0xF0 && c <= 0xF4 && left >= 4 && trail(p[1]) && trail(p[2]) && trail(p[3])) {
+      const unsigned v = ((c & 0x07) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+      if (v >= 0x10000 && v <= 0x10FFFF) {
+        *o++ = static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10));
+        *o++ = static_cast<char16_t>(0xDC00 + ((v - 0x10000) & 0x3FF));
+        p += 4;
+        continue;
+      }
+    }
+    *o++ = kReplacement;
+    ++p;
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return out;
+}
+
+// A lone surrogate becomes U+FFFD, as the iconv path writes it for targets that have it.
+std::string EncodeUtf8(std::u16string_view wide) {
+  std::size_t length = 0;
+  for (char16_t c : wide) length += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;  // a pair: 3 + 3 > 4
+  std::string out(length, '\0');
+  char* o = out.data();
+  auto put = [&](unsigned v) { *o++ = static_cast<char>(v); };
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    unsigned c = wide[i];
+    if (c < 0x80) {
+      put(c);
+    } else if (c < 0x800) {
+      put(0xC0 | (c >> 6));
+      put(0x80 | (c & 0x3F));
+    } else if (IsHighSurrogate(static_cast<char16_t>(c)) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
+      const unsigned v = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00u);
+      put(0xF0 | (v >> 18));
+      put(0x80 | ((v >> 12) & 0x3F));
+      put(0x80 | ((v >> 6) & 0x3F));
+      put(0x80 | (v & 0x3F));
+    } else {
+      if (c >= 0xD800 && c <= 0xDFFF) c = kReplacement;
+      put(0xE0 | (c >> 12));
+      put(0x80 | ((c >> 6) & 0x3F));
+      put(0x80 | (c & 0x3F));
+    }
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return out;
+}
+
+// ASCII is itself in the program's code page and never part of a longer character there,
+// so runs of it are copied and only the rest goes through iconv.
+bool EncodeGb18030(std::u16string_view wide, std::string* bytes) {
+  bytes->assign(wide.size(), '\0');
+  std::size_t used = 0;
+  std::size_t i = 0;
+  std::string piece;
+  while (i < wide.size()) {
+    char* out = bytes->data() + used;
+    const std::size_t from = i;
+    while (i < wide.size() && wide[i] < 0x80) *out++ = static_cast<char>(wide[i++]);
+    used += i - from;
+    if (i == wide.size()) break;
+    std::size_t run = i;
+    while (run < wide.size() && wide[run] >= 0x80) ++run;
+    if (!Encode(wide.substr(i, run - i), "GB18030", &piece)) return false;
+    // Each unit of the run takes at least one byte, so the piece fits where the run was
+    // unless it is longer; then the rest of the buffer moves up.
+    if (piece.size() > run - i) bytes->resize(bytes->size() + piece.size() - (run - i));
+    std::memcpy(bytes->data() + used, piece.data(), piece.size());
+    used += piece.size();
+    i = run;
+  }
+  bytes->resize(used);
+  return true;
+}
+
 }  // namespace
 
 bool IsCodePageSupported(int codePage) {
@@ -184,6 +300,7 @@ std::u16string MultiByteToWide(std::string_view text, int codePage, bool useCode
   std::u16string wide;
   if (text.empty()) return wide;
   std::string charset = CharsetOf(useCodePage ? codePage : kCodePageUtf8);
+  if (charset == "UTF-8") return DecodeUtf8(text);
   if (charset.empty() || !Decode(text, charset, &wide)) wide.clear();
   return wide;
 }
@@ -192,7 +309,10 @@ std::string WideToMultiByte(std::u16string_view wide, int codePage, bool useCode
   std::string bytes;
   if (wide.empty()) return bytes;
   std::string charset = CharsetOf(useCodePage ? codePage : kCodePageSystem);
-  if (charset.empty() || !Encode(wide, charset, &bytes)) bytes.clear();
+  if (charset == "UTF-8") return EncodeUtf8(wide);
+  const bool done =
+      charset == "GB18030" ? EncodeGb18030(wide, &bytes) : !charset.empty() && Encode(wide, charset, &bytes);
+  if (!done) bytes.clear();
   return bytes;
 }
 

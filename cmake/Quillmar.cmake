@@ -44,13 +44,20 @@ function(quillmar_add_test)
 endfunction()
 
 option(QUILLMAR_LIBFUZZER "Build fuzz targets with libFuzzer (clang only)" OFF)
+if(QUILLMAR_LIBFUZZER)
+  # Coverage feedback from the code under test, not only from the target's own file:
+  # every library of this build is instrumented, the fuzz targets link the engine.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 
-# quillmar_add_fuzz(NAME name SOURCES ... [LIBS ...] [OWN_MAIN])
+# quillmar_add_fuzz(NAME name SOURCES ... [LIBS ...] [OWN_MAIN] [CORPUS_LABEL label])
 # Builds build/fuzz/<name> around an LLVMFuzzerTestOneInput entry point: a libFuzzer
 # binary with -DQUILLMAR_LIBFUZZER=ON and clang, otherwise a program that runs the
-# files it is given (or the target's own driver with OWN_MAIN).
+# files it is given (or the target's own driver with OWN_MAIN). The seeds and kept
+# finds live in tests/fuzz/corpus/<name>/; with CORPUS_LABEL the plain program runs
+# them all as a test under that label, so every kept find stays fixed.
 function(quillmar_add_fuzz)
-  cmake_parse_arguments(F "OWN_MAIN" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "OWN_MAIN" "NAME;CORPUS_LABEL" "SOURCES;LIBS" ${ARGN})
   set(sources ${F_SOURCES})
   if(NOT QUILLMAR_LIBFUZZER AND NOT F_OWN_MAIN)
     list(APPEND sources ${CMAKE_SOURCE_DIR}/tests/fuzz/file_driver_main.cpp)
@@ -61,7 +68,23 @@ function(quillmar_add_fuzz)
   set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
   if(QUILLMAR_LIBFUZZER)
     target_compile_definitions(${F_NAME} PRIVATE QUILLMAR_LIBFUZZER)
-    target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
     target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  elseif(F_CORPUS_LABEL)
+    quillmar_add_fuzz_corpus_test(NAME ${F_NAME} LABEL ${F_CORPUS_LABEL})
   endif()
+endfunction()
+
+# quillmar_add_fuzz_corpus_test(NAME name LABEL label)
+# Runs the plain build of fuzz target <name> over tests/fuzz/corpus/<name>/ as a test, for
+# targets defined where tests cannot be registered (outside tests/).
+function(quillmar_add_fuzz_corpus_test)
+  cmake_parse_arguments(C "" "NAME;LABEL" "" ${ARGN})
+  if(QUILLMAR_LIBFUZZER)
+    return()
+  endif()
+  add_test(NAME fuzz.${C_NAME}_corpus
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${C_NAME}> -DCORPUS=${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${C_NAME}
+            -P ${CMAKE_SOURCE_DIR}/tests/fuzz/run_corpus.cmake)
+  set_tests_properties(fuzz.${C_NAME}_corpus PROPERTIES LABELS ${C_LABEL}
+    ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endfunction()

@@ -19,9 +19,13 @@ constexpr std::array<std::pair<std::string_view, char32_t>, 27> kNamed{{
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kPastUnicode = 0x110000;
 
-bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+template <typename Char>
+bool IsAsciiAlnum(Char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
-int HexValue(char c) {
+template <typename Char>
+int HexValue(Char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -30,7 +34,8 @@ int HexValue(char c) {
 
 // Reads a numeric reference that starts just after "&#"; returns the length it
 // used (0 when there are no digits).
-size_t ReadNumeric(std::string_view text, size_t at, char32_t& value) {
+template <typename Char>
+size_t ReadNumeric(std::basic_string_view<Char> text, size_t at, char32_t& value) {
   bool hex = at < text.size() && (text[at] == 'x' || text[at] == 'X');
   size_t i = hex ? at + 1 : at;
   size_t digitsStart = i;
@@ -67,20 +72,43 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-std::string DecodeHtmlEntities(std::string_view text) {
-  std::string out;
+namespace {
+
+void AppendUnits(std::string& out, char32_t c) { AppendUtf8(out, c); }
+
+void AppendUnits(std::u16string& out, char32_t c) {
+  if (c < 0x10000) {
+    out.push_back(static_cast<char16_t>(c));
+  } else {
+    out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+  }
+}
+
+template <typename Char>
+bool NameIs(std::basic_string_view<Char> name, std::string_view known) {
+  if (name.size() != known.size()) return false;
+  for (size_t k = 0; k < known.size(); ++k) {
+    if (name[k] != static_cast<Char>(known[k])) return false;
+  }
+  return true;
+}
+
+template <typename Char>
+std::basic_string<Char> Decode(std::basic_string_view<Char> text) {
+  std::basic_string<Char> out;
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    size_t amp = text.find('&', i);
-    if (amp == std::string_view::npos) break;
+    size_t amp = text.find(Char('&'), i);
+    if (amp == std::basic_string_view<Char>::npos) break;
     out.append(text, i, amp - i);
     i = amp + 1;
     if (i < text.size() && text[i] == '#') {
       char32_t value = 0;
       size_t used = ReadNumeric(text, i + 1, value);
       if (used > 0) {
-        AppendUtf8(out, value);
+        AppendUnits(out, value);
         i += 1 + used;
         continue;
       }
@@ -88,11 +116,11 @@ std::string DecodeHtmlEntities(std::string_view text) {
       size_t end = i;
       while (end < text.size() && end - i < 8 && IsAsciiAlnum(text[end])) ++end;
       if (end < text.size() && text[end] == ';') {
-        std::string_view name = text.substr(i, end - i);
+        std::basic_string_view<Char> name = text.substr(i, end - i);
         bool found = false;
         for (const auto& [known, value] : kNamed) {
-          if (known == name) {
-            AppendUtf8(out, value);
+          if (NameIs(name, known)) {
+            AppendUnits(out, value);
             found = true;
             break;
           }
@@ -103,10 +131,16 @@ std::string DecodeHtmlEntities(std::string_view text) {
         }
       }
     }
-    out.push_back('&');
+    out.push_back(Char('&'));
   }
-  if (i < text.size()) out.append(text, i, std::string_view::npos);
+  if (i < text.size()) out.append(text, i, std::basic_string_view<Char>::npos);
   return out;
 }
+
+}  // namespace
+
+std::string DecodeHtmlEntities(std::string_view utf8) { return Decode(utf8); }
+
+std::u16string DecodeHtmlEntities(std::u16string_view wide) { return Decode(wide); }
 
 }  // namespace quillmar

@@ -11,6 +11,7 @@ namespace quillmar {
 // that is not recognised stays as it was; a number that names no character
 // becomes U+FFFD.
 std::string DecodeHtmlEntities(std::string_view utf8);
+std::u16string DecodeHtmlEntities(std::u16string_view wide);
 
 // Appends the UTF-8 form of one Unicode scalar value.
 void AppendUtf8(std::string& out, char32_t codePoint);

@@ -159,7 +159,7 @@ HttpError ErrorOf(CURLcode code) {
       return HttpError::Resolve;
     case CURLE_COULDNT_CONNECT:
       return HttpError::Connect;
-    case CURLE_OPERATION_TIMEDOUT:  // no overall timeout is set: only the connect phase has one
+    case CURLE_OPERATION_TIMEDOUT:  // the transport's only timeout is the connect phase's
       return HttpError::ConnectTimeout;
     case CURLE_TOO_MANY_REDIRECTS:
       return HttpError::TooManyRedirects;
@@ -275,6 +275,8 @@ std::string_view HttpErrorName(HttpError error) {
       return "connect timeout";
     case HttpError::StallTimeout:
       return "stall timeout";
+    case HttpError::TotalTimeout:
+      return "timed out";
     case HttpError::BodyTooLarge:
       return "response too large";
     case HttpError::TooManyRedirects:
@@ -304,6 +306,26 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
                       std::string* returnedCookies, std::string* headers, std::string* returnedHeaders, bool noRedirect,
                       const ByteArray& byteBody, const std::string& proxy, HttpStatus* status,
                       const HttpOptions& options) {
+  return HttpRequest(url, HttpRequestOptions{.method = method,
+                                             .textBody = textBody,
+                                             .byteBody = byteBody,
+                                             .cookies = cookies,
+                                             .returnedCookies = returnedCookies,
+                                             .headers = headers,
+                                             .returnedHeaders = returnedHeaders,
+                                             .noRedirect = noRedirect,
+                                             .proxy = proxy,
+                                             .status = status,
+                                             .limits = options});
+}
+
+ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request) {
+  const auto started = Clock::now();
+  HttpStatus* const status = request.status;
+  std::string* const cookies = request.cookies;
+  std::string* const headers = request.headers;
+  const HttpOptions& options = request.limits;
+  const std::string& proxy = request.proxy;
   if (status != nullptr) *status = HttpStatus{};
   bool secure = false;
   const std::string target = TransportUrl(url, &secure, status);
@@ -313,7 +335,7 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
     return {};
   }
 
-  const std::string_view verb = HttpMethodName(method);
+  const std::string_view verb = HttpMethodName(request.method);
   const std::string callerHeaders = headers != nullptr ? *headers : std::string();
   const std::string agent = UserAgentFromHeaders(callerHeaders);
   const std::string block = ComposeRequestHeaders(callerHeaders, url, cookies != nullptr ? *cookies : std::string());
@@ -348,11 +370,12 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
   curl_easy_setopt(h, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L);
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, request.noRedirect ? 0L : 1L);
   // The transport reads -1 as "no limit"; a negative limit here means none may be followed.
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(std::max(0, options.maxRedirects)));
+  const auto total = std::max(options.totalTimeout, std::chrono::milliseconds(1));
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
-                   static_cast<long>(std::max<long long>(1, options.connectTimeout.count())));
+                   static_cast<long>(std::max<long long>(1, std::min(options.connectTimeout, total).count())));
   if (options.maxBodyBytes < static_cast<std::size_t>(std::numeric_limits<curl_off_t>::max())) {
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
   }
@@ -368,7 +391,7 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, nothing read from disk
   }
 
-  const ByteArray& payload = byteBody.empty() ? textBody : byteBody;
+  const ByteArray& payload = request.byteBody.empty() ? request.textBody : request.byteBody;
   if (verb == "POST") {
     curl_easy_setopt(h, CURLOPT_POST, 1L);
     curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(payload.size()));
@@ -410,7 +433,12 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
         stopped = HttpError::Cancelled;
         break;
       }
-      if (t.connected && Clock::now() - t.lastActivity >= stall) {
+      const auto now = Clock::now();
+      if (now - started >= total) {
+        stopped = HttpError::TotalTimeout;
+        break;
+      }
+      if (t.connected && now - t.lastActivity >= stall) {
         stopped = HttpError::StallTimeout;
         break;
       }
@@ -451,6 +479,8 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
     std::string detail;
     if (stopped == HttpError::StallTimeout) {
       detail = "no data for " + std::to_string(options.stallTimeout.count()) + " ms";
+    } else if (stopped == HttpError::TotalTimeout) {
+      detail = "not done within " + std::to_string(options.totalTimeout.count()) + " ms";
     } else if (stopped == HttpError::BodyTooLarge) {
       detail = "over " + std::to_string(options.maxBodyBytes) + " bytes";
     } else if (stopped != HttpError::Cancelled) {
@@ -462,9 +492,9 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
 
   const std::string& raw = t.rawHeaders.Text();
   std::string setCookies = CookiesFromHeaders(raw);
-  if (returnedHeaders != nullptr) *returnedHeaders = raw;
+  if (request.returnedHeaders != nullptr) *request.returnedHeaders = raw;
   if (cookies != nullptr) *cookies = MergeCookies(*cookies, setCookies);
-  if (returnedCookies != nullptr) *returnedCookies = std::move(setCookies);
+  if (request.returnedCookies != nullptr) *request.returnedCookies = std::move(setCookies);
   return std::move(t.body);
 }
 

@@ -19,6 +19,7 @@ enum class HttpError {
   Connect,        // connection refused or reset before a response
   ConnectTimeout,
   StallTimeout,  // no byte arrived for HttpOptions::stallTimeout
+  TotalTimeout,  // the whole exchange took longer than HttpOptions::totalTimeout
   BodyTooLarge,  // body or header block over HttpOptions::maxBodyBytes
   TooManyRedirects,
   Tls,        // handshake or certificate verification failed
@@ -40,20 +41,42 @@ struct HttpStatus {
 struct HttpOptions {
   std::chrono::milliseconds connectTimeout{15000};
   std::chrono::milliseconds stallTimeout{30000};
+  // The whole exchange, redirects included: a server that drips one byte now and then
+  // never trips the stall limit, but cannot hold a request past this.
+  std::chrono::milliseconds totalTimeout{30000};
   std::size_t maxBodyBytes = std::size_t{32} << 20;
   int maxRedirects = 10;
   // Polled during the exchange; true ends it with HttpError::Cancelled.
   const std::atomic<bool>* cancel = nullptr;
 };
 
-// method: 0 GET, 1 POST, 2 HEAD (others GET). cookies, when given, switches to caller-managed
-// cookies: it is sent as the Cookie header and receives the merged cookies afterwards; when
-// not given, a process-wide cookie store is used. headers (in/out) receives the composed
-// block once the address is accepted. byteBody wins over textBody (GET sends no body, HEAD
-// neither). proxy is "host:port". returnedHeaders gets the raw header block of the last
-// response with "\r\n" line ends. An HTTP error status is not a failure: its body is returned.
-// The result is the whole body, or empty on any failure, in which case status says why and
-// cookies, returnedCookies and returnedHeaders are left as they were.
+// What one exchange sends and where its results go, besides the address. method: 0 GET,
+// 1 POST, 2 HEAD (others GET). cookies, when given, switches to caller-managed cookies: it is
+// sent as the Cookie header and receives the merged cookies afterwards; when not given, a
+// process-wide cookie store is used. headers (in/out) receives the composed block once the
+// address is accepted. byteBody wins over textBody (GET sends no body, HEAD neither). proxy
+// is "host:port". returnedHeaders gets the raw header block of the last response with
+// "\r\n" line ends.
+struct HttpRequestOptions {
+  int method = 0;
+  std::string textBody{};
+  ByteArray byteBody{};
+  std::string* cookies = nullptr;
+  std::string* returnedCookies = nullptr;
+  std::string* headers = nullptr;
+  std::string* returnedHeaders = nullptr;
+  bool noRedirect = false;
+  std::string proxy{};
+  HttpStatus* status = nullptr;
+  HttpOptions limits{};
+};
+
+// An HTTP error status is not a failure: its body is returned. The result is the whole
+// body, or empty on any failure, in which case status says why and cookies,
+// returnedCookies and returnedHeaders are left as they were.
+ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request);
+
+// The same exchange with the options as positional arguments, in the order above.
 ByteArray HttpRequest(const std::string& url, int method = 0, const std::string& textBody = {},
                       std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
                       std::string* headers = nullptr, std::string* returnedHeaders = nullptr, bool noRedirect = false,

@@ -3,6 +3,9 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+#include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "base/text_encoding.h"
@@ -42,18 +45,39 @@ bool IsResourceLimit(int rc) {
          rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY;
 }
 
+// Whether any of count units (a multiple of four) is a surrogate, four units per step.
+bool HasSurrogate(const char16_t* units, size_t count) {
+  constexpr uint64_t kLanes = 0x0001000100010001ull;
+  uint64_t found = 0;
+  for (size_t i = 0; i < count; i += 4) {
+    uint64_t word;
+    std::memcpy(&word, units + i, sizeof word);
+    const uint64_t x = (word & (0xF800 * kLanes)) ^ (0xD800 * kLanes);  // zero lane = surrogate
+    found |= (x - kLanes) & ~x & (0x8000 * kLanes);
+  }
+  return found != 0;
+}
+
 // A lone surrogate would wall off the text around it from the engine; as U+FFFD
 // it matches like any other character and every position stays where it was.
-std::u16string WithoutLoneSurrogates(std::u16string_view in) {
-  std::u16string out(in);
-  for (size_t i = 0; i < out.size(); ++i) {
-    char16_t c = out[i];
-    if ((c & 0xFC00) == 0xD800 && i + 1 < out.size() && (out[i + 1] & 0xFC00) == 0xDC00) {
-      ++i;
-    } else if ((c & 0xF800) == 0xD800) {
-      out[i] = 0xFFFD;
+void ReplaceLoneSurrogates(std::u16string& text) {
+  constexpr size_t kBlock = 64;
+  for (size_t block = 0; block < text.size(); block += kBlock) {
+    // Most text has no surrogate at all: look at a block at once before unit by unit.
+    const size_t end = std::min(text.size(), block + kBlock);
+    if (end - block == kBlock && !HasSurrogate(text.data() + block, kBlock)) continue;
+    for (size_t i = block; i < end; ++i) {
+      const char16_t c = text[i];
+      const bool paired = (c & 0xFC00) == 0xD800 ? i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00
+                                                 : i > 0 && (text[i - 1] & 0xFC00) == 0xD800;
+      if ((c & 0xF800) == 0xD800 && !paired) text[i] = 0xFFFD;
     }
   }
+}
+
+std::u16string WithoutLoneSurrogates(std::u16string_view in) {
+  std::u16string out(in);
+  ReplaceLoneSurrogates(out);
   return out;
 }
 
@@ -68,14 +92,64 @@ std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from, st
   return out;
 }
 
+// The pattern with a callout before every start position the engine tries: "(?C)(?:p)",
+// after any leading "(*VERB)" items, which must stay first.
+std::u16string WatchedPattern(std::u16string_view pattern) {
+  size_t head = 0;
+  while (pattern.substr(head, 2) == u"(*") {
+    size_t close = pattern.find(u')', head);
+    if (close == std::u16string_view::npos) break;
+    head = close + 1;
+  }
+  std::u16string out(pattern.substr(0, head));
+  out += u"(?C)(?:";
+  out += pattern.substr(head);
+  out += u')';
+  return out;
+}
+
+// What one scan watches besides the engine's own limits. The engine calls Check before
+// every start position it tries (a callout placed at the head of the pattern).
+struct ScanWatch {
+  std::chrono::nanoseconds budgetEnd{};
+  const std::atomic<bool>* cancel = nullptr;
+  bool overBudget = false;
+  bool cancelled = false;
+  unsigned checks = 0;
+
+  // The budget is processor time of the scanning thread, so a busy machine does not cut an
+  // ordinary page short.
+  static std::chrono::nanoseconds ThreadTime() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+  }
+  void Start(std::chrono::milliseconds budget) { budgetEnd = ThreadTime() + budget; }
+  // The clock is read at every eighth start position: one position costs at most the
+  // engine's step limit, and reading the clock is a system call.
+  bool Check() {
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+      cancelled = true;
+    } else if (++checks % 8 == 1 && ThreadTime() >= budgetEnd) {
+      overBudget = true;
+    }
+    return !cancelled && !overBudget;
+  }
+  static int Callout(pcre2_callout_block* /*block*/, void* self) {
+    return static_cast<ScanWatch*>(self)->Check() ? 0 : PCRE2_ERROR_CALLOUT;
+  }
+};
+
 // Runs a compiled pattern over text and appends the start and end of every group
-// of every match to spans; false when the scan stopped at a resource limit.
+// of every match to spans; false when the scan stopped at a resource limit, at the
+// budget or at a cancel request (watch says which).
 bool Scan(pcre2_code* code, std::u16string_view text, int groupCount, bool global, uint32_t matchLimit, bool jitEnabled,
-          std::vector<size_t>& spans) {
+          ScanWatch& watch, std::vector<size_t>& spans) {
   MatchContextPtr matchContext(pcre2_match_context_create(nullptr));
   MatchDataPtr matchData(pcre2_match_data_create_from_pattern(code, nullptr));
   if (!matchContext || !matchData) return false;
   pcre2_set_match_limit(matchContext.get(), matchLimit);
+  pcre2_set_callout(matchContext.get(), &ScanWatch::Callout, &watch);
   JitStackPtr jitStack;
   if (jitEnabled && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0) {
     jitStack.reset(pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr));
@@ -85,8 +159,10 @@ bool Scan(pcre2_code* code, std::u16string_view text, int groupCount, bool globa
   const size_t groups = static_cast<size_t>(groupCount) + 1;
   size_t start = 0;
   while (start <= text.size()) {
+    if (!watch.Check()) return false;
     int rc =
         pcre2_match(code, Units(text), text.size(), start, PCRE2_NO_UTF_CHECK, matchData.get(), matchContext.get());
+    if (rc == PCRE2_ERROR_CALLOUT && (watch.cancelled || watch.overBudget)) return false;
     if (rc < 0) return !IsResourceLimit(rc);
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
     for (size_t g = 0; g < groups; ++g) {
@@ -117,6 +193,7 @@ struct RegexObject::Result {
   std::u16string subject;
   bool compiled = false;
   bool limitHit = false;
+  bool cancelled = false;
   int groupCount = 0;
   // Start and end of every group (group 0 = the whole match) of every match,
   // PCRE2_UNSET for a group that did not take part.
@@ -131,12 +208,13 @@ bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bo
   return ExecuteWide(GbkToWide(pattern), GbkToWide(subject), caseSensitive, multiline, global, quotePlaceholders);
 }
 
-bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive,
-                              bool multiline, bool global, bool quotePlaceholders) {
+bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string subject, bool caseSensitive, bool multiline,
+                              bool global, bool quotePlaceholders) {
   auto next = std::make_shared<Result>();
   next->pattern = WithoutLoneSurrogates(pattern);
   if (quotePlaceholders) next->pattern = ReplaceAll(next->pattern, kQuotePlaceholder, u"\"");
-  next->subject = WithoutLoneSurrogates(subject);
+  next->subject = std::move(subject);
+  ReplaceLoneSurrogates(next->subject);
 
   // "." stops only at a line feed, and "$" without multi-line means the very end,
   // which is what the program's patterns are written for.
@@ -161,8 +239,22 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string_view s
   uint32_t captures = 0;
   pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captures);
   next->groupCount = static_cast<int>(captures);
+  // The watched form of a pattern that compiled means the same; when it does not
+  // compile (an open \Q or comment swallows the closing parenthesis), the scan is
+  // watched between matches only.
+  const std::u16string watched = WatchedPattern(next->pattern);
+  if (CodePtr w{
+          pcre2_compile(Units(watched), watched.size(), options, &errorCode, &errorOffset, compileContext.get())}) {
+    code = std::move(w);
+  }
 
-  next->limitHit = !Scan(code.get(), next->subject, next->groupCount, global, matchLimit, jitEnabled, next->spans);
+  ScanWatch watch;
+  watch.Start(scanBudget);
+  watch.cancel = cancel;
+  next->limitHit =
+      !Scan(code.get(), next->subject, next->groupCount, global, matchLimit, jitEnabled, watch, next->spans);
+  next->cancelled = watch.cancelled;
+  if (next->cancelled) next->limitHit = false;
   result = std::move(next);
   return true;
 }
@@ -174,6 +266,8 @@ int RegexObject::MatchCount() const { return result ? result->Count() : 0; }
 int RegexObject::SubMatchCount() const { return MatchCount() > 0 ? result->groupCount : 0; }
 
 bool RegexObject::MatchLimitHit() const { return result && result->limitHit; }
+
+bool RegexObject::ScanCancelled() const { return result && result->cancelled; }
 
 std::u16string RegexObject::SpanText(int matchIndex, int groupIndex, int* unitOffset) const {
   if (unitOffset) *unitOffset = -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,9 +15,13 @@ namespace quillmar {
 // 1-based. Copies share the immutable result of the last Execute.
 class RegexObject {
  public:
-  // Backtracking steps one Execute may spend before its scan stops with the
-  // matches found so far; keeps a hostile page from hanging a search.
+  // Backtracking steps the engine may spend on one start position (its own limit restarts
+  // at every position it tries, so this alone does not bound a scan).
   static constexpr uint32_t kDefaultMatchLimit = 2'000'000;
+  // Processor time one whole Execute may spend scanning; looked at before every start
+  // position the engine tries. With the limit above it keeps a hostile page from holding a search:
+  // the scan stops with the matches found so far.
+  static constexpr std::chrono::milliseconds kDefaultScanBudget{2000};
 
   RegexObject() = default;
 
@@ -24,7 +30,8 @@ class RegexObject {
   // True when the pattern compiled (also with no match).
   bool Execute(std::string_view pattern, std::string_view subject, bool caseSensitive = false, bool multiline = true,
                bool global = true, bool quotePlaceholders = false);
-  bool ExecuteWide(std::u16string_view pattern, std::u16string_view subject, bool caseSensitive = false,
+  // The subject is kept for the queries; pass a temporary to spare a copy of a large page.
+  bool ExecuteWide(std::u16string_view pattern, std::u16string subject, bool caseSensitive = false,
                    bool multiline = true, bool global = true, bool quotePlaceholders = false);
 
   std::string GetPattern() const;
@@ -43,9 +50,14 @@ class RegexObject {
   std::u16string MatchTextWide(int index, int* positionOut = nullptr) const;
   std::u16string SubMatchTextWide(int matchIndex, int groupIndex, int* positionOut = nullptr) const;
 
-  // True when the last Execute stopped early at the match limit.
+  // True when the last Execute stopped early at the match limit or the scan budget.
   bool MatchLimitHit() const;
+  // True when the last Execute stopped early because the cancel flag was set.
+  bool ScanCancelled() const;
   void SetMatchLimit(uint32_t limit) { matchLimit = limit; }
+  void SetScanBudget(std::chrono::milliseconds budget) { scanBudget = budget; }
+  // Polled like the budget; true ends the scan with the matches found so far.
+  void SetCancelFlag(const std::atomic<bool>* flag) { cancel = flag; }
   void SetJitEnabled(bool enabled) { jitEnabled = enabled; }
 
  private:
@@ -55,6 +67,8 @@ class RegexObject {
 
   std::shared_ptr<const Result> result;
   uint32_t matchLimit = kDefaultMatchLimit;
+  std::chrono::milliseconds scanBudget = kDefaultScanBudget;
+  const std::atomic<bool>* cancel = nullptr;
   bool jitEnabled = true;
 };
 

@@ -1,9 +1,10 @@
 #include "net/result_page.h"
 
+#include <optional>
+
+#include "base/text_encoding.h"
 #include "net/html_entities.h"
 #include "net/regex_object.h"
-#include "base/text_encoding.h"
-#include "net/text_search.h"
 #include "net/url_resolve.h"
 #include "net/url_text.h"
 
@@ -13,28 +14,26 @@ namespace {
 
 std::string_view UpToZero(std::string_view body) { return body.substr(0, body.find('\0')); }
 
-// Texts from the matcher hold no lone surrogates, so this is plain re-encoding,
-// done here because it runs twice per hit.
-std::string WideToUtf8(std::u16string_view wide) {
-  std::string out;
-  out.reserve(wide.size() * 3);
-  for (size_t i = 0; i < wide.size(); ++i) {
-    char32_t c = wide[i];
-    if ((c & 0xFC00) == 0xD800 && i + 1 < wide.size() && (wide[i + 1] & 0xFC00) == 0xDC00) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
-    } else if ((c & 0xF800) == 0xD800) {
-      c = 0xFFFD;
-    }
-    AppendUtf8(out, c);
-  }
-  return out;
+// The text between the magnet markers; byte-wise, which in UTF-8 cannot land inside a
+// character because the markers are ASCII.
+std::optional<std::string_view> BetweenMarkers(std::string_view page) {
+  const size_t start = page.find(kMagnetStartMarker);
+  if (start == std::string_view::npos) return std::nullopt;
+  const size_t from = start + kMagnetStartMarker.size();
+  const size_t end = page.find(kMagnetEndMarker, from);
+  if (end == std::string_view::npos) return std::nullopt;
+  return page.substr(from, end - from);
+}
+
+std::string FromWide(std::u16string_view wide, TextForm form) {
+  return form == TextForm::Utf8 ? WideToMultiByte(wide, kCodePageUtf8, true) : WideToGbk(wide);
 }
 
 }  // namespace
 
-std::string BuildListUrl(std::string_view site, std::string_view keyword, int page) {
+std::string BuildListUrl(std::string_view site, std::string_view keyword, int page, TextForm keywordForm) {
   std::string url(site);
-  url += UrlEncode(keyword, false, true);
+  url += UrlEncode(keyword, false, keywordForm == TextForm::Program);
   url += '/';
   url += std::to_string(page);
   url += '/';
@@ -44,12 +43,16 @@ std::string BuildListUrl(std::string_view site, std::string_view keyword, int pa
 std::u16string DecodePageBody(std::string_view body) {
   // Going from UTF-8 straight to UTF-16 gives what decoding to program text and
   // then widening would: program text encodes every character.
-  return MultiByteToWide(UrlDecode(UpToZero(body), false), kCodePageUtf8, true);
+  const std::string_view page = UpToZero(body);
+  if (page.find('%') == std::string_view::npos) return MultiByteToWide(page, kCodePageUtf8, true);
+  return MultiByteToWide(UrlDecode(page, false), kCodePageUtf8, true);
 }
 
-std::vector<ListHit> ScrapeListPage(std::string_view body, std::string_view listUrl, bool* cutShort) {
+std::vector<ListHit> ScrapeListPage(std::string_view body, std::string_view baseUrl, bool* cutShort, TextForm form,
+                                    const std::atomic<bool>* cancel) {
   static const std::u16string pattern = MultiByteToWide(kResultPattern, kCodePageUtf8, true);
   RegexObject matcher;
+  matcher.SetCancelFlag(cancel);
   matcher.ExecuteWide(pattern, DecodePageBody(body));
   if (cutShort) *cutShort = matcher.MatchLimitHit();
   std::vector<ListHit> hits;
@@ -57,19 +60,25 @@ std::vector<ListHit> ScrapeListPage(std::string_view body, std::string_view list
   hits.reserve(static_cast<size_t>(count));
   for (int i = 1; i <= count; ++i) {
     ListHit hit;
-    std::string address = DecodeHtmlEntities(WideToUtf8(matcher.SubMatchTextWide(i, 1)));
-    hit.address = ResolveUrl(listUrl, address);
-    hit.title = Utf8ToGbk(DecodeHtmlEntities(WideToUtf8(matcher.SubMatchTextWide(i, 2))));
+    const std::u16string address = DecodeHtmlEntities(matcher.SubMatchTextWide(i, 1));
+    hit.address = ResolveUrl(baseUrl, WideToMultiByte(address, kCodePageUtf8, true));
+    hit.title = FromWide(DecodeHtmlEntities(matcher.SubMatchTextWide(i, 2)), form);
     hits.push_back(std::move(hit));
   }
   return hits;
 }
 
-std::string CutMagnet(std::string_view body) {
-  std::string page = UrlDecode(UpToZero(body), true);
-  std::string magnet = TextBetween(page, kMagnetStartMarker, kMagnetEndMarker);
-  if (magnet.find('&') == std::string::npos) return magnet;
-  return Utf8ToGbk(DecodeHtmlEntities(GbkToUtf8(magnet)));
+std::string CutMagnet(std::string_view body, TextForm form) {
+  const std::string_view page = UpToZero(body);
+  std::optional<std::string_view> magnet = BetweenMarkers(page);
+  std::string decodedPage;
+  if (!magnet) {
+    decodedPage = UrlDecode(page, false);
+    magnet = BetweenMarkers(decodedPage);
+    if (!magnet) return {};
+  }
+  std::string utf8 = magnet->find('&') == std::string_view::npos ? std::string(*magnet) : DecodeHtmlEntities(*magnet);
+  return form == TextForm::Utf8 ? utf8 : Utf8ToGbk(utf8);
 }
 
 }  // namespace quillmar

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "net/http_request.h"
+#include "net/result_page.h"
 
 namespace quillmar {
 
@@ -16,9 +17,13 @@ inline constexpr std::string_view kDefaultSearchSite = "http://127.0.0.1:8410/s/
 
 struct SearchRow {
   int index = 0;          // 0-based position of the hit on the result page
-  std::string title;      // program text
-  std::string magnet;     // program text; empty when the detail page had none
+  std::string title;      // in SearchOptions::text
+  std::string magnet;     // in SearchOptions::text; empty when the detail page gave none
   std::string detailUrl;  // the address this row's magnet link was read from
+  HttpStatus detailStatus;
+  // Why the magnet is empty, one line of ASCII ("timed out", "HTTP status 404", "no magnet
+  // on the page", ...); empty when it was read.
+  std::string failure;
 };
 
 struct SearchOutcome {
@@ -36,6 +41,8 @@ struct SearchOptions {
   int maxConcurrentDetails = 6;
   // Limits of every request; the search sets its own cancel flag.
   HttpOptions http;
+  // The form of the keyword given and of the rows' texts.
+  TextForm text = TextForm::Program;
 };
 
 // Called on the thread that runs the search, once per row, strictly in page order.

@@ -1,5 +1,6 @@
 #include "net/url_text.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "base/text_encoding.h"
@@ -75,15 +76,23 @@ std::string UrlEncode(std::string_view text, bool keepSafe, bool utf8) {
 std::string UrlDecode(std::string_view text, bool fromUtf8) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
-      i += 2;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t percent = text.find('%', i);
+    if (percent == std::string_view::npos) break;
+    out.append(text, i, percent - i);
+    const int high = percent + 2 < text.size() ? HexValue(text[percent + 1]) : -1;
+    const int low = high >= 0 ? HexValue(text[percent + 2]) : -1;
+    if (low >= 0) {
+      out.push_back(static_cast<char>(high * 16 + low));
+      i = percent + 3;
     } else {
-      // Also a "%" without two hex digits after it: kept, so no byte of the text is lost.
-      out.push_back(text[i]);
+      // A "%" without two hex digits after it is kept, so no byte of the text is lost.
+      out.push_back('%');
+      i = percent + 1;
     }
   }
+  out.append(text, std::min(i, text.size()), std::string_view::npos);
   return fromUtf8 ? Utf8ToGbk(out) : out;
 }
 

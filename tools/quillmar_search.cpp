@@ -1,5 +1,7 @@
 // quillmar-search: one search from the command line, one line per hit,
 // "title<TAB>magnet" in UTF-8, printed as the rows arrive.
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,7 +9,7 @@
 #include <string_view>
 
 #include "net/site_search.h"
-#include "base/text_encoding.h"
+#include "tools/terminal_text.h"
 
 namespace {
 
@@ -15,15 +17,18 @@ constexpr int kExitFailure = 2;
 
 void PrintHelp() {
   std::printf(
-      "usage: quillmar-search [--site URL] [--page N] KEYWORD...\n"
+      "usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS] KEYWORD...\n"
       "Searches one result page of a site and prints one line per hit,\n"
       "\"title<TAB>magnet\" in UTF-8, in page order (the magnet is empty when the\n"
-      "hit's detail page has none). The keywords are joined by one space.\n"
+      "hit's detail page gave none; a line on stderr then says why). The keywords\n"
+      "are joined by one space. Control characters in page text are not printed.\n"
       "\n"
-      "  --site URL   address prefix of the list pages, e.g. http://127.0.0.1:8410/s/\n"
-      "               (default: $QUILLMAR_SITE, else %s)\n"
-      "  --page N     result page, from 1 (default 1)\n"
-      "  --help       this text\n"
+      "  --site URL          address prefix of the list pages, e.g. http://127.0.0.1:8410/s/\n"
+      "                      (default: $QUILLMAR_SITE, else %s)\n"
+      "  --page N            result page, from 1 (default 1)\n"
+      "  --max-time SECONDS  longest time one request (the list page or a detail page)\n"
+      "                      may take, e.g. 2.5 (default 30)\n"
+      "  --help              this text\n"
       "\n"
       "Exit status: 0 when the search ran (with or without hits; an HTTP error page\n"
       "counts as a page), 2 when the list page could not be fetched or the\n"
@@ -36,20 +41,14 @@ int Fail(const std::string& reason) {
   return kExitFailure;
 }
 
-// Tabs and line breaks inside a field would break the one-line-per-row output.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string site(quillmar::kDefaultSearchSite);
   if (const char* env = std::getenv("QUILLMAR_SITE"); env && *env) site = env;
   int page = 1;
+  quillmar::SearchOptions options;
+  options.text = quillmar::TextForm::Utf8;
   std::string keyword;
   bool anyKeyword = false;
   bool optionsDone = false;
@@ -64,8 +63,8 @@ int main(int argc, char** argv) {
       optionsDone = true;
       continue;
     }
-    if (!optionsDone &&
-        (arg == "--site" || arg == "--page" || arg.starts_with("--site=") || arg.starts_with("--page="))) {
+    if (!optionsDone && (arg == "--site" || arg == "--page" || arg == "--max-time" || arg.starts_with("--site=") ||
+                         arg.starts_with("--page=") || arg.starts_with("--max-time="))) {
       size_t eq = arg.find('=');
       if (eq != std::string_view::npos) {
         value = arg.substr(eq + 1);
@@ -77,6 +76,14 @@ int main(int argc, char** argv) {
       }
       if (arg == "--site") {
         site = value;
+      } else if (arg == "--max-time") {
+        std::string text(value);
+        char* end = nullptr;
+        double seconds = std::strtod(text.c_str(), &end);
+        if (text.empty() || *end != '\0' || !std::isfinite(seconds) || seconds < 0.001 || seconds > 86400) {
+          return Fail("bad time: " + text + " (seconds, from 0.001 to 86400)");
+        }
+        options.http.totalTimeout = std::chrono::milliseconds(std::llround(seconds * 1000));
       } else {
         std::string text(value);
         char* end = nullptr;
@@ -97,15 +104,20 @@ int main(int argc, char** argv) {
   }
 
   auto printRow = [](const quillmar::SearchRow& row) {
-    std::string line = OneLine(quillmar::GbkToUtf8(row.title)) + '\t' + OneLine(quillmar::GbkToUtf8(row.magnet));
+    const std::string title = quillmar::TerminalSafe(row.title);
+    std::string line = title + '\t' + quillmar::TerminalSafe(row.magnet);
     std::fprintf(stdout, "%s\n", line.c_str());
     std::fflush(stdout);
+    if (!row.failure.empty()) {
+      std::fprintf(stderr, "quillmar-search: no magnet for \"%s\": %s\n", title.c_str(),
+                   quillmar::TerminalSafe(row.failure).c_str());
+    }
   };
-  quillmar::SearchOutcome outcome = quillmar::RunSiteSearch(site, quillmar::Utf8ToGbk(keyword), page, printRow);
+  quillmar::SearchOutcome outcome = quillmar::RunSiteSearch(site, keyword, page, printRow, {}, options);
   if (!outcome.ListFetched()) {
     const quillmar::HttpStatus& status = outcome.listStatus;
     std::string why = status.reason.empty() ? std::string(quillmar::HttpErrorName(status.error)) : status.reason;
-    return Fail("cannot fetch " + outcome.listUrl + ": " + why);
+    return Fail("cannot fetch " + quillmar::TerminalSafe(outcome.listUrl) + ": " + quillmar::TerminalSafe(why));
   }
   if (outcome.scanCutShort) {
     std::fprintf(stderr, "quillmar-search: the result page took too long to read; only its first %d hit(s) shown\n",

@@ -58,7 +58,9 @@ inline constexpr uint32_t MouseHWheel = 0x020E;          // WM_MOUSEHWHEEL
 inline constexpr uint32_t CaptureChanged = 0x0215;       // WM_CAPTURECHANGED
 inline constexpr uint32_t MouseHover = 0x02A1;           // WM_MOUSEHOVER
 inline constexpr uint32_t MouseLeave = 0x02A3;           // WM_MOUSELEAVE
-inline constexpr uint32_t User = 0x0400;                 // WM_USER
+// The framework answers it by recomputing the maximize work area (877).
+inline constexpr uint32_t WorkAreaChanged = 0x036D;
+inline constexpr uint32_t User = 0x0400;  // WM_USER
 }  // namespace Msg
 
 // Window styles (WS_*).
@@ -109,7 +111,15 @@ inline constexpr uint32_t BottomRight = 17;  // HTBOTTOMRIGHT
 
 // System commands (SC_*), the wParam of Msg::SysCommand (low 4 bits are free).
 namespace SysCmd {
-inline constexpr uint32_t Size = 0xF000;      // SC_SIZE (+1..8 = the edge)
+inline constexpr uint32_t Size = 0xF000;  // SC_SIZE (+1..8 = the edge, below)
+inline constexpr uint32_t SizeLeft = 0xF001;
+inline constexpr uint32_t SizeRight = 0xF002;
+inline constexpr uint32_t SizeTop = 0xF003;
+inline constexpr uint32_t SizeTopLeft = 0xF004;
+inline constexpr uint32_t SizeTopRight = 0xF005;
+inline constexpr uint32_t SizeBottom = 0xF006;
+inline constexpr uint32_t SizeBottomLeft = 0xF007;
+inline constexpr uint32_t SizeBottomRight = 0xF008;
 inline constexpr uint32_t Move = 0xF010;      // SC_MOVE
 inline constexpr uint32_t Minimize = 0xF020;  // SC_MINIMIZE
 inline constexpr uint32_t Maximize = 0xF030;  // SC_MAXIMIZE

@@ -287,27 +287,34 @@ TEST(HttpRequest, ServerThatNeverAnswersHitsTheStallTimeout) {
   EXPECT_EQ(status.error, HttpError::StallTimeout) << status.reason;
 }
 
-TEST(HttpRequest, SlowButSteadyResponsesAreNotStalls) {
+// A byte every 40 ms never trips the stall limit: a short drip ends as a whole page, a long
+// one at the total deadline.
+TEST(HttpRequest, DripFedResponsesEndAtTheTotalDeadline) {
   HttpTestServer server;
-  server.Routes().Get("/drip", [](const httplib::Request&, httplib::Response& res) {
-    res.set_chunked_content_provider("text/plain", [n = 0](size_t, httplib::DataSink& sink) mutable {
-      std::this_thread::sleep_for(std::chrono::milliseconds(40));
-      if (n++ == 8) {
-        sink.done();
-      } else {
-        sink.write("x", 1);
-      }
-      return true;
-    });
+  server.Routes().Get(R"(/drip/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_chunked_content_provider(
+        "text/plain", [n = 0, bytes = std::stoi(req.matches[1])](size_t, httplib::DataSink& sink) mutable {
+          std::this_thread::sleep_for(std::chrono::milliseconds(40));
+          if (n++ == bytes) {
+            sink.done();
+            return true;
+          }
+          return sink.write("x", 1);
+        });
   });
   server.Start();
-  HttpOptions options = QuickOptions();
-  options.stallTimeout = std::chrono::milliseconds(2000);
   HttpStatus status;
-  EXPECT_EQ(
-      HttpRequest(server.Url("/drip"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, {}, {}, &status, options),
-      "xxxxxxxx");
+  HttpRequestOptions request{.status = &status, .limits = QuickOptions()};
+  request.limits.stallTimeout = std::chrono::milliseconds(2000);
+  request.limits.totalTimeout = std::chrono::milliseconds(3000);
+  EXPECT_EQ(HttpRequest(server.Url("/drip/8"), request), "xxxxxxxx");
   EXPECT_TRUE(status.Ok()) << status.reason;
+
+  request.limits.totalTimeout = std::chrono::milliseconds(600);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(HttpRequest(server.Url("/drip/1000"), request), "");
+  EXPECT_EQ(status.error, HttpError::TotalTimeout) << status.reason;
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2000));
 }
 
 TEST(HttpRequest, ConnectTimeoutOnALoopbackListenerWithAFullBacklog) {

@@ -45,8 +45,8 @@ TEST(HttpRequest, HttpsCertificatesAreVerified) {
                       [](const httplib::Request&, httplib::Response& res) { res.set_content("secret", "text/plain"); });
   server.Start();
   HttpOptions options;
-  options.connectTimeout = std::chrono::milliseconds(3000);
-  options.stallTimeout = std::chrono::milliseconds(3000);
+  options.connectTimeout = std::chrono::milliseconds(15000);
+  options.stallTimeout = std::chrono::milliseconds(15000);
   HttpStatus status;
   std::string raw = "untouched";
   EXPECT_EQ(HttpRequest(server.Url("/"), 0, {}, nullptr, nullptr, nullptr, &raw, false, {}, {}, &status, options), "");

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+
 #include "base/text_encoding.h"
 
 namespace quillmar {
@@ -135,16 +138,68 @@ TEST(RegexObject, BadlyBacktrackingPatternEndsWithTheMatchesFoundSoFar) {
   EXPECT_FALSE(tame.MatchLimitHit());
 }
 
+// The engine's own limit restarts at every start position: many lines, each well under it,
+// must still end at the budget of the whole scan, keeping what was found before.
+TEST(RegexObject, ScanBudgetAndCancelHoldForTheWholeExecute) {
+  std::u16string subject = u"aa\n";
+  for (int i = 0; i < 300; ++i) subject += std::u16string(18, u'a') + u"!\n";
+  for (bool jit : {true, false}) {
+    RegexObject re;
+    re.SetJitEnabled(jit);
+    re.SetMatchLimit(1'000'000'000);
+    re.SetScanBudget(std::chrono::milliseconds(30));
+    ASSERT_TRUE(re.ExecuteWide(u"^(a+)+$", subject));
+    EXPECT_TRUE(re.MatchLimitHit());
+    EXPECT_FALSE(re.ScanCancelled());
+    ASSERT_EQ(re.MatchCount(), 1);
+    EXPECT_EQ(re.MatchTextWide(1), u"aa");
+
+    std::atomic<bool> cancel{true};
+    re.SetCancelFlag(&cancel);
+    ASSERT_TRUE(re.ExecuteWide(u"a", u"aaa"));
+    EXPECT_TRUE(re.ScanCancelled());
+    EXPECT_FALSE(re.MatchLimitHit());
+    EXPECT_EQ(re.MatchCount(), 0);
+  }
+}
+
+// Patterns whose head or tail is special keep their meaning while the scan is watched.
+TEST(RegexObject, WatchedScanKeepsThePatternsMeaning) {
+  struct Case {
+    std::u16string_view pattern;
+    std::u16string_view subject;
+    int matches;
+  };
+  const Case cases[] = {
+      {u"(*CR)^b$", u"a\rb\rc", 1}, {u"\\Qa(b", u"a(b a(b", 2}, {u"(?x) a b # comment", u"ab ab", 2},
+      {u"a|b", u"abc", 2},          {u"(a)|(b)\\2", u"bb", 1},  {u"a)(b", u"a)(b", -1},
+  };
+  for (const Case& c : cases) {
+    RegexObject re;
+    const bool compiled = re.ExecuteWide(c.pattern, std::u16string(c.subject));
+    EXPECT_EQ(compiled ? re.MatchCount() : -1, c.matches) << std::string(c.pattern.begin(), c.pattern.end());
+    EXPECT_FALSE(re.MatchLimitHit());
+  }
+}
+
 TEST(RegexObject, UnpairedSurrogatesDoNotStopTheScan) {
-  std::u16string subject = u"\xD800<a href=\"/1\">x\xDC00y</a></li><li>\xDFFF<a href=\"/2\">z</a></li><li>";
-  RegexObject re;
-  ASSERT_TRUE(re.ExecuteWide(kResultPattern, subject));
-  ASSERT_EQ(re.MatchCount(), 2);
-  EXPECT_EQ(re.SubMatchTextWide(1, 2), u"x\xFFFDy");  // the lone half becomes U+FFFD
-  int position = 0;
-  re.SubMatchTextWide(2, 1, &position);
-  EXPECT_EQ(position, 40);
-  EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/2");
+  // Padded too, so that the halves fall inside and across the blocks the check reads at once.
+  for (size_t pad : {0, 69, 133}) {
+    const std::u16string subject =
+        std::u16string(pad, u'x') +
+        u"\xD800<a href=\"/1\">x\xDC00y</a></li><li>\xDFFF<a href=\"/2\">z</a></li><li>\xD83C"
+        u"\xDFAC";
+    RegexObject re;
+    ASSERT_TRUE(re.ExecuteWide(kResultPattern, subject));
+    ASSERT_EQ(re.MatchCount(), 2);
+    EXPECT_EQ(re.SubMatchTextWide(1, 2), u"x\xFFFDy");  // the lone half becomes U+FFFD
+    int position = 0;
+    re.SubMatchTextWide(2, 1, &position);
+    EXPECT_EQ(position, static_cast<int>(40 + pad));
+    EXPECT_EQ(re.SubMatchTextWide(2, 1), u"/2");
+    EXPECT_EQ(re.MatchText(2), Utf8ToGbk("<a href=\"/2\">z</a></li><li>"));
+    EXPECT_EQ(re.Replace(""), Utf8ToGbk(std::string(pad, 'x') + "\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x8E\xAC"));
+  }
 }
 
 TEST(RegexObject, SameResultsWithAndWithoutJit) {

@@ -70,12 +70,31 @@ TEST(ScrapeListPage, TitlesComeBackAsProgramText) {
   EXPECT_EQ(GbkToUtf8(hits[0].title), "电影 서울 🎬");  // nothing outside GBK turned into "?"
 }
 
-TEST(CutMagnet, TextBetweenTheMarkers) {
-  EXPECT_EQ(CutMagnet("<textarea id=\"m\" class=\"magnet_copy\">magnet:?xt=1&amp;dn=a</textarea>"),
-            "magnet:?xt=1&dn=a");
-  EXPECT_EQ(CutMagnet("<textarea>magnet:?xt=1</textarea>"), "");
-  EXPECT_EQ(CutMagnet("\"magnet_copy\">magnet:?xt=1"), "");
-  EXPECT_EQ(CutMagnet(""), "");
+// The magnet is taken as the page serves it: its own escapes are part of it. Only a page
+// that shows the markers nowhere but escaped is read decoded.
+TEST(CutMagnet, MagnetComesOutAsServedWithOnlyCharacterReferencesDecoded) {
+  const std::string open = "<textarea id=\"m\" class=\"magnet_copy\">";
+  struct Case {
+    std::string page;
+    std::string magnet;  // UTF-8
+  };
+  const Case cases[] = {
+      {open + "magnet:?xt=1&amp;dn=a</textarea>", "magnet:?xt=1&dn=a"},
+      {open + "magnet:?xt=1&amp;dn=Tom%26Jerry</textarea>", "magnet:?xt=1&dn=Tom%26Jerry"},
+      {open + "magnet:?dn=a%20b%23c%25d%2F&amp;tr=udp%3A%2F%2Ft</textarea>",
+       "magnet:?dn=a%20b%23c%25d%2F&tr=udp%3A%2F%2Ft"},
+      {open + "magnet:?dn=%E4%B8%AD 电影</textarea>", "magnet:?dn=%E4%B8%AD 电影"},
+      {"%3Ctextarea%20class%3D%22magnet_copy%22%3Emagnet%3A%3Fxt%3D1%26amp%3Bdn%3D%E7%94%B5%3C%2Ftextarea%3E",
+       "magnet:?xt=1&dn=电"},
+      {"<textarea>magnet:?xt=1</textarea>", ""},
+      {"\"magnet_copy\">magnet:?xt=1", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    EXPECT_EQ(CutMagnet(c.page, TextForm::Utf8), c.magnet);
+    EXPECT_EQ(CutMagnet(c.page), Utf8ToGbk(c.magnet));
+  }
 }
 
 }  // namespace

@@ -91,15 +91,28 @@ TEST(RunSiteSearch, SecondSearchShowsEachRowsOwnLink) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(again.rows[i].magnet, "magnet:?xt=xyz-4-" + std::to_string(i + 1));
 }
 
-TEST(RunSiteSearch, MissingMarkersOrFailedDetailStillGiveARow) {
+TEST(RunSiteSearch, EveryRowWithoutAMagnetStillComesAndSaysWhy) {
   const int closed = test::ClosedPort();
-  ScriptedSite site([closed](httplib::Server& s) {
-    s.Get(R"(/s/.*)", [closed](const httplib::Request&, httplib::Response& res) {
-      res.set_content(ListPage({{"/plain", "no marker"},
-                                {"http://127.0.0.1:" + std::to_string(closed) + "/gone", "refused"},
-                                {"/error", "error page"},
-                                {"/unclosed", "no end marker"}}),
-                      "text/html");
+  test::RawTestServer silent("", /*holdOpen=*/true);
+  struct Case {
+    std::string href;
+    std::string magnet;
+    std::string failure;
+  };
+  const std::vector<Case> cases = {
+      {"/plain", "", "no magnet on the page"},
+      {"http://127.0.0.1:" + std::to_string(closed) + "/gone", "", "could not connect (cannot connect)"},
+      {"/error", "magnet:?xt=from-500", ""},  // an error status still has a body
+      {"/missing", "", "HTTP status 404"},
+      {"/unclosed", "", "no magnet on the page"},
+      {silent.Url("/d"), "", "timed out"},
+      {"ftp://127.0.0.1/d", "", "refused address"},
+  };
+  ScriptedSite site([&](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [&](const httplib::Request&, httplib::Response& res) {
+      std::vector<std::pair<std::string, std::string>> items;
+      for (const Case& c : cases) items.emplace_back(c.href, "t");
+      res.set_content(ListPage(items), "text/html");
     });
     s.Get("/plain", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("<textarea>magnet:?xt=1</textarea>", "text/html");
@@ -112,13 +125,16 @@ TEST(RunSiteSearch, MissingMarkersOrFailedDetailStillGiveARow) {
       res.set_content("<textarea class=\"magnet_copy\">magnet:?xt=4", "text/html");
     });
   });
-  Collected c = Search(site.Base() + "/s/", "k");
-  ASSERT_EQ(c.rows.size(), 4u);
-  EXPECT_EQ(c.rows[0].title, "no marker");
-  EXPECT_EQ(c.rows[0].magnet, "");
-  EXPECT_EQ(c.rows[1].magnet, "");
-  EXPECT_EQ(c.rows[2].magnet, "magnet:?xt=from-500");  // an error status still has a body
-  EXPECT_EQ(c.rows[3].magnet, "");
+  SearchOptions options;
+  options.http.totalTimeout = std::chrono::milliseconds(500);
+  Collected c = Search(site.Base() + "/s/", "k", 1, {}, options);
+  ASSERT_EQ(c.rows.size(), cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].href);
+    EXPECT_EQ(c.rows[i].title, "t");
+    EXPECT_EQ(c.rows[i].magnet, cases[i].magnet);
+    EXPECT_EQ(c.rows[i].failure, cases[i].failure);
+  }
 }
 
 TEST(RunSiteSearch, ErrorStatusListPageIsReadLikeAnyOther) {
@@ -202,6 +218,22 @@ TEST(RunSiteSearch, RelativeAndEscapedAddressesAreResolvedAgainstTheListPage) {
   EXPECT_EQ(c.rows[4].detailUrl, site.Base() + "/d/q?a=1&b=2");
   EXPECT_EQ(c.rows[4].magnet, "magnet:?xt=q");
   EXPECT_EQ(seen["/d/q"], "2");
+}
+
+TEST(RunSiteSearch, LinksOfARedirectedListPageAreResolvedAgainstWhereItCameFrom) {
+  ScriptedSite site([](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/moved/list/"); });
+    s.Get("/moved/list/", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(ListPage({{"d/rel", "relative"}}), "text/html");
+    });
+    s.Get("/moved/list/d/rel", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(DetailPage("magnet:?xt=rel"), "text/html");
+    });
+  });
+  Collected c = Search(site.Base() + "/s/", "k");
+  ASSERT_EQ(c.rows.size(), 1u);
+  EXPECT_EQ(c.rows[0].detailUrl, site.Base() + "/moved/list/d/rel");
+  EXPECT_EQ(c.rows[0].magnet, "magnet:?xt=rel");
 }
 
 TEST(RunSiteSearch, CharacterReferencesInTitlesAndLinksAreDecoded) {

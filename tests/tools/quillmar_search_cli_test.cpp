@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -158,6 +159,79 @@ TEST(QuillmarSearch, HostileResultPageShowsTheHitsBeforeItAndSaysSo) {
   EXPECT_NE(run.err.find("first 1 hit"), std::string::npos) << run.err;
 }
 
+// Page text that would move the cursor or retitle the window comes out as U+FFFD; line
+// structure stays, printable text of any script stays as it is.
+TEST(QuillmarSearch, ControlCharactersNeverReachTheTerminal) {
+  const std::string bad = "\xEF\xBF\xBD";  // U+FFFD
+  struct Case {
+    std::string title;    // as the page has it
+    std::string printed;  // as the terminal gets it
+  };
+  const std::vector<Case> cases = {
+      {"a\x1B[31mred", "a" + bad + "[31mred"},
+      {"b&#27;]0;owned&#7;", "b" + bad + "]0;owned" + bad},
+      {"c\xC2\x9B"
+       "2J",
+       "c" + bad + "2J"},
+      {"d&#155;x&#127;y&#x85;", "d" + bad + "x" + bad + "y" + bad},
+      {"e\x7F\x01\x08", "e" + bad + bad + bad},
+      {"f&#9;g&#13;&#10;h", "f g  h"},
+      {"电影 서울 \xF0\x9F\x8E\xAC Ünïcödé", "电影 서울 \xF0\x9F\x8E\xAC Ünïcödé"},
+  };
+  test::ScriptedSite site([&](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [&](const httplib::Request&, httplib::Response& res) {
+      std::string page;
+      for (size_t i = 0; i < cases.size(); ++i) {
+        page += "<li><a href=\"/d/" + std::to_string(i) + "\">" + cases[i].title + "</a></li>";
+      }
+      res.set_content(page + "<li>", "text/html");
+    });
+    s.Get(R"(/d/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?xt=" + std::string(req.matches[1]) +
+                          "&#27;[2J\x1B]52;c;x\x07</textarea>",
+                      "text/html");
+    });
+  });
+  ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::vector<std::string> lines = run.Lines();
+  ASSERT_EQ(lines.size(), cases.size()) << run.out;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].title);
+    EXPECT_EQ(lines[i], cases[i].printed + "\tmagnet:?xt=" + std::to_string(i) + bad + "[2J" + bad + "]52;c;x" + bad);
+  }
+}
+
+TEST(QuillmarSearch, RowsWithoutAMagnetSayWhyOnStandardError) {
+  test::ScriptedSite site([](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(
+          "<li><a href=\"/ok\">one</a></li><li><a href=\"/none\">two</a></li>"
+          "<li><a href=\"/missing\">three\x1B</a></li><li>",
+          "text/html");
+    });
+    s.Get("/ok", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<textarea class=\"magnet_copy\">m</textarea>", "text/html");
+    });
+    s.Get("/none", [](const httplib::Request&, httplib::Response& res) { res.set_content("nothing", "text/html"); });
+  });
+  ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "one\tm\ntwo\t\nthree\xEF\xBF\xBD\t\n");
+  EXPECT_EQ(run.err,
+            "quillmar-search: no magnet for \"two\": no magnet on the page\n"
+            "quillmar-search: no magnet for \"three\xEF\xBF\xBD\": HTTP status 404\n");
+}
+
+TEST(QuillmarSearch, MaxTimeBoundsARequestThatNeverEnds) {
+  test::RawTestServer silent("", /*holdOpen=*/true);
+  const auto started = std::chrono::steady_clock::now();
+  ProgramRun run = RunSearch({"--max-time", "0.5", "--site", silent.Url("/s/"), "k"});
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("timed out"), std::string::npos) << run.err;
+}
+
 TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
   DemoSite site;
   ASSERT_GT(site.Start(0), 0);
@@ -173,10 +247,16 @@ TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
 TEST(QuillmarSearch, HelpAndBadArguments) {
   ProgramRun help = RunSearch({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] KEYWORD...")) << help.out;
+  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS] KEYWORD..."))
+      << help.out;
   EXPECT_NE(help.out.find("QUILLMAR_SITE"), std::string::npos);
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--page", "x", "a"}, {"--page", "0", "a"}, {"--site"}, {"--bogus", "a"}}) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--page", "x", "a"},
+                                                                                    {"--page", "0", "a"},
+                                                                                    {"--site"},
+                                                                                    {"--bogus", "a"},
+                                                                                    {"--max-time", "0", "a"},
+                                                                                    {"--max-time", "1s", "a"},
+                                                                                    {"--max-time"}}) {
     ProgramRun bad = RunSearch(args);
     EXPECT_EQ(bad.exitCode, 2) << args[0];
     EXPECT_EQ(bad.out, "");

@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view link = cut == std::string_view::npos ? std::string_view() : input.substr(cut + 1);
   quillmar::ResolveUrl(base, link);
   quillmar::ScrapeListPage(input, base);
+  quillmar::ScrapeListPage(input, base, nullptr, quillmar::TextForm::Utf8);
   quillmar::CutMagnet(input);
+  quillmar::CutMagnet(input, quillmar::TextForm::Utf8);
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/draw/bitmap.h"
 #include "platform/draw/image.h"
+#include "ui/core/frame_metrics.h"
 
 namespace quillmar {
 namespace {
@@ -80,11 +81,12 @@ void DrawGlyph(draw::Bitmap& bmp, Glyph glyph, int dx, int dy, draw::Argb color)
 }
 
 ImageHandle Make(Glyph glyph, Look look) {
-  const int width = glyph == Glyph::Close ? 32 : 30;
-  draw::Bitmap bmp(width, 23);
+  const int width = glyph == Glyph::Close ? FrameMetrics::kCloseButtonWidth : FrameMetrics::kCaptionButtonWidth;
+  const int height = FrameMetrics::kCaptionButtonHeight;
+  draw::Bitmap bmp(width, height);
   const bool close = glyph == Glyph::Close;
-  if (look == Look::Hover) FillRect(bmp, 0, 0, width, 23, close ? 0xFFE04343u : 0x40FFFFFFu);
-  if (look == Look::Pressed) FillRect(bmp, 0, 0, width, 23, close ? 0xFFB22A2Au : 0x30000000u);
+  if (look == Look::Hover) FillRect(bmp, 0, 0, width, height, close ? 0xFFE04343u : 0x40FFFFFFu);
+  if (look == Look::Pressed) FillRect(bmp, 0, 0, width, height, close ? 0xFFB22A2Au : 0x30000000u);
   // A soft dark offset under a white glyph keeps it readable on light and dark skins.
   DrawGlyph(bmp, glyph, 1, 1, 0x50000000u);
   DrawGlyph(bmp, glyph, 0, 0, 0xFFFFFFFFu);

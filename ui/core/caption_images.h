@@ -1,6 +1,6 @@
 #pragma once
 // The built-in pictures of the caption buttons, drawn once in code: close
-// 32 x 23, maximize, restore and minimize 30 x 23, each normal, hover and pressed.
+// (sizes in frame_metrics.h), maximize, restore and minimize, each normal, hover and pressed.
 
 #include <array>
 

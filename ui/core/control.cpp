@@ -3,6 +3,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 
 namespace quillmar {
@@ -48,19 +49,23 @@ int32_t UiControl::CreateElement(UiWindow* parent, bool adopt, int32_t x, int32_
 
 void UiControl::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                       std::optional<int32_t> height, OptKey key) {
-  ElementRecord* rec = Rec(key);
+  const ElementRef rec(ResolveKey(key));
   if (!rec) return;
-  const int32_t k = rec->key;
+  const int32_t k = rec.Key();
   const auto [nx, ny, nw, nh] = rec->Resolve(x, y, width, height);
   if (nw != rec->width || nh != rec->height) {
     SetGeometry(nx, ny, nw, nh, k);
     RecreateCanvas(k);
     InvalidateRect(k);
     SendEvent(k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
+    // The handler may have ended this object: from here only the reference is used.
+    if (!rec) return;
   }
-  rec = Rec(k);
-  if (!rec || (nx == rec->left && ny == rec->top && nw == rec->width && nh == rec->height)) return;
-  SetGeometry(nx, ny, nw, nh, k);
+  if (nx == rec->left && ny == rec->top && nw == rec->width && nh == rec->height) return;
+  rec->left = nx;
+  rec->top = ny;
+  rec->width = nw;
+  rec->height = nh;
   rec->MarkChanged();
   SendEvent(k, Event::Moved, static_cast<WParam>(nx), static_cast<LParam>(ny));
 }
@@ -75,7 +80,7 @@ void UiControl::SetVisible(int32_t value, OptKey key) {
 void UiControl::AdoptComposite(UiWindow& child) {
   ElementRecord* rec = Registry().Find(child.Key());
   if (!rec) return;
-  const int32_t self = Key();
+  const int32_t self = Key();  // keys are never reused, so the key is the owner's weak reference
   rec->childListener = [this, self](Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) -> int32_t {
     // The owner may be gone before the child it adopted.
     const ElementRecord* owner = Registry().Find(self);

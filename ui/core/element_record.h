@@ -60,6 +60,9 @@ struct ElementRecord {
   int32_t tipTime = 500;
   // The object that registered the element; the registry does not own it.
   UiWindow* owner = nullptr;
+  // Cleared when the registry lets go of the record; references held across a
+  // call into a handler see the element gone.
+  bool registered = false;
 
   bool IsTopLevelWindow() const { return tag == kWindowTag && parentKey == 0; }
   // A rectangle whose omitted parts keep the record's values.

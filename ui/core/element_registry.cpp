@@ -1,6 +1,6 @@
 #include "ui/core/element_registry.h"
 
-#include <cassert>
+#include <algorithm>
 #include <cstdlib>
 
 namespace quillmar {
@@ -34,16 +34,28 @@ ElementRecord* ElementRegistry::Find(int32_t key) const {
   return index < 0 ? nullptr : records_[static_cast<size_t>(index - 1)].get();
 }
 
-ElementRecord& ElementRegistry::Add(std::unique_ptr<ElementRecord> record) {
-  assert(records_.empty() || records_.back()->key < record->key);
-  records_.push_back(std::move(record));
-  return *records_.back();
+std::shared_ptr<ElementRecord> ElementRegistry::Share(int32_t key) const {
+  const int32_t index = FindElement(key);
+  return index < 0 ? nullptr : records_[static_cast<size_t>(index - 1)];
+}
+
+ElementRecord* ElementRegistry::Add(std::unique_ptr<ElementRecord> record) {
+  if (!record || record->key == 0) return nullptr;
+  // Keys normally only grow and this is an append; a reseeded counter must
+  // not leave the table unsorted, which would make lookups miss silently.
+  const auto at = std::lower_bound(records_.begin(), records_.end(), record->key,
+                                   [](const std::shared_ptr<ElementRecord>& r, int32_t key) { return r->key < key; });
+  if (at != records_.end() && (*at)->key == record->key) return nullptr;
+  record->registered = true;
+  return records_.insert(at, std::move(record))->get();
 }
 
 void ElementRegistry::Remove(int32_t key) {
   const int32_t index = FindElement(key);
   if (index < 0) return;
-  records_.erase(records_.begin() + (index - 1));
+  const auto it = records_.begin() + (index - 1);
+  (*it)->registered = false;
+  records_.erase(it);
 }
 
 ElementRegistry& Registry() {

@@ -48,7 +48,7 @@ void UiFrame::CreateCaptionButtons(int32_t flags) {
   const CaptionImages& images = BuiltInCaptionImages();
   auto make = [&](CaptionButtonId id, const std::array<ImageHandle, 3>& set, int32_t width, const char* tip) {
     auto button = std::make_unique<UiPicButton>();
-    button->Create(&window_, true, 0, 0, width, Caption::Height, set[0], set[1], set[2], tip);
+    button->Create(&window_, true, 0, 0, width, FrameMetrics::kCaptionButtonHeight, set[0], set[1], set[2], tip);
     button->SetKeepsFocus(1);
     UiWindow* window = &window_;
     button->SetUserHandler([window](Hwnd h, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
@@ -56,9 +56,9 @@ void UiFrame::CreateCaptionButtons(int32_t flags) {
     });
     captionButtons_[Slot(id)] = std::move(button);
   };
-  if (flags & 1) make(CaptionButtonId::Close, images.close, Caption::CloseWidth, kTipClose);
-  if (flags & 2) make(CaptionButtonId::Minimize, images.minimize, Caption::MinimizeWidth, kTipMinimize);
-  if (flags & 4) make(CaptionButtonId::Maximize, images.maximize, Caption::MaximizeWidth, kTipMaximize);
+  if (flags & 1) make(CaptionButtonId::Close, images.close, FrameMetrics::kCloseButtonWidth, kTipClose);
+  if (flags & 2) make(CaptionButtonId::Minimize, images.minimize, FrameMetrics::kCaptionButtonWidth, kTipMinimize);
+  if (flags & 4) make(CaptionButtonId::Maximize, images.maximize, FrameMetrics::kCaptionButtonWidth, kTipMaximize);
 }
 
 UiPicButton* UiFrame::CaptionButton(CaptionButtonId id) const { return captionButtons_[Slot(id)].get(); }
@@ -110,9 +110,9 @@ int32_t UiFrame::CaptionButtonPosition(std::string_view name, std::string_view a
   if (name == "Button3") index = 1;
   if (index < 0 || (axis != "x" && axis != "y")) return -1;
   if (axis == "y") return captionOffset_.y;
-  const CaptionWidths widths{CaptionButton(CaptionButtonId::Close) ? Caption::CloseWidth : 0,
-                             CaptionButton(CaptionButtonId::Maximize) ? Caption::MaximizeWidth : 0,
-                             CaptionButton(CaptionButtonId::Minimize) ? Caption::MinimizeWidth : 0};
+  const CaptionWidths widths{CaptionButton(CaptionButtonId::Close) ? FrameMetrics::kCloseButtonWidth : 0,
+                             CaptionButton(CaptionButtonId::Maximize) ? FrameMetrics::kCaptionButtonWidth : 0,
+                             CaptionButton(CaptionButtonId::Minimize) ? FrameMetrics::kCaptionButtonWidth : 0};
   const ElementRecord* rec = Registry().Find(window_.Key());
   const int32_t width = rec ? rec->width : 0;
   return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_.x)[static_cast<size_t>(index)];

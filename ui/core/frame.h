@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/geometry.h"
+#include "ui/core/frame_metrics.h"
 #include "ui/core/sizing_rules.h"
 
 namespace quillmar {
@@ -21,10 +22,11 @@ class UiWindow;
 
 // Settings of the sizing band and the maximized placement.
 struct FrameSizing {
-  int32_t border = 6;
+  int32_t border = FrameMetrics::kSizingBorder;
   int32_t cursorSet = 0;  // the sizing logic set the cursor during the current mouse message
-  InsetsF maxMargins{-6, -6, 6, 6};
-  Size minSize{10, 10};
+  InsetsF maxMargins{-FrameMetrics::kMaxMargin, -FrameMetrics::kMaxMargin, FrameMetrics::kMaxMargin,
+                     FrameMetrics::kMaxMargin};
+  Size minSize{FrameMetrics::kMinWidth, FrameMetrics::kMinHeight};
   int32_t fullScreenMax = 0;
   int32_t resizable = 1;
   int32_t dragAnywhere = 1;
@@ -39,14 +41,6 @@ struct FrameOutput {
 
 // Caption-button slots.
 enum class CaptionButtonId { Close = 0, Minimize = 1, Maximize = 2 };
-
-// Caption metrics: the buttons' widths and height.
-namespace Caption {
-inline constexpr int32_t CloseWidth = 32;
-inline constexpr int32_t MaximizeWidth = 30;
-inline constexpr int32_t MinimizeWidth = 30;
-inline constexpr int32_t Height = 23;
-}  // namespace Caption
 
 class UiFrame {
  public:

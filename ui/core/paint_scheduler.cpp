@@ -75,7 +75,7 @@ void PaintScheduler::RunPass() {
     UiWindow* window = rec->owner;
     const auto framed =
         std::find_if(s.frames.begin(), s.frames.end(), [window](UiFrame* f) { return &f->Window() == window; });
-    if (framed != s.frames.end()) window->Tick();
+    if (framed != s.frames.end()) window->IdleEntry();
   }
   s.inPass = false;
   if (!s.raisedInPass) return;

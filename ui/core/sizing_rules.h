@@ -8,17 +8,19 @@
 
 #include "base/geometry.h"
 
+#include "platform/ws/messages.h"
+
 namespace quillmar {
 
-namespace SizeCommand {  // WM_SYSCOMMAND size commands, as the system numbers them
-inline constexpr int32_t Left = 0xF001;
-inline constexpr int32_t Right = 0xF002;
-inline constexpr int32_t Top = 0xF003;
-inline constexpr int32_t TopLeft = 0xF004;
-inline constexpr int32_t TopRight = 0xF005;
-inline constexpr int32_t Bottom = 0xF006;
-inline constexpr int32_t BottomLeft = 0xF007;
-inline constexpr int32_t BottomRight = 0xF008;
+namespace SizeCommand {  // the size commands of Msg::SysCommand, one per edge and corner
+inline constexpr int32_t Left = SysCmd::SizeLeft;
+inline constexpr int32_t Right = SysCmd::SizeRight;
+inline constexpr int32_t Top = SysCmd::SizeTop;
+inline constexpr int32_t TopLeft = SysCmd::SizeTopLeft;
+inline constexpr int32_t TopRight = SysCmd::SizeTopRight;
+inline constexpr int32_t Bottom = SysCmd::SizeBottom;
+inline constexpr int32_t BottomLeft = SysCmd::SizeBottomLeft;
+inline constexpr int32_t BottomRight = SysCmd::SizeBottomRight;
 }  // namespace SizeCommand
 
 // Sizing cursors by their system numbers.

@@ -6,6 +6,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/frame.h"
@@ -13,11 +14,61 @@
 
 namespace quillmar {
 
+namespace {
+
+// Objects handed to DeleteLater while a dispatch runs, and how deep dispatch is.
+struct Dispatching {
+  int depth = 0;
+  std::vector<std::unique_ptr<UiWindow>> parked;
+};
+
+Dispatching& Dispatch() {
+  static Dispatching state;  // UI thread only
+  return state;
+}
+
+}  // namespace
+
+UiWindow::DispatchScope::DispatchScope() { ++Dispatch().depth; }
+
+UiWindow::DispatchScope::~DispatchScope() {
+  Dispatching& d = Dispatch();
+  if (d.depth > 1) {
+    --d.depth;
+    return;
+  }
+  // Outermost dispatch returns: delete what handlers asked to delete. Their
+  // destructors may park more, so stay "inside" until the list stays empty.
+  while (!d.parked.empty()) {
+    std::vector<std::unique_ptr<UiWindow>> batch = std::move(d.parked);
+    d.parked.clear();
+    batch.clear();
+  }
+  --d.depth;
+}
+
+void UiWindow::DeleteLater(std::unique_ptr<UiWindow> object) {
+  if (!object) return;
+  if (Dispatch().depth == 0) return;  // nothing runs in it: it goes now
+  // Gone from the tree at once; the object itself lives until dispatch returns,
+  // so the handler that asked, and every frame above it, can finish.
+  object->UnregisterDeferred();
+  Dispatch().parked.push_back(std::move(object));
+}
+
 UiWindow::UiWindow() = default;
 
 UiWindow::~UiWindow() {
+  // From here on nothing reaches this object's handlers or user routine: its
+  // subclass is already gone, and taking it out of the tree repaints later.
+  if (ElementRecord* rec = Rec({})) {
+    rec->handler = {};
+    rec->userHandler = {};
+    rec->childListener = {};
+    rec->owner = nullptr;
+  }
   ReleaseWindow();
-  Unregister();
+  UnregisterDeferred();
   // Timers started before registration, if any, must not outlive the object.
   for (int32_t id : timerIds_) ws::System().StopPeriodicTimer(static_cast<uint32_t>(id));
 }
@@ -32,7 +83,10 @@ Hwnd UiWindow::WindowOf(int32_t key) {
 int32_t UiWindow::Register(int32_t x, int32_t y, int32_t width, int32_t height, std::string_view tag) {
   if (key_ != 0) return key_;
   auto record = std::make_unique<ElementRecord>();
-  key_ = NextObjectId();
+  // A counter seeded again may hand out a key still in use: take the next free one.
+  int32_t key = NextObjectId();
+  while (key == 0 || Registry().Find(key)) key = NextObjectId();
+  key_ = key;
   record->key = key_;
   record->tag = std::string(tag);
   record->owner = this;
@@ -46,12 +100,19 @@ int32_t UiWindow::Register(int32_t x, int32_t y, int32_t width, int32_t height, 
   return key_;
 }
 
-void UiWindow::Unregister() {
-  ElementRecord* rec = Rec({});
+void UiWindow::Unregister() { Unregister(!InPaintPass(key_)); }
+
+void UiWindow::UnregisterDeferred() { Unregister(false); }
+
+void UiWindow::Unregister(bool repaintNow) {
+  ElementRef rec(key_);
   if (!rec) return;
+  // A bound window gives its procedure back and quiets its frame first, so
+  // nothing of the system calls into an element that is going.
+  if (bound_) Detach();
   rec->surfaces->Release();
-  if (rec->parentKey != 0) RemoveChild(key_, rec->parentKey);
-  rec = Rec({});
+  if (rec->parentKey != 0) TakeOut(key_, rec->parentKey, repaintNow);
+  // The synchronous repaint may have run anything, this object's end included.
   if (!rec) return;
   rec->surfaces->invalidRegion.reset();
   StopTransition();
@@ -65,10 +126,19 @@ void UiWindow::Unregister() {
 int32_t UiWindow::SetParent(int32_t childKey, OptKey parentKey) {
   const int32_t parent = ResolveKey(parentKey);
   if (childKey == parent) return 0;
-  ElementRecord* child = Registry().Find(childKey);
-  ElementRecord* par = Registry().Find(parent);
+  ElementRef child(childKey);
+  ElementRef par(parent);
   if (!child || !par) return 0;
-  if (child->parentKey != 0 && child->parentKey != parent) RemoveChild(childKey, child->parentKey);
+  // Under one of its own descendants the element would be its own ancestor.
+  int32_t guard = Registry().Count();
+  for (ElementRecord* up = par.get(); up && up->parentKey != 0 && guard > 0; --guard) {
+    if (up->parentKey == childKey) return 0;
+    up = Registry().Find(up->parentKey);
+  }
+  if (child->parentKey != 0 && child->parentKey != parent) {
+    TakeOut(childKey, child->parentKey, !InPaintPass(childKey));
+    if (!child || !par) return 0;
+  }
   child->parentKey = parent;
   if (std::find(par->children.begin(), par->children.end(), childKey) != par->children.end()) return 1;
   par->children.push_back(childKey);
@@ -77,22 +147,29 @@ int32_t UiWindow::SetParent(int32_t childKey, OptKey parentKey) {
 }
 
 int32_t UiWindow::RemoveChild(int32_t childKey, OptKey parentKey) {
-  const int32_t parent = ResolveKey(parentKey);
+  return TakeOut(childKey, ResolveKey(parentKey), !InPaintPass(childKey));
+}
+
+int32_t UiWindow::TakeOut(int32_t childKey, int32_t parent, bool repaintNow) {
   if (childKey == parent) return 0;
-  ElementRecord* child = Registry().Find(childKey);
-  ElementRecord* par = Registry().Find(parent);
+  ElementRef child(childKey);
+  ElementRef par(parent);
   if (!child || !par) return 0;
   if (std::find(par->children.begin(), par->children.end(), childKey) == par->children.end()) return 0;
   if (child->visible != 0 && child->alpha != 0 && child->shown != 0) {
-    // Repaint the window once without the child so its area is cleared now.
-    child->shown = 0;
-    child->MarkChanged();
-    const Hwnd hwnd = WindowOf(childKey);
-    if (hwnd != 0) ws::System().Send(hwnd, Event::RepaintRequest, 1, 0);
-    child = Registry().Find(childKey);
-    par = Registry().Find(parent);
-    if (!child || !par) return 0;
-    child->shown = 1;
+    if (repaintNow) {
+      // Repaint the window once without the child so its area is cleared now.
+      child->shown = 0;
+      child->MarkChanged();
+      const Hwnd hwnd = WindowOf(childKey);
+      if (hwnd != 0) ws::System().Send(hwnd, Event::RepaintRequest, 1, 0);
+      // Anything may have run, this object's end included: only the references are used from here.
+      if (!child || !par) return 0;
+      child->shown = 1;
+    } else {
+      // The parent's next composition is whole, which clears where the child was.
+      par->MarkChanged();
+    }
   }
   auto it = std::find(par->children.begin(), par->children.end(), childKey);
   if (it != par->children.end()) par->children.erase(it);
@@ -127,16 +204,20 @@ int32_t UiWindow::GetZOrder(int32_t key) {
   return static_cast<int32_t>(it - par->children.begin()) + 1;
 }
 
-int32_t UiWindow::TopLevelKey(OptKey key) {
-  ElementRecord* rec = Rec(key);
-  if (!rec) return -1;
+int32_t UiWindow::TopOf(int32_t key) {
+  const ElementRecord* rec = Registry().Find(key);
   // A parent chain never has more links than the registry has records.
-  for (int32_t guard = Registry().Count(); rec->parentKey != 0 && guard > 0; --guard) {
-    ElementRecord* parent = Registry().Find(rec->parentKey);
+  for (int32_t guard = Registry().Count(); rec && rec->parentKey != 0 && guard > 0; --guard) {
+    const ElementRecord* parent = Registry().Find(rec->parentKey);
     if (!parent) break;
     rec = parent;
   }
-  return rec->key;
+  return rec ? rec->key : 0;
+}
+
+int32_t UiWindow::TopLevelKey(OptKey key) {
+  const int32_t top = TopOf(ResolveKey(key));
+  return top == 0 ? -1 : top;
 }
 
 namespace {
@@ -268,6 +349,7 @@ void UiWindow::SetGeometryF(const RectF& bounds, OptKey key) {
 int32_t UiWindow::SendEvent(int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   ElementRecord* rec = Registry().Find(key);
   if (!rec || !rec->handler) return -1;
+  DispatchScope scope;
   // Copy the handler: the call may unregister the element. Framework events
   // carry no window handle, which tells them apart from window messages.
   EventRoutine handler = rec->handler;
@@ -294,8 +376,17 @@ void UiWindow::StopTimer(int32_t id) {
 }
 
 void UiWindow::TimerEntry(int32_t id, uint32_t msg) {
+  DispatchScope scope;
+  const ElementRef self(key_);
   OnTimer(id, msg);
+  // OnTimer may have ended the object.
+  if (self.Lost()) return;
   TransitionTimer(id, msg);
+}
+
+void UiWindow::IdleEntry() {
+  DispatchScope scope;
+  Tick();
 }
 
 }  // namespace quillmar

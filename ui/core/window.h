@@ -18,12 +18,14 @@
 #include "platform/draw/draw_types.h"
 #include "platform/ws/types.h"
 #include "ui/core/events.h"
+#include "ui/core/frame_metrics.h"
 #include "ui/core/sizing_rules.h"
 #include "ui/gfx/image.h"
 
 namespace quillmar {
 
 struct ElementRecord;
+class ElementRef;
 class UiFrame;
 namespace draw {
 class Bitmap;
@@ -57,6 +59,11 @@ class UiWindow {
   UiWindow& operator=(const UiWindow&) = delete;
 
   int32_t Key() const { return key_; }
+
+  // Deletes an object that a handler is done with (a control or popup, even the
+  // one whose handler runs): at once it leaves the tree and hears nothing more,
+  // and the object is destroyed when the dispatch under way returns.
+  static void DeleteLater(std::unique_ptr<UiWindow> object);
   Hwnd WindowHandle() const { return hwnd_; }
 
   // --- Dispatch (window_dispatch.cpp) ---
@@ -72,7 +79,7 @@ class UiWindow {
   int32_t SingleEntry(int32_t value) { return OnSingle(value); }
   virtual int32_t OnSingle(int32_t) { return 0; }
   // Calls the element's handler; -1 when the key is not registered.
-  int32_t SendEvent(int32_t key, uint32_t msg, WParam wParam = 0, LParam lParam = 0);
+  static int32_t SendEvent(int32_t key, uint32_t msg, WParam wParam = 0, LParam lParam = 0);
   // Deepest visible, enabled, shown child under (x, y); the starting key (0 for self) otherwise.
   int32_t ElementAt(int32_t x, int32_t y, OptKey key = {}, int32_t originX = 0, int32_t originY = 0);
   void UpdateHover(Hwnd hwnd, int32_t key);
@@ -93,6 +100,8 @@ class UiWindow {
 
   // --- Registry and properties (window.cpp) ---
   int32_t Register(int32_t x, int32_t y, int32_t width, int32_t height, std::string_view tag);
+  // Takes the element out of the registry and its parent (the parent's window
+  // repaints without it at once, or after the paint pass that is running).
   void Unregister();
   int32_t SetParent(int32_t childKey, OptKey parentKey = {});
   int32_t RemoveChild(int32_t childKey, OptKey parentKey = {});
@@ -227,6 +236,9 @@ class UiWindow {
   // something was raised: effects settle, a pending close finishes, flagged
   // elements repaint. Controls have nothing to do here.
   virtual void Tick();
+  // Where on-demand painting enters: Tick inside one dispatch, so objects a
+  // handler deletes meanwhile go only when it returns.
+  void IdleEntry();
   void SetWindowAlpha(int32_t value);
   int32_t GetWindowAlpha() const;
   // Asks the desktop to blur what lies behind the client area (where it can).
@@ -241,6 +253,20 @@ class UiWindow {
   UiFrame* Frame() const { return frame_.get(); }
 
  protected:
+  // Held by every entry from the system or a handler (window procedure, events,
+  // timers, the tick); objects given to DeleteLater go when the outermost ends.
+  class DispatchScope {
+   public:
+    DispatchScope();
+    ~DispatchScope();
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+  };
+  // Whether a paint pass is running for the element's top-level window.
+  static bool InPaintPass(int32_t key);
+  // The top-level element above key (key itself without a parent); 0 when not registered.
+  static int32_t TopOf(int32_t key);
+
   ElementRecord* Rec(OptKey key);
   int32_t ResolveKey(OptKey key) const { return key.value_or(key_); }
   // The operating-system window of the element's top-level window (0 when none).
@@ -249,6 +275,13 @@ class UiWindow {
   void RefreshBlur();
 
  private:
+  void Unregister(bool repaintNow);
+  // Unregister without a synchronous repaint (the destructor, DeleteLater).
+  void UnregisterDeferred();
+  // RemoveChild; without repaintNow the parent recomposes on its next pass instead.
+  int32_t TakeOut(int32_t childKey, int32_t parent, bool repaintNow);
+  // The paint pass proper, below the re-entry guard of Paint.
+  void PaintTree(int32_t key, int32_t topLevel, const ElementRef& self);
   Point OffsetByAncestors(Point p, OptKey key, bool throughWindow);
   void Detach();
   void DrawSoftShadow(draw::Graphics& g, const RectF& rect, float radius, draw::Argb color, int32_t alpha);

@@ -6,6 +6,7 @@
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/frame.h"
+#include "ui/core/frame_metrics.h"
 #include "ui/core/paint_scheduler.h"
 #include "ui/core/process_values.h"
 #include "ui/core/window.h"
@@ -49,7 +50,8 @@ int32_t UiWindow::Bind(Hwnd hwnd, const BindOptions& o) {
   // A new frame every time: its settings start from their defaults.
   frame_.reset();
   frame_ = std::make_unique<UiFrame>(*this);
-  SetPadding({6, 6, 6, 6});
+  using namespace FrameMetrics;
+  SetPadding({kPadding, kPadding, kPadding, kPadding});
   SetUserHandler(o.userHandler);
   if (o.alpha) SetAlpha(*o.alpha);
   const uint32_t os = OsVersionCode();

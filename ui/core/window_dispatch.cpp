@@ -6,6 +6,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/frame.h"
@@ -37,64 +38,82 @@ bool HoldsCapture(Hwnd hwnd) { return hwnd != 0 && ws::System().Capture() == hwn
 
 }  // namespace
 
+// Every call below may run any handler, which may hide, move, re-parent or
+// remove any element, or end this window object. After each one the code
+// checks its ElementRef `self`: when the window's element is gone, so may be
+// the object, and it returns without touching a member.
+
 LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) {
-  ElementRecord* self = Rec({});
+  DispatchScope scope;
+  const ElementRef self(key_);
   if (!self) return 0;
   const int32_t w = key_;
   const bool topLevel = self->IsTopLevelWindow();
   if (msg == Msg::MouseMove && topLevel && self->hoverSuspended == 0) {
     const Point cursor = ws::System().CursorPos();
     UpdateHover(hwnd, ElementAt(cursor.x, cursor.y, w, 0, 0));
+    if (self.Lost()) return 0;
   }
-  self = Rec({});
-  if (self && self->hoverSuspended == 1) UpdateHover(hwnd, 0);
+  if (self->hoverSuspended == 1) {
+    UpdateHover(hwnd, 0);
+    if (self.Lost()) return 0;
+  }
   if (topLevel) {
     const int32_t before = focusKey_;
     TrackButtons(focusKey_, hwnd, msg, wParam, lParam);
+    if (self.Lost()) return 0;
     if (before != 0 && focusKey_ != before && hoverKey_ == focusKey_) return ElementProc(hwnd, w, msg, wParam, lParam);
   }
   if (msg == Msg::LButtonUp && HoldsCapture(hwnd)) {
     ws::System().ReleaseCapture();
+    if (self.Lost()) return 0;
     return ElementProc(hwnd, w, msg, wParam, lParam);
   }
-  if (msg == Msg::LButtonDown) SetFocusElement(hwnd, hoverKey_);
-  ElementRecord* hovered = Registry().Find(hoverKey_);
+  if (msg == Msg::LButtonDown) {
+    SetFocusElement(hwnd, hoverKey_);
+    if (self.Lost()) return 0;
+  }
+  const ElementRef hovered(hoverKey_);
   if (hovered && !IsFocusOrHoverEvent(msg) && hovered->hovered != 0) {
     if (!HoldsCapture(hwnd) || hovered->pressed != 0) {
-      if (Deliver(hoverKey_, hwnd, msg, wParam, lParam) == 0) return 0;
+      if (Deliver(hovered.Key(), hwnd, msg, wParam, lParam) == 0) return 0;
+      if (self.Lost()) return 0;
     }
   }
-  if (msg == Msg::MouseLeave) UpdateHover(hwnd, 0);
+  if (msg == Msg::MouseLeave) {
+    UpdateHover(hwnd, 0);
+    if (self.Lost()) return 0;
+  }
   return ElementProc(hwnd, w, msg, wParam, lParam);
 }
 
 int32_t UiWindow::ElementProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  if (!Registry().Find(key)) return 0;
+  const ElementRef rec(key);
+  if (!rec) return 0;
+  // This object is alive while its own element is; for another key, while that is.
+  const ElementRef self = key == key_ ? rec : ElementRef(key_);
   if (PreFilter(hwnd, key, msg, wParam, lParam) == 0) return 0;
+  if (!rec || self.Lost()) return 0;
   if (MessageHook(hwnd, key, msg, wParam, lParam) == 0) return 0;
-  ElementRecord* rec = Registry().Find(key);
   if (!rec) return 0;
   if (rec->tag != ElementRecord::kWindowTag && rec->childListener) {
     EventRoutine listener = rec->childListener;
     if (listener(hwnd, key, msg, wParam, lParam) == 0) return 0;
-    rec = Registry().Find(key);
     if (!rec) return 0;
   }
   if (rec->tag != ElementRecord::kWindowTag && rec->userHandler) {
     EventRoutine routine = rec->userHandler;
     if (routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
-    rec = Registry().Find(key);
     if (!rec) return 0;
   }
   if (rec->forwardToWindow != 0) {
-    const int32_t top = TopLevelKey(key);
-    ElementRecord* window = Registry().Find(top);
-    if (window && top != key && window->IsTopLevelWindow() && window->userHandler) {
+    const ElementRef window(TopOf(key));
+    if (window && window.Key() != key && window->IsTopLevelWindow() && window->userHandler) {
       EventRoutine routine = window->userHandler;
       if (routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
     }
   }
-  if (msg == Event::Paint && key == key_) PaintEntry();
+  if (msg == Event::Paint && key == key_ && !self.Lost()) PaintEntry();
   return 1;
 }
 
@@ -116,30 +135,36 @@ int32_t UiWindow::ElementAt(int32_t x, int32_t y, OptKey key, int32_t originX, i
 }
 
 void UiWindow::UpdateHover(Hwnd hwnd, int32_t k) {
-  ElementRecord* rec = Registry().Find(k);
+  const ElementRef self(key_);
+  const ElementRef rec(k);
   if (rec && rec->hovered == 0 && (!HoldsCapture(hwnd) || rec->pressed != 0)) {
     rec->hovered = 1;
     SendEvent(k, Event::MouseEnter);
+    if (self.Lost()) return;
   }
   if (k != hoverKey_) {
-    ElementRecord* old = Registry().Find(hoverKey_);
+    const ElementRef old(hoverKey_);
     if (old && old->hovered != 0) {
       old->hovered = 0;
-      SendEvent(hoverKey_, Event::MouseLeave);
+      SendEvent(old.Key(), Event::MouseLeave);
+      if (self.Lost()) return;
     }
   }
   hoverKey_ = k;
 }
 
 void UiWindow::SetFocusElement(Hwnd, int32_t k) {
+  const ElementRef self(key_);
   bool keepOld = false;
-  if (ElementRecord* rec = Registry().Find(k)) {
+  if (const ElementRef rec(k); rec) {
     if (k == savedFocusKey_) savedFocusKey_ = 0;
     if (rec->focused == 0) {
       rec->focused = 1;
-      if (rec->keepsFocus == 0) SendEvent(k, Event::FocusGained);
+      if (rec->keepsFocus == 0) {
+        SendEvent(k, Event::FocusGained);
+        if (self.Lost()) return;
+      }
     }
-    rec = Registry().Find(k);
     if (rec && rec->keepsFocus != 0) {
       // A focus-keeping element (a caption button) leaves the real focus where it
       // was. Focusing it again (its own press asks for focus) must not make it
@@ -150,18 +175,20 @@ void UiWindow::SetFocusElement(Hwnd, int32_t k) {
     }
   }
   if (!keepOld && k != focusKey_) {
-    ElementRecord* old = Registry().Find(focusKey_);
+    const ElementRef old(focusKey_);
     if (old && old->focused != 0) {
       old->focused = 0;
       if (old->keepsFocus != 0) {
-        ElementRecord* saved = Registry().Find(savedFocusKey_);
+        const ElementRef saved(savedFocusKey_);
+        savedFocusKey_ = 0;
         if (saved && saved->focused != 0) {
           saved->focused = 0;
-          SendEvent(savedFocusKey_, Event::FocusLost);
+          SendEvent(saved.Key(), Event::FocusLost);
+          if (self.Lost()) return;
         }
-        savedFocusKey_ = 0;
       } else {
-        SendEvent(focusKey_, Event::FocusLost);
+        SendEvent(old.Key(), Event::FocusLost);
+        if (self.Lost()) return;
       }
     }
   }
@@ -169,7 +196,8 @@ void UiWindow::SetFocusElement(Hwnd, int32_t k) {
 }
 
 int32_t UiWindow::TrackButtons(int32_t f, Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) {
-  ElementRecord* rec = Registry().Find(f);
+  const ElementRef self(key_);
+  const ElementRef rec(f);
   if (!rec || rec->focused == 0) return 1;
   if (IsKeyboardMessage(msg)) {
     if (rec->hovered != 0) return 0;
@@ -178,15 +206,19 @@ int32_t UiWindow::TrackButtons(int32_t f, Hwnd hwnd, uint32_t msg, WParam wParam
   if (rec->pressed != 0 && !IsFocusOrHoverEvent(msg)) {
     if (msg == Msg::LButtonUp) {
       rec->pressed = 0;
+      // Releasing the capture tells the window at once, which runs handlers.
       ws::System().ReleaseCapture();
+      if (self.Lost() || !rec) return 1;
     }
     // A pressed element keeps receiving the mouse while the pointer is outside it.
-    if (rec->hovered == 0) Deliver(f, hwnd, msg, wParam, lParam);
+    if (rec->hovered == 0) {
+      Deliver(f, hwnd, msg, wParam, lParam);
+      if (self.Lost()) return 1;
+    }
   }
-  rec = Registry().Find(f);
   if (rec && rec->hovered != 0 && msg == Msg::LButtonUp) {
     SendEvent(f, Event::Click);
-    rec = Registry().Find(f);
+    if (self.Lost()) return 1;
     if (rec && rec->keepsFocus != 0) {
       rec->focused = 0;
       focusKey_ = savedFocusKey_;
@@ -239,11 +271,23 @@ int32_t UiWindow::ChildProc(Hwnd, int32_t key, uint32_t msg, WParam, LParam) {
 
 int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   ws::WindowSystem& sys = ws::System();
-  ElementRecord* rec = Rec({});
-  if (!rec) return 1;
-  // Events sent to the element carry no window; of those the window only handles resizing.
-  if (hwnd == 0 || !sys.IsWindow(hwnd)) {
+  const ElementRef self(key_);
+  if (!self) return 1;
+  // A window object without a system window of its own (not bound, or placed
+  // inside another element) only turns resizing into its routine's WM_SIZE.
+  if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) {
     if (msg == Event::Resized) NotifyResize();
+    return 1;
+  }
+  // The framework's own events carry no window: the routine hears them, but
+  // they are not window messages for the sizing logic or the system.
+  if (hwnd == 0) {
+    if (key != key_) return 1;
+    if (msg == Event::Resized) {
+      NotifyResize();
+      return 1;
+    }
+    if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
     return 1;
   }
   if (key != key_) {
@@ -251,6 +295,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     return 1;
   }
   if (GetResizable() != 0 || (sys.GetStyle(hwnd) & Style::ThickFrame) != 0) SizingHitTest(hwnd, msg);
+  if (self.Lost()) return 0;
   switch (msg) {
     case Msg::NcLButtonDown:
       if (OsVersionCode() < 8 && sys.Placement(hwnd).showCmd == Show::Maximized) return 0;
@@ -293,7 +338,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     }
     case Msg::SysCommand:
-      if (wParam >= 0xF001 && wParam <= 0xF008) {
+      if (wParam >= SysCmd::SizeLeft && wParam <= SysCmd::SizeBottomRight) {
         SizingHitTest(hwnd, msg);
         // A size command outside the sizing band moves the window instead.
         if (GetSizingCursorSet() == 0) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
@@ -304,7 +349,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       // A press that a control or the sizing band captured is not a window drag.
       if (GetDragAnywhere() != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
       break;
-    case 877:
+    case Msg::WorkAreaChanged:
       UpdateWorkArea();
       break;
     case Msg::GetMinMaxInfo: {
@@ -350,6 +395,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       // it from the previous procedure.
       const EventRoutine routine = GetUserHandler();
       const bool swallowed = routine && routine(hwnd, key, msg, wParam, lParam) == 0;
+      if (self.Lost()) return 0;
       const ws::WindowProc previous = prevWndProc_;
       ReleaseWindow();
       if (swallowed) return 0;
@@ -358,7 +404,11 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     default:
       break;
   }
+  // The cases above call out too (sizing, moving, the routine for WM_MOVE).
+  if (self.Lost()) return 0;
   if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+  // The routine may have ended this object (closing a window often does).
+  if (self.Lost()) return 0;
   UiEffect* close = frame_ ? &frame_->CloseEffect() : nullptr;
   if (msg == Msg::Close && close && close->Configured() && !close->Running() && !close->Finished() &&
       sys.IsWindow(hwnd)) {

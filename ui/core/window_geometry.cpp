@@ -6,6 +6,7 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/frame.h"
@@ -41,9 +42,11 @@ const FrameSizing kNoFrame{};
 
 void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                      std::optional<int32_t> height, OptKey key) {
-  ElementRecord* rec = Rec(key);
+  // Routines run in between: the references tell whether the element and this object are still there.
+  const ElementRef rec(ResolveKey(key));
+  const ElementRef self(key_);
   if (!rec) return;
-  const int32_t k = rec->key;
+  const int32_t k = rec.Key();
   const auto [nx, ny, nw, nh] = rec->Resolve(x, y, width, height);
   ws::WindowSystem& sys = ws::System();
   const bool bound = k == key_ && hwnd_ != 0 && rec->IsTopLevelWindow() && sys.IsWindow(hwnd_);
@@ -57,14 +60,15 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
       routine(hwnd, k, Msg::Size, 0,
               static_cast<LParam>(MakeLong(static_cast<uint32_t>(nw), static_cast<uint32_t>(nh))));
       routine(hwnd, k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
+      if (self.Lost() || !rec) return;
     }
     if (k == key_ && frame_) frame_->PlaceCaptionButtons();
   }
   if (!bound) {
     if (resized) SendEvent(k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
-    rec = Rec(k);
     if (rec && (nx != rec->left || ny != rec->top)) {
-      SetGeometry(nx, ny, std::nullopt, std::nullopt, k);
+      rec->left = nx;
+      rec->top = ny;
       rec->MarkChanged();
       SendEvent(k, Event::Moved, static_cast<WParam>(nx), static_cast<LParam>(ny));
     }
@@ -72,9 +76,11 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
   }
   if (resized) {
     Repaint();
+    if (self.Lost() || !rec) return;
     sys.SetPosition(hwnd, 0, 0, 0, 0, 0, ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged);
   }
   sys.MoveWindow(hwnd, nx, ny, nw, nh);
+  if (self.Lost() || !rec) return;
   SetGeometry(nx, ny, std::nullopt, std::nullopt, k);
   if (EventRoutine routine = GetUserHandler(k)) {
     routine(hwnd, k, Msg::Move, 0, static_cast<LParam>(MakeLong(static_cast<uint32_t>(nx), static_cast<uint32_t>(ny))));

@@ -11,6 +11,7 @@
 #include "platform/ws/window_system.h"
 #include "ui/core/cursor_bytes.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/frame.h"
@@ -152,9 +153,10 @@ void UiWindow::SetCursorShape(const CursorChoice& choice) {
 void UiWindow::ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done) {
   ws::WindowSystem& sys = ws::System();
   if (!frame_ || hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
+  const ElementRef self(key_);
   Repaint();
-  ElementRecord* rec = Rec({});
-  if (!rec || !frame_) return;
+  if (!self || !frame_) return;
+  ElementRecord* rec = self.get();
   // The end of an effect is what the window waits for to show itself again
   // (or to close); each frame keeps the blur region in step where there is one.
   auto finished = [done = std::move(done)] {

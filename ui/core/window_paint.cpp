@@ -10,6 +10,7 @@
 #include "platform/draw/pen.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/element_record.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
 #include "ui/core/paint_scheduler.h"
@@ -70,6 +71,12 @@ struct OutlineOption {
   draw::Argb color = 0;
 };
 
+// Top-level keys of the windows whose paint pass is running (UI thread only).
+std::vector<int32_t>& PassesRunning() {
+  static std::vector<int32_t> keys;
+  return keys;
+}
+
 OutlineOption& Outline() {
   static OutlineOption option;
   return option;
@@ -129,17 +136,40 @@ const draw::Bitmap* UiWindow::GetDib(OptKey key) {
 
 void UiWindow::Repaint() { Paint(key_, 1); }
 
+bool UiWindow::InPaintPass(int32_t key) {
+  const std::vector<int32_t>& running = PassesRunning();
+  return !running.empty() && std::find(running.begin(), running.end(), TopOf(key)) != running.end();
+}
+
 void UiWindow::Paint(OptKey key, int32_t topLevel) {
   const int32_t k = ResolveKey(key);
-  ElementRecord* rec = Registry().Find(k);
+  const int32_t top = TopOf(k);
+  if (top == 0) return;
+  if (InPaintPass(k)) {
+    // Never again from inside the pass (a handler asked for a synchronous
+    // repaint): the flags stay raised and a pass after this one paints them.
+    const ElementRecord* window = Registry().Find(top);
+    if (window && window->windowHandle != 0) ws::System().Post(window->windowHandle, Event::RepaintRequest, 1, 0);
+    return;
+  }
+  const ElementRef self(key_);
+  PassesRunning().push_back(top);
+  PaintTree(k, topLevel, self);
+  std::vector<int32_t>& running = PassesRunning();
+  running.erase(std::find(running.begin(), running.end(), top));
+}
+
+void UiWindow::PaintTree(int32_t k, int32_t topLevel, const ElementRef& self) {
+  // A handler may end the object running the pass: then nothing of it is touched.
+  auto gone = [&self] { return self.Lost(); };
+  const ElementRef rec(k);
   if (!rec) return;
   const std::vector<int32_t> children = rec->children;
   for (int32_t child : children) {
-    Paint(child, topLevel);
-    rec = Registry().Find(k);
+    PaintTree(child, topLevel, self);
+    if (gone()) return;
     if (!rec || rec->children.size() != children.size()) break;
   }
-  rec = Registry().Find(k);
   if (!rec) return;
   if (rec->needsRepaint != 0) {
     ElementSurfaces& s = *rec->surfaces;
@@ -152,8 +182,7 @@ void UiWindow::Paint(OptKey key, int32_t topLevel) {
       s.graphics->Clear(0x00FFFFFF);
     }
     SendEvent(k, Event::Paint);
-    rec = Registry().Find(k);
-    if (!rec) return;
+    if (gone() || !rec) return;
     if (draw::Graphics* g = rec->surfaces->graphics.get()) {
       g->SetClipBound(std::nullopt);
       g->ResetClip();
@@ -162,12 +191,9 @@ void UiWindow::Paint(OptKey key, int32_t topLevel) {
   }
   if (rec->needsCompose != 0) {
     ComposeElement(k);
-    rec = Registry().Find(k);
-    if (!rec) return;
     const bool window = rec->tag == ElementRecord::kWindowTag;
     if (window && topLevel != 0 && rec->owner) rec->owner->Present();
-    rec = Registry().Find(k);
-    if (!rec) return;
+    if (gone() || !rec) return;
     if (!(window && topLevel == 0)) rec->needsCompose = 0;
     rec->recomposed = 1;
     rec->needsRepaint = 0;

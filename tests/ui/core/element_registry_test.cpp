@@ -54,6 +54,36 @@ TEST(ElementRegistry, LookupFindsEveryKeyAfterRemovals) {
   }
 }
 
+TEST(ElementRegistry, SeedingTheKeyCounterAgainKeepsEveryElementFindable) {
+  SeedObjectId(5);
+  UiWindow a;
+  UiWindow b;
+  a.Register(0, 0, 10, 10, "OVCL_LABEL");
+  b.Register(0, 0, 10, 10, "OVCL_BUTTON");
+  // Seed again so the counter lands below the keys in use.
+  uint32_t seed = 6;
+  for (SeedObjectId(seed); CurrentObjectId() >= a.Key() - 2; SeedObjectId(++seed)) {
+  }
+  UiWindow c;
+  ASSERT_LT(c.Register(0, 0, 10, 10, "OVCL_EDIT"), a.Key());
+  EXPECT_EQ(a.GetTag(), "OVCL_LABEL");
+  EXPECT_EQ(b.GetTag(), "OVCL_BUTTON");
+  EXPECT_EQ(c.GetTag(), "OVCL_EDIT");
+  // A key already in the table is refused rather than shadowing the first record.
+  ElementRegistry table;
+  auto record = [](int32_t key) {
+    auto r = std::make_unique<ElementRecord>();
+    r->key = key;
+    return r;
+  };
+  EXPECT_NE(table.Add(record(500)), nullptr);
+  EXPECT_NE(table.Add(record(300)), nullptr);
+  EXPECT_EQ(table.Add(record(300)), nullptr);
+  EXPECT_EQ(table.Add(record(0)), nullptr);
+  EXPECT_EQ(table.FindElement(300), 1);
+  EXPECT_EQ(table.FindElement(500), 2);
+}
+
 TEST(ElementRegistry, UnknownKeysReadAsMissingAndChangeNothing) {
   UiWindow w;
   w.Register(0, 0, 10, 10, "OVCL_LABEL");

@@ -11,18 +11,18 @@ TEST(SizingRules, EdgeBandsAndCornersPickTheirZones) {
   // 3 pixels inside the left edge and 100 below the top: the left band.
   SizingZone z = DetectSizingZone(kWindow, {103, 200}, 6);
   EXPECT_EQ(z.edge, 1);
-  EXPECT_EQ(z.command, 0xF001);
+  EXPECT_EQ(z.command, SysCmd::SizeLeft);
   EXPECT_EQ(z.cursor, SizeCursor::WestEast);
   // 8 from the left and 8 from the top is still the top-left corner (8 <= 6 + 3).
   z = DetectSizingZone(kWindow, {108, 108}, 6);
   EXPECT_EQ(z.edge, 5);
-  EXPECT_EQ(z.command, 0xF004);
+  EXPECT_EQ(z.command, SysCmd::SizeTopLeft);
   EXPECT_EQ(z.cursor, SizeCursor::NwSe);
-  EXPECT_EQ(DetectSizingZone(kWindow, {597, 103}, 6).command, 0xF005);
-  EXPECT_EQ(DetectSizingZone(kWindow, {103, 497}, 6).command, 0xF007);
-  EXPECT_EQ(DetectSizingZone(kWindow, {597, 497}, 6).command, 0xF008);
-  EXPECT_EQ(DetectSizingZone(kWindow, {597, 300}, 6).command, 0xF002);
-  EXPECT_EQ(DetectSizingZone(kWindow, {300, 106}, 6).command, 0xF003);
+  EXPECT_EQ(DetectSizingZone(kWindow, {597, 103}, 6).command, SysCmd::SizeTopRight);
+  EXPECT_EQ(DetectSizingZone(kWindow, {103, 497}, 6).command, SysCmd::SizeBottomLeft);
+  EXPECT_EQ(DetectSizingZone(kWindow, {597, 497}, 6).command, SysCmd::SizeBottomRight);
+  EXPECT_EQ(DetectSizingZone(kWindow, {597, 300}, 6).command, SysCmd::SizeRight);
+  EXPECT_EQ(DetectSizingZone(kWindow, {300, 106}, 6).command, SysCmd::SizeTop);
   // Just past the band and outside the window: no zone.
   EXPECT_EQ(DetectSizingZone(kWindow, {107, 300}, 6).edge, 0);
   EXPECT_EQ(DetectSizingZone(kWindow, {99, 300}, 6).edge, 0);

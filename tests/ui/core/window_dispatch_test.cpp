@@ -244,7 +244,7 @@ TEST(UiWindowMessages, SizeCommandOutsideTheBandMovesTheWindow) {
   f.headless->MoveMouse(WindowFixture::At(100, 80));
   f.headless->PressButton(ws::MouseButton::Left);
   EXPECT_FALSE(f.headless->MoveDragActive());
-  ws::System().Send(f.hwnd, Msg::SysCommand, 0xF001, 0);
+  ws::System().Send(f.hwnd, Msg::SysCommand, SysCmd::SizeLeft, 0);
   EXPECT_TRUE(f.headless->MoveDragActive());
   f.headless->ReleaseButton(ws::MouseButton::Left);
 }

@@ -52,7 +52,7 @@ TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
   f.window->SetFullScreenMax(0);
   f.headless->SetScreen({1366, 768}, Rect{0, 0, 1306, 768},
                         ws::TaskbarInfo{false, 2, Rect::FromLtrb(1306, 0, 1366, 768)});
-  ws::System().Send(f.hwnd, 877, 0, 0);
+  ws::System().Send(f.hwnd, Msg::WorkAreaChanged, 0, 0);
   ws::System().ShowWindow(f.hwnd, Show::Maximized);
   EXPECT_EQ(ws::System().WindowRect(f.hwnd), (Rect{-6, -6, 1318, 780}));
 }
@@ -111,23 +111,27 @@ TEST(UiWindowPlace, ControlsRaiseMovedForAMoveAndResizedForAResize) {
   EXPECT_TRUE(f.Take().empty());
 }
 
-TEST(UiWindowPlace, ElementsTellTheirRoutineAboutResizes) {
+TEST(UiWindowPlace, ElementsTellTheirRoutineTheNewSize) {
   ws::ScopedHeadless headless;
   UiWindow element;
   element.Register(0, 0, 50, 50, "OVCL_LABEL");
-  std::vector<uint32_t> seen;
-  element.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
-    seen.push_back(msg);
+  std::vector<std::pair<uint32_t, LParam>> seen;
+  element.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam lParam) {
+    seen.emplace_back(msg, msg == Msg::Size ? lParam : static_cast<LParam>(wParam));
     return 1;
   });
   element.Place(std::nullopt, std::nullopt, 80, std::nullopt);
-  EXPECT_EQ(seen.front(), Msg::Size);
-  EXPECT_EQ(Count(seen, Event::Resized), 3u);  // the routine, then the element's own two paths
-  EXPECT_EQ(Count(seen, Event::Moved), 0u);
+  // The routine hears the size as WM_SIZE first, then as the resize event, always with the new size.
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), (std::pair<uint32_t, LParam>{Msg::Size, static_cast<LParam>(MakeLong(80, 50))}));
+  for (const auto& [msg, value] : seen) {
+    EXPECT_NE(msg, Event::Moved);
+    if (msg == Event::Resized) EXPECT_EQ(value, 80);
+  }
   EXPECT_EQ(element.Canvas()->Width(), 81);
   seen.clear();
   element.Place(5, 6, std::nullopt, std::nullopt);
-  EXPECT_EQ(seen, (std::vector<uint32_t>{Event::Moved}));
+  EXPECT_EQ(seen, (std::vector<std::pair<uint32_t, LParam>>{{Event::Moved, 5}}));
 }
 
 TEST(UiWindowShow, MinimizedOrHiddenWindowsPresentNothing) {

@@ -1,0 +1,10 @@
+# Runs a plain fuzz program over every file of its corpus folder; any crash fails.
+file(GLOB inputs LIST_DIRECTORIES false "${CORPUS}/*")
+list(LENGTH inputs count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no inputs in ${CORPUS}")
+endif()
+execute_process(COMMAND "${PROGRAM}" ${inputs} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} failed (${rc}) on the corpus ${CORPUS}")
+endif()

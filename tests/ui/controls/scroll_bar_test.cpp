@@ -1,0 +1,146 @@
+#include "ui/controls/scroll_bar.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/ui/core/window_test_support.h"
+
+namespace quillmar {
+namespace {
+
+using testing::WindowFixture;
+
+// A bar in a headless window that records the positions its 10011 events carry.
+struct BarScene {
+  explicit BarScene(bool horizontal, int32_t w, int32_t h, int32_t position = 0, int32_t maximum = 100) {
+    bar.Create(f.window.get(), true, 10, 10, w, h, 0, maximum, position, 0, 0, {}, horizontal, {},
+               [this](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam) {
+                 if (msg == Event::ScrollChanged) events.push_back(static_cast<int32_t>(wParam));
+                 return 1;
+               });
+    f.Frame();
+  }
+  // Moves the mouse to a point of the bar.
+  void MoveTo(int x, int y) { f.headless->MoveMouse(WindowFixture::At(10 + x, 10 + y)); }
+  uint32_t Pixel(int x, int y) {
+    return f.headless->Presented(f.hwnd)->At(testing::kPad + 10 + x, testing::kPad + 10 + y);
+  }
+
+  WindowFixture f;
+  UiScrollBar bar;
+  std::vector<int32_t> events;
+};
+
+TEST(UiScrollBar, ThumbShrinksOnePixelPerUnitDownToItsShortest) {
+  BarScene s(true, 200, 11, 100);
+  const ScrollBarMetrics m{11, 200, 100, 20, true};
+  EXPECT_EQ(m.TrackLength(), 176);
+  EXPECT_EQ(s.bar.ThumbRect(), (RectF{112, 0, 76, 11}));  // 12 + 100
+  s.bar.SetPosition(0);
+  EXPECT_EQ(s.bar.ThumbRect().x, 12);
+  s.bar.SetMaximum(1000);
+  EXPECT_EQ(s.bar.ThumbRect().width, 20);
+  s.bar.SetPosition(1000);
+  EXPECT_EQ(s.bar.ThumbRect().x + 20, 188);  // ends where the second arrow's gap begins
+  // An empty range: the thumb fills the track and does not move when dragged.
+  s.bar.SetMaximum(0);
+  EXPECT_EQ(s.bar.ThumbRect(), (RectF{12, 0, 176, 11}));
+  EXPECT_EQ((ScrollBarMetrics{11, 200, 0, 20, true}.PixelsPerUnit()), 0);
+  // Without arrows the track is the whole bar.
+  s.bar.SetMaximum(100);
+  s.bar.SetArrowsShown(false);
+  EXPECT_EQ(s.bar.ThumbRect(), (RectF{0, 0, 100, 11}));
+  UiScrollBar refused;
+  EXPECT_EQ(refused.Create(s.f.window.get(), true, 0, 0, 10, 100, 5, 4, 0, 0, 0, {}, false, {}, {}), -1);
+  EXPECT_EQ(refused.Key(), 0);
+}
+
+TEST(UiScrollBar, RangeChangesMoveThePositionSilentlyAndSetPositionOnlyReportsChanges) {
+  BarScene s(false, 11, 200, 80);
+  s.bar.SetMaximum(50);
+  EXPECT_EQ(s.bar.GetPosition(), 50);
+  s.bar.SetMinimum(60);  // above the maximum: refused
+  EXPECT_EQ(s.bar.GetMinimum(), 0);
+  s.bar.SetMaximum(-1);  // below the minimum: refused
+  EXPECT_EQ(s.bar.GetMaximum(), 50);
+  EXPECT_TRUE(s.events.empty());
+  s.bar.SetPosition(50);
+  EXPECT_TRUE(s.events.empty());
+  s.bar.SetPosition(500);  // clamped to 50, which it already is
+  EXPECT_TRUE(s.events.empty());
+  s.bar.SetPosition(-3);
+  s.bar.SetPosition(-3);
+  s.bar.SetPosition(10);
+  EXPECT_EQ(s.events, (std::vector<int32_t>{0, 10}));
+  s.bar.SetMinThumb(9);
+  s.bar.SetMinThumb(176);  // would not fit beside the arrows
+  EXPECT_EQ(s.bar.GetMinThumb(), 20);
+}
+
+TEST(UiScrollBar, HoldingTheFirstArrowRepeatsEveryHundredMillisecondsAndStopsAtTheMinimum) {
+  BarScene s(false, 11, 200, 4);
+  s.MoveTo(5, 5);
+  s.f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_EQ(s.bar.GetPosition(), 3);
+  s.f.headless->Advance(99);
+  EXPECT_EQ(s.bar.GetPosition(), 3);
+  s.f.headless->Advance(1);
+  EXPECT_EQ(s.bar.GetPosition(), 2);
+  s.f.headless->Advance(500);
+  EXPECT_EQ(s.bar.GetPosition(), 0);
+  EXPECT_EQ(s.events, (std::vector<int32_t>{3, 2, 1, 0}));
+  s.f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_TRUE(s.bar.TimerIds().empty());
+  // A double click on the second arrow steps once more and starts no repeat.
+  s.MoveTo(5, 195);
+  const LParam at = static_cast<LParam>(MakeLong(testing::kPad + 10 + 5, testing::kPad + 10 + 195));
+  s.bar.ElementProc(s.f.hwnd, s.bar.Key(), Msg::LButtonDblClk, Mk::LButton, at);
+  s.f.headless->Advance(300);
+  EXPECT_EQ(s.bar.GetPosition(), 1);
+  EXPECT_TRUE(s.bar.TimerIds().empty());
+}
+
+TEST(UiScrollBar, TrackPressesPageAndTheThumbFollowsADrag) {
+  BarScene s(true, 200, 11, 0, 100);  // thumb 76 at 12; 100 pixels of travel for 100 units
+  s.MoveTo(150, 5);
+  s.f.headless->PressButton(ws::MouseButton::Left);
+  s.f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(s.bar.GetPosition(), 10);
+  s.f.headless->Advance(300);
+  EXPECT_EQ(s.bar.GetPosition(), 10);  // a track press does not repeat
+  s.MoveTo(40, 5);
+  s.f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_TRUE(s.bar.Dragging());
+  s.MoveTo(70, 5);
+  EXPECT_EQ(s.bar.GetPosition(), 40);
+  s.MoveTo(70, 60);  // off the bar across its thickness: only the length counts
+  EXPECT_EQ(s.bar.GetPosition(), 40);
+  s.MoveTo(400, 5);
+  EXPECT_EQ(s.bar.GetPosition(), 100);
+  s.f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_FALSE(s.bar.Dragging());
+  EXPECT_EQ(s.events.back(), 100);
+}
+
+TEST(UiScrollBar, TheTrackShowsThroughAndOnlyTheHotPartIsDrawnFull) {
+  BarScene s(true, 200, 11, 0);
+  s.MoveTo(150, 5);
+  s.f.Frame();
+  const uint32_t track = s.Pixel(150, 5);
+  const uint32_t thumb = s.Pixel(20, 5);
+  EXPECT_EQ(track, s.Pixel(150, -3));  // no fill of its own: the window's background
+  EXPECT_NE(thumb, track);
+  s.MoveTo(20, 5);
+  s.f.Frame();
+  EXPECT_EQ(s.bar.HotPart(), UiScrollBar::kThumb);
+  const uint32_t hot = s.Pixel(20, 5);
+  EXPECT_NE(hot, thumb);
+  // Leaving the thumb for the track repaints the thumb as it was.
+  s.MoveTo(150, 5);
+  s.f.Frame();
+  EXPECT_EQ(s.Pixel(20, 5), thumb);
+}
+
+}  // namespace
+}  // namespace quillmar
