@@ -384,7 +384,16 @@ void Graphics::ResetClip() {
   ApplyClip();
 }
 
-Region Graphics::GetClip() const { return clip_ ? *clip_ : Region(Rect{0, 0, target_->Width(), target_->Height()}); }
+void Graphics::SetClipBound(std::optional<Region> bound) {
+  bound_ = std::move(bound);
+  ApplyClip();
+}
+
+Region Graphics::GetClip() const {
+  Region clip = clip_ ? *clip_ : Region(Rect{0, 0, target_->Width(), target_->Height()});
+  if (bound_) clip.Intersect(*bound_);
+  return clip;
+}
 
 RectF Graphics::ClipBounds() const {
   const Rect r = GetClip().Bounds();
@@ -394,13 +403,14 @@ RectF Graphics::ClipBounds() const {
 void Graphics::ApplyClip() {
   cairo_t* cr = impl_->cr;
   cairo_reset_clip(cr);
-  if (!clip_) return;
+  if (!clip_ && !bound_) return;
+  const Region effective = GetClip();
   cairo_identity_matrix(cr);
   cairo_new_path(cr);
-  const int n = cairo_region_num_rectangles(clip_->impl()->region);
+  const int n = cairo_region_num_rectangles(effective.impl()->region);
   for (int i = 0; i < n; ++i) {
     cairo_rectangle_int_t r;
-    cairo_region_get_rectangle(clip_->impl()->region, i, &r);
+    cairo_region_get_rectangle(effective.impl()->region, i, &r);
     cairo_rectangle(cr, r.x, r.y, r.width, r.height);
   }
   cairo_clip(cr);  // an empty path clips everything away

@@ -79,7 +79,11 @@ class Graphics {
   void SetClip(const Region& region, CombineMode mode = CombineMode::Replace);
   void SetClip(const Path& path, CombineMode mode = CombineMode::Replace);
   void ResetClip();
-  bool IsClipInfinite() const { return !clip_.has_value(); }
+  // A bound (device pixels) that every later clip is intersected with, and
+  // that ResetClip returns to: whoever draws next can narrow it, never leave
+  // it. nullopt removes the bound.
+  void SetClipBound(std::optional<Region> bound);
+  bool IsClipInfinite() const { return !clip_.has_value() && !bound_.has_value(); }
   Region GetClip() const;  // the whole bitmap when infinite
   RectF ClipBounds() const;
 
@@ -115,6 +119,7 @@ class Graphics {
   Bitmap* target_;
   std::unique_ptr<Impl> impl_;
   std::optional<Region> clip_;
+  std::optional<Region> bound_;
   Matrix transform_;
   SmoothingMode smoothing_ = SmoothingMode::Default;
   CompositingQuality compositing_ = CompositingQuality::Default;

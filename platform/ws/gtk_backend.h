@@ -70,6 +70,8 @@ class GtkWindowSystem final : public WindowSystemCore {
     GtkWindowSystem* system = nullptr;
     uint32_t key = 0;
     guint source = 0;
+    gint64 intervalUs = 0;
+    gint64 due = 0;  // monotonic microseconds of the next tick
   };
   static gboolean OnTimer(gpointer data);
   static gboolean OnIdle(gpointer data);

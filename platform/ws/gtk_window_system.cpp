@@ -410,14 +410,31 @@ void GtkWindowSystem::EndMoveDrag() {
 
 gboolean GtkWindowSystem::OnTimer(gpointer data) {
   auto* t = static_cast<TimerSource*>(data);
-  t->system->FireTimer(t->key);
-  return G_SOURCE_CONTINUE;
+  GtkWindowSystem* self = t->system;
+  const uint32_t key = t->key;
+  const guint source = t->source;
+  self->FireTimer(key);
+  // The callback may have stopped or restarted the timer (and freed t).
+  auto it = self->timerSources_.find(key);
+  if (it == self->timerSources_.end() || it->second->source != source) return G_SOURCE_REMOVE;
+  // Keep the timer's own beat: the next tick is due one interval after this
+  // one was due, not after it ran, so a 10 ms animation gets its 100 steps a
+  // second however late the loop was. Far behind, it starts a new beat.
+  TimerSource& ts = *it->second;
+  const gint64 now = g_get_monotonic_time();
+  ts.due += ts.intervalUs;
+  if (now - ts.due > ts.intervalUs) ts.due = now;
+  const gint64 waitUs = std::max<gint64>(0, ts.due - now);
+  ts.source = g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>((waitUs + 500) / 1000), &OnTimer, &ts, nullptr);
+  return G_SOURCE_REMOVE;
 }
 
 void GtkWindowSystem::NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) {
   auto t = std::make_unique<TimerSource>();
   t->system = this;
   t->key = timerKey;
+  t->intervalUs = static_cast<gint64>(intervalMs) * 1000;
+  t->due = g_get_monotonic_time() + t->intervalUs;
   t->source = g_timeout_add_full(G_PRIORITY_DEFAULT, intervalMs, &OnTimer, t.get(), nullptr);
   timerSources_[timerKey] = std::move(t);
 }

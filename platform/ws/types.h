@@ -26,6 +26,9 @@ using WindowProc = std::function<LResult(WindowHandle, uint32_t, WParam, LParam)
 // Called on the UI thread with the timer's id.
 using TimerCallback = std::function<void(uint32_t)>;
 
+// Called on the UI thread with the pointer's screen position.
+using PointerWatcher = std::function<void(Point)>;
+
 // The fourteen system cursors, numbered as their classic resource ids.
 enum class SystemCursor : uint32_t {
   Arrow = 32512,

@@ -116,6 +116,7 @@ bool WindowSystemCore::DestroyWindow(WindowHandle hwnd) {
     Deliver(hwnd, Msg::CaptureChanged, 0, 0);
   }
   if (pointerWindow_ == hwnd) pointerWindow_ = 0;
+  NotifyPointerWatchers();
 
   Deliver(hwnd, Msg::Destroy, 0, 0);
   Deliver(hwnd, Msg::NcDestroy, 0, 0);
@@ -237,6 +238,7 @@ void WindowSystemCore::SetVisibleFlag(WindowHandle hwnd, bool visible) {
       const Record* owner = Find(r->owner);
       SetFocus(owner != nullptr && (owner->style & Style::Visible) != 0 ? r->owner : 0);
     }
+    NotifyPointerWatchers();
   }
 }
 

@@ -72,6 +72,8 @@ class WindowSystemCore : public WindowSystem {
   bool IsKeyDown(int vk) const override;
   void SetImePosition(WindowHandle hwnd, Point clientPoint) override;
   std::u16string ImeResult(WindowHandle hwnd) const override;
+  uint32_t WatchPointer(PointerWatcher watcher) override;
+  void UnwatchPointer(uint32_t id) override;
 
   uint32_t SetWindowTimer(WindowHandle hwnd, uint32_t id, uint32_t intervalMs, TimerCallback callback) override;
   bool KillWindowTimer(WindowHandle hwnd, uint32_t id) override;
@@ -154,6 +156,7 @@ class WindowSystemCore : public WindowSystem {
   void SendLeave(WindowHandle hwnd);
   bool LoopWhile(const std::function<bool()>& keepRunning);
   uint32_t AddTimer(TimerEntry entry);
+  void NotifyPointerWatchers();
   void RemoveTimer(uint32_t key);
 
   std::map<std::string, WindowClass, std::less<>> classes_;
@@ -171,6 +174,8 @@ class WindowSystemCore : public WindowSystem {
   int quitCode_ = 0;
   int loopDepth_ = 0;
   std::u16string imeResult_;
+  std::map<uint32_t, std::shared_ptr<PointerWatcher>> pointerWatchers_;
+  uint32_t nextWatcher_ = 1;
 
   // Posted work from any thread; guarded by queueMutex_.
   std::mutex queueMutex_;

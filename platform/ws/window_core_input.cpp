@@ -244,9 +244,31 @@ void WindowSystemCore::PointerEntered(WindowHandle hwnd, Point /*screen*/) {
   if (old != 0 && old != capture_) SendLeave(old);
 }
 
+uint32_t WindowSystemCore::WatchPointer(PointerWatcher watcher) {
+  if (!watcher) return 0;
+  const uint32_t id = nextWatcher_++;
+  pointerWatchers_.emplace(id, std::make_shared<PointerWatcher>(std::move(watcher)));
+  return id;
+}
+
+void WindowSystemCore::UnwatchPointer(uint32_t id) { pointerWatchers_.erase(id); }
+
+void WindowSystemCore::NotifyPointerWatchers() {
+  // A watcher may add or remove watchers (its own too) while it runs.
+  std::vector<uint32_t> ids;
+  for (const auto& [id, w] : pointerWatchers_) ids.push_back(id);
+  for (uint32_t id : ids) {
+    auto it = pointerWatchers_.find(id);
+    if (it == pointerWatchers_.end()) continue;
+    const std::shared_ptr<PointerWatcher> watcher = it->second;
+    (*watcher)(CursorPos());
+  }
+}
+
 void WindowSystemCore::InputMouseMove(Point screen, WindowHandle under, uint32_t keyFlags) {
   if (under != 0 && !IsEnabled(under)) under = 0;
   PointerEntered(under, screen);
+  NotifyPointerWatchers();
   const WindowHandle target = capture_ != 0 ? capture_ : under;
   if (target == 0) return;
   if (capture_ == 0) {

@@ -112,6 +112,13 @@ class WindowSystem {
   virtual void SetImePosition(WindowHandle hwnd, Point clientPoint) = 0;
   // The committed text of the Msg::ImeComposition being handled (UTF-16).
   virtual std::u16string ImeResult(WindowHandle hwnd) const = 0;
+  // Calls the watcher with the pointer's screen position whenever the desktop
+  // reports it moving over (or leaving) one of the program's windows, and
+  // whenever a window is hidden or destroyed, since what lies under the
+  // pointer may have changed. Lets a helper such as a tip follow the pointer
+  // without a timer. Returns a non-zero id for UnwatchPointer.
+  virtual uint32_t WatchPointer(PointerWatcher watcher) = 0;
+  virtual void UnwatchPointer(uint32_t id) = 0;
 
   // --- Timers (all callbacks on the UI thread) ---
   // The window tick: intervals below 10 ms run at 10 ms. With a callback it is

@@ -9,6 +9,7 @@
 
 #include "base/geometry.h"
 #include "ui/core/events.h"
+#include "ui/core/paint_scheduler.h"
 
 namespace quillmar {
 
@@ -69,10 +70,12 @@ struct ElementRecord {
                std::optional<int32_t> h) const {
     return {x.value_or(left), y.value_or(top), w.value_or(width), h.value_or(height)};
   }
-  // Marks the record for recomposition after a visible property change.
+  // Marks the record for recomposition after a visible property change; the
+  // next paint pass is asked for at once.
   void MarkChanged() {
     needsCompose = 1;
     changed = 1;
+    PaintScheduler::Request();
   }
 
   static constexpr const char* kWindowTag = "OVCl_WINDOW";

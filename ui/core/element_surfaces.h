@@ -19,6 +19,7 @@ struct ExtraLayers {
   uint32_t timerId = 0;
   int32_t progress = 0;  // 0 .. 255: how far the new picture has faded in
   int32_t step = 0;
+  std::optional<Rect> area;  // the part that fades; elsewhere the new picture shows at once
 };
 
 struct ElementSurfaces {

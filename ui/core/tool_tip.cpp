@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "base/text_encoding.h"
 #include "platform/draw/graphics.h"
@@ -12,8 +13,7 @@ namespace quillmar {
 namespace {
 
 constexpr std::string_view kTipClass = "QuillmarToolTip";
-constexpr uint32_t kPollId = 1;
-constexpr uint32_t kPollMs = 50;
+constexpr uint32_t kDelayTimerId = 1;
 constexpr int32_t kPad = 4;            // between the border and the text
 constexpr int32_t kBelowPointer = 20;  // the tip opens below the pointer's arrow
 constexpr draw::Argb kBack = 0xFFFFFFE1;
@@ -46,7 +46,9 @@ void UiToolTip::Create(ws::WindowHandle owner, std::string_view text, int32_t x,
   owner_ = owner;
   tools_.push_back(Tool{GbkToWide(text), Rect::FromXywh(x, y, width, height)});
   if (maxWidth > 0) SetMaxWidth(maxWidth);
-  system.SetWindowTimer(window_, kPollId, kPollMs, [this](uint32_t) { Poll(); });
+  watcher_ = system.WatchPointer([this](Point) { Follow(); });
+  // The pointer may already rest on the rectangle.
+  Follow();
 }
 
 void UiToolTip::AddRegion(std::string_view text, int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -63,8 +65,11 @@ void UiToolTip::SetDelay(int32_t ms) { delayMs_ = std::max(0, ms); }
 
 void UiToolTip::Destroy() {
   ws::WindowSystem* system = ws::SystemOrNull();
-  if (system != nullptr && window_ != 0) system->DestroyWindow(window_);
-  window_ = 0;
+  if (system != nullptr && watcher_ != 0) system->UnwatchPointer(watcher_);
+  watcher_ = 0;
+  delayTimer_ = 0;  // a window timer: it goes with the window
+  const ws::WindowHandle window = std::exchange(window_, 0);
+  if (system != nullptr && window != 0) system->DestroyWindow(window);
   owner_ = 0;
   tools_.clear();
   maxWidth_ = -1;
@@ -72,9 +77,12 @@ void UiToolTip::Destroy() {
   shownTool_ = -1;
 }
 
-void UiToolTip::Poll() {
+void UiToolTip::Follow() {
   ws::WindowSystem& system = ws::System();
+  if (window_ == 0) return;
   if (!system.IsWindow(owner_) || !system.IsVisible(owner_)) {
+    StopDelay();
+    restingTool_ = -1;
     HideTip();
     return;
   }
@@ -93,9 +101,28 @@ void UiToolTip::Poll() {
   if (over != restingTool_) {
     restingTool_ = over;
     restingSince_ = system.NowMs();
+    StopDelay();
     if (over != shownTool_) HideTip();
   }
-  if (over >= 0 && shownTool_ != over && system.NowMs() - restingSince_ >= delayMs_) ShowTool(over);
+  if (over < 0 || shownTool_ == over) return;
+  const int64_t waited = system.NowMs() - restingSince_;
+  if (waited >= delayMs_) {
+    StopDelay();
+    ShowTool(over);
+  } else if (delayTimer_ == 0) {
+    // One look when the delay is up; a move to another rectangle restarts it.
+    delayTimer_ =
+        system.SetWindowTimer(window_, kDelayTimerId, static_cast<uint32_t>(delayMs_ - waited), [this](uint32_t) {
+          StopDelay();
+          Follow();
+        });
+  }
+}
+
+void UiToolTip::StopDelay() {
+  if (delayTimer_ == 0) return;
+  delayTimer_ = 0;
+  if (window_ != 0) ws::System().KillWindowTimer(window_, kDelayTimerId);
 }
 
 void UiToolTip::ShowTool(int index) {

@@ -1,7 +1,9 @@
 #pragma once
 // A tooltip: a small top-level tip window that appears over a rectangle of an
 // owner window once the pointer has rested there for the tip delay, and goes
-// when the pointer leaves or the tip is destroyed. The process keeps one.
+// when the pointer leaves, the owner disappears or the tip is destroyed. It
+// follows the pointer through the desktop's pointer reports; its only timer
+// is the delay, while the pointer rests on a rectangle.
 
 #include <cstdint>
 #include <string>
@@ -40,9 +42,11 @@ class UiToolTip {
     std::u16string text;
     Rect rect;
   };
-  void Poll();
+  // Looks where the pointer is now and shows, hides or waits accordingly.
+  void Follow();
   void ShowTool(int index);
   void HideTip();
+  void StopDelay();
 
   ws::WindowHandle window_ = 0;
   ws::WindowHandle owner_ = 0;
@@ -52,6 +56,8 @@ class UiToolTip {
   int restingTool_ = -1;
   int64_t restingSince_ = 0;
   int shownTool_ = -1;
+  uint32_t watcher_ = 0;
+  uint32_t delayTimer_ = 0;
   std::vector<uint32_t> picture_;
 };
 

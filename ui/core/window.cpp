@@ -9,10 +9,8 @@
 #include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
-#include "ui/core/pic_button.h"
+#include "ui/core/frame.h"
 #include "ui/core/process_values.h"
-#include "ui/core/tool_tip.h"
-#include "ui/gfx/effect.h"
 
 namespace quillmar {
 
@@ -58,7 +56,7 @@ void UiWindow::DeleteLater(std::unique_ptr<UiWindow> object) {
   Dispatch().parked.push_back(std::move(object));
 }
 
-UiWindow::UiWindow() : openEffect_(std::make_unique<UiEffect>()), closeEffect_(std::make_unique<UiEffect>()) {}
+UiWindow::UiWindow() = default;
 
 UiWindow::~UiWindow() {
   // From here on nothing reaches this object's handlers or user routine: its
@@ -109,16 +107,17 @@ void UiWindow::UnregisterDeferred() { Unregister(false); }
 void UiWindow::Unregister(bool repaintNow) {
   ElementRef rec(key_);
   if (!rec) return;
-  // A bound window gives its procedure back and stops its tick first, so
+  // A bound window gives its procedure back and quiets its frame first, so
   // nothing of the system calls into an element that is going.
   if (bound_) Detach();
-  StopTicking();
   rec->surfaces->Release();
   if (rec->parentKey != 0) TakeOut(key_, rec->parentKey, repaintNow);
   // The synchronous repaint may have run anything, this object's end included.
   if (!rec) return;
   rec->surfaces->invalidRegion.reset();
   StopTransition();
+  // Transitions this object runs for other elements end with it.
+  while (!transitions_.empty()) StopTransition(transitions_.back().second);
   while (!timerIds_.empty()) StopTimer(timerIds_.back());
   Registry().Remove(key_);
   key_ = 0;

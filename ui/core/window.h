@@ -6,11 +6,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/draw/draw_types.h"
@@ -24,9 +26,7 @@ namespace quillmar {
 
 struct ElementRecord;
 class ElementRef;
-class UiEffect;
-class UiPicButton;
-class UiToolTip;
+class UiFrame;
 namespace draw {
 class Bitmap;
 class Graphics;
@@ -164,31 +164,32 @@ class UiWindow {
   int32_t SizingHitTest(Hwnd hwnd, uint32_t msg);
   void ShowState(int32_t state);
   void NotifyResize();
-  void SetSizingBorder(int32_t value) { sizingBorder_ = value; }
-  int32_t GetSizingBorder() const { return sizingBorder_; }
+  // Settings of the sizing band; they belong to the frame, so an unbound
+  // element ignores the setters and reads the defaults.
+  void SetSizingBorder(int32_t value);
+  int32_t GetSizingBorder() const;
   // How far a maximized window reaches past the work area (negative left and top: outwards).
-  void SetMaxMargins(const InsetsF& m) { maxMargins_ = m; }
-  const InsetsF& GetMaxMargins() const { return maxMargins_; }
-  void SetMinSize(Size size) { minSize_ = size; }
-  Size GetMinSize() const { return minSize_; }
-  void SetFullScreenMax(int32_t v) { fullScreenMax_ = v; }
-  int32_t GetFullScreenMax() const { return fullScreenMax_; }
-  void SetResizable(int32_t v) { resizable_ = v; }
-  int32_t GetResizable() const { return resizable_; }
-  void SetDragAnywhere(int32_t v) { dragAnywhere_ = v; }
-  int32_t GetDragAnywhere() const { return dragAnywhere_; }
-  int32_t GetSizingCursorSet() const { return sizingCursorSet_; }
+  void SetMaxMargins(const InsetsF& m);
+  InsetsF GetMaxMargins() const;
+  void SetMinSize(Size size);
+  Size GetMinSize() const;
+  void SetFullScreenMax(int32_t v);
+  int32_t GetFullScreenMax() const;
+  void SetResizable(int32_t v);
+  int32_t GetResizable() const;
+  void SetDragAnywhere(int32_t v);
+  int32_t GetDragAnywhere() const;
+  int32_t GetSizingCursorSet() const;
   // Recomputes the process-wide work area from the screen and the taskbar.
   static void UpdateWorkArea(Hwnd hwnd);  // for the monitor the window is on
   static RectF CurrentWorkArea();
   // Where the window goes when maximized; none leaves the system's choice alone.
   std::optional<Rect> MaximizedRect() const;
   void SetCaptionOffset(Point offset);
-  Point GetCaptionOffset() const { return captionOffset_; }
+  Point GetCaptionOffset() const;
   void PlaceCaptionButtons();
   // x or y of "Button1" (close), "Button2" (minimize) or "Button3" (maximize); -1 otherwise.
   int32_t CaptionButtonPosition(std::string_view name, std::string_view axis);
-  UiPicButton* CaptionButton(int32_t index) const;  // 0 close, 1 minimize, 2 maximize
 
   // --- Painting (window_paint.cpp) ---
   void InvalidateRect(OptKey key = {}, std::optional<Rect> rect = {});
@@ -203,43 +204,53 @@ class UiWindow {
   const draw::Bitmap* Canvas(OptKey key = {});
   const draw::Bitmap* GetDib(OptKey key = {});
   void SetRedrawEnabled(int32_t value, OptKey key = {});
-  // Fades from the element's current picture to its next one.
-  void StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key = {});
+  // Fades from the element's current picture to its next one, inside `area`
+  // only when given (elsewhere the next picture shows at once). The timer is
+  // this object's, whichever element the transition is for.
+  void StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key = {}, std::optional<Rect> area = {});
   void Transition(bool alt = false, OptKey key = {}) { StartTransition(10, 25, alt, key); }
+  // The refresh of one part of a control (a scroll bar's arrow or thumb) with
+  // its own step per 10 ms tick.
+  void TransitionRect(const Rect& area, int32_t value, OptKey key = {}) {
+    StartTransition(10, value, false, key, area);
+  }
+  // Ends a running transition; the element shows its current picture.
+  void CancelTransition(OptKey key = {});
   void StopTransition(OptKey key = {});
   void TransitionTimer(int32_t id, uint32_t msg);
   int32_t AddLayer(int32_t width, int32_t height, OptKey key = {});
   void RemoveLayer(int32_t index, OptKey key = {});
   void SetFrame(int32_t frameOn, int32_t borderOn, int32_t shadowOn);
+  int32_t GetFrameOn() const { return frameOn_; }
+  int32_t GetShadowOn() const { return shadowOn_; }
   void SetBackColor(draw::Argb color, std::optional<draw::Argb> color2 = {});
   void SetBackImage(ImageHandle image, int32_t mode);
   // Process-wide debugging aid: every composed picture gets a 1-pixel outline.
   static void SetOutline(bool on, draw::Argb color);
   draw::Argb GetBackColor() const { return backColor_; }
 
-  // --- Output, ticking, cursors, effects (window_output.cpp) ---
+  // --- Output, the paint pass on demand, cursors, effects (window_output.cpp) ---
   virtual void Present();
   void PresentLayered();
+  // One update of a framed window, run by on-demand painting whenever
+  // something was raised: effects settle, a pending close finishes, flagged
+  // elements repaint. Controls have nothing to do here.
   virtual void Tick();
+  // Where on-demand painting enters: Tick inside one dispatch, so objects a
+  // handler deletes meanwhile go only when it returns.
   void IdleEntry();
-  void StartTicking(int32_t intervalMs = 1);
-  void StopTicking();
-  bool IsTicking() const { return tickTimerId_ != 0; }
   void SetWindowAlpha(int32_t value);
-  int32_t GetWindowAlpha() const { return windowAlpha_; }
+  int32_t GetWindowAlpha() const;
   // Asks the desktop to blur what lies behind the client area (where it can).
   void SetBlurBehind(int32_t value);
-  int32_t GetBlurBehind() const { return blurBehind_; }
+  int32_t GetBlurBehind() const;
   void SetCursorShape(const CursorChoice& choice);
   // Sets up the open (hiding false) or close effect of the window.
   void ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done = {});
-  UiEffect& OpenEffect() { return *openEffect_; }
-  UiEffect& CloseEffect() { return *closeEffect_; }
-  // Unbinds the window and releases its tick, caption buttons, tip and effects.
+  // Unbinds the window and releases its frame: caption buttons, tip, effects.
   void ReleaseWindow();
-  // Shows an element's tip over its rectangle (empty text hides it).
-  void ShowTip(UiWindow& element, std::string_view text);
-  const UiToolTip* Tip() const { return tip_.get(); }
+  // The frame part of a bound window; null for controls and unbound elements.
+  UiFrame* Frame() const { return frame_.get(); }
 
  protected:
   // Held by every entry from the system or a handler (window procedure, events,
@@ -261,6 +272,7 @@ class UiWindow {
   // The operating-system window of the element's top-level window (0 when none).
   Hwnd WindowOf(int32_t key);
   bool EffectBusy() const;
+  void RefreshBlur();
 
  private:
   void Unregister(bool repaintNow);
@@ -271,12 +283,9 @@ class UiWindow {
   // The paint pass proper, below the re-entry guard of Paint.
   void PaintTree(int32_t key, int32_t topLevel, const ElementRef& self);
   Point OffsetByAncestors(Point p, OptKey key, bool throughWindow);
-  void CreateCaptionButtons(int32_t flags);
   void Detach();
-  int32_t CaptionInset() const;
   void DrawSoftShadow(draw::Graphics& g, const RectF& rect, float radius, draw::Argb color, int32_t alpha);
   void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height);
-  void ShowMaximizeState(bool maximized);
 
   int32_t key_ = 0;
   int32_t hoverKey_ = 0;
@@ -286,16 +295,6 @@ class UiWindow {
   Hwnd hwnd_ = 0;
   ws::WindowProc prevWndProc_;
   bool bound_ = false;
-  int32_t sizingBorder_ = FrameMetrics::kSizingBorder;
-  int32_t sizingCursorSet_ = 0;
-  InsetsF maxMargins_{-FrameMetrics::kMaxMargin, -FrameMetrics::kMaxMargin, FrameMetrics::kMaxMargin,
-                      FrameMetrics::kMaxMargin};
-  Size minSize_{FrameMetrics::kMinWidth, FrameMetrics::kMinHeight};
-  int32_t fullScreenMax_ = 0;
-  int32_t blurBehind_ = 0;
-  bool blurApplied_ = false;
-  int32_t dragAnywhere_ = 1;
-  int32_t resizable_ = 1;
   int32_t frameOn_ = 1;
   int32_t borderOn_ = 1;
   int32_t shadowOn_ = 1;
@@ -303,15 +302,9 @@ class UiWindow {
   std::optional<draw::Argb> backColor2_;
   ImageHandle backImage_;
   int32_t backImageMode_ = 0;
-  Point captionOffset_;
-  int32_t windowAlpha_ = 255;
-  // Close, minimize, maximize; null where the button was not asked for.
-  std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;
-  std::unique_ptr<UiEffect> openEffect_;
-  std::unique_ptr<UiEffect> closeEffect_;
-  std::unique_ptr<UiToolTip> tip_;
-  uint32_t tickTimerId_ = 0;
-  bool openSettled_ = false;
+  // Transitions this object's timers drive: (timer id, element key).
+  std::vector<std::pair<int32_t, int32_t>> transitions_;
+  std::unique_ptr<UiFrame> frame_;
 };
 
 }  // namespace quillmar

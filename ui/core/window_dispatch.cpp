@@ -9,7 +9,8 @@
 #include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
-#include "ui/core/pic_button.h"
+#include "ui/core/frame.h"
+#include "ui/core/paint_scheduler.h"
 #include "ui/core/process_values.h"
 #include "ui/core/window.h"
 #include "ui/gfx/effect.h"
@@ -263,15 +264,8 @@ Point UiWindow::MousePosition(OptKey key) {
 }
 
 int32_t UiWindow::ChildProc(Hwnd, int32_t key, uint32_t msg, WParam, LParam) {
-  if (msg != Event::Click || hwnd_ == 0) return 1;
-  auto is = [&](int index) { return captionButtons_[index] && captionButtons_[index]->Key() == key; };
-  if (is(0)) {
-    ws::System().Send(hwnd_, Msg::Close, 0, 0);
-  } else if (is(1)) {
-    ws::System().ShowWindow(hwnd_, Show::Minimized);
-  } else if (is(2)) {
-    ws::System().ShowWindow(hwnd_, ws::System().IsZoomed(hwnd_) ? Show::Normal : Show::Maximized);
-  }
+  if (msg != Event::Click || hwnd_ == 0 || !frame_) return 1;
+  frame_->CaptionClick(key);
   return 1;
 }
 
@@ -300,7 +294,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     ChildProc(hwnd, key, msg, wParam, lParam);
     return 1;
   }
-  if (resizable_ != 0 || (sys.GetStyle(hwnd) & Style::ThickFrame) != 0) SizingHitTest(hwnd, msg);
+  if (GetResizable() != 0 || (sys.GetStyle(hwnd) & Style::ThickFrame) != 0) SizingHitTest(hwnd, msg);
   if (self.Lost()) return 0;
   switch (msg) {
     case Msg::NcLButtonDown:
@@ -331,13 +325,15 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     }
     case Msg::ShowWindow:
       if (ElementRecord* r = Rec({})) r->visible = (wParam == 1) ? 1 : 0;
+      // What changed while the window was hidden shows when it comes back.
+      if (wParam == 1) PaintScheduler::Request();
       break;
     case Msg::MouseMove:
       sys.TrackMouse(hwnd, Track::Hover | Track::Leave, 1);
       break;
     case Msg::SetCursor: {
       const uint32_t hit = LowWord(static_cast<uint64_t>(lParam));
-      if (sizingCursorSet_ != 0) return 0;
+      if (GetSizingCursorSet() != 0) return 0;
       if (hit >= Hit::Left && hit <= Hit::BottomRight) lParam = static_cast<LParam>(MakeLong(Hit::Client, hit));
       break;
     }
@@ -345,13 +341,13 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       if (wParam >= SysCmd::SizeLeft && wParam <= SysCmd::SizeBottomRight) {
         SizingHitTest(hwnd, msg);
         // A size command outside the sizing band moves the window instead.
-        if (sizingCursorSet_ == 0) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
+        if (GetSizingCursorSet() == 0) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
         return 1;
       }
       break;
     case Msg::LButtonDown:
       // A press that a control or the sizing band captured is not a window drag.
-      if (dragAnywhere_ != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
+      if (GetDragAnywhere() != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
       break;
     case Msg::WorkAreaChanged:
       UpdateWorkArea(hwnd);
@@ -366,11 +362,13 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     }
     case Msg::Size:
+      // Coming back from the taskbar shows what changed while minimized.
+      if (wParam == SizeKind::Restored || wParam == SizeKind::Maximized) PaintScheduler::Request();
       if ((wParam == SizeKind::Restored || wParam == SizeKind::Maximized) && !EffectBusy()) {
         const Rect r = sys.WindowRect(hwnd);
         ElementRecord* self = Rec({});
         if (self && (r.width != self->width || r.height != self->height)) {
-          ShowMaximizeState(wParam == SizeKind::Maximized);
+          if (frame_) frame_->ShowMaximizeState(wParam == SizeKind::Maximized);
           // The system may have moved the window too (maximizing does).
           Place(r.x, r.y, r.width, r.height);
         }
@@ -392,10 +390,15 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       SetFocusElement(0, 0);
       return 1;
     case Msg::Destroy: {
-      if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
+      // The window goes whatever the user routine answers, so the binding and
+      // the frame go with it; a routine that swallows the message only keeps
+      // it from the previous procedure.
+      const EventRoutine routine = GetUserHandler();
+      const bool swallowed = routine && routine(hwnd, key, msg, wParam, lParam) == 0;
       if (self.Lost()) return 0;
       const ws::WindowProc previous = prevWndProc_;
       ReleaseWindow();
+      if (swallowed) return 0;
       return sys.CallProc(previous, hwnd, msg, wParam, lParam) != 0 ? 1 : 0;
     }
     default:
@@ -406,13 +409,14 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
   if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
   // The routine may have ended this object (closing a window often does).
   if (self.Lost()) return 0;
-  if (msg == Msg::Close && closeEffect_->Configured() && !closeEffect_->Running() && !closeEffect_->Finished() &&
+  UiEffect* close = frame_ ? &frame_->CloseEffect() : nullptr;
+  if (msg == Msg::Close && close && close->Configured() && !close->Running() && !close->Finished() &&
       sys.IsWindow(hwnd)) {
     // The close effect plays first; the window closes when it has finished.
     const Rect r = sys.WindowRect(hwnd);
-    closeEffect_->SetTarget(r.x, r.y, r.width, r.height);
-    if (const draw::Bitmap* picture = GetDib()) closeEffect_->DrawBitmapToSnapshot(*picture);
-    closeEffect_->Start();
+    close->SetTarget(r.x, r.y, r.width, r.height);
+    if (const draw::Bitmap* picture = GetDib()) close->DrawBitmapToSnapshot(*picture);
+    close->Start();
     return 0;
   }
   return sys.CallProc(prevWndProc_, hwnd, msg, wParam, lParam) != 0 ? 1 : 0;

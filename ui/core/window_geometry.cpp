@@ -1,5 +1,5 @@
-// Moving and sizing elements, the frameless window's sizing band, the work area
-// and the caption-button row.
+// Moving and sizing elements, the frameless window's sizing band and its
+// settings, and the work area.
 
 #include <algorithm>
 
@@ -9,7 +9,8 @@
 #include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
-#include "ui/core/pic_button.h"
+#include "ui/core/frame.h"
+#include "ui/core/paint_scheduler.h"
 #include "ui/core/window.h"
 
 namespace quillmar {
@@ -40,9 +41,8 @@ WorkAreaState& StoredWorkArea() {
   return state;
 }
 
-constexpr int32_t kCloseWidth = FrameMetrics::kCloseButtonWidth;
-constexpr int32_t kMaximizeWidth = FrameMetrics::kCaptionButtonWidth;
-constexpr int32_t kMinimizeWidth = FrameMetrics::kCaptionButtonWidth;
+// What an element without a frame reads.
+const FrameSizing kNoFrame{};
 
 }  // namespace
 
@@ -68,7 +68,7 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
       routine(hwnd, k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
       if (self.Lost() || !rec) return;
     }
-    if (k == key_) PlaceCaptionButtons();
+    if (k == key_ && frame_) frame_->PlaceCaptionButtons();
   }
   if (!bound) {
     if (resized) SendEvent(k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
@@ -81,8 +81,6 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
     return;
   }
   if (resized) {
-    StopTicking();
-    StartTicking();
     Repaint();
     if (self.Lost() || !rec) return;
     sys.SetPosition(hwnd, 0, 0, 0, 0, 0, ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged);
@@ -101,6 +99,7 @@ void UiWindow::SetVisible(int32_t value, OptKey key) {
   if (!rec || rec->visible == value) return;
   rec->visible = value;
   rec->needsCompose = 1;
+  PaintScheduler::Request();
   if (rec->IsTopLevelWindow() && rec->windowHandle != 0 && ws::System().IsWindow(rec->windowHandle)) {
     ws::System().ShowWindow(rec->windowHandle, value != 0 ? Show::Normal : Show::Hide);
   }
@@ -139,8 +138,10 @@ Point UiWindow::OffsetByAncestors(Point p, OptKey key, bool throughWindow) {
 }
 
 int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
+  if (!frame_) return -1;
   ws::WindowSystem& sys = ws::System();
   SizingState& s = Sizing();
+  FrameSizing& f = frame_->Sizing();
   if (sys.IsZoomed(hwnd) || !sys.IsEnabled(hwnd)) return -1;
   // The pause lasts while the button that began it is held; whichever way its
   // release arrives (or does not, when a desktop drag swallowed it), it ends.
@@ -154,7 +155,7 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
   const Rect r = sys.WindowRect(hwnd);
   const Point cursor = sys.CursorPos();
   const Rect moved = MoveDraggedEdges(r, s.edge, cursor - s.grab,
-                                      Size{2 * sizingBorder_ + minSize_.width, 2 * sizingBorder_ + minSize_.height});
+                                      Size{2 * f.border + f.minSize.width, 2 * f.border + f.minSize.height});
   if ((msg == Msg::LButtonUp || msg == Msg::NcLButtonUp) && s.active) {
     sys.ReleaseCapture();
     s.active = false;
@@ -164,15 +165,15 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
     if (moved.width != GetWidth() || moved.height != GetHeight()) Place(moved.x, moved.y, moved.width, moved.height);
   }
   if (!s.active) {
-    sizingCursorSet_ = 0;
+    f.cursorSet = 0;
     s.edge = 0;
     s.grab = {};
     s.command = 0;
     const bool press = msg == Msg::LButtonDown || msg == Msg::NcLButtonDown;
-    const SizingZone zone = DetectSizingZone(r, cursor, sizingBorder_);
+    const SizingZone zone = DetectSizingZone(r, cursor, f.border);
     if (zone.cursor != 0) {
       sys.SetCursor(sys.LoadSystemCursor(static_cast<ws::SystemCursor>(zone.cursor)));
-      sizingCursorSet_ = 1;
+      f.cursorSet = 1;
       if (press) {
         s.edge = zone.edge;
         s.command = zone.command;
@@ -187,7 +188,7 @@ int32_t UiWindow::SizingHitTest(Hwnd hwnd, uint32_t msg) {
     }
   }
   // Controls under the band lose their hover while the sizing cursor shows.
-  SetHoverSuspended(sizingCursorSet_);
+  SetHoverSuspended(f.cursorSet);
   return s.command;
 }
 
@@ -233,45 +234,47 @@ std::optional<Rect> UiWindow::MaximizedRect() const {
   // The monitor the window is on now: after a move to another one its work area is new.
   const ws::MonitorInfo m = ws::System().MonitorOf(hwnd_);
   if (StoredWorkArea().monitor != m.bounds) UpdateWorkArea(hwnd_);
-  return MaximizedPlacement(fullScreenMax_ != 0, maxMargins_, CurrentWorkArea(), m.bounds);
+  return MaximizedPlacement(GetFullScreenMax() != 0, GetMaxMargins(), CurrentWorkArea(), m.bounds);
 }
 
 void UiWindow::SetCaptionOffset(Point offset) {
-  captionOffset_ = offset;
-  PlaceCaptionButtons();
+  if (frame_) frame_->SetCaptionOffset(offset);
 }
 
-int32_t UiWindow::CaptionInset() const {
-  if (frameOn_ == 0) return 0;
-  return shadowOn_ != 0 ? sizingBorder_ : 1;
-}
+Point UiWindow::GetCaptionOffset() const { return frame_ ? frame_->CaptionOffset() : Point{}; }
 
 int32_t UiWindow::CaptionButtonPosition(std::string_view name, std::string_view axis) {
-  int index = -1;
-  if (name == "Button1") index = 0;
-  if (name == "Button2") index = 2;
-  if (name == "Button3") index = 1;
-  if (index < 0 || (axis != "x" && axis != "y")) return -1;
-  if (axis == "y") return captionOffset_.y;
-  const CaptionWidths widths{captionButtons_[0] ? kCloseWidth : 0, captionButtons_[2] ? kMaximizeWidth : 0,
-                             captionButtons_[1] ? kMinimizeWidth : 0};
-  const ElementRecord* rec = Rec({});
-  const int32_t width = rec ? rec->width : 0;
-  return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_.x)[static_cast<size_t>(index)];
+  return frame_ ? frame_->CaptionButtonPosition(name, axis) : -1;
 }
 
 void UiWindow::PlaceCaptionButtons() {
-  static constexpr std::array<const char*, 3> kNames{"Button1", "Button2", "Button3"};
-  for (size_t i = 0; i < captionButtons_.size(); ++i) {
-    if (!captionButtons_[i]) continue;
-    captionButtons_[i]->Place(CaptionButtonPosition(kNames[i], "x"), CaptionButtonPosition(kNames[i], "y"),
-                              std::nullopt, std::nullopt);
-  }
+  if (frame_) frame_->PlaceCaptionButtons();
 }
 
-UiPicButton* UiWindow::CaptionButton(int32_t index) const {
-  if (index < 0 || index >= static_cast<int32_t>(captionButtons_.size())) return nullptr;
-  return captionButtons_[static_cast<size_t>(index)].get();
+void UiWindow::SetSizingBorder(int32_t value) {
+  if (frame_) frame_->Sizing().border = value;
 }
+int32_t UiWindow::GetSizingBorder() const { return (frame_ ? frame_->Sizing() : kNoFrame).border; }
+void UiWindow::SetMaxMargins(const InsetsF& m) {
+  if (frame_) frame_->Sizing().maxMargins = m;
+}
+InsetsF UiWindow::GetMaxMargins() const { return (frame_ ? frame_->Sizing() : kNoFrame).maxMargins; }
+void UiWindow::SetMinSize(Size size) {
+  if (frame_) frame_->Sizing().minSize = size;
+}
+Size UiWindow::GetMinSize() const { return (frame_ ? frame_->Sizing() : kNoFrame).minSize; }
+void UiWindow::SetFullScreenMax(int32_t v) {
+  if (frame_) frame_->Sizing().fullScreenMax = v;
+}
+int32_t UiWindow::GetFullScreenMax() const { return (frame_ ? frame_->Sizing() : kNoFrame).fullScreenMax; }
+void UiWindow::SetResizable(int32_t v) {
+  if (frame_) frame_->Sizing().resizable = v;
+}
+int32_t UiWindow::GetResizable() const { return (frame_ ? frame_->Sizing() : kNoFrame).resizable; }
+void UiWindow::SetDragAnywhere(int32_t v) {
+  if (frame_) frame_->Sizing().dragAnywhere = v;
+}
+int32_t UiWindow::GetDragAnywhere() const { return (frame_ ? frame_->Sizing() : kNoFrame).dragAnywhere; }
+int32_t UiWindow::GetSizingCursorSet() const { return (frame_ ? frame_->Sizing() : kNoFrame).cursorSet; }
 
 }  // namespace quillmar

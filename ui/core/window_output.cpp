@@ -1,5 +1,5 @@
-// Putting the composed picture on the screen, the window tick, cursors and the
-// open and close effects.
+// Putting the composed picture on the screen, the window's update on demand,
+// blur-behind, cursors and the open and close effects.
 
 #include <algorithm>
 #include <fstream>
@@ -14,6 +14,8 @@
 #include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
+#include "ui/core/frame.h"
+#include "ui/core/paint_scheduler.h"
 #include "ui/core/window.h"
 #include "ui/gfx/effect.h"
 
@@ -36,15 +38,19 @@ constexpr uint32_t kFrameRefresh = ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::
 
 }  // namespace
 
-bool UiWindow::EffectBusy() const { return openEffect_->Running() || closeEffect_->Running(); }
+bool UiWindow::EffectBusy() const { return frame_ && frame_->EffectBusy(); }
 
 void UiWindow::Present() {
-  if (openEffect_->Running() || closeEffect_->Running() || closeEffect_->Finished()) return;
+  if (!frame_) return;
+  UiEffect& open = frame_->OpenEffect();
+  UiEffect& close = frame_->CloseEffect();
+  if (open.Running() || close.Running() || close.Finished()) return;
   ws::WindowSystem& sys = ws::System();
   if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
   if (sys.IsVisible(hwnd_) && !sys.IsIconic(hwnd_)) PresentLayered();
-  if (!blurApplied_ && blurBehind_ != 0) {
-    blurApplied_ = sys.SetBlurBehind(hwnd_, GetPadding());
+  FrameOutput& out = frame_->Output();
+  if (!out.blurApplied && out.blurBehind != 0) {
+    out.blurApplied = sys.SetBlurBehind(hwnd_, GetPadding());
   }
 }
 
@@ -57,25 +63,28 @@ void UiWindow::PresentLayered() {
   const Rect r = sys.WindowRect(hwnd_);
   const ws::PixelView view{dib.Data(), dib.Width(), dib.Height(), dib.Stride()};
   sys.PresentLayered(hwnd_, r.Origin(), {rec->width, rec->height}, view,
-                     static_cast<uint8_t>(std::clamp(windowAlpha_, 0, 255)));
+                     static_cast<uint8_t>(std::clamp(GetWindowAlpha(), 0, 255)));
+}
+
+void UiWindow::RefreshBlur() {
+  ws::WindowSystem& sys = ws::System();
+  if (frame_ && frame_->Output().blurBehind != 0 && hwnd_ != 0 && sys.IsWindow(hwnd_)) {
+    sys.SetPosition(hwnd_, 0, 0, 0, 0, 0, kFrameRefresh);
+  }
 }
 
 void UiWindow::Tick() {
+  // Only a framed window updates itself; after Detach nothing is left to do.
+  if (!frame_ || !frame_->Painted()) return;
   ws::WindowSystem& sys = ws::System();
   const bool live = hwnd_ != 0 && sys.IsWindow(hwnd_);
-  if (EffectBusy()) {
-    if (live && blurBehind_ != 0) sys.SetPosition(hwnd_, 0, 0, 0, 0, 0, kFrameRefresh);
-    return;
-  }
-  if (openEffect_->Running()) openSettled_ = false;
-  if (openEffect_->Finished() && !openSettled_) {
+  if (EffectBusy()) return;  // the effect shows the window meanwhile
+  if (frame_->SettleOpenEffect()) {
     // Once per run: the window takes over showing its own picture again.
-    openSettled_ = true;
-    if (live && blurBehind_ != 0) sys.SetPosition(hwnd_, 0, 0, 0, 0, 0, kFrameRefresh);
-    openEffect_->Reset();
+    RefreshBlur();
     Invalidate();
   }
-  if (closeEffect_->Finished()) {
+  if (frame_->CloseEffect().Finished()) {
     if (!live) return;
     const Hwnd hwnd = hwnd_;
     const ws::WindowProc previous = prevWndProc_;
@@ -92,33 +101,26 @@ void UiWindow::Tick() {
   if (live && sys.IsVisible(hwnd_) && !sys.IsIconic(hwnd_)) Repaint();
 }
 
-void UiWindow::StartTicking(int32_t intervalMs) {
-  if (tickTimerId_ != 0) return;
-  tickTimerId_ = ws::System().SetWindowTimer(0, 0, static_cast<uint32_t>(std::max(intervalMs, 1)),
-                                             [this](uint32_t) { IdleEntry(); });
-}
-
-void UiWindow::StopTicking() {
-  if (tickTimerId_ == 0) return;
-  ws::System().KillWindowTimer(0, tickTimerId_);
-  tickTimerId_ = 0;
-}
-
 void UiWindow::SetWindowAlpha(int32_t value) {
-  if (windowAlpha_ == value) return;
-  windowAlpha_ = value;
+  if (!frame_ || frame_->Output().windowAlpha == value) return;
+  frame_->Output().windowAlpha = value;
   Invalidate();
 }
 
+int32_t UiWindow::GetWindowAlpha() const { return frame_ ? frame_->Output().windowAlpha : 255; }
+
 void UiWindow::SetBlurBehind(int32_t value) {
-  if (blurBehind_ == value) return;
-  blurBehind_ = value;
-  blurApplied_ = false;
+  if (!frame_ || frame_->Output().blurBehind == value) return;
+  FrameOutput& out = frame_->Output();
+  out.blurBehind = value;
+  out.blurApplied = false;
   ws::WindowSystem& sys = ws::System();
   // Turning it off takes the blur away now; turning it on applies at the next present.
   if (value == 0 && hwnd_ != 0 && sys.IsWindow(hwnd_)) sys.SetBlurBehind(hwnd_, std::nullopt);
   Invalidate();
 }
+
+int32_t UiWindow::GetBlurBehind() const { return frame_ ? frame_->Output().blurBehind : 0; }
 
 void UiWindow::SetCursorShape(const CursorChoice& choice) {
   ws::WindowSystem& sys = ws::System();
@@ -150,20 +152,28 @@ void UiWindow::SetCursorShape(const CursorChoice& choice) {
 
 void UiWindow::ShowWithEffect(int32_t effectKind, bool hiding, std::function<void()> done) {
   ws::WindowSystem& sys = ws::System();
-  if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
+  if (!frame_ || hwnd_ == 0 || !sys.IsWindow(hwnd_)) return;
   const ElementRef self(key_);
   Repaint();
-  if (!self) return;
+  if (!self || !frame_) return;
   ElementRecord* rec = self.get();
+  // The end of an effect is what the window waits for to show itself again
+  // (or to close); each frame keeps the blur region in step where there is one.
+  auto finished = [done = std::move(done)] {
+    if (done) done();
+    PaintScheduler::Request();
+  };
+  auto frameShown = [this](const draw::Bitmap&) { RefreshBlur(); };
   if (hiding) {
-    closeEffect_->Reset();
-    closeEffect_->Setup(effectKind, nullptr, 0, 0, 0, 0, std::nullopt, false, std::move(done), {}, hwnd_);
+    frame_->CloseEffect().Reset();
+    frame_->CloseEffect().Setup(effectKind, nullptr, 0, 0, 0, 0, std::nullopt, false, std::move(finished), frameShown,
+                                hwnd_);
     return;
   }
-  openEffect_->Reset();
-  openSettled_ = false;
-  openEffect_->Setup(effectKind, &rec->surfaces->dib, rec->left, rec->top, rec->width, rec->height, std::nullopt, true,
-                     std::move(done), {}, hwnd_);
+  frame_->OpenEffect().Reset();
+  frame_->RearmOpenEffect();
+  frame_->OpenEffect().Setup(effectKind, &rec->surfaces->dib, rec->left, rec->top, rec->width, rec->height,
+                             std::nullopt, true, std::move(finished), frameShown, hwnd_);
 }
 
 }  // namespace quillmar

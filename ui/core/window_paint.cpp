@@ -13,6 +13,7 @@
 #include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
+#include "ui/core/paint_scheduler.h"
 #include "ui/core/rounded_rect.h"
 #include "ui/core/skin_image.h"
 #include "ui/core/theme_defaults.h"
@@ -24,7 +25,9 @@ namespace {
 Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.width + 1, rec.height + 1}; }
 
 // Pixel-wise mix of two premultiplied pictures: from at 255 - t, to at t.
-void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap& to, int32_t t) {
+// Outside `area` (when given) the result is `to` alone.
+void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap& to, int32_t t,
+                 const std::optional<Rect>& area) {
   const int w = std::min({out.Width(), from.Width(), to.Width()});
   const int h = std::min({out.Height(), from.Height(), to.Height()});
   const uint32_t a = static_cast<uint32_t>(std::clamp(t, 0, 255));
@@ -33,6 +36,10 @@ void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap
     const uint32_t* n = to.Row(y);
     uint32_t* o = out.Row(y);
     for (int x = 0; x < w; ++x) {
+      if (area && !(x >= area->x && x < area->x + area->width && y >= area->y && y < area->y + area->height)) {
+        o[x] = n[x];
+        continue;
+      }
       uint32_t mixed = 0;
       for (int shift = 0; shift < 32; shift += 8) {
         const uint32_t cf = (f[x] >> shift) & 0xFF;
@@ -71,6 +78,7 @@ void UiWindow::InvalidateRect(OptKey key, std::optional<Rect> rect) {
   const bool wholePending = rec->needsRepaint != 0 && !s.invalidRegion;
   rec->needsRepaint = 1;
   rec->needsCompose = 1;
+  PaintScheduler::Request();
   if (!rect || rect->IsEmpty()) {
     s.invalidRegion.reset();
   } else if (!wholePending) {
@@ -84,7 +92,10 @@ void UiWindow::InvalidateRect(OptKey key, std::optional<Rect> rect) {
 }
 
 void UiWindow::Invalidate(OptKey key) {
-  if (ElementRecord* rec = Rec(key)) rec->needsCompose = 1;
+  if (ElementRecord* rec = Rec(key)) {
+    rec->needsCompose = 1;
+    PaintScheduler::Request();
+  }
 }
 
 void UiWindow::SetRedrawEnabled(int32_t value, OptKey key) {
@@ -150,14 +161,19 @@ void UiWindow::PaintTree(int32_t k, int32_t topLevel, const ElementRef& self) {
   if (rec->needsRepaint != 0) {
     ElementSurfaces& s = *rec->surfaces;
     if (s.graphics) {
-      // The clip stays on while the element draws, so translucent content
-      // outside the invalid area is not drawn twice over itself.
-      if (s.invalidRegion) s.graphics->SetClip(*s.invalidRegion);
+      // The invalid area bounds every clip while the element draws: a control
+      // may narrow it but never widen or drop it, so translucent content
+      // outside the area is not drawn twice over itself.
+      s.graphics->ResetClip();
+      s.graphics->SetClipBound(s.invalidRegion);
       s.graphics->Clear(0x00FFFFFF);
     }
     SendEvent(k, Event::Paint);
     if (gone() || !rec) return;
-    if (rec->surfaces->graphics) rec->surfaces->graphics->ResetClip();
+    if (draw::Graphics* g = rec->surfaces->graphics.get()) {
+      g->SetClipBound(std::nullopt);
+      g->ResetClip();
+    }
     rec->surfaces->invalidRegion.reset();
   }
   if (rec->needsCompose != 0) {
@@ -190,27 +206,33 @@ void UiWindow::ComposeElement(int32_t k) {
   s.leftOut = false;
   const int32_t pl = rec->padding.left;
   const int32_t pt = rec->padding.top;
+  // Children live in the client area: nothing of theirs reaches the padding band.
+  const Rect client{pl, pt, std::max(0, rec->width - pl - rec->padding.right),
+                    std::max(0, rec->height - pt - rec->padding.bottom)};
+  draw::Region fromChildren;
   for (int32_t childKey : rec->children) {
     ElementRecord* c = Registry().Find(childKey);
     if (!c || c->recomposed == 0) continue;
     if (c->surfaces->dirtyRegion) {
       draw::Region moved = *c->surfaces->dirtyRegion;
       moved.Offset(pl + c->left, pt + c->top);
-      dirty.Union(moved);
+      fromChildren.Union(moved);
     }
     const RectF now = RectF::FromRect(Rect::FromXywh(c->left, c->top, c->width, c->height));
     if (!NearlyEqual(now, c->boundsF)) {
       const Rect old = c->boundsF.Truncated();
-      dirty.Union(Rect{pl + old.x, pt + old.y, old.width + 1, old.height + 1});
+      fromChildren.Union(Rect{pl + old.x, pt + old.y, old.width + 1, old.height + 1});
       c->boundsF = now;
     }
   }
+  fromChildren.Intersect(client);
+  dirty.Union(fromChildren);
   dirty.Intersect(whole);
   draw::ClearBitmap(s.dib, &dirty);
   if (!dirty.IsEmpty()) {
     ExtraLayers& extra = s.extra;
     if (extra.currentLayer > 0 && extra.layers.size() >= 2) {
-      MixPictures(extra.layers[1], extra.layers[0], s.canvas, extra.progress);
+      MixPictures(extra.layers[1], extra.layers[0], s.canvas, extra.progress, extra.area);
       draw::BlendBitmap(s.dib, 0, 0, extra.layers[1], 255, &dirty);
     } else {
       draw::BlendBitmap(s.dib, 0, 0, s.canvas, 255, &dirty);
@@ -223,6 +245,7 @@ void UiWindow::ComposeElement(int32_t k) {
       const Rect at{pl + c->left, pt + c->top, c->width, c->height};
       draw::Region clip = dirty;
       clip.Intersect(at);
+      clip.Intersect(client);
       draw::BlendBitmap(s.dib, at, c->surfaces->dib, Rect{0, 0, c->width, c->height},
                         static_cast<uint8_t>(std::clamp(c->alpha, 0, 255)), &clip);
     }
@@ -238,48 +261,85 @@ void UiWindow::ComposeElement(int32_t k) {
 
 void UiWindow::SetOutline(bool on, draw::Argb color) { Outline() = {on, color}; }
 
-void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key) {
+void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key, std::optional<Rect> area) {
   ElementRecord* rec = Rec(key);
   if (!rec) return;
-  StopTransition(key);
-  rec = Rec(key);
+  const int32_t k = rec->key;
+  StopTransition(k);
+  rec = Registry().Find(k);
   if (!rec) return;
   const int32_t w = rec->width + 1;
   const int32_t h = rec->height + 1;
-  AddLayer(w, h, key);
-  AddLayer(w, h, key);
+  AddLayer(w, h, k);
+  AddLayer(w, h, k);
   ExtraLayers& extra = rec->surfaces->extra;
   // Both layers start as the picture the element shows now.
   for (draw::Bitmap& layer : extra.layers) draw::BlendBitmap(layer, 0, 0, rec->surfaces->canvas, 255);
   extra.currentLayer = 1;
   extra.progress = 0;
+  extra.area = area;
   // The quick form serves presses, which should answer at once.
   extra.step = alt ? std::max(step * 3, 1) : std::max(step, 1);
   const int32_t id = StartTimer(intervalMs);
-  rec = Rec(key);
-  if (!rec) return;
+  rec = Registry().Find(k);
+  if (!rec) {
+    StopTimer(id);
+    return;
+  }
   rec->surfaces->extra.timerId = static_cast<uint32_t>(id);
-  InvalidateRect(key);
+  if (id != 0) transitions_.emplace_back(id, k);
+  InvalidateRect(k);
 }
 
 void UiWindow::StopTransition(OptKey key) {
-  ElementRecord* rec = Rec(key);
+  const int32_t k = ResolveKey(key);
+  // The timers this object runs for the element, whether it still exists or not.
+  for (auto it = transitions_.begin(); it != transitions_.end();) {
+    if (it->second != k) {
+      ++it;
+      continue;
+    }
+    const int32_t id = it->first;
+    it = transitions_.erase(it);
+    StopTimer(id);
+  }
+  ElementRecord* rec = Registry().Find(k);
   if (!rec) return;
   ExtraLayers& extra = rec->surfaces->extra;
   const uint32_t id = extra.timerId;
   extra = ExtraLayers{};
+  // Another object's timer is not in this object's list; it notices on its next tick.
   if (id != 0) StopTimer(static_cast<int32_t>(id));
 }
 
+void UiWindow::CancelTransition(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec) return;
+  const int32_t k = rec->key;
+  const bool running = rec->surfaces->extra.currentLayer > 0;
+  StopTransition(k);
+  // The half-faded picture must not stay on the screen.
+  if (running) {
+    if (ElementRecord* again = Registry().Find(k)) again->MarkChanged();
+  }
+}
+
 void UiWindow::TransitionTimer(int32_t id, uint32_t) {
-  // The element timers of one object serve its own element's transition.
-  ElementRecord* rec = Rec({});
-  if (!rec || id == 0 || rec->surfaces->extra.timerId != static_cast<uint32_t>(id)) return;
+  if (id == 0) return;
+  const auto it = std::find_if(transitions_.begin(), transitions_.end(), [id](const auto& t) { return t.first == id; });
+  if (it == transitions_.end()) return;
+  const int32_t k = it->second;
+  ElementRecord* rec = Registry().Find(k);
+  if (!rec || rec->surfaces->extra.timerId != static_cast<uint32_t>(id)) {
+    // The element or its transition went away without this object: stop serving it.
+    transitions_.erase(it);
+    StopTimer(id);
+    return;
+  }
   ExtraLayers& extra = rec->surfaces->extra;
   extra.progress += extra.step;
-  rec->needsCompose = 1;
-  rec->changed = 1;
-  if (extra.progress >= 255) StopTransition();
+  rec->MarkChanged();
+  if (extra.progress >= 255) StopTransition(k);
 }
 
 int32_t UiWindow::AddLayer(int32_t width, int32_t height, OptKey key) {

@@ -12,6 +12,7 @@
 #include "platform/draw/graphics.h"
 #include "tests/ui/core/window_test_support.h"
 #include "ui/core/control.h"
+#include "ui/core/frame.h"
 
 namespace quillmar {
 namespace {
@@ -122,7 +123,7 @@ TEST(UiWindowDispatchSafety, WindowDestroyedMidClickEndsTheDispatch) {
     f.Frame();
     f.headless->Click(WindowFixture::At(20, 20));
     EXPECT_FALSE(ws::System().IsWindow(f.hwnd));
-    EXPECT_FALSE(f.window->IsTicking());
+    EXPECT_FALSE(f.window->Frame() && f.window->Frame()->Painted());
     EXPECT_EQ(button.clicks, 1);
   }
 }
@@ -218,7 +219,7 @@ TEST(UiWindowBinding, ReleaseOrUnregisterGivesTheSystemWindowBack) {
     ws::System().Send(f.hwnd, Msg::User, 0, 0);
     EXPECT_EQ(heard, 0);
     EXPECT_EQ(f.headless->Presented(f.hwnd)->presentCount, presents);
-    EXPECT_FALSE(f.window->IsTicking());
+    EXPECT_FALSE(f.window->Frame() && f.window->Frame()->Painted());
     EXPECT_EQ(ws::System().GetExStyle(f.hwnd) & ExStyle::Layered, 0u);
   }
 }

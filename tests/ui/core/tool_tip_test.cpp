@@ -36,10 +36,13 @@ TEST_F(ToolTipTest, AppearsAfterTheDelayWhileThePointerRestsOverTheRectangle) {
   tip.Create(owner, "\xB9\xD8\xB1\xD5", 50, 20, 32, 23);  // 关闭
   ASSERT_NE(tip.Window(), 0);
   EXPECT_FALSE(hs->IsVisible(tip.Window()));
+  // The delay is the only timer, and only while the pointer rests on the rectangle.
+  EXPECT_EQ(hs->RunningTimerCount(), 1u);
   hs->Advance(450);
   EXPECT_FALSE(tip.TipShown());
   hs->Advance(150);
   ASSERT_TRUE(tip.TipShown());
+  EXPECT_EQ(hs->RunningTimerCount(), 0u);
   EXPECT_TRUE(hs->IsVisible(tip.Window()));
   EXPECT_EQ(hs->Focus(), owner) << "showing the tip does not take the focus";
   const Rect r = hs->WindowRect(tip.Window());
@@ -54,9 +57,16 @@ TEST_F(ToolTipTest, AppearsAfterTheDelayWhileThePointerRestsOverTheRectangle) {
   EXPECT_TRUE(ink) << "the text is drawn";
 
   hs->MoveMouse({100 + 200, 100 + 200});  // outside the tool rectangle
-  hs->Advance(100);
   EXPECT_FALSE(tip.TipShown());
   EXPECT_FALSE(hs->IsVisible(tip.Window()));
+  EXPECT_EQ(hs->RunningTimerCount(), 0u);
+  // Passing over the rectangle for less than the delay shows nothing.
+  hs->MoveMouse({100 + 60, 100 + 30});
+  hs->Advance(300);
+  hs->MoveMouse({100 + 200, 100 + 200});
+  hs->Advance(1000);
+  EXPECT_FALSE(tip.TipShown());
+  EXPECT_EQ(hs->RunningTimerCount(), 0u);
 }
 
 TEST_F(ToolTipTest, StaysOnTheMonitorUnderThePointer) {
@@ -144,7 +154,6 @@ TEST_F(ToolTipTest, ExtraRegionShowsItsOwnTextAndOwnerLossHidesTheTip) {
   hs->Advance(600);
   EXPECT_TRUE(tip.TipShown());
   hs->ShowWindow(owner, Show::Hide);
-  hs->Advance(100);
   EXPECT_FALSE(tip.TipShown());
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/core/frame.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/pic_button.h"
@@ -152,7 +153,7 @@ TEST(UiWindowFocus, FocusKeepingElementsHandFocusBack) {
   EXPECT_EQ(keeper.GetFocused(), 0);
   EXPECT_EQ(f.window->FocusKey(), edit.Key());
   // The caption's maximize button keeps the focus too, and maximizes.
-  UiPicButton* maximize = f.window->CaptionButton(2);
+  UiPicButton* maximize = f.window->Frame()->CaptionButton(2);
   ASSERT_NE(maximize, nullptr);
   const Point m = maximize->PointToScreen({5, 5});
   f.headless->MoveMouse(m);
@@ -200,7 +201,7 @@ TEST(UiWindowClose, UserRoutineCanRefuseTheClose) {
   ws::System().Send(f.hwnd, Msg::Close, 0, 0);
   EXPECT_TRUE(ws::System().IsWindow(f.hwnd));
   // The close caption button sends the same request.
-  UiPicButton* close = f.window->CaptionButton(0);
+  UiPicButton* close = f.window->Frame()->CaptionButton(0);
   ASSERT_NE(close, nullptr);
   const Point c = close->PointToScreen({5, 5});
   f.headless->MoveMouse(c);
@@ -216,11 +217,11 @@ TEST(UiWindowClose, LoadedCloseEffectPlaysBeforeTheWindowCloses) {
   WindowFixture f;
   f.Frame();
   f.window->ShowWithEffect(2, true);
-  EXPECT_TRUE(f.window->CloseEffect().Configured());
-  EXPECT_FALSE(f.window->CloseEffect().Running());
+  EXPECT_TRUE(f.window->Frame()->CloseEffect().Configured());
+  EXPECT_FALSE(f.window->Frame()->CloseEffect().Running());
   ws::System().Send(f.hwnd, Msg::Close, 0, 0);
   EXPECT_TRUE(ws::System().IsWindow(f.hwnd));
-  EXPECT_TRUE(f.window->CloseEffect().Running());
+  EXPECT_TRUE(f.window->Frame()->CloseEffect().Running());
   for (int i = 0; i < 100 && ws::System().IsWindow(f.hwnd); ++i) f.headless->Advance(15);
   EXPECT_FALSE(ws::System().IsWindow(f.hwnd));
 }

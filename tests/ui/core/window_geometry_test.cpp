@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/core/frame.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/pic_button.h"
@@ -35,11 +36,11 @@ TEST(UiWindowMaximize, CoversTheWorkAreaWithTheSizingBandOffScreen) {
   EXPECT_EQ(f.window->GetWidth(), 1378);
   EXPECT_EQ(f.window->GetHeight(), 740);
   // The caption row follows the new width; the maximize button shows "restore".
-  EXPECT_EQ(f.window->CaptionButton(0)->GetLeft(), 1378 - 32 - 12);
-  EXPECT_EQ(f.window->CaptionButton(2)->GetTipText(), "\xBB\xB9\xD4\xAD");
+  EXPECT_EQ(f.window->Frame()->CaptionButton(0)->GetLeft(), 1378 - 32 - 12);
+  EXPECT_EQ(f.window->Frame()->CaptionButton(2)->GetTipText(), "\xBB\xB9\xD4\xAD");
   ws::System().ShowWindow(f.hwnd, Show::Normal);
   EXPECT_EQ(f.window->GetWidth(), 300);
-  EXPECT_EQ(f.window->CaptionButton(2)->GetTipText(), "\xD7\xEE\xB4\xF3\xBB\xAF");
+  EXPECT_EQ(f.window->Frame()->CaptionButton(2)->GetTipText(), "\xD7\xEE\xB4\xF3\xBB\xAF");
 }
 
 TEST(UiWindowMaximize, FullScreenAndRightHandTaskbar) {
@@ -228,7 +229,7 @@ TEST(UiPicButton, DisposedButtonIsNoLongerHitOrClickedAndCanBeCreatedAgain) {
     if (msg == Event::Click) ++clicks;
     return 1;
   };
-  const ImageHandle picture = f.window->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
+  const ImageHandle picture = f.window->Frame()->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
   button.Create(f.window.get(), true, 10, 10, 30, 23, picture);
   button.SetUserHandler(count);
   f.Frame();

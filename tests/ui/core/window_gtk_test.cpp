@@ -9,6 +9,7 @@
 
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
+#include "ui/core/frame.h"
 #include "tests/support/bound_window.h"
 #include "tests/support/gtk_backend_test.h"
 #include "ui/core/pic_button.h"
@@ -49,7 +50,7 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
     return 1;
   };
   UiWindow& window = Open(200, 150, options);
-  UiPicButton* close = window.CaptionButton(0);
+  UiPicButton* close = window.Frame()->CaptionButton(0);
   ASSERT_NE(close, nullptr);
   const Point target = close->PointToScreen({16, 11});
   auto hoverState = UiPicButton::State::Normal;

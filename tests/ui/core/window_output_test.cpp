@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/core/frame.h"
+#include "ui/core/paint_scheduler.h"
 #include "ui/core/cursor_bytes.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
@@ -19,44 +21,177 @@ int Presents(WindowFixture& f) {
   return p ? p->presentCount : 0;
 }
 
-TEST(UiWindowEffects, OpenEffectShowsTheWindowThenHandsBackToTheTick) {
+TEST(UiWindowEffects, OpenEffectShowsTheWindowThenTheWindowShowsItselfOnce) {
   WindowFixture f;
   f.Frame();
-  bool done = false;
-  f.window->ShowWithEffect(1, false, [&] { done = true; });
-  EXPECT_TRUE(f.window->OpenEffect().Running());
+  int atDone = -1;
+  f.window->ShowWithEffect(1, false, [&] { atDone = Presents(f); });
+  EXPECT_TRUE(f.window->Frame()->OpenEffect().Running());
   // While the effect runs the window does not present its own picture.
   const int before = Presents(f);
   f.window->InvalidateRect();
   f.window->Repaint();
-  const auto* shown = f.headless->Presented(f.hwnd);
-  ASSERT_NE(shown, nullptr);
-  for (int i = 0; i < 40 && !done; ++i) f.headless->Advance(15);
-  EXPECT_TRUE(done);
-  EXPECT_TRUE(f.window->OpenEffect().Finished());
-  EXPECT_GT(Presents(f), before);  // the effect's frames
+  EXPECT_EQ(Presents(f), before);
+  for (int i = 0; i < 40 && atDone < 0; ++i) f.headless->Advance(15);
+  ASSERT_GE(atDone, 0);
+  EXPECT_TRUE(f.window->Frame()->OpenEffect().Finished());
+  EXPECT_EQ(atDone, before + 11);  // the effect's frames
+  f.Frame();
+  EXPECT_EQ(Presents(f), atDone + 1);  // then the window's own picture, once
   EXPECT_EQ(f.headless->Presented(f.hwnd)->alpha, 255);
-  const int afterEffect = Presents(f);
-  f.Frame();
-  EXPECT_EQ(Presents(f), afterEffect + 1);  // the window presents itself again, once
-  f.Frame();
-  EXPECT_EQ(Presents(f), afterEffect + 1);
+  f.headless->Advance(500);
+  EXPECT_EQ(Presents(f), atDone + 1);
+  EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
 }
 
-TEST(UiWindowTransitions, HoverFadeRunsOnItsTimerAndReleasesItsLayers) {
+// A control of one colour that can change it.
+class Swatch : public UiControl {
+ public:
+  void Create(UiWindow* parent, int32_t x, int32_t y, int32_t w, int32_t h) {
+    CreateElement(parent, true, x, y, w, h, "OVCL_SWATCH");
+    FinishCreate();
+  }
+  void SetColor(draw::Argb c) { Assign(color_, c); }
+
+ protected:
+  void PaintEntry() override {
+    CanvasGraphics()->FillRectangle(draw::Brush(color_),
+                                    RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
+  }
+
+ private:
+  draw::Argb color_ = 0xFF0000FF;
+};
+
+uint32_t ChildPixel(WindowFixture& f, int x, int y) {
+  return f.headless->Presented(f.hwnd)->At(testing::kPad + x, testing::kPad + y);
+}
+
+TEST(UiWindowPaintOnDemand, AnIdleWindowSleepsAndAChangeShowsOnTheNextFrame) {
+  WindowFixture f;
+  auto& probe = f.AddProbe(10, 10, 30, 30, 0xFFCC3333);
+  f.Frame();
+  // Nothing raised: no timer runs and nothing is painted, however long it waits.
+  EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
+  const int idle = Presents(f);
+  const int paints = probe.paints;
+  f.headless->Advance(5000);
+  EXPECT_EQ(Presents(f), idle);
+  EXPECT_EQ(probe.paints, paints);
+  // Several changes before the next frame make one paint pass.
+  probe.SetAlpha(128);
+  probe.InvalidateRect();
+  f.window->InvalidateRect({}, Rect{200, 100, 10, 10});
+  f.Frame();
+  EXPECT_EQ(Presents(f), idle + 1);
+  EXPECT_EQ(probe.paints, paints + 1);
+  EXPECT_EQ(ChildPixel(f, 15, 15) >> 24, 0xFFu);
+  EXPECT_NE(ChildPixel(f, 15, 15), 0xFFCC3333u);
+  EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
+  // Changes made while minimized show when the window comes back.
+  ws::System().ShowWindow(f.hwnd, Show::Minimized);
+  f.Frame();
+  const int minimized = Presents(f);
+  probe.SetAlpha(255);
+  f.Frame();
+  EXPECT_EQ(Presents(f), minimized);
+  ws::System().ShowWindow(f.hwnd, Show::Restore);
+  f.Frame();
+  EXPECT_EQ(ChildPixel(f, 15, 15), 0xFFCC3333u);
+}
+
+TEST(UiWindowTransitions, FadesRunTheirTimerOnlyWhileTheyRunWhicheverElementTheyServe) {
   WindowFixture f;
   auto& probe = f.AddProbe(10, 10, 30, 30);
   f.Frame();
-  probe.Transition();
   const ElementRecord* rec = Registry().Find(probe.Key());
-  EXPECT_EQ(rec->surfaces->extra.layers.size(), 2u);
-  EXPECT_EQ(probe.TimerIds().size(), 1u);
-  // 25 per 10 ms tick: 255 is reached on the 11th tick.
-  for (int i = 0; i < 10; ++i) f.headless->Advance(10);
-  EXPECT_EQ(rec->surfaces->extra.layers.size(), 2u);
+  // The element's own fade, then one the window starts for the element.
+  for (UiWindow* starter : {static_cast<UiWindow*>(&probe), f.window.get()}) {
+    starter->Transition(false, probe.Key());
+    EXPECT_EQ(rec->surfaces->extra.layers.size(), 2u);
+    EXPECT_EQ(starter->TimerIds().size(), 1u);
+    const int before = Presents(f);
+    // 25 per 10 ms tick: 255 is reached on the 11th tick, and every tick is a frame.
+    for (int i = 0; i < 10; ++i) f.headless->Advance(10);
+    EXPECT_EQ(rec->surfaces->extra.layers.size(), 2u);
+    EXPECT_GE(Presents(f), before + 10);
+    f.headless->Advance(10);
+    EXPECT_TRUE(rec->surfaces->extra.layers.empty());
+    EXPECT_TRUE(starter->TimerIds().empty());
+    f.Frame();
+    EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
+  }
+  // A fade that outlives the object that started it stops with that object.
+  {
+    UiWindow starter;
+    starter.Register(0, 0, 1, 1, "OVCL_PROBE");
+    starter.Transition(false, probe.Key());
+    f.headless->Advance(30);
+  }
+  EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
+  EXPECT_EQ(rec->surfaces->extra.timerId, 0u);
+}
+
+TEST(UiWindowTransitions, ARectangleFadesAloneAndCancellingShowsTheNewPicture) {
+  WindowFixture f;
+  Swatch swatch;
+  swatch.Create(f.window.get(), 10, 10, 40, 20);
+  f.Frame();
+  swatch.SetColor(0xFFFF0000);
+  swatch.TransitionRect(Rect{0, 0, 20, 20}, 50);
   f.headless->Advance(10);
-  EXPECT_TRUE(rec->surfaces->extra.layers.empty());
-  EXPECT_TRUE(probe.TimerIds().empty());
+  // Inside the rectangle the red has come in by 50 of 255; outside it shows at once.
+  const uint32_t fading = ChildPixel(f, 15, 15);
+  EXPECT_GT((fading >> 16) & 0xFF, 0x20u);
+  EXPECT_LT((fading >> 16) & 0xFF, 0x60u);
+  EXPECT_EQ(ChildPixel(f, 35, 15), 0xFFFF0000u);
+  swatch.CancelTransition();
+  EXPECT_TRUE(swatch.TimerIds().empty());
+  f.Frame();
+  EXPECT_EQ(ChildPixel(f, 15, 15), 0xFFFF0000u);
+  EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
+}
+
+TEST(UiWindowRelease, NothingRunsForAWindowAfterDetachOrAfterASwallowedDestroy) {
+  {
+    // A user routine that keeps the destroy message from the previous procedure.
+    BindOptions options;
+    options.userHandler = [](Hwnd, int32_t, uint32_t msg, WParam, LParam) { return msg == Msg::Destroy ? 0 : 1; };
+    WindowFixture f(300, 200, options);
+    auto& probe = f.AddProbe(10, 10, 30, 30);
+    f.Frame();
+    // The close button's tip is waiting for its delay when the window goes.
+    f.headless->MoveMouse(f.window->Frame()->CaptionButton(CaptionButtonId::Close)->PointToScreen({4, 4}));
+    ws::System().DestroyWindow(f.hwnd);
+    EXPECT_EQ(f.window->Frame(), nullptr);
+    EXPECT_EQ(f.window->WindowHandle(), 0);
+    probe.SetAlpha(100);
+    f.headless->Advance(1000);
+    EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
+    EXPECT_FALSE(PaintScheduler::Pending());
+  }
+  // Detached by being placed inside another window, with a close effect loaded.
+  WindowFixture outer;
+  ws::WindowCreateParams params;
+  params.className = "QuillmarTestFrame";
+  params.width = 120;
+  params.height = 80;
+  params.style = Style::Visible | Style::Popup;
+  const Hwnd inner = ws::System().OpenWindow(params);
+  UiWindow window;
+  window.Bind(inner);
+  window.ShowWithEffect(2, true);
+  outer.Frame();
+  outer.window->SetParent(window.Key());
+  outer.Frame();
+  EXPECT_EQ(window.WindowHandle(), 0);
+  EXPECT_FALSE(window.Frame()->Painted());
+  EXPECT_FALSE(window.Frame()->CloseEffect().Running());
+  const int shown = outer.headless->Presented(inner)->presentCount;
+  window.InvalidateRect();
+  outer.headless->Advance(1000);
+  EXPECT_EQ(outer.headless->Presented(inner)->presentCount, shown);
+  EXPECT_EQ(outer.headless->RunningTimerCount(), 0u);
 }
 
 TEST(UiWindowTick, WindowPlacedInsideAnotherLetsGoOfItsSystemWindow) {
@@ -115,20 +250,20 @@ TEST(UiPicButton, HoverShowsTheTipOverTheButton) {
   options.captionFlags = 1;
   WindowFixture f(300, 200, options);
   f.Frame();
-  UiPicButton* close = f.window->CaptionButton(0);
+  UiPicButton* close = f.window->Frame()->CaptionButton(0);
   ASSERT_NE(close, nullptr);
   EXPECT_EQ(close->GetTipText(), "\xB9\xD8\xB1\xD5");
   f.headless->MoveMouse(close->PointToScreen({4, 4}));
-  ASSERT_NE(f.window->Tip(), nullptr);
+  ASSERT_NE(f.window->Frame()->Tip(), nullptr);
   f.headless->Advance(600);
-  EXPECT_TRUE(f.window->Tip()->TipShown());
+  EXPECT_TRUE(f.window->Frame()->Tip()->TipShown());
   f.headless->MoveMouse(WindowFixture::At(100, 100));
-  EXPECT_FALSE(f.window->Tip()->TipShown());
+  EXPECT_FALSE(f.window->Frame()->Tip()->TipShown());
 }
 
 TEST(UiPicButton, OwnCursorShowsWhileHovered) {
   WindowFixture f;
-  const auto& picture = f.window->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
+  const auto& picture = f.window->Frame()->CaptionButton(0)->Image(UiPicButton::Slot::Normal);
   UiPicButton button;
   button.Create(f.window.get(), true, 20, 20, 30, 23, picture, {}, {}, {}, 14);
   f.Frame();

@@ -5,6 +5,7 @@
 
 #include "platform/draw/image.h"
 #include "tests/ui/core/window_test_support.h"
+#include "ui/core/frame.h"
 #include "ui/core/caption_images.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
@@ -41,6 +42,52 @@ const ws::HeadlessWindowSystem::Picture& Shown(WindowFixture& f) {
 
 // Picture pixel of a child-relative position.
 uint32_t Pixel(WindowFixture& f, int x, int y) { return Shown(f).At(testing::kPad + x, testing::kPad + y); }
+
+// A control that paints one colour everywhere, trying to leave the clip it is given.
+class Greedy : public UiControl {
+ public:
+  void Create(UiWindow* parent, int32_t x, int32_t y, int32_t w, int32_t h) {
+    CreateElement(parent, true, x, y, w, h, "OVCL_GREEDY");
+    FinishCreate();
+  }
+  draw::Argb color = 0xFF00FF00;
+
+ protected:
+  void PaintEntry() override {
+    draw::Graphics* g = CanvasGraphics();
+    const RectF all{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())};
+    g->ResetClip();
+    g->SetClip(all);
+    g->SetClip(all, draw::CombineMode::Union);
+    g->FillRectangle(draw::Brush(color), all);
+  }
+};
+
+TEST(UiWindowPaint, ControlsNarrowTheInvalidClipButNeverLeaveItOrTheClientArea) {
+  WindowFixture f;
+  Greedy greedy;
+  greedy.Create(f.window.get(), 10, 10, 40, 20);
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  // Only the invalid rectangle takes the new colour, whatever the control does with its clip.
+  greedy.color = 0xFFFF0000;
+  greedy.InvalidateRect({}, Rect{0, 0, 10, 10});
+  f.Frame();
+  EXPECT_EQ(Pixel(f, 15, 15), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(f, 25, 15), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(f, 15, 25), 0xFF00FF00u);
+  // A child reaching into the padding band is cut at the client area: the
+  // frame's border stays on top.
+  const uint32_t border = Shown(f).At(5, 50);
+  greedy.Place(-8, 40, std::nullopt, std::nullopt);
+  f.Frame();
+  EXPECT_EQ(Shown(f).At(5, 50), border);
+  EXPECT_EQ(Shown(f).At(2, 50), Shown(f).At(2, 150));
+  EXPECT_EQ(Pixel(f, 0, 45), 0xFFFF0000u);
+  // A control's setters keep working while it is bound by nothing.
+  EXPECT_EQ(greedy.GetBlurBehind(), 0);
+  EXPECT_EQ(greedy.Frame(), nullptr);
+}
 
 TEST(UiWindowPaint, ChildAtHalfAlphaBlendsAtHalfOpacity) {
   WindowFixture f;
@@ -316,13 +363,13 @@ TEST(UiWindowRender, FramedWindowWithCaptionAndPictureButtons) {
   f.window->SetBackImage(NineGridSkin(), 1);
   f.Frame();
   // Hover over the close button so its red picture shows.
-  const Point close = f.window->CaptionButton(0)->PointToScreen({10, 10});
+  const Point close = f.window->Frame()->CaptionButton(0)->PointToScreen({10, 10});
   f.headless->MoveMouse(close);
   for (int i = 0; i < 30; ++i) f.Frame();
-  EXPECT_EQ(f.window->CaptionButton(0)->GetState(), UiPicButton::State::Hover);
+  EXPECT_EQ(f.window->Frame()->CaptionButton(0)->GetState(), UiPicButton::State::Hover);
   const auto& p = Shown(f);
   // The close button's hover fill is opaque red at its corner.
-  const int cx = testing::kPad + f.window->CaptionButton(0)->GetLeft();
+  const int cx = testing::kPad + f.window->Frame()->CaptionButton(0)->GetLeft();
   EXPECT_EQ(p.At(cx + 1, testing::kPad + 1), 0xFFE04343u);
   // The skin's title band, body and status strip, with no marker pixels.
   EXPECT_EQ(p.At(100, testing::kPad + 10), 0xFF1C466Bu);

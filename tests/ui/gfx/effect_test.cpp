@@ -367,6 +367,73 @@ TEST_F(EffectTest, FramesAlsoLandOnTheTargetBitmap) {
   EXPECT_EQ(target.RawPixel(50, 25), kRed);
 }
 
+TEST_F(EffectTest, OutKindsAndTurnsShowTheirFirstMiddleAndLastFrames) {
+  struct Frame {
+    int x, y, width, height, alpha;
+  };
+  struct Case {
+    int kind;
+    size_t frames;
+    Frame first, middle, last;  // middle: frame number frames / 2 (0-based)
+  } const cases[] = {
+      // Slides out: 10 pixels and 25 alpha a tick, 11 frames.
+      {4, 11, {100, 40, 100, 50, 230}, {100, -10, 100, 50, 105}, {100, -60, 100, 50, 0}},
+      {6, 11, {90, 50, 100, 50, 230}, {40, 50, 100, 50, 105}, {-10, 50, 100, 50, 0}},
+      {8, 11, {110, 50, 100, 50, 230}, {160, 50, 100, 50, 105}, {210, 50, 100, 50, 0}},
+      {10, 11, {100, 60, 100, 50, 230}, {100, 110, 100, 50, 105}, {100, 160, 100, 50, 0}},
+      // Spring out: the window is 40 pixels larger on every side, alpha falls by 13.
+      {14, 20, {60, 10, 180, 130, 242}, {60, 10, 180, 130, 112}, {60, 10, 180, 130, 0}},
+      // Wipe out: the window stays; the rows fade (checked below).
+      {16, 9, {100, 50, 100, 50, 255}, {100, 50, 100, 50, 255}, {100, 50, 100, 50, 255}},
+      // Tilts of 2 degrees a tick: the box grows around the target's centre.
+      {20, 5, {99, 48, 102, 53, 204}, {97, 45, 105, 60, 102}, {96, 41, 107, 67, 0}},
+      {21, 5, {97, 43, 106, 63, 51}, {98, 46, 103, 57, 153}, {100, 50, 100, 50, 255}},
+      {22, 5, {99, 48, 102, 53, 204}, {97, 45, 105, 60, 102}, {96, 41, 107, 67, 0}},
+      // Spins of 30 degrees counter-clockwise: at 210 degrees the box is the one of 30.
+      {23, 12, {94, 28, 112, 93, 21}, {94, 28, 112, 93, 147}, {100, 50, 100, 50, 252}},
+      {24, 12, {94, 28, 112, 93, 234}, {94, 28, 112, 93, 108}, {100, 50, 100, 50, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    effect = std::make_unique<UiEffect>();
+    shown.clear();
+    doneCount = 0;
+    std::vector<uint32_t> wipeRow;  // the wipe's top-left pixels, frame by frame
+    std::vector<uint32_t> centre;   // the middle of each frame
+    effect->Setup(
+        c.kind, &source, 100, 50, 100, 50, std::nullopt, true, [this] { ++doneCount; },
+        [&](const draw::Bitmap&) {
+          const auto* picture = headless->Presented(window);
+          shown.push_back(
+              {picture->position.x, picture->position.y, picture->size.width, picture->size.height, picture->alpha});
+          wipeRow.push_back(picture->At(10, 0));
+          centre.push_back(picture->At(picture->size.width / 2, picture->size.height / 2));
+        },
+        window);
+    RunToEnd();
+    EXPECT_EQ(doneCount, 1);
+    ASSERT_EQ(shown.size(), c.frames);
+    const Frame* expected[] = {&c.first, &c.middle, &c.last};
+    const size_t at[] = {0, c.frames / 2, c.frames - 1};
+    for (int i = 0; i < 3; ++i) {
+      const Shown& s = shown[at[i]];
+      const Frame& e = *expected[i];
+      EXPECT_EQ((std::vector<int>{s.x, s.y, s.width, s.height, s.alpha}),
+                (std::vector<int>{e.x, e.y, e.width, e.height, e.alpha}))
+          << "frame " << at[i];
+      if (c.kind != 16) {
+        EXPECT_EQ(centre[at[i]], kRed) << "frame " << at[i];
+      }
+    }
+    if (c.kind == 16) {
+      // Front 225, 105 and 0 over 50 rows: the top row is 5.1 below the front.
+      EXPECT_EQ(wipeRow[0], 0xDCDC0000u);
+      EXPECT_EQ(wipeRow[4], 0x64640000u);
+      EXPECT_EQ(wipeRow[8], 0u);
+    }
+  }
+}
+
 TEST(EffectMotion, StepTablesAsPureState) {
   // Kind 11: zoom in from -80 in steps of 10 with the alpha capped at 255.
   EffectMotion motion;

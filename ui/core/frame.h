@@ -1,0 +1,110 @@
+#pragma once
+// UiFrame: what only a bound top-level window needs — the caption buttons, the
+// open and close effects, the sizing band's settings, blur-behind, the
+// tooltip, and the window's place in on-demand painting. `Bind` makes it and
+// the window owns it; a control never has one.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "base/geometry.h"
+#include "ui/core/frame_metrics.h"
+#include "ui/core/sizing_rules.h"
+
+namespace quillmar {
+
+class UiEffect;
+class UiPicButton;
+class UiToolTip;
+class UiWindow;
+
+// Settings of the sizing band and the maximized placement.
+struct FrameSizing {
+  int32_t border = FrameMetrics::kSizingBorder;
+  int32_t cursorSet = 0;  // the sizing logic set the cursor during the current mouse message
+  InsetsF maxMargins{-FrameMetrics::kMaxMargin, -FrameMetrics::kMaxMargin, FrameMetrics::kMaxMargin,
+                     FrameMetrics::kMaxMargin};
+  Size minSize{FrameMetrics::kMinWidth, FrameMetrics::kMinHeight};
+  int32_t fullScreenMax = 0;
+  int32_t resizable = 1;
+  int32_t dragAnywhere = 1;
+};
+
+// The layered output's settings.
+struct FrameOutput {
+  int32_t windowAlpha = 255;
+  int32_t blurBehind = 0;
+  bool blurApplied = false;  // the blur region has been given to the desktop
+};
+
+// Caption-button slots.
+enum class CaptionButtonId { Close = 0, Minimize = 1, Maximize = 2 };
+
+class UiFrame {
+ public:
+  explicit UiFrame(UiWindow& window);
+  ~UiFrame();
+  UiFrame(const UiFrame&) = delete;
+  UiFrame& operator=(const UiFrame&) = delete;
+
+  UiWindow& Window() const { return window_; }
+
+  // --- Caption buttons ---
+  // Makes the buttons asked for by flags (1 close, 2 minimize, 4 maximize/restore).
+  void CreateCaptionButtons(int32_t flags);
+  void PlaceCaptionButtons();
+  // x or y of "Button1" (close), "Button2" (minimize) or "Button3" (maximize); -1 otherwise.
+  int32_t CaptionButtonPosition(std::string_view name, std::string_view axis) const;
+  UiPicButton* CaptionButton(CaptionButtonId id) const;
+  UiPicButton* CaptionButton(int32_t index) const;
+  // The maximize button shows the restore pictures while the window is maximized.
+  void ShowMaximizeState(bool maximized);
+  // Carries out a click on a caption button; false when the key is none of them.
+  bool CaptionClick(int32_t key);
+  void SetCaptionOffset(Point offset);
+  Point CaptionOffset() const { return captionOffset_; }
+
+  // --- Effects ---
+  UiEffect& OpenEffect() { return *openEffect_; }
+  UiEffect& CloseEffect() { return *closeEffect_; }
+  bool EffectBusy() const;
+  // True once per finished run of the open effect, when the window takes over again.
+  bool SettleOpenEffect();
+  void RearmOpenEffect() { openSettled_ = false; }
+
+  // --- Tooltip ---
+  // Shows an element's tip over its rectangle; empty text hides it.
+  void ShowTip(UiWindow& element, std::string_view text);
+  const UiToolTip* Tip() const { return tip_.get(); }
+
+  // --- Output ---
+  FrameSizing& Sizing() { return sizing_; }
+  const FrameSizing& Sizing() const { return sizing_; }
+  FrameOutput& Output() { return output_; }
+  const FrameOutput& Output() const { return output_; }
+
+  // Stops everything that runs on its own (effects, tip, on-demand painting)
+  // once the window lets go of its operating-system window.
+  void Quiesce();
+  // Whether on-demand painting still serves this window.
+  bool Painted() const { return painted_; }
+
+ private:
+  int32_t CaptionInset() const;
+
+  UiWindow& window_;
+  FrameSizing sizing_;
+  FrameOutput output_;
+  Point captionOffset_;
+  // Close, minimize, maximize; null where the button was not asked for.
+  std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;
+  std::unique_ptr<UiEffect> openEffect_;
+  std::unique_ptr<UiEffect> closeEffect_;
+  bool openSettled_ = false;
+  std::unique_ptr<UiToolTip> tip_;
+  bool painted_ = false;
+};
+
+}  // namespace quillmar
