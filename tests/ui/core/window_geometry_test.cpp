@@ -20,10 +20,6 @@ size_t Count(const std::vector<Logged>& log, uint32_t msg) {
   return n;
 }
 
-size_t Count(const std::vector<uint32_t>& msgs, uint32_t msg) {
-  return static_cast<size_t>(std::count(msgs.begin(), msgs.end(), msg));
-}
-
 TEST(UiWindowMaximize, CoversTheWorkAreaWithTheSizingBandOffScreen) {
   BindOptions options;
   options.captionFlags = 7;
@@ -170,7 +166,9 @@ TEST(UiWindowPlace, ElementsTellTheirRoutineTheNewSize) {
   EXPECT_EQ(seen.front(), (std::pair<uint32_t, LParam>{Msg::Size, static_cast<LParam>(MakeLong(80, 50))}));
   for (const auto& [msg, value] : seen) {
     EXPECT_NE(msg, Event::Moved);
-    if (msg == Event::Resized) EXPECT_EQ(value, 80);
+    if (msg == Event::Resized) {
+      EXPECT_EQ(value, 80);
+    }
   }
   EXPECT_EQ(element.Canvas()->Width(), 81);
   seen.clear();

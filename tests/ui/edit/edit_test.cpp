@@ -133,7 +133,9 @@ TEST(UiEdit, ClipboardCarriesBothFormsAndRefusesWherePromised) {
   EXPECT_TRUE(e.f.headless->Beeps().empty());
   e.Ctrl('V');
   EXPECT_EQ(e.edit.GetTextWide(), u"copyX mecopy");
+}
 
+TEST(UiEdit, PasswordModeBeepsOnCopyAndCutAndKeepsTheClipboard) {
   EditOptions secret;
   secret.passwordMode = true;
   EditFixture p("secret", secret);
