@@ -32,8 +32,9 @@ TEST(QuillmarGallery, RenderSavesOnePicturePerStateNamedForControlAndState) {
   const std::vector<std::string> names = gallery::RenderGalleryPngs(dir.string());
   const std::set<std::string> unique(names.begin(), names.end());
   EXPECT_EQ(unique.size(), names.size());
-  for (const char* expected : {"gallery-sheet.png", "label-bottom-right.png", "button-hover.png", "button-pressed.png",
-                               "button-focused.png", "button-disabled.png", "picbox-gif-playing.png"}) {
+  for (const char* expected :
+       {"gallery-sheet.png", "label-bottom-right.png", "button-hover.png", "button-pressed.png", "button-focused.png",
+        "button-disabled.png", "picbox-gif-playing.png", "menu-open.png", "menu-open-hover.png"}) {
     EXPECT_TRUE(unique.contains(expected)) << expected;
   }
   const std::regex shape("[a-z]+(-[a-z0-9]+)+\\.png");
