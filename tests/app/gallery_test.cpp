@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "platform/draw/image.h"
 #include "platform/ws/headless_window_system.h"
+#include "platform/ws/window_system.h"
 #include "ui/controls/button.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
@@ -72,6 +73,25 @@ TEST(QuillmarGallery, TabSkipsDisabledButtonsAndSpaceClicksTheFocusedOne) {
   headless->KeyUp(32);
   EXPECT_EQ(focused()->GetState(), UiButton::kNormal);
   EXPECT_EQ(sheet.GetStatus(), "Clicked \"Focused\"");
+}
+
+TEST(QuillmarGallery, RightClickOpensTheMenuAndItsChoiceReachesTheStatus) {
+  ws::ScopedHeadless headless;
+  InitModule();
+  gallery::GallerySheet sheet;
+  gallery::BuildSheet(sheet);
+  sheet.Show();
+  headless->Advance(50);
+  const Point origin = ws::System().WindowRect(sheet.WindowHandle()).Origin();
+  headless->Click(origin.Offset(300, 560), ws::MouseButton::Right);
+  headless->Advance(10);
+  const Hwnd popup = ws::System().Focus();
+  ASSERT_NE(popup, sheet.WindowHandle());
+  ASSERT_TRUE(ws::System().IsWindow(popup));
+  headless->Click(ws::System().WindowRect(popup).Origin().Offset(60, 12));  // the first item
+  headless->Advance(10);
+  EXPECT_FALSE(ws::System().IsWindow(popup));
+  EXPECT_EQ(sheet.GetStatus(), "Chose \"Copy magnet link\"");
 }
 
 }  // namespace
