@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <regex>
 #include <set>
 
@@ -26,6 +27,19 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// The whole gallery shown on a headless backend, its first frames painted.
+struct ShownGallery {
+  ShownGallery() {
+    InitModule();
+    sheet = std::make_unique<gallery::GallerySheet>();
+    gallery::BuildSheet(*sheet);
+    sheet->Show();
+    headless->Advance(50);
+  }
+  ws::ScopedHeadless headless;
+  std::unique_ptr<gallery::GallerySheet> sheet;  // goes before the backend
+};
 
 TEST(QuillmarGallery, RenderSavesOnePicturePerStateNamedForControlAndState) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "quillmar_gallery_test";
@@ -49,12 +63,9 @@ TEST(QuillmarGallery, RenderSavesOnePicturePerStateNamedForControlAndState) {
 }
 
 TEST(QuillmarGallery, TabSkipsDisabledButtonsAndSpaceClicksTheFocusedOne) {
-  ws::ScopedHeadless headless;
-  InitModule();
-  gallery::GallerySheet sheet;
-  gallery::BuildSheet(sheet);
-  sheet.Show();
-  headless->Advance(50);
+  ShownGallery shown;
+  ws::ScopedHeadless& headless = shown.headless;
+  gallery::GallerySheet& sheet = *shown.sheet;
   auto focused = [&] {
     ElementRecord* rec = Registry().Find(sheet.Window().FocusKey());
     return rec ? dynamic_cast<UiButton*>(rec->owner) : nullptr;
@@ -76,12 +87,9 @@ TEST(QuillmarGallery, TabSkipsDisabledButtonsAndSpaceClicksTheFocusedOne) {
 }
 
 TEST(QuillmarGallery, RightClickOpensTheMenuAndItsChoiceReachesTheStatus) {
-  ws::ScopedHeadless headless;
-  InitModule();
-  gallery::GallerySheet sheet;
-  gallery::BuildSheet(sheet);
-  sheet.Show();
-  headless->Advance(50);
+  ShownGallery shown;
+  ws::ScopedHeadless& headless = shown.headless;
+  gallery::GallerySheet& sheet = *shown.sheet;
   const Point origin = ws::System().WindowRect(sheet.WindowHandle()).Origin();
   headless->Click(origin.Offset(300, 560), ws::MouseButton::Right);
   headless->Advance(10);
