@@ -52,6 +52,13 @@ std::vector<std::string> RenderGalleryPngs(const std::string& dir) {
     headless->Advance(shot.waitMs + 20);
     save(shot.name, shot.area);
   }
+  for (const GalleryPopupShot& shot : sheet.PopupShots()) {
+    const Hwnd popup = shot.stage(*headless);
+    const std::string file = shot.name + ".png";
+    if (popup != 0 && headless->SavePresentedPng(popup, (std::filesystem::path(dir) / file).string())) {
+      written.push_back(file);
+    }
+  }
   return written;
 }
 

@@ -5,8 +5,8 @@
 namespace quillmar::gallery {
 
 const std::vector<SectionFunction>& AllSections() {
-  static const std::vector<SectionFunction> sections{AddLabelSection, AddButtonSection, AddPicBoxSection,
-                                                     AddListSection, AddScrollBarSection};
+  static const std::vector<SectionFunction> sections{AddLabelSection, AddButtonSection,    AddPicBoxSection,
+                                                     AddListSection,  AddScrollBarSection, AddMenuSection};
   return sections;
 }
 

@@ -16,6 +16,7 @@ void AddButtonSection(GallerySheet& sheet);
 void AddPicBoxSection(GallerySheet& sheet);
 void AddListSection(GallerySheet& sheet);
 void AddScrollBarSection(GallerySheet& sheet);
+void AddMenuSection(GallerySheet& sheet);
 
 // Every section in the order the sheet shows them.
 const std::vector<SectionFunction>& AllSections();

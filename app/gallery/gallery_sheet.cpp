@@ -1,6 +1,7 @@
 #include "app/gallery/gallery_sheet.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
@@ -22,13 +23,15 @@ constexpr int kVkTab = 9, kVkReturn = 13, kVkShift = 16, kVkEscape = 27, kVkSpac
 
 }  // namespace
 
-// The sheet's window hears the keys once, as they come from the desktop,
-// before the dispatch offers them to the focused and the hovered control.
+// The sheet's window hears the keys and the right button once, as they come
+// from the desktop, before the dispatch offers them to the controls.
 class GallerySheet::Frame : public UiWindow {
  public:
   explicit Frame(GallerySheet& sheet) : sheet_(sheet) {}
   LParam WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) override {
     if ((msg == Msg::KeyDown || msg == Msg::KeyUp) && sheet_.OnKey(msg, static_cast<int>(wParam))) return 0;
+    // On the release, as a desktop does, so the button is up when the menu takes the mouse.
+    if (msg == Msg::RButtonUp && sheet_.contextMenu_) sheet_.contextMenu_();
     return UiWindow::WindowProc(hwnd, msg, wParam, lParam);
   }
 
@@ -116,6 +119,12 @@ void GallerySheet::AddFocusable(UiWindow& control) {
 void GallerySheet::AddKeyButton(UiButton& button) {
   AddFocusable(button);
   keyButtons_.push_back(&button);
+}
+
+void GallerySheet::SetContextMenu(std::function<void()> open) { contextMenu_ = std::move(open); }
+
+void GallerySheet::AddPopupShot(std::string name, std::function<Hwnd(ws::HeadlessWindowSystem&)> stage) {
+  popupShots_.push_back({std::move(name), std::move(stage)});
 }
 
 void GallerySheet::SetStatus(std::string_view text) { status_->SetText(text); }

@@ -17,6 +17,9 @@
 namespace quillmar {
 class UiButton;
 class UiLabel;
+namespace ws {
+class HeadlessWindowSystem;
+}  // namespace ws
 }  // namespace quillmar
 
 namespace quillmar::gallery {
@@ -26,6 +29,13 @@ struct GalleryShot {
   std::string name;
   Rect area;           // in the window's picture
   int32_t waitMs = 0;  // virtual time to let pass before the picture is taken
+};
+
+// A picture of a popup in a window of its own: stage opens it (and moves the
+// mouse as needed) on the headless backend and returns the window to save; 0 skips it.
+struct GalleryPopupShot {
+  std::string name;
+  std::function<Hwnd(ws::HeadlessWindowSystem& headless)> stage;
 };
 
 class GallerySheet {
@@ -63,9 +73,13 @@ class GallerySheet {
   void AddFocusable(UiWindow& control);
   // Buttons pressed with Space or Enter while they have the focus.
   void AddKeyButton(UiButton& button);
+  // Called on a right click anywhere in the window (one handler; a later call replaces it).
+  void SetContextMenu(std::function<void()> open);
+  void AddPopupShot(std::string name, std::function<Hwnd(ws::HeadlessWindowSystem&)> stage);
   void SetStatus(std::string_view text);
   std::string GetStatus() const;
   const std::vector<GalleryShot>& Shots() const { return shots_; }
+  const std::vector<GalleryPopupShot>& PopupShots() const { return popupShots_; }
 
  private:
   class Frame;
@@ -79,6 +93,8 @@ class GallerySheet {
   std::unique_ptr<UiWindow> window_;
   std::vector<std::unique_ptr<UiWindow>> controls_;
   std::vector<GalleryShot> shots_;
+  std::vector<GalleryPopupShot> popupShots_;
+  std::function<void()> contextMenu_;
   std::vector<UiWindow*> focusOrder_;
   std::vector<UiButton*> keyButtons_;
   UiLabel* status_ = nullptr;

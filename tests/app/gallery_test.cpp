@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <regex>
 #include <set>
 
@@ -14,6 +15,7 @@
 #include "app/startup.h"
 #include "platform/draw/image.h"
 #include "platform/ws/headless_window_system.h"
+#include "platform/ws/window_system.h"
 #include "ui/controls/button.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
@@ -26,14 +28,28 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The whole gallery shown on a headless backend, its first frames painted.
+struct ShownGallery {
+  ShownGallery() {
+    InitModule();
+    sheet = std::make_unique<gallery::GallerySheet>();
+    gallery::BuildSheet(*sheet);
+    sheet->Show();
+    headless->Advance(50);
+  }
+  ws::ScopedHeadless headless;
+  std::unique_ptr<gallery::GallerySheet> sheet;  // goes before the backend
+};
+
 TEST(QuillmarGallery, RenderSavesOnePicturePerStateNamedForControlAndState) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "quillmar_gallery_test";
   std::filesystem::remove_all(dir);
   const std::vector<std::string> names = gallery::RenderGalleryPngs(dir.string());
   const std::set<std::string> unique(names.begin(), names.end());
   EXPECT_EQ(unique.size(), names.size());
-  for (const char* expected : {"gallery-sheet.png", "label-bottom-right.png", "button-hover.png", "button-pressed.png",
-                               "button-focused.png", "button-disabled.png", "picbox-gif-playing.png"}) {
+  for (const char* expected :
+       {"gallery-sheet.png", "label-bottom-right.png", "button-hover.png", "button-pressed.png", "button-focused.png",
+        "button-disabled.png", "picbox-gif-playing.png", "menu-open.png", "menu-open-hover.png"}) {
     EXPECT_TRUE(unique.contains(expected)) << expected;
   }
   const std::regex shape("[a-z]+(-[a-z0-9]+)+\\.png");
@@ -47,12 +63,9 @@ TEST(QuillmarGallery, RenderSavesOnePicturePerStateNamedForControlAndState) {
 }
 
 TEST(QuillmarGallery, TabSkipsDisabledButtonsAndSpaceClicksTheFocusedOne) {
-  ws::ScopedHeadless headless;
-  InitModule();
-  gallery::GallerySheet sheet;
-  gallery::BuildSheet(sheet);
-  sheet.Show();
-  headless->Advance(50);
+  ShownGallery shown;
+  ws::ScopedHeadless& headless = shown.headless;
+  gallery::GallerySheet& sheet = *shown.sheet;
   auto focused = [&] {
     ElementRecord* rec = Registry().Find(sheet.Window().FocusKey());
     return rec ? dynamic_cast<UiButton*>(rec->owner) : nullptr;
@@ -71,6 +84,22 @@ TEST(QuillmarGallery, TabSkipsDisabledButtonsAndSpaceClicksTheFocusedOne) {
   headless->KeyUp(32);
   EXPECT_EQ(focused()->GetState(), UiButton::kNormal);
   EXPECT_EQ(sheet.GetStatus(), "Clicked \"Focused\"");
+}
+
+TEST(QuillmarGallery, RightClickOpensTheMenuAndItsChoiceReachesTheStatus) {
+  ShownGallery shown;
+  ws::ScopedHeadless& headless = shown.headless;
+  gallery::GallerySheet& sheet = *shown.sheet;
+  const Point origin = ws::System().WindowRect(sheet.WindowHandle()).Origin();
+  headless->Click(origin.Offset(300, 560), ws::MouseButton::Right);
+  headless->Advance(10);
+  const Hwnd popup = ws::System().Focus();
+  ASSERT_NE(popup, sheet.WindowHandle());
+  ASSERT_TRUE(ws::System().IsWindow(popup));
+  headless->Click(ws::System().WindowRect(popup).Origin().Offset(60, 12));  // the first item
+  headless->Advance(10);
+  EXPECT_FALSE(ws::System().IsWindow(popup));
+  EXPECT_EQ(sheet.GetStatus(), "Chose \"Copy magnet link\"");
 }
 
 }  // namespace
