@@ -123,7 +123,8 @@ void UiScrollBar::SetPosition(int32_t value) {
   value = std::min(std::max(value, minimum_), maximum_);
   if (value == position_) return;
   position_ = value;
-  StopTransition();
+  // A half-faded hot part would show the thumb where it was.
+  CancelTransition();
   InvalidateRect();
   if (notify_) Notify();
 }
@@ -190,10 +191,13 @@ void UiScrollBar::SetHotPart(int32_t part) {
 }
 
 void UiScrollBar::RefreshHot(const RectF& previous) {
-  // The part that stops being hot must be redrawn as well as the new one.
-  // Seam: fade these rectangles with the core's rectangle transition (value 50) once it exists.
-  if (!previous.IsEmpty()) InvalidateRect({}, Covering(previous));
-  if (!hotRect_.IsEmpty()) InvalidateRect({}, Covering(hotRect_));
+  // The new hot part fades in; the rest of the bar, the part that stops being
+  // hot among it, shows its new picture at once.
+  if (!hotRect_.IsEmpty()) {
+    TransitionRect(Covering(hotRect_), kHotFadeStep);
+  } else if (!previous.IsEmpty()) {
+    InvalidateRect({}, Covering(previous));
+  }
 }
 
 void UiScrollBar::DragThumb() { DragThumbTo(Mouse()); }

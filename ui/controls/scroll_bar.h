@@ -37,6 +37,8 @@ class UiScrollBar : public UiControl {
  public:
   static constexpr const char* kTag = "OVCL_SCROLLBAR";
   static constexpr int32_t kRepeatMs = 100;
+  // How far the hot part fades in per 10 ms tick, of 255.
+  static constexpr int32_t kHotFadeStep = 50;
 
   // Parts under the mouse.
   enum Part : int32_t { kNone = 0, kFirstArrow = 1, kThumb = 2, kSecondArrow = 3 };

@@ -2,6 +2,7 @@
 #include "ui/edit/edit.h"
 
 #include "base/text_encoding.h"
+#include "ui/controls/menu.h"
 #include "ui/core/theme_defaults.h"
 
 namespace quillmar {
@@ -57,6 +58,7 @@ int32_t UiEdit::Create(UiWindow* parent, int32_t visible, int32_t x, int32_t y, 
   const draw::Argb barColor = o.scrollBarColor.value_or(WithAlpha(theme.lineColor, 100));
   if (vBar_.exists) MakeBarControl(true, barColor);
   if (hBar_.exists) MakeBarControl(false, barColor);
+  MakeMenuControl();
   CreateFontObjects();
   RequestFullRedraw();
   // The first layout runs here, on the window's thread, so the box is laid out
@@ -78,8 +80,27 @@ void UiEdit::Release() {
     if (*bar) (*bar)->Release();
     bar->reset();
   }
+  if (menuControl_) menuControl_->Dispose();
+  menuControl_.reset();
   surface_.Clear();
   Unregister();
+}
+
+void UiEdit::MakeMenuControl() {
+  menuControl_ = std::make_unique<UiMenu>();
+  MenuStyle style;
+  style.width = EditContextMenu::kWidth;
+  menuControl_->SetStyle(style);
+  // The chosen item comes back to OnChildEvent as the menu's event.
+  AdoptComposite(*menuControl_);
+  menu_.SetPresenter([this](const EditContextMenu::Items& items) { PresentMenu(items); });
+}
+
+void UiEdit::PresentMenu(const EditContextMenu::Items& items) {
+  if (!menuControl_) return;
+  menuControl_->ClearItems();
+  for (const EditMenuItem& item : items) menuControl_->InsertItem({}, item.text, {}, item.disabled ? 1 : 0);
+  menuControl_->Popup();
 }
 
 void UiEdit::MakeBarControl(bool vertical, draw::Argb color) {

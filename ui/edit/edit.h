@@ -28,6 +28,8 @@
 
 namespace quillmar {
 
+class UiMenu;
+
 // Optional creation values; omitted ones come from the theme or fixed defaults.
 struct EditOptions {
   std::optional<std::string> fontName;  // program text
@@ -96,6 +98,8 @@ class UiEdit : public UiControl {
   UiScrollBar* GetVScrollBar() const { return vScroll_.get(); }
   UiScrollBar* GetHScrollBar() const { return hScroll_.get(); }
   EditContextMenu& GetMenu() { return menu_; }
+  // The menu control that shows the context menu (null before Create and after Release).
+  UiMenu* GetMenuControl() const { return menuControl_.get(); }
 
   // --- Layout and painting (edit_paint.cpp) ---
   void Layout();
@@ -178,6 +182,9 @@ class UiEdit : public UiControl {
   // Shows the decided bar state on the bar controls.
   void SyncBarControls();
   void MakeBarControl(bool vertical, draw::Argb color);
+  void MakeMenuControl();
+  // Fills the menu control with the items and their enable flags and opens it at the mouse.
+  void PresentMenu(const EditContextMenu::Items& items);
   bool ContentIsFocused() const { return focused_; }
   std::u16string ForOneLine(std::u16string_view units) const;
   // The band of the text area whose pixels the last layout changed, when the
@@ -206,6 +213,7 @@ class UiEdit : public UiControl {
   std::unique_ptr<UiScrollBar> vScroll_, hScroll_;
   bool syncingBars_ = false;  // the edit moves its bars: their echo is not a user's scroll
   EditContextMenu menu_;
+  std::unique_ptr<UiMenu> menuControl_;
   UiFont font_;
   UiStringFormat format_;
   draw::Bitmap measureBitmap_{1, 1};

@@ -5,6 +5,7 @@
 #include "base/text_encoding.h"
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
+#include "ui/controls/menu.h"
 #include "ui/core/element_record.h"
 #include "ui/edit/edit.h"
 
@@ -400,6 +401,10 @@ void UiEdit::WheelBy(bool vertical, double delta) {
 }
 
 Handled UiEdit::OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam) {
+  if (menuControl_ && childKey == menuControl_->Key()) {
+    if (msg == Event::MenuItemChosen) OnMenuChosen(static_cast<int32_t>(wParam));
+    return Handled::Continue;
+  }
   const bool vertical = vScroll_ && childKey == vScroll_->Key();
   const bool horizontal = hScroll_ && childKey == hScroll_->Key();
   if (!vertical && !horizontal) return Handled::Continue;

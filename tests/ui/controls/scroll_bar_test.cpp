@@ -91,6 +91,7 @@ TEST(UiScrollBar, HoldingTheFirstArrowRepeatsEveryHundredMillisecondsAndStopsAtT
   EXPECT_EQ(s.bar.GetPosition(), 0);
   EXPECT_EQ(s.events, (std::vector<int32_t>{3, 2, 1, 0}));
   s.f.headless->ReleaseButton(ws::MouseButton::Left);
+  s.f.headless->Advance(100);  // past the hot arrow's fade
   EXPECT_TRUE(s.bar.TimerIds().empty());
   // A double click on the second arrow steps once more and starts no repeat.
   s.MoveTo(5, 195);
@@ -134,8 +135,14 @@ TEST(UiScrollBar, TheTrackShowsThroughAndOnlyTheHotPartIsDrawnFull) {
   s.MoveTo(20, 5);
   s.f.Frame();
   EXPECT_EQ(s.bar.HotPart(), UiScrollBar::kThumb);
+  // The hot thumb fades in over a few ticks, then stays.
+  const uint32_t fading = s.Pixel(20, 5);
+  s.f.headless->Advance(100);
+  s.f.Frame();
   const uint32_t hot = s.Pixel(20, 5);
+  EXPECT_NE(fading, hot);
   EXPECT_NE(hot, thumb);
+  EXPECT_EQ(s.f.headless->RunningTimerCount(), 0u);
   // Leaving the thumb for the track repaints the thumb as it was.
   s.MoveTo(150, 5);
   s.f.Frame();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/controls/menu.h"
 #include "ui/core/theme_defaults.h"
 
 namespace quillmar {
@@ -180,6 +181,31 @@ TEST(UiEdit, ContextMenuEnablesWhatTheSelectionAndReadOnlyAllow) {
   e.edit.SetContextMenuEnabled(false);
   e.f.headless->Click(e.Screen(20, 12), ws::MouseButton::Right);
   EXPECT_EQ(popups, 3);
+}
+
+TEST(UiEdit, RightClickOpensTheMenuWhoseEnabledRowsRunTheirCommands) {
+  EditFixture e("some text");
+  e.edit.SetSelection(0, 4);
+  e.edit.SetReadOnly(true);
+  e.f.headless->Click(e.Screen(20, 12), ws::MouseButton::Right);
+  e.f.Frame();
+  UiMenu& menu = *e.edit.GetMenuControl();
+  ASSERT_TRUE(menu.IsOpen());
+  EXPECT_EQ(menu.MenuWidth(), 120);
+  ASSERT_EQ(menu.Items().size(), 6u);
+  const auto row = [&](int32_t index) {
+    const Rect r = menu.ItemRect(index);
+    return ws::System().WindowRect(menu.PopupWindow()).Origin().Offset(60, r.y + r.height / 2);
+  };
+  ws::System().SetClipboardText(u"before", "before");
+  e.f.headless->Click(row(EditContextMenu::kCut));  // read-only: cut is disabled
+  e.f.Frame();
+  EXPECT_TRUE(menu.IsOpen());
+  EXPECT_EQ(ws::System().ClipboardText(), u"before");
+  e.f.headless->Click(row(EditContextMenu::kCopy));
+  e.f.Frame();
+  EXPECT_FALSE(menu.IsOpen());
+  EXPECT_EQ(ws::System().ClipboardText(), u"some");
 }
 
 TEST(UiEdit, WheelScrollsOneAndAQuarterLinesPerNotchAndClamps) {
