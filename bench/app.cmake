@@ -1,0 +1,7 @@
+# The program's window on the headless backend: start-up to the first presented frame,
+# a hover frame on the search button, and the UI-thread cost of rows streaming in.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(BENCH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+quillmar_add_bench(NAME app_bench
+  SOURCES app_bench.cpp
+  LIBS quillmar_app PkgConfig::BENCH_HTTPLIB)
