@@ -25,12 +25,12 @@ MainWindowOptions Options(const test::SearchSite& site) {
 
 Point Centre(UiWindow& control) { return control.PointToScreen({control.GetWidth() / 2, control.GetHeight() / 2}); }
 
-// Create() up to the first picture the backend holds for the window.
+// Module init and Create() up to the first picture the backend holds for the window.
 void BM_StartupToFirstFrame(benchmark::State& state) {
-  InitModule();
   test::SearchSite site;
   for (auto _ : state) {
     ws::ScopedHeadless sys;
+    InitModule();
     auto window = std::make_unique<MainWindow>(Options(site));
     if (!window->Create()) state.SkipWithError("Create failed");
     while (sys->Presented(window->Handle()) == nullptr) sys->Advance(1);
@@ -44,9 +44,9 @@ BENCHMARK(BM_StartupToFirstFrame)->Unit(benchmark::kMillisecond);
 
 // Mouse onto the search button and one frame, mouse off and one frame: two frames per iteration.
 void BM_SearchButtonHoverFrames(benchmark::State& state) {
-  InitModule();
   test::SearchSite site;
   ws::ScopedHeadless sys;
+  InitModule();
   MainWindow window(Options(site));
   if (!window.Create()) state.SkipWithError("Create failed");
   window.JoinColumnThread();
@@ -68,9 +68,9 @@ BENCHMARK(BM_SearchButtonHoverFrames)->Unit(benchmark::kMicrosecond);
 // row; the figure is per row. The list is cleared between iterations off the clock.
 void BM_StreamedRowsUiCost(benchmark::State& state) {
   constexpr int kRows = 300;
-  InitModule();
   test::SearchSite site;
   ws::ScopedHeadless sys;
+  InitModule();
   MainWindow window(Options(site));
   if (!window.Create()) state.SkipWithError("Create failed");
   window.JoinColumnThread();
