@@ -5,3 +5,7 @@ pkg_check_modules(BENCH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 quillmar_add_bench(NAME app_bench
   SOURCES app_bench.cpp
   LIBS quillmar_app PkgConfig::BENCH_HTTPLIB)
+# The program's window idle on a real display against a plain GTK window (Xvfb when none is set).
+quillmar_add_bench(NAME app_idle_bench
+  SOURCES app_idle_bench.cpp
+  LIBS quillmar_app)

@@ -6,107 +6,34 @@
 
 #include <benchmark/benchmark.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "bench/private_display.h"
 #include "platform/ws/gtk_window_system.h"
-#include "platform/ws/messages.h"
 #include "ui/core/caption_images.h"
 #include "ui/core/pic_button.h"
 #include "ui/core/window.h"
-
-extern char** environ;
 
 namespace quillmar::ws {
 namespace {
 
 constexpr int kSeconds = 10;
 
-double ProcessCpuMs() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec * 1000.0 + usage.ru_utime.tv_usec / 1000.0 + usage.ru_stime.tv_sec * 1000.0 +
-         usage.ru_stime.tv_usec / 1000.0;
-}
+using bench::OpenBenchWindow;
+using bench::RunFor;
+using bench::UseDisplay;
 
-// A private X server for the run, when the environment has none.
-class PrivateDisplay {
- public:
-  PrivateDisplay() {
-    if (std::getenv("DISPLAY") != nullptr) return;
-    for (int n = 300; n < 400; ++n) {
-      const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-      if (access(lock.c_str(), F_OK) == 0) continue;
-      const std::string display = ":" + std::to_string(n);
-      std::vector<std::string> args = {"Xvfb", display, "-screen", "0", "1366x768x24", "-nolisten", "tcp"};
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv.data(), environ) != 0) return;
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-      setenv("DISPLAY", display.c_str(), 1);
-      return;
-    }
-  }
-  ~PrivateDisplay() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-
- private:
-  pid_t pid_ = 0;
-};
-
-// One server for the whole run: the toolkit stays connected to the display it
-// first opened, so a server per benchmark would leave the second one talking
-// to a server that is gone.
-void UseDisplay() { static PrivateDisplay display; }
-
-// A shown 544 x 445 popup window at (200, 150).
-WindowHandle OpenBenchWindow(WindowSystem& ws, uint32_t exStyle) {
-  WindowClass cls;
-  cls.name = "IdleBench";
-  ws.AddWindowClass(cls);
-  WindowCreateParams p;
-  p.className = cls.name;
-  p.x = 200;
-  p.y = 150;
-  p.width = 544;
-  p.height = 445;
-  p.style = Style::Popup | Style::Visible;
-  p.exStyle = exStyle;
-  return ws.OpenWindow(p);
-}
-
-// Runs the loop for kSeconds with one presented window; returns CPU ms used.
-double IdleCpuMs(WindowSystem& ws, bool tick, int* ticks) {
+// The plain window of PlainWindowIdleCpuMs with a 1 ms window timer running.
+double TickingIdleCpuMs(WindowSystem& ws, int* ticks) {
   const WindowHandle hwnd = OpenBenchWindow(ws, ExStyle::Layered);
   std::vector<uint32_t> pixels(544 * 445, 0xC8FFFFFF);
   ws.PresentLayered(hwnd, {200, 150}, {544, 445}, PixelView{pixels.data(), 544, 445, 544 * 4}, 255);
-  ws.SetWindowTimer(0, 0, 300, [&](uint32_t id) {  // let the window settle on screen
-    ws.KillWindowTimer(0, id);
-    ws.PostQuit(0);
-  });
-  ws.RunLoop();
+  RunFor(ws, 300);
   *ticks = 0;
-  if (tick) ws.SetWindowTimer(hwnd, 1, 1, [ticks](uint32_t) { ++*ticks; });
-  ws.SetWindowTimer(0, 0, kSeconds * 1000, [&](uint32_t) { ws.PostQuit(0); });
-  const double start = ProcessCpuMs();
-  ws.RunLoop();
-  const double used = ProcessCpuMs() - start;
+  ws.SetWindowTimer(hwnd, 1, 1, [ticks](uint32_t) { ++*ticks; });
+  const double used = RunFor(ws, kSeconds * 1000);
   ws.DestroyWindow(hwnd);
   return used;
 }
@@ -120,10 +47,9 @@ void BM_IdleCpuTickAgainstNoTimer(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    int noTicks = 0;
     int ticks = 0;
-    const double quiet = IdleCpuMs(*backend, false, &noTicks);
-    const double ticking = IdleCpuMs(*backend, true, &ticks);
+    const double quiet = bench::PlainWindowIdleCpuMs(*backend, kSeconds * 1000);
+    const double ticking = TickingIdleCpuMs(*backend, &ticks);
     state.counters["no_timer_cpu_pct"] = quiet / (kSeconds * 10.0);
     state.counters["tick_1ms_cpu_pct"] = ticking / (kSeconds * 10.0);
     state.counters["ticks_per_s"] = static_cast<double>(ticks) / kSeconds;
@@ -145,15 +71,6 @@ class CountingWindow : public UiWindow {
   UiPicButton* fading = nullptr;
 };
 
-// Runs the loop for `ms` and returns the CPU milliseconds it used.
-double RunFor(WindowSystem& ws, int ms) {
-  const uint32_t stop = ws.SetWindowTimer(0, 0, static_cast<uint32_t>(ms), [&](uint32_t) { ws.PostQuit(0); });
-  const double start = ProcessCpuMs();
-  ws.RunLoop();
-  ws.KillWindowTimer(0, stop);
-  return ProcessCpuMs() - start;
-}
-
 void BM_BoundWindowIdleAndHoverFadeAgainstPlainWindow(benchmark::State& state) {
   UseDisplay();
   std::string error;
@@ -165,8 +82,7 @@ void BM_BoundWindowIdleAndHoverFadeAgainstPlainWindow(benchmark::State& state) {
   std::unique_ptr<WindowSystem> previous = InstallSystem(std::move(created));
   WindowSystem& ws = System();
   for (auto _ : state) {
-    int unused = 0;
-    const double plain = IdleCpuMs(ws, false, &unused);
+    const double plain = bench::PlainWindowIdleCpuMs(ws, kSeconds * 1000);
 
     const WindowHandle hwnd = OpenBenchWindow(ws, 0);
     double idle = 0;

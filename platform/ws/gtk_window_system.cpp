@@ -89,6 +89,11 @@ std::u16string Utf8ToUtf16(const char* text) {
   return out;
 }
 
+const uint32_t* RowOf(const PixelView& picture, int32_t y) {
+  return static_cast<const uint32_t*>(static_cast<const void*>(static_cast<const unsigned char*>(picture.data) +
+                                                               static_cast<ptrdiff_t>(y) * picture.stride));
+}
+
 }  // namespace
 
 std::unique_ptr<WindowSystem> CreateGtkWindowSystem(std::string* error) {
@@ -298,11 +303,13 @@ bool GtkWindowSystem::NativePresent(WindowHandle hwnd, Point /*pos*/, Size size,
   cairo_surface_flush(n->picture);
   unsigned char* data = cairo_image_surface_get_data(n->picture);
   const int stride = cairo_image_surface_get_stride(n->picture);
+  // Row by row: whatever the picture does not cover is transparent.
+  const int32_t copyWidth = std::clamp(picture.width, 0, size.width);
   for (int32_t y = 0; y < size.height; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-    for (int32_t x = 0; x < size.width; ++x) {
-      row[x] = (x < picture.width && y < picture.height) ? picture.At(x, y) : 0;
-    }
+    const int32_t copied = y < picture.height ? copyWidth : 0;
+    if (copied > 0) std::memcpy(row, &RowOf(picture, y)[0], static_cast<size_t>(copied) * sizeof(uint32_t));
+    std::fill(row + copied, row + size.width, 0u);
   }
   cairo_surface_mark_dirty(n->picture);
   n->alpha = alpha;
@@ -317,11 +324,14 @@ void GtkWindowSystem::UpdateInputShape(Native& native, Size size, const PixelVie
       1469598103934665603ull ^ (static_cast<uint64_t>(size.width) << 32) ^ static_cast<uint64_t>(size.height);
   hash ^= native.alpha == 0 ? 0x9E3779B97F4A7C15ull : 0;
   std::vector<cairo_rectangle_int_t> runs;
-  for (int32_t y = 0; y < size.height; ++y) {
+  // Only the picture's own pixels can be ink, and none when the window is fully transparent.
+  const int32_t inkWidth = native.alpha == 0 ? 0 : std::clamp(picture.width, 0, size.width);
+  const int32_t inkHeight = native.alpha == 0 ? 0 : std::clamp(picture.height, 0, size.height);
+  for (int32_t y = 0; y < inkHeight; ++y) {
+    const uint32_t* row = RowOf(picture, y);
     int32_t start = -1;
-    for (int32_t x = 0; x <= size.width; ++x) {
-      const bool ink = x < size.width && x < picture.width && y < picture.height && (picture.At(x, y) >> 24) != 0 &&
-                       native.alpha != 0;
+    for (int32_t x = 0; x <= inkWidth; ++x) {
+      const bool ink = x < inkWidth && (row[x] >> 24) != 0;
       if (ink && start < 0) start = x;
       if (!ink && start >= 0) {
         runs.push_back(cairo_rectangle_int_t{start, y, x - start, 1});
