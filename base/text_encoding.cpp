@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "base/unit_scan.h"
+
 namespace quillmar {
 namespace {
 
@@ -151,12 +153,10 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // Encodes UTF-16 in `charset`; a character the target lacks becomes "?", a lone surrogate
 // becomes the target's U+FFFD (or "?" when it has none).
-bool Encode(std::u16string_view wide, const std::string& charset, std::string* bytes) {
-  IconvHandle* cd = CachedHandle(charset, kWideCharset);
-  if (cd == nullptr) return false;
+void EncodeWith(IconvHandle& cd, std::u16string_view wide, const std::string& charset, std::string* bytes) {
   std::string replacement;  // computed on first need
   const std::string_view input(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
-  *bytes = RunIconv(*cd, input, [&](std::size_t pos) {
+  *bytes = RunIconv(cd, input, [&](std::size_t pos) {
     std::size_t unit = pos / sizeof(char16_t);
     char16_t u = wide[unit];
     if (IsHighSurrogate(u) && unit + 1 < wide.size() && IsLowSurrogate(wide[unit + 1])) {
@@ -168,6 +168,12 @@ bool Encode(std::u16string_view wide, const std::string& charset, std::string* b
     }
     return BadInput{sizeof(char16_t), "?"};
   });
+}
+
+bool Encode(std::u16string_view wide, const std::string& charset, std::string* bytes) {
+  IconvHandle* cd = CachedHandle(charset, kWideCharset);
+  if (cd == nullptr) return false;
+  EncodeWith(*cd, wide, charset, bytes);
   return true;
 }
 
@@ -231,15 +237,18 @@ std::u16string DecodeUtf8(std::string_view text) {
 // A lone surrogate becomes U+FFFD, as the iconv path writes it for targets that have it.
 std::string EncodeUtf8(std::u16string_view wide) {
   std::size_t length = 0;
-  for (char16_t c : wide) length += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;  // a pair: 3 + 3 > 4
-  std::string out(length, '\0');
+  for (std::size_t i = AsciiRunEnd(wide); i < wide.size(); i = AsciiRunEnd(wide, i + 1)) {
+    length += wide[i] < 0x800 ? 1 : 2;  // beyond its first byte; a pair: 2 + 2 > 3
+  }
+  std::string out(wide.size() + length, '\0');
   char* o = out.data();
   auto put = [&](unsigned v) { *o++ = static_cast<char>(v); };
   for (std::size_t i = 0; i < wide.size(); ++i) {
+    const std::size_t asciiEnd = AsciiRunEnd(wide, i);
+    for (; i < asciiEnd; ++i) *o++ = static_cast<char>(wide[i]);
+    if (i == wide.size()) break;
     unsigned c = wide[i];
-    if (c < 0x80) {
-      put(c);
-    } else if (c < 0x800) {
+    if (c < 0x800) {
       put(0xC0 | (c >> 6));
       put(0x80 | (c & 0x3F));
     } else if (IsHighSurrogate(static_cast<char16_t>(c)) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
@@ -262,22 +271,30 @@ std::string EncodeUtf8(std::u16string_view wide) {
 // ASCII is itself in the program's code page and never part of a longer character there,
 // so runs of it are copied and only the rest goes through iconv.
 bool EncodeGb18030(std::u16string_view wide, std::string* bytes) {
-  bytes->assign(wide.size(), '\0');
+  // Most non-ASCII units take two bytes: sized for that, the text is written in place and
+  // the buffer grows only for the rarer four-byte characters (a doubling std::string
+  // growth would leave titles with twice the memory they need).
+  bytes->assign(wide.size() + CountNonAscii(wide), '\0');
   std::size_t used = 0;
   std::size_t i = 0;
   std::string piece;
+  const std::string charset = "GB18030";
+  IconvHandle* cd = nullptr;  // looked up at the first run that needs it
   while (i < wide.size()) {
     char* out = bytes->data() + used;
     const std::size_t from = i;
-    while (i < wide.size() && wide[i] < 0x80) *out++ = static_cast<char>(wide[i++]);
+    for (const std::size_t end = AsciiRunEnd(wide, i); i < end; ++i) *out++ = static_cast<char>(wide[i]);
     used += i - from;
     if (i == wide.size()) break;
     std::size_t run = i;
     while (run < wide.size() && wide[run] >= 0x80) ++run;
-    if (!Encode(wide.substr(i, run - i), "GB18030", &piece)) return false;
-    // Each unit of the run takes at least one byte, so the piece fits where the run was
-    // unless it is longer; then the rest of the buffer moves up.
-    if (piece.size() > run - i) bytes->resize(bytes->size() + piece.size() - (run - i));
+    if (cd == nullptr && (cd = CachedHandle(charset, kWideCharset)) == nullptr) return false;
+    cd->Reset();
+    EncodeWith(*cd, wide.substr(i, run - i), charset, &piece);
+    // Room for the piece and a byte for each unit still to come (ASCII is copied unchecked).
+    if (const std::size_t need = used + piece.size() + (wide.size() - run); need > bytes->size()) {
+      bytes->resize(need + (wide.size() - run));
+    }
     std::memcpy(bytes->data() + used, piece.data(), piece.size());
     used += piece.size();
     i = run;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "base/unit_scan.h"
+
 namespace quillmar {
 
 namespace {
@@ -85,6 +87,9 @@ void AppendUnits(std::u16string& out, char32_t c) {
   }
 }
 
+size_t FindAmpersand(std::string_view text, size_t from) { return text.find('&', from); }
+size_t FindAmpersand(std::u16string_view text, size_t from) { return FindUnit(text, u'&', from); }
+
 template <typename Char>
 bool NameIs(std::basic_string_view<Char> name, std::string_view known) {
   if (name.size() != known.size()) return false;
@@ -100,7 +105,7 @@ std::basic_string<Char> Decode(std::basic_string_view<Char> text) {
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    size_t amp = text.find(Char('&'), i);
+    size_t amp = FindAmpersand(text, i);
     if (amp == std::basic_string_view<Char>::npos) break;
     out.append(text, i, amp - i);
     i = amp + 1;

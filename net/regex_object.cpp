@@ -269,7 +269,7 @@ bool RegexObject::MatchLimitHit() const { return result && result->limitHit; }
 
 bool RegexObject::ScanCancelled() const { return result && result->cancelled; }
 
-std::u16string RegexObject::SpanText(int matchIndex, int groupIndex, int* unitOffset) const {
+std::u16string_view RegexObject::SpanView(int matchIndex, int groupIndex, int* unitOffset) const {
   if (unitOffset) *unitOffset = -1;
   if (matchIndex < 1 || matchIndex > MatchCount() || groupIndex < 0 || groupIndex > result->groupCount) {
     return {};
@@ -280,7 +280,7 @@ std::u16string RegexObject::SpanText(int matchIndex, int groupIndex, int* unitOf
   if (begin == PCRE2_UNSET) return {};
   if (unitOffset) *unitOffset = static_cast<int>(begin);
   // \K inside a lookahead may report an end before the start; such a span is empty.
-  return end > begin ? result->subject.substr(begin, end - begin) : std::u16string();
+  return end > begin ? std::u16string_view(result->subject).substr(begin, end - begin) : std::u16string_view();
 }
 
 int RegexObject::ByteOffset(int unitOffset) const {
@@ -297,6 +297,10 @@ std::u16string RegexObject::SubMatchTextWide(int matchIndex, int groupIndex, int
     return {};
   }
   return SpanText(matchIndex, groupIndex, positionOut);
+}
+
+std::u16string_view RegexObject::SubMatchViewWide(int matchIndex, int groupIndex) const {
+  return groupIndex < 1 ? std::u16string_view() : SpanView(matchIndex, groupIndex, nullptr);
 }
 
 std::string RegexObject::MatchText(int index, int* positionOut) const {

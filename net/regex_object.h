@@ -49,6 +49,8 @@ class RegexObject {
   // positionOut here is in UTF-16 units.
   std::u16string MatchTextWide(int index, int* positionOut = nullptr) const;
   std::u16string SubMatchTextWide(int matchIndex, int groupIndex, int* positionOut = nullptr) const;
+  // SubMatchTextWide without the copy; valid until the next Execute on this object or its end.
+  std::u16string_view SubMatchViewWide(int matchIndex, int groupIndex) const;
 
   // True when the last Execute stopped early at the match limit or the scan budget.
   bool MatchLimitHit() const;
@@ -62,7 +64,10 @@ class RegexObject {
 
  private:
   struct Result;
-  std::u16string SpanText(int matchIndex, int groupIndex, int* unitOffset) const;
+  std::u16string_view SpanView(int matchIndex, int groupIndex, int* unitOffset) const;
+  std::u16string SpanText(int matchIndex, int groupIndex, int* unitOffset) const {
+    return std::u16string(SpanView(matchIndex, groupIndex, unitOffset));
+  }
   int ByteOffset(int unitOffset) const;
 
   std::shared_ptr<const Result> result;

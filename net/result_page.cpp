@@ -60,9 +60,9 @@ std::vector<ListHit> ScrapeListPage(std::string_view body, std::string_view base
   hits.reserve(static_cast<size_t>(count));
   for (int i = 1; i <= count; ++i) {
     ListHit hit;
-    const std::u16string address = DecodeHtmlEntities(matcher.SubMatchTextWide(i, 1));
+    const std::u16string address = DecodeHtmlEntities(matcher.SubMatchViewWide(i, 1));
     hit.address = ResolveUrl(baseUrl, WideToMultiByte(address, kCodePageUtf8, true));
-    hit.title = FromWide(DecodeHtmlEntities(matcher.SubMatchTextWide(i, 2)), form);
+    hit.title = FromWide(DecodeHtmlEntities(matcher.SubMatchViewWide(i, 2)), form);
     hits.push_back(std::move(hit));
   }
   return hits;

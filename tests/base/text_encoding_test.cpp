@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 
 namespace quillmar {
@@ -91,6 +92,27 @@ TEST(TextEncoding, SeveralMebibytesOfAnyBytesConvertWithoutLoss) {
   std::string ascii(3 << 20, 'q');
   ascii += kZhongGbk;
   EXPECT_EQ(Utf8ToGbk(GbkToUtf8(ascii)), ascii);
+}
+
+// Texts are sized from their ASCII and non-ASCII counts before they are written: a text
+// of one-, two-, three- and four-byte characters in every mix must come out as the
+// characters converted one by one.
+TEST(TextEncoding, MixedTextsConvertAsTheirCharactersDo) {
+  const std::u16string pieces[] = {u"a", u"中", u"\u00E4", u"한", u"\U0001F600", std::u16string(1, char16_t{0xD800})};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 300; ++round) {
+    std::u16string text;
+    std::string gb;
+    std::string utf8;
+    for (size_t n = rng() % 40; n > 0; --n) {
+      const std::u16string& piece = pieces[rng() % std::size(pieces)];
+      text += piece;
+      gb += WideToGbk(piece);
+      utf8 += WideToMultiByte(piece, kCodePageUtf8, true);
+    }
+    ASSERT_EQ(WideToGbk(text), gb);
+    ASSERT_EQ(WideToMultiByte(text, kCodePageUtf8, true), utf8);
+  }
 }
 
 }  // namespace
