@@ -1,7 +1,8 @@
 #pragma once
-// A loopback search site for the program's tests. /s/<keyword>/<page>/ lists three hits,
-// /d/<keyword>-<page>-<n> carries its own magnet. Keyword "slow" holds its list until
-// released; on "odd" the second hit's cell is a script address and the third's page is gone.
+// A loopback search site for the program's tests. /s/<keyword>/<page>/ lists three hits
+// (300 for keyword "many"), /d/<keyword>-<page>-<n> carries its own magnet. Keyword "slow"
+// holds its list until released; on "odd" the second hit's cell is a script address and the
+// third's page is gone.
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -25,7 +26,8 @@ class SearchSite {
               cv_.wait_for(lock, std::chrono::seconds(20), [&] { return release_; });
             }
             std::string html = "<ul>";
-            for (int i = 1; i <= 3; ++i) {
+            const int hits = keyword == "many" ? 300 : 3;
+            for (int i = 1; i <= hits; ++i) {
               const std::string n = std::to_string(i);
               html += "<li><a href=\"/d/" + stem + "-" + n + "\">" + stem + " " + n + "</a></li>";
             }
