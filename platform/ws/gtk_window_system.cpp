@@ -308,7 +308,7 @@ bool GtkWindowSystem::NativePresent(WindowHandle hwnd, Point /*pos*/, Size size,
   for (int32_t y = 0; y < size.height; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
     const int32_t copied = y < picture.height ? copyWidth : 0;
-    if (copied > 0) std::memcpy(row, &RowOf(picture, y)[0], static_cast<size_t>(copied) * sizeof(uint32_t));
+    if (copied > 0) std::memcpy(row, RowOf(picture, y), static_cast<size_t>(copied) * sizeof(uint32_t));
     std::fill(row + copied, row + size.width, 0u);
   }
   cairo_surface_mark_dirty(n->picture);
