@@ -45,6 +45,16 @@ float DrawPictureAtLeft(draw::Graphics& g, const ImageHandle& image, const RectF
   return width;
 }
 
+// The box a cell's text is laid out in: the cell less a sixth of the font's em at each
+// side, the room text drawn in a rectangle keeps from its edges on the classic desktop.
+// Without it a right-aligned title runs straight into the next column's text.
+RectF TextBox(RectF cell, int32_t fontSize) {
+  const float pad = std::min(static_cast<float>(std::max(fontSize, 0)) / 6.0f, cell.width / 4);
+  cell.x += pad;
+  cell.width -= 2 * pad;
+  return cell;
+}
+
 void Fill(draw::Graphics& g, draw::Argb color, const RectF& r) {
   if (color != 0) g.FillRectangle(draw::Brush(color), r);
 }
@@ -116,8 +126,8 @@ void UiListBox::PaintHeader(draw::Graphics& g, const RectF& grid, size_t firstCo
     RectF text = cell;
     text.x += iconWidth;
     text.width -= iconWidth;
-    g.DrawString(column.title, FontFor(column.fontName, column.fontSize), text, &FormatFor(column.align),
-                 draw::Brush(column.textColor));
+    g.DrawString(column.title, FontFor(column.fontName, column.fontSize), TextBox(text, column.fontSize),
+                 &FormatFor(column.align), draw::Brush(column.textColor));
   }
 }
 
@@ -158,7 +168,7 @@ void UiListBox::PaintRows(draw::Graphics& g, const RectF& rowsArea, size_t first
       inner.width -= pictureWidth;
       if (cell.text.empty()) continue;
       const draw::Argb color = selected ? row.selectTextColor : (hovered ? row.hoverTextColor : row.textColor);
-      g.DrawString(cell.text, font, inner, &FormatFor(cell.align), draw::Brush(color));
+      g.DrawString(cell.text, font, TextBox(inner, row.fontSize), &FormatFor(cell.align), draw::Brush(color));
     }
   }
   if (gridLines_ == 0) return;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/core/process_values.h"
 
 namespace quillmar {
 namespace {
@@ -207,6 +208,24 @@ TEST(UiListBox, RowsScrolledUpPassUnderTheHeaderAndSelectionShows) {
   // Scrolled by 15, row 1 lies at 26..45 and row 2 at 46..65.
   EXPECT_EQ(s.Pixel(5, 50), row);
   EXPECT_NE(s.Pixel(65, 35), s.Pixel(65, 50));  // the whole of row 1 is selected
+}
+
+// A right-aligned cell text and a cut-short one in the next column keep a gap between them,
+// as text drawn in a rectangle does on the classic desktop, rather than running together.
+TEST(UiListBox, CellTextsKeepClearOfTheColumnBoundary) {
+  InitProcessValues("", 1);  // the theme's font
+  ListScene s({.textColor = 0xFF000000, .cellBackColor = 0xFFFFFFFF});
+  s.list.InsertRow({}, "MMM", {.height = 20});  // cells right-aligned by default
+  s.list.SetCellText(0, 1, std::string(40, 'W'));
+  s.f.Frame();
+  const uint32_t background = s.Pixel(30, 40);
+  // Column A covers x 1..60 and column B from 61; row 0 covers y 21..40.
+  for (int x : {59, 60, 61, 62}) {
+    for (int y = 21; y <= 40; ++y) ASSERT_EQ(s.Pixel(x, y), background) << x << "," << y;
+  }
+  bool inked = false;
+  for (int y = 21; y <= 40 && !inked; ++y) inked = s.Pixel(55, y) != background && s.Pixel(66, y) != background;
+  EXPECT_TRUE(inked);  // the texts are there, just off the boundary
 }
 
 #ifndef NDEBUG
