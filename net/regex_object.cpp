@@ -92,13 +92,47 @@ std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from, st
   return out;
 }
 
+// Whether `item` (the text between "(*" and ")") is a setting that may only stand at the
+// very start of a pattern. Verbs and assertions such as (*FAIL) or (*pla:...) belong to the
+// first alternative and must stay inside the group.
+bool IsStartSetting(std::u16string_view item) {
+  static constexpr std::u16string_view kSettings[] = {u"UTF",
+                                                      u"UCP",
+                                                      u"NOTEMPTY",
+                                                      u"NOTEMPTY_ATSTART",
+                                                      u"NO_AUTO_POSSESS",
+                                                      u"NO_DOTSTAR_ANCHOR",
+                                                      u"NO_JIT",
+                                                      u"NO_START_OPT",
+                                                      u"CR",
+                                                      u"LF",
+                                                      u"CRLF",
+                                                      u"ANYCRLF",
+                                                      u"ANY",
+                                                      u"NUL",
+                                                      u"BSR_ANYCRLF",
+                                                      u"BSR_UNICODE"};
+  static constexpr std::u16string_view kLimits[] = {u"LIMIT_HEAP=", u"LIMIT_MATCH=", u"LIMIT_DEPTH=",
+                                                    u"LIMIT_RECURSION="};
+  for (std::u16string_view setting : kSettings) {
+    if (item == setting) return true;
+  }
+  for (std::u16string_view limit : kLimits) {
+    if (item.size() > limit.size() && item.substr(0, limit.size()) == limit &&
+        item.find_first_not_of(u"0123456789", limit.size()) == std::u16string_view::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The pattern with a callout before every start position the engine tries: "(?C)(?:p)",
-// after any leading "(*VERB)" items, which must stay first.
+// after any leading start-of-pattern settings such as "(*UTF)", which must stay first.
 std::u16string WatchedPattern(std::u16string_view pattern) {
   size_t head = 0;
   while (pattern.substr(head, 2) == u"(*") {
-    size_t close = pattern.find(u')', head);
-    if (close == std::u16string_view::npos) break;
+    const size_t close = pattern.find(u')', head);
+    if (close == std::u16string_view::npos || !IsStartSetting(pattern.substr(head + 2, close - head - 2))) break;
     head = close + 1;
   }
   std::u16string out(pattern.substr(0, head));

@@ -171,8 +171,17 @@ TEST(RegexObject, WatchedScanKeepsThePatternsMeaning) {
     int matches;
   };
   const Case cases[] = {
-      {u"(*CR)^b$", u"a\rb\rc", 1}, {u"\\Qa(b", u"a(b a(b", 2}, {u"(?x) a b # comment", u"ab ab", 2},
-      {u"a|b", u"abc", 2},          {u"(a)|(b)\\2", u"bb", 1},  {u"a)(b", u"a)(b", -1},
+      {u"(*CR)^b$", u"a\rb\rc", 1},
+      {u"\\Qa(b", u"a(b a(b", 2},
+      {u"(?x) a b # comment", u"ab ab", 2},
+      {u"a|b", u"abc", 2},
+      {u"(a)|(b)\\2", u"bb", 1},
+      {u"a)(b", u"a)(b", -1},
+      // Leading verbs and assertions belong to the first alternative, unlike settings.
+      {u"(*pla:x)y|c", u"c", 1},
+      {u"(*FAIL)|b", u"b", 1},
+      {u"(*pla:(a))b", u"ab", 0},
+      {u"(*LIMIT_MATCH=100000)(*CR)^b$", u"a\rb", 1},
   };
   for (const Case& c : cases) {
     RegexObject re;
