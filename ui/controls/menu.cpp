@@ -163,7 +163,10 @@ void UiMenu::Popup(std::optional<int32_t> x, std::optional<int32_t> y, int32_t c
   if (Key() == 0) Register(0, 0, 0, 0, kTag);  // after Dispose
   cursor_ = cursor;
   Measure();
-  const Point at = PlacePopup(x, y, sys.CursorPos(), {width_, height_}, sys.WorkArea());
+  // Kept inside the work area of the monitor the menu opens on, not the first one.
+  const Point cursorPos = sys.CursorPos();
+  const Rect work = sys.MonitorAt({x.value_or(cursorPos.x), y.value_or(cursorPos.y)}).workArea;
+  const Point at = PlacePopup(x, y, cursorPos, {width_, height_}, work);
   const Hwnd owner = sys.Focus();
   if (!sys.WindowClassOf(kMenuClass)) registerFrameClass(menuFrameProc, 0, kMenuClass);
   FrameWindowArgs args;

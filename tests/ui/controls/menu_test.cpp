@@ -129,6 +129,14 @@ TEST_F(MenuTest, PopupAtTheMouseOpensLeftNearTheRightEdgeOfTheScreen) {
   EXPECT_EQ(ws::System().WindowRect(menu_->PopupWindow()), (Rect{1820 - 203, 301, 204, 25 + 10 + 25 + 3 + 1}));
   EXPECT_EQ(ws::System().Owner(menu_->PopupWindow()), fx_.hwnd);
   EXPECT_EQ(ws::System().Focus(), menu_->PopupWindow());
+  // On a second monitor to the right, the menu stays on that monitor's work area.
+  menu_->Close();
+  const Rect second{1920, 0, 1920, 1080};
+  sys().SetMonitors({{Rect{0, 0, 1920, 1080}, Rect{0, 0, 1920, 1040}, {}}, {second, second, {}}});
+  sys().MoveMouse({1920 + 1820, 300});
+  menu_->Popup();
+  fx_.Frame();
+  EXPECT_EQ(ws::System().WindowRect(menu_->PopupWindow()).x, 1920 + 1820 - 203);
 }
 
 TEST_F(MenuTest, ClicksChooseKeepOpenOrCloseSilently) {
