@@ -251,6 +251,9 @@ void MainWindow::StartSearch() {
 
 void MainWindow::OnSearchStart() {
   resultList_.ClearRows();
+  // The list keeps its selection across a clear; the new page's row of that number is not
+  // what the user chose.
+  resultList_.SetSelection(-1, -1);
   rowFailures_.clear();
   hitCount_ = -1;
   labels_[1].SetText(Program(Format("正在搜索第 %d 页…", shownPage_)));

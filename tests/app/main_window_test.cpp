@@ -198,6 +198,16 @@ TEST_F(MainWindowTest, RowMenuAndCtrlCCopyTheRowsLink) {
   sys().PressKey('C');
   sys().KeyUp(Vk::Control);
   EXPECT_EQ(sys().ClipboardMultibyte(), "magnet:?xt=abc-1-3");
+
+  // The next page starts with nothing selected: Ctrl+C there copies nothing of the old choice.
+  sys().SetClipboardText(u"kept", "kept");
+  Click(mw().Button(3));
+  WaitForSearch();
+  EXPECT_EQ(mw().ResultList().GetSelection().row, -1);
+  sys().KeyDown(Vk::Control);
+  sys().PressKey('C');
+  sys().KeyUp(Vk::Control);
+  EXPECT_EQ(sys().ClipboardMultibyte(), "kept");
 }
 
 TEST_F(MainWindowTest, ANewerSearchShowsOnlyItsOwnRowsAndClosingDuringASearchEndsIt) {
