@@ -334,7 +334,7 @@ void UiEdit::PlaceCaret(Point at, bool byKeys) {
     }
     if (scrolled) {
       redrawText_ = true;
-      vBar_.SetPosition(-layout_.scrollY);
+      SetBarPositions();  // the bar control too, not only its model
       layout_.BuildBoxes(model_.Text());
     }
   }

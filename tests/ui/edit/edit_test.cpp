@@ -233,6 +233,12 @@ TEST(UiEdit, WheelScrollsOneAndAQuarterLinesPerNotchAndClamps) {
   EXPECT_EQ(e.edit.GetLayout().scrollY, -30);
   e.f.headless->Wheel(-120);
   EXPECT_EQ(control->GetPosition(), bar.position);
+  // Keys that carry the caret past the bottom scroll the text, and the bar control follows.
+  e.f.headless->Click(e.Screen(50, 10));
+  const int32_t before = bar.position;
+  for (int i = 0; i < 12; ++i) e.f.headless->PressKey(Vk::Down);
+  EXPECT_GT(bar.position, before);
+  EXPECT_EQ(control->GetPosition(), bar.position);
 }
 
 TEST(UiEdit, OneLineScrollRedrawsOneStripAndMatchesAFullRepaint) {
