@@ -42,6 +42,11 @@ class UiQueue {
   void RunPending() {
     RunUntil([&] { return Empty(); });
   }
+  // Waits until something is posted; false after 20 s without it.
+  bool WaitQueued() {
+    std::unique_lock lock(mutex_);
+    return cv_.wait_for(lock, 20s, [this] { return !tasks_.empty(); });
+  }
 
  private:
   bool Empty() {
@@ -94,7 +99,7 @@ TEST(SearchSession, SupersededCancelledOrOrphanedWorkNeverReachesTheUi) {
     // Work posted but not yet run when the session ends is dropped.
     SearchSession session(site.Prefix(), ui.Poster(), seen.Listener());
     session.Start("abc", 1);
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(ui.WaitQueued());
   }
   ui.RunPending();
   EXPECT_TRUE(seen.events.empty());
