@@ -94,11 +94,12 @@ struct BadInput {
   std::string_view put;  // what goes out instead
 };
 
-// Converts `input` with `cd`, asking `onBad` what to do at each position the converter
-// rejects (invalid, unencodable or cut short at the very end).
+// Converts `input` with `cd` into `out` from its start, growing it as needed, and returns the
+// bytes written; `onBad` says what to do at each position the converter rejects (invalid,
+// unencodable or cut short at the very end). `out` may be reused between calls.
 template <typename OnBad>
-std::string RunIconv(IconvHandle& cd, std::string_view input, OnBad onBad) {
-  std::string out(input.size() * 2 + 16, '\0');
+std::size_t RunIconvInto(IconvHandle& cd, std::string_view input, OnBad onBad, std::string& out) {
+  if (out.size() < input.size() * 2 + 16) out.resize(input.size() * 2 + 16);
   std::size_t used = 0;
   std::size_t pos = 0;
   while (pos < input.size()) {
@@ -121,7 +122,13 @@ std::string RunIconv(IconvHandle& cd, std::string_view input, OnBad onBad) {
     pos += std::min(bad.skip, input.size() - pos);
     cd.Reset();
   }
-  out.resize(used);
+  return used;
+}
+
+template <typename OnBad>
+std::string RunIconv(IconvHandle& cd, std::string_view input, OnBad onBad) {
+  std::string out;
+  out.resize(RunIconvInto(cd, input, onBad, out));
   return out;
 }
 
@@ -153,27 +160,31 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // Encodes UTF-16 in `charset`; a character the target lacks becomes "?", a lone surrogate
 // becomes the target's U+FFFD (or "?" when it has none).
-void EncodeWith(IconvHandle& cd, std::u16string_view wide, const std::string& charset, std::string* bytes) {
+// Writes into `out` from its start and returns the bytes written.
+std::size_t EncodeWith(IconvHandle& cd, std::u16string_view wide, const std::string& charset, std::string& out) {
   std::string replacement;  // computed on first need
   const std::string_view input(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
-  *bytes = RunIconv(cd, input, [&](std::size_t pos) {
-    std::size_t unit = pos / sizeof(char16_t);
-    char16_t u = wide[unit];
-    if (IsHighSurrogate(u) && unit + 1 < wide.size() && IsLowSurrogate(wide[unit + 1])) {
-      return BadInput{2 * sizeof(char16_t), "?"};  // a whole character the target lacks
-    }
-    if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
-      if (replacement.empty()) replacement = ReplacementIn(charset);
-      return BadInput{sizeof(char16_t), replacement};
-    }
-    return BadInput{sizeof(char16_t), "?"};
-  });
+  return RunIconvInto(
+      cd, input,
+      [&](std::size_t pos) {
+        std::size_t unit = pos / sizeof(char16_t);
+        char16_t u = wide[unit];
+        if (IsHighSurrogate(u) && unit + 1 < wide.size() && IsLowSurrogate(wide[unit + 1])) {
+          return BadInput{2 * sizeof(char16_t), "?"};  // a whole character the target lacks
+        }
+        if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
+          if (replacement.empty()) replacement = ReplacementIn(charset);
+          return BadInput{sizeof(char16_t), replacement};
+        }
+        return BadInput{sizeof(char16_t), "?"};
+      },
+      out);
 }
 
 bool Encode(std::u16string_view wide, const std::string& charset, std::string* bytes) {
   IconvHandle* cd = CachedHandle(charset, kWideCharset);
   if (cd == nullptr) return false;
-  EncodeWith(*cd, wide, charset, bytes);
+  bytes->resize(EncodeWith(*cd, wide, charset, *bytes));
   return true;
 }
 
@@ -271,9 +282,9 @@ std::string EncodeUtf8(std::u16string_view wide) {
 // ASCII is itself in the program's code page and never part of a longer character there,
 // so runs of it are copied and only the rest goes through iconv.
 bool EncodeGb18030(std::u16string_view wide, std::string* bytes) {
-  // Most non-ASCII units take two bytes: sized for that, the text is written in place and
-  // the buffer grows only for the rarer four-byte characters (a doubling std::string
-  // growth would leave titles with twice the memory they need).
+  // Most non-ASCII units take two bytes: sized for that, the buffer grows only for the rarer
+  // four-byte characters (a doubling std::string growth would leave titles with twice the
+  // memory they need). Runs of non-ASCII go through iconv into one reused piece.
   bytes->assign(wide.size() + CountNonAscii(wide), '\0');
   std::size_t used = 0;
   std::size_t i = 0;
@@ -289,14 +300,13 @@ bool EncodeGb18030(std::u16string_view wide, std::string* bytes) {
     std::size_t run = i;
     while (run < wide.size() && wide[run] >= 0x80) ++run;
     if (cd == nullptr && (cd = CachedHandle(charset, kWideCharset)) == nullptr) return false;
-    cd->Reset();
-    EncodeWith(*cd, wide.substr(i, run - i), charset, &piece);
+    const std::size_t written = EncodeWith(*cd, wide.substr(i, run - i), charset, piece);
     // Room for the piece and a byte for each unit still to come (ASCII is copied unchecked).
-    if (const std::size_t need = used + piece.size() + (wide.size() - run); need > bytes->size()) {
+    if (const std::size_t need = used + written + (wide.size() - run); need > bytes->size()) {
       bytes->resize(need + (wide.size() - run));
     }
-    std::memcpy(bytes->data() + used, piece.data(), piece.size());
-    used += piece.size();
+    std::memcpy(bytes->data() + used, piece.data(), written);
+    used += written;
     i = run;
   }
   bytes->resize(used);
