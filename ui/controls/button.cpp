@@ -22,10 +22,6 @@ namespace {
 // The colour part of a colour with a new alpha. The alpha is clamped rather
 // than wrapped, so a small fill alpha minus 20 gives a clear fill, not an
 // almost opaque one.
-draw::Argb WithAlpha(uint32_t rgb, int32_t alpha) {
-  return (static_cast<uint32_t>(std::clamp(alpha, 0, 255)) << 24) | (rgb & 0x00FFFFFF);
-}
-
 // Each channel averaged once with white.
 uint32_t Lighten(uint32_t rgb) {
   uint32_t out = 0;

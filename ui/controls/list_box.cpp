@@ -13,8 +13,6 @@
 namespace quillmar {
 namespace {
 
-draw::Argb WithAlpha(draw::Argb color, uint32_t alpha) { return (alpha << 24) | (color & 0x00FFFFFF); }
-
 // Inserting at a missing, negative or too large index appends.
 size_t InsertPosition(std::optional<int32_t> index, size_t count) {
   if (!index || *index < 0 || static_cast<size_t>(*index) > count) return count;

@@ -68,7 +68,7 @@ void UiMenu::InitStyle() {
   look.textColor = theme.textColor;
   look.stripColor = makeArgb(0xDCAA66, 120, true);  // RGB(102, 170, 220)
   look.itemBackColor = 0;
-  look.hoverColor = (200u << 24) | (theme.lineColor & 0x00FFFFFF);
+  look.hoverColor = WithAlpha(theme.lineColor, 200);
   look.hoverTextColor = makeArgb(0xFFFFFF);
   look.style2 = 0;
   look.disabledTextColor = makeArgb(0xA0A0A0);

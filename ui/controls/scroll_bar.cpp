@@ -294,9 +294,7 @@ Handled UiScrollBar::OnMouseUp(const MouseEvent& e) {
   return Handled::Continue;
 }
 
-draw::Argb UiScrollBar::ColorAt(int32_t alpha) const {
-  return (static_cast<draw::Argb>(std::clamp(alpha, 0, 255)) << 24) | barRgb_;
-}
+draw::Argb UiScrollBar::ColorAt(int32_t alpha) const { return WithAlpha(barRgb_, alpha); }
 
 void UiScrollBar::OnPaint(draw::Graphics& canvas, Size) {
   draw::Graphics* g = &canvas;

@@ -6,6 +6,12 @@
 
 namespace quillmar {
 
+// An 0xAARRGGBB colour's RGB with a new alpha, clamped to 0..255.
+constexpr uint32_t WithAlpha(uint32_t color, int32_t alpha) {
+  const uint32_t a = static_cast<uint32_t>(alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha));
+  return (a << 24) | (color & 0x00FFFFFF);
+}
+
 // Converts a Windows colour 0x00BBGGRR plus an alpha to a 0xAARRGGBB value.
 // Without useAlpha the result is opaque; with it only the alpha's low 8 bits count.
 constexpr uint32_t makeArgb(uint32_t bgr, uint32_t alpha = 255, bool useAlpha = false) {

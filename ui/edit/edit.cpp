@@ -6,11 +6,6 @@
 #include "ui/core/theme_defaults.h"
 
 namespace quillmar {
-namespace {
-
-draw::Argb WithAlpha(draw::Argb color, uint32_t alpha) { return (alpha << 24) | (color & 0x00FFFFFF); }
-
-}  // namespace
 
 UiEdit::UiEdit() { asciiAdvance_.fill(-1); }
 
