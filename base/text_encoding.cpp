@@ -155,9 +155,6 @@ std::string ReplacementIn(const std::string& charset) {
   return std::string(out, static_cast<std::size_t>(outPtr - out));
 }
 
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
 // Encodes UTF-16 in `charset`; a character the target lacks becomes "?", a lone surrogate
 // becomes the target's U+FFFD (or "?" when it has none).
 // Writes into `out` from its start and returns the bytes written.

@@ -16,6 +16,10 @@ inline constexpr int kCodePageGbk = 936;
 inline constexpr int kCodePageGb18030 = 54936;
 inline constexpr int kCodePageUtf8 = 65001;
 
+// The two halves of a UTF-16 surrogate pair.
+constexpr bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
 // True when MultiByteToWide/WideToMultiByte can convert with this code page.
 bool IsCodePageSupported(int codePage);
 

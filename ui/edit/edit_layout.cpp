@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "base/text_encoding.h"
+
 namespace quillmar {
 namespace {
 
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool IsBreak(char16_t u) { return u == kCr || u == kLf; }
 
 }  // namespace

@@ -4,15 +4,14 @@
 #include <new>
 #include <stdexcept>
 
+#include "base/text_encoding.h"
+
 namespace quillmar {
 namespace {
 
 constexpr char16_t kCr = u'\r';
 constexpr char16_t kLf = u'\n';
 constexpr char16_t kEscape = 27;
-
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 // Measuring, layout, scroll bars and painting of UiEdit.
+
 #include <algorithm>
 
+#include "base/text_encoding.h"
 #include "platform/draw/brush.h"
 #include "platform/draw/pen.h"
 #include "ui/edit/edit.h"
@@ -11,9 +13,6 @@ namespace {
 constexpr char16_t kWideSample = u'\u6211';  // every character above code 128 is as wide as this one
 constexpr int32_t kBlinkMs = 500;
 constexpr draw::Argb kTransparent = 0x00FFFFFF;
-
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 
 }  // namespace
 
