@@ -46,6 +46,19 @@ inline size_t FindUnit(std::u16string_view text, char16_t unit, size_t from = 0)
   return std::u16string_view::npos;
 }
 
+// The first position at or after `from` holding half of a surrogate pair (0xD800..0xDFFF),
+// or the text's size.
+inline size_t FindSurrogate(std::u16string_view text, size_t from = 0) {
+  using namespace unit_scan_detail;
+  size_t i = from;
+  for (; i + 4 <= text.size(); i += 4) {
+    const uint64_t flags = ZeroLanes((Word(text.data() + i) & (0xF800 * kLanes)) ^ (0xD800 * kLanes));
+    if (flags != 0) return i + FirstLane(flags);
+  }
+  while (i < text.size() && (text[i] & 0xF800) != 0xD800) ++i;
+  return i;
+}
+
 // The end of the run of ASCII units (below 0x80) that starts at `from`.
 inline size_t AsciiRunEnd(std::u16string_view text, size_t from = 0) {
   using namespace unit_scan_detail;

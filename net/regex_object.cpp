@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/text_encoding.h"
+#include "base/unit_scan.h"
 
 namespace quillmar {
 
@@ -45,33 +46,14 @@ bool IsResourceLimit(int rc) {
          rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY;
 }
 
-// Whether any of count units (a multiple of four) is a surrogate, four units per step.
-bool HasSurrogate(const char16_t* units, size_t count) {
-  constexpr uint64_t kLanes = 0x0001000100010001ull;
-  uint64_t found = 0;
-  for (size_t i = 0; i < count; i += 4) {
-    uint64_t word;
-    std::memcpy(&word, units + i, sizeof word);
-    const uint64_t x = (word & (0xF800 * kLanes)) ^ (0xD800 * kLanes);  // zero lane = surrogate
-    found |= (x - kLanes) & ~x & (0x8000 * kLanes);
-  }
-  return found != 0;
-}
-
 // A lone surrogate would wall off the text around it from the engine; as U+FFFD
 // it matches like any other character and every position stays where it was.
 void ReplaceLoneSurrogates(std::u16string& text) {
-  constexpr size_t kBlock = 64;
-  for (size_t block = 0; block < text.size(); block += kBlock) {
-    // Most text has no surrogate at all: look at a block at once before unit by unit.
-    const size_t end = std::min(text.size(), block + kBlock);
-    if (end - block == kBlock && !HasSurrogate(text.data() + block, kBlock)) continue;
-    for (size_t i = block; i < end; ++i) {
-      const char16_t c = text[i];
-      const bool paired = (c & 0xFC00) == 0xD800 ? i + 1 < text.size() && (text[i + 1] & 0xFC00) == 0xDC00
-                                                 : i > 0 && (text[i - 1] & 0xFC00) == 0xD800;
-      if ((c & 0xF800) == 0xD800 && !paired) text[i] = 0xFFFD;
-    }
+  for (size_t i = FindSurrogate(text); i < text.size(); i = FindSurrogate(text, i + 1)) {
+    const char16_t c = text[i];
+    const bool paired =
+        IsHighSurrogate(c) ? i + 1 < text.size() && IsLowSurrogate(text[i + 1]) : i > 0 && IsHighSurrogate(text[i - 1]);
+    if (!paired) text[i] = 0xFFFD;
   }
 }
 

@@ -12,7 +12,8 @@ namespace {
 // the word-at-a-time scans must give what a plain loop gives.
 TEST(UnitScan, AgreesWithAPlainLoopAtEveryAlignment) {
   const char16_t fills[] = {u'a', u'%', u'\u0080', u'\u00FF', u'\u7F00', u'\uFFFF', u'\u0000', u'\u0025'};
-  const char16_t probes[] = {u'&', u'\u0026', u'\u0080', u'\u4E2D', u'\u007F', u'\uFFFF', u'\u0000'};
+  const char16_t probes[] = {u'&',      u'\u0026', u'\u0080', u'\u4E2D',        u'\u007F',
+                             u'\uFFFF', u'\u0000', u'\uD7FF', char16_t{0xD800}, char16_t{0xDFFF}};
   for (char16_t fill : fills) {
     for (char16_t probe : probes) {
       for (size_t size = 0; size < 20; ++size) {
@@ -30,6 +31,9 @@ TEST(UnitScan, AgreesWithAPlainLoopAtEveryAlignment) {
             ASSERT_EQ(AsciiRunEnd(view, from), asciiEnd) << size << " " << at << " " << from;
             ASSERT_EQ(FindUnit(view, u'&', from), view.find(u'&', from)) << size << " " << at << " " << from;
             ASSERT_EQ(FindUnit(view, u'\0', from), view.find(u'\0', from)) << size << " " << at << " " << from;
+            size_t surrogate = from;
+            while (surrogate < size && (text[surrogate] < 0xD800 || text[surrogate] > 0xDFFF)) ++surrogate;
+            ASSERT_EQ(FindSurrogate(view, from), surrogate) << size << " " << at << " " << from;
           }
         }
       }
