@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/main_routine.h"
-#include "app/search_session.h"
+#include "net/site_search.h"
 #include "app/startup.h"
 
 int main() {
@@ -16,6 +16,6 @@ int main() {
   }
   quillmar::InitModule();
   quillmar::MainWindowOptions options;
-  options.site = quillmar::SearchSession::SiteFromEnvironment();
+  options.site = quillmar::SearchSiteFromEnvironment();
   return quillmar::MainRoutine(std::move(options));
 }

@@ -1,6 +1,5 @@
 #include "app/search_session.h"
 
-#include <cstdlib>
 #include <utility>
 
 namespace quillmar {
@@ -34,11 +33,6 @@ SearchSession::~SearchSession() {
 }
 
 uint64_t SearchSession::Generation() const { return shared_->generation.load(); }
-
-std::string SearchSession::SiteFromEnvironment() {
-  if (const char* env = std::getenv("QUILLMAR_SITE"); env && *env) return env;
-  return std::string(kDefaultSearchSite);
-}
 
 void SearchSession::StopWorkers(bool wait) {
   for (Worker& w : workers_) w.thread.request_stop();

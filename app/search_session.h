@@ -44,9 +44,6 @@ class SearchSession {
   uint64_t Generation() const;
   const std::string& Site() const { return site_; }
 
-  // $QUILLMAR_SITE when set and not empty, else the demo site.
-  static std::string SiteFromEnvironment();
-
  private:
   struct Shared;
   struct Worker {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -135,6 +136,11 @@ SearchOutcome RunSiteSearch(std::string_view site, std::string_view keyword, int
   }
   outcome.cancelled = cancel;
   return outcome;
+}
+
+std::string SearchSiteFromEnvironment() {
+  if (const char* env = std::getenv("QUILLMAR_SITE"); env && *env) return env;
+  return std::string(kDefaultSearchSite);
 }
 
 }  // namespace quillmar

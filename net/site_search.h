@@ -15,6 +15,9 @@ namespace quillmar {
 // The demo site that ships with the program, on this machine.
 inline constexpr std::string_view kDefaultSearchSite = "http://127.0.0.1:8410/s/";
 
+// The site to search: $QUILLMAR_SITE when set and not empty, else the demo site.
+std::string SearchSiteFromEnvironment();
+
 struct SearchRow {
   int index = 0;          // 0-based position of the hit on the result page
   std::string title;      // in SearchOptions::text

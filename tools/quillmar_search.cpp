@@ -44,8 +44,7 @@ int Fail(const std::string& reason) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string site(quillmar::kDefaultSearchSite);
-  if (const char* env = std::getenv("QUILLMAR_SITE"); env && *env) site = env;
+  std::string site = quillmar::SearchSiteFromEnvironment();
   int page = 1;
   quillmar::SearchOptions options;
   options.text = quillmar::TextForm::Utf8;
