@@ -5,6 +5,7 @@
 
 #include "app/background_picture.h"
 #include "base/text_encoding.h"
+#include "net/text_search.h"
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/frame_window.h"
@@ -68,13 +69,7 @@ std::string CauseText(const HttpStatus& status) {
 
 bool IsMagnetLink(std::string_view text) {
   constexpr std::string_view kScheme = "magnet:";
-  if (text.size() <= kScheme.size()) return false;
-  for (size_t i = 0; i < kScheme.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kScheme[i]) return false;
-  }
-  return true;
+  return text.size() > kScheme.size() && AsciiLower(text.substr(0, kScheme.size())) == kScheme;
 }
 
 }  // namespace
@@ -282,9 +277,7 @@ void MainWindow::ShowProgress() {
 void MainWindow::OnFinish(const SearchOutcome& outcome) {
   SetBusy(false);
   std::string text = Format("第 %d 页：", shownPage_);
-  if (!outcome.ListFetched()) {
-    text += "取不到结果页，" + CauseText(outcome.listStatus);
-  } else if (outcome.listStatus.responseCode >= 400) {
+  if (!outcome.ListFetched() || outcome.listStatus.responseCode >= 400) {
     text += "取不到结果页，" + CauseText(outcome.listStatus);
   } else if (outcome.hitCount == 0) {
     text += "没有找到结果";

@@ -19,7 +19,6 @@ constexpr int32_t kTop = 44;
 constexpr int32_t kTitleHeight = 20;
 constexpr int32_t kCaptionHeight = 16;
 constexpr int32_t kGap = 8;
-constexpr int kVkTab = 9, kVkReturn = 13, kVkShift = 16, kVkEscape = 27, kVkSpace = 32;
 
 }  // namespace
 
@@ -158,13 +157,13 @@ void GallerySheet::MoveFocus(int step) {
 bool GallerySheet::OnKey(uint32_t msg, int vk) {
   ws::WindowSystem& sys = ws::System();
   UiButton* button = KeyButton(window_->FocusKey());
-  const bool press = vk == kVkSpace || vk == kVkReturn;
+  const bool press = vk == Vk::Space || vk == Vk::Return;
   if (msg == Msg::KeyDown) {
-    if (vk == kVkTab) {
-      MoveFocus(sys.IsKeyDown(kVkShift) ? -1 : 1);
+    if (vk == Vk::Tab) {
+      MoveFocus(sys.IsKeyDown(Vk::Shift) ? -1 : 1);
       return true;
     }
-    if (vk == kVkEscape) {
+    if (vk == Vk::Escape) {
       sys.Post(hwnd_, Msg::Close, 0, 0);
       return true;
     }
