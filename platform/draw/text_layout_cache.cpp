@@ -193,7 +193,18 @@ const Laid& Lay(std::u16string_view text, const Font& font, float width, float h
   const int h = std::clamp(static_cast<int>(hint), 0, kHints - 1);
   std::string key;
   key.reserve(text.size() * 2 + 48);
-  Put(key, font.impl());
+  // Fonts are keyed by what shapes the text, not by object: controls that make their font
+  // afresh for each paint still find their layouts.
+  static const std::string kNoFamily;
+  const Font::Impl* fi = font.impl();
+  key += fi != nullptr ? '\1' : '\0';
+  if (fi != nullptr) {
+    const std::string& family = fi->family.IsEmpty() ? kNoFamily : fi->family.impl()->resolved;
+    Put(key, fi->pixels);
+    Put(key, fi->style);
+    Put(key, family.size());
+    key += family;
+  }
   Put(key, f.Flags());
   Put(key, f.Align());
   Put(key, f.LineAlign());

@@ -271,6 +271,12 @@ TEST(DrawText, TheLayoutCacheIsBoundedByTheBytesOfItsTexts) {
     ASSERT_LE(text::CachedKeyBytes(), size_t{256} << 10);
   }
   EXPECT_GT(text::CachedKeyBytes(), size_t{128} << 10) << "recent texts stay cached";
+
+  // A font made afresh with the same family, size and style finds the same layout; another
+  // size does not.
+  const text::Laid& first = text::Lay(u"same", TestFont(), 100, 30, &oneLine, TextRenderingHint{});
+  EXPECT_EQ(&text::Lay(u"same", TestFont(), 100, 30, &oneLine, TextRenderingHint{}), &first);
+  EXPECT_NE(&text::Lay(u"same", TestFont(u"DejaVu Sans", 17), 100, 30, &oneLine, TextRenderingHint{}), &first);
 }
 
 TEST(DrawText, TextIsClippedToItsLayoutRectangle) {
