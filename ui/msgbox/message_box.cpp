@@ -93,8 +93,16 @@ int32_t BoxEventHandler(Hwnd /*hwnd*/, int32_t key, uint32_t msg, WParam /*wPara
   if (msg == Msg::Close) {
     const bool ownWindow = std::any_of(state.boxes.begin(), state.boxes.end(),
                                        [key](const auto& box) { return box->window.Key() == key; });
-    // The other windows come back as the close effect starts.
-    if (ownWindow) state.modality.RestoreWindows();
+    // The other windows come back as the close effect starts, unless an outer box is still
+    // waiting for its answer: then it alone stays enabled.
+    if (ownWindow) {
+      state.modality.RestoreWindows();
+      for (auto it = state.boxes.rbegin(); it != state.boxes.rend(); ++it) {
+        if ((*it)->window.Key() == key) continue;
+        state.modality.DisableOtherWindows((*it)->hwnd);
+        break;
+      }
+    }
   }
   return 1;
 }

@@ -139,6 +139,8 @@ TEST_F(MessageBoxTest, NestedBoxOpensOffsetAndOnlyTheNewestStaysEnabled) {
       mainDisabledInside = Disabled(main.hwnd);
       outerDisabledInside = Disabled(outerBox);
       ClickInBox(kFirstOfTwoX, kButtonY);
+      // The inner box is closing, but the outer one still waits for its answer.
+      mainDisabledInside = mainDisabledInside && Disabled(main.hwnd);
     }});
     innerResult = ShowMessageBox("inner", 1);
     // Back in the outer box: it is the only enabled window again.
