@@ -98,13 +98,17 @@ inline ws::WindowHandle OpenBenchWindow(ws::WindowSystem& ws, uint32_t exStyle) 
   return ws.OpenWindow(p);
 }
 
-// A plain layered 544 x 445 window with one picture and no timer: after it
-// settles, the CPU milliseconds the loop uses over `ms`.
-inline double PlainWindowIdleCpuMs(ws::WindowSystem& ws, int ms) {
+// A plain layered 544 x 445 window with one picture: after it settles, the CPU milliseconds
+// the loop uses over `ms`, with no timer or, given `ticks`, a 1 ms window timer counting there.
+inline double PlainWindowIdleCpuMs(ws::WindowSystem& ws, int ms, int* ticks = nullptr) {
   const ws::WindowHandle hwnd = OpenBenchWindow(ws, ExStyle::Layered);
   std::vector<uint32_t> pixels(544 * 445, 0xC8FFFFFF);
   ws.PresentLayered(hwnd, {200, 150}, {544, 445}, ws::PixelView{pixels.data(), 544, 445, 544 * 4}, 255);
   RunFor(ws, 300);
+  if (ticks != nullptr) {
+    *ticks = 0;
+    ws.SetWindowTimer(hwnd, 1, 1, [ticks](uint32_t) { ++*ticks; });
+  }
   const double used = RunFor(ws, ms);
   ws.DestroyWindow(hwnd);
   return used;

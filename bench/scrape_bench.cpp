@@ -50,12 +50,14 @@ std::string HostilePage(int kind) {
   std::string page;
   std::string line;
   while (page.size() < kMiB) {
+    if (lineEnd.empty()) {
+      page += unit;
+      continue;
+    }
     line += unit;
-    if (!lineEnd.empty() && line.size() >= 4096) {
+    if (line.size() >= 4096) {
       page += line + lineEnd;
       line.clear();
-    } else if (lineEnd.empty()) {
-      page += unit;
     }
   }
   page.resize(kMiB);

@@ -25,19 +25,6 @@ using bench::OpenBenchWindow;
 using bench::RunFor;
 using bench::UseDisplay;
 
-// The plain window of PlainWindowIdleCpuMs with a 1 ms window timer running.
-double TickingIdleCpuMs(WindowSystem& ws, int* ticks) {
-  const WindowHandle hwnd = OpenBenchWindow(ws, ExStyle::Layered);
-  std::vector<uint32_t> pixels(544 * 445, 0xC8FFFFFF);
-  ws.PresentLayered(hwnd, {200, 150}, {544, 445}, PixelView{pixels.data(), 544, 445, 544 * 4}, 255);
-  RunFor(ws, 300);
-  *ticks = 0;
-  ws.SetWindowTimer(hwnd, 1, 1, [ticks](uint32_t) { ++*ticks; });
-  const double used = RunFor(ws, kSeconds * 1000);
-  ws.DestroyWindow(hwnd);
-  return used;
-}
-
 void BM_IdleCpuTickAgainstNoTimer(benchmark::State& state) {
   UseDisplay();
   std::string error;
@@ -49,7 +36,7 @@ void BM_IdleCpuTickAgainstNoTimer(benchmark::State& state) {
   for (auto _ : state) {
     int ticks = 0;
     const double quiet = bench::PlainWindowIdleCpuMs(*backend, kSeconds * 1000);
-    const double ticking = TickingIdleCpuMs(*backend, &ticks);
+    const double ticking = bench::PlainWindowIdleCpuMs(*backend, kSeconds * 1000, &ticks);
     state.counters["no_timer_cpu_pct"] = quiet / (kSeconds * 10.0);
     state.counters["tick_1ms_cpu_pct"] = ticking / (kSeconds * 10.0);
     state.counters["ticks_per_s"] = static_cast<double>(ticks) / kSeconds;

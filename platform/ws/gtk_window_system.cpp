@@ -89,11 +89,6 @@ std::u16string Utf8ToUtf16(const char* text) {
   return out;
 }
 
-const uint32_t* RowOf(const PixelView& picture, int32_t y) {
-  return static_cast<const uint32_t*>(static_cast<const void*>(static_cast<const unsigned char*>(picture.data) +
-                                                               static_cast<ptrdiff_t>(y) * picture.stride));
-}
-
 }  // namespace
 
 std::unique_ptr<WindowSystem> CreateGtkWindowSystem(std::string* error) {
@@ -308,7 +303,7 @@ bool GtkWindowSystem::NativePresent(WindowHandle hwnd, Point /*pos*/, Size size,
   for (int32_t y = 0; y < size.height; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
     const int32_t copied = y < picture.height ? copyWidth : 0;
-    if (copied > 0) std::memcpy(row, RowOf(picture, y), static_cast<size_t>(copied) * sizeof(uint32_t));
+    if (copied > 0) std::memcpy(row, picture.Row(y), static_cast<size_t>(copied) * sizeof(uint32_t));
     std::fill(row + copied, row + size.width, 0u);
   }
   cairo_surface_mark_dirty(n->picture);
@@ -328,7 +323,7 @@ void GtkWindowSystem::UpdateInputShape(Native& native, Size size, const PixelVie
   const int32_t inkWidth = native.alpha == 0 ? 0 : std::clamp(picture.width, 0, size.width);
   const int32_t inkHeight = native.alpha == 0 ? 0 : std::clamp(picture.height, 0, size.height);
   for (int32_t y = 0; y < inkHeight; ++y) {
-    const uint32_t* row = RowOf(picture, y);
+    const uint32_t* row = picture.Row(y);
     int32_t start = -1;
     for (int32_t x = 0; x <= inkWidth; ++x) {
       const bool ink = x < inkWidth && (row[x] >> 24) != 0;

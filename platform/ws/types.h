@@ -54,10 +54,11 @@ struct PixelView {
   int32_t width = 0;
   int32_t height = 0;
   int32_t stride = 0;
-  uint32_t At(int32_t x, int32_t y) const {
+  const uint32_t* Row(int32_t y) const {
     return static_cast<const uint32_t*>(
-        static_cast<const void*>(static_cast<const unsigned char*>(data) + static_cast<std::ptrdiff_t>(y) * stride))[x];
+        static_cast<const void*>(static_cast<const unsigned char*>(data) + static_cast<std::ptrdiff_t>(y) * stride));
   }
+  uint32_t At(int32_t x, int32_t y) const { return Row(y)[x]; }
 };
 
 // Registration record of a window class.
