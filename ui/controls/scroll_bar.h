@@ -83,9 +83,7 @@ class UiScrollBar : public UiControl {
   // Shows a part as hot until the mouse next moves over the bar (for pictures
   // of the bar's states).
   void SetHotPart(int32_t part);
-  int32_t TrackSide() const { return trackSide_; }
   bool Dragging() const { return dragging_; }
-  int32_t BarAlpha() const { return barAlpha_; }
 
  protected:
   Handled OnMouseMove(const MouseEvent& e) override;

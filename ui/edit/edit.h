@@ -162,8 +162,6 @@ class UiEdit : public UiControl {
   void CreateFontObjects();
   void DeleteFontObjects();
   RectF ComputeTextRect(bool reserveBars);
-  void LayoutPass();
-  void ShowBars();
   int32_t AsciiAdvance(char16_t unit);
   RectF MeasureChar(std::u16string_view unit);
   void Paint();
@@ -185,7 +183,6 @@ class UiEdit : public UiControl {
   void MakeMenuControl();
   // Fills the menu control with the items and their enable flags and opens it at the mouse.
   void PresentMenu(const EditContextMenu::Items& items);
-  bool ContentIsFocused() const { return focused_; }
   std::u16string ForOneLine(std::u16string_view units) const;
   // The band of the text area whose pixels the last layout changed, when the
   // text layer on screen can be kept around it; nothing when all must go.

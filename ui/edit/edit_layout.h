@@ -64,7 +64,6 @@ class EditLayout {
   int32_t FirstBoxIndex() const { return firstBoxIndex_; }
   const RectF& TextRect() const { return textRect_; }
   const EditMetrics& Metrics() const { return metrics_; }
-  EditWrap Wrap() const { return wrap_; }
   bool MultiLine() const { return wrap_ != EditWrap::SingleLine; }
 
   int32_t scrollX = 0;  // 0 or negative

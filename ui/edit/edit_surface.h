@@ -30,9 +30,6 @@ class EditSurface {
   void Clear();
 
   const RectF& Area() const { return area_; }
-  const RectF& KeptRect() const { return keptRect_; }
-  int32_t OldOffsetX() const { return oldOffsetX_; }
-  int32_t OldOffsetY() const { return oldOffsetY_; }
   bool IsEmpty() const { return bitmap_.IsEmpty(); }
 
  private:
