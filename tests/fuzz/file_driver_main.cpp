@@ -1,20 +1,4 @@
-// Without libFuzzer, a fuzz target is a plain program that runs every file named
-// on its command line once through the target's entry point.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <vector>
+// The main of fuzz targets built without libFuzzer and without a driver of their own.
+#include "tests/fuzz/file_driver.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
-
-int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::ifstream in(argv[i], std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-  }
-  std::printf("ran %d input(s)\n", argc - 1);
-  return 0;
-}
+int main(int argc, char** argv) { return quillmar::testing::RunFiles(argc, argv); }

@@ -3,12 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <vector>
 
 #include "platform/ws/cursor_file.h"
+#include "tests/fuzz/file_driver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto info = quillmar::ws::ParseCursorFile(std::span<const uint8_t>(data, size));
@@ -23,14 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #ifndef QUILLMAR_LIBFUZZER
 int main(int argc, char** argv) {
   // Files named on the command line (the kept corpus) run as they are.
-  if (argc > 1) {
-    for (int i = 1; i < argc; ++i) {
-      std::ifstream in(argv[i], std::ios::binary);
-      const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-      LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    }
-    return 0;
-  }
+  if (argc > 1) return quillmar::testing::RunFiles(argc, argv);
   std::mt19937 rng(4242);
   const std::vector<uint8_t> seed = {0, 0, 2, 0,  1, 0, 32, 32, 0, 0, 5, 0, 7, 0, 8,
                                      0, 0, 0, 22, 0, 0, 0,  1,  2, 3, 4, 5, 6, 7, 8};

@@ -13,19 +13,16 @@ namespace {
 
 using testing::WindowFixture;
 
-constexpr uint32_t kBack = 0xFF336699;
-
 struct Ink {
   int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
 };
 
 // Bounds of the pixels in the child-relative area that differ from the background.
 Ink InkIn(WindowFixture& f, int x0, int y0, int w, int h) {
-  const auto* p = f.headless->Presented(f.hwnd);
   Ink ink;
   for (int y = y0; y < y0 + h; ++y) {
     for (int x = x0; x < x0 + w; ++x) {
-      if (p->At(testing::kPad + x, testing::kPad + y) == kBack) continue;
+      if (f.Pixel(x, y) == testing::kBackColor) continue;
       ink = {std::min(ink.left, x - x0), std::min(ink.top, y - y0), std::max(ink.right, x - x0),
              std::max(ink.bottom, y - y0)};
     }

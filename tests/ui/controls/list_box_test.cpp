@@ -35,7 +35,6 @@ struct ListScene {
   }
   void MoveTo(int x, int y) { f.headless->MoveMouse(WindowFixture::At(x, y)); }
   void ClickAt(int x, int y) { f.headless->Click(WindowFixture::At(x, y)); }
-  uint32_t Pixel(int x, int y) { return f.headless->Presented(f.hwnd)->At(testing::kPad + x, testing::kPad + y); }
 
   WindowFixture f;
   UiListBox list;
@@ -196,18 +195,18 @@ TEST(UiListBox, RowsScrolledUpPassUnderTheHeaderAndSelectionShows) {
   s.list.SetColumnBackColor(0, 0xFFFF0000);
   s.AddRows(20);
   s.f.Frame();
-  const uint32_t header = s.Pixel(5, 5);
-  const uint32_t row = s.Pixel(5, 35);
+  const uint32_t header = s.f.Pixel(5, 5);
+  const uint32_t row = s.f.Pixel(5, 35);
   s.MoveTo(150, 100);  // in the grid, right of the columns: no cell hovered
   s.f.headless->Wheel(-120);
   s.f.Frame();
-  EXPECT_EQ(s.Pixel(5, 5), header);
-  EXPECT_EQ(s.Pixel(5, 19), header);
+  EXPECT_EQ(s.f.Pixel(5, 5), header);
+  EXPECT_EQ(s.f.Pixel(5, 19), header);
   s.list.SetSelection(0, 1);
   s.f.Frame();
   // Scrolled by 15, row 1 lies at 26..45 and row 2 at 46..65.
-  EXPECT_EQ(s.Pixel(5, 50), row);
-  EXPECT_NE(s.Pixel(65, 35), s.Pixel(65, 50));  // the whole of row 1 is selected
+  EXPECT_EQ(s.f.Pixel(5, 50), row);
+  EXPECT_NE(s.f.Pixel(65, 35), s.f.Pixel(65, 50));  // the whole of row 1 is selected
 }
 
 // A right-aligned cell text and a cut-short one in the next column keep a gap between them,
@@ -218,13 +217,13 @@ TEST(UiListBox, CellTextsKeepClearOfTheColumnBoundary) {
   s.list.InsertRow({}, "MMM", {.height = 20});  // cells right-aligned by default
   s.list.SetCellText(0, 1, std::string(40, 'W'));
   s.f.Frame();
-  const uint32_t background = s.Pixel(30, 40);
+  const uint32_t background = s.f.Pixel(30, 40);
   // Column A covers x 1..60 and column B from 61; row 0 covers y 21..40.
   for (int x : {59, 60, 61, 62}) {
-    for (int y = 21; y <= 40; ++y) ASSERT_EQ(s.Pixel(x, y), background) << x << "," << y;
+    for (int y = 21; y <= 40; ++y) ASSERT_EQ(s.f.Pixel(x, y), background) << x << "," << y;
   }
   bool inked = false;
-  for (int y = 21; y <= 40 && !inked; ++y) inked = s.Pixel(55, y) != background && s.Pixel(66, y) != background;
+  for (int y = 21; y <= 40 && !inked; ++y) inked = s.f.Pixel(55, y) != background && s.f.Pixel(66, y) != background;
   EXPECT_TRUE(inked);  // the texts are there, just off the boundary
 }
 

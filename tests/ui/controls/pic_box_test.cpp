@@ -16,10 +16,6 @@ ImageHandle Gif(const std::vector<int>& delays) {
   return std::make_shared<draw::Image>(draw::Image::Decode(bytes));
 }
 
-uint32_t Shown(WindowFixture& f, int x, int y) {
-  return f.headless->Presented(f.hwnd)->At(testing::kPad + x, testing::kPad + y);
-}
-
 TEST(UiPicBox, FrameDelaysSetTheTimerAndPlaybackWrapsToTheFirstFrame) {
   WindowFixture f;
   UiPicBox box;
@@ -33,7 +29,7 @@ TEST(UiPicBox, FrameDelaysSetTheTimerAndPlaybackWrapsToTheFirstFrame) {
   EXPECT_EQ(box.FrameInterval(), 100);  // delay 0 shows for 100 ms
   f.headless->Advance(99);
   EXPECT_EQ(box.GetFrame(), 0);
-  EXPECT_EQ(Shown(f, 12, 10), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(12, 10), 0xFFFF0000u);
   f.headless->Advance(1);
   EXPECT_EQ(box.GetFrame(), 1);
   EXPECT_EQ(box.FrameInterval(), 70);  // delay 7: 70 ms
@@ -45,8 +41,8 @@ TEST(UiPicBox, FrameDelaysSetTheTimerAndPlaybackWrapsToTheFirstFrame) {
   EXPECT_EQ(box.GetFrame(), 3);
   EXPECT_EQ(box.FrameInterval(), 200);
   f.Frame();
-  EXPECT_EQ(Shown(f, 12, 10), 0xFF000000u);
-  EXPECT_EQ(Shown(f, 27, 10), 0xFFFF0000u);  // frame 3 paints the right column red
+  EXPECT_EQ(f.Pixel(12, 10), 0xFF000000u);
+  EXPECT_EQ(f.Pixel(27, 10), 0xFFFF0000u);  // frame 3 paints the right column red
   f.headless->Advance(190);
   EXPECT_EQ(box.GetFrame(), 0);
   EXPECT_EQ(box.FrameInterval(), 100);
@@ -87,8 +83,8 @@ TEST(UiPicBox, SetImageWhilePlayingStopsOnTheNewPicturesFirstFrame) {
   EXPECT_EQ(box.GetFrame(), 0);
   EXPECT_EQ(box.FrameDelays(), (std::vector<int>{30, 30}));
   f.Frame();
-  EXPECT_EQ(Shown(f, 12, 10), 0xFFFF0000u);
-  EXPECT_EQ(Shown(f, 27, 10), 0xFF000000u);
+  EXPECT_EQ(f.Pixel(12, 10), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(27, 10), 0xFF000000u);
 }
 
 TEST(UiPicBox, StillOrBrokenPicturesNeverStartATimer) {

@@ -23,9 +23,8 @@ struct BarScene {
   }
   // Moves the mouse to a point of the bar.
   void MoveTo(int x, int y) { f.headless->MoveMouse(WindowFixture::At(10 + x, 10 + y)); }
-  uint32_t Pixel(int x, int y) {
-    return f.headless->Presented(f.hwnd)->At(testing::kPad + 10 + x, testing::kPad + 10 + y);
-  }
+  // Pixel of a point of the bar.
+  uint32_t Pixel(int x, int y) const { return f.Pixel(10 + x, 10 + y); }
 
   WindowFixture f;
   UiScrollBar bar;

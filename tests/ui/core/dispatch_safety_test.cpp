@@ -17,9 +17,9 @@
 namespace quillmar {
 namespace {
 
+using testing::kBackColor;
 using testing::WindowFixture;
 
-constexpr uint32_t kBack = 0xFF336699;  // the fixture's background
 int paintDepth = 0;
 int deepestPaint = 0;
 
@@ -57,11 +57,6 @@ class Hooked : public UiControl {
   bool* destroyed_;
 };
 
-uint32_t Pixel(WindowFixture& f, int x, int y) {
-  const auto* p = f.headless->Presented(f.hwnd);
-  return p ? p->At(testing::kPad + x, testing::kPad + y) : 0;
-}
-
 EventRoutine Counter(int32_t key, uint32_t msg, int* count, int32_t result = 1) {
   return [=](Hwnd, int32_t k, uint32_t m, WParam, LParam) {
     if ((key != 0 && k != key) || m != msg) return 1;
@@ -96,7 +91,7 @@ TEST(UiWindowDispatchSafety, HandlerMayRemoveOrDeleteItsOwnElement) {
   EXPECT_TRUE(aliveInHandler);
   EXPECT_TRUE(destroyed);
   for (int i = 0; i < 3; ++i) f.Frame();
-  EXPECT_EQ(Pixel(f, 20, 20), kBack);
+  EXPECT_EQ(f.Pixel(20, 20), kBackColor);
   // The window goes on working.
   f.headless->Click(WindowFixture::At(110, 20));
   EXPECT_EQ(other.clicks, 1);
@@ -149,9 +144,9 @@ TEST(UiWindowDispatchSafety, ReparentingDuringPaintDefersItsRepaintAndNeverNests
   EXPECT_TRUE(moved);
   EXPECT_EQ(deepestPaint, 1);
   EXPECT_EQ(mover.GetParentKey(), host.Key());
-  EXPECT_EQ(Pixel(f, 20, 20), kBack);         // the old place is cleared
-  EXPECT_EQ(Pixel(f, 165, 25), 0xFFFF0000u);  // the mover shows inside the host
-  EXPECT_EQ(Pixel(f, 200, 80), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(20, 20), kBackColor);    // the old place is cleared
+  EXPECT_EQ(f.Pixel(165, 25), 0xFFFF0000u);  // the mover shows inside the host
+  EXPECT_EQ(f.Pixel(200, 80), 0xFF00FF00u);
 }
 
 TEST(UiWindowDispatchSafety, DestroyedControlWithAPendingRepaintHearsNothing) {
@@ -168,7 +163,7 @@ TEST(UiWindowDispatchSafety, DestroyedControlWithAPendingRepaintHearsNothing) {
   EXPECT_EQ(heardByWindow, 0);
   for (int i = 0; i < 3; ++i) f.Frame();
   EXPECT_EQ(heardByWindow, 0);
-  EXPECT_EQ(Pixel(f, 20, 20), kBack);
+  EXPECT_EQ(f.Pixel(20, 20), kBackColor);
 }
 
 TEST(UiWindowDispatchSafety, SetParentRefusesToMakeALoop) {
@@ -189,12 +184,12 @@ TEST(UiWindowRoutine, BoundWindowHearsItsPaintAndRedrawEnabledGatesInvalidation)
   f.window->SetUserHandler(Counter(f.window->Key(), Event::Paint, &paints));
   f.Frame();
   EXPECT_GE(paints, 1);
-  EXPECT_EQ(Pixel(f, 100, 100), kBack);
+  EXPECT_EQ(f.Pixel(100, 100), kBackColor);
   // A routine that takes the paint event leaves the window's own drawing out.
   f.window->SetUserHandler(Counter(f.window->Key(), Event::Paint, &paints, 0));
   f.window->InvalidateRect();
   f.Frame();
-  EXPECT_EQ(Pixel(f, 100, 100), 0u);
+  EXPECT_EQ(f.Pixel(100, 100), 0u);
   const int before = element.paints;
   element.SetRedrawEnabled(0);
   element.InvalidateRect();

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
@@ -18,6 +17,7 @@
 namespace quillmar {
 namespace {
 
+using testing::MouseTo;
 using testing::Xdo;
 
 // A 320 x 200 window at (x, y) bound to a UiWindow, on a GTK backend installed for the test.
@@ -55,7 +55,7 @@ TEST_F(GtkWindowTest, CloseButtonHoversAndClosesTheWindow) {
   const Point target = close->PointToScreen({16, 11});
   auto hoverState = UiPicButton::State::Normal;
   const int code = RunSteps([&](int n) {
-    if (n == 4) Xdo("mousemove " + std::to_string(target.x) + " " + std::to_string(target.y));
+    if (n == 4) Xdo(MouseTo(target.x, target.y));
     if (n == 8) {
       hoverState = close->GetState();
       Xdo("click 1");

@@ -44,29 +44,6 @@ TEST(UiWindowEffects, OpenEffectShowsTheWindowThenTheWindowShowsItselfOnce) {
   EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
 }
 
-// A control of one colour that can change it.
-class Swatch : public UiControl {
- public:
-  void Create(UiWindow* parent, int32_t x, int32_t y, int32_t w, int32_t h) {
-    CreateElement(parent, true, x, y, w, h, "OVCL_SWATCH");
-    FinishCreate();
-  }
-  void SetColor(draw::Argb c) { Assign(color_, c); }
-
- protected:
-  void PaintEntry() override {
-    CanvasGraphics()->FillRectangle(draw::Brush(color_),
-                                    RectF{0, 0, static_cast<float>(GetWidth()), static_cast<float>(GetHeight())});
-  }
-
- private:
-  draw::Argb color_ = 0xFF0000FF;
-};
-
-uint32_t ChildPixel(WindowFixture& f, int x, int y) {
-  return f.headless->Presented(f.hwnd)->At(testing::kPad + x, testing::kPad + y);
-}
-
 TEST(UiWindowPaintOnDemand, AnIdleWindowSleepsAndAChangeShowsOnTheNextFrame) {
   WindowFixture f;
   auto& probe = f.AddProbe(10, 10, 30, 30, 0xFFCC3333);
@@ -85,8 +62,8 @@ TEST(UiWindowPaintOnDemand, AnIdleWindowSleepsAndAChangeShowsOnTheNextFrame) {
   f.Frame();
   EXPECT_EQ(Presents(f), idle + 1);
   EXPECT_EQ(probe.paints, paints + 1);
-  EXPECT_EQ(ChildPixel(f, 15, 15) >> 24, 0xFFu);
-  EXPECT_NE(ChildPixel(f, 15, 15), 0xFFCC3333u);
+  EXPECT_EQ(f.Pixel(15, 15) >> 24, 0xFFu);
+  EXPECT_NE(f.Pixel(15, 15), 0xFFCC3333u);
   EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
   // Changes made while minimized show when the window comes back.
   ws::System().ShowWindow(f.hwnd, Show::Minimized);
@@ -97,7 +74,7 @@ TEST(UiWindowPaintOnDemand, AnIdleWindowSleepsAndAChangeShowsOnTheNextFrame) {
   EXPECT_EQ(Presents(f), minimized);
   ws::System().ShowWindow(f.hwnd, Show::Restore);
   f.Frame();
-  EXPECT_EQ(ChildPixel(f, 15, 15), 0xFFCC3333u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFFCC3333u);
 }
 
 TEST(UiWindowTransitions, FadesRunTheirTimerOnlyWhileTheyRunWhicheverElementTheyServe) {
@@ -134,21 +111,20 @@ TEST(UiWindowTransitions, FadesRunTheirTimerOnlyWhileTheyRunWhicheverElementThey
 
 TEST(UiWindowTransitions, ARectangleFadesAloneAndCancellingShowsTheNewPicture) {
   WindowFixture f;
-  Swatch swatch;
-  swatch.Create(f.window.get(), 10, 10, 40, 20);
+  auto& swatch = f.AddProbe(10, 10, 40, 20, 0xFF0000FF);
   f.Frame();
   swatch.SetColor(0xFFFF0000);
   swatch.TransitionRect(Rect{0, 0, 20, 20}, 50);
   f.headless->Advance(10);
   // Inside the rectangle the red has come in by 50 of 255; outside it shows at once.
-  const uint32_t fading = ChildPixel(f, 15, 15);
+  const uint32_t fading = f.Pixel(15, 15);
   EXPECT_GT((fading >> 16) & 0xFF, 0x20u);
   EXPECT_LT((fading >> 16) & 0xFF, 0x60u);
-  EXPECT_EQ(ChildPixel(f, 35, 15), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(35, 15), 0xFFFF0000u);
   swatch.CancelTransition();
   EXPECT_TRUE(swatch.TimerIds().empty());
   f.Frame();
-  EXPECT_EQ(ChildPixel(f, 15, 15), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFFFF0000u);
   EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
 }
 
@@ -172,14 +148,9 @@ TEST(UiWindowRelease, NothingRunsForAWindowAfterDetachOrAfterASwallowedDestroy) 
   }
   // Detached by being placed inside another window, with a close effect loaded.
   WindowFixture outer;
-  ws::WindowCreateParams params;
-  params.className = "QuillmarTestFrame";
-  params.width = 120;
-  params.height = 80;
-  params.style = Style::Visible | Style::Popup;
-  const Hwnd inner = ws::System().OpenWindow(params);
-  UiWindow window;
-  window.Bind(inner);
+  testing::BoundWindow bound({0, 0, 120, 80});
+  const Hwnd inner = bound.hwnd;
+  UiWindow& window = *bound.window;
   window.ShowWithEffect(2, true);
   outer.Frame();
   outer.window->SetParent(window.Key());

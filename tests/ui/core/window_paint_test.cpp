@@ -15,9 +15,8 @@
 namespace quillmar {
 namespace {
 
+using testing::kBackColor;
 using testing::WindowFixture;
-
-constexpr uint32_t kBack = 0xFF336699;
 
 // The rounding division by 255 the blend uses.
 uint32_t Div255(uint32_t v) {
@@ -39,9 +38,6 @@ const ws::HeadlessWindowSystem::Picture& Shown(WindowFixture& f) {
   EXPECT_NE(p, nullptr);
   return *p;
 }
-
-// Picture pixel of a child-relative position.
-uint32_t Pixel(WindowFixture& f, int x, int y) { return Shown(f).At(testing::kPad + x, testing::kPad + y); }
 
 // A control that paints one colour everywhere, trying to leave the clip it is given.
 class Greedy : public UiControl {
@@ -68,14 +64,14 @@ TEST(UiWindowPaint, ControlsNarrowTheInvalidClipButNeverLeaveItOrTheClientArea) 
   Greedy greedy;
   greedy.Create(f.window.get(), 10, 10, 40, 20);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFF00FF00u);
   // Only the invalid rectangle takes the new colour, whatever the control does with its clip.
   greedy.color = 0xFFFF0000;
   greedy.InvalidateRect({}, Rect{0, 0, 10, 10});
   f.Frame();
-  EXPECT_EQ(Pixel(f, 15, 15), 0xFFFF0000u);
-  EXPECT_EQ(Pixel(f, 25, 15), 0xFF00FF00u);
-  EXPECT_EQ(Pixel(f, 15, 25), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(25, 15), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(15, 25), 0xFF00FF00u);
   // A child reaching into the padding band is cut at the client area: the
   // frame's border stays on top.
   const uint32_t border = Shown(f).At(5, 50);
@@ -83,7 +79,7 @@ TEST(UiWindowPaint, ControlsNarrowTheInvalidClipButNeverLeaveItOrTheClientArea) 
   f.Frame();
   EXPECT_EQ(Shown(f).At(5, 50), border);
   EXPECT_EQ(Shown(f).At(2, 50), Shown(f).At(2, 150));
-  EXPECT_EQ(Pixel(f, 0, 45), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(0, 45), 0xFFFF0000u);
   // A control's setters keep working while it is bound by nothing.
   EXPECT_EQ(greedy.GetBlurBehind(), 0);
   EXPECT_EQ(greedy.Frame(), nullptr);
@@ -94,9 +90,9 @@ TEST(UiWindowPaint, ChildAtHalfAlphaBlendsAtHalfOpacity) {
   auto& child = f.AddProbe(10, 10, 20, 20, 0xFFCC3333);
   child.SetAlpha(128);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 5, 5), kBack);
-  EXPECT_EQ(Pixel(f, 15, 15), Over(kBack, 0xFFCC3333, 128));
-  EXPECT_EQ(Pixel(f, 15, 15), 0xFF7F4D66u);
+  EXPECT_EQ(f.Pixel(5, 5), kBackColor);
+  EXPECT_EQ(f.Pixel(15, 15), Over(kBackColor, 0xFFCC3333, 128));
+  EXPECT_EQ(f.Pixel(15, 15), 0xFF7F4D66u);
   EXPECT_EQ(Shown(f).size, (Size{300, 200}));
 }
 
@@ -150,14 +146,14 @@ TEST(UiWindowPaint, MovedChildLeavesNoTrace) {
   WindowFixture f;
   auto& a = f.AddProbe(10, 10, 20, 20);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 15, 15), 0xFFCC3333u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFFCC3333u);
   a.Place(100, 100, std::nullopt, std::nullopt);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 15, 15), kBack);
-  EXPECT_EQ(Pixel(f, 105, 105), 0xFFCC3333u);
+  EXPECT_EQ(f.Pixel(15, 15), kBackColor);
+  EXPECT_EQ(f.Pixel(105, 105), 0xFFCC3333u);
   a.SetVisible(0);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 105, 105), kBack);
+  EXPECT_EQ(f.Pixel(105, 105), kBackColor);
 }
 
 TEST(UiWindowPaint, ElementShownAgainComesBackWhole) {
@@ -172,13 +168,13 @@ TEST(UiWindowPaint, ElementShownAgainComesBackWhole) {
   });
   plain.InvalidateRect();
   f.Frame();
-  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFF00FF00u);
   plain.SetVisible(0);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 15, 15), kBack);
+  EXPECT_EQ(f.Pixel(15, 15), kBackColor);
   plain.SetVisible(1);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFF00FF00u);
   f.window->RemoveChild(plain.Key());
 }
 
@@ -187,10 +183,10 @@ TEST(UiWindowPaint, RaisingAChildShowsItOnTopOfItsSibling) {
   auto& a = f.AddProbe(10, 10, 30, 30, 0xFF00FF00);
   f.AddProbe(20, 20, 30, 30, 0xFF0000FF);
   f.Frame();
-  EXPECT_EQ(Pixel(f, 25, 25), 0xFF0000FFu);
+  EXPECT_EQ(f.Pixel(25, 25), 0xFF0000FFu);
   f.window->SetZOrder(a.Key(), static_cast<int32_t>(f.window->GetChildren().size()));  // top
   f.Frame();
-  EXPECT_EQ(Pixel(f, 25, 25), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(25, 25), 0xFF00FF00u);
 }
 
 TEST(UiWindowPaint, RemovingAChildRepaintsTheWindowWithoutIt) {
@@ -198,7 +194,7 @@ TEST(UiWindowPaint, RemovingAChildRepaintsTheWindowWithoutIt) {
   auto& a = f.AddProbe(10, 10, 20, 20);
   f.Frame();
   f.window->RemoveChild(a.Key());
-  EXPECT_EQ(Pixel(f, 15, 15), kBack);  // synchronously, no tick needed
+  EXPECT_EQ(f.Pixel(15, 15), kBackColor);  // synchronously, no tick needed
   EXPECT_EQ(a.GetShown(), 1);
 }
 
@@ -213,7 +209,7 @@ TEST(UiWindowPaint, FrameShowsFocusInBorderAndShadow) {
   EXPECT_EQ(p.At(5, 100), 0x64000000u);
   EXPECT_EQ(p.At(0, 100) >> 24, 0u);
   EXPECT_GT(p.At(3, 100) >> 24, 0u);
-  EXPECT_EQ(p.At(6, 100), kBack);
+  EXPECT_EQ(p.At(6, 100), kBackColor);
   ws::System().SetFocus(f.hwnd);
   f.Frame();
   EXPECT_EQ(Shown(f).At(5, 100), 0x96000000u);
@@ -227,15 +223,15 @@ TEST(UiWindowOutput, WindowAlphaAppliesToTheWholePicture) {
   f.window->SetWindowAlpha(128);
   f.Frame();
   EXPECT_EQ(Shown(f).alpha, 128);
-  EXPECT_EQ(Pixel(f, 1, 1), kBack);  // per-pixel alpha is kept as it was
+  EXPECT_EQ(f.Pixel(1, 1), kBackColor);  // per-pixel alpha is kept as it was
 }
 
 TEST(UiWindowOutput, GradientBackgroundRunsTopToBottom) {
   WindowFixture f;
   f.window->SetBackColor(0xFF000000, 0xFFFFFFFF);
   f.Frame();
-  EXPECT_LT(Pixel(f, 50, 5) & 0xFF, Pixel(f, 50, 180) & 0xFF);
-  EXPECT_EQ(Pixel(f, 10, 50), Pixel(f, 200, 50));
+  EXPECT_LT(f.Pixel(50, 5) & 0xFF, f.Pixel(50, 180) & 0xFF);
+  EXPECT_EQ(f.Pixel(10, 50), f.Pixel(200, 50));
 }
 
 TEST(UiWindowOutput, CursorShapesComeFromTheTableAndFallBack) {
@@ -291,9 +287,9 @@ TEST(UiWindowOutput, OutlineOptionFramesEveryComposedPicture) {
   UiWindow::SetOutline(true, 0xFFFF0000);
   f.Frame();
   UiWindow::SetOutline(false, 0);
-  EXPECT_EQ(Pixel(f, 10, 10), 0xFFFF0000u);
-  EXPECT_EQ(Pixel(f, 29, 15), 0xFFFF0000u);
-  EXPECT_EQ(Pixel(f, 15, 15), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(10, 10), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(29, 15), 0xFFFF0000u);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFF00FF00u);
   EXPECT_EQ(a.GetAlpha(), 255);
 }
 
@@ -322,14 +318,14 @@ TEST(UiPicButton, PicturesFollowTheStateAndFallBack) {
   // A disabled button shows its disabled picture (the normal one by default)...
   hovered.SetDisabled(1);
   for (int i = 0; i < 40; ++i) f.Frame();
-  EXPECT_EQ(Pixel(f, 65, 24), Pixel(f, 25, 24));  // a pixel of the glyph, as on the first button
-  EXPECT_NE(Pixel(f, 65, 24), kBack);
+  EXPECT_EQ(f.Pixel(65, 24), f.Pixel(25, 24));  // a pixel of the glyph, as on the first button
+  EXPECT_NE(f.Pixel(65, 24), kBackColor);
   hovered.SetDisabled(0);
   // ...and without one it draws nothing.
   hovered.SetImages(std::nullopt, std::nullopt, std::nullopt, ImageHandle{});
   hovered.SetDisabled(1);
   for (int i = 0; i < 40; ++i) f.Frame();
-  EXPECT_EQ(Pixel(f, 53, 13), kBack);
+  EXPECT_EQ(f.Pixel(53, 13), kBackColor);
 }
 
 // A 64 x 64 skin: a dark 30-row title band, a light body and a status strip,

@@ -32,6 +32,7 @@ class Probe : public UiControl {
     FinishCreate();
     return key;
   }
+  void SetColor(draw::Argb color) { Assign(color_, color); }
   int paints = 0;
 
  protected:
@@ -56,6 +57,8 @@ class Probe : public UiControl {
 inline constexpr int kWinX = 100;
 inline constexpr int kWinY = 100;
 inline constexpr int kPad = 6;
+// The fixture's back colour, unless the test sets its own.
+inline constexpr draw::Argb kBackColor = 0xFF336699;
 
 class WindowFixture {
  public:
@@ -72,11 +75,16 @@ class WindowFixture {
   }
   // Screen point of a child-relative position.
   static Point At(int x, int y) { return {kWinX + kPad + x, kWinY + kPad + y}; }
+  // Presented pixel of a child-relative position; 0 while nothing is presented.
+  uint32_t Pixel(int x, int y) const {
+    const auto* picture = headless->Presented(hwnd);
+    return picture ? picture->At(kPad + x, kPad + y) : 0;
+  }
   void Frame() { headless->Advance(10); }
   std::vector<Logged> Take() { return std::exchange(log, {}); }
 
   static BindOptions WithBackColor(BindOptions options) {
-    if (!options.backColor) options.backColor = 0xFF336699;
+    if (!options.backColor) options.backColor = kBackColor;
     return options;
   }
 
