@@ -64,9 +64,8 @@ PangoContext* ContextFor(int hint) {
 
 struct Entry {
   std::string key;
-  Font font;  // keeps the font alive while its address is part of the key
-  Laid laid;
-  Entry(std::string k, Font f) : key(std::move(k)), font(std::move(f)) {}
+  Laid laid;  // its layout holds its own copies of the font's description and attributes
+  explicit Entry(std::string k) : key(std::move(k)) {}
   ~Entry() {
     if (laid.layout != nullptr) g_object_unref(laid.layout);
   }
@@ -75,8 +74,9 @@ struct Entry {
 };
 
 struct Cache {
-  std::list<Entry> entries;  // most recently used first
-  std::unordered_map<std::string, std::list<Entry>::iterator> index;
+  std::list<Entry> entries;  // most recently used first; nodes never move, so the index can
+                             // view their keys
+  std::unordered_map<std::string_view, std::list<Entry>::iterator> index;
   size_t keyBytes = 0;
   ~Cache() {
     // Released at thread exit, while other threads may be laying out text.
@@ -221,9 +221,9 @@ const Laid& Lay(std::u16string_view text, const Font& font, float width, float h
     cache.DropOldest();
   }
   cache.keyBytes += key.size();
-  cache.entries.emplace_front(key, font);
-  Build(cache.entries.front().laid, text, font, width, height, f, h);
-  cache.index.emplace(std::move(key), cache.entries.begin());
+  Entry& entry = cache.entries.emplace_front(std::move(key));
+  Build(entry.laid, text, font, width, height, f, h);
+  cache.index.emplace(entry.key, cache.entries.begin());
   return cache.entries.front().laid;
 }
 
