@@ -152,7 +152,7 @@ void UiEdit::InsertText(int32_t position, std::string_view gbkText) { InsertText
 
 void UiEdit::InsertTextWide(int32_t position, std::u16string_view units) {
   if (!Editable()) return;
-  if (model_.InsertText(position, units)) AfterTextChange();
+  if (model_.InsertText(position, ForOneLine(units))) AfterTextChange();
 }
 
 void UiEdit::DeleteText(int32_t position, int32_t count) {

@@ -126,14 +126,17 @@ TEST(UiEdit, ClipboardCarriesBothFormsAndRefusesWherePromised) {
   e.edit.SetCaret(4);
   e.Ctrl('V');
   EXPECT_EQ(e.edit.GetTextWide(), u"copyX mecopy");
+  // So does inserting them from the program.
+  e.edit.InsertTextWide(1, u"Z\r\nW");
+  EXPECT_EQ(e.edit.GetTextWide(), u"cZopyX mecopy");
 
   e.edit.SetReadOnly(true);
   e.edit.SelectAll();
   e.Ctrl('X');  // cut does nothing and says nothing
-  EXPECT_EQ(e.edit.GetTextWide(), u"copyX mecopy");
+  EXPECT_EQ(e.edit.GetTextWide(), u"cZopyX mecopy");
   EXPECT_TRUE(e.f.headless->Beeps().empty());
   e.Ctrl('V');
-  EXPECT_EQ(e.edit.GetTextWide(), u"copyX mecopy");
+  EXPECT_EQ(e.edit.GetTextWide(), u"cZopyX mecopy");
 }
 
 TEST(UiEdit, PasswordModeBeepsOnCopyAndCutAndKeepsTheClipboard) {
