@@ -23,6 +23,7 @@ constexpr std::string_view kNoticeCaption = "Quill提示：";
 constexpr std::string_view kConfirmExit = "确认退出？";
 constexpr std::string_view kFirstPageNotice = "已经是第一页了。";
 constexpr std::string_view kRowMenuItems[2] = {"复制磁力链接", "打开磁力链接"};
+constexpr std::string_view kNoHandlerNotice = "没有能打开磁力链接的程序。链接已经复制到剪贴板，可以粘贴到下载工具里。";
 
 constexpr int32_t kOkCancelInformation = 65;  // two buttons and the information icon
 constexpr int32_t kOkOnly = 0;
@@ -32,6 +33,18 @@ constexpr int32_t kOpenEffect = 9;
 constexpr int32_t kCaptionCloseAndMinimize = 3;
 constexpr draw::Argb kWhite = 0xFFFFFFFF;
 constexpr draw::Argb kBlack = 0xFF000000;
+constexpr int32_t kColumnCount = 2;
+
+// Where the controls sit in the design size, inside the frame's padding; what the window
+// grows by goes to the list, and the row under it keeps to the bottom edge.
+constexpr int32_t kListLeft = 4;
+constexpr int32_t kListTop = 114;
+constexpr int32_t kSideMargin = 4;     // right of the list
+constexpr int32_t kBottomRowGap = 33;  // from the bottom row's top to the bottom edge
+constexpr int32_t kListToBottomRow = 6;
+constexpr int32_t kPreviousFromRight = 221;
+constexpr int32_t kNextFromRight = 112;
+constexpr int32_t kStatusToPrevious = 7;
 
 ws::WindowHandle g_mainHandle = 0;
 
@@ -127,8 +140,18 @@ bool MainWindow::Create() {
     return MainEventHandler(hwnd, key, msg, wParam, lParam);
   };
   mainWindow_.Bind(mainHandle_, bind);
+  // Shrinking below the design size would push the caption buttons over the title and cut
+  // the buttons off.
+  const int32_t border = mainWindow_.GetSizingBorder();
+  mainWindow_.SetMinSize({kWidth - 2 * border, kHeight - 2 * border});
   mainWindow_.ShowWithEffect(kOpenEffect, false);
   CreateControls();
+  // A window that opened at another size (the desktop's choice) lays out for it.
+  LayoutControls(mainWindow_.GetWidth(), mainWindow_.GetHeight());
+  mainWindow_.SetTabOrder(
+      {keywordBox_.Key(), buttons_[0].Key(), resultList_.Key(), buttons_[1].Key(), buttons_[2].Key()});
+  // Typing a keyword and pressing Enter needs no mouse.
+  keywordBox_.Focus();
 
   SearchSession::Listener listener;
   listener.onStart = [this](uint64_t) { OnSearchStart(); };
@@ -172,6 +195,21 @@ void MainWindow::CreateControls() {
   });
 }
 
+void MainWindow::LayoutControls(int32_t width, int32_t height) {
+  const Insets pad = mainWindow_.GetPadding();
+  const int32_t clientW = width - pad.left - pad.right;
+  const int32_t clientH = height - pad.top - pad.bottom;
+  const int32_t rowTop = clientH - kBottomRowGap;
+  const int32_t listWidth = clientW - kListLeft - kSideMargin;
+  resultList_.Place(kListLeft, kListTop, listWidth, rowTop - kListToBottomRow - kListTop);
+  const int32_t previousX = clientW - kPreviousFromRight;
+  buttons_[1].Place(previousX, rowTop, std::nullopt, std::nullopt);
+  buttons_[2].Place(clientW - kNextFromRight, rowTop, std::nullopt, std::nullopt);
+  labels_[1].Place(kListLeft, rowTop, previousX - kStatusToPrevious - kListLeft, std::nullopt);
+  // The columns share the list's width.
+  for (int32_t i = 0; i < resultList_.GetColumnCount(); ++i) resultList_.SetColumnWidth(i, listWidth / kColumnCount);
+}
+
 // The column thread only names the columns: adding them is posted to the window's thread.
 void MainWindow::LoadColumns() {
   std::weak_ptr<int> alive = alive_;
@@ -179,7 +217,7 @@ void MainWindow::LoadColumns() {
     if (!alive.lock()) return;
     for (std::string_view title : kColumnTitles) {
       ListColumnOptions column;
-      column.width = 262;
+      column.width = resultList_.GetWidth() / kColumnCount;
       column.align = 1;
       resultList_.InsertColumn({}, Program(title), column);
     }
@@ -194,7 +232,11 @@ int32_t MainWindow::Notice(std::string_view utf8Text, int32_t type) {
   return ShowMessageBox(Program(utf8Text), type, box);
 }
 
-int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam) {
+int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
+  if (msg == Event::Resized && key == mainWindow_.Key()) {
+    LayoutControls(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
+    return 1;
+  }
   if (msg == Msg::Close && key == mainWindow_.Key()) {
     if (Notice(kConfirmExit, kOkCancelInformation) != 0) return 0;
     // Closing: the running search ends now rather than with the process.
@@ -203,7 +245,7 @@ int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wPa
   }
   if (msg == Event::Click) {
     if (key == buttons_[0].Key()) {
-      StartSearch();
+      SearchKeyword();
     } else if (key == buttons_[1].Key()) {
       if (pageNumber_ == 1) {
         Notice(kFirstPageNotice, kOkOnly);
@@ -227,21 +269,45 @@ int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wPa
       ShowRowMenu();
       return 0;
     }
-    if (msg == Msg::KeyDown && wParam == 'C' && ws::System().IsKeyDown(Vk::Control)) {
-      if (const int32_t row = SelectedRow(); row >= 0) CopyRowLink(row);
-      return 0;
-    }
+    if (msg == Msg::KeyDown && ListKey(wParam)) return 0;
   }
   if (key == keywordBox_.Key() && msg == Msg::KeyDown && wParam == static_cast<WParam>(Vk::Return)) {
-    StartSearch();
+    SearchKeyword();
     return 0;
   }
   return 1;
 }
 
+// Enter opens the selected row's link, Ctrl+C copies it, the menu key or Shift+F10
+// opens the row menu; the list itself moves the selection.
+bool MainWindow::ListKey(WParam key) {
+  const ws::WindowSystem& sys = ws::System();
+  const bool control = sys.IsKeyDown(Vk::Control);
+  const int32_t row = SelectedRow();
+  if (key == 'C' && control) {
+    if (row >= 0) CopyRowLink(row);
+    return true;
+  }
+  if (key == static_cast<WParam>(Vk::Return) && !control) {
+    if (row >= 0) OpenRowLink(row);
+    return true;
+  }
+  if (key == static_cast<WParam>(Vk::Apps) || (key == static_cast<WParam>(Vk::F1 + 9) && sys.IsKeyDown(Vk::Shift))) {
+    ShowRowMenuForSelection();
+    return true;
+  }
+  return false;
+}
+
+void MainWindow::SearchKeyword() {
+  if (keywordBox_.GetText() != lastKeyword_) pageNumber_ = 1;
+  StartSearch();
+}
+
 void MainWindow::StartSearch() {
   shownPage_ = pageNumber_;
-  session_->Start(keywordBox_.GetText(), pageNumber_);
+  lastKeyword_ = keywordBox_.GetText();
+  session_->Start(lastKeyword_, pageNumber_);
 }
 
 void MainWindow::OnSearchStart() {
@@ -296,6 +362,8 @@ void MainWindow::SetBusy(bool busy) {
   CursorChoice choice;
   if (busy) choice.handle = busyCursor_;
   mainWindow_.SetCursorShape(choice);
+  // Over every control too: the keyword box's I-beam would hide that the window is at work.
+  mainWindow_.SetBusyCursor(busy ? busyCursor_ : 0);
 }
 
 int32_t MainWindow::SelectedRow() {
@@ -316,7 +384,10 @@ void MainWindow::OpenRowLink(int32_t row) {
     Notice("这一行的链接不是磁力链接，不会打开。", kWarningOk);
     return;
   }
-  ws::System().OpenWithHandler(link);
+  if (ws::System().OpenWithHandler(link)) return;
+  // Nothing on this desktop opens magnet links: the link goes where the user can paste it.
+  CopyRowLink(row);
+  Notice(kNoHandlerNotice, kWarningOk);
 }
 
 void MainWindow::CopyRowLink(int32_t row) {
@@ -330,6 +401,17 @@ void MainWindow::ShowRowMenu() {
   if (row < 1 || row > resultList_.GetRowCount()) return;
   resultList_.SetSelection(0, row - 1);
   rowMenu_.Popup();
+}
+
+void MainWindow::ShowRowMenuForSelection() {
+  const int32_t row = SelectedRow();
+  if (row < 0) return;
+  resultList_.ScrollRowIntoView(row);
+  // Just inside the row's left end, below its top: where a right click there would open it.
+  const RectF content = resultList_.GetContentRect();
+  const int32_t top = resultList_.RowTop(row);
+  const Point at = resultList_.PointToScreen({static_cast<int32_t>(content.x) + 20, top + 20});
+  rowMenu_.Popup(at.x, at.y);
 }
 
 }  // namespace quillmar

@@ -1,7 +1,7 @@
 #pragma once
-// The program's one window: a borderless, layered, skinned 544 x 445 frame with the title,
-// the prompt, the keyword box, the search button, the result list and the two paging
-// buttons, its event handler, and the search session that fills the list.
+// The program's one window: a borderless, layered, skinned frame of at least 544 x 445 with
+// the title, the prompt, the keyword box, the search button, the result list and the two
+// paging buttons, its event handler, and the search session that fills the list.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -64,7 +64,13 @@ class MainWindow {
 
  private:
   void CreateControls();
+  // Places the controls for a window of that size: the list takes what the window grew
+  // by, the paging buttons and the status line keep to the bottom.
+  void LayoutControls(int32_t width, int32_t height);
   void LoadColumns();
+  // A search from the search button or Enter: a keyword other than the last one
+  // searched starts on page 1; the same keyword keeps its page (a refresh).
+  void SearchKeyword();
   void StartSearch();
   void OnSearchStart();
   void OnListRead(const SearchOutcome& outcome);
@@ -77,6 +83,9 @@ class MainWindow {
   void OpenRowLink(int32_t row);
   void CopyRowLink(int32_t row);
   void ShowRowMenu();
+  // The row menu for the selected row, from the keyboard: below the row.
+  void ShowRowMenuForSelection();
+  bool ListKey(WParam key);
   int32_t Notice(std::string_view utf8Text, int32_t type);
 
   // Owns the operating-system window: destroyed after the objects bound to it, when a
@@ -98,6 +107,7 @@ class MainWindow {
   UiListBox resultList_;
   UiMenu rowMenu_;
   int32_t pageNumber_ = 0;
+  std::string lastKeyword_;  // program text of the search last started
   Hwnd mainHandle_ = 0;
 
   // Progress of the search on screen: page, hits read, rows so far and why rows lack a link.

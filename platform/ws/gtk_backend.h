@@ -45,6 +45,9 @@ class GtkWindowSystem final : public WindowSystemCore {
     cairo_surface_t* picture = nullptr;  // what "draw" shows
     uint8_t alpha = 255;
     uint64_t shapeHash = 0;  // of the alpha mask last used for the input shape
+    Size shownSize;          // the size the desktop last reported
+    Size askedSize;          // a size we asked for that the desktop has not reported yet
+    int64_t askedMs = 0;
   };
 
  protected:
@@ -56,6 +59,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   void NativeCapture(WindowHandle hwnd) override;
   void NativeBeginMoveDrag(WindowHandle hwnd) override;
   void NativeIconify(WindowHandle hwnd, bool iconic) override;
+  void NativeMinimumSize(WindowHandle hwnd, Size size) override;
   void NativeTitle(WindowHandle hwnd) override;
   void NativeZOrder(WindowHandle hwnd) override;
   void NativeFocus(WindowHandle hwnd) override;

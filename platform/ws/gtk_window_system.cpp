@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kProcessKey = 0xE5;  // the key went to the input method
 constexpr int kDoubleClickSlop = 2;
+// How long a size we asked for may take to come back before the desktop's own wins.
+constexpr int64_t kAskedSizeWaitMs = 1000;
 
 // Window titles are program text: UTF-8 already, or GB18030 to convert.
 std::string DisplayText(std::string_view text) {
@@ -40,6 +42,7 @@ constexpr KeyMap kKeys[] = {
     {GDK_KEY_Insert, Vk::Insert},     {GDK_KEY_Delete, Vk::Delete},    {GDK_KEY_KP_Delete, Vk::Delete},
     {GDK_KEY_Shift_L, Vk::Shift},     {GDK_KEY_Shift_R, Vk::Shift},    {GDK_KEY_Control_L, Vk::Control},
     {GDK_KEY_Control_R, Vk::Control}, {GDK_KEY_Alt_L, Vk::Menu},       {GDK_KEY_Alt_R, Vk::Menu},
+    {GDK_KEY_Menu, Vk::Apps},
 };
 
 // The physical key behind a key event, for the left/right key state.
@@ -232,8 +235,22 @@ void GtkWindowSystem::NativeShow(WindowHandle hwnd, bool visible) {
 void GtkWindowSystem::NativeGeometry(WindowHandle hwnd, Rect rect) {
   Native* n = NativeOf(hwnd);
   if (n == nullptr || (moveDrag_ && moveDragWindow_ == hwnd)) return;
+  if (rect.GetSize() != n->shownSize) {
+    n->askedSize = rect.GetSize();
+    n->askedMs = NowMs();
+  }
   gtk_window_move(GTK_WINDOW(n->widget), rect.x, rect.y);
   gtk_window_resize(GTK_WINDOW(n->widget), std::max(1, rect.width), std::max(1, rect.height));
+}
+
+void GtkWindowSystem::NativeMinimumSize(WindowHandle hwnd, Size size) {
+  Native* n = NativeOf(hwnd);
+  if (n == nullptr) return;
+  // The window manager applies the hint to its edges, maximizing and other programs' requests.
+  GdkGeometry hints{};
+  hints.min_width = std::max(1, size.width);
+  hints.min_height = std::max(1, size.height);
+  gtk_window_set_geometry_hints(GTK_WINDOW(n->widget), nullptr, &hints, GDK_HINT_MIN_SIZE);
 }
 
 void GtkWindowSystem::NativeIconify(WindowHandle hwnd, bool iconic) {
@@ -703,11 +720,26 @@ gboolean GtkWindowSystem::OnFocus(GtkWidget* /*widget*/, GdkEventFocus* event, g
   return FALSE;
 }
 
-gboolean GtkWindowSystem::OnConfigure(GtkWidget* /*widget*/, GdkEventConfigure* /*event*/, gpointer data) {
+gboolean GtkWindowSystem::OnConfigure(GtkWidget* /*widget*/, GdkEventConfigure* event, gpointer data) {
   auto* n = static_cast<Native*>(data);
   GtkWindowSystem* self = n->system;
+  const WindowHandle hwnd = n->hwnd;
   // Our own record is the truth, except while the desktop drags the window.
-  if (self->moveDrag_ && self->moveDragWindow_ == n->hwnd) self->TakeDesktopPosition(n->hwnd);
+  if (self->moveDrag_ && self->moveDragWindow_ == hwnd) self->TakeDesktopPosition(hwnd);
+  const Size reported{event->width, event->height};
+  n->shownSize = reported;
+  if (reported == n->askedSize) n->askedSize = {};
+  // Our own size requests come back here a little later, one by one; only a
+  // size nobody here asked for (the window manager, a maximize, another
+  // program) is the desktop's, and the window follows it.
+  const bool waiting = n->askedSize != Size{} && self->NowMs() - n->askedMs < kAskedSizeWaitMs;
+  const Rect r = self->WindowRect(hwnd);
+  if (!waiting && reported != r.GetSize() && reported.width > 0 && reported.height > 0) {
+    gint x = r.x;
+    gint y = r.y;
+    if (GdkWindow* gw = gtk_widget_get_window(n->widget)) gdk_window_get_origin(gw, &x, &y);
+    self->InputGeometry(hwnd, Rect::FromXywh(x, y, reported.width, reported.height));
+  }
   return FALSE;
 }
 

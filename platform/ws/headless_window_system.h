@@ -65,6 +65,8 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   void SetMonitors(std::vector<MonitorInfo> monitors) { monitors_ = std::move(monitors); }
   void SetOsVersion(std::string text) { osVersion_ = std::move(text); }
   void SetOpenHandlerResult(bool ok) { openResult_ = ok; }
+  // The desktop sizes or moves the window from outside (the window manager, another program).
+  void DesktopGeometry(WindowHandle hwnd, Rect rect) { InputGeometry(hwnd, rect); }
 
   // --- Records ---
   struct Picture {

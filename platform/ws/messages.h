@@ -194,6 +194,7 @@ inline constexpr int Right = 0x27;     // VK_RIGHT
 inline constexpr int Down = 0x28;      // VK_DOWN
 inline constexpr int Insert = 0x2D;    // VK_INSERT
 inline constexpr int Delete = 0x2E;    // VK_DELETE
+inline constexpr int Apps = 0x5D;      // VK_APPS (the menu key)
 inline constexpr int F1 = 0x70;        // VK_F1 (F2..F12 follow)
 inline constexpr int LShift = 0xA0;    // VK_LSHIFT
 inline constexpr int RShift = 0xA1;    // VK_RSHIFT

@@ -371,6 +371,13 @@ bool WindowSystemCore::MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32
   return true;
 }
 
+void WindowSystemCore::SetMinimumSize(WindowHandle hwnd, Size size) {
+  Record* r = Find(hwnd);
+  if (r == nullptr) return;
+  r->minSize = {std::max(0, size.width), std::max(0, size.height)};
+  NativeMinimumSize(hwnd, r->minSize);
+}
+
 bool WindowSystemCore::SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
                                    int32_t height, uint32_t flags) {
   Record* r = Find(hwnd);

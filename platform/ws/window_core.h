@@ -50,6 +50,7 @@ class WindowSystemCore : public WindowSystem {
   bool MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) override;
   bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width, int32_t height,
                    uint32_t flags) override;
+  void SetMinimumSize(WindowHandle hwnd, Size size) override;
 
   WindowProc GetWindowProc(WindowHandle hwnd) const override;
   WindowProc ReplaceWindowProc(WindowHandle hwnd, WindowProc proc) override;
@@ -99,6 +100,7 @@ class WindowSystemCore : public WindowSystem {
   virtual void NativeCapture(WindowHandle hwnd) = 0;  // 0 releases
   virtual void NativeBeginMoveDrag(WindowHandle hwnd) = 0;
   virtual void NativeIconify(WindowHandle /*hwnd*/, bool /*iconic*/) {}
+  virtual void NativeMinimumSize(WindowHandle /*hwnd*/, Size /*size*/) {}
   virtual void NativeTitle(WindowHandle /*hwnd*/) {}
   virtual void NativeZOrder(WindowHandle /*hwnd*/) {}
   virtual void NativeFocus(WindowHandle /*hwnd*/) {}
@@ -121,7 +123,8 @@ class WindowSystemCore : public WindowSystem {
   void InputKey(int vk, bool down, uint32_t scanCode, int stateVk = 0);
   void InputChar(uint32_t code, LParam lParam);
   void InputImeCommit(std::u16string_view text);
-  // The desktop moved or sized the window (a move drag, the window manager).
+  // The desktop moved or sized the window (a move drag, the window manager);
+  // a size below the window's minimum is put back to it.
   void InputGeometry(WindowHandle hwnd, Rect rect);
   // The button that ended the desktop's move drag was released at `screen`.
   void InputMoveDragEnded(WindowHandle hwnd, Point screen);

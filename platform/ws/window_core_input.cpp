@@ -348,7 +348,16 @@ void WindowSystemCore::InputImeCommit(std::u16string_view text) {
   imeResult_.clear();
 }
 
-void WindowSystemCore::InputGeometry(WindowHandle hwnd, Rect rect) { ApplyGeometry(hwnd, rect, true); }
+void WindowSystemCore::InputGeometry(WindowHandle hwnd, Rect rect) {
+  const Record* r = Find(hwnd);
+  if (r == nullptr) return;
+  const Rect asked = rect;
+  rect.width = std::max(rect.width, r->minSize.width);
+  rect.height = std::max(rect.height, r->minSize.height);
+  // The desktop already shows the refused size: take it back there too.
+  if (rect != asked) NativeGeometry(hwnd, rect);
+  ApplyGeometry(hwnd, rect, true);
+}
 
 void WindowSystemCore::InputMoveDragEnded(WindowHandle hwnd, Point screen) {
   // The drag swallowed the release; the window still has to hear that the

@@ -25,6 +25,7 @@ struct WindowSystemCore::Record {
   uint32_t hoverMs = 0;
   uint32_t hoverTimer = 0;
   Point imePoint;
+  Size minSize;  // the smallest size the desktop may give it
 };
 
 struct WindowSystemCore::TimerEntry {

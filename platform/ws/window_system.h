@@ -64,6 +64,9 @@ class WindowSystem {
   virtual Rect WindowRect(WindowHandle hwnd) const = 0;  // screen coordinates
   // Moves and sizes; sends Msg::Move / Msg::Size for what changed.
   virtual bool MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+  // The smallest size the desktop may give the window (its edges, the window
+  // manager, other programs); a smaller size from outside is refused.
+  virtual void SetMinimumSize(WindowHandle hwnd, Size size) = 0;
   // The positioning call with Swp flags; Swp::FrameChanged is a frame refresh.
   virtual bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
                            int32_t height, uint32_t flags) = 0;

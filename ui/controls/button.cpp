@@ -10,6 +10,7 @@
 #include "platform/ws/messages.h"
 #include "ui/controls/shadow_text.h"
 #include "ui/core/cursor_bytes.h"
+#include "ui/core/focus_mark.h"
 #include "ui/core/rounded_rect.h"
 #include "ui/core/theme_defaults.h"
 #include "ui/core/tool_tip_host.h"
@@ -116,7 +117,10 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
   DrawShadowedText(graphics, GbkToWide(text_), layout, font.GetFont(), *format.GetHandle(), color, shadow);
 }
 
-void UiButton::OnPaint(draw::Graphics& g, Size size) { Draw(g, size.width, size.height, false, false, false, false); }
+void UiButton::OnPaint(draw::Graphics& g, Size size) {
+  Draw(g, size.width, size.height, false, false, false, false);
+  if (ShowsFocusMark()) DrawFocusMark(g, Rect::FromXywh(2, 2, size.width - 4, size.height - 4));
+}
 
 int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   // The button's own cursor shows while it is under the pointer; stopping here
@@ -173,11 +177,37 @@ Handled UiButton::OnFocusGained() {
 }
 
 Handled UiButton::OnFocusLost() {
+  spaceDown_ = false;
   if (focused_ != 0) {
     focused_ = 0;
     SetState(kNormal);
   }
   return Handled::Continue;
+}
+
+Handled UiButton::OnKeyDown(const KeyEvent& e) {
+  if (e.modifiers.control || e.modifiers.alt) return Handled::Continue;
+  if (e.virtualKey == Vk::Space) {
+    if (!spaceDown_) {
+      spaceDown_ = true;
+      SetState(kPressed);
+    }
+    return Handled::Stop;
+  }
+  if (e.virtualKey == Vk::Return) {
+    // The click runs the program's routine, which may open a modal box: last.
+    RaiseEvent(Event::Click);
+    return Handled::Stop;
+  }
+  return Handled::Continue;
+}
+
+Handled UiButton::OnKeyUp(const KeyEvent& e) {
+  if (e.virtualKey != Vk::Space || !spaceDown_) return Handled::Continue;
+  spaceDown_ = false;
+  SetState(GetHovered() != 0 ? kHover : kNormal);
+  RaiseEvent(Event::Click);
+  return Handled::Stop;
 }
 
 Handled UiButton::OnDisabledChanged(bool disabled) {

@@ -63,6 +63,9 @@ class UiButton : public UiControl {
   Handled OnMouseLeave() override;
   Handled OnFocusGained() override;
   Handled OnFocusLost() override;
+  // Space presses the focused button and its release clicks it; Enter clicks at once.
+  Handled OnKeyDown(const KeyEvent& e) override;
+  Handled OnKeyUp(const KeyEvent& e) override;
   Handled OnDisabledChanged(bool disabled) override;
   void OnPaint(draw::Graphics& g, Size size) override;
 
@@ -77,6 +80,7 @@ class UiButton : public UiControl {
   int32_t shape_ = 0;
   draw::Argb borderColor_ = 0;
   int32_t focused_ = 0;
+  bool spaceDown_ = false;  // pressed by the Space key, clicked by its release
   std::string text_;
   std::string fontName_;
   draw::Argb textColor_ = 0;

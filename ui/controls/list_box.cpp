@@ -232,6 +232,7 @@ void UiListBox::PlaceBars(bool showV, bool showH) {
 
 int32_t UiListBox::ColumnAtX(double x) {
   CheckThread();
+  EnsureLayout();
   if (x < contentRect_.x - kGeometryTolerance) return -1;
   if (columns_.empty()) return 0;
   return FindSpan(columns_.size(), x, [&](size_t i) {
@@ -241,6 +242,7 @@ int32_t UiListBox::ColumnAtX(double x) {
 
 int32_t UiListBox::RowAtY(double y) {
   CheckThread();
+  EnsureLayout();
   if (y < contentRect_.y - kGeometryTolerance) return -1;
   if (headerVisible_ != 0 && y < contentRect_.y + headerHeight_) return 0;
   return FindSpan(rows_.size(), y, [&](size_t i) {
@@ -265,6 +267,7 @@ void UiListBox::SetHover(ListCellRef cell) {
 
 void UiListBox::HitTest() {
   CheckThread();
+  EnsureLayout();
   const Point p = MousePosition();
   const Point mouse{p.x, p.y};
   if (OverScrollBar(mouse) || mouse.x > contentRect_.Right() + kGeometryTolerance ||
@@ -286,25 +289,25 @@ int32_t UiListBox::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPar
   return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
 }
 
-// Until the next paint has laid the grid out, positions would name stale
-// cells, so the mouse handlers wait for it.
+// Hit-testing lays the grid out first when rows or columns changed since the
+// last paint, so input that arrives between a change and its paint lands.
 Handled UiListBox::OnMouseMove(const MouseEvent&) {
-  if ((layoutDirty_ & 1) == 0) HitTest();
+  HitTest();
   return Handled::Continue;
 }
 
 Handled UiListBox::OnMouseEnter() {
-  if ((layoutDirty_ & 1) == 0) HitTest();
+  HitTest();
   return Handled::Continue;
 }
 
 Handled UiListBox::OnMouseLeave() {
-  if ((layoutDirty_ & 1) == 0) SetHover({});
+  SetHover({});
   return Handled::Continue;
 }
 
 Handled UiListBox::OnMouseDown(const MouseEvent& e) {
-  if ((layoutDirty_ & 1) != 0 || e.button != MouseButton::Left) return Handled::Continue;
+  if (e.button != MouseButton::Left) return Handled::Continue;
   Focus();
   HitTest();
   if (hoverCell_ != selectedCell_) {
@@ -316,7 +319,8 @@ Handled UiListBox::OnMouseDown(const MouseEvent& e) {
 }
 
 Handled UiListBox::OnMouseWheel(const MouseEvent& e) {
-  if ((layoutDirty_ & 1) == 0) Wheel(e.wheelDelta, e.horizontal);
+  EnsureLayout();
+  Wheel(e.wheelDelta, e.horizontal);
   return Handled::Continue;
 }
 

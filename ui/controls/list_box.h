@@ -120,9 +120,15 @@ class UiListBox : public UiControl {
 
   int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height, int32_t userValue,
                  const ListBoxOptions& options = {});
-  // Lays the grid out again before the next paint; mouse input waits for it.
+  // Lays the grid out again before the next paint, or sooner when input needs it.
   void Relayout();
   void Layout();
+  // Lays the grid out now when something changed it since the last layout.
+  void EnsureLayout();
+  // Scrolls the least that shows the whole row (its top when it is taller than the view).
+  void ScrollRowIntoView(int32_t row);
+  // Where the row's top shows now, in the control's coordinates; -1 for no such row.
+  int32_t RowTop(int32_t row);
   void SetScrollBars(int32_t mask);
   int32_t GetScrollBars() const;
   void UpdateScrollBars();
@@ -228,6 +234,10 @@ class UiListBox : public UiControl {
   Handled OnMouseLeave() override;
   Handled OnMouseDown(const MouseEvent& e) override;
   Handled OnMouseWheel(const MouseEvent& e) override;
+  // The arrow, paging, Home and End keys move the selected row and keep it in view.
+  Handled OnKeyDown(const KeyEvent& e) override;
+  Handled OnFocusGained() override;
+  Handled OnFocusLost() override;
   Handled OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam lParam) override;
   void OnPaint(draw::Graphics& g, Size size) override;
 
@@ -253,6 +263,9 @@ class UiListBox : public UiControl {
   bool OverScrollBar(Point mouse);
   void PlaceBars(bool showV, bool showH);
   void PaintList(draw::Graphics& g);
+  void PaintFocusMark(draw::Graphics& g);
+  // Height of the rows' part of the content (below the header); *top gets the header's height.
+  int32_t RowsArea(int32_t* top) const;
   void PaintContent(draw::Graphics& g);
   void PaintHeader(draw::Graphics& g, const RectF& grid, size_t firstColumn);
   void PaintRows(draw::Graphics& g, const RectF& rowsArea, size_t firstColumn);

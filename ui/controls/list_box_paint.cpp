@@ -61,7 +61,10 @@ void Fill(draw::Graphics& g, draw::Argb color, const RectF& r) {
 
 }  // namespace
 
-void UiListBox::OnPaint(draw::Graphics& g, Size) { PaintList(g); }
+void UiListBox::OnPaint(draw::Graphics& g, Size) {
+  PaintList(g);
+  PaintFocusMark(g);
+}
 
 const draw::Font& UiListBox::FontFor(const std::string& name, int32_t size) {
   const auto key = std::pair{name, size};

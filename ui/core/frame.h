@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "base/geometry.h"
+#include "platform/ws/types.h"
 #include "ui/core/frame_metrics.h"
 #include "ui/core/sizing_rules.h"
 
@@ -37,6 +39,15 @@ struct FrameOutput {
   int32_t windowAlpha = 255;
   int32_t blurBehind = 0;
   bool blurApplied = false;  // the blur region has been given to the desktop
+};
+
+// The keyboard's way around the window: the elements Tab visits in order, and
+// whether focus marks show (they do once the keyboard has moved the focus).
+struct FrameFocus {
+  std::vector<int32_t> tabOrder;
+  bool marksShown = false;
+  // Shown over every element while set (a window at work); 0: each element's own.
+  ws::CursorHandle busyCursor = 0;
 };
 
 // Caption-button slots.
@@ -84,6 +95,8 @@ class UiFrame {
   const FrameSizing& Sizing() const { return sizing_; }
   FrameOutput& Output() { return output_; }
   const FrameOutput& Output() const { return output_; }
+  FrameFocus& Focus() { return focus_; }
+  const FrameFocus& Focus() const { return focus_; }
 
   // Stops everything that runs on its own (effects, tip, on-demand painting)
   // once the window lets go of its operating-system window.
@@ -97,6 +110,7 @@ class UiFrame {
   UiWindow& window_;
   FrameSizing sizing_;
   FrameOutput output_;
+  FrameFocus focus_;
   Point captionOffset_;
   // Close, minimize, maximize; null where the button was not asked for.
   std::array<std::unique_ptr<UiPicButton>, 3> captionButtons_;

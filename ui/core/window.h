@@ -94,6 +94,15 @@ class UiWindow {
   Point MousePosition(OptKey key = {});
   // Attaches the object to an existing window and makes it layered and framed.
   int32_t Bind(Hwnd hwnd, const BindOptions& options = {});
+  // The elements Tab visits in turn (Shift+Tab the other way round), skipping
+  // those hidden or disabled; empty leaves Tab to the focused element.
+  void SetTabOrder(std::vector<int32_t> keys);
+  // Whether the element has the focus and its window shows focus marks, which
+  // it does once the keyboard has moved the focus.
+  bool ShowsFocusMark(OptKey key = {});
+  // A cursor shown over every element of the window while set (a window at
+  // work); 0 gives each element its own cursor back.
+  void SetBusyCursor(ws::CursorHandle cursor);
   int32_t HoverKey() const { return hoverKey_; }
   int32_t FocusKey() const { return focusKey_; }
   int32_t SavedFocusKey() const { return savedFocusKey_; }
@@ -171,6 +180,8 @@ class UiWindow {
   // How far a maximized window reaches past the work area (negative left and top: outwards).
   void SetMaxMargins(const InsetsF& m);
   InsetsF GetMaxMargins() const;
+  // The smallest size inside the sizing band on both sides, for the band's
+  // drags and for the desktop.
   void SetMinSize(Size size);
   Size GetMinSize() const;
   void SetFullScreenMax(int32_t v);
@@ -286,6 +297,10 @@ class UiWindow {
   void Detach();
   void DrawSoftShadow(draw::Graphics& g, const RectF& rect, float radius, draw::Argb color, int32_t alpha);
   void DrawWindowFrame(draw::Graphics& g, int32_t width, int32_t height);
+  // Tab and Shift+Tab through the tab order; true when the key was taken.
+  bool TabKey(Hwnd hwnd, uint32_t msg, WParam wParam);
+  // The busy cursor answers a cursor request; true when it was shown.
+  bool BusyCursorShown(uint32_t msg);
 
   int32_t key_ = 0;
   int32_t hoverKey_ = 0;

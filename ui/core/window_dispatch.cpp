@@ -49,7 +49,9 @@ LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
   if (!self) return 0;
   const int32_t w = key_;
   const bool topLevel = self->IsTopLevelWindow();
-  if (msg == Msg::MouseMove && topLevel && self->hoverSuspended == 0) {
+  // The cursor request comes before the move that changes the hover: the
+  // element under the pointer now answers it, not the one it just left.
+  if ((msg == Msg::MouseMove || msg == Msg::SetCursor) && topLevel && self->hoverSuspended == 0) {
     const Point cursor = ws::System().CursorPos();
     UpdateHover(hwnd, ElementAt(cursor.x, cursor.y, w, 0, 0));
     if (self.Lost()) return 0;
@@ -58,6 +60,8 @@ LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
     UpdateHover(hwnd, 0);
     if (self.Lost()) return 0;
   }
+  if (topLevel && (TabKey(hwnd, msg, wParam) || BusyCursorShown(msg))) return 0;
+  if (self.Lost()) return 0;
   if (topLevel) {
     const int32_t before = focusKey_;
     TrackButtons(focusKey_, hwnd, msg, wParam, lParam);
@@ -74,7 +78,12 @@ LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
     if (self.Lost()) return 0;
   }
   const ElementRef hovered(hoverKey_);
-  if (hovered && !IsFocusOrHoverEvent(msg) && hovered->hovered != 0) {
+  // Keys belong to the focused element alone; an element under the pointer
+  // hears them only when it has the focus, or when nothing has.
+  const ElementRef focused(focusKey_);
+  const bool keysElsewhere =
+      IsKeyboardMessage(msg) && focused && focused->focused != 0 && focused.Key() != hovered.Key();
+  if (hovered && !IsFocusOrHoverEvent(msg) && hovered->hovered != 0 && !keysElsewhere) {
     if (!HoldsCapture(hwnd) || hovered->pressed != 0) {
       if (Deliver(hovered.Key(), hwnd, msg, wParam, lParam) == 0) return 0;
       if (self.Lost()) return 0;

@@ -260,7 +260,13 @@ void UiWindow::SetMaxMargins(const InsetsF& m) {
 }
 InsetsF UiWindow::GetMaxMargins() const { return (frame_ ? frame_->Sizing() : kNoFrame).maxMargins; }
 void UiWindow::SetMinSize(Size size) {
-  if (frame_) frame_->Sizing().minSize = size;
+  if (!frame_) return;
+  FrameSizing& f = frame_->Sizing();
+  f.minSize = size;
+  // The desktop keeps to it too: its own edges, maximizing, other programs.
+  if (hwnd_ != 0 && ws::System().IsWindow(hwnd_)) {
+    ws::System().SetMinimumSize(hwnd_, {2 * f.border + size.width, 2 * f.border + size.height});
+  }
 }
 Size UiWindow::GetMinSize() const { return (frame_ ? frame_->Sizing() : kNoFrame).minSize; }
 void UiWindow::SetFullScreenMax(int32_t v) {
