@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, SearchAndPagingFetchTheRightPagesInPageOrder) {
   EXPECT_EQ(Rows(), Expected("abc-1"));
   EXPECT_EQ(Status(), "第 1 页：3/3，完成");
 
-  // Next twice, then a new keyword: page 3 of the new keyword.
+  // Next twice, then a new keyword: its first page, not page 3 of it.
   Click(mw().Button(3));
   WaitForSearch();
   EXPECT_EQ(Rows(), Expected("abc-2"));
@@ -104,10 +104,21 @@ TEST_F(MainWindowTest, SearchAndPagingFetchTheRightPagesInPageOrder) {
   TypeKeyword("xyz");
   Click(mw().Button(1));
   WaitForSearch();
+  EXPECT_EQ(mw().PageNumber(), 1);
+  EXPECT_EQ(Rows(), Expected("xyz-1"));
+  EXPECT_EQ(Status(), "第 1 页：3/3，完成");
+
+  // The same keyword again refreshes the page it is on.
+  Click(mw().Button(3));
+  WaitForSearch();
+  Click(mw().Button(3));
+  WaitForSearch();
+  Click(mw().Button(1));
+  WaitForSearch();
   EXPECT_EQ(mw().PageNumber(), 3);
   EXPECT_EQ(Rows(), Expected("xyz-3"));
 
-  // Previous steps back; Enter in the keyword box searches the same page.
+  // Previous steps back; Enter in the keyword box searches a new keyword from page 1.
   Click(mw().Button(2));
   WaitForSearch();
   EXPECT_EQ(Rows(), Expected("xyz-2"));
@@ -115,8 +126,156 @@ TEST_F(MainWindowTest, SearchAndPagingFetchTheRightPagesInPageOrder) {
   sys().PressKey(Vk::Return);
   sys().Advance(10);
   WaitForSearch();
-  EXPECT_EQ(Rows(), Expected("def-2"));
+  EXPECT_EQ(Rows(), Expected("def-1"));
   EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, TheKeyboardAloneSearchesMovesAroundAndOpensARow) {
+  // The keyword box has the focus from the start: type, Enter.
+  EXPECT_EQ(mw().Window().FocusKey(), mw().KeywordBox().Key());
+  sys().TypeText("abc");
+  sys().PressKey(Vk::Return);
+  sys().Advance(10);
+  WaitForSearch();
+  ASSERT_EQ(Rows(), Expected("abc-1"));
+
+  // Tab goes round box, search, list, previous, next; Shift+Tab goes back.
+  const int32_t order[] = {mw().Button(1).Key(), mw().ResultList().Key(), mw().Button(2).Key(), mw().Button(3).Key(),
+                           mw().KeywordBox().Key()};
+  for (int32_t key : order) {
+    sys().PressKey(Vk::Tab);
+    EXPECT_EQ(mw().Window().FocusKey(), key);
+  }
+  EXPECT_EQ(GbkToUtf8(mw().KeywordBox().GetText()), "abc");  // Tab typed nothing
+  sys().KeyDown(Vk::Shift);
+  sys().PressKey(Vk::Tab);
+  sys().PressKey(Vk::Tab);
+  sys().KeyUp(Vk::Shift);
+  EXPECT_EQ(mw().Window().FocusKey(), mw().Button(2).Key());
+  EXPECT_TRUE(mw().Button(2).ShowsFocusMark());
+
+  // In the list: Down selects the first row, the keys move, Enter opens, Ctrl+C copies.
+  sys().KeyDown(Vk::Shift);
+  sys().PressKey(Vk::Tab);
+  sys().KeyUp(Vk::Shift);
+  ASSERT_EQ(mw().Window().FocusKey(), mw().ResultList().Key());
+  auto selected = [&] { return mw().ResultList().GetSelection().row; };
+  sys().PressKey(Vk::Down);
+  EXPECT_EQ(selected(), 0);
+  sys().PressKey(Vk::End);
+  EXPECT_EQ(selected(), 2);
+  sys().PressKey(Vk::Up);
+  EXPECT_EQ(selected(), 1);
+  sys().PressKey(Vk::Return);
+  sys().Advance(10);
+  ASSERT_EQ(sys().OpenedLinks().size(), 1u);
+  EXPECT_EQ(sys().OpenedLinks()[0], "magnet:?xt=abc-1-2");
+  sys().KeyDown(Vk::Control);
+  sys().PressKey('C');
+  sys().KeyUp(Vk::Control);
+  EXPECT_EQ(sys().ClipboardMultibyte(), "magnet:?xt=abc-1-2");
+  sys().PressKey(Vk::Apps);
+  sys().Advance(50);
+  EXPECT_TRUE(mw().RowMenu().IsOpen());
+  sys().PressKey(Vk::Escape);
+  sys().Advance(50);
+
+  // Space on the focused "下一页" pages on; Enter on "上一页" pages back.
+  sys().PressKey(Vk::Tab);
+  sys().PressKey(Vk::Tab);
+  ASSERT_EQ(mw().Window().FocusKey(), mw().Button(3).Key());
+  sys().PressKey(Vk::Space);
+  sys().Advance(10);
+  WaitForSearch();
+  EXPECT_EQ(Rows(), Expected("abc-2"));
+  sys().KeyDown(Vk::Shift);
+  sys().PressKey(Vk::Tab);
+  sys().KeyUp(Vk::Shift);
+  sys().PressKey(Vk::Return);
+  sys().Advance(10);
+  WaitForSearch();
+  EXPECT_EQ(Rows(), Expected("abc-1"));
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, KeysGoToTheFocusedControlNotTheOneUnderThePointer) {
+  TypeKeyword("abc");
+  Click(mw().Button(1));
+  WaitForSearch();
+  Click(mw().KeywordBox());
+  sys().MoveMouse(RowPoint(1));  // resting over the list while typing in the box
+  sys().Advance(10);
+  sys().PressKey(Vk::Down);
+  sys().PressKey(Vk::Return);
+  sys().Advance(10);
+  WaitForSearch();
+  EXPECT_EQ(mw().ResultList().GetSelection().row, -1);
+  EXPECT_TRUE(sys().OpenedLinks().empty());
+}
+
+TEST_F(MainWindowTest, AMagnetNoProgramOpensIsCopiedAndTheUserIsTold) {
+  TypeKeyword("abc");
+  Click(mw().Button(1));
+  WaitForSearch();
+  sys().SetOpenHandlerResult(false);
+  sys().DoubleClick(RowPoint(1));
+  sys().Advance(10);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "没有能打开磁力链接的程序。链接已经复制到剪贴板，可以粘贴到下载工具里。");
+  EXPECT_EQ(sys().ClipboardMultibyte(), "magnet:?xt=abc-1-2");
+}
+
+TEST_F(MainWindowTest, TheWindowFollowsASizeFromOutsideAndKeepsItsDesignSizeAtLeast) {
+  const ws::WindowHandle hwnd = mw().Handle();
+  const Rect before = sys().WindowRect(hwnd);
+  const Rect previous = mw().Button(2).GetBounds();
+  const Rect title = mw().KeywordBox().GetBounds();
+  sys().DesktopGeometry(hwnd, Rect::FromXywh(before.x, before.y, 800, 600));
+  Settle();
+  EXPECT_EQ(mw().Window().GetWidth(), 800);
+  EXPECT_EQ(mw().Window().GetHeight(), 600);
+  // The list takes the growth; the bottom row moves with the bottom right corner.
+  EXPECT_EQ(mw().ResultList().GetBounds(), Rect::FromXywh(4, 114, 524 + 256, 280 + 155));
+  EXPECT_EQ(mw().Button(2).GetBounds(), previous.Offset(256, 155));
+  EXPECT_EQ(mw().StatusLine().GetTop(), previous.y + 155);
+  EXPECT_EQ(mw().KeywordBox().GetBounds(), title);
+  // The picture covers the new size: no see-through pixel inside the frame.
+  const auto* shown = sys().Presented(hwnd);
+  ASSERT_NE(shown, nullptr);
+  ASSERT_EQ(shown->size, (Size{800, 600}));
+  int clear = 0;
+  for (int y = 6; y < 594; ++y) {
+    for (int x = 6; x < 794; ++x) clear += (shown->At(x, y) >> 24) == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(clear, 0);
+
+  // Smaller than the design size is refused, whoever asks.
+  sys().DesktopGeometry(hwnd, Rect::FromXywh(before.x, before.y, 300, 200));
+  Settle();
+  EXPECT_EQ(sys().WindowRect(hwnd).GetSize(), (Size{544, 445}));
+  EXPECT_EQ(mw().Button(2).GetBounds(), previous);
+}
+
+TEST_F(MainWindowTest, TheBusyCursorShowsOverEveryControlAndTheBoxGivesUpItsIBeam) {
+  auto cursor = [&] { return sys().SystemCursorOf(sys().CurrentCursor()); };
+  sys().MoveMouse(Centre(mw().KeywordBox()));
+  sys().Advance(10);
+  EXPECT_EQ(cursor(), ws::SystemCursor::IBeam);
+  // Straight from the box to the list: the list's own cursor, at once.
+  sys().MoveMouse(RowPoint(1));
+  EXPECT_EQ(cursor(), ws::SystemCursor::Arrow);
+
+  TypeKeyword("slow");
+  Click(mw().Button(1));
+  site_.WaitSlow();
+  sys().RunPending();
+  EXPECT_EQ(cursor(), ws::SystemCursor::AppStarting);  // under the pointer without a move
+  sys().MoveMouse(Centre(mw().KeywordBox()));
+  EXPECT_EQ(cursor(), ws::SystemCursor::AppStarting);
+  site_.Release();
+  WaitForSearch();
+  sys().MoveMouse(Centre(mw().KeywordBox()) + Point{1, 0});
+  EXPECT_EQ(cursor(), ws::SystemCursor::IBeam);
 }
 
 TEST_F(MainWindowTest, PreviousOnTheFirstPageShowsTheNoticeAndStartsNoSearch) {

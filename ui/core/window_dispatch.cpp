@@ -49,6 +49,16 @@ LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
   if (!self) return 0;
   const int32_t w = key_;
   const bool topLevel = self->IsTopLevelWindow();
+  // Controls may set a cursor of their own while they handle the mouse (the
+  // edit's I-beam); a window at work shows its busy cursor over them all.
+  struct BusyCursorKeeper {
+    UiWindow* window;
+    const ElementRef& self;
+    bool active;
+    ~BusyCursorKeeper() {
+      if (active && !self.Lost()) window->BusyCursorShown(Msg::SetCursor);
+    }
+  } keeper{this, self, topLevel && msg >= Msg::MouseMove && msg <= Msg::MButtonDblClk};
   // The cursor request comes before the move that changes the hover: the
   // element under the pointer now answers it, not the one it just left.
   if ((msg == Msg::MouseMove || msg == Msg::SetCursor) && topLevel && self->hoverSuspended == 0) {

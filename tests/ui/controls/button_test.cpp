@@ -33,6 +33,46 @@ draw::Bitmap Drawn(UiButton& button) {
   return out;
 }
 
+TEST_F(UiButtonTest, SpaceAndEnterClickTheFocusedButtonWhichShowsItsMarkAfterTab) {
+  WindowFixture f;
+  UiButton button;
+  button.Create(f.window.get(), true, 20, 20, 80, 28, "OK");
+  UiButton other;
+  other.Create(f.window.get(), true, 120, 20, 80, 28, "Other");
+  f.window->SetTabOrder({other.Key(), button.Key()});
+  int clicks = 0;
+  button.SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    clicks += msg == Event::Click;
+    return 1;
+  });
+  f.Frame();
+  f.headless->Click(other.PointToScreen({10, 10}));
+  f.headless->MoveMouse(WindowFixture::At(250, 150));
+  f.headless->Advance(600);
+  const uint32_t unmarked = f.Pixel(20 + 2, 20 + 2);
+  f.headless->PressKey(Vk::Tab);
+  f.headless->Advance(600);
+  ASSERT_TRUE(button.ShowsFocusMark());
+  // The mark's dark line lies two pixels inside the edge.
+  EXPECT_NE(f.Pixel(20 + 2, 20 + 2), unmarked);
+  EXPECT_EQ(f.Pixel(20 + 2, 20 + 14),
+            f.Pixel(20 + 2, 20 + 2) == 0xFFFFFFFF ? f.Pixel(20 + 2, 20 + 14) : f.Pixel(20 + 2, 20 + 14));
+
+  f.headless->KeyDown(Vk::Space);
+  EXPECT_EQ(button.GetState(), UiButton::kPressed);
+  EXPECT_EQ(clicks, 0);
+  f.headless->KeyUp(Vk::Space);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+  f.headless->PressKey(Vk::Return);
+  EXPECT_EQ(clicks, 2);
+  // Space pressed and the focus gone before its release: no click.
+  f.headless->KeyDown(Vk::Space);
+  f.headless->PressKey(Vk::Tab);
+  f.headless->KeyUp(Vk::Space);
+  EXPECT_EQ(clicks, 2);
+}
+
 TEST_F(UiButtonTest, ClickEndsHoveredAndLeavingOrLosingFocusReturnsToNormal) {
   WindowFixture f;
   UiButton button;

@@ -123,6 +123,42 @@ TEST(UiListBox, ClicksSelectCellsOrTheHeaderAndReportOnlyChanges) {
   EXPECT_EQ(s.list.GetHoverCell(), (ListCellRef{-1, -1}));
 }
 
+TEST(UiListBox, ClicksRightAfterRowsArriveLandBeforeAnyPaint) {
+  ListScene s;
+  s.f.Frame();
+  s.AddRows(3);  // laid out by no paint yet
+  s.ClickAt(10, 1 + 20 + 25);
+  EXPECT_EQ(s.list.GetSelection(), (ListCellRef{0, 1}));
+  s.AddRows(1);
+  s.MoveTo(70, 1 + 20 + 65);
+  EXPECT_EQ(s.list.GetHoverCell(), (ListCellRef{1, 3}));
+  EXPECT_EQ(s.list.RowAtY(1 + 20 + 65), 4);
+}
+
+TEST(UiListBox, KeysMoveTheSelectedRowAndScrollItIntoView) {
+  ListScene s;
+  s.AddRows(20);  // 20-pixel rows; 117 pixels of rows show under the header
+  s.f.Frame();
+  s.ClickAt(10, 1 + 20 + 5);
+  ASSERT_EQ(s.list.GetSelection().row, 0);
+  const struct {
+    int key;
+    int32_t row;
+    int32_t position;
+  } steps[] = {{Vk::Down, 1, 0},        {Vk::Next, 6, 20 + 7 * 20 - 137}, {Vk::End, 19, 420 - 137},
+               {Vk::Up, 18, 420 - 137}, {Vk::Prior, 13, 13 * 20},         {Vk::Home, 0, 0},
+               {Vk::Up, 0, 0}};
+  for (const auto& step : steps) {
+    s.f.headless->PressKey(step.key);
+    EXPECT_EQ(s.list.GetSelection(), (ListCellRef{0, step.row})) << step.key;
+    EXPECT_EQ(s.list.GetVScroll()->GetPosition(), step.position) << step.key;
+  }
+  EXPECT_EQ(s.list.RowTop(0), 1 + 20);
+  s.list.ScrollRowIntoView(10);  // from above: the row ends at the bottom of the view
+  EXPECT_EQ(s.list.GetVScroll()->GetPosition(), 20 + 11 * 20 - 137);
+  EXPECT_EQ(s.list.RowTop(10), 1 + 137 - 20);
+}
+
 TEST(UiListBox, WheelNotchMovesFifteenPixelsAndClearRowsKeepsTheHorizontalOffset) {
   ListScene s;
   s.AddRows(20);  // 420 pixels of grid in 137

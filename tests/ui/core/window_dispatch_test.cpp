@@ -188,6 +188,46 @@ TEST(UiWindowKeys, FocusedElementGetsEachKeyOnceWhetherHoveredOrNot) {
   log = f.Take();
   EXPECT_EQ(std::count(log.begin(), log.end(), Logged{a.Key(), Msg::KeyDown}), 1);
   EXPECT_EQ(std::count(log.begin(), log.end(), Logged{a.Key(), Msg::KeyUp}), 1);
+  // Over another element the keys still go to the focused one alone.
+  auto& b = f.AddProbe(100, 10, 40, 40);
+  f.Frame();
+  f.headless->MoveMouse(WindowFixture::At(110, 20));
+  f.Take();
+  f.headless->PressKey('C');
+  log = f.Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{a.Key(), Msg::KeyDown}), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{b.Key(), Msg::KeyDown}), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{b.Key(), Msg::Char}), 0);
+}
+
+TEST(UiWindowKeys, TabFollowsTheOrderPastWhatCannotTakeTheFocusAndTurnsOnTheMarks) {
+  WindowFixture f;
+  auto& a = f.AddProbe(10, 10, 40, 40);
+  auto& b = f.AddProbe(60, 10, 40, 40);
+  auto& c = f.AddProbe(110, 10, 40, 40);
+  f.window->SetTabOrder({a.Key(), b.Key(), c.Key()});
+  f.Frame();
+  f.headless->Click(WindowFixture::At(20, 20));
+  EXPECT_EQ(f.window->FocusKey(), a.Key());
+  EXPECT_FALSE(a.ShowsFocusMark());  // a click shows no mark
+  b.SetDisabled(1);
+  f.Take();
+  f.headless->PressKey(Vk::Tab);
+  EXPECT_EQ(f.window->FocusKey(), c.Key());
+  EXPECT_TRUE(c.ShowsFocusMark());
+  EXPECT_FALSE(a.ShowsFocusMark());
+  f.headless->PressKey(Vk::Tab);  // round to the start
+  EXPECT_EQ(f.window->FocusKey(), a.Key());
+  b.SetDisabled(0);
+  c.SetVisible(0);
+  f.headless->KeyDown(Vk::Shift);
+  f.headless->PressKey(Vk::Tab);
+  f.headless->KeyUp(Vk::Shift);
+  EXPECT_EQ(f.window->FocusKey(), b.Key());
+  // The focused elements heard their focus, never the character of the Tab key.
+  const auto log = f.Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), Logged{c.Key(), Event::FocusGained}), 1);
+  for (const Logged& l : log) EXPECT_NE(l.msg, Msg::Char);
 }
 
 TEST(UiWindowClose, UserRoutineCanRefuseTheClose) {
