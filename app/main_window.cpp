@@ -275,6 +275,14 @@ int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wPa
     SearchKeyword();
     return 0;
   }
+  // The one-line box has no lines to go down to: Down goes on to the results.
+  if (key == keywordBox_.Key() && msg == Msg::KeyDown && wParam == static_cast<WParam>(Vk::Down) &&
+      resultList_.GetRowCount() > 0) {
+    if (SelectedRow() < 0) resultList_.SetSelection(0, 0);
+    resultList_.ScrollRowIntoView(SelectedRow());
+    resultList_.Focus();
+    return 0;
+  }
   return 1;
 }
 

@@ -9,3 +9,9 @@ quillmar_add_bench(NAME app_bench
 quillmar_add_bench(NAME app_idle_bench
   SOURCES app_idle_bench.cpp
   LIBS quillmar_app)
+# The window with its keyword box focused but another window active, against a plain GTK
+# window with a focused entry left the same way.
+pkg_check_modules(BENCH_GTK REQUIRED IMPORTED_TARGET gtk+-3.0)
+quillmar_add_bench(NAME app_focus_idle_bench
+  SOURCES app_focus_idle_bench.cpp
+  LIBS quillmar_app PkgConfig::BENCH_GTK)

@@ -138,6 +138,11 @@ TEST_F(MainWindowTest, TheKeyboardAloneSearchesMovesAroundAndOpensARow) {
   sys().Advance(10);
   WaitForSearch();
   ASSERT_EQ(Rows(), Expected("abc-1"));
+  // Down goes on from the box to the first row.
+  sys().PressKey(Vk::Down);
+  EXPECT_EQ(mw().Window().FocusKey(), mw().ResultList().Key());
+  EXPECT_EQ(mw().ResultList().GetSelection().row, 0);
+  Click(mw().KeywordBox());
 
   // Tab goes round box, search, list, previous, next; Shift+Tab goes back.
   const int32_t order[] = {mw().Button(1).Key(), mw().ResultList().Key(), mw().Button(2).Key(), mw().Button(3).Key(),
