@@ -36,6 +36,16 @@ void PrintHelp() {
       std::string(quillmar::kDefaultSearchSite).c_str());
 }
 
+bool IsMagnetLink(std::string_view text) {
+  constexpr std::string_view kScheme = "magnet:";
+  if (text.size() <= kScheme.size()) return false;
+  for (size_t i = 0; i < kScheme.size(); ++i) {
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+    if (c != kScheme[i]) return false;
+  }
+  return true;
+}
+
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "quillmar-search: %s\n", reason.c_str());
   return kExitFailure;
@@ -104,12 +114,16 @@ int main(int argc, char** argv) {
 
   auto printRow = [](const quillmar::SearchRow& row) {
     const std::string title = quillmar::TerminalSafe(row.title);
-    std::string line = title + '\t' + quillmar::TerminalSafe(row.magnet);
+    std::string failure = row.failure;
+    // Scripts hand this column to a desktop opener: only what the window would open goes there.
+    const bool magnet = IsMagnetLink(row.magnet);
+    if (!row.magnet.empty() && !magnet) failure = "not a magnet link";
+    std::string line = title + '\t' + (magnet ? quillmar::TerminalSafe(row.magnet) : std::string());
     std::fprintf(stdout, "%s\n", line.c_str());
     std::fflush(stdout);
-    if (!row.failure.empty()) {
+    if (!failure.empty()) {
       std::fprintf(stderr, "quillmar-search: no magnet for \"%s\": %s\n", title.c_str(),
-                   quillmar::TerminalSafe(row.failure).c_str());
+                   quillmar::TerminalSafe(failure).c_str());
     }
   };
   quillmar::SearchOutcome outcome = quillmar::RunSiteSearch(site, keyword, page, printRow, {}, options);

@@ -131,12 +131,12 @@ TEST(QuillmarSearch, ErrorStatusPageIsNotAFailureAndKeywordsJoinWithOneSpace) {
       res.set_content("<li><a href=\"/d\">t</a></li><li>", "text/html");
     });
     s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("<textarea class=\"magnet_copy\">m</textarea>", "text/html");
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?m</textarea>", "text/html");
     });
   });
   ProgramRun run = RunSearch({"--page=2", "a", "b", "--site=" + site.Base() + "/s/"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "t\tm\n");
+  EXPECT_EQ(run.out, "t\tmagnet:?m\n");
   std::lock_guard lock(mutex);
   ASSERT_EQ(paths.size(), 1u);
   EXPECT_EQ(paths[0], "/s/a b/2/");
@@ -150,12 +150,12 @@ TEST(QuillmarSearch, HostileResultPageShowsTheHitsBeforeItAndSaysSo) {
       res.set_content(page, "text/html");
     });
     s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("<textarea class=\"magnet_copy\">m1</textarea>", "text/html");
+      res.set_content("<textarea class=\"magnet_copy\">magnet:1</textarea>", "text/html");
     });
   });
   ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, "first\tm1\n");
+  EXPECT_EQ(run.out, "first\tmagnet:1\n");
   EXPECT_NE(run.err.find("first 1 hit"), std::string::npos) << run.err;
 }
 
@@ -202,6 +202,57 @@ TEST(QuillmarSearch, ControlCharactersNeverReachTheTerminal) {
   }
 }
 
+// Scripts pass the magnet column to a desktop opener: any other scheme stays out of it.
+TEST(QuillmarSearch, MagnetColumnHoldsOnlyMagnetLinks) {
+  const std::vector<std::pair<std::string, bool>> links = {
+      {"magnet:?xt=urn:btih:1", true}, {"MAGNET:?xt=2", true},
+      {"javascript:alert(1)", false},  {"data:text/html,x", false},
+      {"file:///etc/passwd", false},   {"http://x/y", false},
+      {" magnet:?xt=3", false},        {"magnet:", false},
+  };
+  test::ScriptedSite site([&](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [&](const httplib::Request&, httplib::Response& res) {
+      std::string page;
+      for (size_t i = 0; i < links.size(); ++i) page += "<li><a href=\"/d/" + std::to_string(i) + "\">t</a></li>";
+      res.set_content(page + "<li>", "text/html");
+    });
+    s.Get(R"(/d/(\d+))", [&](const httplib::Request& req, httplib::Response& res) {
+      const std::string& link = links[std::stoul(req.matches[1])].first;
+      res.set_content("<textarea class=\"magnet_copy\">" + link + "</textarea>", "text/html");
+    });
+  });
+  ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::vector<std::string> lines = run.Lines();
+  ASSERT_EQ(lines.size(), links.size());
+  int refused = 0;
+  for (size_t i = 0; i < links.size(); ++i) {
+    EXPECT_EQ(lines[i], "t\t" + (links[i].second ? links[i].first : std::string())) << links[i].first;
+    refused += links[i].second ? 0 : 1;
+  }
+  size_t causes = 0;
+  for (size_t at = 0; (at = run.err.find(": not a magnet link\n", at)) != std::string::npos; ++at) ++causes;
+  EXPECT_EQ(causes, static_cast<size_t>(refused)) << run.err;
+}
+
+// Invisible characters that reorder or hide text are replaced in both columns.
+TEST(QuillmarSearch, DirectionOverridesAndZeroWidthCharactersAreReplaced) {
+  const std::string bad = "\xEF\xBF\xBD";
+  test::ScriptedSite site([](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
+      // U+202E, U+200B, U+2066, U+200F, U+2069 between letters; U+2010 (a hyphen) stays.
+      res.set_content("<li><a href=\"/d\">a\u202Eb\u200Bc\u2066d\u200Fe\u2069f\u2010g</a></li><li>", "text/html");
+    });
+    s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?dn=x&#x202D;y&#8203;z</textarea>", "text/html");
+    });
+  });
+  ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "a" + bad + "b" + bad + "c" + bad + "d" + bad + "e" + bad + "f\u2010g\tmagnet:?dn=x" + bad + "y" +
+                         bad + "z\n");
+}
+
 TEST(QuillmarSearch, RowsWithoutAMagnetSayWhyOnStandardError) {
   test::ScriptedSite site([](httplib::Server& s) {
     s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
@@ -211,13 +262,13 @@ TEST(QuillmarSearch, RowsWithoutAMagnetSayWhyOnStandardError) {
           "text/html");
     });
     s.Get("/ok", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("<textarea class=\"magnet_copy\">m</textarea>", "text/html");
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?m</textarea>", "text/html");
     });
     s.Get("/none", [](const httplib::Request&, httplib::Response& res) { res.set_content("nothing", "text/html"); });
   });
   ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "one\tm\ntwo\t\nthree\xEF\xBF\xBD\t\n");
+  EXPECT_EQ(run.out, "one\tmagnet:?m\ntwo\t\nthree\xEF\xBF\xBD\t\n");
   EXPECT_EQ(run.err,
             "quillmar-search: no magnet for \"two\": no magnet on the page\n"
             "quillmar-search: no magnet for \"three\xEF\xBF\xBD\": HTTP status 404\n");
