@@ -42,6 +42,8 @@ std::string_view HttpErrorName(HttpError error) {
 
 void ClearSessionCookies() { SessionShare::Instance().ClearCookies(); }
 
+std::vector<std::string> SessionCookieNames() { return SessionShare::Instance().CookieNames(); }
+
 void DropIdleConnections() { MultiPool::Instance().DropIdle(); }
 
 ByteArray HttpRequest(const std::string& url, int method, const std::string& textBody, std::string* cookies,

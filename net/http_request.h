@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillmar {
 
@@ -98,6 +99,9 @@ std::string_view HttpErrorName(HttpError error);
 // Forgets every cookie of the process-wide store. That store keeps at most 180 cookies per
 // host and 3000 in all; past either, the cookies set first are dropped first.
 void ClearSessionCookies();
+
+// The names of the cookies the process-wide store holds now, in the store's order.
+std::vector<std::string> SessionCookieNames();
 
 // Closes the connections kept open for later requests that no search is using.
 void DropIdleConnections();

@@ -59,6 +59,24 @@ void SessionShare::TrimCookies() {
   for (const std::string& line : *keep) curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST, line.c_str());
 }
 
+std::vector<std::string> SessionShare::CookieNames() {
+  std::vector<std::string> names;
+  CurlEasy easy(share_ != nullptr ? curl_easy_init() : nullptr);
+  if (!easy) return names;
+  curl_easy_setopt(easy.get(), CURLOPT_SHARE, share_);
+  curl_slist* raw = nullptr;
+  if (curl_easy_getinfo(easy.get(), CURLINFO_COOKIELIST, &raw) != CURLE_OK) return names;
+  CurlList list(raw);
+  for (curl_slist* item = list.get(); item != nullptr; item = item->next) {
+    std::string_view line(item->data);
+    for (int field = 0; field < 5 && line.find('\t') != std::string_view::npos; ++field) {
+      line.remove_prefix(line.find('\t') + 1);
+    }
+    names.emplace_back(line.substr(0, line.find('\t')));
+  }
+  return names;
+}
+
 void SessionShare::ClearCookies() {
   if (share_ == nullptr) return;
   CurlEasy easy(curl_easy_init());

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "net/cookie_cap.h"
 
@@ -23,6 +25,7 @@ class SessionShare {
   void TrimCookies();
   // Forgets every cookie.
   void ClearCookies();
+  std::vector<std::string> CookieNames();
 
  private:
   SessionShare();
