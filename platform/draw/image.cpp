@@ -88,6 +88,19 @@ bool BmpHeaderFitsFile(std::span<const uint8_t> b) {
   return rowBytes * height <= dataBytes;
 }
 
+// An icon's picture is a PNG or a BMP without its file header; for the latter the loader sizes
+// its header buffer from the palette count, which has to fit the depth and lie in the file.
+bool IcoImagePaletteFits(std::span<const uint8_t> b, size_t at) {
+  if (b[at] == 0x89 && b[at + 1] == 'P') return true;  // an embedded PNG
+  const uint64_t infoSize = Le32(b, at);
+  const unsigned depth = Le16(b, at + 14);
+  uint64_t paletteCount = Le32(b, at + 32);
+  if (depth <= 8 && paletteCount > (uint64_t{1} << depth)) return false;
+  if (depth > 8 && paletteCount > 256) return false;
+  if (depth <= 8 && paletteCount == 0) paletteCount = uint64_t{1} << depth;
+  return at + infoSize + paletteCount * 4 <= b.size();
+}
+
 // The BMP and ICO loaders size a header buffer from offsets in the file before
 // they report the picture's size: offsets and headers must lie inside the bytes.
 bool HeadersInsideFile(std::string_view type, std::span<const uint8_t> b) {
@@ -97,7 +110,9 @@ bool HeadersInsideFile(std::string_view type, std::span<const uint8_t> b) {
     const size_t count = b[4] | size_t{b[5]} << 8;
     if (count == 0 || 6 + 16 * count > b.size()) return false;
     for (size_t i = 0; i < count; ++i) {
-      if (uint64_t{Le32(b, 6 + 16 * i + 12)} + 40 > b.size()) return false;  // the image's info header
+      const uint64_t at = Le32(b, 6 + 16 * i + 12);
+      if (at + 40 > b.size()) return false;  // the image's info header
+      if (!IcoImagePaletteFits(b, static_cast<size_t>(at))) return false;
     }
   }
   return true;

@@ -187,7 +187,8 @@ TEST(DrawImage, PicturesDeclaringHugeSizesAreRefusedBeforeTheirPixelsAreAllocate
   const std::pair<const char*, Bytes> inputs[] = {{"gif", gif},
                                                   {"large bmp", bmp},
                                                   {"bmp", ReadFuzzFind("bmp-declares-4gb.bmp")},
-                                                  {"ico", ReadFuzzFind("ico-declares-huge.ico")}};
+                                                  {"ico", ReadFuzzFind("ico-declares-huge.ico")},
+                                                  {"ico palette", ReadFuzzFind("ico-palette-count-huge.ico")}};
   for (const auto& [name, bytes] : inputs) {
     ASSERT_GE(bytes.size(), 30u) << name;
     bool empty = false;
