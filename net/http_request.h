@@ -56,7 +56,7 @@ struct HttpOptions {
   // HTTP/2 where a TLS site offers it in the handshake (never assumed, never on plain http).
   bool allowHttp2 = true;
   // A PEM file of certificate authorities trusted besides the system's; certificates are
-  // verified always.
+  // verified always. Empty: $QUILLMAR_CA_FILE when set.
   std::string caFile{};
 };
 

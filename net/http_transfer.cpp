@@ -1,6 +1,7 @@
 #include "net/http_transfer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 #include "base/text_encoding.h"
@@ -128,6 +129,11 @@ std::string TransportUrl(const std::string& url, bool* secure, HttpStatus* statu
          RequestTarget(UrlPath(url));
 }
 
+std::string CaFileFromEnvironment() {
+  const char* file = std::getenv("QUILLMAR_CA_FILE");
+  return file != nullptr ? file : "";
+}
+
 }  // namespace
 
 HttpTransfer::HttpTransfer(HttpRequestOptions request) : request_(std::move(request)) {}
@@ -145,7 +151,7 @@ bool HttpTransfer::Configure(const std::string& url) {
   bool secure = false;
   target_ = TransportUrl(url, &secure, status);
   if (target_.empty()) return false;
-  if (HasControlBytes(request_.proxy) || HasControlBytes(options.caFile)) {
+  if (HasControlBytes(request_.proxy) || HasControlBytes(options.caFile) || HasControlBytes(CaFileFromEnvironment())) {
     Fail(status, HttpError::BadUrl, "control characters in proxy address or certificate file");
     return false;
   }
@@ -198,7 +204,8 @@ bool HttpTransfer::Configure(const std::string& url) {
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
   // The file is trusted besides the system's authorities, which stay in their folder.
-  if (!options.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, options.caFile.c_str());
+  caFile_ = !options.caFile.empty() ? options.caFile : CaFileFromEnvironment();
+  if (!caFile_.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, caFile_.c_str());
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, request_.noRedirect ? 0L : 1L);
   // The transport reads -1 as "no limit"; a negative limit here means none may be followed.
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(std::max(0, options.maxRedirects)));

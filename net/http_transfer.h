@@ -56,6 +56,7 @@ class HttpTransfer {
   std::string target_;
   std::string agent_;
   std::string proxyUrl_;
+  std::string caFile_;
 
   ByteArray body_;
   RawHeaderText rawHeaders_;

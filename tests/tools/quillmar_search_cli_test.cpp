@@ -10,6 +10,7 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "tests/net/scripted_site.h"
@@ -283,6 +284,26 @@ TEST(QuillmarSearch, MaxTimeBoundsARequestThatNeverEnds) {
   EXPECT_NE(run.err.find("timed out"), std::string::npos) << run.err;
 }
 
+TEST(QuillmarSearch, SearchTimeCutsSlowHitsAndSaysHowMany) {
+  test::ScriptedSite site([](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<li><a href=\"/d/0\">fast</a></li><li><a href=\"/d/1\">slow</a></li><li>", "text/html");
+    });
+    s.Get(R"(/d/(\d))", [](const httplib::Request& req, httplib::Response& res) {
+      if (req.matches[1] == "1") std::this_thread::sleep_for(std::chrono::seconds(3));
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?" + std::string(req.matches[1]) + "</textarea>",
+                      "text/html");
+    });
+  });
+  const auto started = std::chrono::steady_clock::now();
+  ProgramRun run = RunSearch({"--search-time", "0.8", "--site", site.Base() + "/s/", "k"});
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "fast\tmagnet:?0\nslow\t\n");
+  EXPECT_NE(run.err.find("no magnet for \"slow\": search time limit\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("1 of 2 hit(s) not read in time"), std::string::npos) << run.err;
+}
+
 TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
   DemoSite site;
   ASSERT_GT(site.Start(0), 0);
@@ -298,8 +319,9 @@ TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
 TEST(QuillmarSearch, HelpAndBadArguments) {
   ProgramRun help = RunSearch({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS] KEYWORD..."))
-      << help.out;
+  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS]")) << help.out;
+  EXPECT_NE(help.out.find("--search-time SECONDS"), std::string::npos);
+  EXPECT_NE(help.out.find("--cacert FILE"), std::string::npos);
   EXPECT_NE(help.out.find("QUILLMAR_SITE"), std::string::npos);
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--page", "x", "a"},
                                                                                     {"--page", "0", "a"},
@@ -307,6 +329,8 @@ TEST(QuillmarSearch, HelpAndBadArguments) {
                                                                                     {"--bogus", "a"},
                                                                                     {"--max-time", "0", "a"},
                                                                                     {"--max-time", "1s", "a"},
+                                                                                    {"--search-time", "-1", "a"},
+                                                                                    {"--cacert"},
                                                                                     {"--max-time"}}) {
     ProgramRun bad = RunSearch(args);
     EXPECT_EQ(bad.exitCode, 2) << args[0];
