@@ -39,8 +39,10 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs quillmar-search with args; env replaces QUILLMAR_SITE (unset when empty).
-ProgramRun RunSearch(const std::vector<std::string>& args, const std::string& siteEnv = {}) {
+// Runs quillmar-search with args; env replaces QUILLMAR_SITE (unset when empty). A wrapper
+// program, when given, runs it.
+ProgramRun RunSearch(const std::vector<std::string>& args, const std::string& siteEnv = {},
+                     const std::string& wrapper = {}) {
   static int counter = 0;
   const std::string stem =
       ::testing::TempDir() + "quillmar_cli_" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
@@ -52,6 +54,7 @@ ProgramRun RunSearch(const std::vector<std::string>& args, const std::string& si
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
   std::vector<std::string> argStore{QUILLMAR_SEARCH_BIN};
+  if (!wrapper.empty()) argStore.insert(argStore.begin(), wrapper);
   argStore.insert(argStore.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : argStore) argv.push_back(a.data());
@@ -302,6 +305,27 @@ TEST(QuillmarSearch, SearchTimeCutsSlowHitsAndSaysHowMany) {
   EXPECT_EQ(run.out, "fast\tmagnet:?0\nslow\t\n");
   EXPECT_NE(run.err.find("no magnet for \"slow\": search time limit\n"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("1 of 2 hit(s) not read in time"), std::string::npos) << run.err;
+}
+
+// A name server that reads the query and never answers: the lookup is abandoned at the limit
+// instead of being waited for, and the message tells how long it really took.
+TEST(QuillmarSearch, MaxTimeHoldsWhenTheNameServerNeverAnswers) {
+  auto timedRun = [](const std::string& site, std::chrono::nanoseconds* took) {
+    const auto started = std::chrono::steady_clock::now();
+    ProgramRun run = RunSearch({"--max-time", "2", "--site", site, "k"}, {}, SILENT_DNS_SANDBOX_BIN);
+    *took = std::chrono::steady_clock::now() - started;
+    return run;
+  };
+  // The same sandbox and program with a site refused at once: what starting and ending cost.
+  std::chrono::nanoseconds baseline{}, took{};
+  ProgramRun refused = timedRun("http://127.0.0.1:1/s/", &baseline);
+  if (refused.exitCode == 77) GTEST_SKIP() << "no user namespaces here: " << refused.err;
+  ProgramRun run = timedRun("http://quillmar-silent.example/s/", &took);
+  EXPECT_EQ(run.exitCode, 2) << run.err;
+  EXPECT_LT(took - baseline, std::chrono::milliseconds(2500)) << run.err;
+  EXPECT_NE(run.err.find("esolv"), std::string::npos) << run.err;  // "resolving" / "resolve"
+  EXPECT_NE(run.err.find("quer"), std::string::npos) << run.err;   // the lookup did reach the server
+  EXPECT_EQ(run.err.find(" 0 queries"), std::string::npos) << run.err;
 }
 
 TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
