@@ -360,6 +360,7 @@ void MainWindow::OnFinish(const SearchOutcome& outcome) {
     for (const std::string& cause : rowFailures_) missing += cause.empty() ? 0 : 1;
     text += Format("%d/%d", resultList_.GetRowCount(), outcome.hitCount);
     text += missing ? Format("，%d 条没有取到链接（双击看原因）", missing) : std::string("，完成");
+    if (outcome.rowsCut > 0) text += Format("，%d 条因搜索时限未取", outcome.rowsCut);
   }
   labels_[1].SetText(Program(text));
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillmar {
 
@@ -32,6 +33,7 @@ enum class HttpError {
 struct HttpStatus {
   HttpError error = HttpError::None;
   long responseCode = 0;  // status of the last response, 0 when none arrived
+  int httpVersion = 0;    // of the last response: 10, 11 or 20; 0 when none arrived
   std::string finalUrl;   // address of the last response (after redirects)
   std::string reason;     // one line of ASCII for people; empty on success
   bool Ok() const { return error == HttpError::None; }
@@ -48,6 +50,14 @@ struct HttpOptions {
   int maxRedirects = 10;
   // Polled during the exchange; true ends it with HttpError::Cancelled.
   const std::atomic<bool>* cancel = nullptr;
+  // Keep connections, TLS sessions and resolved names for later requests of the program.
+  // Off: a fresh HTTP/1.1 connection for every request, closed after it.
+  bool reuseConnections = true;
+  // HTTP/2 where a TLS site offers it in the handshake (never assumed, never on plain http).
+  bool allowHttp2 = true;
+  // A PEM file of certificate authorities trusted besides the system's; certificates are
+  // verified always. Empty: $QUILLMAR_CA_FILE when set.
+  std::string caFile{};
 };
 
 // What one exchange sends and where its results go, besides the address. method: 0 GET,
@@ -86,7 +96,14 @@ ByteArray HttpRequest(const std::string& url, int method = 0, const std::string&
 // Short name of an error ("connect timeout", ...), for messages.
 std::string_view HttpErrorName(HttpError error);
 
-// Forgets every cookie of the process-wide store.
+// Forgets every cookie of the process-wide store. That store keeps at most 180 cookies per
+// host and 3000 in all; past either, the cookies set first are dropped first.
 void ClearSessionCookies();
+
+// The names of the cookies the process-wide store holds now, in the store's order.
+std::vector<std::string> SessionCookieNames();
+
+// Closes the connections kept open for later requests that no search is using.
+void DropIdleConnections();
 
 }  // namespace quillmar

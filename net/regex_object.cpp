@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "base/text_encoding.h"
@@ -132,6 +133,10 @@ struct ScanWatch {
   bool overBudget = false;
   bool cancelled = false;
   unsigned checks = 0;
+  // Where the engine last started a match attempt, and how many starts cost more than the
+  // step limit and were given up.
+  std::optional<size_t> lastStart;
+  size_t skippedStarts = 0;
 
   // The budget is processor time of the scanning thread, so a busy machine does not cut an
   // ordinary page short.
@@ -151,8 +156,10 @@ struct ScanWatch {
     }
     return !cancelled && !overBudget;
   }
-  static int Callout(pcre2_callout_block* /*block*/, void* self) {
-    return static_cast<ScanWatch*>(self)->Check() ? 0 : PCRE2_ERROR_CALLOUT;
+  static int Callout(pcre2_callout_block* block, void* self) {
+    auto* watch = static_cast<ScanWatch*>(self);
+    watch->lastStart = block->start_match;
+    return watch->Check() ? 0 : PCRE2_ERROR_CALLOUT;
   }
 };
 
@@ -173,12 +180,27 @@ bool Scan(pcre2_code* code, std::u16string_view text, int groupCount, bool globa
   }
 
   const size_t groups = static_cast<size_t>(groupCount) + 1;
+  // The position after the one at `at`, a surrogate pair counting as one character.
+  auto nextCharacter = [&text](size_t at) {
+    ++at;
+    if (at < text.size() && (text[at] & 0xFC00) == 0xDC00 && (text[at - 1] & 0xFC00) == 0xD800) ++at;
+    return at;
+  };
   size_t start = 0;
   while (start <= text.size()) {
     if (!watch.Check()) return false;
+    watch.lastStart.reset();
     int rc =
         pcre2_match(code, Units(text), text.size(), start, PCRE2_NO_UTF_CHECK, matchData.get(), matchContext.get());
     if (rc == PCRE2_ERROR_CALLOUT && (watch.cancelled || watch.overBudget)) return false;
+    if (rc < 0 && IsResourceLimit(rc) && watch.lastStart && *watch.lastStart >= start) {
+      // One costly start (a stray opening with no end on a long line) gives up that start
+      // only; the budget of the whole scan still bounds how many may be tried.
+      ++watch.skippedStarts;
+      watch.checks = 0;  // a start this costly is worth a look at the clock before the next
+      start = nextCharacter(*watch.lastStart);
+      continue;
+    }
     if (rc < 0) return !IsResourceLimit(rc);
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
     for (size_t g = 0; g < groups; ++g) {
@@ -193,10 +215,7 @@ bool Scan(pcre2_code* code, std::u16string_view text, int groupCount, bool globa
     if (end > start && end > ovector[0]) {
       start = end;
     } else {
-      start = (end > start ? end : start) + 1;
-      if (start < text.size() && (text[start] & 0xFC00) == 0xDC00 && (text[start - 1] & 0xFC00) == 0xD800) {
-        ++start;
-      }
+      start = nextCharacter(end > start ? end : start);
     }
   }
   return true;
@@ -210,6 +229,7 @@ struct RegexObject::Result {
   bool compiled = false;
   bool limitHit = false;
   bool cancelled = false;
+  size_t skippedStarts = 0;
   int groupCount = 0;
   // Start and end of every group (group 0 = the whole match) of every match,
   // PCRE2_UNSET for a group that did not take part.
@@ -270,6 +290,7 @@ bool RegexObject::ExecuteWide(std::u16string_view pattern, std::u16string subjec
   next->limitHit =
       !Scan(code.get(), next->subject, next->groupCount, global, matchLimit, jitEnabled, watch, next->spans);
   next->cancelled = watch.cancelled;
+  next->skippedStarts = watch.skippedStarts;
   if (next->cancelled) next->limitHit = false;
   result = std::move(next);
   return true;
@@ -284,6 +305,8 @@ int RegexObject::SubMatchCount() const { return MatchCount() > 0 ? result->group
 bool RegexObject::MatchLimitHit() const { return result && result->limitHit; }
 
 bool RegexObject::ScanCancelled() const { return result && result->cancelled; }
+
+size_t RegexObject::SkippedStarts() const { return result ? result->skippedStarts : 0; }
 
 std::u16string_view RegexObject::SpanView(int matchIndex, int groupIndex, int* unitOffset) const {
   if (unitOffset) *unitOffset = -1;

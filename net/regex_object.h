@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,8 +16,9 @@ namespace quillmar {
 // 1-based. Copies share the immutable result of the last Execute.
 class RegexObject {
  public:
-  // Backtracking steps the engine may spend on one start position (its own limit restarts
-  // at every position it tries, so this alone does not bound a scan).
+  // Backtracking steps the engine may spend on one start position; a start that needs more
+  // is given up and the scan goes on after it (its own limit restarts at every position it
+  // tries, so this alone does not bound a scan).
   static constexpr uint32_t kDefaultMatchLimit = 2'000'000;
   // Processor time one whole Execute may spend scanning; looked at before every start
   // position the engine tries. With the limit above it keeps a hostile page from holding a search:
@@ -52,8 +54,11 @@ class RegexObject {
   // SubMatchTextWide without the copy; valid until the next Execute on this object or its end.
   std::u16string_view SubMatchViewWide(int matchIndex, int groupIndex) const;
 
-  // True when the last Execute stopped early at the match limit or the scan budget.
+  // True when the last Execute stopped early at the scan budget (or at the step limit of a
+  // pattern whose start positions cannot be watched).
   bool MatchLimitHit() const;
+  // Start positions of the last Execute given up at the step limit of one match.
+  size_t SkippedStarts() const;
   // True when the last Execute stopped early because the cancel flag was set.
   bool ScanCancelled() const;
   void SetMatchLimit(uint32_t limit) { matchLimit = limit; }

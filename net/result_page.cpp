@@ -49,12 +49,13 @@ std::u16string DecodePageBody(std::string_view body) {
 }
 
 std::vector<ListHit> ScrapeListPage(std::string_view body, std::string_view baseUrl, bool* cutShort, TextForm form,
-                                    const std::atomic<bool>* cancel) {
+                                    const std::atomic<bool>* cancel, size_t* skippedStarts) {
   static const std::u16string pattern = MultiByteToWide(kResultPattern, kCodePageUtf8, true);
   RegexObject matcher;
   matcher.SetCancelFlag(cancel);
   matcher.ExecuteWide(pattern, DecodePageBody(body));
   if (cutShort) *cutShort = matcher.MatchLimitHit();
+  if (skippedStarts) *skippedStarts = matcher.SkippedStarts();
   std::vector<ListHit> hits;
   const int count = matcher.MatchCount();
   hits.reserve(static_cast<size_t>(count));

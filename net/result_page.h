@@ -2,6 +2,7 @@
 // Reading a search site's pages: the list address, the hits of a result page and
 // the magnet link of a detail page. Pure functions of their input.
 #include <atomic>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,9 +34,11 @@ std::u16string DecodePageBody(std::string_view body);
 
 // Runs the result pattern over a fetched list page. Relative addresses are taken against
 // baseUrl, the address the page finally came from. cutShort is set when the scan stopped at
-// its limits; a set cancel flag ends the scan early as well.
+// its time budget; a set cancel flag ends the scan early as well. skippedStarts receives how
+// many places that looked like a hit cost too much to read and were passed over.
 std::vector<ListHit> ScrapeListPage(std::string_view body, std::string_view baseUrl, bool* cutShort = nullptr,
-                                    TextForm form = TextForm::Program, const std::atomic<bool>* cancel = nullptr);
+                                    TextForm form = TextForm::Program, const std::atomic<bool>* cancel = nullptr,
+                                    size_t* skippedStarts = nullptr);
 
 // The magnet link between the two markers of a fetched detail page, with character
 // references decoded; empty when a marker is missing. It is cut from the page as served,

@@ -2,51 +2,21 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
+#include "net/http_batch.h"
 #include "net/result_page.h"
 
 namespace quillmar {
 
 namespace {
 
-struct Detail {
-  std::string magnet;
-  HttpStatus status;
-  std::string failure;
-};
+using Clock = std::chrono::steady_clock;
 
-// Magnet links of the detail pages, filled by the fetching threads in any order and
-// read by the search thread in page order.
-class DetailSlots {
- public:
-  explicit DetailSlots(size_t count) : details(count) {}
-
-  void Put(size_t index, Detail detail) {
-    {
-      std::lock_guard lock(mutex);
-      details[index] = std::move(detail);
-    }
-    filled.notify_all();
-  }
-
-  // Waits until slot index is filled; empty when a stop was requested first.
-  std::optional<Detail> Take(size_t index, std::stop_token stop) {
-    std::unique_lock lock(mutex);
-    if (!filled.wait(lock, stop, [&] { return details[index].has_value(); })) return std::nullopt;
-    return std::move(details[index]);
-  }
-
- private:
-  std::mutex mutex;  // guards details
-  std::condition_variable_any filled;
-  std::vector<std::optional<Detail>> details;
-};
+// Detail pages in flight at once when the site speaks HTTP/2: streams of one connection.
+constexpr std::size_t kMaxStreams = 100;
 
 // Why a detail request gave no magnet, in the words a user of the search reads.
 std::string FailureOf(const HttpStatus& status) {
@@ -71,12 +41,11 @@ std::string FailureOf(const HttpStatus& status) {
   }
 }
 
-Detail FetchDetail(const std::string& address, const HttpOptions& http, TextForm form) {
-  Detail detail;
-  ByteArray body = HttpRequest(address, {.status = &detail.status, .limits = http});
-  if (detail.status.Ok()) detail.magnet = CutMagnet(body, form);
-  if (detail.magnet.empty()) detail.failure = FailureOf(detail.status);
-  return detail;
+Clock::time_point DeadlineAfter(std::chrono::milliseconds time) {
+  const Clock::time_point now = Clock::now();
+  return time >= std::chrono::duration_cast<std::chrono::milliseconds>(Clock::time_point::max() - now)
+             ? Clock::time_point::max()
+             : now + std::max(time, std::chrono::milliseconds(0));
 }
 
 }  // namespace
@@ -87,54 +56,79 @@ SearchOutcome RunSiteSearch(std::string_view site, std::string_view keyword, int
   std::atomic<bool> cancel{false};
   HttpOptions http = options.http;
   http.cancel = &cancel;
+  const Clock::time_point deadline = DeadlineAfter(options.searchTime);
+  const std::string timeLimit(kSearchTimeLimit);
 
   outcome.listUrl = BuildListUrl(site, keyword, page, options.text);
   std::stop_callback onStop(stop, [&] { cancel = true; });
-  ByteArray body = HttpRequest(outcome.listUrl, {.status = &outcome.listStatus, .limits = http});
+  HttpBatch batch(static_cast<std::size_t>(std::max(1, options.maxConcurrentDetails)));
+  ByteArray body;
+  batch.Add(outcome.listUrl, {.status = &outcome.listStatus, .limits = http},
+            [&body](ByteArray b) { body = std::move(b); });
+  HttpBatch::End end = batch.Run(&cancel, deadline);
+  if (end == HttpBatch::End::Deadline) {
+    batch.Abandon(HttpError::TotalTimeout, timeLimit);
+    outcome.timedOut = true;
+  } else if (end == HttpBatch::End::Cancelled) {
+    batch.Abandon(HttpError::Cancelled, {});
+  }
   if (cancel || !outcome.listStatus.Ok()) {
     outcome.cancelled = cancel;
+    outcome.connectionsOpened = batch.ConnectionsOpened();
     return outcome;
   }
   // Links are relative to where the page came from, which a redirect may have changed.
   const std::string& base = outcome.listStatus.finalUrl.empty() ? outcome.listUrl : outcome.listStatus.finalUrl;
-  std::vector<ListHit> hits = ScrapeListPage(body, base, &outcome.scanCutShort, options.text, &cancel);
+  std::vector<ListHit> hits =
+      ScrapeListPage(body, base, &outcome.scanCutShort, options.text, &cancel, &outcome.scanSkipped);
+  body.clear();
   outcome.hitCount = static_cast<int>(hits.size());
   if (options.onListRead && !cancel) options.onListRead(outcome);
   if (hits.empty() || cancel) {
     outcome.cancelled = cancel;
+    outcome.connectionsOpened = batch.ConnectionsOpened();
     return outcome;
   }
+  if (outcome.listStatus.httpVersion == 20 && options.maxConcurrentDetails > 1) {
+    batch.SetMaxInFlight(std::min(hits.size(), kMaxStreams));
+  }
 
-  DetailSlots slots(hits.size());
-  std::atomic<size_t> nextHit{0};
-  auto fetchLoop = [&] {
-    for (size_t i = nextHit++; i < hits.size() && !cancel; i = nextHit++) {
-      slots.Put(i, FetchDetail(hits[i].address, http, options.text));
+  // Pages come back in any order; rows go out in page order, as soon as all before are out.
+  std::vector<HttpStatus> statuses(hits.size());
+  std::vector<std::optional<SearchRow>> ready(hits.size());
+  std::size_t next = 0;
+  bool cutting = false;
+  auto deliver = [&] {
+    while (next < hits.size() && ready[next] && !cancel) {
+      onRow(*ready[next]);
+      ready[next].reset();
+      ++outcome.rowCount;
+      ++next;
     }
   };
-  const size_t threadCount =
-      std::clamp<size_t>(static_cast<size_t>(std::max(1, options.maxConcurrentDetails)), 1, hits.size());
-  {
-    std::vector<std::jthread> fetchers;
-    fetchers.reserve(threadCount);
-    for (size_t t = 0; t < threadCount; ++t) fetchers.emplace_back(fetchLoop);
-
-    try {
-      for (size_t i = 0; i < hits.size(); ++i) {
-        std::optional<Detail> detail = slots.Take(i, stop);
-        if (!detail || cancel) break;
-        SearchRow row{static_cast<int>(i), std::move(hits[i].title),  std::move(detail->magnet),
-                      hits[i].address,     std::move(detail->status), std::move(detail->failure)};
-        onRow(row);
-        ++outcome.rowCount;
+  for (std::size_t i = 0; i < hits.size(); ++i) {
+    batch.Add(hits[i].address, {.status = &statuses[i], .limits = http}, [&, i](ByteArray page) {
+      SearchRow row{static_cast<int>(i), std::move(hits[i].title), {}, hits[i].address, std::move(statuses[i]), {}};
+      if (row.detailStatus.Ok()) row.magnet = CutMagnet(page, options.text);
+      if (cutting) {
+        row.failure = timeLimit;
+        row.cutByDeadline = true;
+        ++outcome.rowsCut;
+      } else if (row.magnet.empty()) {
+        row.failure = FailureOf(row.detailStatus);
       }
-    } catch (...) {
-      cancel = true;
-      throw;
-    }
-    // Fetchers still running after a cancel see the flag and their requests end.
+      ready[i] = std::move(row);
+      deliver();
+    });
+  }
+  end = batch.Run(&cancel, deadline);
+  if (end == HttpBatch::End::Deadline) {
+    outcome.timedOut = true;
+    cutting = true;
+    batch.Abandon(HttpError::TotalTimeout, timeLimit);
   }
   outcome.cancelled = cancel;
+  outcome.connectionsOpened = batch.ConnectionsOpened();
   return outcome;
 }
 

@@ -1,6 +1,8 @@
 // quillmar-search: one search from the command line, one line per hit,
 // "title<TAB>magnet" in UTF-8, printed as the rows arrive.
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +19,8 @@ constexpr int kExitFailure = 2;
 
 void PrintHelp() {
   std::printf(
-      "usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS] KEYWORD...\n"
+      "usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS] [--search-time SECONDS]\n"
+      "                       [--cacert FILE] KEYWORD...\n"
       "Searches one result page of a site and prints one line per hit,\n"
       "\"title<TAB>magnet\" in UTF-8, in page order (the magnet is empty when the\n"
       "hit's detail page gave none; a line on stderr then says why). The keywords\n"
@@ -28,12 +31,26 @@ void PrintHelp() {
       "  --page N            result page, from 1 (default 1)\n"
       "  --max-time SECONDS  longest time one request (the list page or a detail page)\n"
       "                      may take, e.g. 2.5 (default 30)\n"
+      "  --search-time SECONDS longest time the whole search may take (default 120); hits\n"
+      "                      not read by then keep their line with the magnet empty\n"
+      "  --cacert FILE       also trust the certificate authorities in this PEM file\n"
+      "                      (default: $QUILLMAR_CA_FILE; certificates are always verified)\n"
       "  --help              this text\n"
       "\n"
       "Exit status: 0 when the search ran (with or without hits; an HTTP error page\n"
       "counts as a page), 2 when the list page could not be fetched or the\n"
       "arguments are wrong (the reason goes to stderr).\n",
       std::string(quillmar::kDefaultSearchSite).c_str());
+}
+
+bool IsMagnetLink(std::string_view text) {
+  constexpr std::string_view kScheme = "magnet:";
+  if (text.size() <= kScheme.size()) return false;
+  for (size_t i = 0; i < kScheme.size(); ++i) {
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+    if (c != kScheme[i]) return false;
+  }
+  return true;
 }
 
 int Fail(const std::string& reason) {
@@ -62,8 +79,9 @@ int main(int argc, char** argv) {
       optionsDone = true;
       continue;
     }
-    if (!optionsDone && (arg == "--site" || arg == "--page" || arg == "--max-time" || arg.starts_with("--site=") ||
-                         arg.starts_with("--page=") || arg.starts_with("--max-time="))) {
+    constexpr std::string_view kValued[] = {"--site", "--page", "--max-time", "--search-time", "--cacert"};
+    const std::string_view name = arg.substr(0, arg.find('='));
+    if (!optionsDone && std::find(std::begin(kValued), std::end(kValued), name) != std::end(kValued)) {
       size_t eq = arg.find('=');
       if (eq != std::string_view::npos) {
         value = arg.substr(eq + 1);
@@ -75,14 +93,18 @@ int main(int argc, char** argv) {
       }
       if (arg == "--site") {
         site = value;
-      } else if (arg == "--max-time") {
+      } else if (arg == "--max-time" || arg == "--search-time") {
         std::string text(value);
         char* end = nullptr;
         double seconds = std::strtod(text.c_str(), &end);
         if (text.empty() || *end != '\0' || !std::isfinite(seconds) || seconds < 0.001 || seconds > 86400) {
           return Fail("bad time: " + text + " (seconds, from 0.001 to 86400)");
         }
-        options.http.totalTimeout = std::chrono::milliseconds(std::llround(seconds * 1000));
+        const std::chrono::milliseconds time(std::llround(seconds * 1000));
+        (arg == "--max-time" ? options.http.totalTimeout : options.searchTime) = time;
+      } else if (arg == "--cacert") {
+        if (value.empty()) return Fail("--cacert needs a file");
+        options.http.caFile = value;
       } else {
         std::string text(value);
         char* end = nullptr;
@@ -104,12 +126,16 @@ int main(int argc, char** argv) {
 
   auto printRow = [](const quillmar::SearchRow& row) {
     const std::string title = quillmar::TerminalSafe(row.title);
-    std::string line = title + '\t' + quillmar::TerminalSafe(row.magnet);
+    std::string failure = row.failure;
+    // Scripts hand this column to a desktop opener: only what the window would open goes there.
+    const bool magnet = IsMagnetLink(row.magnet);
+    if (!row.magnet.empty() && !magnet) failure = "not a magnet link";
+    std::string line = title + '\t' + (magnet ? quillmar::TerminalSafe(row.magnet) : std::string());
     std::fprintf(stdout, "%s\n", line.c_str());
     std::fflush(stdout);
-    if (!row.failure.empty()) {
+    if (!failure.empty()) {
       std::fprintf(stderr, "quillmar-search: no magnet for \"%s\": %s\n", title.c_str(),
-                   quillmar::TerminalSafe(row.failure).c_str());
+                   quillmar::TerminalSafe(failure).c_str());
     }
   };
   quillmar::SearchOutcome outcome = quillmar::RunSiteSearch(site, keyword, page, printRow, {}, options);
@@ -117,6 +143,14 @@ int main(int argc, char** argv) {
     const quillmar::HttpStatus& status = outcome.listStatus;
     std::string why = status.reason.empty() ? std::string(quillmar::HttpErrorName(status.error)) : status.reason;
     return Fail("cannot fetch " + quillmar::TerminalSafe(outcome.listUrl) + ": " + quillmar::TerminalSafe(why));
+  }
+  if (outcome.rowsCut > 0) {
+    std::fprintf(stderr, "quillmar-search: search time limit: %d of %d hit(s) not read in time\n", outcome.rowsCut,
+                 outcome.hitCount);
+  }
+  if (outcome.scanSkipped > 0) {
+    std::fprintf(stderr, "quillmar-search: %zu place(s) on the result page too costly to read were skipped\n",
+                 outcome.scanSkipped);
   }
   if (outcome.scanCutShort) {
     std::fprintf(stderr, "quillmar-search: the result page took too long to read; only its first %d hit(s) shown\n",

@@ -7,7 +7,8 @@ namespace quillmar {
 
 // UTF-8 text with every control character (C0, DEL, C1) replaced, so a page cannot move the
 // cursor or rewrite the screen: tab and line breaks become a space (one row stays one line),
-// the others U+FFFD, as do bytes that are not UTF-8. Everything printable stays as it is.
+// the others U+FFFD, as do bytes that are not UTF-8, zero-width characters and direction
+// overrides. Everything printable stays as it is.
 std::string TerminalSafe(std::string_view utf8);
 
 }  // namespace quillmar

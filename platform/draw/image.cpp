@@ -46,19 +46,73 @@ const char* LoaderFor(std::span<const uint8_t> bytes) {
   return nullptr;
 }
 
+uint16_t Le16(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+
+// The BMP loader sizes its header buffer from the palette count and the picture from the
+// declared size, before it has seen the pixels: the palette must fit its depth and lie in the
+// file, and the pixel rows the header declares must be there, or a tiny file costs gigabytes.
+bool BmpHeaderFitsFile(std::span<const uint8_t> b) {
+  if (b.size() < 18) return false;
+  const uint64_t size = b.size();
+  const uint64_t pixelsAt = Le32(b, 10);
+  const uint64_t infoSize = Le32(b, 14);
+  if (pixelsAt > size || 14 + infoSize > size) return false;
+  const bool core = infoSize == 12;  // the oldest header: 16-bit sizes, 3-byte palette entries
+  if (!core && infoSize < 40) return false;
+  if (14 + infoSize < (core ? 26u : 54u)) return false;
+  const int64_t width = core ? int64_t{static_cast<int16_t>(Le16(b, 18))} : int64_t{static_cast<int32_t>(Le32(b, 18))};
+  const int64_t rawHeight =
+      core ? int64_t{static_cast<int16_t>(Le16(b, 20))} : int64_t{static_cast<int32_t>(Le32(b, 22))};
+  const uint64_t height = static_cast<uint64_t>(rawHeight < 0 ? -rawHeight : rawHeight);
+  const unsigned depth = Le16(b, core ? 24 : 28);
+  const uint32_t compression = core ? 0 : Le32(b, 30);
+  if (width <= 0 || height == 0) return false;
+  if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return false;
+
+  uint64_t paletteCount = core ? 0 : Le32(b, 46);
+  if (depth <= 8) {
+    if (paletteCount == 0 || core) paletteCount = uint64_t{1} << depth;
+    if (paletteCount > (uint64_t{1} << depth)) return false;
+  } else if (paletteCount > 256) {
+    return false;  // an optional table for true-colour pictures, never larger
+  }
+  if (14 + infoSize + paletteCount * (core ? 3 : 4) > size) return false;
+
+  const uint64_t dataBytes = size - pixelsAt;
+  const uint64_t pixels = static_cast<uint64_t>(width) * height;
+  if (compression == 1 || compression == 2) {
+    // Run-length data: one two-byte run paints at most 255 pixels.
+    return dataBytes > 0 && pixels <= dataBytes * 128;
+  }
+  const uint64_t rowBytes = (static_cast<uint64_t>(width) * depth + 31) / 32 * 4;
+  return rowBytes * height <= dataBytes;
+}
+
+// An icon's picture is a PNG or a BMP without its file header; for the latter the loader sizes
+// its header buffer from the palette count, which has to fit the depth and lie in the file.
+bool IcoImagePaletteFits(std::span<const uint8_t> b, size_t at) {
+  if (b[at] == 0x89 && b[at + 1] == 'P') return true;  // an embedded PNG
+  const uint64_t infoSize = Le32(b, at);
+  const unsigned depth = Le16(b, at + 14);
+  uint64_t paletteCount = Le32(b, at + 32);
+  if (depth <= 8 && paletteCount > (uint64_t{1} << depth)) return false;
+  if (depth > 8 && paletteCount > 256) return false;
+  if (depth <= 8 && paletteCount == 0) paletteCount = uint64_t{1} << depth;
+  return at + infoSize + paletteCount * 4 <= b.size();
+}
+
 // The BMP and ICO loaders size a header buffer from offsets in the file before
 // they report the picture's size: offsets and headers must lie inside the bytes.
 bool HeadersInsideFile(std::string_view type, std::span<const uint8_t> b) {
-  if (type == "bmp") {
-    if (b.size() < 18) return false;
-    return Le32(b, 10) <= b.size() && uint64_t{14} + Le32(b, 14) <= b.size();
-  }
+  if (type == "bmp") return BmpHeaderFitsFile(b);
   if (type == "ico") {
     if (b.size() < 6) return false;
     const size_t count = b[4] | size_t{b[5]} << 8;
     if (count == 0 || 6 + 16 * count > b.size()) return false;
     for (size_t i = 0; i < count; ++i) {
-      if (uint64_t{Le32(b, 6 + 16 * i + 12)} + 40 > b.size()) return false;  // the image's info header
+      const uint64_t at = Le32(b, 6 + 16 * i + 12);
+      if (at + 40 > b.size()) return false;  // the image's info header
+      if (!IcoImagePaletteFits(b, static_cast<size_t>(at))) return false;
     }
   }
   return true;

@@ -139,6 +139,39 @@ TEST(HttpRequest, CallerManagedCookiesGoOutAndComeBackMerged) {
   }
 }
 
+// A site that sets new cookie names on every response must not grow the store without end.
+TEST(HttpRequest, TheProcessCookieStoreIsCappedPerHostOldestFirst) {
+  ClearSessionCookies();
+  std::atomic<int> round{0};
+  std::mutex mutex;
+  std::string lastCookieHeader;  // guarded by mutex
+  test::HttpTestServer server;
+  server.Routes().Get("/set", [&](const httplib::Request& req, httplib::Response& res) {
+    const int r = round++;
+    {
+      std::lock_guard lock(mutex);
+      lastCookieHeader = req.get_header_value("Cookie");
+    }
+    for (int i = 0; i < 40; ++i) res.set_header("Set-Cookie", "r" + std::to_string(r) + "n" + std::to_string(i) + "=1");
+    res.set_content("ok", "text/plain");
+  });
+  server.Start();
+  for (int r = 0; r < 6; ++r) ASSERT_EQ(HttpRequest(server.Url("/set")), "ok");
+  // 240 were set: the first 60 are gone, the rest stay in the order they came.
+  std::vector<std::string> names = SessionCookieNames();
+  ASSERT_EQ(names.size(), 180u);
+  EXPECT_EQ(names.front(), "r1n20");
+  EXPECT_EQ(names.back(), "r5n39");
+  HttpRequest(server.Url("/set"));
+  {
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(lastCookieHeader.find("r0n"), std::string::npos);
+    EXPECT_NE(lastCookieHeader.find("r5n0=1"), std::string::npos);
+  }
+  ClearSessionCookies();
+  EXPECT_EQ(SessionCookieNames().size(), 0u);
+}
+
 TEST(HttpRequest, WithoutCallerCookiesTheProcessStoreKeepsThem) {
   ClearSessionCookies();
   HttpTestServer server;

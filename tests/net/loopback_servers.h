@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "net/http_request.h"
+
 namespace quillmar::test {
 
 class HttpTestServer {
@@ -35,6 +37,9 @@ class HttpTestServer {
   }
   void Stop() {
     if (!thread_.joinable()) return;
+    // The client keeps idle connections for later requests; each would hold one of the
+    // server's workers until its keep-alive time ran out.
+    DropIdleConnections();
     server_->stop();
     thread_.join();
   }

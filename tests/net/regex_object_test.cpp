@@ -123,15 +123,18 @@ TEST(RegexObject, CopiesKeepTheResultTheyWereMadeFrom) {
   EXPECT_EQ(re.MatchCount(), 1);
 }
 
-TEST(RegexObject, BadlyBacktrackingPatternEndsWithTheMatchesFoundSoFar) {
-  std::u16string subject = u"aa\n" + std::u16string(40, u'a') + u"!";
+TEST(RegexObject, BadlyBacktrackingStartIsSkippedAndTheScanGoesOn) {
+  std::u16string subject = u"aa\n" + std::u16string(40, u'a') + u"!\nbb\naaa";
   for (bool jit : {true, false}) {
     RegexObject re;
     re.SetJitEnabled(jit);
-    ASSERT_TRUE(re.ExecuteWide(u"^(a+)+$", subject));
-    EXPECT_TRUE(re.MatchLimitHit());
-    ASSERT_EQ(re.MatchCount(), 1);
+    ASSERT_TRUE(re.ExecuteWide(u"^(a+)+$|^b+$", subject));
+    EXPECT_FALSE(re.MatchLimitHit());
+    EXPECT_EQ(re.SkippedStarts(), 1u);
+    ASSERT_EQ(re.MatchCount(), 3);
     EXPECT_EQ(re.MatchTextWide(1), u"aa");
+    EXPECT_EQ(re.MatchTextWide(2), u"bb");
+    EXPECT_EQ(re.MatchTextWide(3), u"aaa");
   }
   RegexObject tame;
   ASSERT_TRUE(tame.ExecuteWide(u"^a+$", subject));

@@ -42,6 +42,19 @@ TEST(ScrapeListPage, HostilePageEndsWithTheHitsFoundBeforeIt) {
   EXPECT_EQ(hits[1].title, "title 2");
 }
 
+TEST(ScrapeListPage, StrayAnchorOnALongLineLosesNoHitAfterIt) {
+  // An opening that never closes, then 2 MB on the same line: reading from it costs more than
+  // one match may, and only that start is given up.
+  std::string page = "<li><a href=\"" + std::string(2 << 20, 'x') + "\n" + Item(1) + Item(2) + Item(3) + "<li>";
+  bool cutShort = true;
+  size_t skipped = 0;
+  std::vector<ListHit> hits = ScrapeListPage(page, kList, &cutShort, TextForm::Program, nullptr, &skipped);
+  EXPECT_FALSE(cutShort);
+  EXPECT_EQ(skipped, 1u);
+  ASSERT_EQ(hits.size(), 3u);
+  EXPECT_EQ(hits[2].title, "title 3");
+}
+
 TEST(ScrapeListPage, InvalidUtf8LosesOnlyTheBadBytes) {
   std::string page = "\xFF\xFE" + Item(1) + "<li><a href=\"/d/2\">bad\x80\xE4\xB8 tail\xC3</a></li><li>";
   std::vector<ListHit> hits = ScrapeListPage(page, kList);

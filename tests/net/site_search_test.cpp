@@ -292,6 +292,68 @@ TEST(RunSiteSearch, DetailPagesAreFetchedSixAtATimeAndRowsStayInOrder) {
   EXPECT_EQ(maxInFlight, 6);
 }
 
+// Routes of a keep-alive site with `hits` hits whose detail pages answer after `slowFrom`
+// hits only after `delay`.
+void ManyHitRoutes(httplib::Server& s, int hits, int slowFrom = 1 << 30,
+                   std::chrono::milliseconds delay = std::chrono::milliseconds(0)) {
+  s.set_keep_alive_max_count(1000);
+  s.Get(R"(/s/.*)", [hits](const httplib::Request&, httplib::Response& res) {
+    std::vector<std::pair<std::string, std::string>> items;
+    for (int i = 0; i < hits; ++i) items.push_back({"/d/" + std::to_string(i), "hit " + std::to_string(i)});
+    res.set_content(ListPage(items), "text/html");
+  });
+  s.Get(R"(/d/(\d+))", [slowFrom, delay](const httplib::Request& req, httplib::Response& res) {
+    const int n = std::stoi(req.matches[1]);
+    if (n >= slowFrom) std::this_thread::sleep_for(delay);
+    res.set_content(DetailPage("magnet:?n=" + std::to_string(n)), "text/html");
+  });
+}
+
+TEST(RunSiteSearch, ConnectionsAreKeptForTheNextRequestAndTheNextSearch) {
+  DropIdleConnections();
+  ScriptedSite site([](httplib::Server& s) { ManyHitRoutes(s, 20); });
+  Collected first = Search(site.Base() + "/s/", "k");
+  ASSERT_EQ(first.rows.size(), 20u);
+  EXPECT_EQ(first.rows[19].magnet, "magnet:?n=19");
+  EXPECT_GE(first.outcome.connectionsOpened, 1);
+  EXPECT_LE(first.outcome.connectionsOpened, 6);
+  Collected second = Search(site.Base() + "/s/", "k");
+  ASSERT_EQ(second.rows.size(), 20u);
+  EXPECT_EQ(second.outcome.connectionsOpened, 0);
+  // The client of old: one connection per request.
+  SearchOptions fresh;
+  fresh.http.reuseConnections = false;
+  Collected third = Search(site.Base() + "/s/", "k", 1, {}, fresh);
+  ASSERT_EQ(third.rows.size(), 20u);
+  EXPECT_EQ(third.outcome.connectionsOpened, 21);
+}
+
+TEST(RunSiteSearch, SearchTimeLimitCutsTheRowsNotYetReadAndKeepsTheirLines) {
+  ScriptedSite site([](httplib::Server& s) { ManyHitRoutes(s, 9, 3, std::chrono::milliseconds(3000)); });
+  SearchOptions options;
+  options.searchTime = std::chrono::milliseconds(700);
+  const auto started = std::chrono::steady_clock::now();
+  Collected c = Search(site.Base() + "/s/", "k", 1, {}, options);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2000));
+  EXPECT_TRUE(c.outcome.timedOut);
+  EXPECT_FALSE(c.outcome.cancelled);
+  EXPECT_EQ(c.outcome.rowsCut, 6);
+  ASSERT_EQ(c.rows.size(), 9u);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(c.rows[i].index, i);
+    EXPECT_EQ(c.rows[i].magnet, i < 3 ? "magnet:?n=" + std::to_string(i) : "") << i;
+    EXPECT_EQ(c.rows[i].failure, i < 3 ? "" : "search time limit") << i;
+    EXPECT_EQ(c.rows[i].cutByDeadline, i >= 3) << i;
+  }
+  // Without time left for the list page, it is the list that fails.
+  options.searchTime = std::chrono::milliseconds(0);
+  c = Search(site.Base() + "/s/", "k", 1, {}, options);
+  EXPECT_TRUE(c.outcome.timedOut);
+  EXPECT_FALSE(c.outcome.ListFetched());
+  EXPECT_NE(c.outcome.listStatus.reason.find("search time limit"), std::string::npos);
+  EXPECT_TRUE(c.rows.empty());
+}
+
 TEST(RunSiteSearch, SerialFetchingStillWorks) {
   ScriptedSite site(KeywordRoutes);
   SearchOptions serial;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "tests/net/scripted_site.h"
@@ -38,8 +39,10 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs quillmar-search with args; env replaces QUILLMAR_SITE (unset when empty).
-ProgramRun RunSearch(const std::vector<std::string>& args, const std::string& siteEnv = {}) {
+// Runs quillmar-search with args; env replaces QUILLMAR_SITE (unset when empty). A wrapper
+// program, when given, runs it.
+ProgramRun RunSearch(const std::vector<std::string>& args, const std::string& siteEnv = {},
+                     const std::string& wrapper = {}) {
   static int counter = 0;
   const std::string stem =
       ::testing::TempDir() + "quillmar_cli_" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
@@ -51,6 +54,7 @@ ProgramRun RunSearch(const std::vector<std::string>& args, const std::string& si
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
   std::vector<std::string> argStore{QUILLMAR_SEARCH_BIN};
+  if (!wrapper.empty()) argStore.insert(argStore.begin(), wrapper);
   argStore.insert(argStore.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : argStore) argv.push_back(a.data());
@@ -131,12 +135,12 @@ TEST(QuillmarSearch, ErrorStatusPageIsNotAFailureAndKeywordsJoinWithOneSpace) {
       res.set_content("<li><a href=\"/d\">t</a></li><li>", "text/html");
     });
     s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("<textarea class=\"magnet_copy\">m</textarea>", "text/html");
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?m</textarea>", "text/html");
     });
   });
   ProgramRun run = RunSearch({"--page=2", "a", "b", "--site=" + site.Base() + "/s/"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "t\tm\n");
+  EXPECT_EQ(run.out, "t\tmagnet:?m\n");
   std::lock_guard lock(mutex);
   ASSERT_EQ(paths.size(), 1u);
   EXPECT_EQ(paths[0], "/s/a b/2/");
@@ -150,12 +154,12 @@ TEST(QuillmarSearch, HostileResultPageShowsTheHitsBeforeItAndSaysSo) {
       res.set_content(page, "text/html");
     });
     s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("<textarea class=\"magnet_copy\">m1</textarea>", "text/html");
+      res.set_content("<textarea class=\"magnet_copy\">magnet:1</textarea>", "text/html");
     });
   });
   ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, "first\tm1\n");
+  EXPECT_EQ(run.out, "first\tmagnet:1\n");
   EXPECT_NE(run.err.find("first 1 hit"), std::string::npos) << run.err;
 }
 
@@ -202,6 +206,57 @@ TEST(QuillmarSearch, ControlCharactersNeverReachTheTerminal) {
   }
 }
 
+// Scripts pass the magnet column to a desktop opener: any other scheme stays out of it.
+TEST(QuillmarSearch, MagnetColumnHoldsOnlyMagnetLinks) {
+  const std::vector<std::pair<std::string, bool>> links = {
+      {"magnet:?xt=urn:btih:1", true}, {"MAGNET:?xt=2", true},
+      {"javascript:alert(1)", false},  {"data:text/html,x", false},
+      {"file:///etc/passwd", false},   {"http://x/y", false},
+      {" magnet:?xt=3", false},        {"magnet:", false},
+  };
+  test::ScriptedSite site([&](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [&](const httplib::Request&, httplib::Response& res) {
+      std::string page;
+      for (size_t i = 0; i < links.size(); ++i) page += "<li><a href=\"/d/" + std::to_string(i) + "\">t</a></li>";
+      res.set_content(page + "<li>", "text/html");
+    });
+    s.Get(R"(/d/(\d+))", [&](const httplib::Request& req, httplib::Response& res) {
+      const std::string& link = links[std::stoul(req.matches[1])].first;
+      res.set_content("<textarea class=\"magnet_copy\">" + link + "</textarea>", "text/html");
+    });
+  });
+  ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::vector<std::string> lines = run.Lines();
+  ASSERT_EQ(lines.size(), links.size());
+  int refused = 0;
+  for (size_t i = 0; i < links.size(); ++i) {
+    EXPECT_EQ(lines[i], "t\t" + (links[i].second ? links[i].first : std::string())) << links[i].first;
+    refused += links[i].second ? 0 : 1;
+  }
+  size_t causes = 0;
+  for (size_t at = 0; (at = run.err.find(": not a magnet link\n", at)) != std::string::npos; ++at) ++causes;
+  EXPECT_EQ(causes, static_cast<size_t>(refused)) << run.err;
+}
+
+// Invisible characters that reorder or hide text are replaced in both columns.
+TEST(QuillmarSearch, DirectionOverridesAndZeroWidthCharactersAreReplaced) {
+  const std::string bad = "\xEF\xBF\xBD";
+  test::ScriptedSite site([](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
+      // U+202E, U+200B, U+2066, U+200F, U+2069 between letters; U+2010 (a hyphen) stays.
+      res.set_content("<li><a href=\"/d\">a\u202Eb\u200Bc\u2066d\u200Fe\u2069f\u2010g</a></li><li>", "text/html");
+    });
+    s.Get("/d", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?dn=x&#x202D;y&#8203;z</textarea>", "text/html");
+    });
+  });
+  ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "a" + bad + "b" + bad + "c" + bad + "d" + bad + "e" + bad + "f\u2010g\tmagnet:?dn=x" + bad + "y" +
+                         bad + "z\n");
+}
+
 TEST(QuillmarSearch, RowsWithoutAMagnetSayWhyOnStandardError) {
   test::ScriptedSite site([](httplib::Server& s) {
     s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
@@ -211,13 +266,13 @@ TEST(QuillmarSearch, RowsWithoutAMagnetSayWhyOnStandardError) {
           "text/html");
     });
     s.Get("/ok", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("<textarea class=\"magnet_copy\">m</textarea>", "text/html");
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?m</textarea>", "text/html");
     });
     s.Get("/none", [](const httplib::Request&, httplib::Response& res) { res.set_content("nothing", "text/html"); });
   });
   ProgramRun run = RunSearch({"--site", site.Base() + "/s/", "k"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "one\tm\ntwo\t\nthree\xEF\xBF\xBD\t\n");
+  EXPECT_EQ(run.out, "one\tmagnet:?m\ntwo\t\nthree\xEF\xBF\xBD\t\n");
   EXPECT_EQ(run.err,
             "quillmar-search: no magnet for \"two\": no magnet on the page\n"
             "quillmar-search: no magnet for \"three\xEF\xBF\xBD\": HTTP status 404\n");
@@ -230,6 +285,47 @@ TEST(QuillmarSearch, MaxTimeBoundsARequestThatNeverEnds) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find("timed out"), std::string::npos) << run.err;
+}
+
+TEST(QuillmarSearch, SearchTimeCutsSlowHitsAndSaysHowMany) {
+  test::ScriptedSite site([](httplib::Server& s) {
+    s.Get(R"(/s/.*)", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<li><a href=\"/d/0\">fast</a></li><li><a href=\"/d/1\">slow</a></li><li>", "text/html");
+    });
+    s.Get(R"(/d/(\d))", [](const httplib::Request& req, httplib::Response& res) {
+      if (req.matches[1] == "1") std::this_thread::sleep_for(std::chrono::seconds(3));
+      res.set_content("<textarea class=\"magnet_copy\">magnet:?" + std::string(req.matches[1]) + "</textarea>",
+                      "text/html");
+    });
+  });
+  const auto started = std::chrono::steady_clock::now();
+  ProgramRun run = RunSearch({"--search-time", "0.8", "--site", site.Base() + "/s/", "k"});
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "fast\tmagnet:?0\nslow\t\n");
+  EXPECT_NE(run.err.find("no magnet for \"slow\": search time limit\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("1 of 2 hit(s) not read in time"), std::string::npos) << run.err;
+}
+
+// A name server that reads the query and never answers: the lookup is abandoned at the limit
+// instead of being waited for, and the message tells how long it really took.
+TEST(QuillmarSearch, MaxTimeHoldsWhenTheNameServerNeverAnswers) {
+  auto timedRun = [](const std::string& site, std::chrono::nanoseconds* took) {
+    const auto started = std::chrono::steady_clock::now();
+    ProgramRun run = RunSearch({"--max-time", "2", "--site", site, "k"}, {}, SILENT_DNS_SANDBOX_BIN);
+    *took = std::chrono::steady_clock::now() - started;
+    return run;
+  };
+  // The same sandbox and program with a site refused at once: what starting and ending cost.
+  std::chrono::nanoseconds baseline{}, took{};
+  ProgramRun refused = timedRun("http://127.0.0.1:1/s/", &baseline);
+  if (refused.exitCode == 77) GTEST_SKIP() << "no user namespaces here: " << refused.err;
+  ProgramRun run = timedRun("http://quillmar-silent.example/s/", &took);
+  EXPECT_EQ(run.exitCode, 2) << run.err;
+  EXPECT_LT(took - baseline, std::chrono::milliseconds(2500)) << run.err;
+  EXPECT_NE(run.err.find("esolv"), std::string::npos) << run.err;  // "resolving" / "resolve"
+  EXPECT_NE(run.err.find("quer"), std::string::npos) << run.err;   // the lookup did reach the server
+  EXPECT_EQ(run.err.find(" 0 queries"), std::string::npos) << run.err;
 }
 
 TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
@@ -247,8 +343,9 @@ TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
 TEST(QuillmarSearch, HelpAndBadArguments) {
   ProgramRun help = RunSearch({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS] KEYWORD..."))
-      << help.out;
+  EXPECT_TRUE(help.out.starts_with("usage: quillmar-search [--site URL] [--page N] [--max-time SECONDS]")) << help.out;
+  EXPECT_NE(help.out.find("--search-time SECONDS"), std::string::npos);
+  EXPECT_NE(help.out.find("--cacert FILE"), std::string::npos);
   EXPECT_NE(help.out.find("QUILLMAR_SITE"), std::string::npos);
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--page", "x", "a"},
                                                                                     {"--page", "0", "a"},
@@ -256,6 +353,8 @@ TEST(QuillmarSearch, HelpAndBadArguments) {
                                                                                     {"--bogus", "a"},
                                                                                     {"--max-time", "0", "a"},
                                                                                     {"--max-time", "1s", "a"},
+                                                                                    {"--search-time", "-1", "a"},
+                                                                                    {"--cacert"},
                                                                                     {"--max-time"}}) {
     ProgramRun bad = RunSearch(args);
     EXPECT_EQ(bad.exitCode, 2) << args[0];

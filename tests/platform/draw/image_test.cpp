@@ -187,13 +187,60 @@ TEST(DrawImage, PicturesDeclaringHugeSizesAreRefusedBeforeTheirPixelsAreAllocate
   const std::pair<const char*, Bytes> inputs[] = {{"gif", gif},
                                                   {"large bmp", bmp},
                                                   {"bmp", ReadFuzzFind("bmp-declares-4gb.bmp")},
-                                                  {"ico", ReadFuzzFind("ico-declares-huge.ico")}};
+                                                  {"ico", ReadFuzzFind("ico-declares-huge.ico")},
+                                                  {"ico palette", ReadFuzzFind("ico-palette-count-huge.ico")}};
   for (const auto& [name, bytes] : inputs) {
     ASSERT_GE(bytes.size(), 30u) << name;
     bool empty = false;
     const size_t largest = LargestAllocationWhileDecoding(bytes, &empty);
     EXPECT_TRUE(empty) << name;
     EXPECT_LT(largest, size_t{16} << 20) << name << ": nothing near the declared size is allocated";
+  }
+}
+
+// A BMP with a 40-byte info header: depth bits per pixel, `colours` palette entries
+// (written as the palette count too), and `rows` rows of pixel data actually present.
+Bytes MakeBmp(int width, int height, int depth, uint32_t colours, int rows) {
+  const size_t rowBytes = (static_cast<size_t>(width) * depth + 31) / 32 * 4;
+  const size_t pixelsAt = 54 + 4 * size_t{colours};
+  Bytes bmp(pixelsAt + rowBytes * static_cast<size_t>(rows), 0);
+  const auto put32 = [&bmp](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  bmp[0] = 'B', bmp[1] = 'M';
+  put32(2, static_cast<uint32_t>(bmp.size())), put32(10, static_cast<uint32_t>(pixelsAt)), put32(14, 40);
+  put32(18, static_cast<uint32_t>(width)), put32(22, static_cast<uint32_t>(height));
+  bmp[26] = 1, bmp[28] = static_cast<uint8_t>(depth);
+  put32(46, colours);
+  for (uint32_t i = 0; i < colours; ++i) put32(54 + 4 * i, 0x00102030u * (i + 1));
+  return bmp;
+}
+
+TEST(DrawImage, BmpPaletteAndPixelDataMustMatchTheHeader) {
+  // Sound pictures still decode: paletted with a short palette, and true colour.
+  const Image paletted = Image::Decode(MakeBmp(3, 2, 8, 2, 2));
+  ASSERT_FALSE(paletted.IsEmpty());
+  EXPECT_EQ(paletted.Width(), 3);
+  EXPECT_EQ(paletted.GetPixel(0, 0), 0xFF102030u);  // palette entry 0, stored blue first
+  EXPECT_FALSE(Image::Decode(MakeBmp(5, 4, 24, 0, 4)).IsEmpty());
+
+  Bytes hugePalette = MakeBmp(2, 2, 8, 4, 2);
+  hugePalette[46 + 3] = 0x40;                    // 2^30 colours in an 8-bit picture
+  Bytes oneBitPalette = MakeBmp(2, 2, 1, 3, 2);  // one bit tells two colours apart, not three
+  Bytes paletteOutside = MakeBmp(2, 2, 8, 2, 2);
+  paletteOutside[46] = 200;  // the palette would run past the end of the file
+  const std::pair<const char*, Bytes> refused[] = {
+      {"no pixel data for 8192 x 8192", MakeBmp(8192, 8192, 24, 0, 0)},
+      {"one row short", MakeBmp(5, 4, 24, 0, 3)},
+      {"palette count over its depth", hugePalette},
+      {"three colours at one bit", oneBitPalette},
+      {"palette outside the file", paletteOutside},
+      {"zero width", MakeBmp(0, 4, 24, 0, 4)},
+  };
+  for (const auto& [name, bytes] : refused) {
+    bool empty = false;
+    EXPECT_LT(LargestAllocationWhileDecoding(bytes, &empty), size_t{1} << 20) << name;
+    EXPECT_TRUE(empty) << name;
   }
 }
 

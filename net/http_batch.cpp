@@ -1,0 +1,117 @@
+#include "net/http_batch.h"
+
+#include <algorithm>
+
+#include "net/http_transfer.h"
+
+namespace quillmar {
+
+HttpBatch::HttpBatch(std::size_t maxInFlight)
+    : lease_(MultiPool::Instance().Acquire()), maxInFlight_(std::max<std::size_t>(1, maxInFlight)) {}
+
+HttpBatch::~HttpBatch() {
+  // Exchanges still running are taken off the engine without a word to their callers.
+  for (const auto& job : running_) curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
+}
+
+void HttpBatch::Add(const std::string& url, HttpRequestOptions request, Done done) {
+  auto job = std::make_unique<Job>();
+  job->done = std::move(done);
+  job->transfer = HttpTransfer::Prepare(url, std::move(request));
+  waiting_.push_back(std::move(job));
+}
+
+void HttpBatch::StartWaiting(Clock::time_point now) {
+  while (!waiting_.empty() && (running_.size() < maxInFlight_ || !waiting_.front()->transfer)) {
+    std::unique_ptr<Job> job = std::move(waiting_.front());
+    waiting_.pop_front();
+    if (!job->transfer) {
+      job->done({});  // refused: its status says why
+      continue;
+    }
+    if (lease_.Get() == nullptr || curl_multi_add_handle(lease_.Get(), job->transfer->Easy()) != CURLM_OK) {
+      job->transfer->Abandon(HttpError::Internal, "cannot start transfer");
+      job->done({});
+      continue;
+    }
+    job->transfer->Start(now);
+    running_.push_back(std::move(job));
+  }
+}
+
+void HttpBatch::Complete(std::unique_ptr<Job> job, CURLcode result, HttpError stopped) {
+  curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
+  connectionsOpened_ += job->transfer->ConnectionsOpened();
+  ByteArray body = job->transfer->Finish(result, stopped);
+  job->done(std::move(body));
+}
+
+HttpBatch::End HttpBatch::Run(const std::atomic<bool>* cancel, Clock::time_point deadline) {
+  CURLM* multi = lease_.Get();
+  for (;;) {
+    if (cancel != nullptr && cancel->load()) return End::Cancelled;
+    Clock::time_point now = Clock::now();
+    if (now >= deadline) return End::Deadline;
+    StartWaiting(now);
+    if (running_.empty()) {
+      if (waiting_.empty()) return End::AllDone;
+      continue;
+    }
+    int stillRunning = 0;
+    if (curl_multi_perform(multi, &stillRunning) != CURLM_OK) {
+      Abandon(HttpError::Internal, "transfer engine failed");
+      return End::AllDone;
+    }
+    int left = 0;
+    while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+      if (msg->msg != CURLMSG_DONE) continue;
+      auto it = std::find_if(running_.begin(), running_.end(),
+                             [&](const auto& job) { return job->transfer->Easy() == msg->easy_handle; });
+      if (it == running_.end()) continue;
+      std::unique_ptr<Job> job = std::move(*it);
+      running_.erase(it);
+      Complete(std::move(job), msg->data.result, HttpError::None);
+    }
+    // Limits of each exchange: cancel flag, total time, stall.
+    now = Clock::now();
+    std::chrono::milliseconds wait{100};
+    for (std::size_t i = 0; i < running_.size();) {
+      const HttpError overdue = running_[i]->transfer->Overdue(now);
+      if (overdue == HttpError::None) {
+        wait = std::min(wait, running_[i]->transfer->PollInterval());
+        ++i;
+        continue;
+      }
+      std::unique_ptr<Job> job = std::move(running_[i]);
+      running_.erase(running_.begin() + static_cast<std::ptrdiff_t>(i));
+      Complete(std::move(job), CURLE_OK, overdue);
+    }
+    if (running_.empty()) continue;
+    long curlWait = -1;
+    curl_multi_timeout(multi, &curlWait);
+    if (curlWait >= 0) wait = std::min(wait, std::chrono::milliseconds(curlWait));
+    if (deadline != Clock::time_point::max()) {
+      const auto toDeadline = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      wait = std::clamp(toDeadline, std::chrono::milliseconds(0), wait);
+    }
+    curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
+  }
+}
+
+void HttpBatch::Abandon(HttpError error, const std::string& detail) {
+  // Taken out of the batch first: a callback may throw, and what is left must stay sound.
+  std::vector<std::unique_ptr<Job>> ended;
+  for (auto& job : running_) {
+    curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
+    ended.push_back(std::move(job));
+  }
+  running_.clear();
+  for (auto& job : waiting_) ended.push_back(std::move(job));
+  waiting_.clear();
+  for (auto& job : ended) {
+    if (job->transfer) job->transfer->Abandon(error, detail);
+    job->done({});
+  }
+}
+
+}  // namespace quillmar
