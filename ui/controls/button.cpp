@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text_encoding.h"
+#include "platform/draw/blend.h"
 #include "platform/draw/brush.h"
 #include "platform/draw/graphics.h"
 #include "platform/draw/path.h"
@@ -56,9 +57,19 @@ int32_t UiButton::Create(UiWindow* parent, bool, int32_t x, int32_t y, int32_t w
   return key;
 }
 
-void UiButton::SetState(int32_t newState) {
+void UiButton::SetState(int32_t newState) { FadeTo(newState, false); }
+
+void UiButton::FadeTo(int32_t newState, bool quick) {
   // The transition keeps the picture shown now and fades into the next paint.
-  Transition();
+  // Only the fill fades: the old picture is drawn again without its text, and
+  // the next paint puts the new text on the layer above the blend, so the
+  // text never shows twice or blurred (the pressed text moves a pixel).
+  Transition(quick);
+  if (const TransitionPictures pictures = RunningTransition(); pictures.from != nullptr) {
+    draw::ClearBitmap(*pictures.from);
+    draw::Graphics g(*pictures.from);
+    Draw(g, GetWidth(), GetHeight(), false, false, false, true);
+  }
   state_ = newState;
   InvalidateRect();
 }
@@ -116,7 +127,17 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
   DrawShadowedText(graphics, GbkToWide(text_), layout, font.GetFont(), *format.GetHandle(), color, shadow);
 }
 
-void UiButton::OnPaint(draw::Graphics& g, Size size) { Draw(g, size.width, size.height, false, false, false, false); }
+void UiButton::OnPaint(draw::Graphics& g, Size size) {
+  const TransitionPictures pictures = RunningTransition();
+  if (pictures.top == nullptr) {
+    Draw(g, size.width, size.height, false, false, false, false);
+    return;
+  }
+  Draw(g, size.width, size.height, false, false, false, true);
+  draw::ClearBitmap(*pictures.top);
+  draw::Graphics text(*pictures.top);
+  Draw(text, size.width, size.height, false, true, true, false);
+}
 
 int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   // The button's own cursor shows while it is under the pointer; stopping here
@@ -127,9 +148,7 @@ int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
 
 void UiButton::Press() {
   Focus();
-  state_ = kPressed;
-  Transition(true);
-  InvalidateRect();
+  FadeTo(kPressed, true);
 }
 
 Handled UiButton::OnMouseDown(const MouseEvent& e) {
@@ -143,11 +162,13 @@ Handled UiButton::OnDoubleClick(const MouseEvent& e) {
 }
 
 Handled UiButton::OnMouseUp(const MouseEvent& e) {
-  if (e.button == MouseButton::Left && state_ == kPressed) {
-    state_ = kHover;
-    Transition();
-    InvalidateRect();
-  }
+  if (e.button == MouseButton::Left && state_ == kPressed) FadeTo(kHover, false);
+  return Handled::Continue;
+}
+
+Handled UiButton::OnCaptureLost() {
+  // No release will come: the pressed look goes, the hover stays if the mouse is over it.
+  if (state_ == kPressed) FadeTo(GetHovered() != 0 ? kHover : kNormal, false);
   return Handled::Continue;
 }
 

@@ -64,10 +64,13 @@ class UiButton : public UiControl {
   Handled OnFocusGained() override;
   Handled OnFocusLost() override;
   Handled OnDisabledChanged(bool disabled) override;
+  Handled OnCaptureLost() override;
   void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
   void Press();
+  // Changes the state with the fade; quick for presses, which answer at once.
+  void FadeTo(int32_t newState, bool quick);
   void DrawText(draw::Graphics& graphics, int32_t width, int32_t height);
 
   int32_t state_ = kNormal;

@@ -228,6 +228,7 @@ class UiListBox : public UiControl {
   Handled OnMouseLeave() override;
   Handled OnMouseDown(const MouseEvent& e) override;
   Handled OnMouseWheel(const MouseEvent& e) override;
+  Handled OnCaptureLost() override;
   Handled OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam lParam) override;
   void OnPaint(draw::Graphics& g, Size size) override;
 

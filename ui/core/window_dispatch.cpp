@@ -2,6 +2,7 @@
 // tracking, and the window's own message handling.
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
@@ -36,6 +37,26 @@ int32_t Deliver(int32_t key, Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPar
 
 bool HoldsCapture(Hwnd hwnd) { return hwnd != 0 && ws::System().Capture() == hwnd; }
 
+void CollectPressed(int32_t key, std::vector<int32_t>& out) {
+  const ElementRecord* rec = Registry().Find(key);
+  if (!rec) return;
+  if (rec->pressed != 0) out.push_back(key);
+  for (int32_t child : rec->children) CollectPressed(child, out);
+}
+
+// The window lost the mouse: no release will come, so every pressed element
+// under `top` stops being pressed and hears the loss as Msg::CaptureChanged.
+void EndPresses(int32_t top, Hwnd hwnd, LParam newHolder) {
+  std::vector<int32_t> pressed;
+  CollectPressed(top, pressed);
+  for (int32_t key : pressed) {
+    const ElementRef rec(key);
+    if (!rec || rec->pressed == 0) continue;
+    rec->pressed = 0;
+    Deliver(key, hwnd, Msg::CaptureChanged, 0, newHolder);
+  }
+}
+
 }  // namespace
 
 // Every call below may run any handler, which may hide, move, re-parent or
@@ -49,6 +70,16 @@ LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
   if (!self) return 0;
   const int32_t w = key_;
   const bool topLevel = self->IsTopLevelWindow();
+  if (topLevel && msg == Msg::KillFocus && HoldsCapture(hwnd)) {
+    // A deactivated window gives up the mouse; the loss below ends the press.
+    ws::System().ReleaseCapture();
+    if (self.Lost()) return 0;
+  }
+  if (topLevel && msg == Msg::CaptureChanged && static_cast<Hwnd>(lParam) != hwnd) {
+    EndPresses(w, hwnd, lParam);
+    if (self.Lost()) return 0;
+    return ElementProc(hwnd, w, msg, wParam, lParam);
+  }
   if (msg == Msg::MouseMove && topLevel && self->hoverSuspended == 0) {
     const Point cursor = ws::System().CursorPos();
     UpdateHover(hwnd, ElementAt(cursor.x, cursor.y, w, 0, 0));
