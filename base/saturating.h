@@ -11,8 +11,8 @@ namespace quillmar {
 
 // A wide value clamped into the 32-bit range.
 constexpr int32_t ClampToInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // a + b, stopping at the ends of the 32-bit range.

@@ -260,9 +260,9 @@ void UiMenu::Dispose() {
 }
 
 int32_t UiMenu::ItemAt(Point p) const {
-  int32_t top = kItemsTop;
+  int64_t top = kItemsTop;
   for (size_t i = 0; i < items_.size(); ++i) {
-    const int32_t h = items_[i].look.height;
+    const int64_t h = items_[i].look.height;
     if (top <= p.y && p.y < top + h) return static_cast<int32_t>(i);
     top += h;
   }
@@ -272,7 +272,7 @@ int32_t UiMenu::ItemAt(Point p) const {
 Rect UiMenu::ItemRect(int32_t index) const {
   if (index < 0 || index >= static_cast<int32_t>(items_.size())) return {};
   int32_t top = kItemsTop;
-  for (int32_t i = 0; i < index; ++i) top += items_[static_cast<size_t>(i)].look.height;
+  for (int32_t i = 0; i < index; ++i) top = SaturatingAdd(top, items_[static_cast<size_t>(i)].look.height);
   return Rect::FromXywh(kItemsLeft, top, width_, items_[static_cast<size_t>(index)].look.height);
 }
 
@@ -353,7 +353,7 @@ void UiMenu::OnPaint(draw::Graphics& g, Size) {
     int32_t top = kItemsTop;
     for (size_t i = 0; i < items_.size(); ++i) {
       PaintItem(g, static_cast<int32_t>(i), top, false);
-      top += items_[i].look.height;
+      top = SaturatingAdd(top, items_[i].look.height);
     }
     cache_ = canvas->Clone();
   } else {

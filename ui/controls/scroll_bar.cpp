@@ -117,7 +117,9 @@ void UiScrollBar::SetMinimum(int32_t value) {
 
 void UiScrollBar::SetMinThumb(int32_t value) {
   const ScrollBarMetrics m = Metrics();
-  if (value == minThumb_ || value < 10 || value >= static_cast<int64_t>(m.length) - 2 * static_cast<int64_t>(m.thickness) - 2) return;
+  if (value == minThumb_ || value < 10 ||
+      value >= static_cast<int64_t>(m.length) - 2 * static_cast<int64_t>(m.thickness) - 2)
+    return;
   minThumb_ = value;
   InvalidateRect();
 }
