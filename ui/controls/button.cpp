@@ -99,7 +99,15 @@ void UiButton::Draw(draw::Graphics& graphics, int32_t width, int32_t height, boo
       graphics.DrawPath(draw::Pen(border, 1.0f, draw::Unit::Pixel), outline);
     }
   }
-  if (!text_.empty() && (!skipText || textOnly)) DrawText(graphics, width, height);
+  if (!skipText || textOnly) {
+    if (!text_.empty()) DrawText(graphics, width, height);
+    // With the text, so it stays sharp over a fading fill.
+    if (focusMark_ && focused_ != 0 && width > 6 && height > 6) {
+      draw::Pen pen(WithAlpha(textColor_, 170), 1.0f, draw::Unit::Pixel);
+      pen.SetDashStyle(draw::DashStyle::Dot);
+      graphics.DrawRectangle(pen, {2.5f, 2.5f, static_cast<float>(width) - 6, static_cast<float>(height) - 6});
+    }
+  }
 }
 
 void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height) {

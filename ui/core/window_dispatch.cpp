@@ -333,6 +333,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     case Msg::KillFocus: {
       const Hwnd focus = sys.Focus();
+      if (frame_) frame_->RecheckTip();
       if (sys.IsVisible(hwnd) && sys.Owner(focus) != hwnd) InvalidateRect();
       break;
     }
@@ -393,6 +394,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     }
     case Msg::Size:
+      if (wParam == SizeKind::Minimized && frame_) frame_->RecheckTip();
       // Coming back from the taskbar shows what changed while minimized.
       if (wParam == SizeKind::Restored || wParam == SizeKind::Maximized) PaintScheduler::Request();
       if ((wParam == SizeKind::Restored || wParam == SizeKind::Maximized) && !EffectBusy()) {
