@@ -85,6 +85,9 @@ class WindowSystemCore : public WindowSystem {
                       uint8_t constantAlpha) override;
   bool PaintWindow(WindowHandle hwnd, const PixelView& picture) override;
 
+  // The topmost visible, enabled window that hwnd owns (directly or through
+  // other owned windows) and that can take the focus; 0 when none.
+  WindowHandle EnabledPopupOf(WindowHandle hwnd) const;
   // Where the composition window was last placed (client coordinates).
   Point ImePosition(WindowHandle hwnd) const;
   // Number of timers of every kind now running (window ticks, periodic, internal).

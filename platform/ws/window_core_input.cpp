@@ -94,7 +94,13 @@ WindowHandle WindowSystemCore::SetFocus(WindowHandle hwnd) {
 
 bool WindowSystemCore::SetForeground(WindowHandle hwnd) {
   if (Find(hwnd) == nullptr) return false;
-  SetFocus(hwnd);
+  if (focus_ == hwnd) {
+    // Ours already, but the desktop may have activated another window meanwhile.
+    RaiseInZOrder(hwnd);
+    NativeFocus(hwnd);
+  } else {
+    SetFocus(hwnd);
+  }
   NativeZOrder(hwnd);
   return true;
 }
@@ -283,7 +289,14 @@ void WindowSystemCore::InputMouseMove(Point screen, WindowHandle under, uint32_t
 
 void WindowSystemCore::InputButton(Point screen, WindowHandle under, int button, bool down, bool doubleClick,
                                    uint32_t keyFlags) {
-  if (under != 0 && !IsEnabled(under)) under = 0;
+  if (under != 0 && !IsEnabled(under)) {
+    // A press on a window that a box of its own disables brings the box forward
+    // with the keyboard; the disabled window itself stays inactive.
+    if (down && capture_ == 0) {
+      if (const WindowHandle popup = EnabledPopupOf(under); popup != 0) SetForeground(popup);
+    }
+    under = 0;
+  }
   static constexpr uint32_t kDown[] = {Msg::LButtonDown, Msg::RButtonDown, Msg::MButtonDown};
   static constexpr uint32_t kUp[] = {Msg::LButtonUp, Msg::RButtonUp, Msg::MButtonUp};
   static constexpr uint32_t kDbl[] = {Msg::LButtonDblClk, Msg::RButtonDblClk, Msg::MButtonDblClk};
@@ -367,8 +380,28 @@ void WindowSystemCore::InputMoveDragEnded(WindowHandle hwnd, Point screen) {
 }
 
 void WindowSystemCore::InputFocus(WindowHandle hwnd) {
-  if (hwnd != 0 && !IsEnabled(hwnd)) return;
+  if (hwnd != 0 && !IsEnabled(hwnd)) {
+    // The desktop activated a disabled window (a click, the panel): the box it
+    // waits on takes the focus instead.
+    if (const WindowHandle popup = EnabledPopupOf(hwnd); popup != 0 && popup != focus_) SetForeground(popup);
+    return;
+  }
   SetFocus(hwnd);
+}
+
+WindowHandle WindowSystemCore::EnabledPopupOf(WindowHandle hwnd) const {
+  // Top of the z-order first: the newest box above the older ones.
+  for (WindowHandle h : zOrder_) {
+    const Record* r = Find(h);
+    if (r == nullptr || r->destroying || (r->style & Style::Visible) == 0 || (r->style & Style::Disabled) != 0 ||
+        (r->exStyle & ExStyle::NoActivate) != 0) {
+      continue;
+    }
+    for (WindowHandle o = r->owner; o != 0; o = Find(o) != nullptr ? Find(o)->owner : 0) {
+      if (o == hwnd) return h;
+    }
+  }
+  return 0;
 }
 
 void WindowSystemCore::InputIconic(WindowHandle hwnd, bool iconic) {

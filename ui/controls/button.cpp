@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text_encoding.h"
+#include "platform/draw/blend.h"
 #include "platform/draw/brush.h"
 #include "platform/draw/graphics.h"
 #include "platform/draw/path.h"
@@ -57,9 +58,19 @@ int32_t UiButton::Create(UiWindow* parent, bool, int32_t x, int32_t y, int32_t w
   return key;
 }
 
-void UiButton::SetState(int32_t newState) {
+void UiButton::SetState(int32_t newState) { FadeTo(newState, false); }
+
+void UiButton::FadeTo(int32_t newState, bool quick) {
   // The transition keeps the picture shown now and fades into the next paint.
-  Transition();
+  // Only the fill fades: the old picture is drawn again without its text, and
+  // the next paint puts the new text on the layer above the blend, so the
+  // text never shows twice or blurred (the pressed text moves a pixel).
+  Transition(quick);
+  if (const TransitionPictures pictures = RunningTransition(); pictures.from != nullptr) {
+    draw::ClearBitmap(*pictures.from);
+    draw::Graphics g(*pictures.from);
+    Draw(g, GetWidth(), GetHeight(), false, false, false, true);
+  }
   state_ = newState;
   InvalidateRect();
 }
@@ -89,7 +100,15 @@ void UiButton::Draw(draw::Graphics& graphics, int32_t width, int32_t height, boo
       graphics.DrawPath(draw::Pen(border, 1.0f, draw::Unit::Pixel), outline);
     }
   }
-  if (!text_.empty() && (!skipText || textOnly)) DrawText(graphics, width, height);
+  if (!skipText || textOnly) {
+    if (!text_.empty()) DrawText(graphics, width, height);
+    // With the text, so it stays sharp over a fading fill.
+    if (focusMark_ && focused_ != 0 && width > 6 && height > 6) {
+      draw::Pen pen(WithAlpha(textColor_, 170), 1.0f, draw::Unit::Pixel);
+      pen.SetDashStyle(draw::DashStyle::Dot);
+      graphics.DrawRectangle(pen, {2.5f, 2.5f, static_cast<float>(width) - 6, static_cast<float>(height) - 6});
+    }
+  }
 }
 
 void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height) {
@@ -118,8 +137,19 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
 }
 
 void UiButton::OnPaint(draw::Graphics& g, Size size) {
-  Draw(g, size.width, size.height, false, false, false, false);
-  if (ShowsFocusMark()) DrawFocusMark(g, Rect::FromXywh(2, 2, size.width - 4, size.height - 4));
+  const Rect focusRect = Rect::FromXywh(2, 2, size.width - 4, size.height - 4);
+  const TransitionPictures pictures = RunningTransition();
+  if (pictures.top == nullptr) {
+    Draw(g, size.width, size.height, false, false, false, false);
+    if (ShowsFocusMark()) DrawFocusMark(g, focusRect);
+    return;
+  }
+  Draw(g, size.width, size.height, false, false, false, true);
+  draw::ClearBitmap(*pictures.top);
+  draw::Graphics text(*pictures.top);
+  Draw(text, size.width, size.height, false, true, true, false);
+  // The mark rides on the text layer so a fade leaves it sharp too.
+  if (ShowsFocusMark()) DrawFocusMark(text, focusRect);
 }
 
 int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
@@ -131,9 +161,7 @@ int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
 
 void UiButton::Press() {
   Focus();
-  state_ = kPressed;
-  Transition(true);
-  InvalidateRect();
+  FadeTo(kPressed, true);
 }
 
 Handled UiButton::OnMouseDown(const MouseEvent& e) {
@@ -147,11 +175,13 @@ Handled UiButton::OnDoubleClick(const MouseEvent& e) {
 }
 
 Handled UiButton::OnMouseUp(const MouseEvent& e) {
-  if (e.button == MouseButton::Left && state_ == kPressed) {
-    state_ = kHover;
-    Transition();
-    InvalidateRect();
-  }
+  if (e.button == MouseButton::Left && state_ == kPressed) FadeTo(kHover, false);
+  return Handled::Continue;
+}
+
+Handled UiButton::OnCaptureLost() {
+  // No release will come: the pressed look goes, the hover stays if the mouse is over it.
+  if (state_ == kPressed) FadeTo(GetHovered() != 0 ? kHover : kNormal, false);
   return Handled::Continue;
 }
 

@@ -49,6 +49,9 @@ class UiButton : public UiControl {
   // Back to normal without a repaint.
   void ResetState() { state_ = kNormal; }
   int32_t GetFocusedFlag() const { return focused_; }
+  // A dotted mark inside the border while the button has the focus, for
+  // windows worked from the keyboard (a message box). Off by default.
+  void SetFocusMark(bool shown) { Assign(focusMark_, shown); }
 
   // The fill colour of a state, and the border colour (0: no border).
   draw::Argb FillColor(int32_t state) const;
@@ -67,10 +70,13 @@ class UiButton : public UiControl {
   Handled OnKeyDown(const KeyEvent& e) override;
   Handled OnKeyUp(const KeyEvent& e) override;
   Handled OnDisabledChanged(bool disabled) override;
+  Handled OnCaptureLost() override;
   void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
   void Press();
+  // Changes the state with the fade; quick for presses, which answer at once.
+  void FadeTo(int32_t newState, bool quick);
   void DrawText(draw::Graphics& graphics, int32_t width, int32_t height);
 
   int32_t state_ = kNormal;
@@ -88,6 +94,7 @@ class UiButton : public UiControl {
   draw::Argb accentColor_ = 0;
   int32_t textFlags_ = 1;  // bit 0: the text may wrap
   int32_t cursor_ = 0;     // cursor table index shown over the button (0: the window's)
+  bool focusMark_ = false;
 };
 
 }  // namespace quillmar

@@ -51,6 +51,7 @@ class UiLabel : public UiControl {
 
  protected:
   void OnPaint(draw::Graphics& g, Size size) override;
+  bool TracksDrag() const override { return false; }
 
  private:
   std::string text_;

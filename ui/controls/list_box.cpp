@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "base/saturating.h"
 #include "base/text_encoding.h"
 #include "platform/ws/messages.h"
 #include "ui/core/theme_defaults.h"
@@ -166,22 +167,23 @@ void UiListBox::Wheel(int32_t delta, bool horizontal) {
   // A notch towards the user moves the content up (the position down the range).
   UiScrollBar* bar = horizontal ? hScroll_.get() : vScroll_.get();
   if (!bar || delta == 0) return;
-  bar->SetPosition(bar->GetPosition() + (delta < 0 ? kWheelStep : -kWheelStep));
+  bar->SetPosition(SaturatingAdd(bar->GetPosition(), delta < 0 ? kWheelStep : -kWheelStep));
 }
 
 // --- Layout ---
 
 void UiListBox::Layout() {
   CheckThread();
+  // The sums stop at the largest position rather than wrap past it.
   int32_t x = 0;
   for (ListColumn& column : columns_) {
     column.left = x;
-    x += column.width;
+    x = SaturatingAdd(x, column.width);
   }
   int32_t y = headerVisible_ != 0 ? headerHeight_ : 0;
   for (ListRow& row : rows_) {
     row.top = y;
-    y += row.height;
+    y = SaturatingAdd(y, row.height);
   }
   totalWidth_ = x;
   totalHeight_ = y;
@@ -211,7 +213,7 @@ void UiListBox::PlaceBars(bool showV, bool showH) {
   if (vScroll_) {
     vScroll_->SetVisible(showV ? 1 : 0);
     vScroll_->Place(GetWidth() - margin_ - kBarThickness, margin_, kBarThickness, contentH);
-    vScroll_->SetMaximum(std::max(0, totalHeight_ - contentH));
+    vScroll_->SetMaximum(std::max(0, SaturatingAdd(totalHeight_, -static_cast<int64_t>(contentH))));
     vScroll_->SetPageStep(std::max(1, contentH - (headerVisible_ != 0 ? headerHeight_ : 0)));
     vOffset_ = -vScroll_->GetPosition();
   } else {
@@ -220,7 +222,7 @@ void UiListBox::PlaceBars(bool showV, bool showH) {
   if (hScroll_) {
     hScroll_->SetVisible(showH ? 1 : 0);
     hScroll_->Place(margin_, GetHeight() - margin_ - kBarThickness, contentW, kBarThickness);
-    hScroll_->SetMaximum(std::max(0, totalWidth_ - contentW));
+    hScroll_->SetMaximum(std::max(0, SaturatingAdd(totalWidth_, -static_cast<int64_t>(contentW))));
     hScroll_->SetPageStep(std::max(1, contentW));
     hOffset_ = -hScroll_->GetPosition();
   } else {
@@ -315,6 +317,12 @@ Handled UiListBox::OnMouseDown(const MouseEvent& e) {
     RaiseEvent(Event::CellClicked, static_cast<WParam>(selectedCell_.column), static_cast<LParam>(selectedCell_.row));
     InvalidateRect();
   }
+  return Handled::Continue;
+}
+
+Handled UiListBox::OnCaptureLost() {
+  // The press is over; the hover follows where the mouse is now.
+  if ((layoutDirty_ & 1) == 0) HitTest();
   return Handled::Continue;
 }
 

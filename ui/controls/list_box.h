@@ -238,6 +238,7 @@ class UiListBox : public UiControl {
   Handled OnKeyDown(const KeyEvent& e) override;
   Handled OnFocusGained() override;
   Handled OnFocusLost() override;
+  Handled OnCaptureLost() override;
   Handled OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam lParam) override;
   void OnPaint(draw::Graphics& g, Size size) override;
 

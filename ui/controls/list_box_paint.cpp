@@ -183,14 +183,14 @@ void UiListBox::PaintRows(draw::Graphics& g, const RectF& rowsArea, size_t first
   if ((gridLines_ & 1) != 0) {
     g.SetClip(rowsArea);
     for (size_t r = FirstRowBelow(rowsArea.y); r < lastRow; ++r) {
-      const float y = y0 + static_cast<float>(rows_[r].top + rows_[r].height - 1);
+      const float y = y0 + static_cast<float>(static_cast<int64_t>(rows_[r].top) + rows_[r].height - 1);
       g.DrawLine(pen, {rowsArea.x, y}, {right, y});
     }
   }
   if ((gridLines_ & 2) != 0) {
     g.SetClip(contentRect_);
     for (size_t c = firstColumn; c < columns_.size(); ++c) {
-      const float x = x0 + static_cast<float>(columns_[c].left + columns_[c].width - 1);
+      const float x = x0 + static_cast<float>(static_cast<int64_t>(columns_[c].left) + columns_[c].width - 1);
       if (x >= contentRect_.Right()) break;
       g.DrawLine(pen, {x, contentRect_.y}, {x, bottom});
     }

@@ -1,7 +1,9 @@
 #include "ui/controls/menu.h"
 
 #include <algorithm>
+#include <limits>
 
+#include "base/saturating.h"
 #include "base/text_encoding.h"
 #include "platform/draw/brush.h"
 #include "platform/draw/graphics.h"
@@ -21,14 +23,16 @@ namespace {
 // Items start two pixels in from the control's top-left corner, inside the border.
 constexpr int32_t kItemsLeft = 2;
 constexpr int32_t kItemsTop = 2;
+// The largest item-area width or height; the popup adds a few pixels of border.
+constexpr int64_t kMaxMenuSize = std::numeric_limits<int32_t>::max() - 16;
 // Keeps a menu opened at the mouse this far from the bottom and right edges.
 constexpr int32_t kEdgeMargin = 20;
 // Nearly transparent, so the whole popup rectangle still takes the clicks.
 constexpr draw::Argb kPopupBackground = makeArgb(0xFFFFFF, 1, true);
 
 // Moves one side of a span into [low, high - size]; a span larger than the room starts at low.
-int32_t KeepInside(int32_t at, int32_t size, int32_t low, int32_t high) {
-  return std::max(low, std::min(at, high - size));
+int32_t KeepInside(int64_t at, int64_t size, int32_t low, int32_t high) {
+  return ClampToInt32(std::max<int64_t>(low, std::min<int64_t>(at, high - size)));
 }
 
 }  // namespace
@@ -83,7 +87,7 @@ void UiMenu::SetStyle(const MenuStyle& s) {
   style1_ = s.style1.value_or(style1_);
   borderColor_ = s.borderColor.value_or(borderColor_);
   alpha_ = s.alpha.value_or(alpha_);
-  width_ = s.width.value_or(width_);
+  width_ = static_cast<int32_t>(std::min<int64_t>(s.width.value_or(width_), kMaxMenuSize));
   itemLook_ = s.items.Over(itemLook_);
   RefitOpenPopup();
 }
@@ -125,34 +129,40 @@ void UiMenu::DeleteItem(int32_t index) {
 }
 
 void UiMenu::Measure() {
-  int32_t sum = 0;
-  for (const MenuItem& item : items_) sum += item.look.height;
-  height_ = sum + 3;
+  // Stops short of the largest size, so the popup's own additions cannot wrap either.
+  int64_t sum = 0;
+  for (const MenuItem& item : items_) sum = std::min<int64_t>(sum + item.look.height, kMaxMenuSize);
+  height_ = static_cast<int32_t>(sum + 3);
   hoverIndex_ = -1;
 }
 
 Point UiMenu::PlacePopup(std::optional<int32_t> x, std::optional<int32_t> y, Point cursor, Size menu,
                          const Rect& work) {
-  Point at;
+  // In 64 bits: a menu may be as large as a size can be.
+  const int64_t width = menu.width;
+  const int64_t height = menu.height;
+  int64_t atX = 0;
+  int64_t atY = 0;
   if (x) {
-    at.x = *x;
-  } else if (cursor.x + menu.width + 4 <= work.Right() - kEdgeMargin) {
-    at.x = cursor.x + 1;
+    atX = *x;
+  } else if (cursor.x + width + 4 <= int64_t{work.Right()} - kEdgeMargin) {
+    atX = int64_t{cursor.x} + 1;
   } else {
-    at.x = cursor.x - menu.width - 3;  // opens to the left of the mouse
+    atX = cursor.x - width - 3;  // opens to the left of the mouse
   }
   if (y) {
-    at.y = *y;
-  } else if (cursor.y + menu.height + 1 <= work.Bottom() - kEdgeMargin) {
-    at.y = cursor.y + 1;
+    atY = *y;
+  } else if (cursor.y + height + 1 <= int64_t{work.Bottom()} - kEdgeMargin) {
+    atY = int64_t{cursor.y} + 1;
   } else {
-    at.y = cursor.y - menu.height;  // opens above the mouse
+    atY = cursor.y - height;  // opens above the mouse
   }
+  Point at;
   // Flipping alone can still leave part of the menu off the screen (a tall menu
   // near the bottom, a wide one on a narrow screen, a point given off the edge);
   // a menu the user cannot see all of is of no use, so it is kept on the work area.
-  at.x = KeepInside(at.x, menu.width + 4, work.Left(), work.Right());
-  at.y = KeepInside(at.y, menu.height + 1, work.Top(), work.Bottom());
+  at.x = KeepInside(atX, width + 4, work.Left(), work.Right());
+  at.y = KeepInside(atY, height + 1, work.Top(), work.Bottom());
   return at;
 }
 
@@ -250,9 +260,9 @@ void UiMenu::Dispose() {
 }
 
 int32_t UiMenu::ItemAt(Point p) const {
-  int32_t top = kItemsTop;
+  int64_t top = kItemsTop;
   for (size_t i = 0; i < items_.size(); ++i) {
-    const int32_t h = items_[i].look.height;
+    const int64_t h = items_[i].look.height;
     if (top <= p.y && p.y < top + h) return static_cast<int32_t>(i);
     top += h;
   }
@@ -262,7 +272,7 @@ int32_t UiMenu::ItemAt(Point p) const {
 Rect UiMenu::ItemRect(int32_t index) const {
   if (index < 0 || index >= static_cast<int32_t>(items_.size())) return {};
   int32_t top = kItemsTop;
-  for (int32_t i = 0; i < index; ++i) top += items_[static_cast<size_t>(i)].look.height;
+  for (int32_t i = 0; i < index; ++i) top = SaturatingAdd(top, items_[static_cast<size_t>(i)].look.height);
   return Rect::FromXywh(kItemsLeft, top, width_, items_[static_cast<size_t>(index)].look.height);
 }
 
@@ -343,7 +353,7 @@ void UiMenu::OnPaint(draw::Graphics& g, Size) {
     int32_t top = kItemsTop;
     for (size_t i = 0; i < items_.size(); ++i) {
       PaintItem(g, static_cast<int32_t>(i), top, false);
-      top += items_[i].look.height;
+      top = SaturatingAdd(top, items_[i].look.height);
     }
     cache_ = canvas->Clone();
   } else {

@@ -50,6 +50,7 @@ class UiPicBox : public UiControl {
  protected:
   void OnTimer(int32_t id, uint32_t msg) override;
   void OnPaint(draw::Graphics& g, Size size) override;
+  bool TracksDrag() const override { return false; }
 
  private:
   int32_t DelayMs(size_t index) const;

@@ -5,9 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "base/saturating.h"
 #include "platform/draw/brush.h"
 #include "platform/draw/graphics.h"
 #include "platform/ws/messages.h"
+#include "ui/core/element_ref.h"
 #include "ui/core/theme_defaults.h"
 
 namespace quillmar {
@@ -32,22 +34,24 @@ Rect Covering(const RectF& r) {
 
 int32_t ScrollBarMetrics::ThumbLength() const {
   const int64_t t = static_cast<int64_t>(length) - range - ArrowRoom();
-  return t < minThumb ? minThumb : static_cast<int32_t>(t);
+  return t < minThumb ? minThumb : ClampToInt32(t);
 }
 
 double ScrollBarMetrics::PixelsPerUnit() const {
   // With an empty range the thumb fills the track and has nowhere to go.
   if (range <= 0) return 0;
-  const int32_t free = length - ThumbLength() - ArrowRoom();
-  return free > 0 ? static_cast<double>(free) / range : 0;
+  const int64_t free = static_cast<int64_t>(length) - ThumbLength() - ArrowRoom();
+  return free > 0 ? static_cast<double>(free) / static_cast<double>(range) : 0;
 }
 
-int32_t ScrollBarMetrics::ThumbStart(int32_t offset) const {
-  const int32_t base = arrows ? thickness + 1 : 0;
+int32_t ScrollBarMetrics::ThumbStart(int64_t offset) const {
+  const int32_t base = arrows ? ClampToInt32(static_cast<int64_t>(thickness) + 1) : 0;
   if (range <= 0) return base;
   // A bar shorter than its shortest thumb keeps the thumb at the track's start.
   const int64_t free = std::max<int64_t>(0, static_cast<int64_t>(length) - ThumbLength() - ArrowRoom());
-  return base + static_cast<int32_t>(static_cast<int64_t>(offset) * free / range);
+  // In doubles: offset times free may pass 64 bits' worth for a full 32-bit range.
+  const double share = static_cast<double>(std::clamp<int64_t>(offset, 0, range)) / static_cast<double>(range);
+  return SaturatingAdd(base, static_cast<int64_t>(share * static_cast<double>(free)));
 }
 
 int32_t UiScrollBar::Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -83,8 +87,7 @@ ScrollBarMetrics UiScrollBar::Metrics() {
   ScrollBarMetrics m;
   m.thickness = horizontal_ ? GetHeight() : GetWidth();
   m.length = horizontal_ ? GetWidth() : GetHeight();
-  const int64_t range = static_cast<int64_t>(maximum_) - minimum_;
-  m.range = static_cast<int32_t>(std::min<int64_t>(range, std::numeric_limits<int32_t>::max()));
+  m.range = static_cast<int64_t>(maximum_) - minimum_;
   m.minThumb = minThumb_;
   m.arrows = arrowsShown_;
   return m;
@@ -92,7 +95,7 @@ ScrollBarMetrics UiScrollBar::Metrics() {
 
 RectF UiScrollBar::ThumbRect() {
   const ScrollBarMetrics m = Metrics();
-  const float s = static_cast<float>(m.ThumbStart(static_cast<int32_t>(static_cast<int64_t>(position_) - minimum_)));
+  const float s = static_cast<float>(m.ThumbStart(static_cast<int64_t>(position_) - minimum_));
   const float len = static_cast<float>(m.ThumbLength());
   const float t = static_cast<float>(m.thickness);
   return horizontal_ ? RectF{s, 0, len, t} : RectF{0, s, t, len};
@@ -114,7 +117,9 @@ void UiScrollBar::SetMinimum(int32_t value) {
 
 void UiScrollBar::SetMinThumb(int32_t value) {
   const ScrollBarMetrics m = Metrics();
-  if (value == minThumb_ || value < 10 || value >= m.length - 2 * m.thickness - 2) return;
+  if (value == minThumb_ || value < 10 ||
+      value >= static_cast<int64_t>(m.length) - 2 * static_cast<int64_t>(m.thickness) - 2)
+    return;
   minThumb_ = value;
   InvalidateRect();
 }
@@ -155,7 +160,7 @@ int32_t UiScrollBar::HitTestAt(PointF mouse) {
   trackSide_ = 0;
   int32_t part = kNone;
   RectF along;  // in horizontal form: x along the bar, y across it
-  const double thumbStart = m.ThumbStart(static_cast<int32_t>(static_cast<int64_t>(position_) - minimum_));
+  const double thumbStart = m.ThumbStart(static_cast<int64_t>(position_) - minimum_);
   const double thumbEnd = thumbStart + m.ThumbLength();
   if (arrowsShown_ && a >= -kTolerance && a <= t + kTolerance) {
     part = kFirstArrow;
@@ -213,6 +218,9 @@ void UiScrollBar::DragThumbTo(PointF mouse) {
 }
 
 void UiScrollBar::Press(PointF mouse, bool doubleClick) {
+  // A routine hearing the position change may destroy this bar (or the list
+  // owning it); after each change the bar returns unless it is still there.
+  const ElementRef self(Key());
   // The thumb may have moved under a still mouse (a wheel, the owner), so the
   // part is taken from where the mouse is now.
   const RectF previous = hotRect_;
@@ -222,7 +230,8 @@ void UiScrollBar::Press(PointF mouse, bool doubleClick) {
     case kSecondArrow:
       StopRepeat();
       repeatDirection_ = hotPart_ == kFirstArrow ? 0 : 1;
-      SetPosition(repeatDirection_ == 0 ? position_ - lineStep_ : position_ + lineStep_);
+      Step(repeatDirection_ == 0 ? -static_cast<int64_t>(lineStep_) : lineStep_);
+      if (self.Lost()) return;
       // The double click's press already stepped once; it starts no repeat.
       if (!doubleClick) repeatTimer_ = StartTimer(kRepeatMs);
       break;
@@ -234,11 +243,13 @@ void UiScrollBar::Press(PointF mouse, bool doubleClick) {
       break;
     default:
       if (doubleClick) break;
-      if (trackSide_ == 1) SetPosition(position_ - pageStep_);
-      if (trackSide_ == 2) SetPosition(position_ + pageStep_);
+      if (trackSide_ == 1) Step(-static_cast<int64_t>(pageStep_));
+      if (trackSide_ == 2) Step(pageStep_);
       break;
   }
 }
+
+void UiScrollBar::Step(int64_t delta) { SetPosition(SaturatingAdd(position_, delta)); }
 
 void UiScrollBar::StopRepeat() {
   if (repeatTimer_ != 0) StopTimer(repeatTimer_);
@@ -247,7 +258,7 @@ void UiScrollBar::StopRepeat() {
 
 void UiScrollBar::OnTimer(int32_t id, uint32_t) {
   if (id == 0 || id != repeatTimer_) return;
-  SetPosition(repeatDirection_ == 0 ? position_ - lineStep_ : position_ + lineStep_);
+  Step(repeatDirection_ == 0 ? -static_cast<int64_t>(lineStep_) : lineStep_);
 }
 
 Handled UiScrollBar::OnMouseMove(const MouseEvent& e) {
@@ -285,13 +296,24 @@ Handled UiScrollBar::OnDoubleClick(const MouseEvent& e) {
 
 Handled UiScrollBar::OnMouseUp(const MouseEvent& e) {
   if (e.button != MouseButton::Left) return Handled::Continue;
+  EndPress();
+  return Handled::Continue;
+}
+
+Handled UiScrollBar::OnCaptureLost() {
+  // Without the mouse the bar would never hear the release: the repeat would
+  // run on to the end of the range and the thumb stay stuck to the pointer.
+  EndPress();
+  return Handled::Continue;
+}
+
+void UiScrollBar::EndPress() {
   dragging_ = false;
   StopRepeat();
   if (hotPart_ != kNone) {
     hotPart_ = kNone;
     RefreshHot(hotRect_);
   }
-  return Handled::Continue;
 }
 
 draw::Argb UiScrollBar::ColorAt(int32_t alpha) const { return WithAlpha(barRgb_, alpha); }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "base/geometry.h"
+#include "base/saturating.h"
 #include "platform/draw/draw_types.h"
 #include "ui/core/control.h"
 
@@ -18,17 +19,17 @@ namespace quillmar {
 struct ScrollBarMetrics {
   int32_t thickness = 0;
   int32_t length = 0;
-  int32_t range = 0;
+  int64_t range = 0;  // maximum - minimum: a full 32-bit range does not fit 32 bits
   int32_t minThumb = 20;
   bool arrows = true;
 
   // Pixels the arrow buttons and their gaps take from the length.
-  int32_t ArrowRoom() const { return arrows ? 2 * thickness + 2 : 0; }
-  int32_t TrackLength() const { return length - ArrowRoom(); }
+  int64_t ArrowRoom() const { return arrows ? 2 * static_cast<int64_t>(thickness) + 2 : 0; }
+  int32_t TrackLength() const { return ClampToInt32(length - ArrowRoom()); }
   // The thumb shrinks one pixel per unit of range, down to minThumb.
   int32_t ThumbLength() const;
   // Where the thumb starts for an offset into the range (position - minimum).
-  int32_t ThumbStart(int32_t offset) const;
+  int32_t ThumbStart(int64_t offset) const;
   // Pixels the thumb travels per unit of range; 0 when it cannot travel.
   double PixelsPerUnit() const;
 };
@@ -91,6 +92,7 @@ class UiScrollBar : public UiControl {
   Handled OnMouseDown(const MouseEvent& e) override;
   Handled OnDoubleClick(const MouseEvent& e) override;
   Handled OnMouseUp(const MouseEvent& e) override;
+  Handled OnCaptureLost() override;
   void OnPaint(draw::Graphics& g, Size size) override;
   void OnTimer(int32_t id, uint32_t msg) override;
 
@@ -98,7 +100,11 @@ class UiScrollBar : public UiControl {
   ScrollBarMetrics Metrics();
   PointF Mouse();
   void Press(PointF mouse, bool doubleClick);
+  // Moves the position by delta, stopping at the ends of the range.
+  void Step(int64_t delta);
   void StopRepeat();
+  // The press is over: no repeat, no drag, no hot part.
+  void EndPress();
   void RefreshHot(const RectF& previous);
   draw::Argb ColorAt(int32_t alpha) const;
 

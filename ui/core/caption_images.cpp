@@ -87,6 +87,14 @@ ImageHandle Make(Glyph glyph, Look look) {
   const bool close = glyph == Glyph::Close;
   if (look == Look::Hover) FillRect(bmp, 0, 0, width, height, close ? 0xFFE04343u : 0x40FFFFFFu);
   if (look == Look::Pressed) FillRect(bmp, 0, 0, width, height, close ? 0xFFB22A2Au : 0x30000000u);
+  if (close && look == Look::Normal) {
+    // With nothing behind it, the white cross needs a dark edge to show on a
+    // light window (a message box is near white).
+    const double cx = width / 2;
+    const double cy = height / 2;
+    Stroke(bmp, cx - 4.5, cy - 4.5, cx + 4.5, cy + 4.5, 3.4, 0x90383838u);
+    Stroke(bmp, cx + 4.5, cy - 4.5, cx - 4.5, cy + 4.5, 3.4, 0x90383838u);
+  }
   // A soft dark offset under a white glyph keeps it readable on light and dark skins.
   DrawGlyph(bmp, glyph, 1, 1, 0x50000000u);
   DrawGlyph(bmp, glyph, 0, 0, 0xFFFFFFFFu);

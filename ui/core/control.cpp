@@ -95,7 +95,7 @@ int32_t UiControl::RaiseEvent(uint32_t msg, WParam wParam, LParam lParam) {
 
 int32_t UiControl::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   if (key != Key()) return 1;
-  if (hwnd != 0 && (msg == Msg::LButtonDown || msg == Msg::LButtonDblClk)) CaptureSelf();
+  if (hwnd != 0 && (msg == Msg::LButtonDown || msg == Msg::LButtonDblClk) && TracksDrag()) CaptureSelf();
   return Dispatch(hwnd, msg, wParam, lParam) == Handled::Stop ? 0 : 1;
 }
 
@@ -144,6 +144,8 @@ Handled UiControl::Dispatch(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
         return OnKeyUp({static_cast<int32_t>(wParam), lParam, KeyModifiers()});
       case Msg::Char:
         return OnChar({static_cast<uint32_t>(wParam), KeyModifiers()});
+      case Msg::CaptureChanged:
+        return OnCaptureLost();
       default:
         return Handled::Continue;
     }

@@ -101,6 +101,10 @@ class UiControl : public UiWindow {
   virtual Handled OnMouseLeave() { return Handled::Continue; }
   virtual Handled OnDisabledChanged(bool /*disabled*/) { return Handled::Continue; }
   virtual Handled OnClick() { return Handled::Continue; }
+  // The press ended without a release: the window lost the mouse (another
+  // window took it, the window was deactivated or disabled). A control that
+  // follows a drag or repeats while pressed stops here.
+  virtual Handled OnCaptureLost() { return Handled::Continue; }
   // An event of a child adopted with AdoptComposite (10011 scroll position,
   // 10013 cell clicked, 10017 menu item, and everything else sent to it).
   virtual Handled OnChildEvent(int32_t /*childKey*/, uint32_t /*msg*/, WParam, LParam) { return Handled::Continue; }
@@ -108,6 +112,10 @@ class UiControl : public UiWindow {
   // to the invalid area) by the paint pass. size is the control's size.
   virtual void OnPaint(draw::Graphics& /*g*/, Size /*size*/) {}
 
+  // Whether a left press captures the mouse for the control, so that it hears
+  // the drag and the release outside itself. Controls that only take clicks
+  // (a label, a picture) leave the mouse free.
+  virtual bool TracksDrag() const { return true; }
   // Decodes the control's own messages into the typed handlers. A control that
   // needs raw messages overrides it and calls UiControl::MessageHook for the rest.
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;

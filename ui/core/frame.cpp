@@ -139,7 +139,9 @@ bool UiFrame::SettleOpenEffect() {
 
 void UiFrame::ShowTip(UiWindow& element, std::string_view text) {
   if (text.empty()) {
-    if (tip_) tip_->Destroy();
+    // Only the element's own tip: the pointer may already have brought the
+    // next element's tip (its enter comes before this one's leave).
+    if (tip_ && tipKey_ == element.Key()) tip_->Destroy();
     return;
   }
   const Hwnd hwnd = window_.WindowHandle();
@@ -148,6 +150,11 @@ void UiFrame::ShowTip(UiWindow& element, std::string_view text) {
   const Point at = element.PointToWindow({0, 0});
   tip_->SetDelay(element.GetTipTime());
   tip_->Create(hwnd, text, at.x, at.y, element.GetWidth(), element.GetHeight());
+  tipKey_ = element.Key();
+}
+
+void UiFrame::RecheckTip() {
+  if (tip_) tip_->Recheck();
 }
 
 }  // namespace quillmar

@@ -89,6 +89,8 @@ class UiFrame {
   // Shows an element's tip over its rectangle; empty text hides it.
   void ShowTip(UiWindow& element, std::string_view text);
   const UiToolTip* Tip() const { return tip_.get(); }
+  // The window was minimised or lost the focus: the tip looks again.
+  void RecheckTip();
 
   // --- Output ---
   FrameSizing& Sizing() { return sizing_; }
@@ -118,6 +120,7 @@ class UiFrame {
   std::unique_ptr<UiEffect> closeEffect_;
   bool openSettled_ = false;
   std::unique_ptr<UiToolTip> tip_;
+  int32_t tipKey_ = 0;  // the element whose tip tip_ shows
   bool painted_ = false;
 };
 

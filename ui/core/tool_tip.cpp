@@ -41,6 +41,8 @@ void UiToolTip::Create(ws::WindowHandle owner, std::string_view text, int32_t x,
   p.className = cls.name;
   p.style = Style::Popup;
   p.exStyle = exStyle;
+  // Owned, so it stays with its window on the desktop and goes when it goes.
+  p.owner = owner;
   window_ = system.OpenWindow(p);
   if (window_ == 0) return;
   owner_ = owner;
@@ -80,7 +82,10 @@ void UiToolTip::Destroy() {
 void UiToolTip::Follow() {
   ws::WindowSystem& system = ws::System();
   if (window_ == 0) return;
-  if (!system.IsWindow(owner_) || !system.IsVisible(owner_)) {
+  // A tip belongs to the active window: a minimised, hidden, deactivated or
+  // disabled owner takes its tip away.
+  if (!system.IsWindow(owner_) || !system.IsVisible(owner_) || system.IsIconic(owner_) ||
+      !system.IsEnabled(owner_) || system.Focus() != owner_) {
     StopDelay();
     restingTool_ = -1;
     HideTip();

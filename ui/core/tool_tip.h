@@ -30,6 +30,9 @@ class UiToolTip {
   // The width at which tip text wraps.
   void SetMaxWidth(int32_t pixels);
   void Destroy();
+  // Looks again at the owner and the pointer (the owner was minimised or lost
+  // the focus, which the pointer reports do not tell).
+  void Recheck() { Follow(); }
 
   // How long the pointer must rest before the tip appears (default 500 ms).
   void SetDelay(int32_t ms);

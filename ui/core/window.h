@@ -225,6 +225,16 @@ class UiWindow {
   void TransitionRect(const Rect& area, int32_t value, OptKey key = {}) {
     StartTransition(10, value, false, key, area);
   }
+  // The pictures of the element's running transition, for a control that
+  // draws them itself: `from` is the picture fading out, `top` is laid over
+  // the blend at full strength (a text that must stay sharp while the rest
+  // fades). While a top is in use the element's canvas holds only what fades;
+  // it repaints whole when the transition ends. Both null when none runs.
+  struct TransitionPictures {
+    draw::Bitmap* from = nullptr;
+    draw::Bitmap* top = nullptr;
+  };
+  TransitionPictures RunningTransition(OptKey key = {});
   // Ends a running transition; the element shows its current picture.
   void CancelTransition(OptKey key = {});
   void StopTransition(OptKey key = {});

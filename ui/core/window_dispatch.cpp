@@ -2,6 +2,7 @@
 // tracking, and the window's own message handling.
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
@@ -36,6 +37,26 @@ int32_t Deliver(int32_t key, Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPar
 
 bool HoldsCapture(Hwnd hwnd) { return hwnd != 0 && ws::System().Capture() == hwnd; }
 
+void CollectPressed(int32_t key, std::vector<int32_t>& out) {
+  const ElementRecord* rec = Registry().Find(key);
+  if (!rec) return;
+  if (rec->pressed != 0) out.push_back(key);
+  for (int32_t child : rec->children) CollectPressed(child, out);
+}
+
+// The window lost the mouse: no release will come, so every pressed element
+// under `top` stops being pressed and hears the loss as Msg::CaptureChanged.
+void EndPresses(int32_t top, Hwnd hwnd, LParam newHolder) {
+  std::vector<int32_t> pressed;
+  CollectPressed(top, pressed);
+  for (int32_t key : pressed) {
+    const ElementRef rec(key);
+    if (!rec || rec->pressed == 0) continue;
+    rec->pressed = 0;
+    Deliver(key, hwnd, Msg::CaptureChanged, 0, newHolder);
+  }
+}
+
 }  // namespace
 
 // Every call below may run any handler, which may hide, move, re-parent or
@@ -59,6 +80,16 @@ LParam UiWindow::WindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
       if (active && !self.Lost()) window->BusyCursorShown(Msg::SetCursor);
     }
   } keeper{this, self, topLevel && msg >= Msg::MouseMove && msg <= Msg::MButtonDblClk};
+  if (topLevel && msg == Msg::KillFocus && HoldsCapture(hwnd)) {
+    // A deactivated window gives up the mouse; the loss below ends the press.
+    ws::System().ReleaseCapture();
+    if (self.Lost()) return 0;
+  }
+  if (topLevel && msg == Msg::CaptureChanged && static_cast<Hwnd>(lParam) != hwnd) {
+    EndPresses(w, hwnd, lParam);
+    if (self.Lost()) return 0;
+    return ElementProc(hwnd, w, msg, wParam, lParam);
+  }
   // The cursor request comes before the move that changes the hover: the
   // element under the pointer now answers it, not the one it just left.
   if ((msg == Msg::MouseMove || msg == Msg::SetCursor) && topLevel && self->hoverSuspended == 0) {
@@ -321,6 +352,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     case Msg::KillFocus: {
       const Hwnd focus = sys.Focus();
+      if (frame_) frame_->RecheckTip();
       if (sys.IsVisible(hwnd) && sys.Owner(focus) != hwnd) InvalidateRect();
       break;
     }
@@ -381,6 +413,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
       break;
     }
     case Msg::Size:
+      if (wParam == SizeKind::Minimized && frame_) frame_->RecheckTip();
       // Coming back from the taskbar shows what changed while minimized.
       if (wParam == SizeKind::Restored || wParam == SizeKind::Maximized) PaintScheduler::Request();
       if ((wParam == SizeKind::Restored || wParam == SizeKind::Maximized) && !EffectBusy()) {

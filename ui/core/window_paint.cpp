@@ -233,6 +233,8 @@ void UiWindow::ComposeElement(int32_t k) {
     ExtraLayers& extra = s.extra;
     if (extra.currentLayer > 0 && extra.layers.size() >= 2) {
       MixPictures(extra.layers[1], extra.layers[0], s.canvas, extra.progress, extra.area);
+      // A third layer (a control's text) lies over the blend at full strength.
+      if (extra.layers.size() >= 3) draw::BlendBitmap(extra.layers[1], 0, 0, extra.layers[2], 255);
       draw::BlendBitmap(s.dib, 0, 0, extra.layers[1], 255, &dirty);
     } else {
       draw::BlendBitmap(s.dib, 0, 0, s.canvas, 255, &dirty);
@@ -307,9 +309,21 @@ void UiWindow::StopTransition(OptKey key) {
   if (!rec) return;
   ExtraLayers& extra = rec->surfaces->extra;
   const uint32_t id = extra.timerId;
+  const bool drawnApart = extra.layers.size() >= 3;
   extra = ExtraLayers{};
   // Another object's timer is not in this object's list; it notices on its next tick.
   if (id != 0) StopTimer(static_cast<int32_t>(id));
+  // The canvas held only what fades; the element paints its whole picture again.
+  if (drawnApart) InvalidateRect(k);
+}
+
+UiWindow::TransitionPictures UiWindow::RunningTransition(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  if (!rec || !rec->surfaces) return {};
+  ExtraLayers& extra = rec->surfaces->extra;
+  if (extra.currentLayer == 0 || extra.layers.size() < 2) return {};
+  if (extra.layers.size() < 3) extra.layers.emplace_back(extra.layers[0].Width(), extra.layers[0].Height());
+  return {&extra.layers[0], &extra.layers[2]};
 }
 
 void UiWindow::CancelTransition(OptKey key) {

@@ -40,6 +40,7 @@ constexpr int32_t kDefaultCloseEffect = 12;
 constexpr int32_t kCloseButtonOnly = 1;
 constexpr Point kCaptionOrigin{2, 4};
 constexpr int32_t kCaptionRightRoom = 100;  // the caption line leaves the close button free
+constexpr int32_t kReadableAlpha = 0xE6;
 
 // One open box with everything it owns. The window object is declared first,
 // so its controls are gone before it.
@@ -55,6 +56,7 @@ struct OpenBox {
   // Each box keeps its own answer, so a box answered inside another one
   // cannot change what the outer box returns.
   int32_t result = kBoxDismissed;
+  bool answered = false;  // a button was chosen; the box is closing
 };
 
 struct BoxState {
@@ -67,6 +69,31 @@ BoxState& Boxes() {
   return state;
 }
 
+// Chooses a button of the box: its answer, then the close (with the close effect).
+void Answer(OpenBox& box, bool first) {
+  if (box.answered) return;
+  box.answered = true;
+  box.result = first ? kBoxFirstButton : kBoxDismissed;
+  ws::System().Send(box.hwnd, Msg::Close, 0, 0);
+}
+
+// Enter and Space press the focused button (the first until another is chosen),
+// Tab and Shift+Tab move between the buttons. Returns whether the key was used.
+bool BoxKey(OpenBox& box, int32_t vk) {
+  const bool secondFocused = box.second && box.window.FocusKey() == box.second->Key();
+  switch (vk) {
+    case Vk::Return:
+    case Vk::Space:
+      Answer(box, !secondFocused);
+      return true;
+    case Vk::Tab:
+      if (box.second) box.window.Focus(secondFocused ? box.first.Key() : box.second->Key());
+      return true;
+    default:
+      return false;
+  }
+}
+
 ws::LResult BoxWindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) {
   ws::WindowSystem& sys = ws::System();
   if (msg == Msg::KeyDown && wParam == static_cast<WParam>(Vk::Escape)) {
@@ -76,18 +103,26 @@ ws::LResult BoxWindowProc(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam)
   return sys.DefaultProc(hwnd, msg, wParam, lParam);
 }
 
-int32_t BoxEventHandler(Hwnd /*hwnd*/, int32_t key, uint32_t msg, WParam /*wParam*/, LParam /*lParam*/) {
+int32_t BoxEventHandler(Hwnd /*hwnd*/, int32_t key, uint32_t msg, WParam wParam, LParam /*lParam*/) {
   BoxState& state = Boxes();
   if (msg == Event::Click) {
     for (const auto& box : state.boxes) {
       const bool first = box->first.Key() == key;
       const bool second = box->second && box->second->Key() == key;
       if (!first && !second) continue;
-      box->result = first ? kBoxFirstButton : kBoxDismissed;
-      ws::System().Send(box->hwnd, Msg::Close, 0, 0);
+      Answer(*box, first);
       return 0;
     }
     // Other clicks (the caption's close button) go their usual way.
+    return 1;
+  }
+  if (msg == Msg::KeyDown) {
+    // Keys reach the routine for the focused button and again for the box
+    // itself; only the box's own delivery acts.
+    for (const auto& box : state.boxes) {
+      if (box->window.Key() != key) continue;
+      return BoxKey(*box, static_cast<int32_t>(wParam)) ? 0 : 1;
+    }
     return 1;
   }
   if (msg == Msg::Close) {
@@ -117,6 +152,11 @@ SizeF MeasureText(std::string_view text, const draw::Font& font, SizeF area) {
   return {bounds.width, bounds.height};
 }
 
+// A fill that text stays readable on without a blurred backdrop.
+draw::Argb ReadableFill(draw::Argb color) {
+  return static_cast<int32_t>(draw::AlphaOf(color)) >= kReadableAlpha ? color : WithAlpha(color, kReadableAlpha);
+}
+
 struct BoxTexts {
   std::string_view text;
   std::string_view caption;
@@ -133,13 +173,18 @@ void LayoutBox(OpenBox& box, const BoxTexts& texts, int32_t type, const MessageB
   const ThemeDefaults& theme = Theme();
   BindOptions bind;
   bind.backImage = o.backgroundPicture;
-  bind.backColor = o.backgroundColor.value_or(theme.buttonVariant != 0 ? kTintedBackground : kPlainBackground);
+  const uint32_t os = OsVersionCode();
+  const int32_t blur = o.blurBehind.value_or((os == 8 || os == 9) ? 1 : 0);
+  draw::Argb back = o.backgroundColor.value_or(theme.buttonVariant != 0 ? kTintedBackground : kPlainBackground);
+  // Without a blurred backdrop the text would sit on whatever shows through a
+  // translucent fill (the list's rows): the fill becomes nearly opaque.
+  if (blur == 0 || !sys.SetBlurBehind(box.hwnd, Insets{})) back = ReadableFill(back);
+  bind.backColor = back;
   bind.captionFlags = kCloseButtonOnly;
   bind.userHandler = BoxEventHandler;
   UiWindow& win = box.window;
   win.Bind(box.hwnd, bind);
-  const uint32_t os = OsVersionCode();
-  win.SetBlurBehind(o.blurBehind.value_or((os == 8 || os == 9) ? 1 : 0));
+  win.SetBlurBehind(blur);
   const Size size{win.GetWidth(), win.GetHeight()};
 
   const int32_t captionHeight = CaptionHeightFor(MeasureText(texts.caption, font, area).height);
@@ -165,14 +210,34 @@ void LayoutBox(OpenBox& box, const BoxTexts& texts, int32_t type, const MessageB
   const int32_t cancelWidth = two ? ButtonWidthFor(MeasureText(texts.cancel, font, area).width) : 0;
   const BoxButtons buttons = BoxButtonRects(size, okWidth, cancelWidth, two);
   box.first.Create(&win, true, buttons.first.x, buttons.first.y, buttons.first.width, buttons.first.height, texts.ok);
+  box.first.SetFocusMark(true);
   if (buttons.second) {
     box.second = std::make_unique<UiButton>();
     box.second->Create(&win, true, buttons.second->x, buttons.second->y, buttons.second->width, buttons.second->height,
                        texts.cancel);
+    box.second->SetFocusMark(true);
   }
+  // The keyboard starts on the first button.
+  win.Focus(box.first.Key());
 
   win.ShowWithEffect(o.openEffect.value_or(kDefaultOpenEffect), false);
   win.ShowWithEffect(o.closeEffect.value_or(kDefaultCloseEffect), true);
+}
+
+// The window a new box serves: the active one (or the window a popup such as a
+// menu belongs to), else the program's main window, its oldest plain window.
+Hwnd BoxOwner() {
+  ws::WindowSystem& sys = ws::System();
+  constexpr uint32_t kPopupStyles = ExStyle::ToolWindow | ExStyle::NoActivate;
+  Hwnd active = sys.Focus();
+  while (active != 0 && (sys.GetExStyle(active) & kPopupStyles) != 0) active = sys.Owner(active);
+  if (active != 0) return active;
+  Hwnd main = 0;
+  for (Hwnd h : sys.TopLevelWindows()) {
+    if (!sys.IsVisible(h) || sys.Owner(h) != 0 || (sys.GetExStyle(h) & kPopupStyles) != 0) continue;
+    if (main == 0 || h < main) main = h;  // handles grow and are never reused
+  }
+  return main;
 }
 
 }  // namespace
@@ -203,6 +268,8 @@ int32_t ShowMessageBox(std::string_view text, int32_t type, const MessageBoxOpti
   args.height = frame.window.height;
   args.caption = false;
   args.exStyle = ExStyle::Layered;
+  // Owned, so the desktop keeps the box above the window it serves.
+  args.parent = BoxOwner();
   const Hwnd hwnd = createFrameWindow(args);
   // Without a window nothing gets disabled, so nothing is left locked.
   if (hwnd == 0) return kBoxDismissed;

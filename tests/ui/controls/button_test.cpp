@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/controls/label.h"
+#include "ui/controls/pic_box.h"
 #include "ui/core/process_values.h"
 #include "ui/core/theme_defaults.h"
 
@@ -176,6 +178,71 @@ TEST_F(UiButtonTest, UnwrappedTextStaysOnOneLineAndWrappedTextTakesTwo) {
   const int cut = inkRows();
   EXPECT_LE(cut, 14);
   EXPECT_GT(wrapped, cut + 8);
+}
+
+TEST_F(UiButtonTest, DuringAFadeTheTextStaysSharpOnTopOfTheFadingFill) {
+  WindowFixture f;
+  UiButton button;
+  // Black text without a shadow over a light fill.
+  button.Create(f.window.get(), true, 20, 20, 80, 30, "Press me", {}, {}, 0xFF000000u, {}, {}, 0u);
+  f.Frame();
+  auto picture = [&] {
+    std::vector<int> darkness;  // 0 light .. 255 black, per pixel of the button
+    for (int y = 20; y < 50; ++y) {
+      for (int x = 20; x < 100; ++x) {
+        const uint32_t p = f.Pixel(x, y);
+        darkness.push_back(255 - static_cast<int>(std::max({(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF})));
+      }
+    }
+    return darkness;
+  };
+  f.headless->MoveMouse(button.PointToScreen({5, 5}));
+  for (int i = 0; i < 20; ++i) f.Frame();
+  const auto hovered = picture();
+  f.headless->PressButton(ws::MouseButton::Left);
+  f.Frame();  // one step into the pressed fade: the fill is part way
+  ASSERT_FALSE(button.TimerIds().empty());
+  const auto fading = picture();
+  for (int i = 0; i < 20; ++i) f.Frame();
+  ASSERT_TRUE(button.TimerIds().empty());
+  const auto pressed = picture();
+  // Where the pressed text (a pixel right and down) lies, the fading picture
+  // is as dark as it ends up: the text is not blended with the old one.
+  int blurred = 0;
+  for (size_t i = 0; i < fading.size(); ++i) {
+    if (pressed[i] > 150) blurred += std::abs(fading[i] - pressed[i]) > 40;
+  }
+  EXPECT_GT(std::count_if(pressed.begin(), pressed.end(), [](int d) { return d > 150; }), 20);
+  EXPECT_NE(hovered, pressed);
+  EXPECT_EQ(blurred, 0);
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+}
+
+TEST_F(UiButtonTest, OnlyControlsThatFollowADragTakeTheMouseOnAPress) {
+  WindowFixture f;
+  UiButton button;
+  button.Create(f.window.get(), true, 20, 20, 60, 30, "Go");
+  UiLabel label;
+  label.Create(f.window.get(), true, 100, 20, 60, 30, "text");
+  UiPicBox picture;
+  picture.Create(f.window.get(), true, 180, 20, 40, 40, {});
+  f.Frame();
+  ws::WindowSystem& sys = ws::System();
+  for (UiControl* control : std::initializer_list<UiControl*>{&label, &picture}) {
+    f.headless->MoveMouse(control->PointToScreen({5, 5}));
+    f.headless->PressButton(ws::MouseButton::Left);
+    EXPECT_EQ(sys.Capture(), 0) << control->GetTag();
+    EXPECT_EQ(control->GetPressed(), 0);
+    f.headless->ReleaseButton(ws::MouseButton::Left);
+  }
+  f.headless->MoveMouse(button.PointToScreen({5, 5}));
+  f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_EQ(sys.Capture(), f.hwnd);
+  // A lost capture drops the pressed look at once.
+  sys.ReleaseCapture();
+  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  EXPECT_EQ(button.GetPressed(), 0);
+  f.headless->ReleaseButton(ws::MouseButton::Left);
 }
 
 }  // namespace

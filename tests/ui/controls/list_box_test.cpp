@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -264,6 +265,75 @@ TEST(UiListBox, CellTextsKeepClearOfTheColumnBoundary) {
 }
 
 #ifndef NDEBUG
+TEST(UiListBox, ARoutineHearingItsBarMayDropTheBarsOrDisposeTheList) {
+  for (const bool dispose : {false, true}) {
+    ListScene s;
+    s.AddRows(20);
+    s.f.Frame();
+    int heard = 0;
+    s.list.GetVScroll()->SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+      if (msg != Event::ScrollChanged || ++heard > 1) return 1;
+      if (dispose) {
+        s.list.Dispose();
+      } else {
+        s.list.SetScrollBars(0);
+      }
+      return 1;
+    });
+    // The bar's second arrow, held: one step, then the routine takes the bar away.
+    s.MoveTo(193, 130);
+    s.f.headless->PressButton(ws::MouseButton::Left);
+    s.f.headless->Advance(300);
+    s.f.headless->ReleaseButton(ws::MouseButton::Left);
+    EXPECT_EQ(heard, 1) << dispose;
+    EXPECT_EQ(s.list.GetVScroll(), nullptr) << dispose;
+    EXPECT_EQ(s.list.Key() == 0, dispose);
+  }
+}
+
+TEST(UiListBox, LosingTheMouseEndsThePressOfTheListAndOfItsBar) {
+  ListScene s;
+  s.AddRows(20);
+  s.f.Frame();
+  const Hwnd other = testing::OpenTestWindow({.x = 600, .y = 100, .width = 50, .height = 50});
+  s.MoveTo(10, 50);
+  s.f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_EQ(s.list.GetPressed(), 1);
+  ws::System().SetCapture(other);
+  EXPECT_EQ(s.list.GetPressed(), 0);
+  s.f.headless->ReleaseButton(ws::MouseButton::Left);
+  // The bar's arrow repeat stops instead of scrolling the list to its end.
+  ws::System().ReleaseCapture();
+  s.MoveTo(193, 130);
+  s.f.headless->PressButton(ws::MouseButton::Left);
+  s.f.headless->Advance(100);
+  const int32_t held = s.list.GetVOffset();
+  ws::System().SetFocus(other);
+  s.f.headless->Advance(2000);
+  EXPECT_EQ(s.list.GetVOffset(), held);
+  EXPECT_EQ(s.list.GetVScroll()->GetPressed(), 0);
+}
+
+TEST(UiListBox, ColumnWidthsAndRowHeightsAddUpWithoutWrapping) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  ListScene s({.gridLines = 3});
+  s.list.InsertColumn({}, "C", {.width = kMax});
+  s.list.InsertColumn({}, "D", {.width = kMax});
+  s.list.InsertRow({}, "tall", {.height = kMax});
+  s.list.InsertRow({}, "taller", {.height = kMax});
+  s.f.Frame();  // lays out and paints
+  EXPECT_EQ(s.list.GetVScroll()->GetMaximum(), kMax - 137);
+  EXPECT_EQ(s.list.GetHScroll()->GetMaximum(), kMax - 187);
+  s.list.GetVScroll()->SetPosition(kMax);
+  s.list.GetHScroll()->SetPosition(kMax);
+  s.f.headless->Wheel(-120);
+  s.f.Frame();
+  EXPECT_EQ(s.list.GetVOffset(), -(kMax - 137));
+  // The second row starts where the sum stops, so the first still fills the view.
+  s.MoveTo(50, 60);
+  EXPECT_EQ(s.list.GetHoverCell().row, 0);
+}
+
 TEST(UiListBoxDeathTest, CallsFromAnotherThreadAreCaught) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   ListScene s;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -119,6 +120,22 @@ TEST(UiMenu, FlipsAtTheRightAndBottomEdgesAndStaysOnTheWorkArea) {
   // A point given past an edge, or under a top panel, keeps the whole menu visible.
   EXPECT_EQ(UiMenu::PlacePopup(1900, -30, {0, 0}, menu, work), (Point{1716, 0}));
   EXPECT_EQ(UiMenu::PlacePopup(10, 5, {0, 0}, menu, Rect::FromLtrb(0, 30, 1920, 1080)), (Point{10, 30}));
+}
+
+TEST_F(MenuTest, HeightsAddUpWithoutWrappingAndAHugeMenuStaysOnTheWorkArea) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  const Rect work = Rect::FromLtrb(0, 0, 1920, 1040);
+  EXPECT_EQ(UiMenu::PlacePopup({}, {}, {kMax, kMax}, Size{kMax, kMax}, work), (Point{0, 0}));
+  EXPECT_EQ(UiMenu::PlacePopup(std::numeric_limits<int32_t>::min(), kMax, {0, 0}, Size{10, 10}, work),
+            (Point{0, 1029}));
+  menu_->ClearItems();
+  menu_->InsertItem({}, "tall", {}, 0, {.height = kMax});
+  menu_->InsertItem({}, "taller", {}, 0, {.height = kMax});
+  menu_->SetStyle({.width = kMax});
+  menu_->Popup(400, 300);
+  EXPECT_GT(menu_->MenuHeight(), kMax - 100);
+  EXPECT_EQ(menu_->ItemAt({10, 10}), 0);
+  menu_->Close();
 }
 
 TEST_F(MenuTest, PopupAtTheMouseOpensLeftNearTheRightEdgeOfTheScreen) {

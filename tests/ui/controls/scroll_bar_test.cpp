@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <memory>
 #include <vector>
 
 #include "tests/ui/core/window_test_support.h"
@@ -146,6 +148,110 @@ TEST(UiScrollBar, TheTrackShowsThroughAndOnlyTheHotPartIsDrawnFull) {
   s.MoveTo(150, 5);
   s.f.Frame();
   EXPECT_EQ(s.Pixel(20, 5), thumb);
+}
+
+TEST(UiScrollBar, ARoutineHearingThePositionMayDestroyTheBar) {
+  WindowFixture f;
+  auto bar = std::make_unique<UiScrollBar>();
+  int heard = 0;
+  bar->Create(f.window.get(), true, 10, 10, 11, 200, 0, 100, 50, 0, 0, {}, false, {},
+              [&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+                if (msg == Event::ScrollChanged && ++heard == 1) bar.reset();
+                return 1;
+              });
+  f.Frame();
+  // The first arrow: the press steps, the routine frees the bar, the press must not start its repeat.
+  f.headless->MoveMouse(WindowFixture::At(15, 15));
+  f.headless->PressButton(ws::MouseButton::Left);
+  EXPECT_EQ(bar, nullptr);
+  f.headless->Advance(300);
+  f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(heard, 1);
+}
+
+TEST(UiScrollBar, LosingTheMouseEndsTheRepeatAndTheDrag) {
+  BarScene s(false, 11, 200, 50);
+  const Hwnd other = testing::OpenTestWindow({.x = 600, .y = 100, .width = 50, .height = 50});
+  ws::WindowSystem& sys = ws::System();
+  // Each way the window loses the mouse while the first arrow repeats.
+  const std::vector<std::function<void()>> losses = {
+      [&] { sys.SetCapture(other); },                                             // another window takes it
+      [&] { sys.SetFocus(other); },                                               // the window is deactivated
+      [&] { sys.SetStyle(s.f.hwnd, sys.GetStyle(s.f.hwnd) | Style::Disabled); },  // a box disables it
+  };
+  for (size_t i = 0; i < losses.size(); ++i) {
+    sys.SetStyle(s.f.hwnd, sys.GetStyle(s.f.hwnd) & ~Style::Disabled);
+    sys.ReleaseCapture();
+    s.bar.SetPosition(50);
+    s.MoveTo(5, 5);
+    s.f.headless->PressButton(ws::MouseButton::Left);
+    s.f.headless->Advance(100);
+    ASSERT_EQ(s.bar.GetPosition(), 48) << i;
+    losses[i]();
+    s.f.headless->Advance(500);
+    EXPECT_EQ(s.bar.GetPosition(), 48) << i;
+    EXPECT_EQ(s.bar.GetPressed(), 0) << i;
+    s.f.headless->ReleaseButton(ws::MouseButton::Left);
+  }
+  // The thumb no longer follows the pointer once the mouse is gone.
+  sys.SetStyle(s.f.hwnd, sys.GetStyle(s.f.hwnd) & ~Style::Disabled);
+  sys.ReleaseCapture();
+  s.MoveTo(5, 100);
+  s.f.headless->PressButton(ws::MouseButton::Left);
+  ASSERT_TRUE(s.bar.Dragging());
+  sys.SetCapture(other);
+  EXPECT_FALSE(s.bar.Dragging());
+  const int32_t at = s.bar.GetPosition();
+  s.MoveTo(5, 150);
+  EXPECT_EQ(s.bar.GetPosition(), at);
+  s.f.headless->ReleaseButton(ws::MouseButton::Left);
+  s.f.headless->Advance(100);  // past the hot part's fade
+  EXPECT_TRUE(s.bar.TimerIds().empty());
+}
+
+TEST(UiScrollBar, StepsAndTheThumbStayInsideTheRangeAtTheEndsOfTheIntegers) {
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  struct Case {
+    int32_t minimum, maximum, position, lineStep, pageStep;
+    int y;  // where on the 150-pixel bar the press lands
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {kMin, kMax, kMax, 1, 10, 145, kMax},         // second arrow at the top end
+      {kMin, kMax, kMin, 1, 10, 5, kMin},           // first arrow at the bottom end
+      {kMin, kMax, kMax - 1, kMax, 10, 145, kMax},  // a step larger than the room left
+      {kMin, kMax, kMin + 1, kMax, 10, 5, kMin},
+      {kMin, kMax, kMin, 1, kMax, 100, kMin + kMax},  // a page down the track
+      {kMin, kMax, kMax, 1, kMax, 20, 0},             // a page up from the top end
+      {0, kMax, kMax, kMin, kMax, 20, 0},             // negative steps
+  };
+  for (const Case& c : cases) {
+    BarScene s(false, 11, 150);
+    s.bar.SetMinimum(c.minimum);
+    s.bar.SetMaximum(c.maximum);
+    s.bar.SetLineStep(c.lineStep);
+    s.bar.SetPageStep(c.pageStep);
+    s.bar.SetPosition(c.position);
+    s.MoveTo(5, c.y);
+    s.f.headless->PressButton(ws::MouseButton::Left);
+    s.f.headless->ReleaseButton(ws::MouseButton::Left);
+    EXPECT_EQ(s.bar.GetPosition(), c.expected) << c.position << " " << c.y;
+  }
+  // A full range: the thumb runs from the first arrow's gap to the second's.
+  BarScene s(true, 200, 11);
+  s.bar.SetMinimum(kMin);
+  s.bar.SetMaximum(kMax);
+  s.bar.SetPosition(kMin);
+  EXPECT_EQ(s.bar.ThumbRect(), (RectF{12, 0, 20, 11}));
+  s.bar.SetPosition(kMax);
+  EXPECT_EQ(s.bar.ThumbRect(), (RectF{168, 0, 20, 11}));
+  s.bar.SetPosition(0);
+  EXPECT_NEAR(s.bar.ThumbRect().x, 90, 1);
+  // Extreme sizes as well.
+  const ScrollBarMetrics huge{kMax, kMax, kMax, 20, true};
+  EXPECT_EQ(huge.TrackLength(), kMin);
+  EXPECT_EQ(huge.ThumbStart(kMax), kMax);
 }
 
 }  // namespace
