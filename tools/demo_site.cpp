@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <regex>
 #include <thread>
 
+#include "net/http_request.h"
 #include "net/url_text.h"
 #include "tools/demo_catalogue.h"
+#include "tools/demo_tls_server.h"
 
 namespace quillmar {
 
@@ -87,10 +90,36 @@ std::string DemoDetailPage(int id) {
   return html;
 }
 
+DemoResponse DemoRespond(std::string_view decodedPath, const DemoSite::Options& options) {
+  static const std::regex list(R"(/s/(.*)/(-?\d{1,9})/)");
+  static const std::regex detail(R"(/d/(\d{1,9})\.html)");
+  const std::string path(decodedPath);
+  std::smatch m;
+  DemoResponse response;
+  if (std::regex_match(path, m, list)) {
+    if (options.delay.count() > 0) std::this_thread::sleep_for(options.delay);
+    response.body = DemoListPage(m[1], std::stoi(m[2]), options.pageSize);
+  } else if (std::regex_match(path, m, detail)) {
+    if (options.delay.count() > 0) std::this_thread::sleep_for(options.delay);
+    response.body = DemoDetailPage(std::stoi(m[1]));
+    if (response.body.empty()) {
+      response.status = 404;
+      response.body = PageHead("404") + "<p>没有这个条目</p></body></html>\n";
+    }
+  } else if (path == "/") {
+    response.body = PageHead("Quillmar demo site") + "<p>GET /s/&lt;keyword&gt;/&lt;page&gt;/</p></body></html>\n";
+  } else {
+    response.status = 404;
+    response.body = PageHead("404") + "</body></html>\n";
+  }
+  return response;
+}
+
 struct DemoSite::Server {
   httplib::Server http;
   std::thread thread;
   std::atomic<bool> loopEnded{false};
+  std::unique_ptr<DemoTlsServer> tls;
 };
 
 DemoSite::DemoSite() : DemoSite(Options{}) {}
@@ -102,25 +131,12 @@ DemoSite::~DemoSite() { Stop(); }
 bool DemoSite::Bind(int wantedPort, const std::string& bindHost) {
   server = std::make_unique<Server>();
   const Options opts = options;
-  auto pause = [opts] {
-    if (opts.delay.count() > 0) std::this_thread::sleep_for(opts.delay);
-  };
-  server->http.Get(R"(/s/(.*)/(-?\d{1,9})/)", [opts, pause](const httplib::Request& req, httplib::Response& res) {
-    pause();
-    res.set_content(DemoListPage(req.matches[1], std::stoi(req.matches[2]), opts.pageSize), "text/html; charset=utf-8");
-  });
-  server->http.Get(R"(/d/(\d{1,9})\.html)", [pause](const httplib::Request& req, httplib::Response& res) {
-    pause();
-    std::string page = DemoDetailPage(std::stoi(req.matches[1]));
-    if (page.empty()) {
-      res.status = 404;
-      page = PageHead("404") + "<p>没有这个条目</p></body></html>\n";
-    }
-    res.set_content(page, "text/html; charset=utf-8");
-  });
-  server->http.Get("/", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(PageHead("Quillmar demo site") + "<p>GET /s/&lt;keyword&gt;/&lt;page&gt;/</p></body></html>\n",
-                    "text/html; charset=utf-8");
+  // Connections are kept for many requests: a search's detail pages share a few.
+  server->http.set_keep_alive_max_count(1000);
+  server->http.Get(R"(/.*)", [opts](const httplib::Request& req, httplib::Response& res) {
+    DemoResponse r = DemoRespond(req.path, opts);
+    res.status = r.status;
+    res.set_content(r.body, r.contentType);
   });
   host = bindHost;
   if (wantedPort == 0) {
@@ -145,12 +161,33 @@ int DemoSite::Start(int wantedPort, const std::string& bindHost) {
   return port;
 }
 
+int DemoSite::StartSecure(int wantedPort) {
+  if (!server) return -1;
+  const Options opts = options;
+  server->tls = std::make_unique<DemoTlsServer>(
+      [opts](std::string_view path) { return DemoRespond(UrlDecode(path.substr(0, path.find('?')), false), opts); });
+  tlsPort = server->tls->Start(wantedPort, host);
+  if (tlsPort < 0) server->tls.reset();
+  return tlsPort;
+}
+
 void DemoSite::Stop() {
   if (!server) return;
+  // The program's own idle connections to this site go first, or each would hold a worker.
+  DropIdleConnections();
+  server->tls.reset();
   server->http.stop();
   if (server->thread.joinable()) server->thread.join();
   server.reset();
   port = -1;
+  tlsPort = -1;
+}
+
+std::string DemoSite::SecureSearchPrefix() const { return "https://" + host + ":" + std::to_string(tlsPort) + "/s/"; }
+
+const std::string& DemoSite::CertificatePem() const {
+  static const std::string none;
+  return server && server->tls ? server->tls->CertificatePem() : none;
 }
 
 std::string DemoSite::SearchPrefix() const { return "http://" + host + ":" + std::to_string(port) + "/s/"; }

@@ -4,6 +4,9 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "tools/demo_response.h"
 
 namespace quillmar {
 
@@ -26,9 +29,17 @@ class DemoSite {
   int Start(int port = 0, const std::string& host = "127.0.0.1");
   void Stop();
 
+  // Also serves HTTPS (HTTP/2 to clients that offer it, else HTTP/1.1) on another port, with a
+  // certificate made now for 127.0.0.1 and localhost. Needs Start first; returns the port or -1.
+  int StartSecure(int port = 0);
+
   int Port() const { return port; }
+  int SecurePort() const { return tlsPort; }
   // "http://host:port/s/", the prefix the search client takes.
   std::string SearchPrefix() const;
+  std::string SecureSearchPrefix() const;
+  // The HTTPS certificate (PEM), its own authority; empty before StartSecure.
+  const std::string& CertificatePem() const;
 
  private:
   struct Server;
@@ -38,7 +49,11 @@ class DemoSite {
   std::unique_ptr<Server> server;
   std::string host;
   int port = -1;
+  int tlsPort = -1;
 };
+
+// The answer of the demo site to a GET of an already percent-decoded path.
+DemoResponse DemoRespond(std::string_view decodedPath, const DemoSite::Options& options);
 
 // The HTML pages themselves, for tests that want them without a server.
 std::string DemoListPage(const std::string& keyword, int page, int pageSize);

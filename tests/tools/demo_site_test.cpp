@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <vector>
 
 #include "net/site_search.h"
@@ -76,6 +80,56 @@ TEST(DemoSite, UnknownDetailPageIsNotFoundAndStopFreesThePort) {
               {}, &status);
   EXPECT_EQ(status.error, HttpError::Connect);
   EXPECT_EQ(site.Start(port), port);
+}
+
+// The demo site's certificate in a file of its own, for the client to trust.
+std::string WriteCertificate(const DemoSite& site) {
+  const std::string path = ::testing::TempDir() + "quillmar_demo_" + std::to_string(::getpid()) + ".pem";
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << site.CertificatePem();
+  return path;
+}
+
+TEST(DemoSite, HttpsWithHttp2GivesTheSameRowsAsHttp11) {
+  DemoSite site;
+  ASSERT_GT(site.Start(0), 0);
+  ASSERT_GT(site.StartSecure(0), 0);
+  const std::string caFile = WriteCertificate(site);
+  struct Run {
+    std::vector<SearchRow> rows;
+    SearchOutcome outcome;
+  };
+  auto search = [&](bool http2, const std::string& trust) {
+    Run run;
+    SearchOptions options;
+    options.http.allowHttp2 = http2;
+    options.http.caFile = trust;
+    run.outcome = RunSiteSearch(
+        site.SecureSearchPrefix(), Utf8ToGbk("电影"), 1, [&](const SearchRow& row) { run.rows.push_back(row); }, {},
+        options);
+    return run;
+  };
+  const Run h2 = search(true, caFile);
+  const Run h1 = search(false, caFile);
+  ASSERT_TRUE(h2.outcome.ListFetched()) << h2.outcome.listStatus.reason;
+  ASSERT_TRUE(h1.outcome.ListFetched()) << h1.outcome.listStatus.reason;
+  EXPECT_EQ(h2.outcome.listStatus.httpVersion, 20);
+  EXPECT_EQ(h1.outcome.listStatus.httpVersion, 11);
+  ASSERT_EQ(h2.rows.size(), 10u);
+  ASSERT_EQ(h1.rows.size(), h2.rows.size());
+  for (size_t i = 0; i < h2.rows.size(); ++i) {
+    EXPECT_EQ(h2.rows[i].index, static_cast<int>(i));
+    EXPECT_EQ(h2.rows[i].detailStatus.httpVersion, 20);
+    EXPECT_EQ(h2.rows[i].title, h1.rows[i].title);
+    EXPECT_EQ(h2.rows[i].magnet, h1.rows[i].magnet);
+    EXPECT_FALSE(h2.rows[i].magnet.empty());
+  }
+  // All the detail pages went over the list page's one connection.
+  EXPECT_LE(h2.outcome.connectionsOpened, 1);
+  // Without the certificate trusted, nothing is fetched.
+  DropIdleConnections();
+  const Run untrusted = search(true, {});
+  EXPECT_EQ(untrusted.outcome.listStatus.error, HttpError::Tls) << untrusted.outcome.listStatus.reason;
+  std::remove(caFile.c_str());
 }
 
 }  // namespace

@@ -328,6 +328,22 @@ TEST(QuillmarSearch, MaxTimeHoldsWhenTheNameServerNeverAnswers) {
   EXPECT_EQ(run.err.find(" 0 queries"), std::string::npos) << run.err;
 }
 
+TEST(QuillmarSearch, CacertTrustsTheDemoSitesHttpsCertificate) {
+  DemoSite site;
+  ASSERT_GT(site.Start(0), 0);
+  ASSERT_GT(site.StartSecure(0), 0);
+  const std::string caFile = ::testing::TempDir() + "quillmar_cli_ca_" + std::to_string(::getpid()) + ".pem";
+  std::ofstream(caFile, std::ios::binary | std::ios::trunc) << site.CertificatePem();
+  ProgramRun trusted = RunSearch({"--cacert", caFile, "--site", site.SecureSearchPrefix(), "Sintel"});
+  EXPECT_EQ(trusted.exitCode, 0) << trusted.err;
+  ASSERT_EQ(trusted.Lines().size(), 1u);
+  EXPECT_TRUE(trusted.Lines()[0].find("\tmagnet:?") != std::string::npos) << trusted.out;
+  ProgramRun refused = RunSearch({"--site", site.SecureSearchPrefix(), "Sintel"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("TLS failure"), std::string::npos) << refused.err;
+  std::remove(caFile.c_str());
+}
+
 TEST(QuillmarSearch, SiteFlagWinsOverEnvironmentWhichWinsOverDefault) {
   DemoSite site;
   ASSERT_GT(site.Start(0), 0);
