@@ -84,8 +84,8 @@ void UiToolTip::Follow() {
   if (window_ == 0) return;
   // A tip belongs to the active window: a minimised, hidden, deactivated or
   // disabled owner takes its tip away.
-  if (!system.IsWindow(owner_) || !system.IsVisible(owner_) || system.IsIconic(owner_) ||
-      !system.IsEnabled(owner_) || system.Focus() != owner_) {
+  if (!system.IsWindow(owner_) || !system.IsVisible(owner_) || system.IsIconic(owner_) || !system.IsEnabled(owner_) ||
+      system.Focus() != owner_) {
     StopDelay();
     restingTool_ = -1;
     HideTip();

@@ -81,7 +81,14 @@ WindowHandle WindowScenario::OpenWindow(Rect rect, Hook hook) {
   }
   PixelView view{picture_.data(), rect.width, rect.height, rect.width * 4};
   ws().PresentLayered(hwnd, Point{rect.x, rect.y}, Size{rect.width, rect.height}, view, 255);
-  driver_->PumpUntil([&] { return driver_->ReadBack(hwnd, Point{10, 10}) == kLeft; }, 3000);
+  // Until the desktop shows the whole picture where the window is (both
+  // halves, far corners): a busy compositor may still be on its way.
+  driver_->PumpUntil(
+      [&] {
+        return driver_->ReadBack(hwnd, Point{2, 2}) == kLeft &&
+               driver_->ReadBack(hwnd, Point{rect.width - 3, rect.height - 3}) == kRight;
+      },
+      5000);
   driver_->Pump(100);
   log_.Clear();
   return hwnd;
@@ -90,6 +97,16 @@ WindowHandle WindowScenario::OpenWindow(Rect rect, Hook hook) {
 TEST_P(WindowScenario, PresentedPictureReadsBack) {
   const WindowHandle hwnd = OpenWindow(kWindow);
   ASSERT_NE(hwnd, 0);
+  const std::pair<Point, uint32_t> expected[] = {
+      {{5, 5}, kLeft}, {{119, 80}, kLeft}, {{120, 80}, kRight}, {{239, 159}, kRight}};
+  // Waits for the picture rather than for a time: on a loaded machine the
+  // compositor may show it a while after the present.
+  driver_->PumpUntil(
+      [&] {
+        return std::all_of(std::begin(expected), std::end(expected),
+                           [&](const auto& e) { return driver_->ReadBack(hwnd, e.first) == e.second; });
+      },
+      5000);
   EXPECT_EQ(driver_->ReadBack(hwnd, Point{5, 5}), kLeft);
   EXPECT_EQ(driver_->ReadBack(hwnd, Point{119, 80}), kLeft);
   EXPECT_EQ(driver_->ReadBack(hwnd, Point{120, 80}), kRight);

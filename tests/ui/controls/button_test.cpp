@@ -5,6 +5,8 @@
 #include "tests/ui/core/window_test_support.h"
 #include "ui/controls/label.h"
 #include "ui/controls/pic_box.h"
+#include "ui/core/frame.h"
+#include "ui/core/tool_tip.h"
 #include "ui/core/process_values.h"
 #include "ui/core/theme_defaults.h"
 
@@ -243,6 +245,28 @@ TEST_F(UiButtonTest, OnlyControlsThatFollowADragTakeTheMouseOnAPress) {
   EXPECT_EQ(button.GetState(), UiButton::kHover);
   EXPECT_EQ(button.GetPressed(), 0);
   f.headless->ReleaseButton(ws::MouseButton::Left);
+}
+
+TEST_F(UiButtonTest, ATipShowsForTheButtonThePointerMovesToStraightFromAnother) {
+  WindowFixture f;
+  UiButton search;
+  search.Create(f.window.get(), true, 20, 20, 60, 28, "Go", {}, {}, {}, {}, {}, {}, {}, 0, "go tip");
+  UiButton next;
+  next.Create(f.window.get(), true, 80, 20, 60, 28, "Next", {}, {}, {}, {}, {}, {}, {}, 0, "next tip");
+  f.Frame();
+  f.headless->MoveMouse(search.PointToScreen({10, 10}));
+  f.headless->Advance(1000);
+  const UiToolTip* tip = f.window->Frame()->Tip();
+  ASSERT_NE(tip, nullptr);
+  EXPECT_TRUE(tip->TipShown());
+  // Straight onto the neighbour: its enter comes before the first one's leave.
+  f.headless->MoveMouse(next.PointToScreen({10, 10}));
+  f.headless->Advance(1000);
+  ASSERT_NE(f.window->Frame()->Tip(), nullptr);
+  EXPECT_TRUE(f.window->Frame()->Tip()->TipShown());
+  // Leaving the window's buttons for the plain background hides it.
+  f.headless->MoveMouse(WindowFixture::At(200, 150));
+  EXPECT_FALSE(f.window->Frame()->Tip()->TipShown());
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "platform/ws/headless_window_system.h"
 #include "ui/core/frame_window.h"
 #include "ui/core/process_values.h"
@@ -155,6 +158,30 @@ TEST_F(ToolTipTest, ExtraRegionShowsItsOwnTextAndOwnerLossHidesTheTip) {
   EXPECT_TRUE(tip.TipShown());
   hs->ShowWindow(owner, Show::Hide);
   EXPECT_FALSE(tip.TipShown());
+}
+
+TEST_F(ToolTipTest, TheTipGoesWhenItsWindowIsMinimisedDeactivatedOrDestroyed) {
+  const ws::WindowHandle other = Owner();
+  const std::vector<std::function<void(ws::WindowHandle)>> endings = {
+      [&](ws::WindowHandle owner) { hs->ShowWindow(owner, Show::Minimize); },
+      [&](ws::WindowHandle) { hs->SetFocus(other); },
+      [&](ws::WindowHandle owner) { hs->DestroyWindow(owner); },
+  };
+  for (size_t i = 0; i < endings.size(); ++i) {
+    const ws::WindowHandle owner = Owner();
+    UiToolTip tip;
+    hs->MoveMouse({100 + 5, 100 + 5});
+    tip.Create(owner, "tip", 0, 0, 20, 20);
+    hs->Advance(600);
+    ASSERT_TRUE(tip.TipShown()) << i;
+    const ws::WindowHandle window = tip.Window();
+    EXPECT_EQ(hs->Owner(window), owner) << "the tip window belongs to its window";
+    endings[i](owner);
+    // Frames tell the tip; a bare tip hears it with the pointer's next report.
+    tip.Recheck();
+    EXPECT_FALSE(hs->IsWindow(window) && hs->IsVisible(window)) << i;
+    if (hs->IsWindow(owner)) hs->DestroyWindow(owner);
+  }
 }
 
 }  // namespace

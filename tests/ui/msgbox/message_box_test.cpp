@@ -195,5 +195,130 @@ TEST_F(MessageBoxTest, LongTextGrowsTheBoxAndWrapsWithinTheScreen) {
   EXPECT_FALSE(headless->LoopGaveUp());  // every box closed the way the test closed it
 }
 
+TEST_F(MessageBoxTest, EnterSpaceAndTabWorkTheButtonsWithAFocusMark) {
+  struct Case {
+    std::vector<int> keys;  // pressed in the box, in order
+    int32_t result;
+  };
+  const Case cases[] = {
+      {{Vk::Return}, kBoxFirstButton},         // the first button until another is chosen
+      {{Vk::Space}, kBoxFirstButton},          // Space presses the focused one too
+      {{Vk::Tab, Vk::Return}, kBoxDismissed},  // Tab moves to the second
+      {{Vk::Tab, Vk::Space}, kBoxDismissed},  {{Vk::Tab, Vk::Tab, Vk::Return}, kBoxFirstButton},  // and back
+      {{Vk::Escape}, kBoxDismissed},
+  };
+  for (const Case& c : cases) {
+    std::vector<Step> steps;
+    for (int vk : c.keys) steps.push_back([this, vk] { headless->PressKey(vk); });
+    Script(steps);
+    EXPECT_EQ(ShowMessageBox("ok", 1), c.result) << c.keys.size() << " " << c.keys.back();
+  }
+  // Shift+Tab moves back as well; in a one-button box Tab stays and Enter closes it.
+  Script({[&] {
+            headless->KeyDown(Vk::Shift);
+            headless->PressKey(Vk::Tab);
+            headless->KeyUp(Vk::Shift);
+          },
+          [&] { headless->PressKey(Vk::Return); }});
+  EXPECT_EQ(ShowMessageBox("ok", 1), kBoxDismissed);
+  Script({[&] { headless->PressKey(Vk::Tab); }, [&] { headless->PressKey(Vk::Return); }});
+  EXPECT_EQ(ShowMessageBox("notice", 0), kBoxFirstButton);
+
+  // The mark: a dotted frame inside the focused button, which moves with Tab.
+  auto markPixels = [&](int32_t left) {
+    const auto* picture = headless->Presented(NewestBox());
+    int dark = 0;
+    for (int x = left + 6; x < left + 64; ++x) {
+      const uint32_t p = picture->At(6 + x, 6 + 150 - 45 + 2);  // the mark's top edge, 2 below the button's
+      dark += ((p >> 16) & 0xFF) < 0x90;
+    }
+    return dark;
+  };
+  int firstBefore = 0, secondBefore = 0, firstAfter = 0, secondAfter = 0;
+  Script({[&] {
+            firstBefore = markPixels(kFirstOfTwoX - 35);
+            secondBefore = markPixels(kSecondSlotX - 35);
+            headless->PressKey(Vk::Tab);
+          },
+          [&] {
+            firstAfter = markPixels(kFirstOfTwoX - 35);
+            secondAfter = markPixels(kSecondSlotX - 35);
+            headless->PressKey(Vk::Escape);
+          }});
+  ShowMessageBox("ok", 1);
+  EXPECT_GT(firstBefore, 10);
+  EXPECT_EQ(secondBefore, 0);
+  EXPECT_EQ(firstAfter, 0);
+  EXPECT_GT(secondAfter, 10);
+  EXPECT_FALSE(headless->LoopGaveUp());
+}
+
+TEST_F(MessageBoxTest, AClickOnTheWindowABoxDisablesBringsTheBoxForwardWithTheFocus) {
+  testing::BoundWindow other(testing::WindowSpec{500, 400, 200, 100});
+  main.window->SetBackColor(0xFF336699);  // ink that takes the click
+  headless->Advance(50);
+  ws::System().SetFocus(main.hwnd);
+  Hwnd box = 0, owner = 0, top = 0, focus = 0;
+  Script({[&] {
+            box = NewestBox();
+            owner = ws::System().Owner(box);
+            // Something else went on top (the desktop raised the program's window).
+            ws::System().SetPosition(main.hwnd, ws::kInsertTop, 0, 0, 0, 0, ws::Swp::NoMove | ws::Swp::NoSize);
+            headless->Click({250, 200});  // on the disabled main window, outside the box
+            top = ws::System().TopLevelWindows().front();
+            focus = ws::System().Focus();
+          },
+          [&] { headless->PressKey(Vk::Escape); }});
+  ShowMessageBox("ok", 1);
+  EXPECT_EQ(owner, main.hwnd) << "owned by the window that was active";
+  EXPECT_EQ(top, box);
+  EXPECT_EQ(focus, box) << "the disabled window is not activated";
+  // With no window of the program active, the box serves the program's first window.
+  ws::System().SetFocus(0);
+  Script({[&] {
+    owner = ws::System().Owner(NewestBox());
+    // A nested box is owned by the box it was opened from.
+    Script({[&] {
+      owner = owner == main.hwnd && ws::System().Owner(NewestBox()) == box ? main.hwnd : 0;
+      headless->PressKey(Vk::Escape);
+    }});
+    box = NewestBox();
+    ShowMessageBox("inner", 0);
+    headless->PressKey(Vk::Escape);
+  }});
+  ShowMessageBox("ok", 1);
+  EXPECT_EQ(owner, main.hwnd);
+  EXPECT_FALSE(headless->LoopGaveUp());
+}
+
+TEST_F(MessageBoxTest, WithoutABlurredBackdropTheFillIsNearlyOpaqueAndTheCloseMarkShows) {
+  uint32_t fill = 0;
+  int closeContrast = 0;
+  Script({[&] {
+    const auto* picture = headless->Presented(NewestBox());
+    fill = picture->At(6 + 30, 6 + 100);  // below the icon column, clear of text and buttons
+    // The close mark on its light background: its darkest pixel against the fill.
+    int darkest = 255;
+    for (int y = 6; y < 6 + 24; ++y) {
+      for (int x = 350 - 6 - 40; x < 350 - 6; ++x) darkest = std::min(darkest, int((picture->At(x, y) >> 8) & 0xFF));
+    }
+    closeContrast = int((fill >> 8) & 0xFF) - darkest;
+    headless->PressKey(Vk::Escape);
+  }});
+  ShowMessageBox("ok", 0);
+  EXPECT_GE(fill >> 24, 0xE6u);
+  EXPECT_GT(closeContrast, 80);
+  // A caller's own colour keeps its tint, made as opaque.
+  MessageBoxOptions options;
+  options.backgroundColor = 0x40102030;
+  Script({[&] {
+    fill = headless->Presented(NewestBox())->At(6 + 30, 6 + 100);
+    headless->PressKey(Vk::Escape);
+  }});
+  ShowMessageBox("ok", 0, options);
+  EXPECT_EQ(fill >> 24, 0xE6u);
+  EXPECT_FALSE(headless->LoopGaveUp());
+}
+
 }  // namespace
 }  // namespace quillmar

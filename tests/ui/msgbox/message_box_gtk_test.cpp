@@ -1,0 +1,201 @@
+// The message box on a real desktop (Xvfb, openbox, xcompmgr) driven through
+// XTEST: it stays in front of the window it serves and keeps the keyboard
+// after a click on that window, and its keys answer it.
+
+#include <gdk/gdk.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/bound_window.h"
+#include "tests/support/gtk_backend_test.h"
+#include "ui/controls/list_box.h"
+#include "ui/core/process_values.h"
+#include "ui/msgbox/message_box.h"
+
+namespace quillmar {
+namespace {
+
+using testing::MouseTo;
+using testing::Xdo;
+
+constexpr const char* kMainTitle = "QuillmarBoxOwnerE2E";
+constexpr const char* kBoxCaption = "QuillmarBoxE2E";
+constexpr Rect kMain = Rect::FromXywh(380, 200, 600, 420);
+
+std::string Output(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+  pclose(pipe);
+  return out;
+}
+
+// The desktop's id of the window with that exact title; 0 when there is none.
+unsigned long DesktopId(const std::string& title) {
+  return std::strtoul(Output("xdotool search --name '^" + title + "$' | head -n 1").c_str(), nullptr, 10);
+}
+
+unsigned long ActiveId() { return std::strtoul(Output("xdotool getactivewindow").c_str(), nullptr, 10); }
+
+// The window manager's stacking order, bottom first.
+std::vector<unsigned long> Stacking() {
+  std::string line = Output("xprop -root _NET_CLIENT_LIST_STACKING");
+  std::vector<unsigned long> ids;
+  const size_t hash = line.find('#');
+  if (hash == std::string::npos) return ids;
+  std::stringstream in(line.substr(hash + 1));
+  std::string item;
+  while (std::getline(in, item, ',')) ids.push_back(std::strtoul(item.c_str(), nullptr, 16));
+  return ids;
+}
+
+int StackPosition(unsigned long id) {
+  const std::vector<unsigned long> ids = Stacking();
+  for (size_t i = 0; i < ids.size(); ++i) {
+    if (ids[i] == id) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// Saves a part of the screen as a PNG under QUILLMAR_SHOTS, when that is set.
+void SaveShot(const std::string& name, Rect area) {
+  const char* dir = std::getenv("QUILLMAR_SHOTS");
+  if (dir == nullptr) return;
+  GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y, area.width, area.height);
+  if (shot == nullptr) return;
+  gdk_pixbuf_save(shot, (std::string(dir) + "/" + name).c_str(), "png", nullptr, nullptr);
+  g_object_unref(shot);
+}
+
+class GtkMessageBoxTest : public testing::GtkBackendTest {
+ protected:
+  void SetUp() override {
+    GtkBackendTest::SetUp();
+    if (IsSkipped()) return;
+    InitProcessValues("", 1);
+    BindOptions options;
+    options.backColor = 0xFF2B5D8C;
+    main_ = std::make_unique<testing::BoundWindow>(testing::WindowSpec{kMain.x, kMain.y, kMain.width, kMain.height},
+                                                   options);
+    ws::System().SetTitle(main_->hwnd, kMainTitle);
+    list_ = std::make_unique<UiListBox>();
+    list_->Create(main_->window.get(), true, 10, 10, kMain.width - 32, kMain.height - 32, 0);
+    list_->InsertColumn({}, "Title", {.width = 300});
+    list_->InsertColumn({}, "Magnet", {.width = 260});
+    for (int i = 0; i < 30; ++i) {
+      list_->InsertRow({}, "Row " + std::to_string(i) + " of the results", {.height = 22});
+      list_->SetCellText(i, 1, "magnet:?xt=urn:btih:" + std::to_string(1000 + i));
+    }
+  }
+  void ReleaseWindows() override {
+    list_.reset();
+    main_.reset();
+  }
+  // Opens a box from a timer of its own, so the test's steps go on inside the box's loop.
+  void OpenBoxSoon(int32_t type) {
+    ws::System().SetWindowTimer(0, 0, 10, [this, type](uint32_t id) {
+      ws::System().KillWindowTimer(0, id);
+      MessageBoxOptions options;
+      options.caption = kBoxCaption;
+      results_.push_back(ShowMessageBox("A notice over the list, with its answer on the keys.", type, options));
+    });
+  }
+  static Hwnd Box() {
+    for (Hwnd h : ws::System().TopLevelWindows()) {
+      if (ws::System().ClassName(h) == "OrvexMessageBox") return h;
+    }
+    return 0;
+  }
+
+  std::unique_ptr<testing::BoundWindow> main_;
+  std::unique_ptr<UiListBox> list_;
+  std::vector<int32_t> results_;
+};
+
+TEST_F(GtkMessageBoxTest, TheBoxStaysInFrontWithTheFocusAfterAClickOnItsWindowAndEnterAnswersIt) {
+  enum class Phase { FocusMain, OpenNotice, ClickMain, CheckFront, PressEnter, OpenQuestion, Tab, Done };
+  Phase phase = Phase::FocusMain;
+  int waited = 0;
+  unsigned long mainId = 0;
+  unsigned long boxId = 0;
+  bool boxActive = false;
+  int boxAbove = -1;
+  Hwnd ourFocus = 0;
+  int steps = 0;
+  ws::System().SetWindowTimer(0, 0, 100, [&](uint32_t) {
+    // A stuck desktop ends the run instead of hanging it.
+    if (++steps > 200) ws::System().PostQuit(1);
+    ++waited;
+    switch (phase) {
+      case Phase::FocusMain:
+        if (waited < 5) return;
+        Xdo(MouseTo(kMain.x + 300, kMain.y + 380) + " click 1");
+        phase = Phase::OpenNotice, waited = 0;
+        return;
+      case Phase::OpenNotice:
+        if (ws::System().Focus() != main_->hwnd && waited < 20) return;
+        OpenBoxSoon(0x40);
+        phase = Phase::ClickMain, waited = 0;
+        return;
+      case Phase::ClickMain:
+        // After the open effect, and once the desktop knows both windows.
+        if (waited < 8 || Box() == 0) return;
+        mainId = DesktopId(kMainTitle);
+        boxId = DesktopId(kBoxCaption);
+        SaveShot("box-over-list.png", kMain);
+        // On the list, well away from the box.
+        Xdo(MouseTo(kMain.x + 60, kMain.y + 60) + " click 1");
+        phase = Phase::CheckFront, waited = 0;
+        return;
+      case Phase::CheckFront:
+        boxActive = ActiveId() == boxId;
+        if (!boxActive && waited < 20) return;
+        boxAbove = StackPosition(boxId) > StackPosition(mainId) ? 1 : 0;
+        ourFocus = ws::System().Focus();
+        SaveShot("box-after-click-on-main.png", kMain);
+        phase = Phase::PressEnter, waited = 0;
+        return;
+      case Phase::PressEnter:
+        if (waited < 2) return;
+        Xdo("key Return");
+        phase = Phase::OpenQuestion, waited = 0;
+        return;
+      case Phase::OpenQuestion:
+        if (Box() != 0 && waited < 20) return;
+        OpenBoxSoon(0x41);
+        phase = Phase::Tab, waited = 0;
+        return;
+      case Phase::Tab:
+        if (waited < 8 || Box() == 0) return;
+        SaveShot("box-focus-mark-first.png", ws::System().WindowRect(Box()));
+        Xdo("key Tab");
+        phase = Phase::Done, waited = 0;
+        return;
+      case Phase::Done:
+        if (waited == 3) SaveShot("box-focus-mark-second.png", ws::System().WindowRect(Box()));
+        if (waited == 4) Xdo("key Return");
+        if (waited > 4 && Box() == 0) ws::System().PostQuit(0);
+        return;
+    }
+  });
+  const int code = ws::System().RunLoop();
+  EXPECT_EQ(code, 0) << "the steps did not finish";
+  ASSERT_NE(mainId, 0u);
+  ASSERT_NE(boxId, 0u);
+  EXPECT_TRUE(boxActive) << "the desktop's active window after the click is the box";
+  EXPECT_EQ(boxAbove, 1) << "the box stays above the window it serves";
+  EXPECT_NE(ourFocus, main_->hwnd);
+  // Enter answered the notice with its only button, then the question's second one after Tab.
+  EXPECT_EQ(results_, (std::vector<int32_t>{kBoxFirstButton, kBoxDismissed}));
+}
+
+}  // namespace
+}  // namespace quillmar
