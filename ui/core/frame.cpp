@@ -25,7 +25,10 @@ size_t Slot(CaptionButtonId id) { return static_cast<size_t>(id); }
 }  // namespace
 
 UiFrame::UiFrame(UiWindow& window)
-    : window_(window), openEffect_(std::make_unique<UiEffect>()), closeEffect_(std::make_unique<UiEffect>()) {
+    : window_(window),
+      openEffect_(std::make_unique<UiEffect>()),
+      closeEffect_(std::make_unique<UiEffect>()),
+      clock_(window) {
   PaintScheduler::Add(this);
   painted_ = true;
 }
@@ -37,6 +40,7 @@ UiFrame::~UiFrame() {
 
 void UiFrame::Quiesce() {
   PaintScheduler::Remove(this);
+  clock_.Stop();
   painted_ = false;
   tip_.reset();
   openEffect_->Reset();

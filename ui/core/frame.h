@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "base/geometry.h"
+#include "platform/draw/region.h"
+#include "ui/core/frame_clock.h"
 #include "ui/core/frame_metrics.h"
 #include "ui/core/sizing_rules.h"
 
@@ -37,6 +39,10 @@ struct FrameOutput {
   int32_t windowAlpha = 255;
   int32_t blurBehind = 0;
   bool blurApplied = false;  // the blur region has been given to the desktop
+  // What composition changed since the window last put its picture on the
+  // screen; whole when something else (an effect) showed in between.
+  draw::Region unpresented;
+  bool presentWhole = true;
 };
 
 // Caption-button slots.
@@ -90,6 +96,9 @@ class UiFrame {
   void Quiesce();
   // Whether on-demand painting still serves this window.
   bool Painted() const { return painted_; }
+  // The window's display frames: every repaint and transition goes through them.
+  FrameClock& Clock() { return clock_; }
+  const FrameClock& Clock() const { return clock_; }
 
  private:
   int32_t CaptionInset() const;
@@ -105,6 +114,7 @@ class UiFrame {
   bool openSettled_ = false;
   std::unique_ptr<UiToolTip> tip_;
   bool painted_ = false;
+  FrameClock clock_;
 };
 
 }  // namespace quillmar
