@@ -9,3 +9,8 @@ quillmar_add_bench(NAME app_bench
 quillmar_add_bench(NAME app_idle_bench
   SOURCES app_idle_bench.cpp
   LIBS quillmar_app)
+# The pointer sweeping over the program's buttons against a plain GTK window with
+# three buttons, on a real display with a window manager and a compositor.
+quillmar_add_bench(NAME app_hover_bench
+  SOURCES app_hover_bench.cpp
+  LIBS quillmar_app quillmar_ws_gtk)
