@@ -29,6 +29,9 @@ UiFrame::UiFrame(UiWindow& window)
       openEffect_(std::make_unique<UiEffect>()),
       closeEffect_(std::make_unique<UiEffect>()),
       clock_(window) {
+  // The window's frames carry its effects, in step with everything else it shows.
+  openEffect_->DriveByFrames([this] { clock_.RequestForEffect(); });
+  closeEffect_->DriveByFrames([this] { clock_.RequestForEffect(); });
   PaintScheduler::Add(this);
   painted_ = true;
 }
@@ -129,6 +132,11 @@ void UiFrame::PlaceCaptionButtons() {
     captionButtons_[i]->Place(CaptionButtonPosition(kNames[i], "x"), CaptionButtonPosition(kNames[i], "y"),
                               std::nullopt, std::nullopt);
   }
+}
+
+void UiFrame::AdvanceEffects(int64_t nowMs) {
+  openEffect_->Frame(nowMs);
+  closeEffect_->Frame(nowMs);
 }
 
 bool UiFrame::EffectBusy() const { return openEffect_->Running() || closeEffect_->Running(); }

@@ -79,6 +79,8 @@ class UiFrame {
   // True once per finished run of the open effect, when the window takes over again.
   bool SettleOpenEffect();
   void RearmOpenEffect() { openSettled_ = false; }
+  // One display frame of the effects that run.
+  void AdvanceEffects(int64_t nowMs);
 
   // --- Tooltip ---
   // Shows an element's tip over its rectangle; empty text hides it.

@@ -63,6 +63,11 @@ void FrameClock::Animate(int32_t key) {
   Request();
 }
 
+void FrameClock::RequestForEffect() {
+  effectWanted_ = true;
+  if (!inPass_) Request();
+}
+
 void FrameClock::Stop() {
   stopped_ = true;
   requested_ = false;
@@ -76,13 +81,19 @@ void FrameClock::OnFrame(int64_t nowMs) {
   const int32_t key = window_.Key();
   inPass_ = true;
   raisedInPass_ = false;
+  // The effects show the window themselves while they run; then the fades
+  // move on and one pass paints what changed.
+  if (std::exchange(effectWanted_, false)) {
+    if (UiFrame* frame = window_.Frame()) frame->AdvanceEffects(nowMs);
+    if (ClockOf(key) != this) return;
+  }
   const bool animating = AdvanceTransitions(nowMs);
   window_.IdleEntry();
   // The pass may have ended the window and this clock with it.
   FrameClock* self = ClockOf(key);
   if (self != this) return;
   inPass_ = false;
-  if (animating || (raisedInPass_ && TreePending(key, 0))) Request();
+  if (animating || effectWanted_ || (raisedInPass_ && TreePending(key, 0))) Request();
   raisedInPass_ = false;
 }
 

@@ -23,6 +23,8 @@ class FrameClock {
   void Request();
   // Adds an element whose transition the frames advance until it ends.
   void Animate(int32_t key);
+  // The window's open or close effect wants the next frame.
+  void RequestForEffect();
   // Frames are no longer served (the window let go of its system window).
   void Stop();
   bool Waiting() const { return requested_; }
@@ -38,6 +40,7 @@ class FrameClock {
   bool requested_ = false;
   bool inPass_ = false;
   bool raisedInPass_ = false;
+  bool effectWanted_ = false;
   bool stopped_ = false;
   int64_t served_ = 0;
   std::vector<int32_t> animating_;
