@@ -15,3 +15,8 @@ pkg_check_modules(BENCH_GTK REQUIRED IMPORTED_TARGET gtk+-3.0)
 quillmar_add_bench(NAME app_focus_idle_bench
   SOURCES app_focus_idle_bench.cpp
   LIBS quillmar_app PkgConfig::BENCH_GTK)
+# The pointer sweeping over the program's buttons against a plain GTK window with
+# three buttons, on a real display with a window manager and a compositor.
+quillmar_add_bench(NAME app_hover_bench
+  SOURCES app_hover_bench.cpp
+  LIBS quillmar_app quillmar_ws_gtk)

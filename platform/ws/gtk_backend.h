@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/ws/input_shape.h"
 #include "platform/ws/window_core.h"
 
 namespace quillmar::ws {
@@ -44,9 +45,13 @@ class GtkWindowSystem final : public WindowSystemCore {
     GtkIMContext* im = nullptr;
     cairo_surface_t* picture = nullptr;  // what "draw" shows
     uint8_t alpha = 255;
-    uint64_t shapeHash = 0;  // of the alpha mask last used for the input shape
-    Size shownSize;          // the size the desktop last reported
-    Size askedSize;          // a size we asked for that the desktop has not reported yet
+    InputShape shape;               // the ink the native input shape was made from
+    bool shapeTransparent = false;  // the shape was set empty for constant alpha 0
+    GdkFrameClock* clock = nullptr;
+    gulong clockHandler = 0;
+    bool frameWanted = false;  // a frame was asked for on the display's clock
+    Size shownSize;            // the size the desktop last reported
+    Size askedSize;            // a size we asked for that the desktop has not reported yet
     int64_t askedMs = 0;
   };
 
@@ -55,7 +60,9 @@ class GtkWindowSystem final : public WindowSystemCore {
   void NativeDestroy(WindowHandle hwnd) override;
   void NativeShow(WindowHandle hwnd, bool visible) override;
   void NativeGeometry(WindowHandle hwnd, Rect rect) override;
-  bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha) override;
+  bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha,
+                     PresentDamage damage) override;
+  void NativeRequestFrame(WindowHandle hwnd) override;
   void NativeCapture(WindowHandle hwnd) override;
   void NativeBeginMoveDrag(WindowHandle hwnd) override;
   void NativeIconify(WindowHandle hwnd, bool iconic) override;
@@ -70,16 +77,21 @@ class GtkWindowSystem final : public WindowSystemCore {
   bool WaitForWork(const std::function<bool()>& keepRunning) override;
 
  private:
+  // A timer is one GLib source for its whole life, woken by its ready time;
+  // stopped timers park their source for the next one, so a blink or a
+  // repeat restarted on every paint creates no new source.
   struct TimerSource {
-    GtkWindowSystem* system = nullptr;
-    uint32_t key = 0;
-    guint source = 0;
-    gint64 intervalUs = 0;
-    gint64 due = 0;  // monotonic microseconds of the next tick
+    GSource base;  // first: the source is allocated as this struct
+    GtkWindowSystem* system;
+    uint32_t key;  // 0 while parked
+    gint64 intervalUs;
+    gint64 due;  // monotonic microseconds of the next tick
   };
-  static gboolean OnTimer(gpointer data);
+  static gboolean DispatchTimer(GSource* source, GSourceFunc callback, gpointer data);
+  static constexpr size_t kParkedTimers = 8;
   static gboolean OnIdle(gpointer data);
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+  static void OnFrameUpdate(GdkFrameClock* clock, gpointer data);
   static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer data);
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer data);
   static gboolean OnScroll(GtkWidget* widget, GdkEventScroll* event, gpointer data);
@@ -95,7 +107,8 @@ class GtkWindowSystem final : public WindowSystemCore {
   // Our visible window whose rectangle holds the point, preferring `hint`.
   WindowHandle WindowUnder(Point screen, WindowHandle hint) const;
   uint32_t KeyFlagsFromState(guint state) const;
-  void UpdateInputShape(Native& native, Size size, const PixelView& picture);
+  // Sets the native input shape when the ink inside `rects` changed; true when it did.
+  bool UpdateInputShape(Native& native, const PixelView& picture, std::span<const Rect> rects, bool reset);
   void HandleButton(Native& native, GdkEventButton* event);
   void HandleKey(Native& native, GdkEventKey* event);
   void ApplyCursor();
@@ -104,8 +117,9 @@ class GtkWindowSystem final : public WindowSystemCore {
   void TakeDesktopPosition(WindowHandle hwnd);
 
   std::map<WindowHandle, std::unique_ptr<Native>> natives_;
-  std::map<uint32_t, std::unique_ptr<TimerSource>> timerSources_;
-  std::map<CursorHandle, GdkCursor*> cursors_;  // owned references
+  std::map<uint32_t, TimerSource*> timerSources_;  // attached sources, owned
+  std::vector<TimerSource*> parkedTimers_;         // stopped, kept for reuse
+  std::map<CursorHandle, GdkCursor*> cursors_;     // owned references
   std::map<SystemCursor, CursorHandle> systemCursors_;
   CursorHandle nextCursor_ = 0x1000;
   CursorHandle currentCursor_ = 0;

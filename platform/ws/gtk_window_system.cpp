@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/ws/gtk_backend.h"
 #include "platform/ws/key_codes.h"
@@ -116,8 +117,13 @@ GtkWindowSystem::~GtkWindowSystem() {
     if (idleSource_ != 0) g_source_remove(idleSource_);
     idleSource_ = 0;
   }
-  for (auto& [key, t] : timerSources_) g_source_remove(t->source);
+  for (auto& [key, t] : timerSources_) parkedTimers_.push_back(t);
   timerSources_.clear();
+  for (TimerSource* t : parkedTimers_) {
+    g_source_destroy(&t->base);
+    g_source_unref(&t->base);
+  }
+  parkedTimers_.clear();
   std::vector<WindowHandle> all;
   for (const auto& [h, n] : natives_) all.push_back(h);
   for (WindowHandle h : all) NativeDestroy(h);
@@ -201,6 +207,12 @@ void GtkWindowSystem::NativeCreate(WindowHandle hwnd) {
   gtk_im_context_set_client_window(native->im, gtk_widget_get_window(w));
   gtk_im_context_set_use_preedit(native->im, FALSE);
   g_signal_connect(native->im, "commit", G_CALLBACK(OnCommit), data);
+  // The display's frame clock paces the window's frames (RequestFrame).
+  native->clock = gdk_window_get_frame_clock(gtk_widget_get_window(w));
+  if (native->clock != nullptr) {
+    g_object_ref(native->clock);
+    native->clockHandler = g_signal_connect(native->clock, "update", G_CALLBACK(OnFrameUpdate), data);
+  }
   natives_.emplace(hwnd, std::move(native));
 }
 
@@ -213,6 +225,10 @@ void GtkWindowSystem::NativeDestroy(WindowHandle hwnd) {
     g_signal_handlers_disconnect_by_data(n.im, &n);
     gtk_im_context_set_client_window(n.im, nullptr);
     g_object_unref(n.im);
+  }
+  if (n.clock != nullptr) {
+    g_signal_handler_disconnect(n.clock, n.clockHandler);
+    g_object_unref(n.clock);
   }
   g_signal_handlers_disconnect_by_data(n.widget, &n);
   gtk_widget_destroy(n.widget);
@@ -229,6 +245,8 @@ void GtkWindowSystem::NativeShow(WindowHandle hwnd, bool visible) {
     gtk_widget_show(n->widget);
   } else {
     gtk_widget_hide(n->widget);
+    // A hidden window's clock may stand still: its frame comes from the fallback.
+    if (std::exchange(n->frameWanted, false)) WindowSystemCore::NativeRequestFrame(hwnd);
   }
 }
 
@@ -299,9 +317,10 @@ void GtkWindowSystem::NativeImePosition(WindowHandle hwnd, Point clientPoint) {
 // --- Presentation ---
 
 bool GtkWindowSystem::NativePresent(WindowHandle hwnd, Point /*pos*/, Size size, const PixelView& picture,
-                                    uint8_t alpha) {
+                                    uint8_t alpha, PresentDamage damage) {
   Native* n = NativeOf(hwnd);
   if (n == nullptr) return false;
+  bool whole = damage.whole;
   if (n->picture == nullptr || cairo_image_surface_get_width(n->picture) != size.width ||
       cairo_image_surface_get_height(n->picture) != size.height) {
     if (n->picture != nullptr) cairo_surface_destroy(n->picture);
@@ -311,51 +330,62 @@ bool GtkWindowSystem::NativePresent(WindowHandle hwnd, Point /*pos*/, Size size,
       n->picture = nullptr;
       return false;
     }
+    whole = true;
   }
+  const Rect all{0, 0, size.width, size.height};
+  const std::span<const Rect> rects = whole ? std::span<const Rect>(&all, 1) : damage.rects;
   cairo_surface_flush(n->picture);
   unsigned char* data = cairo_image_surface_get_data(n->picture);
   const int stride = cairo_image_surface_get_stride(n->picture);
-  // Row by row: whatever the picture does not cover is transparent.
-  const int32_t copyWidth = std::clamp(picture.width, 0, size.width);
-  for (int32_t y = 0; y < size.height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-    const int32_t copied = y < picture.height ? copyWidth : 0;
-    if (copied > 0) std::memcpy(row, picture.Row(y), static_cast<size_t>(copied) * sizeof(uint32_t));
-    std::fill(row + copied, row + size.width, 0u);
+  const PixelView before{data, size.width, size.height, stride};
+  int64_t changed = 0;
+  if (CountingChangedPixels())
+    changed = whole ? int64_t{size.width} * size.height : ChangedPixels(picture, before, rects);
+  // Only the damaged rectangles are copied; whatever the picture does not
+  // cover is transparent.
+  int64_t copied = 0;
+  for (const Rect& r : rects) {
+    const int32_t right = std::clamp(picture.width, r.x, r.Right());
+    for (int32_t y = r.y; y < r.Bottom(); ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+      const int32_t end = y < picture.height ? right : r.x;
+      if (end > r.x) std::memcpy(row + r.x, picture.Row(y) + r.x, static_cast<size_t>(end - r.x) * sizeof(uint32_t));
+      std::fill(row + end, row + r.Right(), 0u);
+    }
+    copied += static_cast<int64_t>(r.width) * r.height;
   }
   cairo_surface_mark_dirty(n->picture);
+  const bool alphaChanged = n->alpha != alpha;
   n->alpha = alpha;
-  UpdateInputShape(*n, size, picture);
-  gtk_widget_queue_draw(n->widget);
+  const bool shapeSet = UpdateInputShape(*n, picture, rects, whole);
+  // A new constant alpha shows everywhere; otherwise only the damage is drawn again.
+  if (whole || alphaChanged) {
+    gtk_widget_queue_draw(n->widget);
+  } else {
+    for (const Rect& r : rects) gtk_widget_queue_draw_area(n->widget, r.x, r.y, r.width, r.height);
+  }
+  NotePresent(copied, changed, shapeSet);
   return true;
 }
 
-void GtkWindowSystem::UpdateInputShape(Native& native, Size size, const PixelView& picture) {
-  // Clicks fall through pixels with alpha 0, as they do through a layered window.
-  uint64_t hash =
-      1469598103934665603ull ^ (static_cast<uint64_t>(size.width) << 32) ^ static_cast<uint64_t>(size.height);
-  hash ^= native.alpha == 0 ? 0x9E3779B97F4A7C15ull : 0;
-  std::vector<cairo_rectangle_int_t> runs;
-  // Only the picture's own pixels can be ink, and none when the window is fully transparent.
-  const int32_t inkWidth = native.alpha == 0 ? 0 : std::clamp(picture.width, 0, size.width);
-  const int32_t inkHeight = native.alpha == 0 ? 0 : std::clamp(picture.height, 0, size.height);
-  for (int32_t y = 0; y < inkHeight; ++y) {
-    const uint32_t* row = picture.Row(y);
-    int32_t start = -1;
-    for (int32_t x = 0; x <= inkWidth; ++x) {
-      const bool ink = x < inkWidth && (row[x] >> 24) != 0;
-      if (ink && start < 0) start = x;
-      if (!ink && start >= 0) {
-        runs.push_back(cairo_rectangle_int_t{start, y, x - start, 1});
-        hash =
-            (hash ^ (static_cast<uint64_t>(start) << 20 ^ static_cast<uint64_t>(x) << 40 ^ static_cast<uint64_t>(y))) *
-            1099511628211ull;
-        start = -1;
-      }
-    }
+bool GtkWindowSystem::UpdateInputShape(Native& native, const PixelView& picture, std::span<const Rect> rects,
+                                       bool reset) {
+  // Clicks fall through pixels with alpha 0, as they do through a layered
+  // window: the mask follows the damaged pixels, and the desktop is told only
+  // when the ink changed (a hover changes colours, not alpha).
+  if (reset) {
+    native.shape.Reset(
+        Size{cairo_image_surface_get_width(native.picture), cairo_image_surface_get_height(native.picture)});
   }
-  if (hash == native.shapeHash) return;
-  native.shapeHash = hash;
+  bool changed = native.shape.Update(picture, rects) || reset;
+  const bool transparent = native.alpha == 0;
+  changed = changed || transparent != native.shapeTransparent;
+  if (!changed) return false;
+  native.shapeTransparent = transparent;
+  std::vector<cairo_rectangle_int_t> runs;
+  if (!transparent) {
+    for (const Rect& r : native.shape.Runs()) runs.push_back(cairo_rectangle_int_t{r.x, r.y, r.width, r.height});
+  }
   cairo_region_t* region = cairo_region_create_rectangles(runs.data(), static_cast<int>(runs.size()));
   gtk_widget_input_shape_combine_region(native.widget, region);
   // Without a compositor transparent pixels would show black: cut the window
@@ -364,13 +394,21 @@ void GtkWindowSystem::UpdateInputShape(Native& native, Size size, const PixelVie
     gtk_widget_shape_combine_region(native.widget, region);
   }
   cairo_region_destroy(region);
+  return true;
 }
 
 gboolean GtkWindowSystem::OnDraw(GtkWidget* /*widget*/, cairo_t* cr, gpointer data) {
+  // GTK clips to what was queued, so a present's damage is all that is drawn.
   auto* n = static_cast<Native*>(data);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   if (n->picture == nullptr) {
     cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    cairo_paint(cr);
+    return TRUE;
+  }
+  if (n->alpha == 255) {
+    // One pass: the picture replaces what was there, transparent pixels included.
+    cairo_set_source_surface(cr, n->picture, 0, 0);
     cairo_paint(cr);
     return TRUE;
   }
@@ -380,6 +418,25 @@ gboolean GtkWindowSystem::OnDraw(GtkWidget* /*widget*/, cairo_t* cr, gpointer da
   cairo_set_source_surface(cr, n->picture, 0, 0);
   cairo_paint_with_alpha(cr, n->alpha / 255.0);
   return TRUE;
+}
+
+// --- Frames ---
+
+void GtkWindowSystem::NativeRequestFrame(WindowHandle hwnd) {
+  Native* n = NativeOf(hwnd);
+  // The clock of a window that is not on the screen may stand still.
+  if (n == nullptr || n->clock == nullptr || !gtk_widget_get_mapped(n->widget)) {
+    WindowSystemCore::NativeRequestFrame(hwnd);
+    return;
+  }
+  n->frameWanted = true;
+  gdk_frame_clock_request_phase(n->clock, GDK_FRAME_CLOCK_PHASE_UPDATE);
+}
+
+void GtkWindowSystem::OnFrameUpdate(GdkFrameClock* clock, gpointer data) {
+  auto* n = static_cast<Native*>(data);
+  if (!std::exchange(n->frameWanted, false)) return;
+  n->system->ServeFrame(n->hwnd, gdk_frame_clock_get_frame_time(clock) / 1000);
 }
 
 // --- Capture and move drag ---
@@ -430,42 +487,52 @@ void GtkWindowSystem::EndMoveDrag() {
 
 // --- Timers and the loop ---
 
-gboolean GtkWindowSystem::OnTimer(gpointer data) {
-  auto* t = static_cast<TimerSource*>(data);
-  GtkWindowSystem* self = t->system;
-  const uint32_t key = t->key;
-  const guint source = t->source;
-  self->FireTimer(key);
-  // The callback may have stopped or restarted the timer (and freed t).
-  auto it = self->timerSources_.find(key);
-  if (it == self->timerSources_.end() || it->second->source != source) return G_SOURCE_REMOVE;
+gboolean GtkWindowSystem::DispatchTimer(GSource* source, GSourceFunc /*callback*/, gpointer /*data*/) {
+  auto* t = reinterpret_cast<TimerSource*>(source);
+  const gint64 now = g_source_get_time(source);
+  // Parked, or found ready before it was stopped and started again.
+  if (t->key == 0 || now < t->due) return G_SOURCE_CONTINUE;
   // Keep the timer's own beat: the next tick is due one interval after this
-  // one was due, not after it ran, so a 10 ms animation gets its 100 steps a
-  // second however late the loop was. Far behind, it starts a new beat.
-  TimerSource& ts = *it->second;
-  const gint64 now = g_get_monotonic_time();
-  ts.due += ts.intervalUs;
-  if (now - ts.due > ts.intervalUs) ts.due = now;
-  const gint64 waitUs = std::max<gint64>(0, ts.due - now);
-  ts.source = g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>((waitUs + 500) / 1000), &OnTimer, &ts, nullptr);
-  return G_SOURCE_REMOVE;
+  // one was due, not after it ran. Far behind, it starts a new beat.
+  t->due += t->intervalUs;
+  if (now - t->due > t->intervalUs) t->due = now + t->intervalUs;
+  g_source_set_ready_time(source, t->due);
+  t->system->FireTimer(t->key);
+  return G_SOURCE_CONTINUE;
 }
 
 void GtkWindowSystem::NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) {
-  auto t = std::make_unique<TimerSource>();
-  t->system = this;
+  static GSourceFuncs funcs{nullptr, nullptr, &DispatchTimer, nullptr, nullptr, nullptr};
+  TimerSource* t = nullptr;
+  if (!parkedTimers_.empty()) {
+    t = parkedTimers_.back();
+    parkedTimers_.pop_back();
+  } else {
+    t = reinterpret_cast<TimerSource*>(g_source_new(&funcs, sizeof(TimerSource)));
+    t->system = this;
+    g_source_set_priority(&t->base, G_PRIORITY_DEFAULT);
+    g_source_attach(&t->base, nullptr);
+  }
   t->key = timerKey;
   t->intervalUs = static_cast<gint64>(intervalMs) * 1000;
   t->due = g_get_monotonic_time() + t->intervalUs;
-  t->source = g_timeout_add_full(G_PRIORITY_DEFAULT, intervalMs, &OnTimer, t.get(), nullptr);
-  timerSources_[timerKey] = std::move(t);
+  g_source_set_ready_time(&t->base, t->due);
+  timerSources_[timerKey] = t;
 }
 
 void GtkWindowSystem::NativeTimerStop(uint32_t timerKey) {
   auto it = timerSources_.find(timerKey);
   if (it == timerSources_.end()) return;
-  g_source_remove(it->second->source);
+  TimerSource* t = it->second;
   timerSources_.erase(it);
+  t->key = 0;
+  g_source_set_ready_time(&t->base, -1);
+  if (parkedTimers_.size() < kParkedTimers) {
+    parkedTimers_.push_back(t);
+    return;
+  }
+  g_source_destroy(&t->base);
+  g_source_unref(&t->base);
 }
 
 gboolean GtkWindowSystem::OnIdle(gpointer data) {

@@ -173,18 +173,35 @@ void HeadlessWindowSystem::NativeGeometry(WindowHandle hwnd, Rect rect) {
 }
 
 bool HeadlessWindowSystem::NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
-                                         uint8_t alpha) {
+                                         uint8_t alpha, PresentDamage damage) {
   Picture& shown = state_->pictures[hwnd];
+  const bool whole = damage.whole || shown.size != size;
   shown.position = pos;
-  shown.size = size;
   shown.alpha = alpha;
-  shown.pixels.assign(static_cast<size_t>(size.width) * static_cast<size_t>(size.height), 0);
-  const int32_t w = std::min(size.width, picture.width);
-  const int32_t h = std::min(size.height, picture.height);
-  for (int32_t y = 0; y < h; ++y) {
-    for (int32_t x = 0; x < w; ++x) shown.pixels[static_cast<size_t>(y) * size.width + x] = picture.At(x, y);
+  if (whole) {
+    shown.size = size;
+    shown.pixels.assign(static_cast<size_t>(size.width) * static_cast<size_t>(size.height), 0);
+    shown.damage.assign(1, Rect{0, 0, size.width, size.height});
+    shown.shape.Reset(size);
+  } else {
+    shown.damage.assign(damage.rects.begin(), damage.rects.end());
   }
+  const PixelView before{shown.pixels.data(), size.width, size.height, size.width * 4};
+  const int64_t changed = (!whole && CountingChangedPixels()) ? ChangedPixels(picture, before, shown.damage) : 0;
+  int64_t copied = 0;
+  for (const Rect& r : shown.damage) {
+    // Whatever the picture does not cover stays transparent.
+    const Rect in = r.Intersect(Rect{0, 0, std::min(size.width, picture.width), std::min(size.height, picture.height)});
+    for (int32_t y = in.y; y < in.Bottom(); ++y) {
+      for (int32_t x = in.x; x < in.Right(); ++x)
+        shown.pixels[static_cast<size_t>(y) * size.width + x] = picture.At(x, y);
+    }
+    copied += static_cast<int64_t>(r.width) * r.height;
+  }
+  const bool shapeSet = shown.shape.Update(picture, shown.damage) || whole;
+  shown.copiedPixels += copied;
   ++shown.presentCount;
+  NotePresent(copied, whole && CountingChangedPixels() ? copied : changed, shapeSet);
   return true;
 }
 
@@ -237,10 +254,7 @@ WindowHandle HeadlessWindowSystem::WindowAt(Point screen) const {
     if ((GetExStyle(h) & ExStyle::Layered) != 0) {
       // A layered window catches the mouse only where its picture has ink.
       const Picture* p = Presented(h);
-      if (p == nullptr || p->alpha == 0) continue;
-      const int32_t x = screen.x - r.x;
-      const int32_t y = screen.y - r.y;
-      if (x >= p->size.width || y >= p->size.height || (p->At(x, y) >> 24) == 0) continue;
+      if (p == nullptr || p->alpha == 0 || !p->shape.Contains(screen - r.Origin())) continue;
     }
     return h;
   }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ws/input_shape.h"
 #include "platform/ws/window_core.h"
 
 namespace quillmar::ws {
@@ -75,6 +76,13 @@ class HeadlessWindowSystem final : public WindowSystemCore {
     uint8_t alpha = 255;
     std::vector<uint32_t> pixels;  // premultiplied 0xAARRGGBB, width * height
     int presentCount = 0;
+    // The rectangles the last present copied (the whole picture when it
+    // copied everything) and the pixels all presents copied.
+    std::vector<Rect> damage;
+    int64_t copiedPixels = 0;
+    // Where clicks land: kept from the damaged rectangles alone, as the
+    // desktop backend keeps its native shape.
+    InputShape shape;
     uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * size.width + x]; }
   };
   // The last picture presented for the window, or null.
@@ -118,7 +126,8 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   void NativeDestroy(WindowHandle hwnd) override;
   void NativeShow(WindowHandle hwnd, bool visible) override;
   void NativeGeometry(WindowHandle hwnd, Rect rect) override;
-  bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha) override;
+  bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha,
+                     PresentDamage damage) override;
   void NativeCapture(WindowHandle hwnd) override;
   void NativeBeginMoveDrag(WindowHandle hwnd) override;
   void NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) override;

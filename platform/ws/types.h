@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "base/geometry.h"
@@ -60,6 +61,19 @@ struct PixelView {
   }
   uint32_t At(int32_t x, int32_t y) const { return Row(y)[x]; }
 };
+
+// The part of a presented picture that differs from the window's previous
+// picture: whole, or only the listed rectangles (none when only the position
+// or the constant alpha changed).
+struct PresentDamage {
+  bool whole = true;
+  std::span<const Rect> rects;
+  static PresentDamage Of(std::span<const Rect> rects) { return {false, rects}; }
+};
+
+// Called on the UI thread at a window's display frame, with the frame's time
+// in milliseconds of the backend's clock (NowMs).
+using FrameCallback = std::function<void(int64_t)>;
 
 // Registration record of a window class.
 struct WindowClass {

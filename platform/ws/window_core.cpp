@@ -127,6 +127,8 @@ bool WindowSystemCore::DestroyWindow(WindowHandle hwnd) {
     if (t->hwnd == hwnd) ownTimers.push_back(key);
   }
   for (uint32_t key : ownTimers) RemoveTimer(key);
+  frameRequests_.erase(hwnd);
+  fallbackWaiting_.erase(hwnd);
   NativeDestroy(hwnd);
   windows_.erase(hwnd);
   std::erase(zOrder_, hwnd);
@@ -595,14 +597,103 @@ bool WindowSystemCore::OnUiThread() const { return std::this_thread::get_id() ==
 // --- Layered output ---
 
 bool WindowSystemCore::PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
-                                      uint8_t constantAlpha) {
+                                      uint8_t constantAlpha, PresentDamage damage) {
   Record* r = Find(hwnd);
   if (r == nullptr || (r->exStyle & ExStyle::Layered) == 0) return false;
   if (size.width <= 0 || size.height <= 0 || picture.data == nullptr) return false;
   if (picture.width < 0 || picture.height < 0 || picture.stride < picture.width * 4) return false;
+  // A new size makes a new picture: nothing of the old one can stay.
+  const bool resized = r->rect.GetSize() != size;
   ApplyGeometry(hwnd, Rect::FromOriginSize(pos, size), true);
   if (Find(hwnd) == nullptr) return false;
-  return NativePresent(hwnd, pos, size, picture, constantAlpha);
+  std::vector<Rect> inside;
+  if (!damage.whole && !resized) {
+    const Rect bounds{0, 0, size.width, size.height};
+    for (const Rect& rect : damage.rects) {
+      const Rect clipped = rect.Intersect(bounds);
+      if (!clipped.IsEmpty()) inside.push_back(clipped);
+    }
+    damage = PresentDamage::Of(inside);
+  } else {
+    damage = PresentDamage{};
+  }
+  ++stats_.presents;
+  return NativePresent(hwnd, pos, size, picture, constantAlpha, damage);
+}
+
+void WindowSystemCore::NotePresent(int64_t copied, int64_t changed, bool shapeSet) {
+  stats_.copiedPixels += copied;
+  stats_.changedPixels += changed;
+  if (shapeSet) ++stats_.shapeUpdates;
+}
+
+int64_t WindowSystemCore::ChangedPixels(const PixelView& now, const PixelView& before, std::span<const Rect> rects) {
+  int64_t changed = 0;
+  for (const Rect& r : rects) {
+    const Rect in = r.Intersect(Rect{0, 0, std::min(now.width, before.width), std::min(now.height, before.height)});
+    for (int32_t y = in.y; y < in.Bottom(); ++y) {
+      const uint32_t* a = now.Row(y);
+      const uint32_t* b = before.Row(y);
+      for (int32_t x = in.x; x < in.Right(); ++x) changed += a[x] != b[x] ? 1 : 0;
+    }
+  }
+  return changed;
+}
+
+// --- Frames ---
+
+bool WindowSystemCore::RequestFrame(WindowHandle hwnd, FrameCallback callback) {
+  const Record* r = Find(hwnd);
+  if (r == nullptr || r->destroying || !callback) return false;
+  frameRequests_[hwnd] = std::move(callback);
+  NativeRequestFrame(hwnd);
+  return true;
+}
+
+void WindowSystemCore::NativeRequestFrame(WindowHandle hwnd) {
+  fallbackWaiting_.insert(hwnd);
+  if (frameTimer_ != 0 || frameTaskPosted_) return;
+  // The clock was quiet for a whole frame: this frame starts now, and the
+  // timer paces the ones that follow.
+  frameTaskPosted_ = true;
+  PostTask([this] {
+    frameTaskPosted_ = false;
+    ServeFrames(NowMs());
+  });
+  TimerEntry entry;
+  entry.kind = TimerEntry::Kind::Window;
+  entry.intervalMs = kFallbackFrameMs;
+  entry.callback = std::make_shared<const TimerCallback>([this](uint32_t) {
+    if (fallbackWaiting_.empty() && !frameTaskPosted_) {
+      // A frame with nothing to serve: the clock sleeps until the next request.
+      RemoveTimer(std::exchange(frameTimer_, 0));
+      return;
+    }
+    ServeFrames(NowMs());
+  });
+  entry.id = nextTimerKey_;
+  frameTimer_ = AddTimer(std::move(entry));
+}
+
+void WindowSystemCore::ServeFrames(int64_t nowMs) {
+  const std::set<WindowHandle> waiting = std::exchange(fallbackWaiting_, {});
+  for (WindowHandle hwnd : waiting) ServeFrame(hwnd, nowMs);
+}
+
+FrameCallback WindowSystemCore::TakeFrameCallback(WindowHandle hwnd) {
+  auto it = frameRequests_.find(hwnd);
+  if (it == frameRequests_.end()) return {};
+  FrameCallback callback = std::move(it->second);
+  frameRequests_.erase(it);
+  return callback;
+}
+
+void WindowSystemCore::ServeFrame(WindowHandle hwnd, int64_t nowMs) {
+  // Taken out first: the callback may ask for the next frame.
+  FrameCallback callback = TakeFrameCallback(hwnd);
+  if (!callback) return;
+  ++stats_.frames;
+  callback(nowMs);
 }
 
 bool WindowSystemCore::PaintWindow(WindowHandle hwnd, const PixelView& picture) {
@@ -617,7 +708,7 @@ bool WindowSystemCore::PaintWindow(WindowHandle hwnd, const PixelView& picture) 
     }
   }
   return NativePresent(hwnd, r->rect.Origin(), size, PixelView{opaque.data(), size.width, size.height, size.width * 4},
-                       255);
+                       255, PresentDamage{});
 }
 
 }  // namespace quillmar::ws

@@ -81,8 +81,10 @@ class WindowSystemCore : public WindowSystem {
   uint32_t StartPeriodicTimer(uint32_t intervalMs, TimerCallback callback) override;
   bool StopPeriodicTimer(uint32_t id) override;
 
-  bool PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
-                      uint8_t constantAlpha) override;
+  bool RequestFrame(WindowHandle hwnd, FrameCallback callback) override;
+
+  bool PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t constantAlpha,
+                      PresentDamage damage = {}) override;
   bool PaintWindow(WindowHandle hwnd, const PixelView& picture) override;
 
   // The topmost visible, enabled window that hwnd owns (directly or through
@@ -93,13 +95,33 @@ class WindowSystemCore : public WindowSystem {
   // Number of timers of every kind now running (window ticks, periodic, internal).
   size_t RunningTimerCount() const { return timers_.size(); }
 
+  // What the presents of layered windows cost, summed over the process.
+  struct PresentStats {
+    int64_t presents = 0;
+    int64_t frames = 0;         // display frames served (RequestFrame callbacks)
+    int64_t copiedPixels = 0;   // pixels the backend took from presented pictures
+    int64_t changedPixels = 0;  // of those, pixels that differ (counted only when asked)
+    int64_t shapeUpdates = 0;   // times the native input shape was set
+  };
+  const PresentStats& PresentStatistics() const { return stats_; }
+  void ResetPresentStatistics() { stats_ = {}; }
+  // Comparing each copied pixel with the one it replaces costs a second look,
+  // so it runs only while a measurement asks for it.
+  void CountChangedPixels(bool on) { countChanged_ = on; }
+
+  // The frame interval where the display's rate is unknown (60 Hz, rounded up
+  // so the rate is never exceeded).
+  static constexpr uint32_t kFallbackFrameMs = 17;
+
  protected:
   // --- Native side, all on the UI thread ---
   virtual void NativeCreate(WindowHandle hwnd) = 0;   // the record exists, hidden
   virtual void NativeDestroy(WindowHandle hwnd) = 0;  // the record is about to go
   virtual void NativeShow(WindowHandle hwnd, bool visible) = 0;
   virtual void NativeGeometry(WindowHandle hwnd, Rect rect) = 0;
-  virtual bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha) = 0;
+  // `damage` is whole, or rectangles inside the size when the size stayed.
+  virtual bool NativePresent(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t alpha,
+                             PresentDamage damage) = 0;
   virtual void NativeCapture(WindowHandle hwnd) = 0;  // 0 releases
   virtual void NativeBeginMoveDrag(WindowHandle hwnd) = 0;
   virtual void NativeIconify(WindowHandle /*hwnd*/, bool /*iconic*/) {}
@@ -108,9 +130,26 @@ class WindowSystemCore : public WindowSystem {
   virtual void NativeZOrder(WindowHandle /*hwnd*/) {}
   virtual void NativeFocus(WindowHandle /*hwnd*/) {}
   virtual void NativeImePosition(WindowHandle /*hwnd*/, Point /*clientPoint*/) {}
+  // Asks for a frame of the window; the default paces every window on one
+  // timer of kFallbackFrameMs. A backend with a display clock overrides it
+  // and calls ServeFrame at the display's frame.
+  virtual void NativeRequestFrame(WindowHandle hwnd);
   // Arranges FireTimer(timerKey) every intervalMs until NativeTimerStop.
   virtual void NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) = 0;
   virtual void NativeTimerStop(uint32_t timerKey) = 0;
+  // Serves every window that asked for a frame, at the frame time `nowMs`.
+  // The paced fallback calls it; a backend with its own display clock calls
+  // it per window through ServeFrame.
+  void ServeFrames(int64_t nowMs);
+  void ServeFrame(WindowHandle hwnd, int64_t nowMs);
+  // The frame callback the window is waiting for, taken out; empty when none.
+  FrameCallback TakeFrameCallback(WindowHandle hwnd);
+  // Adds a present's copy to the statistics: `changed` from ChangedPixels when
+  // counting is on.
+  void NotePresent(int64_t copied, int64_t changed, bool shapeSet);
+  bool CountingChangedPixels() const { return countChanged_; }
+  // Pixels inside `rects` where `now` differs from `before` (both of one size).
+  static int64_t ChangedPixels(const PixelView& now, const PixelView& before, std::span<const Rect> rects);
   // Called from any thread when the posted queue turns non-empty.
   virtual void WakeLoop() = 0;
   // Blocks until something may have happened (events, timers, posts); returns
@@ -180,6 +219,14 @@ class WindowSystemCore : public WindowSystem {
   int quitCode_ = 0;
   int loopDepth_ = 0;
   std::u16string imeResult_;
+  // The paced fallback of RequestFrame: one timer for every window, running
+  // while frames are asked for and stopped after one quiet frame.
+  std::map<WindowHandle, FrameCallback> frameRequests_;
+  std::set<WindowHandle> fallbackWaiting_;
+  uint32_t frameTimer_ = 0;
+  bool frameTaskPosted_ = false;
+  PresentStats stats_;
+  bool countChanged_ = false;
   std::map<uint32_t, std::shared_ptr<PointerWatcher>> pointerWatchers_;
   uint32_t nextWatcher_ = 1;
 

@@ -133,13 +133,19 @@ class WindowSystem {
   virtual bool StopPeriodicTimer(uint32_t id) = 0;
   // Milliseconds of a monotonic clock (virtual in the headless backend).
   virtual int64_t NowMs() const = 0;
+  // Calls `callback` once at the window's next display frame: paced to the
+  // display (at most its rate; 60 Hz where the rate is unknown), at once when
+  // the window has been quiet for a frame. Requests made before that frame
+  // share it (the last callback is kept). False for an unknown window.
+  virtual bool RequestFrame(WindowHandle hwnd, FrameCallback callback) = 0;
 
   // --- Layered output ---
   // Shows `size` pixels of the picture (from its top-left) at pos with a
   // constant alpha, moving and sizing the window to match. Requires
-  // ExStyle::Layered. The pixels are copied.
-  virtual bool PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
-                              uint8_t constantAlpha) = 0;
+  // ExStyle::Layered. The pixels are copied: only those inside `damage` when
+  // the size stays, since the rest is what the window shows already.
+  virtual bool PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture, uint8_t constantAlpha,
+                              PresentDamage damage = {}) = 0;
   // Content of an ordinary (not layered) window at its current rectangle;
   // the window is opaque, so colours show as premultiplied over black.
   virtual bool PaintWindow(WindowHandle hwnd, const PixelView& picture) = 0;

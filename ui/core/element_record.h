@@ -75,7 +75,7 @@ struct ElementRecord {
   void MarkChanged() {
     needsCompose = 1;
     changed = 1;
-    PaintScheduler::Request();
+    PaintScheduler::Request(key);
   }
 
   static constexpr const char* kWindowTag = "OVCl_WINDOW";

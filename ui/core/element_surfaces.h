@@ -12,14 +12,16 @@
 
 namespace quillmar {
 
-// Extra layers of a picture transition and the timer that animates them.
+// Extra layers of a picture transition; the window's frames animate them.
 struct ExtraLayers {
   std::vector<draw::Bitmap> layers;
   int32_t currentLayer = 0;  // 1-based; 0 = nothing to draw
-  uint32_t timerId = 0;
-  int32_t progress = 0;  // 0 .. 255: how far the new picture has faded in
-  int32_t step = 0;
-  std::optional<Rect> area;  // the part that fades; elsewhere the new picture shows at once
+  int32_t progress = 0;      // 0 .. 255: how far the new picture has faded in
+  int32_t step = 0;          // progress per interval
+  int32_t intervalMs = 10;
+  int64_t startMs = 0;            // when it started, on the window system's clock
+  const void* starter = nullptr;  // the object that started it (compared, never followed)
+  std::optional<Rect> area;       // the part that fades; elsewhere the new picture shows at once
 };
 
 struct ElementSurfaces {
@@ -42,6 +44,7 @@ struct ElementSurfaces {
   draw::Bitmap dib;                           // canvas plus children, composed
   std::optional<draw::Region> dirtyRegion;    // part of dib the last composition changed
   std::optional<draw::Region> invalidRegion;  // empty: the whole element
+  std::optional<draw::Region> repainted;      // what the last paint redrew, until composed (empty: all)
   ExtraLayers extra;
   bool leftOut = false;  // the last composition skipped the element (hidden, alpha 0, not shown)
 };

@@ -25,7 +25,13 @@ size_t Slot(CaptionButtonId id) { return static_cast<size_t>(id); }
 }  // namespace
 
 UiFrame::UiFrame(UiWindow& window)
-    : window_(window), openEffect_(std::make_unique<UiEffect>()), closeEffect_(std::make_unique<UiEffect>()) {
+    : window_(window),
+      openEffect_(std::make_unique<UiEffect>()),
+      closeEffect_(std::make_unique<UiEffect>()),
+      clock_(window) {
+  // The window's frames carry its effects, in step with everything else it shows.
+  openEffect_->DriveByFrames([this] { clock_.RequestForEffect(); });
+  closeEffect_->DriveByFrames([this] { clock_.RequestForEffect(); });
   PaintScheduler::Add(this);
   painted_ = true;
 }
@@ -37,6 +43,7 @@ UiFrame::~UiFrame() {
 
 void UiFrame::Quiesce() {
   PaintScheduler::Remove(this);
+  clock_.Stop();
   painted_ = false;
   tip_.reset();
   openEffect_->Reset();
@@ -125,6 +132,11 @@ void UiFrame::PlaceCaptionButtons() {
     captionButtons_[i]->Place(CaptionButtonPosition(kNames[i], "x"), CaptionButtonPosition(kNames[i], "y"),
                               std::nullopt, std::nullopt);
   }
+}
+
+void UiFrame::AdvanceEffects(int64_t nowMs) {
+  openEffect_->Frame(nowMs);
+  closeEffect_->Frame(nowMs);
 }
 
 bool UiFrame::EffectBusy() const { return openEffect_->Running() || closeEffect_->Running(); }

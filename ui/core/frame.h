@@ -12,6 +12,8 @@
 
 #include "base/geometry.h"
 #include "platform/ws/types.h"
+#include "platform/draw/region.h"
+#include "ui/core/frame_clock.h"
 #include "ui/core/frame_metrics.h"
 #include "ui/core/sizing_rules.h"
 
@@ -39,6 +41,10 @@ struct FrameOutput {
   int32_t windowAlpha = 255;
   int32_t blurBehind = 0;
   bool blurApplied = false;  // the blur region has been given to the desktop
+  // What composition changed since the window last put its picture on the
+  // screen; whole when something else (an effect) showed in between.
+  draw::Region unpresented;
+  bool presentWhole = true;
 };
 
 // The keyboard's way around the window: the elements Tab visits in order, and
@@ -84,6 +90,8 @@ class UiFrame {
   // True once per finished run of the open effect, when the window takes over again.
   bool SettleOpenEffect();
   void RearmOpenEffect() { openSettled_ = false; }
+  // One display frame of the effects that run.
+  void AdvanceEffects(int64_t nowMs);
 
   // --- Tooltip ---
   // Shows an element's tip over its rectangle; empty text hides it.
@@ -105,6 +113,9 @@ class UiFrame {
   void Quiesce();
   // Whether on-demand painting still serves this window.
   bool Painted() const { return painted_; }
+  // The window's display frames: every repaint and transition goes through them.
+  FrameClock& Clock() { return clock_; }
+  const FrameClock& Clock() const { return clock_; }
 
  private:
   int32_t CaptionInset() const;
@@ -122,6 +133,7 @@ class UiFrame {
   std::unique_ptr<UiToolTip> tip_;
   int32_t tipKey_ = 0;  // the element whose tip tip_ shows
   bool painted_ = false;
+  FrameClock clock_;
 };
 
 }  // namespace quillmar

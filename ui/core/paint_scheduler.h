@@ -1,8 +1,8 @@
 #pragma once
-// Painting on demand. Raising an element's repaint flags asks for one paint
-// pass; the request is posted to the UI thread once, however many flags go up
-// before it runs, and the pass then paints every framed window that has
-// something to show. With nothing raised nothing runs: there is no clock.
+// Painting on demand. Raising an element's repaint flags asks the frame clock
+// of the element's window for its next frame, which runs one paint pass for
+// everything raised before it. With nothing raised nothing runs: no clock
+// ticks while the windows are idle.
 
 #include <cstdint>
 
@@ -12,20 +12,18 @@ class UiFrame;
 
 class PaintScheduler {
  public:
-  // Asks for a pass soon. Requests made while a pass runs (a control that
-  // changes itself while painting) are served one frame later, so content that
-  // keeps changing is painted at a frame rate rather than in a busy loop.
+  // Asks every framed window for a frame.
   static void Request();
-  // Frames the pass serves, from their window's binding until it lets go.
+  // Asks the window holding the element for a frame; an element outside any
+  // bound window waits until it is placed in one.
+  static void Request(int32_t key);
+  // Runs the element's transition on its window's frames until it ends.
+  static void Animate(int32_t key);
+  // Frames the scheduler serves, from their window's binding until it lets go.
   static void Add(UiFrame* frame);
   static void Remove(UiFrame* frame);
-  // Runs a pass now (what the posted request does).
-  static void RunPass();
-  // A request is waiting to run.
+  // A window waits for a frame.
   static bool Pending();
-
-  // The delay of a frame requested during a pass.
-  static constexpr uint32_t kFrameMs = 10;
 };
 
 }  // namespace quillmar

@@ -117,7 +117,15 @@ void UiWindow::Unregister(bool repaintNow) {
   rec->surfaces->invalidRegion.reset();
   StopTransition();
   // Transitions this object runs for other elements end with it.
-  while (!transitions_.empty()) StopTransition(transitions_.back().second);
+  // (Only those it still runs: another object may have started a new one since.)
+  for (const int32_t k : std::vector<int32_t>(transitions_)) {
+    const ElementRecord* other = Registry().Find(k);
+    if (other && other->surfaces->extra.starter == this) {
+      StopTransition(k);
+    } else {
+      std::erase(transitions_, k);
+    }
+  }
   while (!timerIds_.empty()) StopTimer(timerIds_.back());
   Registry().Remove(key_);
   key_ = 0;
@@ -377,11 +385,7 @@ void UiWindow::StopTimer(int32_t id) {
 
 void UiWindow::TimerEntry(int32_t id, uint32_t msg) {
   DispatchScope scope;
-  const ElementRef self(key_);
   OnTimer(id, msg);
-  // OnTimer may have ended the object.
-  if (self.Lost()) return;
-  TransitionTimer(id, msg);
 }
 
 void UiWindow::IdleEntry() {

@@ -216,12 +216,13 @@ class UiWindow {
   const draw::Bitmap* GetDib(OptKey key = {});
   void SetRedrawEnabled(int32_t value, OptKey key = {});
   // Fades from the element's current picture to its next one, inside `area`
-  // only when given (elsewhere the next picture shows at once). The timer is
-  // this object's, whichever element the transition is for.
+  // only when given (elsewhere the next picture shows at once): `step` of 255
+  // per `intervalMs`, advanced by the window's display frames. The fade ends
+  // with this object, whichever element it is for.
   void StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKey key = {}, std::optional<Rect> area = {});
   void Transition(bool alt = false, OptKey key = {}) { StartTransition(10, 25, alt, key); }
   // The refresh of one part of a control (a scroll bar's arrow or thumb) with
-  // its own step per 10 ms tick.
+  // its own step per 10 ms.
   void TransitionRect(const Rect& area, int32_t value, OptKey key = {}) {
     StartTransition(10, value, false, key, area);
   }
@@ -238,7 +239,7 @@ class UiWindow {
   // Ends a running transition; the element shows its current picture.
   void CancelTransition(OptKey key = {});
   void StopTransition(OptKey key = {});
-  void TransitionTimer(int32_t id, uint32_t msg);
+  bool TransitionRunning(OptKey key = {});
   int32_t AddLayer(int32_t width, int32_t height, OptKey key = {});
   void RemoveLayer(int32_t index, OptKey key = {});
   void SetFrame(int32_t frameOn, int32_t borderOn, int32_t shadowOn);
@@ -327,8 +328,8 @@ class UiWindow {
   std::optional<draw::Argb> backColor2_;
   ImageHandle backImage_;
   int32_t backImageMode_ = 0;
-  // Transitions this object's timers drive: (timer id, element key).
-  std::vector<std::pair<int32_t, int32_t>> transitions_;
+  // Elements whose transitions this object started.
+  std::vector<int32_t> transitions_;
   std::unique_ptr<UiFrame> frame_;
 };
 

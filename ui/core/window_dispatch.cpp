@@ -377,7 +377,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     case Msg::ShowWindow:
       if (ElementRecord* r = Rec({})) r->visible = (wParam == 1) ? 1 : 0;
       // What changed while the window was hidden shows when it comes back.
-      if (wParam == 1) PaintScheduler::Request();
+      if (wParam == 1) PaintScheduler::Request(key_);
       break;
     case Msg::MouseMove:
       sys.TrackMouse(hwnd, Track::Hover | Track::Leave, 1);
@@ -415,7 +415,7 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     case Msg::Size:
       if (wParam == SizeKind::Minimized && frame_) frame_->RecheckTip();
       // Coming back from the taskbar shows what changed while minimized.
-      if (wParam == SizeKind::Restored || wParam == SizeKind::Maximized) PaintScheduler::Request();
+      if (wParam == SizeKind::Restored || wParam == SizeKind::Maximized) PaintScheduler::Request(key_);
       if ((wParam == SizeKind::Restored || wParam == SizeKind::Maximized) && !EffectBusy()) {
         const Rect r = sys.WindowRect(hwnd);
         ElementRecord* self = Rec({});

@@ -99,7 +99,7 @@ void UiWindow::SetVisible(int32_t value, OptKey key) {
   if (!rec || rec->visible == value) return;
   rec->visible = value;
   rec->needsCompose = 1;
-  PaintScheduler::Request();
+  PaintScheduler::Request(rec->key);
   if (rec->IsTopLevelWindow() && rec->windowHandle != 0 && ws::System().IsWindow(rec->windowHandle)) {
     ws::System().ShowWindow(rec->windowHandle, value != 0 ? Show::Normal : Show::Hide);
   }

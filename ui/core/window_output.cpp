@@ -62,8 +62,19 @@ void UiWindow::PresentLayered() {
   if (dib.IsEmpty()) return;
   const Rect r = sys.WindowRect(hwnd_);
   const ws::PixelView view{dib.Data(), dib.Width(), dib.Height(), dib.Stride()};
-  sys.PresentLayered(hwnd_, r.Origin(), {rec->width, rec->height}, view,
-                     static_cast<uint8_t>(std::clamp(GetWindowAlpha(), 0, 255)));
+  // The backend copies only what composition changed since the last present.
+  std::vector<Rect> rects;
+  ws::PresentDamage damage;
+  if (frame_ && !frame_->Output().presentWhole) {
+    rects = frame_->Output().unpresented.Rects();
+    damage = ws::PresentDamage::Of(rects);
+  }
+  if (sys.PresentLayered(hwnd_, r.Origin(), {rec->width, rec->height}, view,
+                         static_cast<uint8_t>(std::clamp(GetWindowAlpha(), 0, 255)), damage) &&
+      frame_) {
+    frame_->Output().unpresented = draw::Region();
+    frame_->Output().presentWhole = false;
+  }
 }
 
 void UiWindow::RefreshBlur() {
@@ -80,7 +91,9 @@ void UiWindow::Tick() {
   const bool live = hwnd_ != 0 && sys.IsWindow(hwnd_);
   if (EffectBusy()) return;  // the effect shows the window meanwhile
   if (frame_->SettleOpenEffect()) {
-    // Once per run: the window takes over showing its own picture again.
+    // Once per run: the window takes over showing its own picture again,
+    // all of it, since the effect's frames are what the screen holds.
+    frame_->Output().presentWhole = true;
     RefreshBlur();
     Invalidate();
   }
@@ -156,6 +169,8 @@ void UiWindow::ShowWithEffect(int32_t effectKind, bool hiding, std::function<voi
   const ElementRef self(key_);
   Repaint();
   if (!self || !frame_) return;
+  // The effect's frames replace the window's picture on the screen.
+  frame_->Output().presentWhole = true;
   ElementRecord* rec = self.get();
   // The end of an effect is what the window waits for to show itself again
   // (or to close); each frame keeps the blur region in step where there is one.

@@ -13,6 +13,7 @@
 #include "ui/core/element_ref.h"
 #include "ui/core/element_registry.h"
 #include "ui/core/element_surfaces.h"
+#include "ui/core/frame.h"
 #include "ui/core/paint_scheduler.h"
 #include "ui/core/rounded_rect.h"
 #include "ui/core/skin_image.h"
@@ -78,7 +79,7 @@ void UiWindow::InvalidateRect(OptKey key, std::optional<Rect> rect) {
   const bool wholePending = rec->needsRepaint != 0 && !s.invalidRegion;
   rec->needsRepaint = 1;
   rec->needsCompose = 1;
-  PaintScheduler::Request();
+  PaintScheduler::Request(rec->key);
   if (!rect || rect->IsEmpty()) {
     s.invalidRegion.reset();
   } else if (!wholePending) {
@@ -94,7 +95,7 @@ void UiWindow::InvalidateRect(OptKey key, std::optional<Rect> rect) {
 void UiWindow::Invalidate(OptKey key) {
   if (ElementRecord* rec = Rec(key)) {
     rec->needsCompose = 1;
-    PaintScheduler::Request();
+    PaintScheduler::Request(rec->key);
   }
 }
 
@@ -174,11 +175,16 @@ void UiWindow::PaintTree(int32_t k, int32_t topLevel, const ElementRef& self) {
       g->SetClipBound(std::nullopt);
       g->ResetClip();
     }
+    // Composition takes only what was redrawn as new.
+    rec->surfaces->repainted = std::move(rec->surfaces->invalidRegion);
     rec->surfaces->invalidRegion.reset();
   }
   if (rec->needsCompose != 0) {
     ComposeElement(k);
     const bool window = rec->tag == ElementRecord::kWindowTag;
+    if (window && rec->owner && rec->owner->frame_ && rec->surfaces->dirtyRegion) {
+      rec->owner->frame_->Output().unpresented.Union(*rec->surfaces->dirtyRegion);
+    }
     if (window && topLevel != 0 && rec->owner) rec->owner->Present();
     if (gone() || !rec) return;
     if (!(window && topLevel == 0)) rec->needsCompose = 0;
@@ -201,8 +207,14 @@ void UiWindow::ComposeElement(int32_t k) {
     return;
   }
   draw::Region dirty;
-  // Coming back after being left out, the whole picture is new to the parent.
-  if (rec->needsRepaint != 0 || rec->changed != 0 || s.leftOut) dirty.Union(whole);
+  // Coming back after being left out, the whole picture is new to the parent;
+  // a repaint of part of the element is new only there (a caret's blink).
+  if (rec->changed != 0 || s.leftOut || (rec->needsRepaint != 0 && !s.repainted)) {
+    dirty.Union(whole);
+  } else if (rec->needsRepaint != 0) {
+    dirty.Union(*s.repainted);
+  }
+  s.repainted.reset();
   s.leftOut = false;
   const int32_t pl = rec->padding.left;
   const int32_t pt = rec->padding.top;
@@ -282,37 +294,24 @@ void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKe
   extra.area = area;
   // The quick form serves presses, which should answer at once.
   extra.step = alt ? std::max(step * 3, 1) : std::max(step, 1);
-  const int32_t id = StartTimer(intervalMs);
-  rec = Registry().Find(k);
-  if (!rec) {
-    StopTimer(id);
-    return;
-  }
-  rec->surfaces->extra.timerId = static_cast<uint32_t>(id);
-  if (id != 0) transitions_.emplace_back(id, k);
+  extra.intervalMs = std::max(intervalMs, 1);
+  ws::WindowSystem* sys = ws::SystemOrNull();
+  extra.startMs = sys ? sys->NowMs() : 0;
+  extra.starter = this;
+  transitions_.push_back(k);
+  // The window's frames advance it, together with every other fade of the window.
+  PaintScheduler::Animate(k);
   InvalidateRect(k);
 }
 
 void UiWindow::StopTransition(OptKey key) {
   const int32_t k = ResolveKey(key);
-  // The timers this object runs for the element, whether it still exists or not.
-  for (auto it = transitions_.begin(); it != transitions_.end();) {
-    if (it->second != k) {
-      ++it;
-      continue;
-    }
-    const int32_t id = it->first;
-    it = transitions_.erase(it);
-    StopTimer(id);
-  }
+  transitions_.erase(std::remove(transitions_.begin(), transitions_.end(), k), transitions_.end());
   ElementRecord* rec = Registry().Find(k);
   if (!rec) return;
   ExtraLayers& extra = rec->surfaces->extra;
-  const uint32_t id = extra.timerId;
   const bool drawnApart = extra.layers.size() >= 3;
   extra = ExtraLayers{};
-  // Another object's timer is not in this object's list; it notices on its next tick.
-  if (id != 0) StopTimer(static_cast<int32_t>(id));
   // The canvas held only what fades; the element paints its whole picture again.
   if (drawnApart) InvalidateRect(k);
 }
@@ -338,22 +337,9 @@ void UiWindow::CancelTransition(OptKey key) {
   }
 }
 
-void UiWindow::TransitionTimer(int32_t id, uint32_t) {
-  if (id == 0) return;
-  const auto it = std::find_if(transitions_.begin(), transitions_.end(), [id](const auto& t) { return t.first == id; });
-  if (it == transitions_.end()) return;
-  const int32_t k = it->second;
-  ElementRecord* rec = Registry().Find(k);
-  if (!rec || rec->surfaces->extra.timerId != static_cast<uint32_t>(id)) {
-    // The element or its transition went away without this object: stop serving it.
-    transitions_.erase(it);
-    StopTimer(id);
-    return;
-  }
-  ExtraLayers& extra = rec->surfaces->extra;
-  extra.progress += extra.step;
-  rec->MarkChanged();
-  if (extra.progress >= 255) StopTransition(k);
+bool UiWindow::TransitionRunning(OptKey key) {
+  ElementRecord* rec = Rec(key);
+  return rec && rec->surfaces->extra.currentLayer > 0;
 }
 
 int32_t UiWindow::AddLayer(int32_t width, int32_t height, OptKey key) {

@@ -226,7 +226,10 @@ void UiEdit::OnPaint(draw::Graphics&, Size) {
 void UiEdit::OnTimer(int32_t id, uint32_t) {
   if (id == 0 || id != blinkTimer_) return;
   caretShown_ = !caretShown_;
-  InvalidateRect();
+  // A blink changes the caret's column of pixels alone: only that is drawn
+  // and presented again (a caret out of view needs nothing).
+  if (caretPoint_ == EditLayout::kNoPoint) return;
+  InvalidateRect({}, Rect{caretPoint_.x, caretPoint_.y, 1, metrics_.glyphHeight});
 }
 
 void UiEdit::Paint() {

@@ -119,6 +119,7 @@ void UiEffect::Tick() {
   }
   if (proceed) {
     ComposeFrame();
+    if (quietStep_) return;  // a later step of the same display frame shows
     Present();
     // Copies: a callback may replace or release the effect's callbacks.
     if (FrameCallback callback = frameCallback_) callback(frame_);
@@ -284,15 +285,40 @@ void UiEffect::FreeFrame() { frame_ = draw::Bitmap(); }
 
 void UiEffect::FreeSnapshot() { snapshot_ = draw::Bitmap(); }
 
+void UiEffect::Frame(int64_t nowMs) {
+  if (timerId_ != kFrameDriven || stepMs_ <= 0) return;
+  // Far behind (the loop was held up), it takes a few steps, not all.
+  constexpr int64_t kMostSteps = 8;
+  const int64_t due = nowMs < nextStepMs_ ? 0 : std::min((nowMs - nextStepMs_) / stepMs_ + 1, kMostSteps);
+  nextStepMs_ = std::max(nextStepMs_ + due * stepMs_, nowMs - stepMs_);
+  for (int64_t i = 0; i < due && timerId_ == kFrameDriven; ++i) {
+    quietStep_ = i + 1 < due;
+    Tick();
+  }
+  quietStep_ = false;
+  if (timerId_ == kFrameDriven && requestFrame_) requestFrame_();
+}
+
 void UiEffect::StartTimer(int intervalMs) {
   StopTimer();
   ws::WindowSystem* windows = Windows();
   if (!windows || intervalMs <= 0) return;
+  if (requestFrame_) {
+    timerId_ = kFrameDriven;
+    stepMs_ = intervalMs;
+    nextStepMs_ = windows->NowMs() + intervalMs;
+    requestFrame_();
+    return;
+  }
   timerId_ = windows->StartPeriodicTimer(static_cast<uint32_t>(intervalMs), [this](uint32_t id) { OnTimer(id); });
 }
 
 void UiEffect::StopTimer() {
   if (timerId_ == 0) return;
+  if (timerId_ == kFrameDriven) {
+    timerId_ = 0;
+    return;
+  }
   if (ws::WindowSystem* windows = Windows()) windows->StopPeriodicTimer(timerId_);
   timerId_ = 0;
 }

@@ -51,6 +51,12 @@ class UiEffect {
 
   // One animation step; normally run by the effect's own timer.
   void Tick();
+  // Lets the owner's display frames drive the effect instead of a timer of
+  // its own: `request` asks for the next frame, which then calls Frame.
+  void DriveByFrames(std::function<void()> request) { requestFrame_ = std::move(request); }
+  // One display frame: takes every step whose time has come, showing only
+  // the last, so the effect keeps its length at any frame rate.
+  void Frame(int64_t nowMs);
   // Timer entry: ignored unless `id` is the running timer.
   void OnTimer(uint32_t id);
 
@@ -131,6 +137,13 @@ class UiEffect {
   bool firstTick_ = false;
   EffectMotion motion_;
   std::optional<draw::Bitmap> sourceBitmap_;
+  // Driven by the owner's frames: the step interval, when the next step is
+  // due, and whether the step being taken is shown.
+  std::function<void()> requestFrame_;
+  int stepMs_ = 0;
+  int64_t nextStepMs_ = 0;
+  bool quietStep_ = false;
+  static constexpr uint32_t kFrameDriven = 0xFFFFFFFFu;  // timerId_ while frames drive it
 };
 
 }  // namespace quillmar

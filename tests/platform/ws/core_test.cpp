@@ -341,6 +341,55 @@ TEST_F(WindowCore, TransparentPixelsLetTheMouseThrough) {
   EXPECT_EQ(hs->WindowAt({50, 50}), under);
 }
 
+TEST_F(WindowCore, ADamagedPresentCopiesOnlyTheDamageAndKeepsTheHitShapeInStep) {
+  AddClass("D", {});
+  const WindowHandle h = Open("D", {0, 0, 8, 4}, Style::Popup | Style::Visible, ExStyle::Layered);
+  std::vector<uint32_t> px(8 * 4, 0xFF112233);
+  const PixelView view{px.data(), 8, 4, 32};
+  ASSERT_TRUE(hs->PresentLayered(h, {0, 0}, {8, 4}, view, 255));
+  const auto* shown = hs->Presented(h);
+  EXPECT_EQ(shown->damage, std::vector<Rect>{Rect(0, 0, 8, 4)});
+  // Every pixel changes, but only the damage (clipped to the window) is taken.
+  std::fill(px.begin(), px.end(), 0u);
+  const std::vector<Rect> damage{Rect{1, 1, 2, 1}, Rect{6, 2, 9, 9}};
+  ASSERT_TRUE(hs->PresentLayered(h, {0, 0}, {8, 4}, view, 255, PresentDamage::Of(damage)));
+  EXPECT_EQ(shown->damage, (std::vector<Rect>{Rect{1, 1, 2, 1}, Rect{6, 2, 2, 2}}));
+  EXPECT_EQ(shown->copiedPixels, 32 + 2 + 4);
+  EXPECT_EQ(shown->At(1, 1), 0u);
+  EXPECT_EQ(shown->At(0, 0), 0xFF112233u);
+  // Clicks follow what the screen shows: through the cleared pixels only.
+  EXPECT_EQ(hs->WindowAt({2, 1}), 0);
+  EXPECT_EQ(hs->WindowAt({7, 3}), 0);
+  EXPECT_EQ(hs->WindowAt({0, 0}), h);
+  // A new constant alpha alone copies nothing; a new size takes everything.
+  ASSERT_TRUE(hs->PresentLayered(h, {0, 0}, {8, 4}, view, 128, PresentDamage::Of({})));
+  EXPECT_TRUE(shown->damage.empty());
+  EXPECT_EQ(shown->alpha, 128);
+  ASSERT_TRUE(hs->PresentLayered(h, {0, 0}, {8, 3}, view, 255, PresentDamage::Of(damage)));
+  EXPECT_EQ(shown->damage, std::vector<Rect>{Rect(0, 0, 8, 3)});
+  EXPECT_EQ(hs->WindowAt({0, 0}), 0);
+}
+
+TEST_F(WindowCore, FramesArePacedAndSleepWhenNobodyAsks) {
+  AddClass("F", {});
+  const WindowHandle h = Open("F", {0, 0, 10, 10});
+  std::vector<int64_t> frames;
+  std::function<void(int64_t)> again = [&](int64_t now) {
+    frames.push_back(now);
+    if (frames.size() < 4) hs->RequestFrame(h, again);
+  };
+  // Quiet before: the first frame comes at once, the next ones a frame apart.
+  const int64_t start = hs->NowMs();
+  ASSERT_TRUE(hs->RequestFrame(h, again));
+  ASSERT_TRUE(hs->RequestFrame(h, again));  // asked twice, served once
+  hs->Advance(200);
+  ASSERT_EQ(frames.size(), 4u);
+  EXPECT_EQ(frames[0], start);
+  for (size_t i = 1; i < frames.size(); ++i) EXPECT_EQ(frames[i] - frames[i - 1], WindowSystemCore::kFallbackFrameMs);
+  EXPECT_EQ(hs->RunningTimerCount(), 0u);
+  EXPECT_FALSE(hs->RequestFrame(0x7777, again));
+}
+
 TEST_F(WindowCore, QuitInsideANestedLoopReachesTheOuterLoop) {
   AddClass("Q", {});
   const WindowHandle box = Open("Q", {0, 0, 10, 10});

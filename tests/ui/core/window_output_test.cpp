@@ -14,6 +14,7 @@
 namespace quillmar {
 namespace {
 
+using testing::kPad;
 using testing::WindowFixture;
 
 int Presents(WindowFixture& f) {
@@ -32,10 +33,13 @@ TEST(UiWindowEffects, OpenEffectShowsTheWindowThenTheWindowShowsItselfOnce) {
   f.window->InvalidateRect();
   f.window->Repaint();
   EXPECT_EQ(Presents(f), before);
-  for (int i = 0; i < 40 && atDone < 0; ++i) f.headless->Advance(15);
+  for (int i = 0; i < 40 && atDone < 0; ++i) f.Frame();
   ASSERT_GE(atDone, 0);
   EXPECT_TRUE(f.window->Frame()->OpenEffect().Finished());
-  EXPECT_EQ(atDone, before + 11);  // the effect's frames
+  // The effect's eleven shown steps, 15 ms apart, ride the window's frames:
+  // a frame that is late for two steps shows only the later one.
+  EXPECT_GE(atDone, before + 9);
+  EXPECT_LE(atDone, before + 11);
   f.Frame();
   EXPECT_EQ(Presents(f), atDone + 1);  // then the window's own picture, once
   EXPECT_EQ(f.headless->Presented(f.hwnd)->alpha, 255);
@@ -77,7 +81,9 @@ TEST(UiWindowPaintOnDemand, AnIdleWindowSleepsAndAChangeShowsOnTheNextFrame) {
   EXPECT_EQ(f.Pixel(15, 15), 0xFFCC3333u);
 }
 
-TEST(UiWindowTransitions, FadesRunTheirTimerOnlyWhileTheyRunWhicheverElementTheyServe) {
+int Progress(const UiWindow& element) { return Registry().Find(element.Key())->surfaces->extra.progress; }
+
+TEST(UiWindowTransitions, FadesRideTheWindowsFramesWhicheverObjectStartsThemAndEndWithIt) {
   WindowFixture f;
   auto& probe = f.AddProbe(10, 10, 30, 30);
   f.Frame();
@@ -86,16 +92,17 @@ TEST(UiWindowTransitions, FadesRunTheirTimerOnlyWhileTheyRunWhicheverElementThey
   for (UiWindow* starter : {static_cast<UiWindow*>(&probe), f.window.get()}) {
     starter->Transition(false, probe.Key());
     EXPECT_EQ(rec->surfaces->extra.layers.size(), 2u);
-    EXPECT_EQ(starter->TimerIds().size(), 1u);
-    const int before = Presents(f);
-    // 25 per 10 ms tick: 255 is reached on the 11th tick, and every tick is a frame.
-    for (int i = 0; i < 10; ++i) f.headless->Advance(10);
-    EXPECT_EQ(rec->surfaces->extra.layers.size(), 2u);
-    EXPECT_GE(Presents(f), before + 10);
-    f.headless->Advance(10);
-    EXPECT_TRUE(rec->surfaces->extra.layers.empty());
     EXPECT_TRUE(starter->TimerIds().empty());
+    const int before = Presents(f);
+    // 25 per 10 ms, the first frame counting as a step: about 100 ms, every
+    // frame of it shown, and no frame after it.
+    int frames = 0;
+    for (; frames < 20 && probe.TransitionRunning(); ++frames) f.Frame();
+    EXPECT_EQ(frames, 6);
+    EXPECT_EQ(Presents(f), before + 7);
+    EXPECT_TRUE(rec->surfaces->extra.layers.empty());
     f.Frame();
+    EXPECT_EQ(Presents(f), before + 7);
     EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
   }
   // A fade that outlives the object that started it stops with that object.
@@ -104,9 +111,39 @@ TEST(UiWindowTransitions, FadesRunTheirTimerOnlyWhileTheyRunWhicheverElementThey
     starter.Register(0, 0, 1, 1, "OVCL_PROBE");
     starter.Transition(false, probe.Key());
     f.headless->Advance(30);
+    EXPECT_TRUE(probe.TransitionRunning());
   }
+  EXPECT_FALSE(probe.TransitionRunning());
+  f.Frame();
+  f.Frame();
   EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
-  EXPECT_EQ(rec->surfaces->extra.timerId, 0u);
+}
+
+TEST(UiWindowTransitions, TwoFadesStartedInOneFrameAdvanceInTheSamePass) {
+  WindowFixture f;
+  auto& leaving = f.AddProbe(10, 10, 30, 30, 0xFF0000FF);
+  auto& entering = f.AddProbe(60, 10, 30, 30, 0xFF0000FF);
+  f.Frame();
+  const int64_t framesBefore = f.window->Frame()->Clock().FramesServed();
+  const int before = Presents(f);
+  // The pointer leaves one button for the next: both fade from one event.
+  leaving.Transition();
+  leaving.SetColor(0xFF00FF00);
+  entering.Transition();
+  entering.SetColor(0xFFFF0000);
+  int steps = 0;
+  while (leaving.TransitionRunning() && steps++ < 20) {
+    f.Frame();
+    EXPECT_EQ(entering.TransitionRunning(), leaving.TransitionRunning());
+    EXPECT_EQ(Progress(leaving), Progress(entering));
+  }
+  EXPECT_FALSE(entering.TransitionRunning());
+  // One pass and one present per frame, however many fades it carries.
+  const int64_t frames = f.window->Frame()->Clock().FramesServed() - framesBefore;
+  EXPECT_EQ(Presents(f) - before, frames);
+  EXPECT_LE(frames, 8);
+  EXPECT_EQ(f.Pixel(15, 15), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(65, 15), 0xFFFF0000u);
 }
 
 TEST(UiWindowTransitions, ARectangleFadesAloneAndCancellingShowsTheNewPicture) {
@@ -115,17 +152,66 @@ TEST(UiWindowTransitions, ARectangleFadesAloneAndCancellingShowsTheNewPicture) {
   f.Frame();
   swatch.SetColor(0xFFFF0000);
   swatch.TransitionRect(Rect{0, 0, 20, 20}, 50);
-  f.headless->Advance(10);
+  f.headless->RunPending();
   // Inside the rectangle the red has come in by 50 of 255; outside it shows at once.
   const uint32_t fading = f.Pixel(15, 15);
   EXPECT_GT((fading >> 16) & 0xFF, 0x20u);
   EXPECT_LT((fading >> 16) & 0xFF, 0x60u);
   EXPECT_EQ(f.Pixel(35, 15), 0xFFFF0000u);
   swatch.CancelTransition();
-  EXPECT_TRUE(swatch.TimerIds().empty());
+  EXPECT_FALSE(swatch.TransitionRunning());
   f.Frame();
   EXPECT_EQ(f.Pixel(15, 15), 0xFFFF0000u);
+  f.Frame();  // the frame clock's quiet frame
   EXPECT_EQ(f.headless->RunningTimerCount(), 0u);
+}
+
+TEST(UiWindowPresent, AChangeInOneCornerCopiesOnlyThatCorner) {
+  WindowFixture f;
+  auto& corner = f.AddProbe(250, 150, 20, 20, 0xFFCC3333);
+  f.Frame();
+  const auto* shown = f.headless->Presented(f.hwnd);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->damage, std::vector<Rect>{Rect(0, 0, 300, 200)});  // the first picture is whole
+  const int64_t copied = shown->copiedPixels;
+  corner.SetColor(0xFF00FF00);
+  f.Frame();
+  // The probe's picture is one pixel larger than the probe.
+  EXPECT_EQ(shown->damage, std::vector<Rect>{Rect(kPad + 250, kPad + 150, 21, 21)});
+  EXPECT_EQ(shown->copiedPixels - copied, 21 * 21);
+  EXPECT_EQ(f.Pixel(255, 155), 0xFF00FF00u);
+  EXPECT_EQ(f.Pixel(100, 100), testing::kBackColor);
+  // A new constant alpha changes no pixel: nothing is copied, the alpha shows.
+  f.window->SetWindowAlpha(128);
+  f.Frame();
+  EXPECT_TRUE(shown->damage.empty());
+  EXPECT_EQ(shown->alpha, 128);
+  EXPECT_EQ(f.Pixel(255, 155), 0xFF00FF00u);
+}
+
+TEST(UiWindowPresent, ATransparentPixelLetsClicksThroughAfterAFadeEnds) {
+  BindOptions options;
+  options.backColor = 0x00000000;
+  WindowFixture f(300, 200, options);
+  f.window->SetFrame(0, 0, 0);
+  auto& probe = f.AddProbe(10, 10, 30, 30, 0xFFCC3333);
+  f.Frame();
+  const Point onProbe = WindowFixture::At(20, 20);
+  EXPECT_EQ(f.headless->WindowAt(onProbe), f.hwnd);
+  EXPECT_EQ(f.headless->WindowAt(WindowFixture::At(100, 100)), 0);
+  // The probe fades out to nothing: while it fades it still catches clicks.
+  probe.Transition();
+  probe.SetColor(0x00000000);
+  f.Frame();
+  ASSERT_TRUE(probe.TransitionRunning());
+  EXPECT_EQ(f.headless->WindowAt(onProbe), f.hwnd);
+  for (int i = 0; i < 20 && probe.TransitionRunning(); ++i) f.Frame();
+  EXPECT_EQ(f.headless->Presented(f.hwnd)->At(kPad + 20, kPad + 20), 0u);
+  EXPECT_EQ(f.headless->WindowAt(onProbe), 0);
+  // A click there reaches nothing of the window.
+  const size_t logged = f.log.size();
+  f.headless->Click(onProbe);
+  EXPECT_EQ(f.log.size(), logged);
 }
 
 TEST(UiWindowRelease, NothingRunsForAWindowAfterDetachOrAfterASwallowedDestroy) {

@@ -80,7 +80,8 @@ class WindowFixture {
     const auto* picture = headless->Presented(hwnd);
     return picture ? picture->At(kPad + x, kPad + y) : 0;
   }
-  void Frame() { headless->Advance(10); }
+  // One display frame: what changed before it is on the screen after it.
+  void Frame() { headless->Advance(ws::WindowSystemCore::kFallbackFrameMs); }
   std::vector<Logged> Take() { return std::exchange(log, {}); }
 
   static BindOptions WithBackColor(BindOptions options) {

@@ -380,5 +380,32 @@ TEST(UiEdit, PasswordCharacterTakesOneUnitOrReturnsToTheStar) {
   EXPECT_EQ(e.edit.GetLayout().LineWidths(), (std::vector<int32_t>{3 * mask}));
 }
 
+TEST(UiEdit, ABlinkPresentsOnlyTheCaretsColumn) {
+  EditFixture e("abc");
+  e.f.headless->Click(e.Screen(150, 12));
+  e.f.headless->Advance(200);  // the click's own repaints settle
+  const auto* shown = e.f.headless->Presented(e.f.hwnd);
+  ASSERT_NE(shown, nullptr);
+  const Point caret = e.edit.PointToScreen(e.edit.GetCaretPoint()) - Point{testing::kWinX, testing::kWinY};
+  for (int round = 0; round < 2; ++round) {
+    const int presents = shown->presentCount;
+    const bool before = e.edit.GetCaretShown();
+    for (int i = 0; i < 40 && e.edit.GetCaretShown() == before; ++i) e.f.headless->Advance(17);
+    ASSERT_NE(e.edit.GetCaretShown(), before);
+    e.f.Frame();
+    EXPECT_EQ(shown->presentCount, presents + 1);
+    ASSERT_EQ(shown->damage.size(), 1u);
+    const Rect damage = shown->damage[0];
+    EXPECT_EQ(damage.Origin(), caret);
+    EXPECT_EQ(damage.width, 1);
+    EXPECT_GT(damage.height, 8);
+    EXPECT_LT(damage.height, e.edit.GetHeight());
+    // The caret's pixels follow the blink.
+    const bool inked =
+        (shown->At(caret.x, caret.y + 2) & 0x00FFFFFF) != (shown->At(caret.x + 3, caret.y + 2) & 0x00FFFFFF);
+    EXPECT_EQ(inked, e.edit.GetCaretShown());
+  }
+}
+
 }  // namespace
 }  // namespace quillmar
