@@ -127,6 +127,8 @@ bool WindowSystemCore::DestroyWindow(WindowHandle hwnd) {
     if (t->hwnd == hwnd) ownTimers.push_back(key);
   }
   for (uint32_t key : ownTimers) RemoveTimer(key);
+  // Whatever the owner left registered, nothing may read a destroyed window's nodes.
+  axProviders_.erase(hwnd);
   NativeDestroy(hwnd);
   windows_.erase(hwnd);
   std::erase(zOrder_, hwnd);
@@ -144,6 +146,19 @@ WindowHandle WindowSystemCore::FindWindowByTitle(std::string_view title) const {
     if (Find(h)->title == title) return h;
   }
   return 0;
+}
+
+void WindowSystemCore::SetAxProvider(WindowHandle hwnd, AxProvider* provider) {
+  if (provider == nullptr || Find(hwnd) == nullptr) {
+    axProviders_.erase(hwnd);
+    return;
+  }
+  axProviders_[hwnd] = provider;
+}
+
+AxProvider* WindowSystemCore::AxProviderOf(WindowHandle hwnd) const {
+  auto it = axProviders_.find(hwnd);
+  return it == axProviders_.end() ? nullptr : it->second;
 }
 
 WindowHandle WindowSystemCore::Owner(WindowHandle hwnd) const {

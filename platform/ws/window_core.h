@@ -84,6 +84,9 @@ class WindowSystemCore : public WindowSystem {
                       uint8_t constantAlpha) override;
   bool PaintWindow(WindowHandle hwnd, const PixelView& picture) override;
 
+  void SetAxProvider(WindowHandle hwnd, AxProvider* provider) override;
+  AxProvider* AxProviderOf(WindowHandle hwnd) const override;
+
   // Where the composition window was last placed (client coordinates).
   Point ImePosition(WindowHandle hwnd) const;
   // Number of timers of every kind now running (window ticks, periodic, internal).
@@ -175,6 +178,7 @@ class WindowSystemCore : public WindowSystem {
   int loopDepth_ = 0;
   std::u16string imeResult_;
   std::map<uint32_t, std::shared_ptr<PointerWatcher>> pointerWatchers_;
+  std::map<WindowHandle, AxProvider*> axProviders_;
   uint32_t nextWatcher_ = 1;
 
   // Posted work from any thread; guarded by queueMutex_.

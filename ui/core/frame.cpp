@@ -2,6 +2,7 @@
 
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
+#include "ui/core/accessible_tree.h"
 #include "ui/core/caption_images.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
@@ -25,7 +26,10 @@ size_t Slot(CaptionButtonId id) { return static_cast<size_t>(id); }
 }  // namespace
 
 UiFrame::UiFrame(UiWindow& window)
-    : window_(window), openEffect_(std::make_unique<UiEffect>()), closeEffect_(std::make_unique<UiEffect>()) {
+    : window_(window),
+      openEffect_(std::make_unique<UiEffect>()),
+      closeEffect_(std::make_unique<UiEffect>()),
+      accessible_(std::make_unique<UiAccessibleTree>(window)) {
   PaintScheduler::Add(this);
   painted_ = true;
 }
@@ -38,6 +42,7 @@ UiFrame::~UiFrame() {
 void UiFrame::Quiesce() {
   PaintScheduler::Remove(this);
   painted_ = false;
+  accessible_->Withdraw();
   tip_.reset();
   openEffect_->Reset();
   closeEffect_->Reset();

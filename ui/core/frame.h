@@ -15,6 +15,7 @@
 
 namespace quillmar {
 
+class UiAccessibleTree;
 class UiEffect;
 class UiPicButton;
 class UiToolTip;
@@ -91,6 +92,9 @@ class UiFrame {
   // Whether on-demand painting still serves this window.
   bool Painted() const { return painted_; }
 
+  // What assistive technology reads of the window.
+  UiAccessibleTree& Accessible() const { return *accessible_; }
+
  private:
   int32_t CaptionInset() const;
 
@@ -105,6 +109,7 @@ class UiFrame {
   bool openSettled_ = false;
   std::unique_ptr<UiToolTip> tip_;
   bool painted_ = false;
+  std::unique_ptr<UiAccessibleTree> accessible_;
 };
 
 }  // namespace quillmar
