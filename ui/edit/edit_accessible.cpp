@@ -16,6 +16,11 @@ void UiEdit::DescribeAccessible(ws::AxNode& node) {
     node.facets |= ws::AxFacet::EditableText;
     node.states |= ws::AxState::Editable;
   }
+  // A reader that has seen the box hears every change from now on.
+  if (!announcedValid_ && AccessibilityListening()) {
+    announced_ = ExposedText();
+    announcedValid_ = true;
+  }
 }
 
 ws::AxText UiEdit::ExposedText() const {
