@@ -237,10 +237,14 @@ void GtkAccessBridge::Notify(WindowHandle hwnd, const AxEvent& event) {
       if (text) g_signal_emit_by_name(object, "text-selection-changed");
       break;
     case AxEventKind::RowsInserted:
-      if (table) g_signal_emit_by_name(object, "row-inserted", static_cast<gint>(event.position), static_cast<gint>(event.length));
+      if (table)
+        g_signal_emit_by_name(object, "row-inserted", static_cast<gint>(event.position),
+                              static_cast<gint>(event.length));
       break;
     case AxEventKind::RowsDeleted:
-      if (table) g_signal_emit_by_name(object, "row-deleted", static_cast<gint>(event.position), static_cast<gint>(event.length));
+      if (table)
+        g_signal_emit_by_name(object, "row-deleted", static_cast<gint>(event.position),
+                              static_cast<gint>(event.length));
       break;
     case AxEventKind::StateChanged:
       if (const AtkStateType state = AtkStateOf(event.state); state != ATK_STATE_INVALID) {

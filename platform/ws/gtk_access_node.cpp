@@ -164,8 +164,10 @@ AtkStateSet* NodeStates(AtkObject* object) {
   const uint32_t s = described->states;
   if (IsCell(node)) {
     // A cell is as enabled and on screen as its table; rows are what gets selected.
-    for (auto [bit, state] : {std::pair{AxState::Enabled, ATK_STATE_ENABLED}, {AxState::Enabled, ATK_STATE_SENSITIVE},
-                              {AxState::Visible, ATK_STATE_VISIBLE}, {AxState::Showing, ATK_STATE_SHOWING}}) {
+    for (auto [bit, state] : {std::pair{AxState::Enabled, ATK_STATE_ENABLED},
+                              {AxState::Enabled, ATK_STATE_SENSITIVE},
+                              {AxState::Visible, ATK_STATE_VISIBLE},
+                              {AxState::Showing, ATK_STATE_SHOWING}}) {
       if ((s & bit) != 0) atk_state_set_add_state(set, state);
     }
     atk_state_set_add_state(set, ATK_STATE_TRANSIENT);
@@ -177,14 +179,14 @@ AtkStateSet* NodeStates(AtkObject* object) {
     return set;
   }
   const std::pair<uint32_t, AtkStateType> map[] = {
-      {AxState::Focused, ATK_STATE_FOCUSED},       {AxState::Focusable, ATK_STATE_FOCUSABLE},
-      {AxState::Selected, ATK_STATE_SELECTED},     {AxState::Selectable, ATK_STATE_SELECTABLE},
-      {AxState::Enabled, ATK_STATE_ENABLED},       {AxState::Enabled, ATK_STATE_SENSITIVE},
-      {AxState::Visible, ATK_STATE_VISIBLE},       {AxState::Showing, ATK_STATE_SHOWING},
-      {AxState::Checked, ATK_STATE_CHECKED},       {AxState::Pressed, ATK_STATE_PRESSED},
-      {AxState::Editable, ATK_STATE_EDITABLE},     {AxState::MultiLine, ATK_STATE_MULTI_LINE},
+      {AxState::Focused, ATK_STATE_FOCUSED},        {AxState::Focusable, ATK_STATE_FOCUSABLE},
+      {AxState::Selected, ATK_STATE_SELECTED},      {AxState::Selectable, ATK_STATE_SELECTABLE},
+      {AxState::Enabled, ATK_STATE_ENABLED},        {AxState::Enabled, ATK_STATE_SENSITIVE},
+      {AxState::Visible, ATK_STATE_VISIBLE},        {AxState::Showing, ATK_STATE_SHOWING},
+      {AxState::Checked, ATK_STATE_CHECKED},        {AxState::Pressed, ATK_STATE_PRESSED},
+      {AxState::Editable, ATK_STATE_EDITABLE},      {AxState::MultiLine, ATK_STATE_MULTI_LINE},
       {AxState::SingleLine, ATK_STATE_SINGLE_LINE}, {AxState::Horizontal, ATK_STATE_HORIZONTAL},
-      {AxState::Vertical, ATK_STATE_VERTICAL},     {AxState::Active, ATK_STATE_ACTIVE},
+      {AxState::Vertical, ATK_STATE_VERTICAL},      {AxState::Active, ATK_STATE_ACTIVE},
   };
   for (const auto& [bit, state] : map) {
     if ((s & bit) != 0) atk_state_set_add_state(set, state);
@@ -229,7 +231,8 @@ Rect BoundsOf(GtkAxNode* node) {
     // Headers sit above the first row.
     Rect first = provider->CellBounds(node->id, 0, node->column);
     const std::optional<AxNode> table = provider->Node(node->id);
-    if (table && first.width > 0) return Rect::FromXywh(first.x, table->bounds.y, first.width, first.y - table->bounds.y);
+    if (table && first.width > 0)
+      return Rect::FromXywh(first.x, table->bounds.y, first.width, first.y - table->bounds.y);
     return {};
   }
   if (IsCell(node)) return provider->CellBounds(node->id, node->row, node->column);

@@ -140,7 +140,8 @@ GPtrArray* CellColumnHeaders(AtkTableCell* cell) {
   GtkAxNode* node = NodeOf(cell);
   GPtrArray* headers = g_ptr_array_new_with_free_func(g_object_unref);
   if (node->row >= 0) {
-    if (AtkObject* header = GtkAccessBridge::Instance().Ref(node->hwnd, node->id, GtkAccessBridge::kHeaderRow, node->column)) {
+    if (AtkObject* header =
+            GtkAccessBridge::Instance().Ref(node->hwnd, node->id, GtkAccessBridge::kHeaderRow, node->column)) {
       g_ptr_array_add(headers, header);
     }
   }

@@ -107,7 +107,8 @@ def run():
     def on_event(event):
         events.append((event.type, event.source.getRoleName() if event.source else "", event.detail1))
 
-    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused", "object:text-changed")
+    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused", "object:text-changed",
+                                           "object:property-change:accessible-name")
 
     entry = descendant(frame, "entry")
     check(entry is not None, "an entry is exposed")
@@ -159,6 +160,9 @@ def run():
         check(magnet.getRoleName() == "table cell", "cells are table cells")
         magnets = [tab.getAccessibleAt(r, 1).name for r in range(tab.nRows)]
         check(all(m.startswith("magnet:") for m in magnets), "every row's link cell holds a magnet link")
+    pump(2, lambda: any(r == "status bar" and t == "object:property-change:accessible-name" for t, r, _ in events))
+    check(any(r == "status bar" and t == "object:property-change:accessible-name" for t, r, _ in events),
+          "the status bar's changes are announced to a listener")
 
     # A notice box shows up as an alert with its text and button.
     buttons["上一页"].queryAction().doAction(0)

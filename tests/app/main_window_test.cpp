@@ -293,7 +293,6 @@ TEST_F(MainWindowTest, TheProgramsOwnBoxAsksBeforeClosingAndHoldsTheWindowMeanwh
   EXPECT_FALSE(sys().IsWindow(mw().Handle()));
 }
 
-
 TEST_F(MainWindowTest, AScreenReaderFindsTheWindowsRolesNamesAndTheSearchsRows) {
   ws::AxProvider* tree = sys().AxProviderOf(mw().Handle());
   ASSERT_NE(tree, nullptr);

@@ -51,7 +51,9 @@ void UiEdit::AnnounceChanges() {
   if (now.caret != announced_.caret) {
     NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::CaretMoved, now.caret));
   }
-  if (now.selectionStart != announced_.selectionStart || now.selectionEnd != announced_.selectionEnd) {
+  // A collapsed selection moving with the caret is no selection change.
+  const bool selected = now.selectionStart != now.selectionEnd || announced_.selectionStart != announced_.selectionEnd;
+  if (selected && (now.selectionStart != announced_.selectionStart || now.selectionEnd != announced_.selectionEnd)) {
     NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::SelectionChanged, now.selectionStart,
                                        now.selectionEnd - now.selectionStart));
   }
