@@ -2,6 +2,7 @@
 
 #include <gtk/gtk-a11y.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/ws/window_system.h"
@@ -109,6 +110,15 @@ AtkStateType AtkStateOf(uint32_t bit) {
   }
 }
 
+// A reader still holding an object sees it defunct rather than another node's answers.
+void LetGo(const std::vector<AtkObject*>& objects) {
+  for (AtkObject* object : objects) {
+    reinterpret_cast<GtkAxNode*>(object)->hwnd = 0;
+    atk_object_notify_state_change(object, ATK_STATE_DEFUNCT, TRUE);
+    g_object_unref(object);
+  }
+}
+
 }  // namespace
 
 GtkAccessBridge& GtkAccessBridge::Instance() {
@@ -145,12 +155,19 @@ void GtkAccessBridge::RemoveWindow(WindowHandle hwnd) {
     gone.push_back(it->second);
     it = objects_.erase(it);
   }
-  for (AtkObject* object : gone) {
-    // A reader holding the object sees it defunct rather than another window's node.
-    reinterpret_cast<GtkAxNode*>(object)->hwnd = 0;
-    atk_object_notify_state_change(object, ATK_STATE_DEFUNCT, TRUE);
-    g_object_unref(object);
+  LetGo(gone);
+}
+
+void GtkAccessBridge::DropCellsFrom(WindowHandle hwnd, AxNodeId table, int32_t rows) {
+  // Cells past the last row would answer for rows that are not there: they go, as a
+  // window's objects go with it. Cells of rows still there read the new rows' texts.
+  std::vector<AtkObject*> gone;
+  auto it = objects_.lower_bound({hwnd, table, rows, INT32_MIN});
+  while (it != objects_.end() && std::get<0>(it->first) == hwnd && std::get<1>(it->first) == table) {
+    gone.push_back(it->second);
+    it = objects_.erase(it);
   }
+  LetGo(gone);
 }
 
 AtkObject* GtkAccessBridge::WindowObject(WindowHandle hwnd) const {
@@ -242,9 +259,12 @@ void GtkAccessBridge::Notify(WindowHandle hwnd, const AxEvent& event) {
                               static_cast<gint>(event.length));
       break;
     case AxEventKind::RowsDeleted:
-      if (table)
+      if (table) {
         g_signal_emit_by_name(object, "row-deleted", static_cast<gint>(event.position),
                               static_cast<gint>(event.length));
+        const std::optional<AxTable> shape = provider->Table(event.node);
+        DropCellsFrom(hwnd, event.node, shape ? shape->rows : 0);
+      }
       break;
     case AxEventKind::StateChanged:
       if (const AtkStateType state = AtkStateOf(event.state); state != ATK_STATE_INVALID) {

@@ -45,6 +45,8 @@ class GtkAccessBridge {
  private:
   GtkAccessBridge() = default;
   AtkObject* Find(WindowHandle hwnd, AxNodeId id, int32_t row = -1, int32_t column = -1) const;
+  // Lets go of the cached cells of rows from `rows` on (the header cells stay).
+  void DropCellsFrom(WindowHandle hwnd, AxNodeId table, int32_t rows);
 
   using Key = std::tuple<WindowHandle, AxNodeId, int32_t, int32_t>;
   std::map<Key, AtkObject*> objects_;  // one reference each
