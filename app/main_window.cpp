@@ -8,6 +8,8 @@
 #include "net/text_search.h"
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
+#include "ui/core/accessible_tree.h"
+#include "ui/core/frame.h"
 #include "ui/core/frame_window.h"
 #include "ui/msgbox/message_box.h"
 
@@ -183,6 +185,11 @@ void MainWindow::CreateControls() {
   buttons_[2].Create(&mainWindow_, true, 420, 400, 100, 24, Program(kButtonTexts[2]));
   // The bottom left is free: the search's progress and outcome go there.
   labels_[1].Create(&mainWindow_, true, 4, 400, 300, 24, "", {}, {}, kWhite, kBlack, 0, UiLabel::kAlignMiddle);
+  // A screen reader names the box by the prompt above it and reads the status line out as it changes.
+  if (UiFrame* frame = mainWindow_.Frame()) {
+    frame->Accessible().SetLabelledBy(keywordBox_.Key(), labels_[0].Key());
+    frame->Accessible().SetRole(labels_[1].Key(), ws::AxRole::StatusBar);
+  }
 
   for (std::string_view item : kRowMenuItems) rowMenu_.InsertItem({}, Program(item));
   rowMenu_.SetUserHandler([this](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam) {

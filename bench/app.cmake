@@ -20,3 +20,7 @@ quillmar_add_bench(NAME app_focus_idle_bench
 quillmar_add_bench(NAME app_hover_bench
   SOURCES app_hover_bench.cpp
   LIBS quillmar_app quillmar_ws_gtk)
+# A screen reader's walk of the window's accessible tree with 300 rows against one frame.
+quillmar_add_bench(NAME accessibility_bench
+  SOURCES accessibility_bench.cpp
+  LIBS quillmar_app)

@@ -36,6 +36,8 @@ class GtkWindowSystem final : public WindowSystemCore {
   MonitorInfo MonitorOf(WindowHandle hwnd) const override;
   bool OpenWithHandler(std::string_view address) override;
   std::string OsVersionText() const override { return {}; }
+  bool AxActive() const override;
+  void AxNotify(WindowHandle hwnd, const AxEvent& event) override;
 
   // One native window; the signal handlers receive a pointer to it.
   struct Native {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/ws/cursor_file.h"
+#include "platform/ws/gtk_access_bridge.h"
 #include "platform/ws/gtk_backend.h"
 #include "platform/ws/gtk_window_system.h"
 
@@ -171,6 +172,12 @@ std::optional<std::u16string> GtkWindowSystem::ClipboardText() {
 }
 
 void GtkWindowSystem::Beep(uint32_t /*kind*/) { gdk_display_beep(gdk_display_get_default()); }
+
+bool GtkWindowSystem::AxActive() const { return GtkAccessBridge::Instance().Active(); }
+
+void GtkWindowSystem::AxNotify(WindowHandle hwnd, const AxEvent& event) {
+  GtkAccessBridge::Instance().Notify(hwnd, event);
+}
 
 Size GtkWindowSystem::ScreenSize() const { return Monitors().front().bounds.GetSize(); }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/ws/gtk_access_bridge.h"
 #include "platform/ws/gtk_backend.h"
 #include "platform/ws/key_codes.h"
 
@@ -151,7 +152,9 @@ void GtkWindowSystem::NativeCreate(WindowHandle hwnd) {
   auto native = std::make_unique<Native>();
   native->system = this;
   native->hwnd = hwnd;
-  GtkWidget* w = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  // A toplevel whose accessible lists the program's own controls.
+  GtkWidget* w = GTK_WIDGET(g_object_new(GtkAccessBridge::WindowWidgetType(), "type", GTK_WINDOW_TOPLEVEL, nullptr));
+  GtkAccessBridge::Instance().AddWindow(hwnd, w);
   native->widget = w;
   GtkWindow* win = GTK_WINDOW(w);
   const uint32_t ex = GetExStyle(hwnd);
@@ -231,6 +234,7 @@ void GtkWindowSystem::NativeDestroy(WindowHandle hwnd) {
     g_object_unref(n.clock);
   }
   g_signal_handlers_disconnect_by_data(n.widget, &n);
+  GtkAccessBridge::Instance().RemoveWindow(hwnd);
   gtk_widget_destroy(n.widget);
   if (n.picture != nullptr) cairo_surface_destroy(n.picture);
   natives_.erase(it);

@@ -100,6 +100,14 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   // of a layered window let it through), or 0.
   WindowHandle WindowAt(Point screen) const;
   bool MoveDragActive() const { return moveDrag_.active; }
+  // Plays a listening screen reader: once on, notifications are recorded.
+  void SetAxListening(bool on) { axListening_ = on; }
+  struct AxNotice {
+    WindowHandle hwnd = 0;
+    AxEvent event;
+  };
+  const std::vector<AxNotice>& AxNotices() const { return axNotices_; }
+  void ClearAxNotices() { axNotices_.clear(); }
 
   // WindowSystem
   Point CursorPos() const override { return cursor_; }
@@ -113,6 +121,10 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   bool SetClipboardText(std::u16string_view unicode, std::string_view multibyte) override;
   std::optional<std::u16string> ClipboardText() override;
   void Beep(uint32_t kind) override { beeps_.push_back(kind); }
+  bool AxActive() const override { return axListening_; }
+  void AxNotify(WindowHandle hwnd, const AxEvent& event) override {
+    if (axListening_) axNotices_.push_back({hwnd, event});
+  }
   Size ScreenSize() const override { return monitors_.front().bounds.GetSize(); }
   Rect WorkArea() const override { return monitors_.front().workArea; }
   TaskbarInfo Taskbar() const override { return monitors_.front().taskbar; }
@@ -147,6 +159,8 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   bool openResult_ = true;
   bool loopGaveUp_ = false;
   std::vector<uint32_t> beeps_;
+  bool axListening_ = false;
+  std::vector<AxNotice> axNotices_;
   std::vector<std::string> opened_;
   std::vector<CursorHandle> cursorHistory_;
   CursorHandle currentCursor_ = 0;

@@ -129,6 +129,8 @@ bool WindowSystemCore::DestroyWindow(WindowHandle hwnd) {
   for (uint32_t key : ownTimers) RemoveTimer(key);
   frameRequests_.erase(hwnd);
   fallbackWaiting_.erase(hwnd);
+  // Whatever the owner left registered, nothing may read a destroyed window's nodes.
+  axProviders_.erase(hwnd);
   NativeDestroy(hwnd);
   windows_.erase(hwnd);
   std::erase(zOrder_, hwnd);
@@ -146,6 +148,19 @@ WindowHandle WindowSystemCore::FindWindowByTitle(std::string_view title) const {
     if (Find(h)->title == title) return h;
   }
   return 0;
+}
+
+void WindowSystemCore::SetAxProvider(WindowHandle hwnd, AxProvider* provider) {
+  if (provider == nullptr || Find(hwnd) == nullptr) {
+    axProviders_.erase(hwnd);
+    return;
+  }
+  axProviders_[hwnd] = provider;
+}
+
+AxProvider* WindowSystemCore::AxProviderOf(WindowHandle hwnd) const {
+  auto it = axProviders_.find(hwnd);
+  return it == axProviders_.end() ? nullptr : it->second;
 }
 
 WindowHandle WindowSystemCore::Owner(WindowHandle hwnd) const {

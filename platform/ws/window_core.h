@@ -90,6 +90,9 @@ class WindowSystemCore : public WindowSystem {
   // The topmost visible, enabled window that hwnd owns (directly or through
   // other owned windows) and that can take the focus; 0 when none.
   WindowHandle EnabledPopupOf(WindowHandle hwnd) const;
+  void SetAxProvider(WindowHandle hwnd, AxProvider* provider) override;
+  AxProvider* AxProviderOf(WindowHandle hwnd) const override;
+
   // Where the composition window was last placed (client coordinates).
   Point ImePosition(WindowHandle hwnd) const;
   // Number of timers of every kind now running (window ticks, periodic, internal).
@@ -228,6 +231,7 @@ class WindowSystemCore : public WindowSystem {
   PresentStats stats_;
   bool countChanged_ = false;
   std::map<uint32_t, std::shared_ptr<PointerWatcher>> pointerWatchers_;
+  std::map<WindowHandle, AxProvider*> axProviders_;
   uint32_t nextWatcher_ = 1;
 
   // Posted work from any thread; guarded by queueMutex_.

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ws/ax_provider.h"
 #include "platform/ws/messages.h"
 #include "platform/ws/types.h"
 
@@ -183,6 +184,17 @@ class WindowSystem {
   virtual bool OpenWithHandler(std::string_view address) = 0;
   // The OS version text ("6.1" style); empty where there is none.
   virtual std::string OsVersionText() const = 0;
+
+  // --- Accessibility ---
+  // Lets assistive technology read the window's nodes from provider (null
+  // takes it away). The provider must outlive the window or be taken away first.
+  virtual void SetAxProvider(WindowHandle hwnd, AxProvider* provider) = 0;
+  virtual AxProvider* AxProviderOf(WindowHandle hwnd) const = 0;
+  // Whether assistive technology has read any node yet. Until it has, nobody
+  // can care about a change, so callers skip building notifications.
+  virtual bool AxActive() const { return false; }
+  // A change of a node of the window, for whoever listens.
+  virtual void AxNotify(WindowHandle /*hwnd*/, const AxEvent& /*event*/) {}
 };
 
 // The installed backend. Aborts when none is installed.

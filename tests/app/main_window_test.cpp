@@ -459,5 +459,46 @@ TEST_F(MainWindowTest, TheProgramsOwnBoxAsksBeforeClosingAndHoldsTheWindowMeanwh
   EXPECT_FALSE(sys().IsWindow(mw().Handle()));
 }
 
+TEST_F(MainWindowTest, AScreenReaderFindsTheWindowsRolesNamesAndTheSearchsRows) {
+  ws::AxProvider* tree = sys().AxProviderOf(mw().Handle());
+  ASSERT_NE(tree, nullptr);
+  const auto frame = tree->Node(tree->RootNode());
+  EXPECT_EQ(frame->role, ws::AxRole::Frame);
+  EXPECT_EQ(frame->name, "Quillmar种子搜索神器");
+  const auto entry = tree->Node(mw().KeywordBox().Key());
+  EXPECT_EQ(entry->role, ws::AxRole::Entry);
+  EXPECT_EQ(entry->name, "输入关键字，点击撸一管，爱搜啥搜啥，任性！") << "named by the prompt";
+  EXPECT_NE(entry->labelledBy, 0);
+  const char* names[] = {"撸一管", "上一页", "下一页"};
+  for (int i = 1; i <= 3; ++i) {
+    const auto button = tree->Node(mw().Button(i).Key());
+    EXPECT_EQ(button->role, ws::AxRole::PushButton);
+    EXPECT_EQ(button->name, names[i - 1]);
+  }
+  EXPECT_EQ(tree->Node(mw().StatusLine().Key())->role, ws::AxRole::StatusBar);
+  EXPECT_EQ(tree->Table(mw().ResultList().Key())->columnTitles, (std::vector<std::string>{"名称", "种子连接"}));
+
+  // The reader types through the edit, presses the search button by its action and hears the status line.
+  sys().SetAxListening(true);
+  ASSERT_TRUE(tree->EditText(mw().KeywordBox().Key(), 0, -1, u"abc"));
+  ASSERT_TRUE(tree->DoAction(mw().Button(1).Key(), 0));
+  sys().RunPending();
+  WaitForSearch();
+  const auto table = tree->Table(mw().ResultList().Key());
+  ASSERT_EQ(table->rows, 3);
+  EXPECT_EQ(tree->CellText(mw().ResultList().Key(), 2, 1), "magnet:?xt=abc-1-3");
+  bool heardStatus = false;
+  int rowsHeard = 0;
+  for (const auto& notice : sys().AxNotices()) {
+    heardStatus |= notice.event.node == mw().StatusLine().Key() && notice.event.kind == ws::AxEventKind::NameChanged;
+    rowsHeard += notice.event.kind == ws::AxEventKind::RowsInserted ? notice.event.length : 0;
+  }
+  EXPECT_TRUE(heardStatus);
+  EXPECT_EQ(rowsHeard, 3);
+  // The focus the tree reports is the framework's.
+  Click(mw().ResultList());
+  EXPECT_NE(tree->Node(mw().ResultList().Key())->states & ws::AxState::Focused, 0u);
+  EXPECT_EQ(tree->Node(mw().KeywordBox().Key())->states & ws::AxState::Focused, 0u);
+}
 }  // namespace
 }  // namespace quillmar

@@ -37,7 +37,9 @@ class UiButton : public UiControl {
   void SetTextFlags(int32_t value) { Assign(textFlags_, value); }
   int32_t GetTextFlags() const { return textFlags_; }
   std::string GetText() const { return text_; }
-  void SetText(std::string_view text) { Assign(text_, std::string(text)); }
+  void SetText(std::string_view text) {
+    if (Assign(text_, std::string(text))) NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::NameChanged));
+  }
   draw::Argb GetTextColor() const { return textColor_; }
   void SetTextColor(draw::Argb color) { Assign(textColor_, color); }
   std::string GetFontName() const { return fontName_; }
@@ -52,6 +54,8 @@ class UiButton : public UiControl {
   // A dotted mark inside the border while the button has the focus, for
   // windows worked from the keyboard (a message box). Off by default.
   void SetFocusMark(bool shown) { Assign(focusMark_, shown); }
+
+  void DescribeAccessible(ws::AxNode& node) override;
 
   // The fill colour of a state, and the border colour (0: no border).
   draw::Argb FillColor(int32_t state) const;

@@ -28,6 +28,16 @@ int32_t UiLabel::Create(UiWindow* parent, bool visible, int32_t x, int32_t y, in
   return key;
 }
 
+void UiLabel::SetText(std::string_view text) {
+  if (text_ == text) return;
+  // The old text is needed only to tell a listener what went.
+  const std::u16string before = AccessibilityListening() ? GbkToWide(text_) : std::u16string();
+  Assign(text_, std::string(text));
+  if (!AccessibilityListening()) return;
+  NotifyAccessibleText(before, GbkToWide(text_));
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::NameChanged));
+}
+
 void UiLabel::OnPaint(draw::Graphics& g, Size size) {
   const std::u16string text = GbkToWide(text_);
   UiFont font;

@@ -31,7 +31,8 @@ class UiLabel : public UiControl {
   void SetSingleLine(int32_t flag) { Assign(singleLine_, flag); }
   int32_t GetSingleLine() const { return singleLine_; }
   std::string GetText() const { return text_; }
-  void SetText(std::string_view text) { Assign(text_, std::string(text)); }
+  // A listening screen reader hears the change (the status line is read out).
+  void SetText(std::string_view text);
   draw::Argb GetTextColor() const { return textColor_; }
   void SetTextColor(draw::Argb color) { Assign(textColor_, color); }
   std::string GetFontName() const { return fontName_; }
@@ -48,6 +49,9 @@ class UiLabel : public UiControl {
   int32_t GetTextAlign() const { return align_; }
   // Drops the style bits without a repaint (the next one shows it).
   void ClearFontStyle() { fontStyle_ = 0; }
+
+  void DescribeAccessible(ws::AxNode& node) override;
+  std::optional<ws::AxText> AccessibleText() override;
 
  protected:
   void OnPaint(draw::Graphics& g, Size size) override;

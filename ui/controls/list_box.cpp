@@ -351,6 +351,7 @@ void UiListBox::SetSelection(int32_t column, int32_t row) {
   if (cell == selectedCell_) return;
   selectedCell_ = cell;
   InvalidateRect();
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::SelectionChanged, row));
 }
 
 ListCellRef UiListBox::GetHoverCell() const {
@@ -456,6 +457,7 @@ void UiListBox::InsertRow(std::optional<int32_t> index, std::string_view text, c
   const size_t at = InsertPosition(index, rows_.size());
   rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
   Relayout();
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::RowsInserted, static_cast<int32_t>(at), 1));
 }
 
 void UiListBox::DeleteRow(int32_t index) {
@@ -466,25 +468,30 @@ void UiListBox::DeleteRow(int32_t index) {
   if (at < 0 || at >= count) return;
   rows_.erase(rows_.begin() + at);
   Relayout();
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::RowsDeleted, at, 1));
 }
 
 void UiListBox::ClearRows() {
   CheckThread();
+  const auto removed = static_cast<int32_t>(rows_.size());
   rows_.clear();
   vOffset_ = 0;
   // The bar goes back too, or the next layout would restore its old offset.
   if (vScroll_) vScroll_->SetPosition(vScroll_->GetMinimum());
   Relayout();
+  if (removed > 0) NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::RowsDeleted, 0, removed));
 }
 
 void UiListBox::ClearAll() {
   CheckThread();
+  const auto removed = static_cast<int32_t>(rows_.size());
   columns_.clear();
   rows_.clear();
   hOffset_ = vOffset_ = 0;
   if (vScroll_) vScroll_->SetPosition(vScroll_->GetMinimum());
   if (hScroll_) hScroll_->SetPosition(hScroll_->GetMinimum());
   Relayout();
+  if (removed > 0) NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::RowsDeleted, 0, removed));
 }
 
 int32_t UiListBox::GetRowCount() const {

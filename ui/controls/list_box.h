@@ -227,6 +227,13 @@ class UiListBox : public UiControl {
   // Frees the rows, columns and scroll bars and removes the element.
   void Dispose();
 
+  // A table: one row per row, the column titles as headers.
+  void DescribeAccessible(ws::AxNode& node) override;
+  std::optional<ws::AxTable> AccessibleTable() override;
+  std::string AccessibleCellText(int32_t row, int32_t column) override;
+  Rect AccessibleCellBounds(int32_t row, int32_t column) override;
+  bool AccessibleSelectRow(int32_t row) override;
+
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
   Handled OnMouseMove(const MouseEvent& e) override;

@@ -128,6 +128,7 @@ void UiScrollBar::SetPosition(int32_t value) {
   value = std::min(std::max(value, minimum_), maximum_);
   if (value == position_) return;
   position_ = value;
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::ValueChanged));
   // A half-faded hot part would show the thumb where it was.
   CancelTransition();
   InvalidateRect();

@@ -86,6 +86,10 @@ class UiScrollBar : public UiControl {
   void SetHotPart(int32_t part);
   bool Dragging() const { return dragging_; }
 
+  void DescribeAccessible(ws::AxNode& node) override;
+  std::optional<ws::AxValue> AccessibleValue() override;
+  bool AccessibleSetValue(double value) override;
+
  protected:
   Handled OnMouseMove(const MouseEvent& e) override;
   Handled OnMouseLeave() override;

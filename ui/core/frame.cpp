@@ -2,6 +2,7 @@
 
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
+#include "ui/core/accessible_tree.h"
 #include "ui/core/caption_images.h"
 #include "ui/core/element_record.h"
 #include "ui/core/element_registry.h"
@@ -28,7 +29,8 @@ UiFrame::UiFrame(UiWindow& window)
     : window_(window),
       openEffect_(std::make_unique<UiEffect>()),
       closeEffect_(std::make_unique<UiEffect>()),
-      clock_(window) {
+      clock_(window),
+      accessible_(std::make_unique<UiAccessibleTree>(window)) {
   // The window's frames carry its effects, in step with everything else it shows.
   openEffect_->DriveByFrames([this] { clock_.RequestForEffect(); });
   closeEffect_->DriveByFrames([this] { clock_.RequestForEffect(); });
@@ -45,6 +47,7 @@ void UiFrame::Quiesce() {
   PaintScheduler::Remove(this);
   clock_.Stop();
   painted_ = false;
+  accessible_->Withdraw();
   tip_.reset();
   openEffect_->Reset();
   closeEffect_->Reset();

@@ -19,6 +19,7 @@
 
 namespace quillmar {
 
+class UiAccessibleTree;
 class UiEffect;
 class UiPicButton;
 class UiToolTip;
@@ -117,6 +118,9 @@ class UiFrame {
   FrameClock& Clock() { return clock_; }
   const FrameClock& Clock() const { return clock_; }
 
+  // What assistive technology reads of the window.
+  UiAccessibleTree& Accessible() const { return *accessible_; }
+
  private:
   int32_t CaptionInset() const;
 
@@ -134,6 +138,7 @@ class UiFrame {
   int32_t tipKey_ = 0;  // the element whose tip tip_ shows
   bool painted_ = false;
   FrameClock clock_;
+  std::unique_ptr<UiAccessibleTree> accessible_;
 };
 
 }  // namespace quillmar

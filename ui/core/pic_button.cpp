@@ -96,4 +96,14 @@ void UiPicButton::OnPaint(draw::Graphics& g, Size size) {
   g.DrawImage(*image, RectF{0, 0, static_cast<float>(size.width), static_cast<float>(size.height)});
 }
 
+void UiPicButton::DescribeAccessible(ws::AxNode& node) {
+  UiControl::DescribeAccessible(node);
+  node.role = ws::AxRole::PushButton;
+  // The tip says what the picture shows ("close"); it is the button's name, not an extra.
+  node.name = node.description;
+  node.description.clear();
+  node.facets |= ws::AxFacet::Action;
+  node.actions = {"click"};
+}
+
 }  // namespace quillmar

@@ -36,6 +36,9 @@ class UiPicButton : public UiControl {
   const ImageHandle& Image(Slot slot) const { return images_[static_cast<size_t>(slot)]; }
   int32_t Cursor() const { return cursor_; }
 
+  // A push button named by its tip.
+  void DescribeAccessible(ws::AxNode& node) override;
+
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
   Handled OnMouseDown(const MouseEvent& e) override;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/draw/draw_types.h"
+#include "platform/ws/ax_provider.h"
 #include "platform/ws/types.h"
 #include "ui/core/events.h"
 #include "ui/core/frame_metrics.h"
@@ -273,6 +274,34 @@ class UiWindow {
   void ReleaseWindow();
   // The frame part of a bound window; null for controls and unbound elements.
   UiFrame* Frame() const { return frame_.get(); }
+
+  // --- Accessibility (window_accessible.cpp) ---
+  // What assistive technology reads of the element, from its own fields each
+  // time it is asked. The tree has already filled states, bounds, parent and
+  // children from the record; the default names a bound window a frame (with
+  // its title) and anything else a plain panel. Controls say what they are.
+  virtual void DescribeAccessible(ws::AxNode& node);
+  virtual std::optional<ws::AxText> AccessibleText() { return {}; }
+  virtual std::optional<ws::AxValue> AccessibleValue() { return {}; }
+  virtual std::optional<ws::AxTable> AccessibleTable() { return {}; }
+  // A cell's text (UTF-8) and rectangle relative to the element.
+  virtual std::string AccessibleCellText(int32_t /*row*/, int32_t /*column*/) { return {}; }
+  virtual Rect AccessibleCellBounds(int32_t /*row*/, int32_t /*column*/) { return {}; }
+  // Carries out action `index` of the node's list; the default clicks, as a
+  // press and release over the element would.
+  virtual bool AccessibleAction(int32_t index);
+  virtual bool AccessibleEditText(int32_t /*start*/, int32_t /*end*/, const std::u16string& /*text*/) { return false; }
+  virtual bool AccessibleSelectText(int32_t /*anchor*/, int32_t /*caret*/) { return false; }
+  virtual bool AccessibleSelectRow(int32_t /*row*/) { return false; }
+  virtual bool AccessibleSetValue(double /*value*/) { return false; }
+  // Tells listening assistive technology that the element changed. While none
+  // listens this is one flag test: callers guard costly arguments with
+  // AccessibilityListening().
+  void NotifyAccessible(ws::AxEvent event, OptKey key = {});
+  // Announces a text that became another: what was removed and what was put in
+  // between the parts both share at their ends.
+  void NotifyAccessibleText(std::u16string_view before, std::u16string_view after, OptKey key = {});
+  static bool AccessibilityListening();
 
  protected:
   // Held by every entry from the system or a handler (window procedure, events,

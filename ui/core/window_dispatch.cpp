@@ -242,7 +242,9 @@ void UiWindow::SetFocusElement(Hwnd, int32_t k) {
       }
     }
   }
+  const bool moved = k != focusKey_;
   focusKey_ = k;
+  if (moved && k != 0) NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::Focus), k);
 }
 
 int32_t UiWindow::TrackButtons(int32_t f, Hwnd hwnd, uint32_t msg, WParam wParam, LParam lParam) {

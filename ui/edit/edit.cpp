@@ -125,6 +125,7 @@ void UiEdit::SyncBarControls() {
 void UiEdit::AfterTextChange() {
   Layout();
   caretShown_ = true;
+  AnnounceChanges();
 }
 
 std::u16string UiEdit::ForOneLine(std::u16string_view units) const {
@@ -144,6 +145,7 @@ void UiEdit::SetTextWide(std::u16string_view units) {
   if (!Editable()) return;
   model_.SetText(units);
   Layout();
+  AnnounceChanges();
 }
 
 std::string UiEdit::GetText() const { return WideToGbk(model_.Text()); }

@@ -135,6 +135,12 @@ class UiEdit : public UiControl {
   // The context menu's item at index was chosen.
   void OnMenuChosen(int32_t index);
 
+  // An entry (a password text in password mode, which shows only its mask).
+  void DescribeAccessible(ws::AxNode& node) override;
+  std::optional<ws::AxText> AccessibleText() override;
+  bool AccessibleEditText(int32_t start, int32_t end, const std::u16string& text) override;
+  bool AccessibleSelectText(int32_t anchor, int32_t caret) override;
+
  protected:
   // Raw messages the typed handlers do not carry: the cursor, the input
   // method, characters with their flags, the resize.
@@ -158,7 +164,14 @@ class UiEdit : public UiControl {
   // Text replacement and its relayout; nothing while a layout runs.
   bool Editable() const { return !layoutBusy_; }
   void AfterTextChange();
-  void Changed() { InvalidateRect(); }
+  void Changed() {
+    InvalidateRect();
+    AnnounceChanges();
+  }
+  // The text as a reader may see it, with caret and selection.
+  ws::AxText ExposedText() const;
+  // Tells a listener what changed since it last read or heard of the text.
+  void AnnounceChanges();
   void CreateFontObjects();
   void DeleteFontObjects();
   RectF ComputeTextRect(bool reserveBars);
@@ -246,6 +259,9 @@ class UiEdit : public UiControl {
   bool cursorSet_ = false;
   bool selecting_ = false;  // a left press placed the caret; moves extend the selection
   int32_t charsDrawn_ = 0;
+  // What a listening reader knows of the text; kept only once one has read it.
+  ws::AxText announced_;
+  bool announcedValid_ = false;
 };
 
 }  // namespace quillmar

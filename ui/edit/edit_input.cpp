@@ -31,6 +31,7 @@ int32_t UiEdit::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam,
       case Msg::ImeComposition:
         // Characters need their flags (1 marks one the input method already gave).
         if (!browseOnly_) HandleKey(msg, wParam, lParam);
+        AnnounceChanges();
         return 1;
       case Event::Resized:
         PlaceScrollBars();
@@ -44,7 +45,9 @@ int32_t UiEdit::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam,
       if (cursorSet_) ws::System().SetCursor(ws::System().LoadSystemCursor(ws::SystemCursor::IBeam));
     }
   }
-  return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+  const int32_t result = UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+  if (key == Key()) AnnounceChanges();
+  return result;
 }
 
 Handled UiEdit::OnKeyDown(const KeyEvent& e) {

@@ -12,7 +12,9 @@
 #include "ui/controls/button.h"
 #include "ui/controls/label.h"
 #include "ui/controls/pic_box.h"
+#include "ui/core/accessible_tree.h"
 #include "ui/core/events.h"
+#include "ui/core/frame.h"
 #include "ui/core/frame_window.h"
 #include "ui/core/process_values.h"
 #include "ui/core/theme_defaults.h"
@@ -278,6 +280,12 @@ int32_t ShowMessageBox(std::string_view text, int32_t type, const MessageBoxOpti
   OpenBox* box = state.boxes.back().get();
   box->hwnd = hwnd;
   LayoutBox(*box, texts, type, o, font.GetFont(), area);
+  // To a screen reader the box is an alert that says its text, as it opens.
+  if (UiFrame* frame = box->window.Frame()) {
+    frame->Accessible().SetRole(box->window.Key(), ws::AxRole::Alert);
+    frame->Accessible().SetDescription(box->window.Key(), GbkToUtf8(text));
+  }
+  box->window.NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::BoxOpened));
 
   state.modality.RestoreWindows();
   state.modality.DisableOtherWindows(hwnd);

@@ -1,0 +1,189 @@
+#!/usr/bin/python3
+"""The program as a screen reader meets it: over the accessibility bus of a
+private D-Bus session, on the X display the test run provides.
+
+Run inside `dbus-run-session`; starts the accessibility bus, the demo site and
+the program, then reads and drives the window through AT-SPI only (keys go
+through XTEST, as a person's would)."""
+
+import os
+import socket
+import subprocess
+import sys
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import GLib  # noqa: E402
+import pyatspi  # noqa: E402
+
+TITLE = "Quillmar种子搜索神器"
+failures = []
+events = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def pump(seconds, until=lambda: False):
+    """Runs the main context (event delivery) until `until` holds or time is up."""
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        while context.pending():
+            context.iteration(False)
+        try:
+            if until():
+                return True
+        except Exception:  # a node may vanish while it is looked at
+            pass
+        time.sleep(0.05)
+    return until()
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def find_app():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        if app is None:
+            continue
+        for window in app:
+            if window is not None and window.name == TITLE:
+                return app, window
+    return None, None
+
+
+def descendant(root, role, name=None):
+    return pyatspi.findDescendant(
+        root, lambda n: n is not None and n.getRoleName() == role and (name is None or n.name == name))
+
+
+def center(node):
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x + box.width // 2, box.y + box.height // 2
+
+
+def main():
+    build = sys.argv[1]
+    env = dict(os.environ)
+    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    port = free_port()
+    site = subprocess.Popen([os.path.join(build, "quillmar-demo-site"), "--port", str(port)])
+    env["QUILLMAR_SITE"] = "http://127.0.0.1:%d/s/" % port
+    env.pop("NO_AT_BRIDGE", None)
+    time.sleep(1.0)
+    program = subprocess.Popen([os.path.join(build, "quillmar")], env=env)
+    try:
+        run()
+    finally:
+        program.terminate()
+        try:
+            program.wait(10)
+        except subprocess.TimeoutExpired:
+            program.kill()
+        site.terminate()
+        launcher.terminate()
+    return 1 if failures else 0
+
+
+def run():
+    app, frame = None, None
+    found = pump(20, lambda: find_app()[1] is not None)
+    if not check(found, "the application and its frame are found by name"):
+        return
+    app, frame = find_app()
+    check(frame.getRoleName() == "frame", "the window is a frame")
+
+    def on_event(event):
+        events.append((event.type, event.source.getRoleName() if event.source else "", event.detail1))
+
+    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused", "object:text-changed",
+                                           "object:property-change:accessible-name")
+
+    entry = descendant(frame, "entry")
+    check(entry is not None, "an entry is exposed")
+    if entry is not None:
+        check(entry.name.startswith("输入关键字"), "the entry is named by its prompt: %r" % entry.name)
+        labels = [r for r in entry.getRelationSet() if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+        check(bool(labels), "the entry is labelled by the prompt label")
+    buttons = {name: descendant(frame, "push button", name) for name in ("撸一管", "上一页", "下一页")}
+    for name, button in buttons.items():
+        check(button is not None and button.queryAction().nActions >= 1, "push button %s with an action" % name)
+    table = descendant(frame, "table")
+    pump(5, lambda: table.queryTable().nColumns == 2)
+    check(table is not None and [table.queryTable().getColumnDescription(i) for i in range(2)] == ["名称", "种子连接"],
+          "the table's column headers")
+    header = table.queryTable().getColumnHeader(0)
+    check(header is not None and header.name == "名称", "a column header is an object with its title")
+    status = descendant(frame, "status bar")
+    check(status is not None, "the status line is a status bar")
+
+    # Typing reaches the entry: its text and caret are read back.
+    x, y = center(entry)
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+    pump(1)
+    check(entry.getState().contains(pyatspi.STATE_FOCUSED), "the clicked entry reports focus")
+    subprocess.run(["xdotool", "type", "--delay", "30", "movie"], check=True)
+    text = entry.queryText()
+    pump(5, lambda: text.getText(0, -1) == "movie")
+    check(text.getText(0, -1) == "movie", "the entry's text after typing: %r" % text.getText(0, -1))
+    check(text.caretOffset == 5, "the caret after typing: %d" % text.caretOffset)
+    subprocess.run(["xdotool", "key", "Left", "Left"], check=True)
+    pump(5, lambda: text.caretOffset == 3)
+    check(text.caretOffset == 3, "the caret after two Left keys: %d" % text.caretOffset)
+    pump(2, lambda: any(t.startswith("object:text-changed:insert") for t, _, _ in events))
+    check(any(t.startswith("object:text-changed:insert") and r == "entry" for t, r, _ in events),
+          "a listener hears the typed text inserted")
+    check(any(t == "object:state-changed:focused" and r == "entry" and d == 1 for t, r, d in events),
+          "a listener hears the entry gain focus")
+
+    # The search button's action runs the search; the rows and their magnet cells are read.
+    buttons["撸一管"].queryAction().doAction(0)
+    tab = table.queryTable()
+    done = pump(60, lambda: tab.nRows > 0 and "完成" in status.name)
+    check(done, "after the search the table has rows and the status bar says so: %d rows, %r" % (tab.nRows, status.name))
+    if tab.nRows > 0:
+        first = tab.getAccessibleAt(0, 0)
+        magnet = tab.getAccessibleAt(0, 1)
+        check(bool(first.name), "the first row has a title: %r" % first.name)
+        check(magnet.name.startswith("magnet:?"), "the first row's link cell holds a magnet link: %r" % magnet.name[:40])
+        check(magnet.getRoleName() == "table cell", "cells are table cells")
+        magnets = [tab.getAccessibleAt(r, 1).name for r in range(tab.nRows)]
+        check(all(m.startswith("magnet:") for m in magnets), "every row's link cell holds a magnet link")
+    pump(2, lambda: any(r == "status bar" and t == "object:property-change:accessible-name" for t, r, _ in events))
+    check(any(r == "status bar" and t == "object:property-change:accessible-name" for t, r, _ in events),
+          "the status bar's changes are announced to a listener")
+
+    # A notice box shows up as an alert with its text and button.
+    buttons["上一页"].queryAction().doAction(0)
+
+    def alert():
+        for window in app:
+            if window is not None and window.getRoleName() == "alert":
+                return window
+        return None
+
+    pump(10, lambda: alert() is not None)
+    box = alert()
+    if check(box is not None, "the first-page notice opens as an alert"):
+        check("第一页" in box.description, "the alert's description is its text: %r" % box.description)
+        ok = descendant(box, "push button")
+        check(ok is not None, "the alert has its button")
+        if ok is not None:
+            ok.queryAction().doAction(0)
+            closed = pump(10, lambda: alert() is None)
+            check(closed, "the alert's button action closes it")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
