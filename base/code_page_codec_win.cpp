@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/code_page_codec.h"
+#include "base/gb18030_four_byte.h"
 #include "base/text_encoding.h"
 
 namespace quillmar {
@@ -13,16 +14,31 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr int kUtf16Le = 1200;
 constexpr int kUtf16Be = 1201;
 
-// The system's number for a code page, 0 when there is none. GB18030 is 54936; a system
-// without it (Wine 8 has only the GBK table) falls back to 936, where characters outside
-// GBK become U+FFFD and "?".
+bool IsGb18030(int codePage) {
+  return codePage == kCodePageSystem || codePage == kCodePageGbk || codePage == kCodePageGb18030;
+}
+
+// Windows converts GB18030 itself as code page 54936. A system without it (Wine 8 has only
+// the GBK table) gets GB18030 as GBK plus the four-byte characters computed here.
+bool SystemHasGb18030() {
+  static const bool has = IsValidCodePage(54936) != FALSE;
+  return has;
+}
+
+// The system's number for a code page, 0 when there is none.
 UINT SystemCodePage(int codePage) {
-  if (codePage == kCodePageSystem || codePage == kCodePageGbk || codePage == kCodePageGb18030) {
-    static const UINT gb = IsValidCodePage(54936) ? 54936 : 936;
-    return gb;
-  }
+  if (IsGb18030(codePage)) return SystemHasGb18030() ? 54936 : 936;
   if (codePage <= 0 || !IsValidCodePage(static_cast<UINT>(codePage))) return 0;
   return static_cast<UINT>(codePage);
+}
+
+void AppendCodePoint(char32_t cp, std::u16string* wide) {
+  if (cp < 0x10000) {
+    wide->push_back(static_cast<char16_t>(cp));
+  } else {
+    wide->push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+    wide->push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+  }
 }
 
 const wchar_t* Wide(const char16_t* units) { return reinterpret_cast<const wchar_t*>(units); }
@@ -130,6 +146,102 @@ bool EncodeWith(UINT cp, std::u16string_view input, std::string* bytes) {
   return n > 0;
 }
 
+// GB18030 on a system that has only GBK: the text is cut where four-byte characters (and the
+// few codes in which GBK and GB18030 differ) stand, runs between them go to the system's GBK
+// conversion in one call, the rest is computed.
+constexpr char16_t kEuro = 0x20AC;  // GBK's single byte 80, GB18030's A2 E3
+
+void DecodeGb18030ViaGbk(std::string_view bytes, std::u16string* wide) {
+  wide->clear();
+  wide->reserve(bytes.size());
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t runStart = 0;
+  std::u16string part;
+  auto flush = [&](std::size_t end) {
+    if (end > runStart && DecodeWith(936, bytes.substr(runStart, end - runStart), &part)) wide->append(part);
+  };
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = b[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    if (c >= 0x81 && c <= 0xFE && i + 1 < n) {
+      const unsigned char next = b[i + 1];
+      if (next >= 0x30 && next <= 0x39) {
+        flush(i);
+        const char32_t cp = i + 3 < n ? Gb18030FourByteToCodePoint(b + i) : 0;
+        if (cp != 0) {
+          AppendCodePoint(cp, wide);
+          i += 4;
+        } else {
+          wide->push_back(kReplacement);
+          ++i;
+        }
+        runStart = i;
+        continue;
+      }
+      if (c == 0xA2 && next == 0xE3) {
+        flush(i);
+        wide->push_back(kEuro);
+        i += 2;
+        runStart = i;
+        continue;
+      }
+      i += 2;  // a two-byte code; the GBK conversion judges it
+      continue;
+    }
+    if (c == 0x80 || c == 0xFF) {  // GBK's euro byte and FF start nothing in GB18030
+      flush(i);
+      wide->push_back(kReplacement);
+      runStart = ++i;
+      continue;
+    }
+    ++i;  // a lead byte at the very end: the GBK conversion makes it U+FFFD
+  }
+  flush(n);
+}
+
+bool EncodeGb18030ViaGbk(std::u16string_view input, std::string* bytes) {
+  const std::u16string wide = Prepared(input, true);
+  bytes->clear();
+  bytes->reserve(wide.size() * 2);
+  std::size_t runStart = 0;
+  std::string part;
+  auto flush = [&](std::size_t end) {
+    if (end > runStart && EncodeWith(936, std::u16string_view(wide).substr(runStart, end - runStart), &part)) {
+      bytes->append(part);
+    }
+  };
+  for (std::size_t i = 0; i < wide.size();) {
+    const char16_t u = wide[i];
+    if (u < 0x80) {
+      ++i;
+      continue;
+    }
+    const bool pair = IsHighSurrogate(u) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1]);
+    const char32_t cp = pair ? 0x10000 + ((u - 0xD800u) << 10) + (wide[i + 1] - 0xDC00u) : u;
+    const std::size_t units = pair ? 2 : 1;
+    unsigned char four[4];
+    if (cp == kEuro) {
+      flush(i);
+      bytes->append("\xA2\xE3");
+    } else if (CodePointToGb18030FourByte(cp, four)) {
+      flush(i);
+      bytes->append(reinterpret_cast<const char*>(four), 4);
+    } else {
+      i += units;
+      continue;
+    }
+    i += units;
+    runStart = i;
+  }
+  flush(wide.size());
+  return true;
+}
+
 }  // namespace
 
 bool CodePageCodecSupports(int codePage) {
@@ -139,6 +251,10 @@ bool CodePageCodecSupports(int codePage) {
 bool DecodeCodePage(std::string_view bytes, int codePage, std::u16string* wide) {
   if (codePage == kUtf16Le || codePage == kUtf16Be) {
     *wide = DecodeUtf16(bytes, codePage == kUtf16Be);
+    return true;
+  }
+  if (IsGb18030(codePage) && !SystemHasGb18030()) {
+    DecodeGb18030ViaGbk(bytes, wide);
     return true;
   }
   const UINT cp = SystemCodePage(codePage);
@@ -157,6 +273,7 @@ bool EncodeCodePage(std::u16string_view wide, int codePage, std::string* bytes) 
     }
     return true;
   }
+  if (IsGb18030(codePage) && !SystemHasGb18030()) return EncodeGb18030ViaGbk(wide, bytes);
   const UINT cp = SystemCodePage(codePage);
   return cp != 0 && EncodeWith(cp, wide, bytes);
 }

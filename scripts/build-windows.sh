@@ -53,5 +53,5 @@ unset PKG_CONFIG_PATH
 export PKG_CONFIG_LIBDIR="$pcre/install/lib/pkgconfig"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQUILLMAR_WINDOWS_PREFIX="$pcre/install" \
   -DCMAKE_BUILD_TYPE=Release \
-  -DQUILLMAR_BENCH=OFF -DQUILLMAR_TESTS=OFF >/dev/null
+  -DQUILLMAR_BENCH=OFF -DQUILLMAR_TESTS=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
