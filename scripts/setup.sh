@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs the system packages listed in scripts/packages.txt that are missing.
+# Installs the system packages listed in scripts/packages.txt that are missing; with the
+# argument `windows`, those of scripts/packages-windows.txt (the Windows build and Wine).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/packages.txt")
+list="$here/packages.txt"
+if [ "${1:-}" = windows ]; then list="$here/packages-windows.txt"; fi
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$list")
 missing=()
 for p in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

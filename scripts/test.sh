@@ -42,4 +42,31 @@ if [ $# -eq 0 ] || [[ " $* " == *" net "* ]] || [[ " $* " == *" app "* ]]; then
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp" \
     ctest --output-on-failure -j "$(nproc)" -L '^(net|app)$' -E '^fuzz[.]' || status=$?
 fi
+# The Windows build under Wine (label wine): whenever the run asks for it (no arguments, or a
+# label list naming wine) and mingw-w64 and Wine are installed (bash scripts/setup.sh windows).
+if [ $# -eq 0 ] || [[ " $* " == *" wine "* ]]; then
+  if command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+    bash "$root/scripts/build-windows.sh" x86_64
+    wine_prefix=$(mktemp -d /tmp/quillmar-wine.XXXXXX)
+    export QUILLMAR_WINEPREFIX="$wine_prefix/prefix"
+    cd "$root/build-windows-x86_64"
+    ctest --output-on-failure -j "$(nproc)" -L wine || status=$?
+    WINEPREFIX="$QUILLMAR_WINEPREFIX" wineserver -k 2>/dev/null || true
+    rm -rf "$wine_prefix"
+    if [ -x /usr/lib/wine/wine ]; then
+      bash "$root/scripts/build-windows.sh" i686
+      wine_prefix=$(mktemp -d /tmp/quillmar-wine32.XXXXXX)
+      export QUILLMAR_WINEPREFIX="$wine_prefix/prefix" QUILLMAR_WINEARCH=win32
+      cd "$root/build-windows-i686"
+      ctest --output-on-failure -j "$(nproc)" -L wine || status=$?
+      WINEPREFIX="$QUILLMAR_WINEPREFIX" wineserver -k 2>/dev/null || true
+      rm -rf "$wine_prefix"
+    else
+      echo "skipped: the i686 Windows build and its tests (Wine's 32-bit part, wine32:i386, is not installed;" \
+        "bash scripts/build-windows.sh i686 builds it)"
+    fi
+  else
+    echo "skipped: the Windows build's tests under Wine (wine or mingw-w64 not installed; bash scripts/setup.sh windows)"
+  fi
+fi
 exit "$status"

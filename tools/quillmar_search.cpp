@@ -9,7 +9,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/program_arguments.h"
 #include "net/site_search.h"
 #include "tools/terminal_text.h"
 
@@ -61,6 +63,8 @@ int Fail(const std::string& reason) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  quillmar::UseUtf8Console();
+  const std::vector<std::string> args = quillmar::Utf8ProgramArguments(argc, argv);
   std::string site = quillmar::SearchSiteFromEnvironment();
   int page = 1;
   quillmar::SearchOptions options;
@@ -68,8 +72,9 @@ int main(int argc, char** argv) {
   std::string keyword;
   bool anyKeyword = false;
   bool optionsDone = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
+  const std::size_t argCount = args.size();
+  for (std::size_t i = 1; i < argCount; ++i) {
+    std::string_view arg = args[i];
     std::string_view value;
     if (!optionsDone && (arg == "--help" || arg == "-h")) {
       PrintHelp();
@@ -86,8 +91,8 @@ int main(int argc, char** argv) {
       if (eq != std::string_view::npos) {
         value = arg.substr(eq + 1);
         arg = arg.substr(0, eq);
-      } else if (i + 1 < argc) {
-        value = argv[++i];
+      } else if (i + 1 < argCount) {
+        value = args[++i];
       } else {
         return Fail(std::string(arg) + " needs a value (see --help)");
       }

@@ -1,0 +1,3 @@
+# Windows, x86_64, with Debian's mingw-w64 (see mingw-w64.cmake).
+set(QUILLMAR_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
