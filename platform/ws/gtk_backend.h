@@ -35,6 +35,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   MonitorInfo MonitorOf(WindowHandle hwnd) const override;
   bool OpenWithHandler(std::string_view address) override;
   std::string OsVersionText() const override { return {}; }
+  CaretBlink CaretBlinkSettings() const override;
 
   // One native window; the signal handlers receive a pointer to it.
   struct Native {
@@ -59,7 +60,8 @@ class GtkWindowSystem final : public WindowSystemCore {
   void NativeTitle(WindowHandle hwnd) override;
   void NativeZOrder(WindowHandle hwnd) override;
   void NativeFocus(WindowHandle hwnd) override;
-  void NativeImePosition(WindowHandle hwnd, Point clientPoint) override;
+  void NativeImeCursor(WindowHandle hwnd, Rect clientRect) override;
+  void NativeImeReset(WindowHandle hwnd) override;
   void NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) override;
   void NativeTimerStop(uint32_t timerKey) override;
   void WakeLoop() override;
@@ -86,6 +88,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
   static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer data);
   static void OnCommit(GtkIMContext* context, const char* text, gpointer data);
+  static void OnPreeditChanged(GtkIMContext* context, gpointer data);
 
   Native* NativeOf(WindowHandle hwnd) const;
   // Our visible window whose rectangle holds the point, preferring `hint`.
