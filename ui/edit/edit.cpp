@@ -186,10 +186,12 @@ void UiEdit::DeleteForward() {
 }
 
 void UiEdit::SetCaret(int32_t position) {
+  goalX_.reset();
   if (model_.SetCaret(position)) Changed();
 }
 
 void UiEdit::SetSelection(int32_t start, int32_t end) {
+  goalX_.reset();
   if (model_.SetSelection(start, end)) Changed();
 }
 

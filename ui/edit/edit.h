@@ -179,11 +179,14 @@ class UiEdit : public UiControl {
   void CaretMovedByUser(bool keepGoal);
   void MoveLines(int32_t lines, bool extend);
   void SelectWordAt(int32_t position);
+  // A left press that is the count-th click in a row: caret, word, line.
+  void PressAt(Point at, int32_t count, bool extend);
+  int32_t CountClick(Point at);
   // Tells the input method where the caret is, when that changed.
   void UpdateImeCursor();
   bool WindowFocused();
   void WatchWindowFocus();
-  void RestartBlink();
+  bool ShouldBlink();
   // Text replacement and its relayout; nothing while a layout runs.
   bool Editable() const { return !layoutBusy_; }
   void AfterTextChange();
@@ -278,8 +281,9 @@ class UiEdit : public UiControl {
   bool selecting_ = false;               // a left press placed the caret; moves extend the selection
   bool selectingWords_ = false;          // the press was a double click: the drag extends by words
   int32_t wordStart_ = 0, wordEnd_ = 0;  // the word the double click selected
-  int64_t lastDoubleClickMs_ = -1000000;
-  Point lastDoubleClickAt_;
+  int32_t clicks_ = 0;                   // presses in a row, each soon after and near the one before
+  int64_t lastPressMs_ = -1000000;
+  Point lastPressAt_;
   std::optional<int32_t> goalX_;  // the column Up and Down keep, at zero scroll
   std::u16string preedit_;
   int32_t preeditCursor_ = 0;

@@ -112,31 +112,8 @@ Handled UiEdit::OnMouseDown(const MouseEvent& e) {
   if (browseOnly_) return Handled::Continue;
   lastInputMs_ = ws::System().NowMs();
   if (e.button == MouseButton::Left && (wrap_ != EditWrap::SingleLine || IsOverTextLine())) {
-    const int64_t now = ws::System().NowMs();
-    const bool triple = now - lastDoubleClickMs_ <= kDoubleClickMs &&
-                        std::abs(e.position.x - lastDoubleClickAt_.x) <= kClickSlop &&
-                        std::abs(e.position.y - lastDoubleClickAt_.y) <= kClickSlop;
-    const int32_t anchor = model_.Anchor();
-    const bool extend = !triple && ShiftHeld();
-    PlaceCaret(e.position, false);
-    selecting_ = true;
-    selectingWords_ = false;
-    if (extend) {
-      // Shift+click moves the caret end of the selection to the click.
-      model_.PlaceCaret(model_.Caret(), anchor);
-    } else if (triple) {
-      lastDoubleClickMs_ = -kDoubleClickMs - 1;
-      selecting_ = false;
-      if (!layout_.MultiLine()) {
-        model_.SelectAll();
-      } else {
-        const int32_t line = layout_.LineOf(model_.Caret());
-        const std::u16string& text = model_.Text();
-        const int32_t next = layout_.LineEnd(text, line);
-        model_.PlaceCaret(next, layout_.LineStart(text, line));
-      }
-      InvalidateRect();
-    }
+    // Windows whose class sends no double clicks still get them counted here.
+    PressAt(e.position, CountClick(e.position), ShiftHeld());
   } else if (e.button == MouseButton::Right && contextMenuEnabled_ && !passwordMode_ && !mouseLocked_) {
     menu_.Popup(model_.HasSelection(), model_.ReadOnly());
   }
@@ -144,15 +121,47 @@ Handled UiEdit::OnMouseDown(const MouseEvent& e) {
 }
 
 Handled UiEdit::OnDoubleClick(const MouseEvent& e) {
-  if (browseOnly_ || e.button != MouseButton::Left || mouseLocked_) return Handled::Continue;
+  if (browseOnly_ || e.button != MouseButton::Left) return Handled::Continue;
   if (wrap_ == EditWrap::SingleLine && !IsOverTextLine()) return Handled::Continue;
-  PlaceCaret(e.position, false);
-  SelectWordAt(model_.Caret());
-  lastDoubleClickMs_ = ws::System().NowMs();
-  lastDoubleClickAt_ = e.position;
-  selecting_ = true;
-  selectingWords_ = true;
+  lastInputMs_ = ws::System().NowMs();
+  CountClick(e.position);
+  clicks_ = 2;
+  PressAt(e.position, clicks_, false);
   return Handled::Continue;
+}
+
+int32_t UiEdit::CountClick(Point at) {
+  const int64_t now = ws::System().NowMs();
+  const bool near = std::abs(at.x - lastPressAt_.x) <= kClickSlop && std::abs(at.y - lastPressAt_.y) <= kClickSlop;
+  clicks_ = near && now - lastPressMs_ <= kDoubleClickMs ? clicks_ + 1 : 1;
+  lastPressMs_ = now;
+  lastPressAt_ = at;
+  return clicks_;
+}
+
+void UiEdit::PressAt(Point at, int32_t count, bool extend) {
+  const int32_t anchor = model_.Anchor();
+  PlaceCaret(at, false);
+  selecting_ = true;
+  selectingWords_ = false;
+  if (count == 1 && extend) {
+    // Shift+click moves the caret end of the selection to the click.
+    model_.PlaceCaret(model_.Caret(), anchor);
+  } else if (count == 2 && !mouseLocked_) {
+    SelectWordAt(model_.Caret());
+    selectingWords_ = true;
+  } else if (count >= 3 && !mouseLocked_) {
+    selecting_ = false;
+    if (!layout_.MultiLine()) {
+      model_.SelectAll();
+    } else {
+      const int32_t line = layout_.LineOf(model_.Caret());
+      const std::u16string& text = model_.Text();
+      model_.PlaceCaret(layout_.LineEnd(text, line), layout_.LineStart(text, line));
+    }
+  }
+  caretPoint_ = layout_.PointFromPosition(ShownCaret());
+  InvalidateRect();
 }
 
 void UiEdit::SelectWordAt(int32_t position) {

@@ -244,27 +244,30 @@ void UiEdit::WatchWindowFocus() {
   });
 }
 
-void UiEdit::RestartBlink() {
+bool UiEdit::ShouldBlink() {
+  if (!WindowFocused() || browseOnly_) return false;
+  const ws::CaretBlink blink = ws::System().CaretBlinkSettings();
+  // Without blinking, or a while after the last input, the caret stays shown and no timer runs.
+  return blink.enabled && ws::System().NowMs() - lastInputMs_ < blink.timeoutMs;
+}
+
+void UiEdit::OnPaint(draw::Graphics&, Size) {
   if (blinkTimer_ != 0) {
     StopTimer(blinkTimer_);
     blinkTimer_ = 0;
   }
-  if (!WindowFocused() || browseOnly_) return;
-  const ws::CaretBlink blink = ws::System().CaretBlinkSettings();
-  // Without blinking, or a while after the last input, the caret stays shown and no timer runs.
-  if (!blink.enabled || ws::System().NowMs() - lastInputMs_ >= blink.timeoutMs) return;
-  blinkTimer_ = StartTimer(static_cast<uint32_t>(std::max(blink.cycleMs / 2, kMinBlinkMs)));
-}
-
-void UiEdit::OnPaint(draw::Graphics&, Size) {
+  const bool blink = ShouldBlink();
   if (!WindowFocused()) {
     caretShown_ = false;
-  } else if (!browseOnly_ && blinkTimer_ == 0) {
-    caretShown_ = true;  // not blinking (any more): the caret stays
+  } else if (!blink && !browseOnly_) {
+    caretShown_ = true;
   }
   Paint();
   // Every paint restarts the blink phase; an edit without the focus has no timer at all.
-  RestartBlink();
+  if (blink) {
+    const int32_t cycle = ws::System().CaretBlinkSettings().cycleMs;
+    blinkTimer_ = StartTimer(static_cast<uint32_t>(std::max(cycle / 2, kMinBlinkMs)));
+  }
 }
 
 void UiEdit::OnTimer(int32_t id, uint32_t) {
