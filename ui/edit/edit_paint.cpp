@@ -52,7 +52,13 @@ int32_t UiEdit::ClusterAdvance(std::u16string_view cluster) {
   if (cluster.size() == 1) return AsciiAdvance(cluster[0]);
   // Shaped as one run: a letter with its accents, an emoji sequence, a flag.
   if (auto it = clusterAdvance_.find(std::u16string(cluster)); it != clusterAdvance_.end()) return it->second;
-  const int32_t advance = std::max(static_cast<int32_t>(MeasureChar(cluster).width), 0);
+  // The width the shaped run takes when drawn (its parts' positions can split it).
+  int32_t advance = 0;
+  if (format_.GetHandle() && !font_.GetFont().IsEmpty()) {
+    advance = static_cast<int32_t>(
+        measureGraphics_.MeasureString(cluster, font_.GetFont(), layout_.TextRect(), format_.GetHandle()).bounds.width);
+  }
+  advance = std::max(advance, 0);
   if (clusterAdvance_.size() > 4096) clusterAdvance_.clear();
   clusterAdvance_.emplace(std::u16string(cluster), advance);
   return advance;
