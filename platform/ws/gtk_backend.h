@@ -38,6 +38,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   std::string OsVersionText() const override { return {}; }
   bool AxActive() const override;
   void AxNotify(WindowHandle hwnd, const AxEvent& event) override;
+  CaretBlink CaretBlinkSettings() const override;
 
   // One native window; the signal handlers receive a pointer to it.
   struct Native {
@@ -72,7 +73,8 @@ class GtkWindowSystem final : public WindowSystemCore {
   void NativeTitle(WindowHandle hwnd) override;
   void NativeZOrder(WindowHandle hwnd) override;
   void NativeFocus(WindowHandle hwnd) override;
-  void NativeImePosition(WindowHandle hwnd, Point clientPoint) override;
+  void NativeImeCursor(WindowHandle hwnd, Rect clientRect) override;
+  void NativeImeReset(WindowHandle hwnd) override;
   void NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) override;
   void NativeTimerStop(uint32_t timerKey) override;
   void WakeLoop() override;
@@ -104,6 +106,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
   static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer data);
   static void OnCommit(GtkIMContext* context, const char* text, gpointer data);
+  static void OnPreeditChanged(GtkIMContext* context, gpointer data);
 
   Native* NativeOf(WindowHandle hwnd) const;
   // Our visible window whose rectangle holds the point, preferring `hint`.

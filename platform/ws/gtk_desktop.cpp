@@ -149,8 +149,15 @@ void GtkWindowSystem::ApplyCursor() {
 }
 
 bool GtkWindowSystem::SetClipboardText(std::u16string_view unicode, std::string_view /*multibyte*/) {
+  // The desktop's line break is LF: other programs would show a stray CR.
+  std::u16string lines;
+  lines.reserve(unicode.size());
+  for (size_t i = 0; i < unicode.size(); ++i) {
+    if (unicode[i] == u'\r' && i + 1 < unicode.size() && unicode[i + 1] == u'\n') continue;
+    lines.push_back(unicode[i]);
+  }
   glong written = 0;
-  gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(unicode.data()), static_cast<glong>(unicode.size()),
+  gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(lines.data()), static_cast<glong>(lines.size()),
                                 nullptr, &written, nullptr);
   if (utf8 == nullptr) return false;
   gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), utf8, static_cast<gint>(written));
@@ -169,6 +176,19 @@ std::optional<std::u16string> GtkWindowSystem::ClipboardText() {
   std::u16string out(reinterpret_cast<const char16_t*>(units), static_cast<size_t>(count));
   g_free(units);
   return out;
+}
+
+CaretBlink GtkWindowSystem::CaretBlinkSettings() const {
+  CaretBlink blink;
+  gboolean enabled = TRUE;
+  gint cycleMs = 1200;
+  gint timeoutS = 10;
+  g_object_get(gtk_settings_get_default(), "gtk-cursor-blink", &enabled, "gtk-cursor-blink-time", &cycleMs,
+               "gtk-cursor-blink-timeout", &timeoutS, nullptr);
+  blink.enabled = enabled != 0;
+  blink.cycleMs = std::max(cycleMs, 100);
+  blink.timeoutMs = timeoutS > 0 ? timeoutS * 1000 : INT32_MAX;
+  return blink;
 }
 
 void GtkWindowSystem::Beep(uint32_t /*kind*/) { gdk_display_beep(gdk_display_get_default()); }

@@ -208,7 +208,8 @@ void GtkWindowSystem::NativeCreate(WindowHandle hwnd) {
   gtk_widget_realize(w);
   native->im = gtk_im_multicontext_new();
   gtk_im_context_set_client_window(native->im, gtk_widget_get_window(w));
-  gtk_im_context_set_use_preedit(native->im, FALSE);
+  // The composition is shown inside the program's own text, underlined at the caret.
+  gtk_im_context_set_use_preedit(native->im, TRUE);
   g_signal_connect(native->im, "commit", G_CALLBACK(OnCommit), data);
   // The display's frame clock paces the window's frames (RequestFrame).
   native->clock = gdk_window_get_frame_clock(gtk_widget_get_window(w));
@@ -216,6 +217,8 @@ void GtkWindowSystem::NativeCreate(WindowHandle hwnd) {
     g_object_ref(native->clock);
     native->clockHandler = g_signal_connect(native->clock, "update", G_CALLBACK(OnFrameUpdate), data);
   }
+  g_signal_connect(native->im, "preedit-changed", G_CALLBACK(OnPreeditChanged), data);
+  g_signal_connect(native->im, "preedit-end", G_CALLBACK(OnPreeditChanged), data);
   natives_.emplace(hwnd, std::move(native));
 }
 
@@ -305,17 +308,23 @@ void GtkWindowSystem::NativeFocus(WindowHandle hwnd) {
   focusRequest_ = hwnd;
   focusRequestMs_ = NowMs();
   gtk_im_context_focus_in(n->im);
+  const Rect cursor = ImeCursor(hwnd);
+  if (!cursor.IsEmpty()) NativeImeCursor(hwnd, cursor);
   if ((GetExStyle(hwnd) & ExStyle::NoActivate) == 0 && IsVisible(hwnd) &&
       !gtk_window_is_active(GTK_WINDOW(n->widget))) {
     gtk_window_present_with_time(GTK_WINDOW(n->widget), lastEventTime_ != 0 ? lastEventTime_ : GDK_CURRENT_TIME);
   }
 }
 
-void GtkWindowSystem::NativeImePosition(WindowHandle hwnd, Point clientPoint) {
+void GtkWindowSystem::NativeImeCursor(WindowHandle hwnd, Rect clientRect) {
   Native* n = NativeOf(hwnd);
   if (n == nullptr) return;
-  GdkRectangle area{clientPoint.x, clientPoint.y, 1, 16};
+  GdkRectangle area{clientRect.x, clientRect.y, std::max(clientRect.width, 1), std::max(clientRect.height, 1)};
   gtk_im_context_set_cursor_location(n->im, &area);
+}
+
+void GtkWindowSystem::NativeImeReset(WindowHandle hwnd) {
+  if (Native* n = NativeOf(hwnd)) gtk_im_context_reset(n->im);
 }
 
 // --- Presentation ---
@@ -741,6 +750,20 @@ void GtkWindowSystem::OnCommit(GtkIMContext* /*context*/, const char* text, gpoi
   self->InputImeCommit(Utf8ToUtf16(text));
 }
 
+void GtkWindowSystem::OnPreeditChanged(GtkIMContext* context, gpointer data) {
+  auto* n = static_cast<Native*>(data);
+  gchar* text = nullptr;
+  gint cursor = 0;
+  gtk_im_context_get_preedit_string(context, &text, nullptr, &cursor);
+  const std::string utf8 = text != nullptr ? text : "";
+  g_free(text);
+  // The cursor counts characters; the program counts UTF-16 units.
+  const char* end =
+      g_utf8_offset_to_pointer(utf8.c_str(), std::clamp<glong>(cursor, 0, g_utf8_strlen(utf8.c_str(), -1)));
+  const std::u16string before = Utf8ToUtf16(std::string(utf8.c_str(), end).c_str());
+  n->system->InputImePreedit(Utf8ToUtf16(utf8.c_str()), static_cast<int32_t>(before.size()));
+}
+
 gboolean GtkWindowSystem::OnCrossing(GtkWidget* /*widget*/, GdkEventCrossing* event, gpointer data) {
   auto* n = static_cast<Native*>(data);
   GtkWindowSystem* self = n->system;
@@ -811,6 +834,9 @@ gboolean GtkWindowSystem::OnConfigure(GtkWidget* /*widget*/, GdkEventConfigure* 
     if (GdkWindow* gw = gtk_widget_get_window(n->widget)) gdk_window_get_origin(gw, &x, &y);
     self->InputGeometry(hwnd, Rect::FromXywh(x, y, reported.width, reported.height));
   }
+  // The input method places its window in screen terms: tell it again where the caret is.
+  const Rect cursor = self->ImeCursor(n->hwnd);
+  if (!cursor.IsEmpty()) self->NativeImeCursor(n->hwnd, cursor);
   return FALSE;
 }
 

@@ -353,6 +353,8 @@ void HeadlessWindowSystem::TypeText(std::string_view ascii) {
 
 void HeadlessWindowSystem::CommitIme(std::u16string_view text) { InputImeCommit(text); }
 
+void HeadlessWindowSystem::ComposeIme(std::u16string_view text, int32_t cursor) { InputImePreedit(text, cursor); }
+
 void HeadlessWindowSystem::SetScreen(Size screen, Rect workArea, TaskbarInfo taskbar) {
   monitors_ = {MonitorInfo{Rect::FromOriginSize({}, screen), workArea, taskbar}};
 }

@@ -58,6 +58,10 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   void TypeText(std::string_view ascii);
   // The input method commits a text: Msg::ImeComposition with Ime::ResultStr.
   void CommitIme(std::u16string_view text);
+  // The input method's composition changes (an empty text ends it).
+  void ComposeIme(std::u16string_view text, int32_t cursor);
+  // The desktop's caret blink settings the program reads.
+  void SetCaretBlink(CaretBlink blink) { caretBlink_ = blink; }
 
   // --- Screen set-up (default 1366 x 768, a 40-pixel panel at the bottom) ---
   // One monitor at the origin.
@@ -131,6 +135,7 @@ class HeadlessWindowSystem final : public WindowSystemCore {
   std::vector<MonitorInfo> Monitors() const override { return monitors_; }
   bool OpenWithHandler(std::string_view address) override;
   std::string OsVersionText() const override { return osVersion_; }
+  CaretBlink CaretBlinkSettings() const override { return caretBlink_; }
 
  protected:
   // WindowSystemCore
@@ -157,6 +162,7 @@ class HeadlessWindowSystem final : public WindowSystemCore {
       {Rect{0, 0, 1366, 768}, Rect{0, 0, 1366, 728}, TaskbarInfo{false, 3, Rect::FromLtrb(0, 728, 1366, 768)}}};
   std::string osVersion_;
   bool openResult_ = true;
+  CaretBlink caretBlink_;
   bool loopGaveUp_ = false;
   std::vector<uint32_t> beeps_;
   bool axListening_ = false;

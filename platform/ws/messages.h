@@ -168,6 +168,7 @@ inline constexpr uint32_t Cancel = 0x80000000;  // TME_CANCEL
 
 // Flags of Msg::ImeComposition's lParam.
 namespace Ime {
+inline constexpr uint32_t CompStr = 0x0008;    // GCS_COMPSTR
 inline constexpr uint32_t ResultStr = 0x0800;  // GCS_RESULTSTR
 }  // namespace Ime
 

@@ -30,6 +30,22 @@ using TimerCallback = std::function<void(uint32_t)>;
 // Called on the UI thread with the pointer's screen position.
 using PointerWatcher = std::function<void(Point)>;
 
+// Called on the UI thread with the window that now has the keyboard focus (0: none of ours).
+using FocusWatcher = std::function<void(int32_t)>;
+
+// The desktop's caret blink.
+struct CaretBlink {
+  bool enabled = true;
+  int32_t cycleMs = 1000;     // one shown and one hidden phase
+  int32_t timeoutMs = 10000;  // without input the caret stops blinking (shown) after this
+};
+
+// What the input method is composing: shown by the program, not yet its text.
+struct ImePreedit {
+  std::u16string text;
+  int32_t cursor = 0;  // UTF-16 units into text
+};
+
 // The fourteen system cursors, numbered as their classic resource ids.
 enum class SystemCursor : uint32_t {
   Arrow = 32512,

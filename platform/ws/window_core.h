@@ -73,6 +73,12 @@ class WindowSystemCore : public WindowSystem {
   bool IsKeyDown(int vk) const override;
   void SetImePosition(WindowHandle hwnd, Point clientPoint) override;
   std::u16string ImeResult(WindowHandle hwnd) const override;
+  void SetImeCursor(WindowHandle hwnd, Rect clientRect) override;
+  void ResetIme(WindowHandle hwnd) override;
+  ImePreedit ImeComposition(WindowHandle hwnd) const override;
+  CaretBlink CaretBlinkSettings() const override { return CaretBlink{}; }
+  uint32_t WatchFocus(FocusWatcher watcher) override;
+  void UnwatchFocus(uint32_t id) override;
   uint32_t WatchPointer(PointerWatcher watcher) override;
   void UnwatchPointer(uint32_t id) override;
 
@@ -95,6 +101,10 @@ class WindowSystemCore : public WindowSystem {
 
   // Where the composition window was last placed (client coordinates).
   Point ImePosition(WindowHandle hwnd) const;
+  // The caret rectangle the input method was last given for the window.
+  Rect ImeCursor(WindowHandle hwnd) const;
+  // How often the program asked to drop a composition.
+  int ImeResetCount() const { return imeResets_; }
   // Number of timers of every kind now running (window ticks, periodic, internal).
   size_t RunningTimerCount() const { return timers_.size(); }
 
@@ -137,6 +147,8 @@ class WindowSystemCore : public WindowSystem {
   // timer of kFallbackFrameMs. A backend with a display clock overrides it
   // and calls ServeFrame at the display's frame.
   virtual void NativeRequestFrame(WindowHandle hwnd);
+  virtual void NativeImeCursor(WindowHandle /*hwnd*/, Rect /*clientRect*/) {}
+  virtual void NativeImeReset(WindowHandle /*hwnd*/) {}
   // Arranges FireTimer(timerKey) every intervalMs until NativeTimerStop.
   virtual void NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) = 0;
   virtual void NativeTimerStop(uint32_t timerKey) = 0;
@@ -168,6 +180,8 @@ class WindowSystemCore : public WindowSystem {
   void InputKey(int vk, bool down, uint32_t scanCode, int stateVk = 0);
   void InputChar(uint32_t code, LParam lParam);
   void InputImeCommit(std::u16string_view text);
+  // The composition changed (an empty text: it ended without a result).
+  void InputImePreedit(std::u16string_view text, int32_t cursor);
   // The desktop moved or sized the window (a move drag, the window manager);
   // a size below the window's minimum is put back to it.
   void InputGeometry(WindowHandle hwnd, Rect rect);
@@ -230,6 +244,11 @@ class WindowSystemCore : public WindowSystem {
   bool frameTaskPosted_ = false;
   PresentStats stats_;
   bool countChanged_ = false;
+  ImePreedit imePreedit_;
+  int imeResets_ = 0;
+  std::map<uint32_t, std::shared_ptr<FocusWatcher>> focusWatchers_;
+  uint32_t nextFocusWatcher_ = 1;
+  void NotifyFocusWatchers();
   std::map<uint32_t, std::shared_ptr<PointerWatcher>> pointerWatchers_;
   std::map<WindowHandle, AxProvider*> axProviders_;
   uint32_t nextWatcher_ = 1;

@@ -83,12 +83,12 @@ WindowHandle WindowSystemCore::SetFocus(WindowHandle hwnd) {
   const WindowHandle old = focus_;
   if (old == hwnd) return old;
   focus_ = hwnd;
-  if (hwnd != 0) {
-    RaiseInZOrder(hwnd);
-    NativeFocus(hwnd);
-  }
+  if (hwnd != 0) RaiseInZOrder(hwnd);
+  // Also with none of ours focused: the input method must let go of the window.
+  NativeFocus(hwnd);
   if (old != 0) Deliver(old, Msg::KillFocus, static_cast<WParam>(hwnd), 0);
   if (hwnd != 0 && focus_ == hwnd) Deliver(hwnd, Msg::SetFocus, static_cast<WParam>(old), 0);
+  if (focus_ == hwnd) NotifyFocusWatchers();
   return old;
 }
 
@@ -133,20 +133,6 @@ uint32_t WindowSystemCore::MouseKeyFlags() const {
   if (IsKeyDown(Vk::Control)) flags |= Mk::Control;
   return flags;
 }
-
-void WindowSystemCore::SetImePosition(WindowHandle hwnd, Point clientPoint) {
-  Record* r = Find(hwnd);
-  if (r == nullptr) return;
-  r->imePoint = clientPoint;
-  NativeImePosition(hwnd, clientPoint);
-}
-
-Point WindowSystemCore::ImePosition(WindowHandle hwnd) const {
-  const Record* r = Find(hwnd);
-  return r == nullptr ? Point{} : r->imePoint;
-}
-
-std::u16string WindowSystemCore::ImeResult(WindowHandle /*hwnd*/) const { return imeResult_; }
 
 // --- Timers ---
 
@@ -349,16 +335,6 @@ void WindowSystemCore::InputKey(int vk, bool down, uint32_t scanCode, int stateV
 void WindowSystemCore::InputChar(uint32_t code, LParam lParam) {
   if (focus_ == 0 || !IsEnabled(focus_)) return;
   Deliver(focus_, Msg::Char, code, lParam);
-}
-
-void WindowSystemCore::InputImeCommit(std::u16string_view text) {
-  if (focus_ == 0 || !IsEnabled(focus_) || text.empty()) return;
-  const WindowHandle target = focus_;
-  imeResult_ = std::u16string(text);
-  Deliver(target, Msg::ImeStartComposition, 0, 0);
-  Deliver(target, Msg::ImeComposition, text.back(), Ime::ResultStr);
-  Deliver(target, Msg::ImeEndComposition, 0, 0);
-  imeResult_.clear();
 }
 
 void WindowSystemCore::InputGeometry(WindowHandle hwnd, Rect rect) {

@@ -24,7 +24,7 @@ struct WindowSystemCore::Record {
   uint32_t trackFlags = 0;
   uint32_t hoverMs = 0;
   uint32_t hoverTimer = 0;
-  Point imePoint;
+  Rect imeCursor;
   Size minSize;  // the smallest size the desktop may give it
 };
 

@@ -116,6 +116,21 @@ class WindowSystem {
   virtual void SetImePosition(WindowHandle hwnd, Point clientPoint) = 0;
   // The committed text of the Msg::ImeComposition being handled (UTF-16).
   virtual std::u16string ImeResult(WindowHandle hwnd) const = 0;
+  // Tells the input method where the caret is (client coordinates, the line's
+  // height), so its candidate window opens beside it. The backend keeps it
+  // when the window moves.
+  virtual void SetImeCursor(WindowHandle hwnd, Rect clientRect) = 0;
+  // Drops a half-typed composition: the caret moved away from it.
+  virtual void ResetIme(WindowHandle hwnd) = 0;
+  // The composition of the Msg::ImeComposition (Ime::CompStr) being handled;
+  // an empty text ends it.
+  virtual ImePreedit ImeComposition(WindowHandle hwnd) const = 0;
+  // The desktop's caret blink settings.
+  virtual CaretBlink CaretBlinkSettings() const = 0;
+  // Calls the watcher whenever the keyboard focus moves from one window to
+  // another or away from the program. Returns a non-zero id for UnwatchFocus.
+  virtual uint32_t WatchFocus(FocusWatcher watcher) = 0;
+  virtual void UnwatchFocus(uint32_t id) = 0;
   // Calls the watcher with the pointer's screen position whenever the desktop
   // reports it moving over (or leaving) one of the program's windows, and
   // whenever a window is hidden or destroyed, since what lies under the

@@ -1,7 +1,10 @@
 // Creation, release and the text, caret and selection operations of UiEdit.
 #include "ui/edit/edit.h"
 
+#include <utility>
+
 #include "base/text_encoding.h"
+#include "platform/ws/window_system.h"
 #include "ui/controls/menu.h"
 #include "ui/core/theme_defaults.h"
 
@@ -11,14 +14,16 @@ UiEdit::UiEdit() { asciiAdvance_.fill(-1); }
 
 UiEdit::~UiEdit() {
   if (blinkTimer_ != 0) StopTimer(blinkTimer_);
+  if (focusWatch_ != 0 && ws::SystemOrNull() != nullptr) ws::System().UnwatchFocus(focusWatch_);
 }
 
 int32_t UiEdit::Create(UiWindow* parent, int32_t visible, int32_t x, int32_t y, int32_t width, int32_t height,
                        std::string_view text, const EditOptions& o) {
   const ThemeDefaults& theme = Theme();
   const int32_t key = CreateElement(parent, visible != 0, x, y, width, height, "OVCL_EDIT");
-  model_.SetText(GbkToWide(text));
   multiLine_ = o.multiLine;
+  wrap_ = !multiLine_ ? EditWrap::SingleLine : (o.scrollBarMode.value_or(1) == 1 ? EditWrap::Wrap : EditWrap::NoWrap);
+  model_.SetText(ForOneLine(GbkToWide(text)));
   fontName_ = o.fontName.value_or(theme.fontName);
   fontSize_ = o.fontSize.value_or(theme.fontSize);
   textColor_ = o.textColor.value_or(theme.textColor);
@@ -54,6 +59,7 @@ int32_t UiEdit::Create(UiWindow* parent, int32_t visible, int32_t x, int32_t y, 
   if (vBar_.exists) MakeBarControl(true, barColor);
   if (hBar_.exists) MakeBarControl(false, barColor);
   MakeMenuControl();
+  WatchWindowFocus();
   CreateFontObjects();
   RequestFullRedraw();
   // The first layout runs here, on the window's thread, so the box is laid out
@@ -65,6 +71,7 @@ int32_t UiEdit::Create(UiWindow* parent, int32_t visible, int32_t x, int32_t y, 
 
 void UiEdit::Release() {
   DeleteFontObjects();
+  if (focusWatch_ != 0) ws::System().UnwatchFocus(std::exchange(focusWatch_, 0));
   if (blinkTimer_ != 0) {
     StopTimer(blinkTimer_);
     blinkTimer_ = 0;
@@ -135,15 +142,19 @@ std::u16string UiEdit::ForOneLine(std::u16string_view units) const {
     // cutting the text already there after the insertion point.
     const size_t brk = units.find_first_of(u"\r\n");
     if (brk != std::u16string_view::npos) units = units.substr(0, brk);
+    return std::u16string(units);
   }
-  return std::u16string(units);
+  // Text from other programs breaks lines with LF alone; the box knows CR LF.
+  return EditModel::WithCrLf(units);
 }
 
 void UiEdit::SetText(std::string_view gbkText) { SetTextWide(GbkToWide(gbkText)); }
 
 void UiEdit::SetTextWide(std::u16string_view units) {
   if (!Editable()) return;
-  model_.SetText(units);
+  DropPreedit(true);
+  model_.SetText(ForOneLine(units));
+  goalX_.reset();
   Layout();
   AnnounceChanges();
 }
@@ -177,10 +188,12 @@ void UiEdit::DeleteForward() {
 }
 
 void UiEdit::SetCaret(int32_t position) {
+  goalX_.reset();
   if (model_.SetCaret(position)) Changed();
 }
 
 void UiEdit::SetSelection(int32_t start, int32_t end) {
+  goalX_.reset();
   if (model_.SetSelection(start, end)) Changed();
 }
 

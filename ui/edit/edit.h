@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/geometry.h"
@@ -115,9 +116,18 @@ class UiEdit : public UiControl {
   // Characters drawn by the last paint (a scroll draws only the strip that came into view).
   int32_t CharsDrawnLastPaint() const { return charsDrawn_; }
 
-  // --- Input (edit_input.cpp) ---
+  // --- Input (edit_input.cpp, edit_keys.cpp) ---
   void HandleKey(uint32_t msg, WParam key, LParam extra);
   void MoveCaret(int32_t key);
+  // An arrow, Home, End, PageUp or PageDown; with extend the anchor stays.
+  void MoveCaret(int32_t key, bool extend, bool byWord);
+  // Undo and redo one step of the history; SetText forgets it.
+  void Undo();
+  void Redo();
+  bool CanUndo() const { return model_.History().UndoCount() > 0 && !model_.ReadOnly(); }
+  const EditHistory& GetHistory() const { return model_.History(); }
+  // The composition the input method shows in the box (not part of the text).
+  const std::u16string& GetPreedit() const { return preedit_; }
   void TypeChar(char16_t code);
   void InsertLineBreak();
   // The input method committed text: it replaces the selection at the caret.
@@ -159,8 +169,30 @@ class UiEdit : public UiControl {
   // Restarts the blink around every paint.
   void OnPaint(draw::Graphics& g, Size size) override;
   void OnTimer(int32_t id, uint32_t msg) override;
+  Handled OnDoubleClick(const MouseEvent& e) override;
 
  private:
+  // What the layout shows: the text with the composition spliced in at the caret.
+  const std::u16string& Shown() const { return preedit_.empty() ? model_.Text() : shown_; }
+  int32_t ToShown(int32_t position) const;
+  int32_t FromShown(int32_t position) const;
+  int32_t ShownCaret() const { return ToShown(model_.Caret()) + (preedit_.empty() ? 0 : preeditCursor_); }
+  void SetPreedit(std::u16string text, int32_t cursor);
+  // Drops the composition; with reset the input method forgets it too.
+  void DropPreedit(bool reset);
+  void ResetIme();
+  // After a caret move by a key or the mouse: view, history grouping, input method.
+  void CaretMovedByUser(bool keepGoal);
+  void MoveLines(int32_t lines, bool extend);
+  void SelectWordAt(int32_t position);
+  // A left press that is the count-th click in a row: caret, word, line.
+  void PressAt(Point at, int32_t count, bool extend);
+  int32_t CountClick(Point at);
+  // Tells the input method where the caret is, when that changed.
+  void UpdateImeCursor();
+  bool WindowFocused();
+  void WatchWindowFocus();
+  bool ShouldBlink();
   // Text replacement and its relayout; nothing while a layout runs.
   bool Editable() const { return !layoutBusy_; }
   void AfterTextChange();
@@ -176,6 +208,8 @@ class UiEdit : public UiControl {
   void DeleteFontObjects();
   RectF ComputeTextRect(bool reserveBars);
   int32_t AsciiAdvance(char16_t unit);
+  // Advance of a cluster: plain units by the rules of one unit, longer clusters measured whole.
+  int32_t ClusterAdvance(std::u16string_view cluster);
   RectF MeasureChar(std::u16string_view unit);
   void Paint();
   void PaintText(bool partial);
@@ -257,7 +291,21 @@ class UiEdit : public UiControl {
   bool startOption_ = true;
   bool autoHideScrollBars_ = false;
   bool cursorSet_ = false;
-  bool selecting_ = false;  // a left press placed the caret; moves extend the selection
+  bool selecting_ = false;               // a left press placed the caret; moves extend the selection
+  bool selectingWords_ = false;          // the press was a double click: the drag extends by words
+  int32_t wordStart_ = 0, wordEnd_ = 0;  // the word the double click selected
+  int32_t clicks_ = 0;                   // presses in a row, each soon after and near the one before
+  int64_t lastPressMs_ = -1000000;
+  Point lastPressAt_;
+  std::optional<int32_t> goalX_;  // the column Up and Down keep, at zero scroll
+  std::u16string preedit_;
+  int32_t preeditCursor_ = 0;
+  std::u16string shown_;
+  Rect imeCursor_;      // last caret rectangle given to the input method
+  Hwnd imeWindow_ = 0;  // the window it was given for
+  uint32_t focusWatch_ = 0;
+  int64_t lastInputMs_ = 0;  // the blink stops a while after the last input
+  std::unordered_map<std::u16string, int32_t> clusterAdvance_;
   int32_t charsDrawn_ = 0;
   // What a listening reader knows of the text; kept only once one has read it.
   ws::AxText announced_;

@@ -1,5 +1,6 @@
 // Keys, input method, clipboard, mouse, scroll bars and the context menu of UiEdit.
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 
 #include "base/text_encoding.h"
@@ -8,15 +9,18 @@
 #include "ui/controls/menu.h"
 #include "ui/core/element_record.h"
 #include "ui/edit/edit.h"
+#include "ui/edit/edit_breaks.h"
 
 namespace quillmar {
 namespace {
 
 constexpr double kLinesPerNotch = 1.25;
+constexpr int64_t kDoubleClickMs = 500;  // a press this soon after a double click is a triple click
+constexpr int32_t kClickSlop = 4;        // pixels a triple click may stray from the double click
 
-bool CtrlDown() {
+bool ShiftHeld() {
   const ws::WindowSystem& sys = ws::System();
-  return sys.IsKeyDown(Vk::LControl) || sys.IsKeyDown(Vk::RControl);
+  return sys.IsKeyDown(Vk::LShift) || sys.IsKeyDown(Vk::RShift);
 }
 
 }  // namespace
@@ -83,13 +87,17 @@ Handled UiEdit::OnFocusGained() {
   if (!browseOnly_) caretShown_ = true;
   focused_ = true;
   hot_ = true;
+  lastInputMs_ = ws::System().NowMs();
+  imeWindow_ = 0;  // the input method hears where the caret is at the next paint
   InvalidateRect();
   return Handled::Continue;
 }
 
 Handled UiEdit::OnFocusLost() {
+  DropPreedit(true);
   focused_ = false;
   selecting_ = false;
+  selectingWords_ = false;
   if (hot_) {
     hot_ = false;
     InvalidateRect();
@@ -105,99 +113,83 @@ Handled UiEdit::OnMouseWheel(const MouseEvent& e) {
 
 Handled UiEdit::OnMouseDown(const MouseEvent& e) {
   if (browseOnly_) return Handled::Continue;
+  lastInputMs_ = ws::System().NowMs();
   if (e.button == MouseButton::Left && (wrap_ != EditWrap::SingleLine || IsOverTextLine())) {
-    PlaceCaret(e.position, false);
-    selecting_ = true;
+    // Windows whose class sends no double clicks still get them counted here.
+    PressAt(e.position, CountClick(e.position), ShiftHeld());
   } else if (e.button == MouseButton::Right && contextMenuEnabled_ && !passwordMode_ && !mouseLocked_) {
     menu_.Popup(model_.HasSelection(), model_.ReadOnly());
   }
   return Handled::Continue;
 }
 
+Handled UiEdit::OnDoubleClick(const MouseEvent& e) {
+  if (browseOnly_ || e.button != MouseButton::Left) return Handled::Continue;
+  if (wrap_ == EditWrap::SingleLine && !IsOverTextLine()) return Handled::Continue;
+  lastInputMs_ = ws::System().NowMs();
+  CountClick(e.position);
+  clicks_ = 2;
+  PressAt(e.position, clicks_, false);
+  return Handled::Continue;
+}
+
+int32_t UiEdit::CountClick(Point at) {
+  const int64_t now = ws::System().NowMs();
+  const bool near = std::abs(at.x - lastPressAt_.x) <= kClickSlop && std::abs(at.y - lastPressAt_.y) <= kClickSlop;
+  clicks_ = near && now - lastPressMs_ <= kDoubleClickMs ? clicks_ + 1 : 1;
+  lastPressMs_ = now;
+  lastPressAt_ = at;
+  return clicks_;
+}
+
+void UiEdit::PressAt(Point at, int32_t count, bool extend) {
+  const int32_t anchor = model_.Anchor();
+  PlaceCaret(at, false);
+  selecting_ = true;
+  selectingWords_ = false;
+  if (count == 1 && extend) {
+    // Shift+click moves the caret end of the selection to the click.
+    model_.PlaceCaret(model_.Caret(), anchor);
+  } else if (count == 2 && !mouseLocked_) {
+    SelectWordAt(model_.Caret());
+    selectingWords_ = true;
+  } else if (count >= 3 && !mouseLocked_) {
+    selecting_ = false;
+    if (!layout_.MultiLine()) {
+      model_.SelectAll();
+    } else {
+      const int32_t line = layout_.LineOf(model_.Caret());
+      const std::u16string& text = model_.Text();
+      model_.PlaceCaret(layout_.LineEnd(text, line), layout_.LineStart(text, line));
+    }
+  }
+  caretPoint_ = layout_.PointFromPosition(ShownCaret());
+  InvalidateRect();
+}
+
+void UiEdit::SelectWordAt(int32_t position) {
+  const auto [start, end] = EditBreaks::WordAt(model_.Text(), position);
+  wordStart_ = start;
+  wordEnd_ = end;
+  model_.PlaceCaret(end, start);
+  InvalidateRect();
+}
+
 Handled UiEdit::OnMouseUp(const MouseEvent& e) {
-  if (e.button == MouseButton::Left) selecting_ = false;
+  if (e.button == MouseButton::Left) selecting_ = selectingWords_ = false;
   return Handled::Continue;
 }
 
 Handled UiEdit::OnMouseMove(const MouseEvent& e) {
   if (mouseLocked_ || browseOnly_) return Handled::Continue;
+  // Losing the capture (another window took it, a box opened) ends the drag.
+  if (selecting_ && ws::System().Capture() != WindowOf(Key())) selecting_ = selectingWords_ = false;
   if (selecting_ && GetPressed() != 0) DragSelectTo(e.position);
   return Handled::Continue;
 }
 
-void UiEdit::HandleKey(uint32_t msg, WParam key, LParam extra) {
-  if (!focused_ || layoutBusy_) return;
-  const bool ctrl = CtrlDown();
-  if (msg == Msg::KeyDown && ctrl) {
-    switch (key) {
-      case 'X':
-        Cut();
-        break;
-      case 'C':
-        Copy();
-        break;
-      case 'V':
-        Paste();
-        break;
-      case 'A':
-        SelectAll();
-        break;
-      default:
-        break;
-    }
-  } else if (msg == Msg::KeyDown) {
-    switch (key) {
-      case Vk::Delete:
-        DeleteForward();
-        break;
-      case Vk::Back:
-        Backspace();
-        break;
-      case Vk::Return:
-        InsertLineBreak();
-        break;
-      case Vk::Left:
-      case Vk::Up:
-      case Vk::Right:
-      case Vk::Down:
-        MoveCaret(static_cast<int32_t>(key));
-        break;
-      default:
-        break;
-    }
-  } else if (msg == Msg::Char && !ctrl) {
-    // lParam 1 marks a character the input method already delivered as its result.
-    if (key >= 27 && key <= 126 && extra != 1) TypeChar(static_cast<char16_t>(key));
-  } else if (msg == Msg::ImeComposition) {
-    const Hwnd hwnd = WindowOf(Key());
-    // The candidate window follows the caret.
-    const Point at = PointToWindow(caretPoint_);
-    if (hwnd != 0) ws::System().SetImePosition(hwnd, at);
-    if ((static_cast<uint64_t>(extra) & Ime::ResultStr) != 0 && hwnd != 0) {
-      CommitComposition(ws::System().ImeResult(hwnd));
-    }
-  }
-}
-
-void UiEdit::MoveCaret(int32_t key) {
-  if (!focused_ || browseOnly_) return;
-  if (key == Vk::Left || key == Vk::Right) {
-    if (key == Vk::Left ? model_.MoveLeft() : model_.MoveRight()) {
-      KeepCaretInView();
-      InvalidateRect();
-    }
-  } else {
-    const Point at = layout_.PointFromPosition(model_.Caret());
-    if (at != EditLayout::kNoPoint) {
-      const int32_t lh = layout_.LineHeight();
-      PlaceCaretAt(at.x, key == Vk::Up ? at.y - lh : at.y + lh);
-    }
-  }
-  caretShown_ = true;
-}
-
 void UiEdit::KeepCaretInView() {
-  Point at = layout_.PointFromPosition(model_.Caret());
+  Point at = layout_.PointFromPosition(ShownCaret());
   if (at == EditLayout::kNoPoint) {
     Layout();  // the caret's line has no boxes: the layout brings it into view
     return;
@@ -212,7 +204,7 @@ void UiEdit::KeepCaretInView() {
   layout_.ScrollCaretIntoView(at);
   if (layout_.scrollX == oldX && layout_.scrollY == oldY) return;
   SetBarPositions();
-  layout_.BuildBoxes(model_.Text());
+  layout_.BuildBoxes(Shown());
   redrawText_ = true;
 }
 
@@ -232,6 +224,8 @@ void UiEdit::InsertLineBreak() {
 void UiEdit::CommitComposition(std::u16string_view text) {
   // A read-only box stays read-only for the input method too.
   if (model_.ReadOnly() || !Editable()) return;
+  // A result that reduces to nothing still replaces the selection; the layout
+  // follows whatever changed, so the display never shows a stale selection.
   if (model_.InsertAtCaret(ForOneLine(text))) AfterTextChange();
 }
 
@@ -312,6 +306,10 @@ void UiEdit::PlaceCaretAt(std::optional<int32_t> x, std::optional<int32_t> y) {
 }
 
 void UiEdit::PlaceCaret(Point at, bool byKeys) {
+  // A click or a key moves the caret away from a half-typed composition.
+  DropPreedit(true);
+  goalX_.reset();
+  model_.BreakTypingRun();
   if (byKeys) {
     // Keys step from where the view is now, not from where the mouse last left it.
     pressScrollX_ = layout_.scrollX;
@@ -338,7 +336,7 @@ void UiEdit::PlaceCaret(Point at, bool byKeys) {
     if (scrolled) {
       redrawText_ = true;
       SetBarPositions();  // the bar control too, not only its model
-      layout_.BuildBoxes(model_.Text());
+      layout_.BuildBoxes(Shown());
     }
   }
   const int32_t pos = layout_.PositionFromPoint(px, py, &caretPoint_);
@@ -386,11 +384,27 @@ void UiEdit::DragSelectTo(Point at) {
   }
   if (layout_.scrollX != oldX || layout_.scrollY != oldY) {
     redrawText_ = true;
-    layout_.BuildBoxes(model_.Text());
+    layout_.BuildBoxes(Shown());
   }
   SetBarPositions();
-  const int32_t pos = layout_.PositionFromPoint(mx, my, &caretPoint_);
-  model_.PlaceCaret(pos, model_.Anchor());
+  int32_t pos = layout_.PositionFromPoint(mx, my, &caretPoint_);
+  // Below the last line the selection reaches the end of the text.
+  if (layout_.MultiLine() &&
+      static_cast<float>(at.y) >= tr.y + static_cast<float>(layout_.scrollY + layout_.ContentHeight() - 1)) {
+    pos = model_.Length();
+  }
+  if (selectingWords_) {
+    // After a double click the drag extends by whole words from the first one.
+    const auto [start, end] = EditBreaks::WordAt(model_.Text(), pos);
+    if (pos < wordStart_) {
+      model_.PlaceCaret(start, wordEnd_);
+    } else {
+      model_.PlaceCaret(std::max(end, wordEnd_), wordStart_);
+    }
+  } else {
+    model_.PlaceCaret(pos, model_.Anchor());
+  }
+  caretPoint_ = layout_.PointFromPosition(model_.Caret());
   caretShown_ = true;
   InvalidateRect();
 }
@@ -448,7 +462,7 @@ Handled UiEdit::OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LPar
 void UiEdit::OnBarScrolled(bool vertical, int32_t position) {
   (vertical ? layout_.scrollY : layout_.scrollX) = -position;
   redrawText_ = true;
-  layout_.BuildBoxes(model_.Text());
+  layout_.BuildBoxes(Shown());
   InvalidateRect();
 }
 

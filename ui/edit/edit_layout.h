@@ -3,11 +3,13 @@
 // edit's text, computed from measured advances. No drawing and no window, so
 // every rule of where a character, the caret or a click lands is plain data.
 //
-// Choices where a box has no visible glyph: CR and LF advance by 0 and get a
-// zero-width box at the start of the line they open; the second half of a
-// surrogate pair gets a zero-width box after its first half, which carries the
-// pair's whole advance. Boxes are built only for the lines that reach into the
-// text area; positions on lines above or below it have no caret point.
+// Text is laid out by grapheme cluster: the first unit of a cluster carries
+// the cluster's whole advance and is where the cluster is drawn; its other
+// units (a surrogate's second half, combining marks, the rest of an emoji
+// sequence) get zero-width boxes after it. CR and LF advance by 0 and get
+// zero-width boxes at the start of the line they open. Boxes are built only for
+// the lines that reach into the text area; positions on lines above or below it
+// have no caret point.
 
 #include <cstdint>
 #include <functional>
@@ -33,8 +35,9 @@ struct EditMetrics {
 
 class EditLayout {
  public:
-  // Width of a character up to code 128 (only those are measured one by one).
-  using AsciiAdvance = std::function<int32_t(char16_t)>;
+  // Width of a character up to code 128, or of a cluster of several characters
+  // (only those are measured; every other character is as wide as "wide").
+  using AsciiAdvance = std::function<int32_t(std::u16string_view)>;
   static constexpr Point kNoPoint{-10, -10};
 
   // Walks the text into lines and returns the caret's point at zero scroll
@@ -54,6 +57,17 @@ class EditLayout {
   int32_t PositionFromPoint(float x, float y, Point* outPoint) const;
 
   int32_t Advance(char16_t unit) const;
+  // Advance of the cluster text[start, end).
+  int32_t ClusterAdvance(std::u16string_view text, int32_t start, int32_t end) const;
+  // Lines as the walk made them: the line that shows the caret at position,
+  // where a line's text starts (after its line break) and ends.
+  int32_t LineOf(int32_t position) const;
+  int32_t LineStart(std::u16string_view text, int32_t line) const;
+  int32_t LineEnd(std::u16string_view text, int32_t line) const;
+  // Pixels from the start of the position's line to the position, at zero scroll.
+  int32_t XInLine(std::u16string_view text, int32_t position) const;
+  // The position of the line nearest x pixels from its start.
+  int32_t PositionInLine(std::u16string_view text, int32_t line, int32_t x) const;
   int32_t LineHeight() const { return lineHeight_; }
   float LineTop() const;  // y of the single line's band
   int32_t ContentWidth() const { return contentWidth_; }
@@ -79,6 +93,7 @@ class EditLayout {
   RectF textRect_;
   AsciiAdvance ascii_;
   std::vector<int32_t> lineCounts_;
+  std::vector<int32_t> lineStarts_;
   std::vector<int32_t> lineWidths_;
   int32_t contentWidth_ = 0;
   int32_t contentHeight_ = 0;

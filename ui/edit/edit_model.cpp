@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "base/text_encoding.h"
+#include "ui/edit/edit_breaks.h"
 
 namespace quillmar {
 namespace {
@@ -20,20 +20,35 @@ std::u16string_view EditModel::StripTerminator(std::u16string_view units) {
   return nul == std::u16string_view::npos ? units : units.substr(0, nul);
 }
 
+std::u16string EditModel::WithCrLf(std::u16string_view units) {
+  std::u16string out;
+  out.reserve(units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    const char16_t u = units[i];
+    if (u == kCr) {
+      out += u"\r\n";
+      if (i + 1 < units.size() && units[i + 1] == kLf) ++i;
+    } else if (u == kLf) {
+      out += u"\r\n";
+    } else {
+      out.push_back(u);
+    }
+  }
+  return out;
+}
+
 std::u16string EditModel::SelectedText() const {
   return text_.substr(static_cast<size_t>(SelectionStart()), static_cast<size_t>(SelectionEnd() - SelectionStart()));
 }
 
 bool EditModel::SplitsPair(int32_t position) const {
   if (position <= 0 || position >= Length()) return false;
-  const char16_t before = text_[static_cast<size_t>(position - 1)];
-  const char16_t at = text_[static_cast<size_t>(position)];
-  return (before == kCr && at == kLf) || (IsHighSurrogate(before) && IsLowSurrogate(at));
+  return !EditBreaks::IsClusterBoundary(text_, position);
 }
 
 int32_t EditModel::Normalise(int32_t position) const {
   position = std::clamp(position, 0, Length());
-  return SplitsPair(position) ? position + 1 : position;
+  return SplitsPair(position) ? EditBreaks::NextCluster(text_, position) : position;
 }
 
 void EditModel::PlaceCaret(int32_t caret, int32_t anchor) {
@@ -41,9 +56,18 @@ void EditModel::PlaceCaret(int32_t caret, int32_t anchor) {
   anchor_ = Normalise(anchor);
 }
 
+bool EditModel::MoveTo(int32_t position, bool extend) {
+  const int32_t caret = caret_, anchor = anchor_;
+  caret_ = Normalise(position);
+  if (!extend) anchor_ = caret_;
+  history_.BreakGroup();
+  return caret != caret_ || anchor != anchor_;
+}
+
 void EditModel::SetText(std::u16string_view units) {
   if (!ReplaceContent(units)) return;
   caret_ = anchor_ = 0;
+  history_.Clear();
 }
 
 bool EditModel::ReplaceContent(std::u16string_view units) {
@@ -54,7 +78,41 @@ bool EditModel::ReplaceContent(std::u16string_view units) {
   } catch (const std::bad_alloc&) {
     return false;
   }
+  // The steps recorded so far no longer fit this text.
+  history_.Clear();
   PlaceCaret(caret_, anchor_);
+  return true;
+}
+
+void EditModel::Apply(int32_t position, size_t removeCount, std::u16string_view units) {
+  text_.replace(static_cast<size_t>(position), removeCount, units);
+}
+
+bool EditModel::Splice(int32_t start, int32_t end, std::u16string_view units, int32_t caret, int32_t anchor,
+                       bool typing) {
+  if (static_cast<int64_t>(Length()) - (end - start) + static_cast<int64_t>(units.size()) > maxLength_) return false;
+  EditStep step;
+  try {
+    step.position = start;
+    step.removed.assign(text_, static_cast<size_t>(start), static_cast<size_t>(end - start));
+    step.inserted.assign(units);
+    step.caretBefore = caret_;
+    step.anchorBefore = anchor_;
+    Apply(start, static_cast<size_t>(end - start), units);
+  } catch (const std::exception&) {
+    return false;
+  }
+  caret_ = std::clamp(caret, 0, Length());
+  anchor_ = std::clamp(anchor, 0, Length());
+  PlaceCaret(caret_, anchor_);
+  step.caretAfter = caret_;
+  step.anchorAfter = anchor_;
+  step.typing = typing;
+  try {
+    history_.Record(std::move(step));
+  } catch (const std::bad_alloc&) {
+    history_.Clear();  // the text changed; only its undo is lost
+  }
   return true;
 }
 
@@ -63,20 +121,10 @@ bool EditModel::InsertText(int32_t position, std::u16string_view units) {
   units = StripTerminator(units);
   if (units.empty()) return false;
   const int32_t length = Length();
-  if (units.size() > static_cast<size_t>(maxLength_ - length)) return false;
   if (position == -1 || position > length) position = length;
-  // A position inside a pair inserts after it, so the pair stays whole.
+  // A position inside a cluster inserts after it, so the cluster stays whole.
   position = Normalise(position);
-  std::u16string next;
-  try {
-    next.reserve(text_.size() + units.size());
-    next.append(text_, 0, static_cast<size_t>(position));
-    next.append(units);
-    next.append(text_, static_cast<size_t>(position));
-  } catch (const std::exception&) {
-    return false;
-  }
-  return ReplaceContent(next);
+  return Splice(position, position, units, caret_, anchor_, false);
 }
 
 void EditModel::DeleteText(int32_t position, int32_t count) {
@@ -84,25 +132,24 @@ void EditModel::DeleteText(int32_t position, int32_t count) {
   position = std::max(position, 0);
   if (position >= length || count <= 0) return;
   int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{position} + count, length));
-  // Widen to whole pairs at both ends.
-  if (SplitsPair(position)) --position;
-  if (SplitsPair(end)) ++end;
-  std::u16string next(text_, 0, static_cast<size_t>(position));
-  next.append(text_, static_cast<size_t>(end));
-  ReplaceContent(next);
+  // Widen to whole clusters at both ends.
+  if (SplitsPair(position)) position = EditBreaks::PrevCluster(text_, position);
+  if (SplitsPair(end)) end = EditBreaks::NextCluster(text_, end);
+  Splice(position, end, {}, caret_, anchor_, false);
 }
 
 void EditModel::CutAtFirstBreak() {
-  const size_t cr = text_.find(kCr);
-  if (cr != std::u16string::npos) ReplaceContent(std::u16string_view(text_).substr(0, cr));
+  const size_t brk = text_.find_first_of(u"\r\n");
+  if (brk != std::u16string::npos) ReplaceContent(std::u16string_view(text_).substr(0, brk));
 }
 
 bool EditModel::SetCaret(int32_t position) {
   if (position < -1) return false;
   if (position == -1 || position > Length()) position = Length();
   position = Normalise(position);
-  if (position == caret_) return false;
+  if (position == caret_ && anchor_ == caret_) return false;
   caret_ = anchor_ = position;
+  history_.BreakGroup();
   return true;
 }
 
@@ -112,72 +159,107 @@ bool EditModel::SetSelection(int32_t start, int32_t end) {
   if (end == -1 || end > Length()) end = Length();
   if (start == end) return false;
   PlaceCaret(end, start);
+  history_.BreakGroup();
   return true;
 }
 
 void EditModel::SelectAll() {
   anchor_ = 0;
   caret_ = Length();
+  history_.BreakGroup();
 }
 
 bool EditModel::DeleteSelection() {
   if (!HasSelection()) return false;
   const int32_t start = SelectionStart();
-  const int32_t count = SelectionEnd() - start;
-  caret_ = anchor_ = start;
-  DeleteText(start, count);
-  return true;
+  return Splice(start, SelectionEnd(), {}, start, start, false);
 }
 
 bool EditModel::Backspace() {
   if (readOnly_) return false;
   if (HasSelection()) return DeleteSelection();
   if (caret_ == 0) return false;
-  const int32_t g = caret_ - 1;
-  // A line break and a surrogate pair go as one.
-  const bool pair = SplitsPair(g);
-  caret_ = anchor_ = pair ? g - 1 : g;
-  DeleteText(caret_, pair ? 2 : 1);
-  return true;
+  // A line break, a surrogate pair and a cluster go as one.
+  const int32_t from = EditBreaks::PrevCluster(text_, caret_);
+  return Splice(from, caret_, {}, from, from, false);
 }
 
 bool EditModel::DeleteForward() {
   if (readOnly_) return false;
   if (HasSelection()) return DeleteSelection();
-  if (caret_ + 1 > Length()) return false;
-  // Step over the whole unit at the caret, so Delete before a line break joins the lines.
-  caret_ = anchor_ = Normalise(caret_ + 1);
-  return Backspace();
+  if (caret_ >= Length()) return false;
+  // The whole cluster at the caret, so Delete before a line break joins the lines.
+  return Splice(caret_, EditBreaks::NextCluster(text_, caret_), {}, caret_, caret_, false);
+}
+
+bool EditModel::DeleteWordBack() {
+  if (readOnly_) return false;
+  if (HasSelection()) return DeleteSelection();
+  if (caret_ == 0) return false;
+  const int32_t from = Normalise(EditBreaks::PrevWordStart(text_, caret_));
+  return Splice(from, caret_, {}, from, from, false);
+}
+
+bool EditModel::DeleteWordForward() {
+  if (readOnly_) return false;
+  if (HasSelection()) return DeleteSelection();
+  if (caret_ >= Length()) return false;
+  return Splice(caret_, Normalise(EditBreaks::NextWordEnd(text_, caret_)), {}, caret_, caret_, false);
 }
 
 bool EditModel::TypeChar(char16_t code) {
   if (readOnly_ || code == kEscape) return false;
-  return InsertAtCaret(std::u16string_view(&code, 1));
+  return InsertAtCaret(std::u16string_view(&code, 1), true);
 }
 
-bool EditModel::InsertAtCaret(std::u16string_view units) {
+bool EditModel::InsertAtCaret(std::u16string_view units, bool typing) {
   units = StripTerminator(units);
-  // A text that cannot go in leaves the selection where it is.
-  const int64_t after = int64_t{Length()} - (SelectionEnd() - SelectionStart()) + static_cast<int64_t>(units.size());
-  if (after > maxLength_) return false;
-  DeleteSelection();
-  const int32_t at = caret_;
-  if (!InsertText(at, units)) return false;
-  caret_ = anchor_ = Normalise(at + static_cast<int32_t>(units.size()));
+  const int32_t start = SelectionStart();
+  const int32_t end = SelectionEnd();
+  if (units.empty() && start == end) return false;
+  const int32_t after = start + static_cast<int32_t>(units.size());
+  return Splice(start, end, units, after, after, typing);
+}
+
+bool EditModel::MoveLeft(bool extend) {
+  if (caret_ < 1) {
+    if (extend || !HasSelection()) return false;
+    anchor_ = caret_;
+    return true;
+  }
+  return MoveTo(EditBreaks::PrevCluster(text_, caret_), extend);
+}
+
+bool EditModel::MoveRight(bool extend) {
+  if (caret_ >= Length()) {
+    if (extend || !HasSelection()) return false;
+    anchor_ = caret_;
+    return true;
+  }
+  return MoveTo(EditBreaks::NextCluster(text_, caret_), extend);
+}
+
+bool EditModel::MoveWordLeft(bool extend) { return MoveTo(EditBreaks::PrevWordStart(text_, caret_), extend); }
+
+bool EditModel::MoveWordRight(bool extend) { return MoveTo(EditBreaks::NextWordEnd(text_, caret_), extend); }
+
+bool EditModel::Undo() {
+  if (readOnly_) return false;
+  std::optional<EditStep> step = history_.TakeUndo();
+  if (!step) return false;
+  Apply(step->position, step->inserted.size(), step->removed);
+  caret_ = step->caretBefore;
+  anchor_ = step->anchorBefore;
   return true;
 }
 
-bool EditModel::MoveLeft() {
-  if (caret_ < 1) return false;
-  caret_ = SplitsPair(caret_ - 1) ? caret_ - 2 : caret_ - 1;
-  anchor_ = caret_;
-  return true;
-}
-
-bool EditModel::MoveRight() {
-  if (caret_ >= Length()) return false;
-  caret_ = SplitsPair(caret_ + 1) ? caret_ + 2 : caret_ + 1;
-  anchor_ = caret_;
+bool EditModel::Redo() {
+  if (readOnly_) return false;
+  std::optional<EditStep> step = history_.TakeRedo();
+  if (!step) return false;
+  Apply(step->position, step->removed.size(), step->inserted);
+  caret_ = step->caretAfter;
+  anchor_ = step->anchorAfter;
   return true;
 }
 

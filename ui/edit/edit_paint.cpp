@@ -5,13 +5,15 @@
 #include "base/text_encoding.h"
 #include "platform/draw/brush.h"
 #include "platform/draw/pen.h"
+#include "platform/ws/window_system.h"
+#include "ui/edit/edit_breaks.h"
 #include "ui/edit/edit.h"
 
 namespace quillmar {
 namespace {
 
 constexpr char16_t kWideSample = u'\u6211';  // every character above code 128 is as wide as this one
-constexpr int32_t kBlinkMs = 500;
+constexpr int32_t kMinBlinkMs = 50;
 constexpr draw::Argb kTransparent = 0x00FFFFFF;
 
 }  // namespace
@@ -21,12 +23,14 @@ void UiEdit::CreateFontObjects() {
   format_.Create(draw::StringFormat::kMeasureTrailingSpaces, 0);
   measureGraphics_.SetTextRenderingHint(draw::TextRenderingHint::AntiAliasGridFit);
   asciiAdvance_.fill(-1);
+  clusterAdvance_.clear();
 }
 
 void UiEdit::DeleteFontObjects() {
   font_.Release();
   format_.Delete();
   asciiAdvance_.fill(-1);
+  clusterAdvance_.clear();
 }
 
 void UiEdit::RequestFullRedraw() {
@@ -42,6 +46,22 @@ RectF UiEdit::MeasureChar(std::u16string_view unit) {
   const auto boxes = measureGraphics_.MeasureCharacterRanges(unit, font_.GetFont(), layout_.TextRect(), format);
   if (boxes.empty()) return {};
   return {boxes[0].x, boxes[0].y, boxes[0].width, boxes[0].height};
+}
+
+int32_t UiEdit::ClusterAdvance(std::u16string_view cluster) {
+  if (cluster.size() == 1) return AsciiAdvance(cluster[0]);
+  // Shaped as one run: a letter with its accents, an emoji sequence, a flag.
+  if (auto it = clusterAdvance_.find(std::u16string(cluster)); it != clusterAdvance_.end()) return it->second;
+  // The width the shaped run takes when drawn (its parts' positions can split it).
+  int32_t advance = 0;
+  if (format_.GetHandle() && !font_.GetFont().IsEmpty()) {
+    advance = static_cast<int32_t>(
+        measureGraphics_.MeasureString(cluster, font_.GetFont(), layout_.TextRect(), format_.GetHandle()).bounds.width);
+  }
+  advance = std::max(advance, 0);
+  if (clusterAdvance_.size() > 4096) clusterAdvance_.clear();
+  clusterAdvance_.emplace(std::u16string(cluster), advance);
+  return advance;
 }
 
 int32_t UiEdit::AsciiAdvance(char16_t unit) {
@@ -86,8 +106,8 @@ void UiEdit::Layout() {
     model_.CutAtFirstBreak();
     metrics_.lineGapAbove = metrics_.lineGapBelow = 0;
   }
-  const Point caret = layout_.Walk(model_.Text(), model_.Caret(), wrap_, passwordMode_, metrics_, tr,
-                                   [this](char16_t c) { return AsciiAdvance(c); });
+  const Point caret = layout_.Walk(Shown(), ShownCaret(), wrap_, passwordMode_, metrics_, tr,
+                                   [this](std::u16string_view c) { return ClusterAdvance(c); });
   const int32_t cw = layout_.ContentWidth();
   const int32_t ch = layout_.ContentHeight();
   hBar_.SetMaximum(std::max(cw - static_cast<int32_t>(tr.width), 0));
@@ -118,7 +138,7 @@ void UiEdit::Layout() {
     redrawText_ = true;
   }
   SetBarPositions();
-  layout_.BuildBoxes(model_.Text());
+  layout_.BuildBoxes(Shown());
   layoutBusy_ = false;
   layoutRestart_ = false;
   const std::optional<RectF> band = fullRedraw_ || surface_.IsEmpty() ? std::nullopt : ChangedBand();
@@ -135,7 +155,7 @@ void UiEdit::Layout() {
 
 void UiEdit::RememberDrawn() {
   drawn_.valid = true;
-  drawn_.text = model_.Text();
+  drawn_.text = Shown();
   drawn_.lineCounts = layout_.LineCounts();
   drawn_.textRect = layout_.TextRect();
   drawn_.wideCharWidth = metrics_.wideCharWidth;
@@ -158,7 +178,7 @@ std::optional<RectF> UiEdit::ChangedBand() const {
       d.mask != passwordChar_ || d.vBar != vBar_.Shown() || d.hBar != hBar_.Shown()) {
     return std::nullopt;
   }
-  const std::u16string& now = model_.Text();
+  const std::u16string& now = Shown();
   const size_t shorter = std::min(now.size(), d.text.size());
   const size_t prefix =
       static_cast<size_t>(std::mismatch(now.begin(), now.begin() + shorter, d.text.begin()).first - now.begin());
@@ -212,20 +232,59 @@ int32_t UiEdit::PositionFromPoint(float x, float y, Point* outPoint) const {
   return layout_.PositionFromPoint(x, y, outPoint);
 }
 
+bool UiEdit::WindowFocused() {
+  const Hwnd hwnd = WindowOf(Key());
+  return focused_ && hwnd != 0 && ws::System().Focus() == hwnd;
+}
+
+void UiEdit::WatchWindowFocus() {
+  if (focusWatch_ != 0) return;
+  // The caret blinks only while the window has the keyboard focus: the edit
+  // hears the window gain and lose it, not only its own element's focus.
+  focusWatch_ = ws::System().WatchFocus([this](ws::WindowHandle) {
+    if (!focused_) return;
+    if (!WindowFocused()) DropPreedit(false);
+    lastInputMs_ = ws::System().NowMs();
+    caretShown_ = WindowFocused() && !browseOnly_;
+    InvalidateRect();
+  });
+}
+
+bool UiEdit::ShouldBlink() {
+  if (!WindowFocused() || browseOnly_) return false;
+  const ws::CaretBlink blink = ws::System().CaretBlinkSettings();
+  // Without blinking, or a while after the last input, the caret stays shown and no timer runs.
+  return blink.enabled && ws::System().NowMs() - lastInputMs_ < blink.timeoutMs;
+}
+
 void UiEdit::OnPaint(draw::Graphics&, Size) {
   if (blinkTimer_ != 0) {
     StopTimer(blinkTimer_);
     blinkTimer_ = 0;
   }
-  if (!focused_) caretShown_ = false;
+  const bool blink = ShouldBlink();
+  if (!WindowFocused()) {
+    caretShown_ = false;
+  } else if (!blink && !browseOnly_) {
+    caretShown_ = true;
+  }
   Paint();
-  // Every paint restarts the blink phase; an unfocused edit has no timer at all.
-  if (focused_ && !browseOnly_) blinkTimer_ = StartTimer(kBlinkMs);
+  // Every paint restarts the blink phase; an edit without the focus has no timer at all.
+  if (blink) {
+    const int32_t cycle = ws::System().CaretBlinkSettings().cycleMs;
+    blinkTimer_ = StartTimer(static_cast<uint32_t>(std::max(cycle / 2, kMinBlinkMs)));
+  }
 }
 
 void UiEdit::OnTimer(int32_t id, uint32_t) {
   if (id == 0 || id != blinkTimer_) return;
   caretShown_ = !caretShown_;
+  const ws::CaretBlink blink = ws::System().CaretBlinkSettings();
+  if (ws::System().NowMs() - lastInputMs_ >= blink.timeoutMs) {
+    caretShown_ = true;  // blinking stops with the caret shown
+    StopTimer(blinkTimer_);
+    blinkTimer_ = 0;
+  }
   // A blink changes the caret's column of pixels alone: only that is drawn
   // and presented again (a caret out of view needs nothing).
   if (caretPoint_ == EditLayout::kNoPoint) return;
@@ -255,11 +314,12 @@ void UiEdit::Paint() {
     surface_.ResetClip(*g);
   }
   surface_.CaptureFrom(*canvas);
-  caretPoint_ = layout_.PointFromPosition(model_.Caret());
+  caretPoint_ = layout_.PointFromPosition(ShownCaret());
   PaintScrollBarBacks(*g);
   PaintText(true);
   PaintCaret(*g);
   fullRedraw_ = false;
+  UpdateImeCursor();
 }
 
 void UiEdit::PaintBackground(draw::Graphics& g) {
@@ -292,35 +352,50 @@ void UiEdit::PaintText(bool partial) {
   draw::Graphics* g = CanvasGraphics();
   if (!g || layoutBusy_) return;
   g->SetTextRenderingHint(draw::TextRenderingHint::AntiAliasGridFit);
-  const std::u16string& text = model_.Text();
+  const std::u16string& text = Shown();
   if (!partial) {
     layout_.BuildBoxes(text);
     DrawChars(*g, text, draw::Brush(textColor_));
     return;
   }
-  if (!model_.HasSelection()) return;
-  const int32_t start = model_.SelectionStart();
-  const int32_t end = model_.SelectionEnd();
   const RectF tr = layout_.TextRect();
   const float lead = static_cast<float>(metrics_.glyphLead / 2);
   const auto& boxes = layout_.Boxes();
+  const int32_t first = layout_.FirstBoxIndex();
+  if (!preedit_.empty()) {
+    // The composition is underlined where it shows, as the desktop's own boxes do.
+    const int32_t start = ToShown(model_.Caret());
+    const int32_t end = start + static_cast<int32_t>(preedit_.size());
+    const draw::Pen pen(textColor_, 1.0f, draw::Unit::Pixel);
+    for (int32_t pos = std::max(start, first); pos < end && pos - first < static_cast<int32_t>(boxes.size()); ++pos) {
+      const RectF b = boxes[static_cast<size_t>(pos - first)];
+      if (b.width <= 0) continue;
+      const float y = b.y + static_cast<float>(metrics_.glyphHeight) - 1.5f;
+      g->SetClip(tr);
+      g->DrawLine(pen, {b.x + lead, y}, {b.Right() + lead, y});
+      g->ResetClip();
+    }
+  }
+  if (!model_.HasSelection()) return;
+  const int32_t start = ToShown(model_.SelectionStart());
+  const int32_t end = ToShown(model_.SelectionEnd());
   const draw::Brush back(selBackColor_);
   const draw::Brush fore(selTextColor_);
+  EditBreaks::Cursor clusters(text);
   for (size_t i = 0; i < boxes.size(); ++i) {
-    const int32_t pos = layout_.FirstBoxIndex() + static_cast<int32_t>(i);
+    const int32_t pos = first + static_cast<int32_t>(i);
     if (pos < start || pos >= end) continue;
     const RectF b = boxes[i];
     const RectF shifted{b.x + lead, b.y, b.width, b.height};
     g->SetClip(shifted);
     g->Clear(kTransparent);
     g->FillRectangle(back, shifted);
-    const char16_t c = text[static_cast<size_t>(pos)];
     if (b.width > 0 && b.Right() > tr.x && b.x < tr.Right()) {
       g->SetClip(tr, draw::CombineMode::Intersect);
-      std::u16string glyph(1, passwordMode_ ? passwordChar_ : c);
-      if (!passwordMode_ && IsHighSurrogate(c) && static_cast<size_t>(pos) + 1 < text.size()) {
-        glyph.push_back(text[static_cast<size_t>(pos) + 1]);
-      }
+      const int32_t clusterEnd = clusters.EndOf(pos);
+      const std::u16string glyph = passwordMode_
+                                       ? std::u16string(1, passwordChar_)
+                                       : text.substr(static_cast<size_t>(pos), static_cast<size_t>(clusterEnd - pos));
       g->DrawString(glyph, font_.GetFont(), {b.x, b.y, 0, 0}, nullptr, fore);
     }
     g->ResetClip();
@@ -336,15 +411,23 @@ void UiEdit::DrawChars(draw::Graphics& g, std::u16string_view text, const draw::
   if (v.IsEmpty()) return;
   const float wide = static_cast<float>(metrics_.wideCharWidth);
   const float lh = static_cast<float>(layout_.LineHeight());
+  EditBreaks::Cursor clusters(text);
   std::u16string glyph;
-  for (size_t i = 0; i < count; ++i) {
-    const RectF& b = boxes[i];
-    if (b.x + wide < v.x || b.x >= v.Right() || b.y + lh < v.y || b.y >= v.Bottom()) continue;
-    const char16_t c = text[first + i];
-    if (c == u'\r' || c == u'\n' || IsLowSurrogate(c)) continue;
-    glyph.assign(1, passwordMode_ ? passwordChar_ : c);
-    // A surrogate pair is one glyph, drawn from its first half's box.
-    if (!passwordMode_ && IsHighSurrogate(c) && first + i + 1 < text.size()) glyph.push_back(text[first + i + 1]);
+  for (size_t i = 0; i < count;) {
+    // Boxes start at a line's start, so i is always the first unit of a cluster.
+    const size_t end = std::min(static_cast<size_t>(clusters.EndOf(static_cast<int32_t>(first + i))) - first, count);
+    const size_t at = i;
+    i = std::max(end, at + 1);
+    const RectF& b = boxes[at];
+    if (b.x + std::max(wide, b.width) < v.x || b.x >= v.Right() || b.y + lh < v.y || b.y >= v.Bottom()) continue;
+    const char16_t c = text[first + at];
+    if (c == u'\r' || c == u'\n') continue;
+    // A cluster is drawn as one run from its first unit's box.
+    if (passwordMode_) {
+      glyph.assign(1, passwordChar_);
+    } else {
+      glyph.assign(text.substr(first + at, i - at));
+    }
     g.DrawString(glyph, font_.GetFont(), {b.x, b.y, 0, 0}, nullptr, brush);
     ++charsDrawn_;
   }

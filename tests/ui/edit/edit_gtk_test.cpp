@@ -12,9 +12,12 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 #include "base/text_encoding.h"
 #include "platform/ws/messages.h"
+#include "platform/ws/window_core.h"
 #include "tests/platform/ws/scenario_driver.h"
 #include "tests/support/bound_window.h"
 #include "ui/core/theme_defaults.h"
@@ -140,6 +143,71 @@ TEST_F(EditGtkTest, ClipboardTextCrossesToAndFromAnotherProcess) {
   std::filesystem::remove(out);
 }
 
+TEST_F(EditGtkTest, HomeShiftEndAndCtrlZFromTheKeyboardAndTheInputMethodFollowsTheCaret) {
+  auto* core = dynamic_cast<ws::WindowSystemCore*>(&ws::System());
+  ASSERT_NE(core, nullptr);
+  driver_->Type("magnet");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return edit_.GetLength() >= 6; }, 5000));
+  // The input method's caret rectangle follows every caret move, with the line's height.
+  const auto caretRect = [&] {
+    driver_->Pump(100);
+    const Point at = edit_.PointToWindow(edit_.GetCaretPoint());
+    return std::pair{core->ImeCursor(hwnd_), Rect::FromXywh(at.x, at.y, 1, edit_.GetLayout().Metrics().glyphHeight)};
+  };
+  auto [given, expected] = caretRect();
+  EXPECT_EQ(given, expected);
+  const Rect atEnd = given;
+  Xdo("key Home");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return edit_.GetCaret() == 0; }, 3000));
+  std::tie(given, expected) = caretRect();
+  EXPECT_EQ(given, expected);
+  EXPECT_LT(given.x, atEnd.x);
+  EXPECT_EQ(given.height, edit_.GetLayout().Metrics().glyphHeight);
+  Xdo("key shift+End");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return edit_.GetCaret() == 6; }, 3000));
+  int32_t a = -1, c = -1;
+  edit_.GetSelection(&a, &c);
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(c, 6);
+  EXPECT_EQ(caretRect().first, atEnd);
+  Xdo("type --delay 50 X");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return edit_.GetTextWide() == u"X"; }, 3000));
+  Xdo("key ctrl+z");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return edit_.GetTextWide() == u"magnet"; }, 3000));
+  edit_.GetSelection(&a, &c);
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(c, 6);
+}
+
+TEST_F(EditGtkTest, TextWithLfBreaksPastedFromAnotherProcessShowsAsLines) {
+  UiEdit lines;
+  EditOptions o;
+  o.multiLine = true;
+  lines.Create(bound_->window.get(), 1, 20, 70, 260, 45, "", o);
+  const std::filesystem::path ready = std::filesystem::temp_directory_path() / "quillmar_edit_lf.ready";
+  std::filesystem::remove(ready);
+  std::atomic<bool> served{false};
+  std::thread owner([&] {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::system((std::string(kHelperVar) + "='lines:" + ready.string() + "' '" + self +
+                 "' --gtest_filter=EditGtkClipboardHelper.Serve >/dev/null 2>&1")
+                    .c_str());
+    served = true;
+  });
+  ASSERT_TRUE(driver_->PumpUntil([&] { return std::filesystem::exists(ready) || served.load(); }, 15000));
+  driver_->Click(lines.PointToScreen({5, 8}), ws::MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return ws::System().Focus() == hwnd_; }, 3000));
+  driver_->Pump(100);
+  driver_->CtrlKey('V');
+  driver_->PumpUntil([&] { return lines.GetLength() > 0; }, 5000);
+  driver_->PumpUntil([&] { return served.load(); }, 15000);
+  owner.join();
+  std::filesystem::remove(ready);
+  EXPECT_EQ(lines.GetTextWide(), u"one\r\ntwo\r\nthree");
+  EXPECT_EQ(lines.GetLayout().LineCounts().size(), 3u);
+  lines.Release();
+}
+
 // Not a test of its own: the process the clipboard test starts. "set:PATH" puts
 // a text on the clipboard, writes PATH and owns the clipboard for a few seconds; "get:PATH" writes what it holds to
 // PATH.
@@ -150,7 +218,11 @@ TEST(EditGtkClipboardHelper, Serve) {
   auto driver = ws::testing::MakeGtkDriver(&why);
   ASSERT_TRUE(driver) << why;
   const std::string r = request;
-  if (r.rfind("set:", 0) == 0) {
+  if (r.rfind("lines:", 0) == 0) {
+    ASSERT_TRUE(ws::System().SetClipboardText(u"one\ntwo\nthree", "one\ntwo\nthree"));
+    std::ofstream(r.substr(6)) << "ready";
+    driver->Pump(3000);
+  } else if (r.rfind("set:", 0) == 0) {
     const std::u16string text = u"pasted \u78C1";
     ASSERT_TRUE(ws::System().SetClipboardText(text, WideToGbk(text)));
     std::ofstream(r.substr(4)) << "ready";

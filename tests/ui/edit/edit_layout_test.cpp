@@ -21,7 +21,7 @@ constexpr RectF kArea{1, 1, 100, 54};  // three lines of 18
 
 EditLayout Laid(std::u16string_view text, EditWrap wrap, int32_t caret = 0, bool password = false, RectF area = kArea) {
   EditLayout l;
-  const Point c = l.Walk(text, caret, wrap, password, Metrics(), area, [](char16_t) { return 6; });
+  const Point c = l.Walk(text, caret, wrap, password, Metrics(), area, [](std::u16string_view) { return 6; });
   l.ScrollCaretIntoView(c);
   l.BuildBoxes(text);
   return l;
@@ -47,7 +47,7 @@ TEST(EditLayout, LinesBreakAtCrLfAndWrapAtTheAreaWidth) {
   EXPECT_EQ(narrow.LineCounts(), (std::vector<int32_t>{1, 1}));
   const EditLayout nowrap = Laid(std::u16string(17, u'x'), EditWrap::NoWrap);
   EXPECT_EQ(nowrap.LineCounts(), (std::vector<int32_t>{17}));
-  EXPECT_EQ(nowrap.ContentWidth(), 102);
+  EXPECT_EQ(nowrap.ContentWidth(), 102 + 12 + 1);  // room for the caret after the widest line
 }
 
 TEST(EditLayout, AdvancesOfWideMaskedAndPairedCharacters) {
@@ -114,12 +114,14 @@ TEST(EditLayout, HorizontalScrollKeepsTheCaretInViewAndNeverHidesAFittingText) {
   EXPECT_LE(end.x, 101);
   EXPECT_GE(end.x, 1);
   // Back to the start: the caret at 0 scrolls fully left.
-  const Point start = l.Walk(longText, 0, EditWrap::SingleLine, false, Metrics(), kArea, [](char16_t) { return 6; });
+  const Point start =
+      l.Walk(longText, 0, EditWrap::SingleLine, false, Metrics(), kArea, [](std::u16string_view) { return 6; });
   l.ScrollCaretIntoView(start);
   EXPECT_EQ(l.scrollX, 0);
   // A scrolled view whose text now fits returns to 0.
   l.scrollX = -30;
-  l.ScrollCaretIntoView(l.Walk(u"abc", 3, EditWrap::SingleLine, false, Metrics(), kArea, [](char16_t) { return 6; }));
+  l.ScrollCaretIntoView(
+      l.Walk(u"abc", 3, EditWrap::SingleLine, false, Metrics(), kArea, [](std::u16string_view) { return 6; }));
   EXPECT_EQ(l.scrollX, 0);
 }
 

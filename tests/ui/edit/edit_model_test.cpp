@@ -173,5 +173,114 @@ TEST(EditModel, TextPastTheLimitIsRefusedWholeAndLeavesTheModelUnchanged) {
   EXPECT_EQ(m.Text(), u"ab1234cd");
 }
 
+TEST(EditModel, LineBreaksOfEveryKindComeInAsCrLf) {
+  EXPECT_EQ(EditModel::WithCrLf(u"a\nb\r\nc\rd\n\n"), u"a\r\nb\r\nc\r\nd\r\n\r\n");
+  EXPECT_EQ(EditModel::WithCrLf(u"plain"), u"plain");
+}
+
+TEST(EditModel, ClustersAreOneStepForCaretBackspaceAndDelete) {
+  // e with a combining acute; a family joined by ZWJ; a flag of two regional indicators.
+  const std::u16string accent = u"e\u0301";
+  const std::u16string family = u"\U0001F468\u200D\U0001F469\u200D\U0001F467";
+  const std::u16string flag = u"\U0001F1E8\U0001F1F3";
+  for (const std::u16string& cluster : {accent, family, flag}) {
+    const std::u16string text = u"a" + cluster + u"b";
+    const int32_t end = 1 + static_cast<int32_t>(cluster.size());
+    EditModel m = With(text, 1, 1);
+    EXPECT_TRUE(m.MoveRight());
+    EXPECT_EQ(m.Caret(), end) << "right over the cluster";
+    EXPECT_TRUE(m.MoveLeft());
+    EXPECT_EQ(m.Caret(), 1);
+    m.PlaceCaret(2, 2);  // inside the cluster: moved past it
+    EXPECT_EQ(m.Caret(), end);
+    EXPECT_TRUE(m.MoveRight(true));
+    EXPECT_EQ(m.Anchor(), end);
+    EXPECT_EQ(m.Caret(), end + 1);
+    m.PlaceCaret(end, end);
+    EXPECT_TRUE(m.Backspace());
+    EXPECT_EQ(m.Text(), u"ab");
+    EXPECT_EQ(m.Caret(), 1);
+    EditModel d = With(text, 1, 1);
+    EXPECT_TRUE(d.DeleteForward());
+    EXPECT_EQ(d.Text(), u"ab");
+    // Inserting inside a cluster lands after it; deleting part of one takes it whole.
+    EditModel i = With(text, 0, 0);
+    i.InsertText(2, u"x");
+    EXPECT_EQ(i.Text(), u"a" + cluster + u"xb");
+    i.DeleteText(2, 1);
+    EXPECT_EQ(i.Text(), u"axb");
+  }
+}
+
+TEST(EditModel, WordsForCtrlArrowsAndCtrlDeletes) {
+  EditModel m = With(u"magnet link, search", 0, 0);
+  m.MoveWordRight(false);
+  EXPECT_EQ(m.Caret(), 6);
+  m.MoveWordRight(true);
+  EXPECT_EQ(m.Caret(), 11);
+  EXPECT_EQ(m.Anchor(), 6);
+  m.MoveWordLeft(false);
+  EXPECT_EQ(m.Caret(), 7);
+  m.PlaceCaret(19, 19);
+  EXPECT_TRUE(m.DeleteWordBack());
+  EXPECT_EQ(m.Text(), u"magnet link, ");
+  m.PlaceCaret(6, 6);
+  EXPECT_TRUE(m.DeleteWordForward());
+  EXPECT_EQ(m.Text(), u"magnet, ");
+  EXPECT_EQ(m.Caret(), 6);
+}
+
+TEST(EditModel, UndoGroupsOneTypedRunAndRestoresSelections) {
+  EditModel m = With(u"", 0, 0);
+  for (char16_t c : std::u16string_view(u"abc")) m.TypeChar(c);
+  m.MoveLeft();  // the caret moved: the next typing is a step of its own
+  m.TypeChar(u'X');
+  EXPECT_EQ(m.Text(), u"abXc");
+  EXPECT_EQ(m.History().UndoCount(), 2u);
+  EXPECT_TRUE(m.Undo());
+  EXPECT_EQ(m.Text(), u"abc");
+  EXPECT_EQ(m.Caret(), 2);
+  EXPECT_TRUE(m.Undo());
+  EXPECT_EQ(m.Text(), u"");
+  EXPECT_FALSE(m.Undo());
+  EXPECT_TRUE(m.Redo());
+  EXPECT_TRUE(m.Redo());
+  EXPECT_EQ(m.Text(), u"abXc");
+  EXPECT_FALSE(m.Redo());
+  // Replacing a selection undoes to the selection as it was.
+  m.PlaceCaret(3, 1);
+  m.InsertAtCaret(u"--");
+  EXPECT_EQ(m.Text(), u"a--c");
+  m.Undo();
+  EXPECT_EQ(m.Text(), u"abXc");
+  EXPECT_EQ(m.Anchor(), 1);
+  EXPECT_EQ(m.Caret(), 3);
+  // A new edit forgets what could be redone; setting the text forgets everything.
+  m.Backspace();
+  EXPECT_EQ(m.History().RedoCount(), 0u);
+  m.SetText(u"new");
+  EXPECT_EQ(m.History().UndoCount(), 0u);
+  EXPECT_FALSE(m.Undo());
+}
+
+TEST(EditHistory, BoundedByStepsAndBytesDroppingTheOldestFirst) {
+  EditHistory h(3, 40);
+  const auto step = [](int32_t pos, std::u16string inserted) {
+    EditStep s;
+    s.position = pos;
+    s.inserted = std::move(inserted);
+    return s;
+  };
+  for (int i = 0; i < 5; ++i) h.Record(step(i, u"x"));
+  EXPECT_EQ(h.UndoCount(), 3u);
+  EXPECT_EQ(h.TakeUndo()->position, 4);
+  h.Record(step(9, std::u16string(20, u'y')));  // 40 bytes: the older steps make room
+  EXPECT_EQ(h.UndoCount(), 1u);
+  EXPECT_LE(h.Bytes(), 40u);
+  h.Record(step(0, std::u16string(25, u'z')));  // larger than the whole bound: nothing kept
+  EXPECT_EQ(h.UndoCount(), 0u);
+  EXPECT_EQ(h.Bytes(), 0u);
+}
+
 }  // namespace
 }  // namespace quillmar

@@ -6,49 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/core/window_test_support.h"
+#include "tests/ui/edit/edit_fixture.h"
 #include "ui/controls/menu.h"
 #include "ui/core/theme_defaults.h"
 
 namespace quillmar {
 namespace {
-
-using testing::WindowFixture;
-
-struct EditFixture {
-  explicit EditFixture(std::string_view text, EditOptions options = {}, int w = 200, int h = 24) {
-    Theme() = ThemeDefaults::Standard();
-    edit.Create(f.window.get(), 1, 10, 10, w, h, text, options);
-    f.Frame();
-  }
-  ~EditFixture() { edit.Release(); }
-  Point Screen(int x, int y) { return edit.PointToScreen({x, y}); }
-  void Focus() {
-    f.headless->Click(Screen(2, edit.GetHeight() / 2));
-    f.Frame();
-  }
-  void Ctrl(int vk) {
-    f.headless->KeyDown(Vk::Control);
-    f.headless->PressKey(vk);
-    f.headless->KeyUp(Vk::Control);
-  }
-  WindowFixture f;
-  UiEdit edit;
-};
-
-EditOptions MultiLine(int32_t bars = 1, bool autoHide = false) {
-  EditOptions o;
-  o.multiLine = true;
-  o.scrollBarMode = bars;
-  o.autoHideScrollBars = autoHide;
-  return o;
-}
-
-std::string Lines(int n) {
-  std::string text;
-  for (int i = 0; i < n; ++i) text += "line " + std::to_string(i) + "\r\n";
-  return text;
-}
 
 TEST(UiEdit, EnterBeepsInOneLineAndBreaksTheLineInMany) {
   EditFixture one("ab\r\ncd");
