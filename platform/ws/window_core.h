@@ -142,7 +142,6 @@ class WindowSystemCore : public WindowSystem {
   virtual void NativeTitle(WindowHandle /*hwnd*/) {}
   virtual void NativeZOrder(WindowHandle /*hwnd*/) {}
   virtual void NativeFocus(WindowHandle /*hwnd*/) {}
-  virtual void NativeImePosition(WindowHandle /*hwnd*/, Point /*clientPoint*/) {}
   // Asks for a frame of the window; the default paces every window on one
   // timer of kFallbackFrameMs. A backend with a display clock overrides it
   // and calls ServeFrame at the display's frame.
