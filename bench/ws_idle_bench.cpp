@@ -51,7 +51,7 @@ class CountingWindow : public UiWindow {
  public:
   void Present() override {
     ++presents;
-    if (fading && fading->TimerIds().empty()) fading->Transition();
+    if (fading && !fading->TransitionRunning()) fading->Transition();
     UiWindow::Present();
   }
   int presents = 0;

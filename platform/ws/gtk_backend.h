@@ -129,6 +129,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   CursorHandle nextCursor_ = 0x1000;
   CursorHandle currentCursor_ = 0;
   Point cursor_;
+  bool pointerInside_ = false;  // cursor_ follows every move (the pointer is over our window)
   bool moveDrag_ = false;
   WindowHandle moveDragWindow_ = 0;
   // The press that may start a move drag.

@@ -139,6 +139,10 @@ GtkWindowSystem::Native* GtkWindowSystem::NativeOf(WindowHandle hwnd) const {
 int64_t GtkWindowSystem::NowMs() const { return g_get_monotonic_time() / 1000; }
 
 Point GtkWindowSystem::CursorPos() const {
+  // While the pointer is over one of our windows every move reaches us as an
+  // event: the last one's position is current, and asking the server would
+  // cost a round trip (a wait) for every move of a hover.
+  if (pointerInside_) return cursor_;
   GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
   gint x = cursor_.x;
   gint y = cursor_.y;
@@ -599,7 +603,9 @@ gboolean GtkWindowSystem::OnMotion(GtkWidget* /*widget*/, GdkEventMotion* event,
     self->EndMoveDrag();
   }
   self->lastEventTime_ = event->time;
-  self->InputMouseMove(self->cursor_, self->WindowUnder(self->cursor_, n->hwnd), self->KeyFlagsFromState(event->state));
+  const WindowHandle under = self->WindowUnder(self->cursor_, n->hwnd);
+  self->pointerInside_ = under != 0;
+  self->InputMouseMove(self->cursor_, under, self->KeyFlagsFromState(event->state));
   gdk_event_request_motions(event);
   return TRUE;
 }
@@ -767,6 +773,8 @@ void GtkWindowSystem::OnPreeditChanged(GtkIMContext* context, gpointer data) {
 gboolean GtkWindowSystem::OnCrossing(GtkWidget* /*widget*/, GdkEventCrossing* event, gpointer data) {
   auto* n = static_cast<Native*>(data);
   GtkWindowSystem* self = n->system;
+  // Whatever the crossing, the last position is not trusted until the next move.
+  if (event->type == GDK_LEAVE_NOTIFY) self->pointerInside_ = false;
   // Grab and ungrab crossings are echoes of capture, not pointer moves.
   if (event->mode != GDK_CROSSING_NORMAL || event->detail == GDK_NOTIFY_INFERIOR) return FALSE;
   self->cursor_ = Point{static_cast<int32_t>(event->x_root), static_cast<int32_t>(event->y_root)};

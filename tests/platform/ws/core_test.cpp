@@ -370,6 +370,29 @@ TEST_F(WindowCore, ADamagedPresentCopiesOnlyTheDamageAndKeepsTheHitShapeInStep) 
   EXPECT_EQ(hs->WindowAt({0, 0}), 0);
 }
 
+TEST_F(WindowCore, TheHitShapeIsSetAgainOnlyWhenInkComesOrGoes) {
+  AddClass("S", {});
+  const WindowHandle h = Open("S", {0, 0, 6, 2}, Style::Popup | Style::Visible, ExStyle::Layered);
+  std::vector<uint32_t> px(6 * 2, 0xFF000000);
+  px[0] = 0;
+  const PixelView view{px.data(), 6, 2, 24};
+  hs->ResetPresentStatistics();
+  hs->PresentLayered(h, {0, 0}, {6, 2}, view, 255);
+  EXPECT_EQ(hs->PresentStatistics().shapeUpdates, 1);
+  // New colours, the same alpha: the shape stays as it is.
+  for (uint32_t& p : px) p = p == 0 ? 0 : 0xFF808080;
+  const std::vector<Rect> all{Rect{0, 0, 6, 2}};
+  hs->PresentLayered(h, {0, 0}, {6, 2}, view, 255, PresentDamage::Of(all));
+  EXPECT_EQ(hs->PresentStatistics().shapeUpdates, 1);
+  // Ink gone from one pixel and come to another: set again, run by run.
+  px[0] = 0x80808080;
+  px[6 + 5] = 0;
+  hs->PresentLayered(h, {0, 0}, {6, 2}, view, 255, PresentDamage::Of(all));
+  EXPECT_EQ(hs->PresentStatistics().shapeUpdates, 2);
+  EXPECT_EQ(hs->Presented(h)->shape.Runs(), (std::vector<Rect>{Rect{0, 0, 6, 1}, Rect{0, 1, 5, 1}}));
+  EXPECT_EQ(hs->PresentStatistics().presents, 3);
+}
+
 TEST_F(WindowCore, FramesArePacedAndSleepWhenNobodyAsks) {
   AddClass("F", {});
   const WindowHandle h = Open("F", {0, 0, 10, 10});

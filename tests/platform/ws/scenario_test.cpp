@@ -114,6 +114,34 @@ TEST_P(WindowScenario, PresentedPictureReadsBack) {
   EXPECT_EQ(ws().WindowRect(hwnd), kWindow);
 }
 
+TEST_P(WindowScenario, ADamagedPresentShowsItsRectanglesAndClicksPassWhereTheyCleared) {
+  const WindowHandle hwnd = OpenWindow(kWindow);
+  ASSERT_NE(hwnd, 0);
+  // One present clears a square on the left and recolours a spot on the right.
+  const Rect cleared{10, 10, 40, 40};
+  const Rect recoloured{150, 50, 20, 20};
+  for (int32_t y = 0; y < kWindow.height; ++y) {
+    for (int32_t x = 0; x < kWindow.width; ++x) {
+      uint32_t& px = picture_[static_cast<size_t>(y) * kWindow.width + x];
+      if (cleared.Contains({x, y})) px = 0;
+      if (recoloured.Contains({x, y})) px = kLeft;
+    }
+  }
+  const std::vector<Rect> damage{cleared, recoloured};
+  const PixelView view{picture_.data(), kWindow.width, kWindow.height, kWindow.width * 4};
+  ws().PresentLayered(hwnd, kWindow.Origin(), kWindow.GetSize(), view, 255, PresentDamage::Of(damage));
+  ASSERT_TRUE(driver_->PumpUntil([&] { return driver_->ReadBack(hwnd, Point{160, 60}) == kLeft; }, 3000));
+  EXPECT_EQ(driver_->ReadBack(hwnd, Point{5, 5}), kLeft);
+  EXPECT_EQ(driver_->ReadBack(hwnd, Point{200, 100}), kRight);
+  // The cleared square lets the click through; next to it the window takes it.
+  driver_->Click(Screen({30, 30}), MouseButton::Left);
+  driver_->Pump(300);
+  EXPECT_EQ(log_.Count(Msg::LButtonDown), 0u);
+  driver_->Click(Screen({60, 30}), MouseButton::Left);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return log_.Count(Msg::LButtonUp) == 1; }, 3000));
+  EXPECT_EQ(ClientOf(log_.Of(Msg::LButtonDown)[0].lParam), (Point{60, 30}));
+}
+
 TEST_P(WindowScenario, ClicksArriveWithClientCoordinates) {
   const WindowHandle hwnd = OpenWindow(kWindow);
   ASSERT_NE(hwnd, 0);

@@ -83,6 +83,28 @@ TEST(UiWindowPaintOnDemand, AnIdleWindowSleepsAndAChangeShowsOnTheNextFrame) {
 
 int Progress(const UiWindow& element) { return Registry().Find(element.Key())->surfaces->extra.progress; }
 
+// Changes itself on a fast timer of its own, as a hand-made animation does.
+class Restless : public testing::Probe {
+ public:
+  using Probe::Probe;
+  void OnTimer(int32_t, uint32_t) override { InvalidateRect(); }
+};
+
+TEST(UiWindowPaintOnDemand, AnElementChangingFasterThanTheDisplayPaintsOncePerFrame) {
+  WindowFixture f;
+  Restless restless(&f.log, 0xFF00FF00);
+  restless.Create(f.window.get(), 10, 10, 20, 20);
+  f.Frame();
+  const int paints = restless.paints;
+  const int presents = Presents(f);
+  const int32_t timer = restless.StartTimer(1);
+  for (int i = 0; i < 10; ++i) f.Frame();
+  // About 170 changes in ten frames: ten passes and ten presents.
+  EXPECT_EQ(restless.paints - paints, 10);
+  EXPECT_EQ(Presents(f) - presents, 10);
+  restless.StopTimer(timer);
+}
+
 TEST(UiWindowTransitions, FadesRideTheWindowsFramesWhicheverObjectStartsThemAndEndWithIt) {
   WindowFixture f;
   auto& probe = f.AddProbe(10, 10, 30, 30);
