@@ -264,9 +264,16 @@ TEST_F(UiButtonTest, ATipShowsForTheButtonThePointerMovesToStraightFromAnother) 
   f.headless->Advance(1000);
   ASSERT_NE(f.window->Frame()->Tip(), nullptr);
   EXPECT_TRUE(f.window->Frame()->Tip()->TipShown());
-  // Leaving the window's buttons for the plain background hides it.
-  f.headless->MoveMouse(WindowFixture::At(200, 150));
+  // The window losing the focus, or being minimised, takes the tip away at once.
+  const Hwnd other = testing::OpenTestWindow({.x = 600, .y = 100, .width = 50, .height = 50});
   EXPECT_FALSE(f.window->Frame()->Tip()->TipShown());
+  ws::System().SetFocus(f.hwnd);
+  f.headless->MoveMouse(search.PointToScreen({12, 10}));
+  f.headless->Advance(1000);
+  ASSERT_TRUE(f.window->Frame()->Tip()->TipShown());
+  ws::System().ShowWindow(f.hwnd, Show::Minimize);
+  EXPECT_FALSE(f.window->Frame()->Tip()->TipShown());
+  ws::System().DestroyWindow(other);
 }
 
 }  // namespace

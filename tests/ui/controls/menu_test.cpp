@@ -133,6 +133,7 @@ TEST_F(MenuTest, HeightsAddUpWithoutWrappingAndAHugeMenuStaysOnTheWorkArea) {
   menu_->InsertItem({}, "taller", {}, 0, {.height = kMax});
   menu_->SetStyle({.width = kMax});
   menu_->Popup(400, 300);
+  EXPECT_EQ(ws::System().Owner(menu_->PopupWindow()), fx_.hwnd) << "the popup belongs to the window it serves";
   EXPECT_GT(menu_->MenuHeight(), kMax - 100);
   EXPECT_EQ(menu_->ItemAt({10, 10}), 0);
   menu_->Close();

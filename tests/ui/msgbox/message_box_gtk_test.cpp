@@ -57,6 +57,15 @@ std::vector<unsigned long> Stacking() {
   return ids;
 }
 
+// Where the desktop shows the window, from the window manager's point of view.
+Point DesktopPosition(unsigned long id) {
+  const std::string text = Output("xdotool getwindowgeometry " + std::to_string(id));
+  Point p{-1, -1};
+  const size_t at = text.find("Position: ");
+  if (at != std::string::npos) std::sscanf(text.c_str() + at, "Position: %d,%d", &p.x, &p.y);
+  return p;
+}
+
 int StackPosition(unsigned long id) {
   const std::vector<unsigned long> ids = Stacking();
   for (size_t i = 0; i < ids.size(); ++i) {
@@ -129,6 +138,8 @@ TEST_F(GtkMessageBoxTest, TheBoxStaysInFrontWithTheFocusAfterAClickOnItsWindowAn
   bool boxActive = false;
   int boxAbove = -1;
   Hwnd ourFocus = 0;
+  Point boxShown{-1, -1};
+  Rect boxRect;
   int steps = 0;
   ws::System().SetWindowTimer(0, 0, 100, [&](uint32_t) {
     // A stuck desktop ends the run instead of hanging it.
@@ -160,6 +171,8 @@ TEST_F(GtkMessageBoxTest, TheBoxStaysInFrontWithTheFocusAfterAClickOnItsWindowAn
         if (!boxActive && waited < 20) return;
         boxAbove = StackPosition(boxId) > StackPosition(mainId) ? 1 : 0;
         ourFocus = ws::System().Focus();
+        boxShown = DesktopPosition(boxId);
+        boxRect = ws::System().WindowRect(Box());
         SaveShot("box-after-click-on-main.png", kMain);
         phase = Phase::PressEnter, waited = 0;
         return;
@@ -193,6 +206,9 @@ TEST_F(GtkMessageBoxTest, TheBoxStaysInFrontWithTheFocusAfterAClickOnItsWindowAn
   EXPECT_TRUE(boxActive) << "the desktop's active window after the click is the box";
   EXPECT_EQ(boxAbove, 1) << "the box stays above the window it serves";
   EXPECT_NE(ourFocus, main_->hwnd);
+  // Still where the box puts itself (centred on the screen), not moved by the desktop.
+  EXPECT_EQ(boxShown, boxRect.Origin());
+  EXPECT_NEAR(boxRect.x + boxRect.width / 2, 1366 / 2, 1);
   // Enter answered the notice with its only button, then the question's second one after Tab.
   EXPECT_EQ(results_, (std::vector<int32_t>{kBoxFirstButton, kBoxDismissed}));
 }
