@@ -102,12 +102,6 @@ void UiButton::Draw(draw::Graphics& graphics, int32_t width, int32_t height, boo
   }
   if (!skipText || textOnly) {
     if (!text_.empty()) DrawText(graphics, width, height);
-    // With the text, so it stays sharp over a fading fill.
-    if (focusMark_ && focused_ != 0 && width > 6 && height > 6) {
-      draw::Pen pen(WithAlpha(textColor_, 170), 1.0f, draw::Unit::Pixel);
-      pen.SetDashStyle(draw::DashStyle::Dot);
-      graphics.DrawRectangle(pen, {2.5f, 2.5f, static_cast<float>(width) - 6, static_cast<float>(height) - 6});
-    }
   }
 }
 
@@ -138,10 +132,12 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
 
 void UiButton::OnPaint(draw::Graphics& g, Size size) {
   const Rect focusRect = Rect::FromXywh(2, 2, size.width - 4, size.height - 4);
+  // A box's buttons always mark the focus; elsewhere the mark shows once the keyboard moved it.
+  const bool mark = (focusMark_ && focused_ != 0) || ShowsFocusMark();
   const TransitionPictures pictures = RunningTransition();
   if (pictures.top == nullptr) {
     Draw(g, size.width, size.height, false, false, false, false);
-    if (ShowsFocusMark()) DrawFocusMark(g, focusRect);
+    if (mark) DrawFocusMark(g, focusRect);
     return;
   }
   Draw(g, size.width, size.height, false, false, false, true);
@@ -149,7 +145,7 @@ void UiButton::OnPaint(draw::Graphics& g, Size size) {
   draw::Graphics text(*pictures.top);
   Draw(text, size.width, size.height, false, true, true, false);
   // The mark rides on the text layer so a fade leaves it sharp too.
-  if (ShowsFocusMark()) DrawFocusMark(text, focusRect);
+  if (mark) DrawFocusMark(text, focusRect);
 }
 
 int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
