@@ -137,6 +137,12 @@ struct AxEvent {
     e.length = length;
     return e;
   }
+  static AxEvent State(uint32_t state, bool on) {
+    AxEvent e = Make(AxEventKind::StateChanged);
+    e.state = state;
+    e.on = on;
+    return e;
+  }
   static AxEvent Text(AxEventKind kind, int32_t position, std::u16string text) {
     AxEvent e = Make(kind, position, static_cast<int32_t>(text.size()));
     e.text = std::move(text);

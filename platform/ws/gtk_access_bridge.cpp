@@ -269,6 +269,8 @@ void GtkAccessBridge::Notify(WindowHandle hwnd, const AxEvent& event) {
     case AxEventKind::StateChanged:
       if (const AtkStateType state = AtkStateOf(event.state); state != ATK_STATE_INVALID) {
         atk_object_notify_state_change(object, state, event.on ? TRUE : FALSE);
+        // Readers look at either of the two words for "can be used".
+        if (state == ATK_STATE_ENABLED) atk_object_notify_state_change(object, ATK_STATE_SENSITIVE, event.on);
       }
       break;
     case AxEventKind::ValueChanged:

@@ -418,6 +418,7 @@ void UiListBox::InsertColumn(std::optional<int32_t> index, std::string_view titl
   columns_.insert(columns_.begin() + static_cast<std::ptrdiff_t>(at), std::move(column));
   for (ListRow& row : rows_) row.cells.insert(row.cells.begin() + static_cast<std::ptrdiff_t>(at), ListCell{});
   Relayout();
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::ChildrenChanged));
 }
 
 void UiListBox::DeleteColumn(int32_t index) {
@@ -429,6 +430,7 @@ void UiListBox::DeleteColumn(int32_t index) {
     if (*at < row.cells.size()) row.cells.erase(row.cells.begin() + static_cast<std::ptrdiff_t>(*at));
   }
   Relayout();
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::ChildrenChanged));
 }
 
 void UiListBox::InsertRow(std::optional<int32_t> index, std::string_view text, const ListRowOptions& o) {

@@ -75,6 +75,8 @@ void UiControl::SetVisible(int32_t value, OptKey key) {
   if (!rec || rec->visible == value) return;
   rec->visible = value;
   rec->MarkChanged();
+  NotifyAccessible(ws::AxEvent::State(ws::AxState::Visible, value != 0), rec->key);
+  NotifyAccessible(ws::AxEvent::State(ws::AxState::Showing, value != 0), rec->key);
 }
 
 void UiControl::AdoptComposite(UiWindow& child) {

@@ -311,6 +311,7 @@ void UiWindow::SetDisabled(int32_t value, OptKey key) {
   if (!rec || rec->disabled == value) return;
   rec->disabled = value;
   rec->MarkChanged();
+  NotifyAccessible(ws::AxEvent::State(ws::AxState::Enabled, value == 0), rec->key);
   const WParam bit = static_cast<WParam>(value & 1);
   // A bound window hears it as a window message, so its style follows.
   if (rec->IsTopLevelWindow() && rec->windowHandle != 0 && ws::System().IsWindow(rec->windowHandle)) {

@@ -182,6 +182,18 @@ TEST_F(AccessibleControlsTest, NotificationsOnlyWhileAReaderListens) {
   EXPECT_EQ(KindsFor(*f.headless, list.Key()), std::vector<Kind>{Kind::Focus});
   EXPECT_NE(tree->Node(list.Key())->states & ws::AxState::Focused, 0u);
   EXPECT_EQ(tree->Node(button.Key())->states & ws::AxState::Focused, 0u);
+
+  // States: disabling and hiding are heard with the state and its new value.
+  f.headless->ClearAxNotices();
+  button.SetDisabled(1);
+  button.SetVisible(0);
+  list.InsertColumn({}, "b");
+  ASSERT_EQ(KindsFor(*f.headless, button.Key()),
+            (std::vector<Kind>{Kind::StateChanged, Kind::StateChanged, Kind::StateChanged}));
+  EXPECT_EQ(notices[0].event.state, ws::AxState::Enabled);
+  EXPECT_FALSE(notices[0].event.on);
+  EXPECT_EQ(notices[1].event.state, ws::AxState::Visible);
+  EXPECT_EQ(KindsFor(*f.headless, list.Key()), std::vector<Kind>{Kind::ChildrenChanged});
 }
 
 TEST_F(AccessibleControlsTest, TextChangesNeverSplitASurrogatePair) {
