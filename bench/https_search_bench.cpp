@@ -99,8 +99,8 @@ void BM_HttpsSearch20Hits50msRtt(benchmark::State& state) {
   const double mean = total / static_cast<double>(state.iterations());
   meanSeconds[mode] = mean;
   const double rtt = std::chrono::duration<double>(kRtt).count();
-  const double bound = mode == kHttp2 ? rig.setupAndOneTrip + rtt
-                                      : rig.setupAndOneTrip + rtt * ((kHits + 5) / 6);  // ceil(20 / 6) trips
+  const double bound =
+      mode == kHttp2 ? rig.setupAndOneTrip + rtt : rig.setupAndOneTrip + rtt * ((kHits + 5) / 6);  // ceil(20 / 6) trips
   state.counters["x_bound"] = mean / bound;
   state.counters["connections"] = connections;
   state.SetLabel(mode == kFresh ? "fresh connection per request" : mode == kHttp11 ? "HTTP/1.1 kept" : "HTTP/2");
