@@ -5,3 +5,6 @@ quillmar_add_bench(NAME scrape_bench
 quillmar_add_bench(NAME search_bench
   SOURCES search_bench.cpp
   LIBS quillmar_net quillmar_demo_site_lib)
+quillmar_add_bench(NAME https_search_bench
+  SOURCES https_search_bench.cpp
+  LIBS quillmar_net quillmar_demo_site_lib quillmar_latency_proxy_lib)

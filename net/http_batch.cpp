@@ -1,8 +1,11 @@
 #include "net/http_batch.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "net/http_transfer.h"
+#include "net/text_search.h"
+#include "net/url_text.h"
 
 namespace quillmar {
 
@@ -21,8 +24,40 @@ void HttpBatch::Add(const std::string& url, HttpRequestOptions request, Done don
   waiting_.push_back(std::move(job));
 }
 
+namespace {
+
+// Scheme, host and port: what one connection can serve.
+std::string SiteOf(const std::string& url) {
+  const std::string scheme = url.substr(0, url.find("://"));
+  return AsciiLower(scheme) + "://" + UrlHost(url, false) + ":" + std::to_string(UrlPort(url));
+}
+
+}  // namespace
+
+void HttpBatch::NoteProtocol(const std::string& url, int httpVersion) {
+  if (httpVersion != 0) MultiPool::Instance().NoteProtocol(SiteOf(url), httpVersion == 20);
+}
+
+void HttpBatch::WarmUp(const std::string& url, const HttpOptions& limits, std::size_t count) {
+  const std::string site = SiteOf(url);
+  const std::optional<bool> http2 = MultiPool::Instance().SpeaksHttp2(site);
+  if (lease_.Get() == nullptr || lease_.UsedRecently(site) || http2.value_or(false)) return;
+  // A TLS site not asked before may turn out to speak HTTP/2: then the warm-ups wait to share
+  // its connection rather than open their own.
+  const bool unknownTls = !http2 && site.starts_with("https:") && limits.allowHttp2 && limits.reuseConnections;
+  for (std::size_t i = 0; i < count; ++i) {
+    auto job = std::make_unique<Job>();
+    job->transfer = HttpTransfer::PrepareWarmUp(url, limits, unknownTls);
+    job->warmUp = true;
+    if (!job->transfer || curl_multi_add_handle(lease_.Get(), job->transfer->Easy()) != CURLM_OK) return;
+    job->transfer->Start(Clock::now());
+    running_.push_back(std::move(job));
+    ++warmUps_;
+  }
+}
+
 void HttpBatch::StartWaiting(Clock::time_point now) {
-  while (!waiting_.empty() && (running_.size() < maxInFlight_ || !waiting_.front()->transfer)) {
+  while (!waiting_.empty() && (running_.size() - warmUps_ < maxInFlight_ || !waiting_.front()->transfer)) {
     std::unique_ptr<Job> job = std::move(waiting_.front());
     waiting_.pop_front();
     if (!job->transfer) {
@@ -42,6 +77,10 @@ void HttpBatch::StartWaiting(Clock::time_point now) {
 void HttpBatch::Complete(std::unique_ptr<Job> job, CURLcode result, HttpError stopped) {
   curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
   connectionsOpened_ += job->transfer->ConnectionsOpened();
+  if (job->warmUp) {
+    --warmUps_;
+    return;  // its connection stays in the engine; nobody waits for its answer
+  }
   ByteArray body = job->transfer->Finish(result, stopped);
   job->done(std::move(body));
 }
@@ -53,10 +92,7 @@ HttpBatch::End HttpBatch::Run(const std::atomic<bool>* cancel, Clock::time_point
     Clock::time_point now = Clock::now();
     if (now >= deadline) return End::Deadline;
     StartWaiting(now);
-    if (running_.empty()) {
-      if (waiting_.empty()) return End::AllDone;
-      continue;
-    }
+    if (running_.size() == warmUps_ && waiting_.empty()) return End::AllDone;
     int stillRunning = 0;
     if (curl_multi_perform(multi, &stillRunning) != CURLM_OK) {
       Abandon(HttpError::Internal, "transfer engine failed");
@@ -86,7 +122,7 @@ HttpBatch::End HttpBatch::Run(const std::atomic<bool>* cancel, Clock::time_point
       running_.erase(running_.begin() + static_cast<std::ptrdiff_t>(i));
       Complete(std::move(job), CURLE_OK, overdue);
     }
-    if (running_.empty()) continue;
+    if (running_.size() == warmUps_) continue;
     long curlWait = -1;
     curl_multi_timeout(multi, &curlWait);
     if (curlWait >= 0) wait = std::min(wait, std::chrono::milliseconds(curlWait));
@@ -103,9 +139,10 @@ void HttpBatch::Abandon(HttpError error, const std::string& detail) {
   std::vector<std::unique_ptr<Job>> ended;
   for (auto& job : running_) {
     curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
-    ended.push_back(std::move(job));
+    if (!job->warmUp) ended.push_back(std::move(job));
   }
   running_.clear();
+  warmUps_ = 0;
   for (auto& job : waiting_) ended.push_back(std::move(job));
   waiting_.clear();
   for (auto& job : ended) {

@@ -34,14 +34,20 @@ class HttpBatch {
   void SetMaxInFlight(std::size_t count) { maxInFlight_ = count == 0 ? 1 : count; }
   // A request refused before it starts (bad address) is done at once, from the next Run.
   void Add(const std::string& url, HttpRequestOptions request, Done done);
+  // Opens up to `count` connections to the site of url for the requests that will follow,
+  // unless this engine has been at that site lately or the site is known to speak HTTP/2. They
+  // start at once, outside the limit of requests in flight, and nobody waits for them.
+  void WarmUp(const std::string& url, const HttpOptions& limits, std::size_t count);
 
   // Runs until every exchange added so far has ended, cancel becomes true, or the deadline
   // passes; the exchanges not ended then stay, and Abandon ends them.
   End Run(const std::atomic<bool>* cancel = nullptr, Clock::time_point deadline = Clock::time_point::max());
+  // Notes what the site of url spoke, for later warm-ups.
+  static void NoteProtocol(const std::string& url, int httpVersion);
   // Ends every exchange still waiting or running with the given reason, each told as done.
   void Abandon(HttpError error, const std::string& detail);
 
-  std::size_t Unfinished() const { return waiting_.size() + running_.size(); }
+  std::size_t Unfinished() const { return waiting_.size() + running_.size() - warmUps_; }
   // New connections opened by the exchanges that have ended.
   long ConnectionsOpened() const { return connectionsOpened_; }
 
@@ -49,7 +55,7 @@ class HttpBatch {
   struct Job {
     std::unique_ptr<HttpTransfer> transfer;  // null when refused before the start
     Done done;
-    ByteArray refusedBody;
+    bool warmUp = false;
   };
   void StartWaiting(Clock::time_point now);
   void Complete(std::unique_ptr<Job> job, CURLcode result, HttpError stopped);
@@ -58,6 +64,7 @@ class HttpBatch {
   std::size_t maxInFlight_;
   std::deque<std::unique_ptr<Job>> waiting_;
   std::vector<std::unique_ptr<Job>> running_;
+  std::size_t warmUps_ = 0;  // of running_
   long connectionsOpened_ = 0;
 };
 

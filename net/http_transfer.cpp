@@ -145,6 +145,19 @@ std::unique_ptr<HttpTransfer> HttpTransfer::Prepare(const std::string& url, Http
   return transfer;
 }
 
+std::unique_ptr<HttpTransfer> HttpTransfer::PrepareWarmUp(const std::string& url, HttpOptions limits,
+                                                          bool waitForMultiplex) {
+  auto transfer = Prepare(url, {.method = 2, .limits = std::move(limits)});
+  if (!transfer) return nullptr;
+  CURL* h = transfer->Easy();
+  curl_easy_setopt(h, CURLOPT_NOBODY, 0L);
+  curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "OPTIONS");
+  curl_easy_setopt(h, CURLOPT_REQUEST_TARGET, "*");
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(h, CURLOPT_PIPEWAIT, waitForMultiplex ? 1L : 0L);
+  return transfer;
+}
+
 bool HttpTransfer::Configure(const std::string& url) {
   HttpStatus* const status = request_.status;
   const HttpOptions& options = request_.limits;

@@ -19,6 +19,10 @@ class HttpTransfer {
   // The exchange ready to start; null, with request.status filled, when the address or the
   // options are refused before anything is sent.
   static std::unique_ptr<HttpTransfer> Prepare(const std::string& url, HttpRequestOptions request);
+  // An exchange that only opens a connection to the site of url and leaves it for later ones:
+  // "OPTIONS *", the request HTTP has for asking a server about itself. With waitForMultiplex
+  // it rides on a connection that turns out to be HTTP/2 instead of opening its own.
+  static std::unique_ptr<HttpTransfer> PrepareWarmUp(const std::string& url, HttpOptions limits, bool waitForMultiplex);
   // Use Prepare; public for make_unique only.
   explicit HttpTransfer(HttpRequestOptions request);
   HttpTransfer(const HttpTransfer&) = delete;

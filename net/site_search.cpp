@@ -65,7 +65,15 @@ SearchOutcome RunSiteSearch(std::string_view site, std::string_view keyword, int
   ByteArray body;
   batch.Add(outcome.listUrl, {.status = &outcome.listStatus, .limits = http},
             [&body](ByteArray b) { body = std::move(b); });
+  // Detail pages usually live on the list page's site: their connections are opened while the
+  // list page is on its way, so the first of them do not wait for a handshake of their own.
+  if (options.maxConcurrentDetails > 1 && http.reuseConnections) {
+    batch.WarmUp(outcome.listUrl, http, static_cast<std::size_t>(options.maxConcurrentDetails - 1));
+  }
   HttpBatch::End end = batch.Run(&cancel, deadline);
+  // What the site offered, when it was free to offer HTTP/2.
+  if (http.allowHttp2 && http.reuseConnections)
+    HttpBatch::NoteProtocol(outcome.listUrl, outcome.listStatus.httpVersion);
   if (end == HttpBatch::End::Deadline) {
     batch.Abandon(HttpError::TotalTimeout, timeLimit);
     outcome.timedOut = true;

@@ -53,7 +53,8 @@ check_home() {  # pattern, allowed files...
     if [ $ok = 0 ]; then echo "$f includes <$pattern...> outside its wrapper ($*)"; fail=1; fi
   done
 }
-check_home 'curl/' net/http_request.cpp
+# The HTTP client's own files (the handles' owners, the shared state, the engine pool).
+check_home 'curl/' net/curl_handles.h net/session_share.h net/multi_pool.h
 check_home 'pcre2' net/regex_object.cpp
 check_home 'iconv' base/code_page_codec_iconv.cpp
 check_home 'winhttp' net/http_request_win.cpp
