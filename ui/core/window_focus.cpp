@@ -67,10 +67,13 @@ bool UiWindow::TabKey(Hwnd hwnd, uint32_t msg, WParam wParam) {
   if (next == 0) return true;
   const bool marksWereShown = focus.marksShown;
   focus.marksShown = true;
-  const int32_t before = focusKey_;
+  if (next == focusKey_) {
+    // The only element that can take the focus keeps it, and shows its mark now.
+    if (!marksWereShown) InvalidateRect(next);
+    return true;
+  }
+  // Handlers hear the focus move and may end this window: nothing here after it.
   SetFocusElement(hwnd, next);
-  // Marks turned on for an element that kept the focus: it shows its mark now.
-  if (!marksWereShown && before == next) InvalidateRect(next);
   return true;
 }
 
