@@ -143,11 +143,6 @@ void EditModel::DeleteText(int32_t position, int32_t count) {
   Splice(position, end, {}, caret_, anchor_, false);
 }
 
-void EditModel::CutAtFirstBreak() {
-  const size_t brk = text_.find_first_of(u"\r\n");
-  if (brk != std::u16string::npos) ReplaceContent(std::u16string_view(text_).substr(0, brk));
-}
-
 bool EditModel::SetCaret(int32_t position) {
   if (position < -1) return false;
   if (position == -1 || position > Length()) position = Length();

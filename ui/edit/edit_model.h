@@ -58,8 +58,6 @@ class EditModel {
   bool InsertText(int32_t position, std::u16string_view units);
   // Removes count units from position (clamped to the text).
   void DeleteText(int32_t position, int32_t count);
-  // Cuts the text before its first line break (what one line can show).
-  void CutAtFirstBreak();
 
   // -1 or past the end means the end; below -1 nothing. Returns whether
   // anything changed (the caller repaints).
