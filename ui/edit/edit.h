@@ -239,7 +239,9 @@ class UiEdit : public UiControl {
   // What the text layer on screen was laid out from.
   struct Drawn {
     bool valid = false;
-    std::u16string text;
+    std::u16string text;  // multi-line only
+    uint64_t version = 0;
+    std::u16string preedit;
     std::vector<int32_t> lineCounts;
     RectF textRect;
     int32_t wideCharWidth = 0, maskCharWidth = 0, lineHeight = 0, scrollX = 0, scrollY = 0;
@@ -248,6 +250,22 @@ class UiEdit : public UiControl {
     bool vBar = false, hBar = false;
   };
   Drawn drawn_;
+
+  // What the last walk of the text was made from.
+  struct Walked {
+    uint64_t version = 0;
+    RectF textRect;
+    int32_t wideCharWidth = 0, maskCharWidth = 0, glyphHeight = 0;
+    bool password = false;
+    char16_t mask = 0;
+    bool plain = false;  // no composition was shown
+    bool valid = false;
+    bool SameSetting(const Walked& o) const {
+      return textRect == o.textRect && wideCharWidth == o.wideCharWidth && maskCharWidth == o.maskCharWidth &&
+             glyphHeight == o.glyphHeight && password == o.password && mask == o.mask;
+    }
+  };
+  Walked walked_;
 
   EditModel model_;
   EditLayout layout_;

@@ -13,14 +13,6 @@ constexpr int32_t kRunCap = 256;
 // How far around the caret words are looked for.
 constexpr int32_t kWordReach = 4096;
 
-// A unit that neither joins the unit before it nor lets the next one join it.
-bool Simple(char16_t u) {
-  if (u == u'\r' || u == u'\n') return true;
-  if (u >= 0x20 && u < 0x300) return u != 0xA9 && u != 0xAE;  // (c) and (R) may end an emoji sequence
-  return (u >= 0x3000 && u <= 0x3029) || (u >= 0x3041 && u <= 0x3096) || (u >= 0x30A1 && u <= 0x30FA) ||
-         (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xFF01 && u <= 0xFF60);
-}
-
 int32_t Size(std::u16string_view text) { return static_cast<int32_t>(text.size()); }
 
 // Flags of text[from, to] from the engine; index k is position from + k.
@@ -39,11 +31,6 @@ std::pair<int32_t, int32_t> RunAround(std::u16string_view text, int32_t pos, int
 }
 
 }  // namespace
-
-bool EditBreaks::Plain(std::u16string_view text, int32_t pos) {
-  if (pos <= 0 || pos >= Size(text)) return true;
-  return Simple(text[static_cast<size_t>(pos - 1)]) && Simple(text[static_cast<size_t>(pos)]);
-}
 
 bool EditBreaks::IsClusterBoundary(std::u16string_view text, int32_t pos) {
   const int32_t n = Size(text);

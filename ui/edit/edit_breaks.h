@@ -41,9 +41,19 @@ class EditBreaks {
     std::vector<uint8_t> flags_;
   };
 
+  // A unit that neither joins the unit before it nor lets the next one join it.
+  static constexpr bool Simple(char16_t u) {
+    if (u == u'\r' || u == u'\n') return true;
+    if (u >= 0x20 && u < 0x300) return u != 0xA9 && u != 0xAE;  // (c) and (R) may end an emoji sequence
+    return (u >= 0x3000 && u <= 0x3029) || (u >= 0x3041 && u <= 0x3096) || (u >= 0x30A1 && u <= 0x30FA) ||
+           (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xFF01 && u <= 0xFF60);
+  }
   // Whether the boundary between the units at pos - 1 and pos is settled
   // without the engine (pos itself may or may not be a boundary: see CR LF).
-  static bool Plain(std::u16string_view text, int32_t pos);
+  static bool Plain(std::u16string_view text, int32_t pos) {
+    if (pos <= 0 || pos >= static_cast<int32_t>(text.size())) return true;
+    return Simple(text[static_cast<size_t>(pos - 1)]) && Simple(text[static_cast<size_t>(pos)]);
+  }
 };
 
 }  // namespace quillmar

@@ -144,6 +144,7 @@ int32_t UiEdit::CountClick(Point at) {
 
 void UiEdit::PressAt(Point at, int32_t count, bool extend) {
   const int32_t anchor = model_.Anchor();
+  ResetIme();  // a composition never lands where the caret was before the click
   PlaceCaret(at, false);
   selecting_ = true;
   selectingWords_ = false;

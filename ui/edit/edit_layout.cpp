@@ -13,6 +13,9 @@ constexpr char16_t kLf = u'\n';
 
 bool IsBreak(char16_t u) { return u == kCr || u == kLf; }
 
+// Units between the checkpoints of a single line.
+constexpr int32_t kCheckpointUnits = 2048;
+
 }  // namespace
 
 int32_t EditLayout::Advance(char16_t unit) const {
@@ -30,6 +33,21 @@ int32_t EditLayout::ClusterAdvance(std::u16string_view text, int32_t start, int3
   // One character beyond the basic plane keeps the one width of every wide character.
   if (end - start == 2 && IsHighSurrogate(first)) return metrics_.wideCharWidth;
   return ascii_ ? ascii_(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start))) : 0;
+}
+
+int32_t EditLayout::Step(std::u16string_view text, int32_t i, EditBreaks::Cursor& clusters, int32_t* end) const {
+  const char16_t c = text[static_cast<size_t>(i)];
+  // Plain units (nearly every unit of real text) need neither the engine nor the measuring function.
+  if (c != kCr && EditBreaks::Plain(text, i + 1)) {
+    *end = i + 1;
+    if (IsBreak(c)) return 0;
+    if (password_) return metrics_.maskCharWidth;
+    if (c > 128) return metrics_.wideCharWidth;
+    if (asciiWidths_ != nullptr && asciiWidths_[c] >= 0) return asciiWidths_[c];
+  } else {
+    *end = clusters.EndOf(i);
+  }
+  return ClusterAdvance(text, i, *end);
 }
 
 float EditLayout::LineTop() const { return textRect_.y + textRect_.height / 2 - static_cast<float>(lineHeight_) / 2; }
@@ -52,6 +70,7 @@ Point EditLayout::Walk(std::u16string_view text, int32_t caret, EditWrap wrap, b
   lineCounts_.clear();
   lineStarts_.clear();
   lineWidths_.clear();
+  checkpoints_.clear();
 
   const int32_t n = static_cast<int32_t>(text.size());
   int32_t width = 0;
@@ -59,15 +78,28 @@ Point EditLayout::Walk(std::u16string_view text, int32_t caret, EditWrap wrap, b
   int32_t caretLine = 0;
   int32_t caretX = 0;
   EditBreaks::Cursor clusters(text);
+  if (wrap == EditWrap::SingleLine) {
+    for (int32_t i = 0, next = 0; i < n;) {
+      if (i >= next) {
+        checkpoints_.push_back({i, width});
+        next = i + kCheckpointUnits;
+      }
+      int32_t end = i;
+      width += Step(text, i, clusters, &end);
+      if (i < caret && caret <= end) caretX = width;
+      i = end;
+    }
+    if (n > 0) AddLine(width, n);
+    contentWidth_ = width + 1;
+    contentHeight_ = lineHeight_;
+    return {static_cast<int32_t>(textRect.x) + caretX, 0};
+  }
   for (int32_t i = 0; i < n;) {
-    const int32_t end = clusters.EndOf(i);
+    int32_t end = i;
+    const int32_t advance = Step(text, i, clusters, &end);
     const char16_t c = text[static_cast<size_t>(i)];
     const int32_t units = end - i;
-    const int32_t advance = ClusterAdvance(text, i, end);
-    if (wrap == EditWrap::SingleLine) {
-      width += advance;
-      count += units;
-    } else if (IsBreak(c)) {
+    if (IsBreak(c)) {
       // The break opens the next line and belongs to it.
       AddLine(width, count);
       width = 0;
@@ -90,16 +122,73 @@ Point EditLayout::Walk(std::u16string_view text, int32_t caret, EditWrap wrap, b
   }
   if (n > 0) AddLine(width, count);
 
-  if (wrap == EditWrap::SingleLine) {
-    contentWidth_ = width + 1;
-    contentHeight_ = lineHeight_;
-    return {static_cast<int32_t>(textRect.x) + caretX, 0};
-  }
   // Room after the widest line for the caret, as scrolling it into view needs.
   const int32_t widest = lineWidths_.empty() ? 0 : *std::max_element(lineWidths_.begin(), lineWidths_.end());
   contentWidth_ = wrap == EditWrap::NoWrap && widest > 0 ? widest + metrics_.wideCharWidth + 1 : widest;
   contentHeight_ = static_cast<int32_t>(lineCounts_.size()) * lineHeight_ + 1;
   return {static_cast<int32_t>(textRect.x) + caretX, static_cast<int32_t>(textRect.y) + caretLine * lineHeight_};
+}
+
+int32_t EditLayout::SingleLineX(std::u16string_view text, int32_t position) const {
+  auto cp = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), position,
+                             [](int32_t p, const Checkpoint& c) { return p < c.position; });
+  if (cp == checkpoints_.begin()) return 0;
+  --cp;
+  EditBreaks::Cursor clusters(text);
+  int32_t x = cp->x;
+  for (int32_t i = cp->position; i < position;) {
+    int32_t end = i;
+    x += Step(text, i, clusters, &end);
+    i = end;
+  }
+  return x;
+}
+
+bool EditLayout::WalkChange(std::u16string_view text, int32_t caret, int32_t start, int32_t removed, int32_t inserted,
+                            Point* caretPoint) {
+  // Units past the change whose cluster boundaries it cannot move.
+  constexpr int32_t kSettled = 16;
+  if (wrap_ != EditWrap::SingleLine || checkpoints_.empty()) return false;
+  const int32_t n = static_cast<int32_t>(text.size());
+  const int32_t shift = inserted - removed;
+  const int32_t oldWidth = contentWidth_ - 1;
+  // The last checkpoint before the change, and the first one the change cannot reach.
+  size_t k = 0;
+  while (k + 1 < checkpoints_.size() && checkpoints_[k + 1].position < start) ++k;
+  size_t e = k + 1;
+  while (e < checkpoints_.size() && checkpoints_[e].position < start + removed + kSettled) ++e;
+  const int32_t oldEnd = e < checkpoints_.size() ? checkpoints_[e].position : n - shift;
+  const int32_t oldEndX = e < checkpoints_.size() ? checkpoints_[e].x : oldWidth;
+  const int32_t newEnd = oldEnd + shift;
+  std::vector<Checkpoint> fresh(checkpoints_.begin(), checkpoints_.begin() + static_cast<std::ptrdiff_t>(k));
+  EditBreaks::Cursor clusters(text);
+  int32_t x = checkpoints_[k].x;
+  int32_t i = checkpoints_[k].position;
+  for (int32_t next = i; i < newEnd;) {
+    if (i >= next) {
+      fresh.push_back({i, x});
+      next = i + kCheckpointUnits;
+    }
+    int32_t end = i;
+    x += Step(text, i, clusters, &end);
+    i = end;
+  }
+  if (i != newEnd) return false;  // the change moved a boundary past it
+  const int32_t dx = x - oldEndX;
+  for (size_t j = e; j < checkpoints_.size(); ++j) {
+    fresh.push_back({checkpoints_[j].position + shift, checkpoints_[j].x + dx});
+  }
+  checkpoints_ = std::move(fresh);
+  const int32_t width = oldWidth + dx;
+  lineCounts_.clear();
+  lineStarts_.clear();
+  lineWidths_.clear();
+  if (n > 0) AddLine(width, n);
+  if (checkpoints_.empty()) checkpoints_.push_back({0, 0});
+  contentWidth_ = width + 1;
+  contentHeight_ = lineHeight_;
+  *caretPoint = {static_cast<int32_t>(textRect_.x) + SingleLineX(text, caret), 0};
+  return true;
 }
 
 void EditLayout::BuildBoxes(std::u16string_view text) {
@@ -110,8 +199,9 @@ void EditLayout::BuildBoxes(std::u16string_view text) {
   // Boxes of text[from, to) from x on row y.
   const auto addRow = [&](int32_t from, int32_t to, float x, float y) {
     for (int32_t i = from; i < to;) {
-      const int32_t end = std::min(clusters.EndOf(i), to);
-      const float advance = static_cast<float>(ClusterAdvance(text, i, end));
+      int32_t end = i;
+      const float advance = static_cast<float>(Step(text, i, clusters, &end));
+      end = std::min(end, to);
       charBoxes_.push_back({x, y, advance, lh});
       x += advance;
       for (int32_t k = i + 1; k < end; ++k) charBoxes_.push_back({x, y, 0, lh});
@@ -119,10 +209,35 @@ void EditLayout::BuildBoxes(std::u16string_view text) {
     }
   };
   if (wrap_ == EditWrap::SingleLine) {
-    firstBoxIndex_ = 0;
+    // Only the part in view (and a wide character either side) gets boxes.
     firstBoxLineY_ = LineTop();
-    charBoxes_.reserve(text.size());
-    addRow(0, n, textRect_.x + static_cast<float>(scrollX), firstBoxLineY_);
+    const int32_t margin = 2 * std::max(metrics_.wideCharWidth, 1);
+    const int32_t left = -scrollX - margin;
+    const int32_t right = -scrollX + static_cast<int32_t>(textRect_.width) + margin;
+    auto cp = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), left,
+                               [](int32_t x, const Checkpoint& c) { return x < c.x; });
+    int32_t i = 0;
+    int32_t x = 0;
+    if (cp != checkpoints_.begin()) {
+      --cp;
+      i = std::min(cp->position, n);
+      x = cp->x;
+    }
+    while (i < n) {
+      int32_t end = i;
+      const int32_t advance = Step(text, i, clusters, &end);
+      if (x + advance >= left) break;
+      x += advance;
+      i = end;
+    }
+    firstBoxIndex_ = i;
+    int32_t to = i;
+    for (int32_t at = x; to < n && at <= right;) {
+      int32_t end = to;
+      at += Step(text, to, clusters, &end);
+      to = end;
+    }
+    addRow(i, to, textRect_.x + static_cast<float>(scrollX + x), firstBoxLineY_);
     return;
   }
   const float gapAbove = static_cast<float>(metrics_.lineGapAbove);
@@ -237,7 +352,9 @@ Point EditLayout::PointFromPosition(int32_t position) const {
     const RectF& b = charBoxes_[static_cast<size_t>(rel - 1)];
     x = b.Right();
     y = b.y;
-  } else if (rel != 0 && MultiLine()) {
+  } else if (rel == 0 && boxes > 0) {
+    x = charBoxes_.front().x;
+  } else if (rel != 0) {
     return kNoPoint;
   }
   Point p{static_cast<int32_t>(x), static_cast<int32_t>(y)};

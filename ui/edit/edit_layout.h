@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "ui/edit/edit_breaks.h"
 
 namespace quillmar {
 
@@ -45,8 +46,17 @@ class EditLayout {
   // end before its first CR.
   Point Walk(std::u16string_view text, int32_t caret, EditWrap wrap, bool password, const EditMetrics& metrics,
              const RectF& textRect, const AsciiAdvance& ascii);
+  // One line changed by one replacement of [start, start + removed) by inserted
+  // units since the last walk, with nothing else changed: walks only the
+  // stretch around the change and shifts what follows. False when it cannot
+  // (the caller then walks the whole text).
+  bool WalkChange(std::u16string_view text, int32_t caret, int32_t start, int32_t removed, int32_t inserted,
+                  Point* caretPoint);
   // The area measuring and the next walk use.
   void SetTextRect(const RectF& rect) { textRect_ = rect; }
+  // Widths of the codes up to 128 already measured (-1: not yet), read
+  // directly on long lines instead of asking the measuring function.
+  void SetAsciiWidths(const int32_t* widths) { asciiWidths_ = widths; }
   // Rebuilds the boxes of the lines that reach into the text area at the current scroll.
   void BuildBoxes(std::u16string_view text);
   // Moves the scroll offsets so the caret point (at zero scroll) is visible.
@@ -100,6 +110,18 @@ class EditLayout {
   std::vector<RectF> charBoxes_;
   int32_t firstBoxIndex_ = 0;
   float firstBoxLineY_ = 0;  // y of the boxes of the first line built
+  const int32_t* asciiWidths_ = nullptr;
+  // One line: where every so many units the line has come at zero scroll, so
+  // the boxes of the part in view are built without walking from the start.
+  struct Checkpoint {
+    int32_t position;
+    int32_t x;
+  };
+  std::vector<Checkpoint> checkpoints_;
+  // x of a position of one line at zero scroll, walked from the checkpoint before it.
+  int32_t SingleLineX(std::u16string_view text, int32_t position) const;
+  // Advance of the cluster at i, its end in *end.
+  int32_t Step(std::u16string_view text, int32_t i, EditBreaks::Cursor& clusters, int32_t* end) const;
 };
 
 }  // namespace quillmar

@@ -73,11 +73,14 @@ void EditModel::SetText(std::u16string_view units) {
 bool EditModel::ReplaceContent(std::u16string_view units) {
   units = StripTerminator(units);
   if (units.size() > static_cast<size_t>(maxLength_)) return false;
+  const int32_t before = Length();
   try {
     text_.assign(units);
   } catch (const std::bad_alloc&) {
     return false;
   }
+  ++version_;
+  lastChange_ = {0, before, Length()};
   // The steps recorded so far no longer fit this text.
   history_.Clear();
   PlaceCaret(caret_, anchor_);
@@ -86,6 +89,8 @@ bool EditModel::ReplaceContent(std::u16string_view units) {
 
 void EditModel::Apply(int32_t position, size_t removeCount, std::u16string_view units) {
   text_.replace(static_cast<size_t>(position), removeCount, units);
+  ++version_;
+  lastChange_ = {position, static_cast<int32_t>(removeCount), static_cast<int32_t>(units.size())};
 }
 
 bool EditModel::Splice(int32_t start, int32_t end, std::u16string_view units, int32_t caret, int32_t anchor,
@@ -136,11 +141,6 @@ void EditModel::DeleteText(int32_t position, int32_t count) {
   if (SplitsPair(position)) position = EditBreaks::PrevCluster(text_, position);
   if (SplitsPair(end)) end = EditBreaks::NextCluster(text_, end);
   Splice(position, end, {}, caret_, anchor_, false);
-}
-
-void EditModel::CutAtFirstBreak() {
-  const size_t brk = text_.find_first_of(u"\r\n");
-  if (brk != std::u16string::npos) ReplaceContent(std::u16string_view(text_).substr(0, brk));
 }
 
 bool EditModel::SetCaret(int32_t position) {

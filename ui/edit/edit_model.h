@@ -31,6 +31,13 @@ class EditModel {
   static std::u16string WithCrLf(std::u16string_view units);
 
   const std::u16string& Text() const { return text_; }
+  // Grows with every change of the text.
+  uint64_t Version() const { return version_; }
+  // The last change: units [start, start + removed) became inserted units.
+  struct Change {
+    int32_t start = 0, removed = 0, inserted = 0;
+  };
+  const Change& LastChange() const { return lastChange_; }
   int32_t Length() const { return static_cast<int32_t>(text_.size()); }
   int32_t Caret() const { return caret_; }
   int32_t Anchor() const { return anchor_; }
@@ -51,8 +58,6 @@ class EditModel {
   bool InsertText(int32_t position, std::u16string_view units);
   // Removes count units from position (clamped to the text).
   void DeleteText(int32_t position, int32_t count);
-  // Cuts the text before its first line break (what one line can show).
-  void CutAtFirstBreak();
 
   // -1 or past the end means the end; below -1 nothing. Returns whether
   // anything changed (the caller repaints).
@@ -107,6 +112,8 @@ class EditModel {
   bool readOnly_ = false;
   int32_t maxLength_;
   EditHistory history_;
+  uint64_t version_ = 0;
+  Change lastChange_;
 };
 
 }  // namespace quillmar

@@ -102,12 +102,24 @@ void UiEdit::Layout() {
   metrics_.glyphLead = static_cast<int32_t>(wide.x);
   if (passwordMode_)
     metrics_.maskCharWidth = static_cast<int32_t>(MeasureChar(std::u16string_view(&passwordChar_, 1)).width);
-  if (wrap_ == EditWrap::SingleLine) {
-    model_.CutAtFirstBreak();
-    metrics_.lineGapAbove = metrics_.lineGapBelow = 0;
+  // (Text reaches a one-line box already cut at its first line break.)
+  if (wrap_ == EditWrap::SingleLine) metrics_.lineGapAbove = metrics_.lineGapBelow = 0;
+  layout_.SetAsciiWidths(asciiAdvance_.data());
+  // One typed key in a long line walks only the stretch it changed.
+  const Walked now{model_.Version(),       tr,
+                   metrics_.wideCharWidth, metrics_.maskCharWidth,
+                   metrics_.glyphHeight,   passwordMode_,
+                   passwordChar_,          preedit_.empty()};
+  Point caret;
+  const EditModel::Change& change = model_.LastChange();
+  const bool one =
+      walked_.valid && walked_.version + 1 == now.version && walked_.SameSetting(now) && now.plain && !restart;
+  if (!one || !layout_.WalkChange(Shown(), ShownCaret(), change.start, change.removed, change.inserted, &caret)) {
+    caret = layout_.Walk(Shown(), ShownCaret(), wrap_, passwordMode_, metrics_, tr,
+                         [this](std::u16string_view c) { return ClusterAdvance(c); });
   }
-  const Point caret = layout_.Walk(Shown(), ShownCaret(), wrap_, passwordMode_, metrics_, tr,
-                                   [this](std::u16string_view c) { return ClusterAdvance(c); });
+  walked_ = now;
+  walked_.valid = now.plain;
   const int32_t cw = layout_.ContentWidth();
   const int32_t ch = layout_.ContentHeight();
   hBar_.SetMaximum(std::max(cw - static_cast<int32_t>(tr.width), 0));
@@ -155,7 +167,14 @@ void UiEdit::Layout() {
 
 void UiEdit::RememberDrawn() {
   drawn_.valid = true;
-  drawn_.text = Shown();
+  // One line is drawn again whole on any change: its text need not be kept.
+  if (layout_.MultiLine()) {
+    drawn_.text = Shown();
+  } else {
+    drawn_.text.clear();
+  }
+  drawn_.version = model_.Version();
+  drawn_.preedit = preedit_;
   drawn_.lineCounts = layout_.LineCounts();
   drawn_.textRect = layout_.TextRect();
   drawn_.wideCharWidth = metrics_.wideCharWidth;
@@ -178,12 +197,12 @@ std::optional<RectF> UiEdit::ChangedBand() const {
       d.mask != passwordChar_ || d.vBar != vBar_.Shown() || d.hBar != hBar_.Shown()) {
     return std::nullopt;
   }
+  if (!layout_.MultiLine()) return d.version == model_.Version() && d.preedit == preedit_ ? RectF{} : tr;
   const std::u16string& now = Shown();
   const size_t shorter = std::min(now.size(), d.text.size());
   const size_t prefix =
       static_cast<size_t>(std::mismatch(now.begin(), now.begin() + shorter, d.text.begin()).first - now.begin());
   if (prefix == now.size() && prefix == d.text.size()) return RectF{};
-  if (!layout_.MultiLine()) return tr;
   size_t suffix = 0;
   while (suffix < shorter - prefix && now[now.size() - 1 - suffix] == d.text[d.text.size() - 1 - suffix]) ++suffix;
 

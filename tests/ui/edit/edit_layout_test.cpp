@@ -125,5 +125,47 @@ TEST(EditLayout, HorizontalScrollKeepsTheCaretInViewAndNeverHidesAFittingText) {
   EXPECT_EQ(l.scrollX, 0);
 }
 
+TEST(EditLayout, AChangeInALongLineWalkedAloneMatchesAWalkOfTheWholeLine) {
+  // Widths differ by character, so a wrong shift shows.
+  const auto width = [](std::u16string_view c) { return c.size() == 1 ? 3 + c[0] % 5 : 9; };
+  std::u16string base;
+  for (int i = 0; i < 9000; ++i) base += static_cast<char16_t>(u'a' + i % 26);
+  struct Change {
+    int32_t start, removed;
+    std::u16string inserted;
+  };
+  const Change changes[] = {
+      {4500, 0, u"x"},                         // one typed key in the middle
+      {9000, 0, u"yz"},                        // at the end
+      {10, 3, u""},                            // a delete near the start
+      {2040, 20, std::u16string(5000, u'q')},  // a paste across checkpoints
+      {6000, 0, u"\u0301"},                    // a combining mark joins the letter before it
+      {0, 9000, u"short"},                     // everything replaced
+  };
+  for (const Change& c : changes) {
+    EditLayout incremental;
+    incremental.Walk(base, 0, EditWrap::SingleLine, false, Metrics(), kArea, width);
+    std::u16string text = base;
+    text.replace(static_cast<size_t>(c.start), static_cast<size_t>(c.removed), c.inserted);
+    const int32_t caret = c.start + static_cast<int32_t>(c.inserted.size());
+    Point walked;
+    ASSERT_TRUE(
+        incremental.WalkChange(text, caret, c.start, c.removed, static_cast<int32_t>(c.inserted.size()), &walked));
+    EditLayout whole;
+    const Point expected = whole.Walk(text, caret, EditWrap::SingleLine, false, Metrics(), kArea, width);
+    EXPECT_EQ(incremental.ContentWidth(), whole.ContentWidth()) << c.start;
+    EXPECT_EQ(walked, expected) << c.start;
+    EXPECT_EQ(incremental.LineCounts(), whole.LineCounts()) << c.start;
+    // The boxes of the part in view, scrolled to the caret, match too.
+    incremental.ScrollCaretIntoView(walked);
+    whole.ScrollCaretIntoView(expected);
+    incremental.BuildBoxes(text);
+    whole.BuildBoxes(text);
+    EXPECT_EQ(incremental.FirstBoxIndex(), whole.FirstBoxIndex()) << c.start;
+    ASSERT_EQ(incremental.Boxes().size(), whole.Boxes().size()) << c.start;
+    for (size_t k = 0; k < whole.Boxes().size(); ++k) EXPECT_EQ(incremental.Boxes()[k].x, whole.Boxes()[k].x);
+  }
+}
+
 }  // namespace
 }  // namespace quillmar
