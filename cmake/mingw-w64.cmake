@@ -16,6 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The programs must run from a folder on a clean Windows: the C and C++ runtimes and
 # winpthread go into every executable instead of beside it as DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Release programs go out without symbols (the static runtimes bring their debug sections).
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Only libraries built for this target are found through pkg-config: the build script
 # points PKG_CONFIG_LIBDIR at them, never at the host's .pc files.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -170,32 +171,37 @@ class WinHttpHandle {
   HINTERNET handle_ = nullptr;
 };
 
-// The process-wide session, which also keeps the cookies of requests whose caller does not
-// manage cookies itself. Forgetting the cookies means starting a new session; exchanges still
-// running keep the old one until they end.
+// The process-wide sessions, one per proxy (WinHTTP takes a proxy per session), which also
+// keep the cookies of requests whose caller does not manage cookies itself. Forgetting the
+// cookies means starting new sessions; exchanges still running keep the old ones until they
+// end.
 class SessionStore {
  public:
   static SessionStore& Instance() {
     static SessionStore store;
     return store;
   }
-  std::shared_ptr<WinHttpHandle> Current() {
+  // proxy: "host:port", or empty for a direct connection whatever the system's settings say.
+  std::shared_ptr<WinHttpHandle> Current(const std::wstring& proxy) {
     std::lock_guard lock(mutex_);
-    if (!session_ || session_->Get() == nullptr) {
-      session_ = std::make_shared<WinHttpHandle>(
-          WinHttpOpen(kDefaultAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    std::shared_ptr<WinHttpHandle>& session = sessions_[proxy];
+    if (!session || session->Get() == nullptr) {
+      session = std::make_shared<WinHttpHandle>(
+          proxy.empty() ? WinHttpOpen(kDefaultAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                      WINHTTP_NO_PROXY_BYPASS, 0)
+                        : WinHttpOpen(kDefaultAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(), L"", 0));
     }
-    return session_;
+    return session;
   }
   void Forget() {
     std::lock_guard lock(mutex_);
-    session_.reset();
+    sessions_.clear();
   }
 
  private:
   static constexpr const wchar_t* kDefaultAgent = L"Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
   std::mutex mutex_;
-  std::shared_ptr<WinHttpHandle> session_;
+  std::map<std::wstring, std::shared_ptr<WinHttpHandle>> sessions_;
 };
 
 // Everything one exchange needs, copied from the caller, and what it produces. Shared by the
@@ -209,7 +215,6 @@ struct Exchange {
   std::string agent;
   bool callerCookies = false;
   bool noRedirect = false;
-  std::wstring proxy;
   HttpOptions limits;
   Clock::time_point started;
   std::shared_ptr<WinHttpHandle> session;
@@ -253,9 +258,14 @@ HttpError ErrorOf(DWORD code, bool responseStarted, Exchange& x) {
       return HttpError::Resolve;
     case ERROR_WINHTTP_CANNOT_CONNECT:
       return HttpError::Connect;
+    case WSAECONNREFUSED:  // Wine passes some socket errors through as they are
+      return HttpError::Connect;
     case ERROR_WINHTTP_CONNECTION_ERROR:
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
       return responseStarted ? HttpError::Transfer : HttpError::Connect;
     case ERROR_WINHTTP_TIMEOUT:
+    case WSAETIMEDOUT:
       if (x.OutOfTime()) return HttpError::TotalTimeout;
       return responseStarted ? HttpError::StallTimeout : HttpError::ConnectTimeout;
     case ERROR_WINHTTP_SECURE_FAILURE:
@@ -327,15 +337,13 @@ bool SendHop(Exchange& x, const Target& target, DWORD* code) {
   const int connectMs = TimeoutValue(x.limits.connectTimeout, remaining);
   const int stallMs = TimeoutValue(x.limits.stallTimeout, remaining);
   WinHttpSetTimeouts(request, connectMs, connectMs, stallMs, stallMs);
+  // The wait for the response's head has a limit of its own.
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, const_cast<int*>(&stallMs), sizeof stallMs);
   DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
   WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
   if (x.callerCookies) {
     DWORD feature = WINHTTP_DISABLE_COOKIES;
     WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
-  }
-  if (!x.proxy.empty()) {
-    WINHTTP_PROXY_INFO info{WINHTTP_ACCESS_TYPE_NAMED_PROXY, x.proxy.data(), nullptr};
-    WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
   }
   std::wstring block = BytesAsWide("User-Agent: " + x.agent + "\r\n");
   for (const std::string& line : x.headerLines) block += BytesAsWide(line) + L"\r\n";
@@ -345,9 +353,13 @@ bool SendHop(Exchange& x, const Target& target, DWORD* code) {
   const bool withBody = x.verb == "POST";
   void* payload = withBody && !x.payload.empty() ? x.payload.data() : WINHTTP_NO_REQUEST_DATA;
   const DWORD payloadSize = withBody ? static_cast<DWORD>(x.payload.size()) : 0;
-  if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, payload, payloadSize, payloadSize, 0) ||
-      !WinHttpReceiveResponse(request, nullptr)) {
+  if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, payload, payloadSize, payloadSize, 0)) {
     FailCall(x, GetLastError(), false);
+    return false;
+  }
+  // Once the request is out, silence counts against the stall limit.
+  if (!WinHttpReceiveResponse(request, nullptr)) {
+    FailCall(x, GetLastError(), true);
     return false;
   }
   DWORD value = 0;
@@ -360,6 +372,11 @@ bool SendHop(Exchange& x, const Target& target, DWORD* code) {
 
   RawHeaderText raw;
   const std::string text = WideAsBytes(QueryText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF));
+  // A reply without an HTTP/1.x status line (read by some stacks as HTTP/0.9) is no response.
+  if (value < 100 || value > 999 || !text.starts_with("HTTP/1.")) {
+    Fail(&status, HttpError::Transfer, "malformed response");
+    return false;
+  }
   if (text.size() > std::min(kHeaderCap, x.limits.maxBodyBytes)) {
     Fail(&status, HttpError::BodyTooLarge, "over " + std::to_string(x.limits.maxBodyBytes) + " bytes");
     return false;
@@ -367,6 +384,7 @@ bool SendHop(Exchange& x, const Target& target, DWORD* code) {
   for (std::string_view line : SplitLines(text)) {
     if (!line.empty()) raw.AddLine(line);
   }
+  raw.AddLine("");  // the blank line that ends the block, as it came
   x.rawHeaders = raw.Text();
   return true;
 }
@@ -518,9 +536,8 @@ ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request)
   x->noRedirect = request.noRedirect;
   std::string proxy = request.proxy;
   if (proxy.starts_with("http://")) proxy.erase(0, 7);
-  x->proxy = BytesAsWide(proxy);
   x->limits = request.limits;
-  x->session = SessionStore::Instance().Current();
+  x->session = SessionStore::Instance().Current(BytesAsWide(proxy));
   if (x->session->Get() == nullptr) {
     Fail(status, HttpError::Internal, "cannot open an HTTP session");
     return {};

@@ -353,7 +353,7 @@ TEST(HttpRequest, DripFedResponsesEndAtTheTotalDeadline) {
 TEST(HttpRequest, ConnectTimeoutOnALoopbackListenerWithAFullBacklog) {
   int port = 0;
   test::SocketFd listener = test::ListenOnLoopback(0, &port);
-  ASSERT_GE(listener.Get(), 0);
+  ASSERT_TRUE(listener.Valid());
   // Fill the accept queue (never accepted) so that further handshakes go unanswered.
   std::vector<test::SocketFd> fillers;
   sockaddr_in addr{};
@@ -361,7 +361,7 @@ TEST(HttpRequest, ConnectTimeoutOnALoopbackListenerWithAFullBacklog) {
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   addr.sin_port = htons(static_cast<uint16_t>(port));
   for (int i = 0; i < 4; ++i) {
-    test::SocketFd s(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    test::SocketFd s = test::NonBlockingSocket();
     ::connect(s.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     fillers.push_back(std::move(s));
   }
@@ -466,7 +466,9 @@ TEST(HttpRequest, ProxyReceivesTheRequestForTheRealHost) {
   EXPECT_EQ(HttpRequest("http://example.invalid/page?x=1", 0, {}, nullptr, nullptr, nullptr, nullptr, false, {},
                         "127.0.0.1:" + std::to_string(proxy.Port())),
             "echo:GET");
-  EXPECT_EQ(got.target, "http://example.invalid/page?x=1");
+  // The absolute form, with or without the scheme's own port (the Windows stack names it).
+  EXPECT_TRUE(got.target == "http://example.invalid/page?x=1" || got.target == "http://example.invalid:80/page?x=1")
+      << got.target;
   EXPECT_EQ(Header(got, "Host"), "example.invalid");
 }
 

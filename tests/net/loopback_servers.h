@@ -2,9 +2,11 @@
 // Servers on 127.0.0.1 that live inside a test: an HTTP server for well-formed exchanges and
 // a raw socket server that says exactly what a test wants (or nothing at all).
 #include <httplib.h>
+#ifndef _WIN32
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <memory>
@@ -16,6 +18,19 @@
 #include "net/http_request.h"
 
 namespace quillmar::test {
+
+// The socket calls' few differences between Linux and Winsock (the Windows build's tests).
+#ifdef _WIN32
+using SocketHandle = SOCKET;
+inline const SocketHandle kNoSocket = INVALID_SOCKET;
+inline void CloseSocket(SocketHandle s) { ::closesocket(s); }
+inline constexpr int kSendFlags = 0;
+#else
+using SocketHandle = int;
+inline constexpr SocketHandle kNoSocket = -1;
+inline void CloseSocket(SocketHandle s) { ::close(s); }
+inline constexpr int kSendFlags = MSG_NOSIGNAL;
+#endif
 
 class HttpTestServer {
  public:
@@ -56,28 +71,51 @@ class HttpTestServer {
 // Owns one socket descriptor.
 class SocketFd {
  public:
-  explicit SocketFd(int fd = -1) : fd_(fd) {}
+  explicit SocketFd(SocketHandle fd = kNoSocket) : fd_(fd) {}
   ~SocketFd() { Close(); }
-  SocketFd(SocketFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  SocketFd(SocketFd&& other) noexcept : fd_(other.fd_) { other.fd_ = kNoSocket; }
   SocketFd& operator=(SocketFd&& other) noexcept {
     if (this != &other) {
       Close();
       fd_ = other.fd_;
-      other.fd_ = -1;
+      other.fd_ = kNoSocket;
     }
     return *this;
   }
   SocketFd(const SocketFd&) = delete;
   SocketFd& operator=(const SocketFd&) = delete;
-  int Get() const { return fd_; }
+  SocketHandle Get() const { return fd_; }
+  bool Valid() const { return fd_ != kNoSocket; }
   void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (Valid()) CloseSocket(fd_);
+    fd_ = kNoSocket;
   }
 
  private:
-  int fd_;
+  SocketHandle fd_;
 };
+
+// Ends a thread's wait in accept() on the listener. Winsock's shutdown() does not; closing
+// the socket does.
+inline void WakeAccept(SocketFd& listener) {
+#ifdef _WIN32
+  listener.Close();
+#else
+  ::shutdown(listener.Get(), SHUT_RDWR);
+#endif
+}
+
+// A TCP socket whose connect() returns at once.
+inline SocketFd NonBlockingSocket() {
+#ifdef _WIN32
+  SocketFd fd(::socket(AF_INET, SOCK_STREAM, 0));
+  u_long on = 1;
+  ::ioctlsocket(fd.Get(), FIONBIO, &on);
+  return fd;
+#else
+  return SocketFd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+#endif
+}
 
 // A listening socket on 127.0.0.1 with a free port, `backlog` as given.
 inline SocketFd ListenOnLoopback(int backlog, int* port) {
@@ -105,7 +143,7 @@ class RawTestServer {
   }
   ~RawTestServer() {
     stop_ = true;
-    ::shutdown(listener_.Get(), SHUT_RDWR);
+    WakeAccept(listener_);
     thread_.join();
   }
   RawTestServer(const RawTestServer&) = delete;
@@ -119,17 +157,17 @@ class RawTestServer {
     std::vector<SocketFd> held;
     while (!stop_) {
       SocketFd conn(::accept(listener_.Get(), nullptr, nullptr));
-      if (conn.Get() < 0) break;
+      if (!conn.Valid()) break;
       ++accepted_;
       std::string head;
       char buf[4096];
       while (head.find("\r\n\r\n") == std::string::npos) {
-        ssize_t n = ::recv(conn.Get(), buf, sizeof buf, 0);
+        auto n = ::recv(conn.Get(), buf, sizeof buf, 0);
         if (n <= 0) break;
         head.append(buf, static_cast<std::size_t>(n));
       }
       if (!reply_.empty()) {
-        ::send(conn.Get(), reply_.data(), reply_.size(), MSG_NOSIGNAL);
+        ::send(conn.Get(), reply_.data(), static_cast<int>(reply_.size()), kSendFlags);
       }
       if (holdOpen_) held.push_back(std::move(conn));
     }
