@@ -130,7 +130,12 @@ def run():
 
     # Typing reaches the entry: its text and caret are read back.
     x, y = center(entry)
+    # The entry has the focus from the start: Tab takes it away, the click brings it back.
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+    pump(1)
+    subprocess.run(["xdotool", "key", "Tab"], check=True)
+    pump(1)
+    subprocess.run(["xdotool", "click", "1"], check=True)
     pump(1)
     check(entry.getState().contains(pyatspi.STATE_FOCUSED), "the clicked entry reports focus")
     subprocess.run(["xdotool", "type", "--delay", "30", "movie"], check=True)

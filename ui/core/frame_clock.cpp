@@ -117,8 +117,12 @@ bool FrameClock::AdvanceTransitions(int64_t nowMs) {
     const int64_t progress = static_cast<int64_t>(extra.step) * (elapsed + interval) / interval;
     extra.progress = static_cast<int32_t>(std::clamp<int64_t>(progress, extra.progress, 255));
     if (extra.progress >= 255) {
-      // Done: the element shows its own picture again.
+      // Done: the element shows its own picture again. Where a control drew a
+      // layer of its own over the fade, its canvas held only what faded, so it
+      // paints its whole picture again.
+      const bool drawnApart = extra.layers.size() >= 3;
       extra = ExtraLayers{};
+      if (drawnApart) window_.InvalidateRect(key);
     } else {
       animating_.push_back(key);
     }

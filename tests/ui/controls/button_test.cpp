@@ -203,10 +203,10 @@ TEST_F(UiButtonTest, DuringAFadeTheTextStaysSharpOnTopOfTheFadingFill) {
   const auto hovered = picture();
   f.headless->PressButton(ws::MouseButton::Left);
   f.Frame();  // one step into the pressed fade: the fill is part way
-  ASSERT_FALSE(button.TimerIds().empty());
+  ASSERT_TRUE(button.TransitionRunning());
   const auto fading = picture();
   for (int i = 0; i < 20; ++i) f.Frame();
-  ASSERT_TRUE(button.TimerIds().empty());
+  ASSERT_FALSE(button.TransitionRunning());
   const auto pressed = picture();
   // Where the pressed text (a pixel right and down) lies, the fading picture
   // is as dark as it ends up: the text is not blended with the old one.
