@@ -176,6 +176,7 @@ void MainWindow::CreateControls() {
   edit.fontSize = 22;
   keywordBox_.Create(&mainWindow_, 1, 84, 55, 240, 32, "", edit);
   keywordBox_.SetAlpha(100);
+  keywordBox_.SetEnterHandledByWindow(true);  // Enter searches
   buttons_[0].Create(&mainWindow_, true, 344, 55, 100, 32, Program(kButtonTexts[0]));
   ListBoxOptions list;
   list.scrollBars = 1;

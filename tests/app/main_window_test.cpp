@@ -138,6 +138,8 @@ TEST_F(MainWindowTest, TheKeyboardAloneSearchesMovesAroundAndOpensARow) {
   sys().Advance(10);
   WaitForSearch();
   ASSERT_EQ(Rows(), Expected("abc-1"));
+  // The search took the Enter: the one-line box did not beep at it.
+  EXPECT_TRUE(sys().Beeps().empty());
   // Down goes on from the box to the first row.
   sys().PressKey(Vk::Down);
   EXPECT_EQ(mw().Window().FocusKey(), mw().ResultList().Key());

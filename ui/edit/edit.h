@@ -89,6 +89,9 @@ class UiEdit : public UiControl {
   std::string GetPasswordChar() const;
   std::u16string GetPasswordCharWide() const { return std::u16string(1, passwordChar_); }
   void SetContextMenuEnabled(bool value) { contextMenuEnabled_ = value; }
+  // The window acts on Enter in this box (a search, a default button): a
+  // one-line box then lets it pass without the beep that says it has no lines.
+  void SetEnterHandledByWindow(bool value) { enterHandledByWindow_ = value; }
   bool GetContextMenuEnabled() const { return contextMenuEnabled_; }
   void SetAutoHideScrollBars(bool value);
   bool GetAutoHideScrollBars() const { return autoHideScrollBars_; }
@@ -291,6 +294,7 @@ class UiEdit : public UiControl {
   draw::Argb textColor_ = 0, selTextColor_ = 0xFFFFFFFF, selBackColor_ = 0;
   draw::Argb borderColor_ = 0, borderHotColor_ = 0, backColor_ = 0;
   bool contextMenuEnabled_ = true;
+  bool enterHandledByWindow_ = false;
   bool passwordMode_ = false;
   char16_t passwordChar_ = u'*';
   int32_t inset_ = 1;

@@ -216,7 +216,7 @@ void UiEdit::TypeChar(char16_t code) {
 void UiEdit::InsertLineBreak() {
   if (model_.ReadOnly() || !Editable()) return;
   if (wrap_ == EditWrap::SingleLine) {
-    ws::System().Beep(BeepKind::Simple);
+    if (!enterHandledByWindow_) ws::System().Beep(BeepKind::Simple);
     return;
   }
   if (model_.InsertAtCaret(u"\r\n")) AfterTextChange();
