@@ -40,7 +40,7 @@ if [ $# -eq 0 ] || [[ " $* " == *" net "* ]] || [[ " $* " == *" app "* ]]; then
   cmake --build "$root/build-tsan" -j "$(nproc)" --target "${tsan_targets[@]}"
   cd "$root/build-tsan"
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp" \
-    ctest --output-on-failure -j "$(nproc)" -L '^(net|app)$' -E '^fuzz[.]' || status=$?
+    ctest --output-on-failure -j "$(nproc)" -L '^(net|app)$' -E '^(fuzz[.]|app_accessibility_gtk_test$)' || status=$?
 fi
 # The Windows build under Wine (label wine): whenever the run asks for it (no arguments, or a
 # label list naming wine) and mingw-w64 and Wine are installed (bash scripts/setup.sh windows).
