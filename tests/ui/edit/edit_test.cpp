@@ -370,5 +370,28 @@ TEST(UiEdit, ABlinkPresentsOnlyTheCaretsColumn) {
   }
 }
 
+#ifndef NDEBUG
+// A routine that hears the edit's bar move may end the edit (and its bars with
+// it) while the bar is still pressing its arrow.
+TEST(UiEdit, ARoutineHearingItsBarMayReleaseTheEdit) {
+  EditFixture e(Lines(30), MultiLine(), 200, 80);
+  UiScrollBar* bar = e.edit.GetVScrollBar();
+  ASSERT_NE(bar, nullptr);
+  int heard = 0;
+  bar->SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    if (msg != Event::ScrollChanged || ++heard > 1) return 1;
+    e.edit.Release();
+    return 1;
+  });
+  // The bar's lower arrow, held: one step, then the routine ends the edit.
+  e.f.headless->MoveMouse(bar->PointToScreen({bar->GetWidth() / 2, bar->GetHeight() - 3}));
+  e.f.headless->PressButton(ws::MouseButton::Left);
+  e.f.headless->Advance(300);
+  e.f.headless->ReleaseButton(ws::MouseButton::Left);
+  EXPECT_EQ(heard, 1);
+  EXPECT_EQ(e.edit.Key(), 0);
+}
+#endif
+
 }  // namespace
 }  // namespace quillmar
