@@ -1,23 +1,73 @@
 #include "net/http_batch.h"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
+#include <vector>
 
 #include "net/http_transfer.h"
+#include "net/multi_pool.h"
 #include "net/text_search.h"
 #include "net/url_text.h"
 
 namespace quillmar {
 
-HttpBatch::HttpBatch(std::size_t maxInFlight)
-    : lease_(MultiPool::Instance().Acquire()), maxInFlight_(std::max<std::size_t>(1, maxInFlight)) {}
+struct HttpBatch::Impl {
+  struct Job {
+    std::unique_ptr<HttpTransfer> transfer;  // null when refused before the start
+    Done done;
+    bool warmUp = false;
+  };
 
-HttpBatch::~HttpBatch() {
-  // Exchanges still running are taken off the engine without a word to their callers.
-  for (const auto& job : running_) curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
-}
+  explicit Impl(std::size_t maxInFlight)
+      : lease_(MultiPool::Instance().Acquire()), maxInFlight_(std::max<std::size_t>(1, maxInFlight)) {}
+  ~Impl() {
+    // Exchanges still running are taken off the engine without a word to their callers.
+    for (const auto& job : running_) curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
+  }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+
+  void Add(const std::string& url, HttpRequestOptions request, Done done);
+  void WarmUp(const std::string& url, const HttpOptions& limits, std::size_t count);
+  End Run(const std::atomic<bool>* cancel, Clock::time_point deadline);
+  void Abandon(HttpError error, const std::string& detail);
+  void StartWaiting(Clock::time_point now);
+  void Complete(std::unique_ptr<Job> job, CURLcode result, HttpError stopped);
+
+  MultiPool::Lease lease_;
+  std::size_t maxInFlight_;
+  std::deque<std::unique_ptr<Job>> waiting_;
+  std::vector<std::unique_ptr<Job>> running_;
+  std::size_t warmUps_ = 0;  // of running_
+  long connectionsOpened_ = 0;
+};
+
+HttpBatch::HttpBatch(std::size_t maxInFlight) : impl_(std::make_unique<Impl>(maxInFlight)) {}
+
+HttpBatch::~HttpBatch() = default;
+
+void HttpBatch::SetMaxInFlight(std::size_t count) { impl_->maxInFlight_ = count == 0 ? 1 : count; }
 
 void HttpBatch::Add(const std::string& url, HttpRequestOptions request, Done done) {
+  impl_->Add(url, std::move(request), std::move(done));
+}
+
+void HttpBatch::WarmUp(const std::string& url, const HttpOptions& limits, std::size_t count) {
+  impl_->WarmUp(url, limits, count);
+}
+
+HttpBatch::End HttpBatch::Run(const std::atomic<bool>* cancel, Clock::time_point deadline) {
+  return impl_->Run(cancel, deadline);
+}
+
+void HttpBatch::Abandon(HttpError error, const std::string& detail) { impl_->Abandon(error, detail); }
+
+std::size_t HttpBatch::Unfinished() const { return impl_->waiting_.size() + impl_->running_.size() - impl_->warmUps_; }
+
+long HttpBatch::ConnectionsOpened() const { return impl_->connectionsOpened_; }
+
+void HttpBatch::Impl::Add(const std::string& url, HttpRequestOptions request, Done done) {
   auto job = std::make_unique<Job>();
   job->done = std::move(done);
   job->transfer = HttpTransfer::Prepare(url, std::move(request));
@@ -38,7 +88,7 @@ void HttpBatch::NoteProtocol(const std::string& url, int httpVersion) {
   if (httpVersion != 0) MultiPool::Instance().NoteProtocol(SiteOf(url), httpVersion == 20);
 }
 
-void HttpBatch::WarmUp(const std::string& url, const HttpOptions& limits, std::size_t count) {
+void HttpBatch::Impl::WarmUp(const std::string& url, const HttpOptions& limits, std::size_t count) {
   const std::string site = SiteOf(url);
   const std::optional<bool> http2 = MultiPool::Instance().SpeaksHttp2(site);
   if (lease_.Get() == nullptr || lease_.UsedRecently(site) || http2.value_or(false)) return;
@@ -56,7 +106,7 @@ void HttpBatch::WarmUp(const std::string& url, const HttpOptions& limits, std::s
   }
 }
 
-void HttpBatch::StartWaiting(Clock::time_point now) {
+void HttpBatch::Impl::StartWaiting(Clock::time_point now) {
   while (!waiting_.empty() && (running_.size() - warmUps_ < maxInFlight_ || !waiting_.front()->transfer)) {
     std::unique_ptr<Job> job = std::move(waiting_.front());
     waiting_.pop_front();
@@ -74,7 +124,7 @@ void HttpBatch::StartWaiting(Clock::time_point now) {
   }
 }
 
-void HttpBatch::Complete(std::unique_ptr<Job> job, CURLcode result, HttpError stopped) {
+void HttpBatch::Impl::Complete(std::unique_ptr<Job> job, CURLcode result, HttpError stopped) {
   curl_multi_remove_handle(lease_.Get(), job->transfer->Easy());
   connectionsOpened_ += job->transfer->ConnectionsOpened();
   if (job->warmUp) {
@@ -85,7 +135,7 @@ void HttpBatch::Complete(std::unique_ptr<Job> job, CURLcode result, HttpError st
   job->done(std::move(body));
 }
 
-HttpBatch::End HttpBatch::Run(const std::atomic<bool>* cancel, Clock::time_point deadline) {
+HttpBatch::End HttpBatch::Impl::Run(const std::atomic<bool>* cancel, Clock::time_point deadline) {
   CURLM* multi = lease_.Get();
   for (;;) {
     if (cancel != nullptr && cancel->load()) return End::Cancelled;
@@ -134,7 +184,7 @@ HttpBatch::End HttpBatch::Run(const std::atomic<bool>* cancel, Clock::time_point
   }
 }
 
-void HttpBatch::Abandon(HttpError error, const std::string& detail) {
+void HttpBatch::Impl::Abandon(HttpError error, const std::string& detail) {
   // Taken out of the batch first: a callback may throw, and what is left must stay sound.
   std::vector<std::unique_ptr<Job>> ended;
   for (auto& job : running_) {

@@ -1,22 +1,17 @@
 #pragma once
-// Many exchanges run together from the calling thread on one pooled transfer engine, so they
-// share connections with each other and with later batches. A limited number is in flight at
-// once; the rest wait their turn in the order they were added.
+// Many exchanges run together, ended and reported on the calling thread. Where the transport
+// allows, they share connections with each other and with later batches. A limited number is
+// in flight at once; the rest wait their turn in the order they were added.
 #include <atomic>
 #include <chrono>
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "net/http_request.h"
-#include "net/multi_pool.h"
 
 namespace quillmar {
-
-class HttpTransfer;
 
 class HttpBatch {
  public:
@@ -31,7 +26,7 @@ class HttpBatch {
   HttpBatch(const HttpBatch&) = delete;
   HttpBatch& operator=(const HttpBatch&) = delete;
 
-  void SetMaxInFlight(std::size_t count) { maxInFlight_ = count == 0 ? 1 : count; }
+  void SetMaxInFlight(std::size_t count);
   // A request refused before it starts (bad address) is done at once, from the next Run.
   void Add(const std::string& url, HttpRequestOptions request, Done done);
   // Opens up to `count` connections to the site of url for the requests that will follow,
@@ -47,25 +42,14 @@ class HttpBatch {
   // Ends every exchange still waiting or running with the given reason, each told as done.
   void Abandon(HttpError error, const std::string& detail);
 
-  std::size_t Unfinished() const { return waiting_.size() + running_.size() - warmUps_; }
-  // New connections opened by the exchanges that have ended.
-  long ConnectionsOpened() const { return connectionsOpened_; }
+  std::size_t Unfinished() const;
+  // New connections opened by the exchanges that have ended (0 where the transport keeps no count).
+  long ConnectionsOpened() const;
 
  private:
-  struct Job {
-    std::unique_ptr<HttpTransfer> transfer;  // null when refused before the start
-    Done done;
-    bool warmUp = false;
-  };
-  void StartWaiting(Clock::time_point now);
-  void Complete(std::unique_ptr<Job> job, CURLcode result, HttpError stopped);
-
-  MultiPool::Lease lease_;
-  std::size_t maxInFlight_;
-  std::deque<std::unique_ptr<Job>> waiting_;
-  std::vector<std::unique_ptr<Job>> running_;
-  std::size_t warmUps_ = 0;  // of running_
-  long connectionsOpened_ = 0;
+  // The transport's own state, so that this header names no transport library.
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace quillmar

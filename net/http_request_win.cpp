@@ -2,7 +2,9 @@
 // blocking calls whose own timeouts stay inside the request's limits; the caller waits for it
 // and leaves when the request is cancelled or its whole time is up, closing the handles so
 // that the worker's pending call ends. Redirects are followed here rather than by WinHTTP,
-// so that every hop is checked like the first (scheme, count, size caps).
+// so that every hop is checked like the first (scheme, count, size caps). Certificates are
+// checked against the system's authorities only: HttpOptions::caFile adds none here, so a site
+// vouched for by that file alone fails as a TLS failure rather than being let through.
 #include <windows.h>
 #include <winhttp.h>
 
@@ -341,10 +343,9 @@ bool SendHop(Exchange& x, const Target& target, DWORD* code) {
   WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, const_cast<int*>(&stallMs), sizeof stallMs);
   DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
   WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
-  if (x.callerCookies) {
-    DWORD feature = WINHTTP_DISABLE_COOKIES;
-    WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
-  }
+  DWORD features =
+      (x.callerCookies ? WINHTTP_DISABLE_COOKIES : 0) | (x.limits.reuseConnections ? 0 : WINHTTP_DISABLE_KEEP_ALIVE);
+  if (features != 0) WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof features);
   std::wstring block = BytesAsWide("User-Agent: " + x.agent + "\r\n");
   for (const std::string& line : x.headerLines) block += BytesAsWide(line) + L"\r\n";
   WinHttpAddRequestHeaders(request, block.c_str(), static_cast<DWORD>(block.size()),
@@ -381,6 +382,8 @@ bool SendHop(Exchange& x, const Target& target, DWORD* code) {
     Fail(&status, HttpError::BodyTooLarge, "over " + std::to_string(x.limits.maxBodyBytes) + " bytes");
     return false;
   }
+  // WinHTTP is asked for HTTP/1.x only here: HTTP/2 is never assumed, so allowHttp2 asks nothing.
+  status.httpVersion = text.starts_with("HTTP/1.0") ? 10 : 11;
   for (std::string_view line : SplitLines(text)) {
     if (!line.empty()) raw.AddLine(line);
   }
@@ -489,6 +492,13 @@ std::string_view HttpErrorName(HttpError error) {
 }
 
 void ClearSessionCookies() { SessionStore::Instance().Forget(); }
+
+// WinHTTP keeps the process's cookies inside its sessions and offers no way to list them.
+std::vector<std::string> SessionCookieNames() { return {}; }
+
+// WinHTTP closes idle connections on its own timer and offers no call to close them sooner;
+// closing the sessions instead would forget the cookies too.
+void DropIdleConnections() {}
 
 ByteArray HttpRequest(const std::string& url, int method, const std::string& textBody, std::string* cookies,
                       std::string* returnedCookies, std::string* headers, std::string* returnedHeaders, bool noRedirect,

@@ -310,22 +310,33 @@ void ManyHitRoutes(httplib::Server& s, int hits, int slowFrom = 1 << 30,
 }
 
 TEST(RunSiteSearch, ConnectionsAreKeptForTheNextRequestAndTheNextSearch) {
+#ifdef _WIN32
+  constexpr bool kCounted = false;  // WinHTTP keeps its connections out of sight: rows only
+#else
+  constexpr bool kCounted = true;
+#endif
   DropIdleConnections();
   ScriptedSite site([](httplib::Server& s) { ManyHitRoutes(s, 20); });
   Collected first = Search(site.Base() + "/s/", "k");
   ASSERT_EQ(first.rows.size(), 20u);
   EXPECT_EQ(first.rows[19].magnet, "magnet:?n=19");
-  EXPECT_GE(first.outcome.connectionsOpened, 1);
-  EXPECT_LE(first.outcome.connectionsOpened, 6);
+  if (kCounted) {
+    EXPECT_GE(first.outcome.connectionsOpened, 1);
+    EXPECT_LE(first.outcome.connectionsOpened, 6);
+  }
   Collected second = Search(site.Base() + "/s/", "k");
   ASSERT_EQ(second.rows.size(), 20u);
-  EXPECT_EQ(second.outcome.connectionsOpened, 0);
+  if (kCounted) {
+    EXPECT_EQ(second.outcome.connectionsOpened, 0);
+  }
   // The client of old: one connection per request.
   SearchOptions fresh;
   fresh.http.reuseConnections = false;
   Collected third = Search(site.Base() + "/s/", "k", 1, {}, fresh);
   ASSERT_EQ(third.rows.size(), 20u);
-  EXPECT_EQ(third.outcome.connectionsOpened, 21);
+  if (kCounted) {
+    EXPECT_EQ(third.outcome.connectionsOpened, 21);
+  }
 }
 
 TEST(RunSiteSearch, SearchTimeLimitCutsTheRowsNotYetReadAndKeepsTheirLines) {

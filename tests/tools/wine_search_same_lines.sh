@@ -23,7 +23,8 @@ trap cleanup EXIT
 "$linux/quillmar-demo-site" --port 0 >"$work/site.out" 2>&1 &
 site_pid=$!
 for _ in $(seq 100); do grep -q serving "$work/site.out" && break; sleep 0.05; done
-site=$(sed -n 's/.*serving //p' "$work/site.out")
+# The plain-http address: the site also serves https, on a line of its own.
+site=$(sed -n 's/.*serving \(http:[^ ]*\).*/\1/p' "$work/site.out" | head -n 1)
 [ -n "$site" ] || { echo "the demo site did not start"; cat "$work/site.out"; exit 1; }
 
 failures=0
