@@ -141,6 +141,10 @@ TEST(HttpRequest, CallerManagedCookiesGoOutAndComeBackMerged) {
 
 // A site that sets new cookie names on every response must not grow the store without end.
 TEST(HttpRequest, TheProcessCookieStoreIsCappedPerHostOldestFirst) {
+#ifdef _WIN32
+  // WinHTTP keeps cookies inside its sessions, where they can be neither listed nor capped.
+  GTEST_SKIP() << "the Windows transport has no process cookie store to cap";
+#endif
   ClearSessionCookies();
   std::atomic<int> round{0};
   std::mutex mutex;
