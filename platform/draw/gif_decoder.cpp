@@ -16,6 +16,17 @@ constexpr int64_t kMaxTotalPixels = kMaxDecodedPixels;
 constexpr int kMaxSide = 16384;
 constexpr int64_t kMaxFramePixels = int64_t{16} << 20;  // one frame's index raster
 constexpr size_t kMaxFrames = 4096;
+// A GIF's screen costs memory and time whatever its frames cover, so a few bytes could
+// ask for 200 MB per frame. Pictures up to this many pixels are always read; beyond it
+// the file must carry data in proportion (LZW gives at most a few thousand pixels a byte).
+constexpr int64_t kFreePixels = int64_t{4} << 20;
+constexpr int64_t kPixelsPerByte = 4096;
+
+int64_t PixelBudget(size_t fileBytes) {
+  const int64_t earned =
+      static_cast<int64_t>(std::min<size_t>(fileBytes, kMaxTotalPixels / kPixelsPerByte)) * kPixelsPerByte;
+  return std::clamp(earned, kFreePixels, kMaxTotalPixels);
+}
 
 struct Reader {
   std::span<const uint8_t> bytes;
@@ -102,7 +113,8 @@ Frames Decode(std::span<const uint8_t> bytes) {
   const int width = file->SWidth;
   const int height = file->SHeight;
   // The screen is the canvas every frame is composed on: refuse it before it is allocated.
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t{width} * height > kMaxTotalPixels) {
+  const int64_t budget = PixelBudget(bytes.size());
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || int64_t{width} * height > budget) {
     return out;
   }
   Bitmap canvas(width, height);
@@ -133,8 +145,7 @@ Frames Decode(std::span<const uint8_t> bytes) {
     if (DGifGetImageDesc(file.get()) != GIF_OK) break;
     const GifImageDesc desc = file->Image;
     if (desc.Width <= 0 || desc.Height <= 0 || int64_t{desc.Width} * desc.Height > kMaxFramePixels) break;
-    if (out.pictures.size() >= kMaxFrames ||
-        framePixels * static_cast<int64_t>(out.pictures.size() + 1) > kMaxTotalPixels) {
+    if (out.pictures.size() >= kMaxFrames || framePixels * static_cast<int64_t>(out.pictures.size() + 1) > budget) {
       break;
     }
     if (!ReadRaster(file.get(), desc.Width, desc.Height, desc.Interlace, raster)) break;

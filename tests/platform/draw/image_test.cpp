@@ -175,6 +175,10 @@ TEST(DrawImage, PicturesDeclaringHugeSizesAreRefusedBeforeTheirPixelsAreAllocate
   gif[6] = gif[8] = 0x00;
   gif[7] = gif[9] = 0x40;
   gif.resize(30);
+  // Found by fuzzing: a screen of 4098 × 12546 (under the pixel cap, but 200 MB per frame)
+  // declared by a file that has no data to fill it.
+  Bytes sparse = MakeGif({5});
+  sparse[6] = 0x02, sparse[7] = 0x10, sparse[8] = 0x02, sparse[9] = 0x31;
   // A well-formed 24-bit BMP header claiming 20000 × 20000 pixels.
   Bytes bmp(58, 0);
   const auto put32 = [&bmp](size_t at, uint32_t v) {
@@ -185,6 +189,7 @@ TEST(DrawImage, PicturesDeclaringHugeSizesAreRefusedBeforeTheirPixelsAreAllocate
   bmp[26] = 1, bmp[28] = 24;
   // Found by fuzzing: BMP and ICO headers that ask the loaders for gigabytes.
   const std::pair<const char*, Bytes> inputs[] = {{"gif", gif},
+                                                  {"gif screen without data", sparse},
                                                   {"large bmp", bmp},
                                                   {"bmp", ReadFuzzFind("bmp-declares-4gb.bmp")},
                                                   {"ico", ReadFuzzFind("ico-declares-huge.ico")},
@@ -196,6 +201,17 @@ TEST(DrawImage, PicturesDeclaringHugeSizesAreRefusedBeforeTheirPixelsAreAllocate
     EXPECT_TRUE(empty) << name;
     EXPECT_LT(largest, size_t{16} << 20) << name << ": nothing near the declared size is allocated";
   }
+}
+
+TEST(DrawImage, GifScreensLargerThanTheirFramesStillDecodeWithinTheFreeAllowance) {
+  // A small frame on a 2048 × 2048 screen is legal GIF: the rest stays transparent.
+  Bytes gif = MakeGif({5});
+  gif[6] = gif[8] = 0x00;
+  gif[7] = gif[9] = 0x08;
+  const Image image = Image::Decode(gif);
+  ASSERT_FALSE(image.IsEmpty());
+  EXPECT_EQ(image.Width(), 2048);
+  EXPECT_EQ(image.GetPixel(2047, 2047) >> 24, 0u);
 }
 
 // A BMP with a 40-byte info header: depth bits per pixel, `colours` palette entries
