@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/ws/input_shape.h"
 #include "platform/ws/window_core.h"
 
 namespace quillmar::ws {
@@ -63,6 +64,8 @@ class Win32WindowSystem final : public WindowSystemCore {
     bool destroying = false;
     char16_t highSurrogate = 0;  // the first half of a typed pair
     Size minSize;
+    InputShape shape;               // the ink the window region was made from
+    bool shapeTransparent = false;  // the region was set empty for constant alpha 0
   };
 
  protected:
@@ -105,6 +108,9 @@ class Win32WindowSystem final : public WindowSystemCore {
   HCURSOR NativeCursor(CursorHandle cursor) const;
   void ApplyCursor();
   bool EnsurePicture(Native& native, Size size);
+  // Sets the window region to the picture's ink when it changed inside `rects`; true when it did.
+  bool UpdateInputShape(Native& native, const PixelView& picture, std::span<const Rect> rects, bool reset,
+                        uint8_t alpha);
 
   HINSTANCE instance_ = nullptr;
   ATOM windowClass_ = 0;
@@ -113,6 +119,10 @@ class Win32WindowSystem final : public WindowSystemCore {
   std::map<WindowHandle, std::unique_ptr<Native>> natives_;
   // Native notices caused by our own calls (show, hide, focus, move) are echoes, not input.
   int quiet_ = 0;
+  // The window we last asked the system to focus, and when: a late notice for
+  // another window is stale.
+  WindowHandle focusRequest_ = 0;
+  int64_t focusRequestMs_ = -1000;
   bool presenting_ = false;
   // Cursors: system ones are shared and never destroyed; created ones are owned.
   std::map<CursorHandle, HCURSOR> cursors_;

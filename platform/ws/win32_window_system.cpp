@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/ws/win32_backend.h"
 
@@ -208,6 +209,8 @@ void Win32WindowSystem::NativeZOrder(WindowHandle hwnd) {
 void Win32WindowSystem::NativeFocus(WindowHandle hwnd) {
   Native* n = NativeOf(hwnd);
   if (n == nullptr || (GetExStyle(hwnd) & ExStyle::NoActivate) != 0 || !IsVisible(hwnd)) return;
+  focusRequest_ = hwnd;
+  focusRequestMs_ = NowMs();
   Quiet quiet(quiet_);
   if (GetForegroundWindow() != n->hwnd) SetForegroundWindow(n->hwnd);
   if (GetFocus() != n->hwnd) ::SetFocus(n->hwnd);
@@ -329,8 +332,39 @@ bool Win32WindowSystem::NativePresent(WindowHandle hwnd, Point pos, Size size, c
     }
   }
   n->presented = n->presented || ok;
-  NotePresent(copied, changed, false);
+  const bool shapeSet = UpdateInputShape(*n, picture, rects, whole, alpha);
+  NotePresent(copied, changed, shapeSet);
   return ok;
+}
+
+bool Win32WindowSystem::UpdateInputShape(Native& native, const PixelView& picture, std::span<const Rect> rects,
+                                         bool reset, uint8_t alpha) {
+  // The system lets clicks through transparent pixels of a layered window by
+  // itself, but not every implementation of it does (Wine does not): the
+  // window region follows the ink, and is set only when the ink changed.
+  if (reset) native.shape.Reset(native.dibSize);
+  bool changed = native.shape.Update(picture, rects) || reset;
+  const bool transparent = alpha == 0;
+  changed = changed || transparent != native.shapeTransparent;
+  if (!changed) return false;
+  native.shapeTransparent = transparent;
+  std::vector<Rect> runs;
+  if (!transparent) runs = native.shape.Runs();
+  std::vector<unsigned char> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+  auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+  header->dwSize = sizeof(RGNDATAHEADER);
+  header->iType = RDH_RECTANGLES;
+  header->nCount = static_cast<DWORD>(runs.size());
+  header->nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+  header->rcBound = RECT{0, 0, native.dibSize.width, native.dibSize.height};
+  auto* out = reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER));
+  for (size_t i = 0; i < runs.size(); ++i) out[i] = RECT{runs[i].x, runs[i].y, runs[i].Right(), runs[i].Bottom()};
+  HRGN region = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
+  if (region == nullptr) return false;
+  Quiet quiet(quiet_);
+  // The window owns the region from here on, also when the call fails.
+  if (SetWindowRgn(native.hwnd, region, FALSE) == 0) DeleteObject(region);
+  return true;
 }
 
 // --- Timers and the loop ---
@@ -438,10 +472,17 @@ LRESULT Win32WindowSystem::HandleWindowMessage(Native& native, UINT msg, WPARAM 
         if (wParam == SIZE_RESTORED && IsIconic(handle)) InputIconic(handle, false);
       }
       return 0;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
       SyncModifiers();
-      if (quiet_ == 0 && Focus() != handle && (GetExStyle(handle) & ExStyle::NoActivate) == 0) InputFocus(handle);
+      // The system activates asynchronously (under X, through the window
+      // manager): a late focus for a window we moved the focus away from is
+      // stale, and a menu opened by the click that activated its owner stays.
+      const bool stale = handle != focusRequest_ && NowMs() - focusRequestMs_ < 500;
+      if (quiet_ == 0 && !stale && Focus() != handle && (GetExStyle(handle) & ExStyle::NoActivate) == 0) {
+        InputFocus(handle);
+      }
       return 0;
+    }
     case WM_KILLFOCUS:
       // Focus leaving for a window that is not ours: the program lost it.
       if (quiet_ == 0 && HandleOf(reinterpret_cast<HWND>(wParam)) == 0 && Focus() == handle) InputFocus(0);

@@ -69,29 +69,31 @@ class Win32Driver final : public ScenarioDriver {
     }
   }
   void MoveMouse(Point p) override {
-    // Absolute positions are in 0..65535 over the primary screen.
-    const int w = GetSystemMetrics(SM_CXSCREEN);
-    const int h = GetSystemMetrics(SM_CYSCREEN);
-    Send({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + w / 2) / w, (p.y * 65536 + h / 2) / h)});
+    // Absolute positions are in 65536ths of the primary screen, rounded up so
+    // that the system's truncating conversion lands on the pixel itself.
+    const int64_t w = GetSystemMetrics(SM_CXSCREEN);
+    const int64_t h = GetSystemMetrics(SM_CYSCREEN);
+    Send({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, static_cast<LONG>((p.x * 65536 + w - 1) / w),
+                     static_cast<LONG>((p.y * 65536 + h - 1) / h))});
     PumpUntil([&] { return system_->CursorPos() == p; }, 500);
   }
-  void Press(MouseButton b) override { Send({MouseInput(ButtonFlag(b, true))}); }
-  void Release(MouseButton b) override { Send({MouseInput(ButtonFlag(b, false))}); }
+  void Press(MouseButton b) override { Button(b, true); }
+  void Release(MouseButton b) override { Button(b, false); }
   void Click(Point p, MouseButton b) override {
     Pump(600);  // well apart from any earlier click
     MoveMouse(p);
     Pump(50);
-    Send({MouseInput(ButtonFlag(b, true)), MouseInput(ButtonFlag(b, false))});
+    Button(b, true);
+    Button(b, false);
   }
   void DoubleClick(Point p) override {
     Pump(600);
     MoveMouse(p);
     Pump(50);
-    const DWORD down = ButtonFlag(MouseButton::Left, true);
-    const DWORD up = ButtonFlag(MouseButton::Left, false);
-    Send({MouseInput(down), MouseInput(up)});
-    Pump(60);
-    Send({MouseInput(down), MouseInput(up)});
+    for (int i = 0; i < 2; ++i) {
+      Button(MouseButton::Left, true);
+      Button(MouseButton::Left, false);
+    }
   }
   void Wheel(int notches) override {
     Send({MouseInput(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(notches * WHEEL_DELTA))});
@@ -153,6 +155,14 @@ class Win32Driver final : public ScenarioDriver {
         return down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
     }
     return 0;
+  }
+  // One button change, then the loop runs until this thread has taken it from
+  // its queue (the key state follows what was taken): a later step must not
+  // overtake it. A press that falls through to another program never arrives.
+  void Button(MouseButton b, bool down) {
+    Send({MouseInput(ButtonFlag(b, down))});
+    const int vk = b == MouseButton::Left ? VK_LBUTTON : (b == MouseButton::Right ? VK_RBUTTON : VK_MBUTTON);
+    PumpUntil([&] { return ((GetKeyState(vk) & 0x8000) != 0) == down; }, 500);
   }
   void Send(std::vector<INPUT> inputs) {
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
