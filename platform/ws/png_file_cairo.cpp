@@ -1,5 +1,6 @@
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "platform/ws/png_file.h"
@@ -21,7 +22,7 @@ bool WritePremultipliedPng(const std::string& path, Size size, const uint32_t* p
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
   for (int32_t y = 0; y < size.height; ++y) {
-    std::memcpy(data + static_cast<ptrdiff_t>(y) * stride, pixels + static_cast<size_t>(y) * size.width,
+    std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride, pixels + static_cast<size_t>(y) * size.width,
                 static_cast<size_t>(size.width) * sizeof(uint32_t));
   }
   cairo_surface_mark_dirty(surface);
