@@ -455,9 +455,17 @@ LRESULT Win32WindowSystem::HandleWindowMessage(Native& native, UINT msg, WPARAM 
       return 0;
     }
     case WM_WINDOWPOSCHANGED: {
+      // Handled here rather than through WM_SIZE and WM_MOVE, which the
+      // default procedure would derive from it.
+      if (quiet_ != 0) return 0;
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-      if (quiet_ == 0 && (pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) && !IsIconic(handle) &&
-          !::IsIconic(native.hwnd)) {
+      const bool iconic = ::IsIconic(native.hwnd) != 0;
+      if (iconic != IsIconic(handle)) {
+        // Minimised from the panel or by another program, or restored from there.
+        InputIconic(handle, iconic);
+        return 0;
+      }
+      if (!iconic && (pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
         // Moved or sized from outside (another program, the system's snapping).
         RECT r{};
         GetWindowRect(native.hwnd, &r);
@@ -466,12 +474,6 @@ LRESULT Win32WindowSystem::HandleWindowMessage(Native& native, UINT msg, WPARAM 
       }
       return 0;
     }
-    case WM_SIZE:
-      if (quiet_ == 0) {
-        if (wParam == SIZE_MINIMIZED) InputIconic(handle, true);
-        if (wParam == SIZE_RESTORED && IsIconic(handle)) InputIconic(handle, false);
-      }
-      return 0;
     case WM_SETFOCUS: {
       SyncModifiers();
       // The system activates asynchronously (under X, through the window

@@ -1,0 +1,197 @@
+// What the Win32 backend adds to the scenarios: the system acting on our
+// windows from outside, line ends on the clipboard, the input method's
+// windows, blur and the text handed to the shell. Runs under Wine with an X display.
+
+#include <windows.h>
+
+#include <dwmapi.h>
+#include <gtest/gtest.h>
+#include <imm.h>
+
+#include <chrono>
+
+#include "platform/ws/win32_backend.h"
+#include "platform/ws/win32_window_system.h"
+#include "tests/platform/ws/scenario_driver.h"
+
+namespace quillmar::ws {
+namespace {
+
+using testing::MessageLog;
+
+TEST(ShellLink, ProgramTextInEitherEncodingReachesTheShellAlike) {
+  const std::u16string expected = u"magnet:?xt=urn:btih:AB&dn=\u7535\u5F71 1";
+  EXPECT_EQ(ShellLinkText("magnet:?xt=urn:btih:AB&dn=\xE7\x94\xB5\xE5\xBD\xB1 1"), expected);  // UTF-8
+  EXPECT_EQ(ShellLinkText("magnet:?xt=urn:btih:AB&dn=\xB5\xE7\xD3\xB0 1"), expected);          // GB18030
+  EXPECT_EQ(ShellLinkText(""), u"");
+  EXPECT_EQ(ShellLinkText("a\xEF\xBF\xBD"), u"a\uFFFD") << "a real U+FFFD is UTF-8 too";
+}
+
+class Win32Backend : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (GetSystemMetrics(SM_CXSCREEN) <= 0) GTEST_SKIP() << "no screen (under Wine: no X display)";
+    std::string why;
+    auto backend = CreateWin32WindowSystem(&why);
+    ASSERT_TRUE(backend) << why;
+    system_ = static_cast<Win32WindowSystem*>(backend.get());
+    previous_ = InstallSystem(std::move(backend));
+  }
+  void TearDown() override {
+    if (system_ == nullptr) return;
+    for (WindowHandle h : system_->TopLevelWindows()) system_->DestroyWindow(h);
+    Pump([] { return false; }, 50);
+    InstallSystem(std::move(previous_));
+  }
+  bool Pump(const std::function<bool()>& done, int maxMs = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() >= end) return false;
+      MSG msg;
+      if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      }
+    }
+    return true;
+  }
+  WindowHandle Open(Rect r) {
+    WindowClass cls;
+    cls.name = "Win32BackendTest";
+    system_->AddWindowClass(cls);
+    WindowCreateParams p;
+    p.className = cls.name;
+    p.title = "\xE6\x92\xB8";  // 撸
+    p.x = r.x;
+    p.y = r.y;
+    p.width = r.width;
+    p.height = r.height;
+    p.style = Style::Popup | Style::Visible;
+    p.exStyle = ExStyle::Layered;
+    const WindowHandle h = system_->OpenWindow(p);
+    if (h == 0) return 0;
+    system_->ReplaceWindowProc(h, log_.Proc(*system_));
+    pixels_.assign(static_cast<size_t>(r.width) * r.height, 0xFF336699);
+    system_->PresentLayered(h, r.Origin(), r.GetSize(), PixelView{pixels_.data(), r.width, r.height, r.width * 4}, 255);
+    return h;
+  }
+
+  Win32WindowSystem* system_ = nullptr;
+  std::unique_ptr<WindowSystem> previous_;
+  MessageLog log_;
+  std::vector<uint32_t> pixels_;
+};
+
+TEST_F(Win32Backend, TheNativeWindowCarriesTheTitleAndTheRecordsRectangle) {
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  HWND native = system_->NativeWindow(h);
+  ASSERT_NE(native, nullptr);
+  wchar_t title[8] = {};
+  GetWindowTextW(native, title, 8);
+  EXPECT_EQ(std::wstring(title), L"\u64B8");
+  RECT r{};
+  GetWindowRect(native, &r);
+  EXPECT_EQ(Rect::FromLtrb(r.left, r.top, r.right, r.bottom), (Rect{120, 100, 200, 150}));
+  EXPECT_NE(GetWindowLongW(native, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+  EXPECT_TRUE(IsWindowVisible(native));
+}
+
+TEST_F(Win32Backend, AnotherProgramMovingOrShrinkingTheWindowIsHeard) {
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  system_->SetMinimumSize(h, Size{150, 100});
+  log_.Clear();
+  HWND native = system_->NativeWindow(h);
+  SetWindowPos(native, nullptr, 300, 200, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Pump([&] { return system_->WindowRect(h).x == 300; }));
+  EXPECT_EQ(system_->WindowRect(h), (Rect{300, 200, 200, 150}));
+  ASSERT_FALSE(log_.Of(Msg::Move).empty());
+  EXPECT_EQ(log_.Of(Msg::Move).back().lParam, static_cast<LParam>(MakeLong(300, 200)));
+
+  // Below the minimum: refused, on the screen too.
+  SetWindowPos(native, nullptr, 300, 200, 50, 40, SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump([] { return false; }, 100);
+  EXPECT_EQ(system_->WindowRect(h).GetSize(), (Size{150, 100}));
+  RECT r{};
+  GetWindowRect(native, &r);
+  EXPECT_EQ(r.right - r.left, 150);
+  EXPECT_EQ(r.bottom - r.top, 100);
+}
+
+TEST_F(Win32Backend, MinimisingAndClosingFromOutsideReachTheProcedure) {
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  ShowWindow(system_->NativeWindow(h), SW_MINIMIZE);
+  ASSERT_TRUE(Pump([&] { return system_->IsIconic(h); }));
+  ASSERT_FALSE(log_.Of(Msg::Size).empty());
+  EXPECT_EQ(log_.Of(Msg::Size).back().wParam, SizeKind::Minimized);
+  ShowWindow(system_->NativeWindow(h), SW_RESTORE);
+  ASSERT_TRUE(Pump([&] { return !system_->IsIconic(h); }));
+
+  // The panel's close (or Alt+F4 through the system) asks the procedure, whose default closes.
+  PostMessageW(system_->NativeWindow(h), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !system_->IsWindow(h); }));
+  const auto commands = log_.Of(Msg::SysCommand);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].wParam, SysCmd::Close);
+  EXPECT_EQ(log_.Count(Msg::Destroy), 1u);
+}
+
+TEST_F(Win32Backend, ClipboardTextLeavesWithTheSystemsLineEnds) {
+  ASSERT_TRUE(system_->SetClipboardText(u"one\ntwo\r\nthree\n", "ignored"));
+  EXPECT_EQ(system_->ClipboardText(), u"one\r\ntwo\r\nthree\r\n");
+  // What another program reads, the code-page form included.
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_NE(GetClipboardData(CF_UNICODETEXT), nullptr);
+  EXPECT_NE(GetClipboardData(CF_TEXT), nullptr);
+  CloseClipboard();
+}
+
+TEST_F(Win32Backend, TheInputMethodsWindowsFollowTheCaret) {
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  system_->SetFocus(h);
+  system_->SetImeCursor(h, Rect{30, 40, 1, 18});
+  HWND native = system_->NativeWindow(h);
+  HIMC imc = ImmGetContext(native);
+  ASSERT_NE(imc, nullptr);
+  COMPOSITIONFORM composition{};
+  ASSERT_TRUE(ImmGetCompositionWindow(imc, &composition));
+  EXPECT_EQ(composition.ptCurrentPos.x, 30);
+  EXPECT_EQ(composition.ptCurrentPos.y, 40);
+  CANDIDATEFORM candidates{};
+  if (ImmGetCandidateWindow(imc, 0, &candidates)) {
+    EXPECT_EQ(candidates.dwStyle, static_cast<DWORD>(CFS_EXCLUDE));
+    EXPECT_EQ(candidates.rcArea.bottom, 58) << "the candidates stay off the caret's line";
+  }
+  ImmReleaseContext(native, imc);
+  EXPECT_EQ(system_->ImeCursor(h), (Rect{30, 40, 1, 18}));
+}
+
+TEST_F(Win32Backend, BlurBehindIsReportedOnlyWhereTheCompositorIsOn) {
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  BOOL composited = FALSE;
+  const bool on = SUCCEEDED(DwmIsCompositionEnabled(&composited)) && composited;
+  if (!on) {
+    EXPECT_FALSE(system_->SetBlurBehind(h, Insets{6, 6, 6, 6}));
+  }
+  EXPECT_FALSE(system_->SetBlurBehind(h + 1000, Insets{})) << "an unknown window";
+}
+
+TEST_F(Win32Backend, MonitorsListThePrimaryFirstAndHoldTheWindow) {
+  const std::vector<MonitorInfo> monitors = system_->Monitors();
+  ASSERT_FALSE(monitors.empty());
+  EXPECT_EQ(monitors.front().bounds.Origin(), (Point{0, 0}));
+  EXPECT_EQ(monitors.front().bounds.GetSize(), (Size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+  EXPECT_TRUE(monitors.front().bounds.Contains(monitors.front().workArea.Origin()));
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  EXPECT_EQ(system_->MonitorOf(h).bounds, monitors.front().bounds);
+}
+
+}  // namespace
+}  // namespace quillmar::ws
