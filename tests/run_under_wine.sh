@@ -12,8 +12,11 @@ display=
 if [ "${1:-}" = --display ]; then
   shift
   display=${DISPLAY:-}
+  # A prefix of its own: Wine's desktop process, started by the first program of a prefix,
+  # keeps the display (or the lack of one) it was started with for every program after it.
+  export WINEPREFIX=$WINEPREFIX-display
 fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=$display
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Tests may start together: one of them makes the prefix, the others wait for it.
   mkdir -p "$WINEPREFIX"
@@ -22,7 +25,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot -i >/dev/null 2>&1 || true; fi
   ) 9>"$WINEPREFIX.lock"
 fi
-export DISPLAY=$display
 if [ "${1:-}" = --lf ]; then
   shift
   wine "$@" | tr -d '\r'

@@ -61,6 +61,8 @@ Win32WindowSystem::Native::~Native() {
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {}
 
 Win32WindowSystem::~Win32WindowSystem() {
+  // The system destroys owned windows with their owner: what it says meanwhile is no input.
+  ++quiet_;
   natives_.clear();
   for (auto& [h, cursor] : ownedCursors_) ::DestroyCursor(cursor);
   if (messageWindow_ != nullptr) {

@@ -140,6 +140,16 @@ TEST_F(Win32Backend, MinimisingAndClosingFromOutsideReachTheProcedure) {
   EXPECT_EQ(log_.Count(Msg::Destroy), 1u);
 }
 
+TEST_F(Win32Backend, AChangedWorkAreaReachesTheProcedure) {
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  SendMessageW(system_->NativeWindow(h), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  SendMessageW(system_->NativeWindow(h), WM_SETTINGCHANGE, SPI_SETMOUSESPEED, 0);
+  ASSERT_TRUE(Pump([&] { return log_.Count(Msg::WorkAreaChanged) == 1; }));
+  Pump([] { return false; }, 50);
+  EXPECT_EQ(log_.Count(Msg::WorkAreaChanged), 1u) << "other settings leave it alone";
+}
+
 TEST_F(Win32Backend, ClipboardTextLeavesWithTheSystemsLineEnds) {
   ASSERT_TRUE(system_->SetClipboardText(u"one\ntwo\r\nthree\n", "ignored"));
   EXPECT_EQ(system_->ClipboardText(), u"one\r\ntwo\r\nthree\r\n");
