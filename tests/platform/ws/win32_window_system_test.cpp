@@ -9,6 +9,7 @@
 #include <imm.h>
 
 #include <chrono>
+#include <cstdlib>
 
 #include "platform/ws/win32_backend.h"
 #include "platform/ws/win32_window_system.h"
@@ -97,6 +98,41 @@ TEST_F(Win32Backend, TheNativeWindowCarriesTheTitleAndTheRecordsRectangle) {
   EXPECT_EQ(Rect::FromLtrb(r.left, r.top, r.right, r.bottom), (Rect{120, 100, 200, 150}));
   EXPECT_NE(GetWindowLongW(native, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
   EXPECT_TRUE(IsWindowVisible(native));
+}
+
+TEST_F(Win32Backend, HalfTransparentPixelsBlendWithTheWindowBelow) {
+  const Rect r{400, 300, 60, 40};
+  const WindowHandle below = Open(r);  // opaque 0x336699
+  ASSERT_NE(below, 0);
+  const WindowHandle above = Open(r);
+  ASSERT_NE(above, 0);
+  std::vector<uint32_t> half(static_cast<size_t>(r.width) * r.height, 0x80800000);  // red at alpha 128
+  system_->PresentLayered(above, r.Origin(), r.GetSize(), PixelView{half.data(), r.width, r.height, r.width * 4}, 255);
+  system_->SetForeground(above);
+  auto screen = [&] {
+    HDC dc = GetDC(nullptr);
+    const COLORREF c = GetPixel(dc, r.x + 10, r.y + 10);
+    ReleaseDC(nullptr, dc);
+    return c;
+  };
+  // red 0x80 + 0x33 * 127/255, green 0x66 * 127/255, blue 0x99 * 127/255
+  auto within = [](int a, int b) { return std::abs(a - b) <= 3; };
+  const bool blended = Pump([&] {
+    const COLORREF c = screen();
+    return within(GetRValue(c), 0x80 + 0x19) && within(GetGValue(c), 0x33) && within(GetBValue(c), 0x4C);
+  });
+  COLORREF c = screen();
+  EXPECT_TRUE(blended) << std::hex << GetRValue(c) << " " << GetGValue(c) << " " << GetBValue(c);
+
+  // Opaque red at a constant alpha of 128 shows the same.
+  std::vector<uint32_t> red(half.size(), 0xFFFF0000);
+  system_->PresentLayered(above, r.Origin(), r.GetSize(), PixelView{red.data(), r.width, r.height, r.width * 4}, 128);
+  const bool faded = Pump([&] {
+    const COLORREF now = screen();
+    return within(GetRValue(now), 0x80 + 0x19) && within(GetGValue(now), 0x33) && within(GetBValue(now), 0x4C);
+  });
+  c = screen();
+  EXPECT_TRUE(faded) << std::hex << GetRValue(c) << " " << GetGValue(c) << " " << GetBValue(c);
 }
 
 TEST_F(Win32Backend, AnotherProgramMovingOrShrinkingTheWindowIsHeard) {
