@@ -123,7 +123,7 @@ class Win32WindowSystem final : public WindowSystemCore {
   // another window is stale.
   WindowHandle focusRequest_ = 0;
   int64_t focusRequestMs_ = -1000;
-  bool presenting_ = false;
+  WindowHandle presenting_ = 0;  // the window whose present is under way
   // Cursors: system ones are shared and never destroyed; created ones are owned.
   std::map<CursorHandle, HCURSOR> cursors_;
   std::map<CursorHandle, HCURSOR> ownedCursors_;

@@ -169,7 +169,7 @@ void Win32WindowSystem::NativeGeometry(WindowHandle hwnd, Rect rect) {
   Native* n = NativeOf(hwnd);
   if (n == nullptr) return;
   // A present moves and sizes the window together with its new picture.
-  if (presenting_) return;
+  if (presenting_ == hwnd) return;
   RECT now{};
   GetWindowRect(n->hwnd, &now);
   if (now.left == rect.x && now.top == rect.y && now.right - now.left == rect.width &&
@@ -245,9 +245,11 @@ void Win32WindowSystem::NativeBeginMoveDrag(WindowHandle hwnd) {
 
 bool Win32WindowSystem::PresentLayered(WindowHandle hwnd, Point pos, Size size, const PixelView& picture,
                                        uint8_t constantAlpha, PresentDamage damage) {
-  presenting_ = true;
+  // Only this window's own geometry waits for its picture: a procedure
+  // hearing the move may place other windows meanwhile.
+  const WindowHandle outer = std::exchange(presenting_, hwnd);
   const bool ok = WindowSystemCore::PresentLayered(hwnd, pos, size, picture, constantAlpha, damage);
-  presenting_ = false;
+  presenting_ = outer;
   return ok;
 }
 
@@ -431,6 +433,20 @@ LRESULT Win32WindowSystem::HandleWindowMessage(Native& native, UINT msg, WPARAM 
       // The program's procedure decides (Alt+F4, the panel's close).
       InputCloseRequest(handle);
       return 0;
+    case WM_SYSCOMMAND:
+      switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE:
+        case SC_MAXIMIZE:
+        case SC_RESTORE:
+        case SC_CLOSE:
+          // The panel's and the system's commands go through the program's
+          // procedure, whose default does what the system would.
+          Send(handle, Msg::SysCommand, wParam & 0xFFF0, lParam);
+          return 0;
+        default:
+          break;
+      }
+      break;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {

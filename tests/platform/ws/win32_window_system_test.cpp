@@ -167,12 +167,22 @@ TEST_F(Win32Backend, MinimisingAndClosingFromOutsideReachTheProcedure) {
   ShowWindow(system_->NativeWindow(h), SW_RESTORE);
   ASSERT_TRUE(Pump([&] { return !system_->IsIconic(h); }));
 
+  // The panel's commands go through the procedure, whose default carries them out.
+  PostMessageW(system_->NativeWindow(h), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(Pump([&] { return system_->IsZoomed(h); }));
+  EXPECT_EQ(system_->WindowRect(h), system_->MonitorOf(h).workArea);
+  PostMessageW(system_->NativeWindow(h), WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(Pump([&] { return !system_->IsZoomed(h); }));
+  EXPECT_EQ(system_->WindowRect(h), (Rect{120, 100, 200, 150}));
+
   // The panel's close (or Alt+F4 through the system) asks the procedure, whose default closes.
   PostMessageW(system_->NativeWindow(h), WM_CLOSE, 0, 0);
   ASSERT_TRUE(Pump([&] { return !system_->IsWindow(h); }));
   const auto commands = log_.Of(Msg::SysCommand);
-  ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(commands[0].wParam, SysCmd::Close);
+  ASSERT_EQ(commands.size(), 3u);
+  EXPECT_EQ(commands[0].wParam, SysCmd::Maximize);
+  EXPECT_EQ(commands[1].wParam, SysCmd::Restore);
+  EXPECT_EQ(commands[2].wParam, SysCmd::Close);
   EXPECT_EQ(log_.Count(Msg::Destroy), 1u);
 }
 
