@@ -28,6 +28,69 @@ TEST(ShellLink, ProgramTextInEitherEncodingReachesTheShellAlike) {
   EXPECT_EQ(ShellLinkText("a\xEF\xBF\xBD"), u"a\uFFFD") << "a real U+FFFD is UTF-8 too";
 }
 
+// Registers a handler of magnet links (in the test's own Wine prefix) that writes the link it is given into a file, and
+// takes it away again.
+class MagnetHandler {
+ public:
+  explicit MagnetHandler(const std::wstring& out) {
+    const std::wstring command = L"cmd.exe /c echo %1> \"" + out + L"\"";
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"magnet\\shell\\open\\command", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    HKEY root = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"magnet", 0, KEY_WRITE, &root) == ERROR_SUCCESS) {
+      const wchar_t empty[] = L"";
+      RegSetValueExW(root, L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(empty), sizeof(empty));
+      RegCloseKey(root);
+    }
+    registered_ = true;
+  }
+  ~MagnetHandler() {
+    if (registered_) RegDeleteTreeW(HKEY_CLASSES_ROOT, L"magnet");
+  }
+  MagnetHandler(const MagnetHandler&) = delete;
+  MagnetHandler& operator=(const MagnetHandler&) = delete;
+  bool Registered() const { return registered_; }
+
+ private:
+  bool registered_ = false;
+};
+
+TEST(ShellLink, AMagnetLinkReachesTheRegisteredHandler) {
+  wchar_t folder[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
+  const std::wstring out =
+      std::wstring(folder) + L"quillmar_magnet_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+  DeleteFileW(out.c_str());
+  MagnetHandler handler(out);
+  ASSERT_TRUE(handler.Registered());
+  Win32WindowSystem system(GetModuleHandleW(nullptr));
+  ASSERT_TRUE(system.Start(nullptr));
+  const std::string link = "magnet:?xt=urn:btih:0123456789abcdef0123456789abcdef01234567";
+  ASSERT_TRUE(system.OpenWithHandler(link));
+  // The handler runs on its own: wait for what it wrote.
+  std::string written;
+  for (int i = 0; i < 300 && written.find("btih") == std::string::npos; ++i) {
+    Sleep(20);
+    HANDLE file = CreateFileW(out.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    char buffer[256] = {};
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
+    CloseHandle(file);
+    written.assign(buffer, read);
+  }
+  DeleteFileW(out.c_str());
+  EXPECT_NE(written.find(link), std::string::npos) << written;
+  EXPECT_FALSE(system.OpenWithHandler("")) << "nothing to open";
+}
+
 class Win32Backend : public ::testing::Test {
  protected:
   void SetUp() override {
