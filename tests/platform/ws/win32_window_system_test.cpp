@@ -290,6 +290,51 @@ TEST_F(Win32Backend, TheInputMethodsWindowsFollowTheCaret) {
   EXPECT_EQ(system_->ImeCursor(h), (Rect{30, 40, 1, 18}));
 }
 
+TEST_F(Win32Backend, CompositionAndResultOfTheInputMethodReachTheProcedure) {
+  std::vector<std::u16string> compositions;
+  std::u16string result;
+  const WindowHandle h = Open(Rect{120, 100, 200, 150});
+  ASSERT_NE(h, 0);
+  system_->ReplaceWindowProc(h, log_.Proc(*system_, [&](WindowHandle w, uint32_t msg, WParam, LParam l) {
+    if (msg == Msg::ImeComposition && (l & Ime::CompStr) != 0) compositions.push_back(system_->ImeComposition(w).text);
+    if (msg == Msg::ImeComposition && (l & Ime::ResultStr) != 0) result += system_->ImeResult(w);
+    return std::optional<LResult>();
+  }));
+  system_->SetFocus(h);
+  HWND native = system_->NativeWindow(h);
+  HIMC imc = ImmGetContext(native);
+  ASSERT_NE(imc, nullptr);
+  // The input method composes, then commits what it composed.
+  const std::wstring text = L"\u7535\u5F71";
+  const bool composed = ImmSetCompositionStringW(imc, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()),
+                                                 static_cast<DWORD>(text.size() * sizeof(wchar_t)), nullptr, 0);
+  if (!composed) {
+    ImmReleaseContext(native, imc);
+    GTEST_SKIP() << "this system's input method takes no composition from a program";
+  }
+  Pump([&] { return !compositions.empty(); }, 1000);
+  ImmNotifyIME(imc, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+  ImmReleaseContext(native, imc);
+  ASSERT_TRUE(Pump([&] { return !result.empty(); }, 2000)) << compositions.size();
+  EXPECT_EQ(result, u"\u7535\u5F71");
+  ASSERT_FALSE(compositions.empty());
+  EXPECT_EQ(compositions.front(), u"\u7535\u5F71");
+  EXPECT_EQ(log_.Count(Msg::Char), 0u) << "no characters besides the result";
+
+  // The program drops a half-typed composition: it ends without a result.
+  compositions.clear();
+  result.clear();
+  imc = ImmGetContext(native);
+  ImmSetCompositionStringW(imc, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()),
+                           static_cast<DWORD>(text.size() * sizeof(wchar_t)), nullptr, 0);
+  ImmReleaseContext(native, imc);
+  ASSERT_TRUE(Pump([&] { return !compositions.empty(); }, 1000));
+  system_->ResetIme(h);
+  ASSERT_TRUE(Pump([&] { return compositions.back().empty(); }, 1000)) << "the composition ends";
+  Pump([] { return false; }, 50);
+  EXPECT_TRUE(result.empty());
+}
+
 TEST_F(Win32Backend, BlurBehindIsReportedOnlyWhereTheCompositorIsOn) {
   const WindowHandle h = Open(Rect{120, 100, 200, 150});
   ASSERT_NE(h, 0);
