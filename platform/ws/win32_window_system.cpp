@@ -87,7 +87,14 @@ bool Win32WindowSystem::Start(std::string* error) {
   mc.hInstance = instance_;
   mc.lpszClassName = kMessageClass;
   messageClass_ = RegisterClassExW(&mc);
-  if (windowClass_ == 0 || messageClass_ == 0) {
+  // Another backend of this process (a test's) may hold the classes already:
+  // they are the same, and the one that registered them takes them away.
+  auto usable = [this](ATOM atom, const wchar_t* name) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    return atom != 0 || GetClassInfoExW(instance_, name, &existing) != 0;
+  };
+  if (!usable(windowClass_, kWindowClass) || !usable(messageClass_, kMessageClass)) {
     if (error != nullptr) *error = "the window classes could not be registered";
     return false;
   }

@@ -148,6 +148,16 @@ class Win32Backend : public ::testing::Test {
   std::vector<uint32_t> pixels_;
 };
 
+TEST_F(Win32Backend, ASecondBackendBesideTheFirstWorksAndLeavesTheFirstWorking) {
+  {
+    Win32WindowSystem second(GetModuleHandleW(nullptr));
+    std::string why;
+    ASSERT_TRUE(second.Start(&why)) << why;
+  }
+  // The first one's classes stay registered after the second one went.
+  EXPECT_NE(Open(Rect{120, 100, 200, 150}), 0);
+}
+
 TEST_F(Win32Backend, TheNativeWindowCarriesTheTitleAndTheRecordsRectangle) {
   const WindowHandle h = Open(Rect{120, 100, 200, 150});
   ASSERT_NE(h, 0);
