@@ -41,8 +41,9 @@ class Win32WindowSystem final : public WindowSystemCore {
   std::string OsVersionText() const override;
   CaretBlink CaretBlinkSettings() const override;
 
-  // The native window behind a handle (null when none), for tests and tools.
+  // The native window and cursor behind a handle (null when none), for tests and tools.
   HWND NativeWindow(WindowHandle hwnd) const;
+  HCURSOR NativeCursor(CursorHandle cursor) const;
 
   // One native window. It owns its HWND and the picture it shows.
   struct Native {
@@ -105,7 +106,6 @@ class Win32WindowSystem final : public WindowSystemCore {
   Native* NativeOf(WindowHandle hwnd) const;
   // The modifier keys as the system's key state has them for the message being handled.
   void SyncModifiers();
-  HCURSOR NativeCursor(CursorHandle cursor) const;
   void ApplyCursor();
   bool EnsurePicture(Native& native, Size size);
   // Sets the window region to the picture's ink when it changed inside `rects`; true when it did.

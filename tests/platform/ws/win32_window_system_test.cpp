@@ -269,6 +269,29 @@ TEST_F(Win32Backend, AChangedWorkAreaReachesTheProcedure) {
   EXPECT_EQ(log_.Count(Msg::WorkAreaChanged), 1u) << "other settings leave it alone";
 }
 
+TEST_F(Win32Backend, ACursorFromFileBytesKeepsItsHotspot) {
+  // A 2 x 2 cursor file with a 32-bit image and its hotspot at (1, 0).
+  std::vector<uint8_t> file = {0, 0, 2, 0, 1, 0, 2, 2, 0, 0, 1, 0, 0, 0, 64, 0, 0, 0, 22, 0, 0, 0};
+  const uint8_t info[40] = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};
+  file.insert(file.end(), info, info + 40);
+  for (int i = 0; i < 4; ++i) file.insert(file.end(), {0x20, 0x40, 0x80, 0xFF});
+  file.insert(file.end(), 8, 0);
+  const CursorHandle cursor = system_->CreateCursorFromFile(file);
+  ASSERT_NE(cursor, 0u);
+  ICONINFO icon{};
+  ASSERT_TRUE(GetIconInfo(system_->NativeCursor(cursor), &icon));
+  EXPECT_FALSE(icon.fIcon);
+  EXPECT_EQ(icon.xHotspot, 1u);
+  EXPECT_EQ(icon.yHotspot, 0u);
+  if (icon.hbmColor != nullptr) DeleteObject(icon.hbmColor);
+  if (icon.hbmMask != nullptr) DeleteObject(icon.hbmMask);
+  system_->DestroyCursor(cursor);
+  EXPECT_EQ(system_->NativeCursor(cursor), nullptr);
+  const CursorHandle arrow = system_->LoadSystemCursor(SystemCursor::Arrow);
+  system_->DestroyCursor(arrow);
+  EXPECT_NE(system_->NativeCursor(arrow), nullptr) << "system cursors are never destroyed";
+}
+
 TEST_F(Win32Backend, ClipboardTextLeavesWithTheSystemsLineEnds) {
   ASSERT_TRUE(system_->SetClipboardText(u"one\ntwo\r\nthree\n", "ignored"));
   EXPECT_EQ(system_->ClipboardText(), u"one\r\ntwo\r\nthree\r\n");
