@@ -8,8 +8,9 @@
 
 namespace quillmar {
 
-// Installs the desktop backend (GTK on X11). False, with the reason in
-// *error, when no display can be opened.
+// Installs the desktop backend (GTK on X11, the Win32 one on Windows; one
+// source file each). False, with the reason in *error, when no display can be
+// opened.
 bool InstallDesktopWindowSystem(std::string* error);
 
 // Module init for a process with an installed window system: version code

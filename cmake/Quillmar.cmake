@@ -25,8 +25,13 @@ function(quillmar_add_test)
   if(WIN32)
     # Windows test programs run under Wine and carry the one label of that run; their CRLF
     # line ends are taken off so that test discovery reads plain names.
+    # Those with real windows (GTK flag) keep the X display Wine draws on.
+    set(display_arg "")
+    if(T_GTK)
+      set(display_arg --display)
+    endif()
     set_property(TARGET ${T_NAME} PROPERTY CROSSCOMPILING_EMULATOR bash
-      ${CMAKE_SOURCE_DIR}/tests/run_under_wine.sh --lf)
+      ${CMAKE_SOURCE_DIR}/tests/run_under_wine.sh ${display_arg} --lf)
     set(T_LABEL wine)
   endif()
   gtest_discover_tests(${T_NAME}

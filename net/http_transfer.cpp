@@ -6,6 +6,7 @@
 
 #include "base/text_encoding.h"
 #include "net/cookies.h"
+#include "net/request_address.h"
 #include "net/session_share.h"
 #include "net/text_search.h"
 #include "net/url_text.h"
@@ -63,44 +64,6 @@ void Fail(HttpStatus* status, HttpError error, std::string_view detail) {
     // One line, whatever the library put into its message.
     for (char c : detail) status->reason.push_back(c == '\r' || c == '\n' ? ' ' : c);
   }
-}
-
-bool HasControlBytes(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) {
-    auto b = static_cast<unsigned char>(c);
-    return b < 0x20 || b == 0x7F;
-  });
-}
-
-// The scheme named at the start of an address ("ftp" in "ftp://x", "file" in "file:/x"),
-// empty when it has none. "host:8080/x" names a port, not a scheme.
-std::string SchemeOf(std::string_view url) {
-  std::size_t colon = url.find(':');
-  if (colon == std::string_view::npos || colon == 0) return {};
-  std::string_view name = url.substr(0, colon);
-  auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-  if (!isAlpha(name[0])) return {};
-  for (char c : name) {
-    if (!isAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return {};
-  }
-  if (colon + 1 < url.size() && url[colon + 1] >= '0' && url[colon + 1] <= '9') return {};
-  return AsciiLower(name);
-}
-
-// The request target as the server should see it: the fragment stays with the client;
-// spaces and bytes from 0x80 up are escaped, everything else is sent as the page gave it.
-std::string RequestTarget(std::string_view path) {
-  path = path.substr(0, path.find('#'));
-  std::string out;
-  for (char c : path) {
-    auto b = static_cast<unsigned char>(c);
-    if (b == ' ' || b >= 0x80) {
-      AppendPercentEscape(out, b);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
 }
 
 // The address handed to the transport, or empty (with status set) when it is refused.

@@ -52,6 +52,7 @@ if [ $# -eq 0 ] || [[ " $* " == *" wine "* ]]; then
     cd "$root/build-windows-x86_64"
     ctest --output-on-failure -j "$(nproc)" -L wine || status=$?
     WINEPREFIX="$QUILLMAR_WINEPREFIX" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$QUILLMAR_WINEPREFIX-display" wineserver -k 2>/dev/null || true
     rm -rf "$wine_prefix"
     if [ -x /usr/lib/wine/wine ]; then
       bash "$root/scripts/build-windows.sh" i686
@@ -60,6 +61,7 @@ if [ $# -eq 0 ] || [[ " $* " == *" wine "* ]]; then
       cd "$root/build-windows-i686"
       ctest --output-on-failure -j "$(nproc)" -L wine || status=$?
       WINEPREFIX="$QUILLMAR_WINEPREFIX" wineserver -k 2>/dev/null || true
+      WINEPREFIX="$QUILLMAR_WINEPREFIX-display" wineserver -k 2>/dev/null || true
       rm -rf "$wine_prefix"
     else
       echo "skipped: the i686 Windows build and its tests (Wine's 32-bit part, wine32:i386, is not installed;" \

@@ -40,7 +40,7 @@ if [ -n "$hits" ]; then echo "platform/ must include only base/ and platform/:";
 
 # Toolkit headers only in platform/; curl, PCRE2, iconv and the Windows calls below it only
 # in their wrappers.
-leak=$(grep -rnE '#\s*include\s*[<"](gtk/|gdk/|cairo|pango|glib|gio/|gdk-pixbuf|X11/|fontconfig|gif_lib|gdiplus)' \
+leak=$(grep -rnE '#\s*include\s*[<"](gtk/|gdk/|cairo|pango|glib|gio/|gdk-pixbuf|X11/|fontconfig|gif_lib|gdiplus|imm\.h|dwmapi|wincodec|windowsx)' \
   base net ui app tools 2>/dev/null)
 if [ -n "$leak" ]; then echo "toolkit headers outside platform/:"; echo "$leak"; fail=1; fi
 check_home() {  # pattern, allowed files...

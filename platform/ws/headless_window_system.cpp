@@ -1,7 +1,5 @@
 #include "platform/ws/headless_window_system.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -12,6 +10,7 @@
 
 #include "platform/ws/cursor_file.h"
 #include "platform/ws/key_codes.h"
+#include "platform/ws/png_file.h"
 
 namespace quillmar::ws {
 
@@ -220,30 +219,17 @@ const HeadlessWindowSystem::Picture* HeadlessWindowSystem::Presented(WindowHandl
 bool HeadlessWindowSystem::SavePresentedPng(WindowHandle hwnd, const std::string& path) const {
   const Picture* p = Presented(hwnd);
   if (p == nullptr || p->size.width <= 0 || p->size.height <= 0) return false;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, p->size.width, p->size.height);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return false;
-  }
-  cairo_surface_flush(surface);
-  unsigned char* data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  for (int32_t y = 0; y < p->size.height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-    for (int32_t x = 0; x < p->size.width; ++x) {
-      const uint32_t px = p->At(x, y);
-      uint32_t out = 0;
-      for (int shift = 0; shift < 32; shift += 8) {
-        const uint32_t c = (px >> shift) & 0xFF;
-        out |= ((c * p->alpha + 127) / 255) << shift;
-      }
-      row[x] = out;
+  std::vector<uint32_t> faded(p->pixels.size());
+  for (size_t i = 0; i < faded.size(); ++i) {
+    const uint32_t px = p->pixels[i];
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const uint32_t c = (px >> shift) & 0xFF;
+      out |= ((c * p->alpha + 127) / 255) << shift;
     }
+    faded[i] = out;
   }
-  cairo_surface_mark_dirty(surface);
-  const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
-  return ok;
+  return WritePremultipliedPng(path, p->size, faded.data());
 }
 
 WindowHandle HeadlessWindowSystem::WindowAt(Point screen) const {

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <cairo.h>
+#endif
 
 #include <atomic>
 #include <cstdio>
+#include <fstream>
 #include <thread>
+#include <vector>
 
 #include "platform/ws/headless_window_system.h"
 #include "tests/platform/ws/scenario_driver.h"
@@ -485,12 +489,25 @@ TEST_F(WindowCore, RecordsBeepsLinksAndPngs) {
   Present(h, r, 0x80800000);  // half-transparent dark red, premultiplied
   const std::string path = ::testing::TempDir() + "ws_core_present.png";
   ASSERT_TRUE(hs->SavePresentedPng(h, path));
+  // A PNG signature and a header for 3 x 2, whichever encoder wrote it.
+  std::ifstream file(path, std::ios::binary);
+  std::vector<unsigned char> head(24);
+  file.read(reinterpret_cast<char*>(head.data()), 24);
+  ASSERT_EQ(file.gcount(), 24);
+  EXPECT_EQ(std::vector<unsigned char>(head.begin(), head.begin() + 8),
+            (std::vector<unsigned char>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+  EXPECT_EQ(head[19], 3);  // width, big-endian
+  EXPECT_EQ(head[23], 2);  // height
+  file.close();
+  EXPECT_FALSE(hs->SavePresentedPng(h, ::testing::TempDir() + "no-such-folder/x.png"));
+#ifndef _WIN32
   cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
   ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
   EXPECT_EQ(cairo_image_surface_get_width(png), 3);
   const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(png));
   EXPECT_EQ(row[0], 0x80800000u);
   cairo_surface_destroy(png);
+#endif
   std::remove(path.c_str());
 }
 
