@@ -1,6 +1,6 @@
-// Shapes, pictures and the clip of Graphics, drawn by GDI+. GDI+ always works with pixel
-// centres on .5 (its "half" offset mode); shapes move by half a pixel themselves unless
-// the caller asked for that mode, so both backends share one pixel model.
+// Shapes, pictures and the clip of Graphics, drawn by GDI+. The program's pixel model is
+// GDI+'s own: shapes take the caller's offset mode as it is; pictures are always drawn
+// with centres on .5, where stretching samples each source pixel at its middle.
 #include <algorithm>
 #include <cmath>
 
@@ -15,8 +15,8 @@ bool Smooth(SmoothingMode mode) { return mode == SmoothingMode::AntiAlias || mod
 
 Gdiplus::Color ToColor(Argb c) { return Gdiplus::Color(static_cast<Gdiplus::ARGB>(c)); }
 
-void SetMatrix(Gdiplus::Graphics& g, const Matrix& m, float shift) {
-  Gdiplus::Matrix gm(m.m11, m.m12, m.m21, m.m22, m.dx + shift, m.dy + shift);
+void SetMatrix(Gdiplus::Graphics& g, const Matrix& m) {
+  Gdiplus::Matrix gm(m.m11, m.m12, m.m21, m.m22, m.dx, m.dy);
   g.SetTransform(&gm);
 }
 
@@ -159,10 +159,7 @@ Graphics::Graphics(Bitmap& target) : target_(&target), impl_(std::make_unique<Im
   if (target.IsEmpty()) impl_->scratch = Bitmap(1, 1);
   impl_->surface = gdiplus::Wrap(target.IsEmpty() ? impl_->scratch : target);
   if (impl_->surface) impl_->g = std::make_unique<Gdiplus::Graphics>(impl_->surface.get());
-  if (impl_->g) {
-    impl_->g->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    impl_->g->SetCompositingMode(Gdiplus::CompositingModeSourceOver);
-  }
+  if (impl_->g) impl_->g->SetCompositingMode(Gdiplus::CompositingModeSourceOver);
 }
 
 Graphics::~Graphics() {
@@ -172,13 +169,15 @@ Graphics::~Graphics() {
 void Graphics::UseShapeSpace() {
   Gdiplus::Graphics& g = *impl_->g;
   const bool half = pixelOffset_ == PixelOffsetMode::Half || pixelOffset_ == PixelOffsetMode::HighQuality;
-  SetMatrix(g, transform_, half ? 0.0f : 0.5f);
+  SetMatrix(g, transform_);
+  g.SetPixelOffsetMode(half ? Gdiplus::PixelOffsetModeHalf : Gdiplus::PixelOffsetModeNone);
   g.SetSmoothingMode(Smooth(smoothing_) ? Gdiplus::SmoothingModeAntiAlias : Gdiplus::SmoothingModeNone);
 }
 
 void Graphics::UseImageSpace() {
   Gdiplus::Graphics& g = *impl_->g;
-  SetMatrix(g, transform_, 0);
+  SetMatrix(g, transform_);
+  g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
   g.SetSmoothingMode(Smooth(smoothing_) ? Gdiplus::SmoothingModeAntiAlias : Gdiplus::SmoothingModeNone);
 }
 
@@ -289,9 +288,9 @@ Region Graphics::PathToRegion(const Path& path) {
   if (!surface) return region;
   {
     Gdiplus::Graphics g(surface.get());
-    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeNone);
     g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
-    SetMatrix(g, transform_, 0.5f);
+    SetMatrix(g, transform_);
     Gdiplus::GraphicsPath built;
     BuildPath(built, path);
     Gdiplus::SolidBrush opaque(Gdiplus::Color(255, 0, 0, 0));

@@ -18,10 +18,27 @@ constexpr float kMaxExtent = 1e6f;
 
 std::u16string_view UpToNul(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
 
-// Rectangles GDI+ can lay out in: sizes that are not finite or absurd count as unbounded.
-Gdiplus::RectF LayoutRect(const RectF& layout) {
+// The rectangle GDI+ lays out in. A side of 0 means unbounded, the text placed by its
+// alignment about the rectangle's edge; some GDI+ versions measure nothing in a 0-wide
+// rectangle, so that side becomes one far wider, placed to give the same result. Sizes
+// that are not finite or absurd count as 0.
+Gdiplus::RectF LayoutRect(const RectF& layout, const StringFormat* format) {
   auto extent = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, kMaxExtent) : 0.0f; };
-  return Gdiplus::RectF(layout.x, layout.y, extent(layout.width), extent(layout.height));
+  auto start = [](float at, StringAlignment align) {
+    if (align == StringAlignment::Center) return at - kMaxExtent / 2;
+    if (align == StringAlignment::Far) return at - kMaxExtent;
+    return at;
+  };
+  Gdiplus::RectF out(layout.x, layout.y, extent(layout.width), extent(layout.height));
+  if (out.Width == 0) {
+    out.X = start(layout.x, format != nullptr ? format->Align() : StringAlignment::Near);
+    out.Width = kMaxExtent;
+  }
+  if (out.Height == 0) {
+    out.Y = start(layout.y, format != nullptr ? format->LineAlign() : StringAlignment::Near);
+    out.Height = kMaxExtent;
+  }
+  return out;
 }
 
 void SetFormat(Gdiplus::StringFormat& out, const StringFormat& format) {
@@ -61,11 +78,22 @@ TextMeasure Graphics::MeasureString(std::u16string_view text, const Font& font, 
   if (format != nullptr) SetFormat(gf, *format);
   UseImageSpace();
   impl_->g->SetTextRenderingHint(Hint(textHint_));
+  const Gdiplus::RectF area = LayoutRect(layout, format);
   Gdiplus::RectF box;
   INT fitted = 0, lines = 0;
-  if (impl_->g->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), LayoutRect(layout),
-                              &gf, &box, &fitted, &lines) != Gdiplus::Ok) {
+  if (impl_->g->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area, &gf, &box,
+                              &fitted, &lines) != Gdiplus::Ok) {
     return {{layout.x, layout.y, 0, 0}, 0, 0};
+  }
+  // Spaces ending the text count only when asked for; not every GDI+ leaves them out.
+  const int flags = format != nullptr ? format->Flags() : 0;
+  const size_t kept = wide.find_last_not_of(L' ');
+  if ((flags & StringFormat::kMeasureTrailingSpaces) == 0 && kept != std::wstring::npos && kept + 1 < wide.size()) {
+    Gdiplus::RectF bare;
+    if (impl_->g->MeasureString(wide.c_str(), static_cast<INT>(kept + 1), font.impl()->font.get(), area, &gf, &bare) ==
+        Gdiplus::Ok) {
+      box = bare;
+    }
   }
   return {FromGdiplus(box), fitted, lines};
 }
@@ -99,7 +127,7 @@ std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, co
     gf.SetMeasurableCharacterRanges(static_cast<INT>(count), batch.data());
     std::vector<Gdiplus::Region> regions(count);
     if (impl_->g->MeasureCharacterRanges(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(),
-                                         LayoutRect(layout), &gf, static_cast<INT>(count),
+                                         LayoutRect(layout, &format), &gf, static_cast<INT>(count),
                                          regions.data()) != Gdiplus::Ok) {
       continue;
     }
@@ -121,8 +149,8 @@ void Graphics::DrawString(std::u16string_view text, const Font& font, const Rect
   if (format != nullptr) SetFormat(gf, *format);
   UseImageSpace();
   impl_->g->SetTextRenderingHint(Hint(textHint_));
-  impl_->g->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), LayoutRect(layout), &gf,
-                       MakeBrush(brush).get());
+  impl_->g->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), LayoutRect(layout, format),
+                       &gf, MakeBrush(brush).get());
 }
 
 }  // namespace quillmar::draw
