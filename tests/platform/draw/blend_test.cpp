@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "platform/draw/bitmap.h"
 
@@ -130,6 +131,56 @@ TEST(DrawRegion, CombinesIntegerRectangles) {
   EXPECT_EQ(Region::FromRectF({0.4f, 0.6f, 2.2f, 2.0f}).Bounds(), (Rect{0, 1, 3, 2}));
   EXPECT_FALSE(Region::FromRectF({-3e30f, -3e30f, 6e30f, 6e30f}).IsEmpty());  // huge, still sane
   EXPECT_TRUE(Region::FromRectF({NAN, 0, 5, 5}).IsEmpty());
+}
+
+// Both backends keep regions as y-x bands (rows of equal spans merged), so a set of pixels
+// has one list of rectangles however it was built, and equality compares pixel sets.
+TEST(DrawRegion, BandsAreTheSameWhateverTheOrderOfBuilding) {
+  Region l(Rect{0, 0, 4, 2});
+  l.Union(Rect{0, 2, 2, 2});  // an L: a wide band over a narrow one
+  EXPECT_EQ(l.Rects(), (std::vector<Rect>{{0, 0, 4, 2}, {0, 2, 2, 2}}));
+  Region columns(Rect{0, 0, 2, 4});
+  columns.Union(Rect{2, 0, 2, 2});
+  EXPECT_EQ(columns, l);
+  EXPECT_EQ(columns.Rects(), l.Rects());
+
+  // Two side-by-side squares touching at an edge are one rectangle.
+  Region joined(Rect{0, 0, 2, 2});
+  joined.Union(Rect{2, 0, 2, 2});
+  EXPECT_EQ(joined.Rects(), (std::vector<Rect>{{0, 0, 4, 2}}));
+
+  // A hole splits the bands around it into spans.
+  Region ring(Rect{0, 0, 5, 5});
+  ring.Exclude(Rect{2, 2, 1, 1});
+  EXPECT_EQ(ring.Rects(), (std::vector<Rect>{{0, 0, 5, 2}, {0, 2, 2, 1}, {3, 2, 2, 1}, {0, 3, 5, 2}}));
+  EXPECT_FALSE(ring.Contains(2, 2));
+  EXPECT_TRUE(ring.Contains(1, 2));
+}
+
+TEST(DrawRegion, XorAndComplementKeepTheRightPixels) {
+  const Region a(Rect{0, 0, 4, 4});
+  const Region b(Rect{2, 2, 4, 4});
+  Region x = a;
+  x.Xor(b);
+  EXPECT_TRUE(x.Contains(0, 0));
+  EXPECT_TRUE(x.Contains(5, 5));
+  EXPECT_FALSE(x.Contains(3, 3));
+  EXPECT_FALSE(x.Contains(5, 0));
+  Region complement = a;
+  complement.Combine(b, CombineMode::Complement);  // b minus a
+  EXPECT_FALSE(complement.Contains(3, 3));
+  EXPECT_TRUE(complement.Contains(5, 5));
+  EXPECT_FALSE(complement.Contains(0, 0));
+  Region replaced = a;
+  replaced.Combine(b, CombineMode::Replace);
+  EXPECT_EQ(replaced, b);
+  Region empty = a;
+  empty.Intersect(Rect{10, 10, 0, 5});  // an empty rectangle leaves nothing
+  EXPECT_TRUE(empty.IsEmpty());
+  EXPECT_EQ(empty.Bounds(), Rect{});
+  Region gone = a;
+  gone.Exclude(a);
+  EXPECT_EQ(gone, Region());
 }
 
 }  // namespace
