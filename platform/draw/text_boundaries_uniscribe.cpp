@@ -1,8 +1,11 @@
 // Boundaries from Uniscribe, the desktop's own text engine: ScriptBreak gives the caret
-// stops (clusters) and where words may begin. It has no word ends, so the rule here is:
-// a word is a run of letters, digits or ideographs; it starts where ScriptBreak says a
-// word may start or where such a run begins, and ends where the next starts or the run
-// stops.
+// stops (clusters) and where words may begin. Two rules are added here:
+// - emoji sequences, which ScriptBreak splits, are one cluster: no stop before a joiner
+//   (U+200D), a variation selector, a skin-tone modifier or a tag character, none after a
+//   joiner that a pictograph follows, and regional indicators go in pairs (one flag);
+// - it has no word ends: a word is a run of letters, digits or ideographs; it starts where
+//   ScriptBreak says a word may start or where such a run begins, and ends where the next
+//   starts or the run stops.
 #include <windows.h>
 // Uniscribe needs the Windows types first.
 #include <usp10.h>
@@ -50,6 +53,44 @@ std::vector<SCRIPT_LOGATTR> Analyse(const std::wstring& text) {
   return attrs;
 }
 
+struct CodePoint {
+  size_t at;  // index of its first unit
+  char32_t c;
+};
+
+std::vector<CodePoint> CodePoints(std::u16string_view text) {
+  std::vector<CodePoint> out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (High(text[i]) && i + 1 < text.size() && Low(text[i + 1])) {
+      out.push_back({i, 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00)});
+      ++i;
+    } else {
+      out.push_back({i, text[i]});
+    }
+  }
+  return out;
+}
+
+bool Pictograph(char32_t c) { return (c >= 0x1F000 && c <= 0x1FAFF) || (c >= 0x2600 && c <= 0x27BF); }
+bool Extends(char32_t c) {
+  return c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0x1F3FB && c <= 0x1F3FF) ||
+         (c >= 0xE0020 && c <= 0xE007F);
+}
+bool RegionalIndicator(char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; }
+
+// Takes the stops out of emoji sequences (see the top of the file).
+void JoinEmojiSequences(std::u16string_view text, std::vector<uint8_t>& flags) {
+  const std::vector<CodePoint> points = CodePoints(text);
+  int indicators = 0;  // regional indicators in a row so far
+  for (size_t k = 1; k < points.size(); ++k) {
+    const char32_t before = points[k - 1].c, c = points[k].c;
+    indicators = RegionalIndicator(before) ? indicators + 1 : 0;
+    const bool joined =
+        Extends(c) || (before == 0x200D && Pictograph(c)) || (RegionalIndicator(c) && indicators % 2 == 1);
+    if (joined) flags[points[k].at] &= static_cast<uint8_t>(~Boundary::Cluster);
+  }
+}
+
 }  // namespace
 
 std::vector<uint8_t> TextBoundaries(std::u16string_view text) {
@@ -76,6 +117,7 @@ std::vector<uint8_t> TextBoundaries(std::u16string_view text) {
     flags[k] |= f;
   }
   if (word[n - 1]) flags[n] |= Boundary::WordEnd;
+  JoinEmojiSequences(text, flags);
   // A lone half is a cluster of its own: the position after it is a stop too.
   for (size_t k = 0; k + 1 < n; ++k) {
     const bool loneHalf = (High(text[k]) && !Low(text[k + 1])) || (Low(text[k]) && !(k > 0 && High(text[k - 1])));

@@ -19,6 +19,10 @@ TEST(DrawTextBoundaries, ClustersKeepPairsAndCombiningMarksWhole) {
   EXPECT_EQ(Marks(u"ab", Boundary::Cluster), "|||");
   EXPECT_EQ(Marks(u"a\U0001F600b", Boundary::Cluster), "||.||");  // no stop inside the pair
   EXPECT_EQ(Marks(u"e\u0301x", Boundary::Cluster), "|.||");       // the accent joins its letter
+  // Emoji sequences: a family joined by ZWJ, a flag, a skin tone; two flags are two steps.
+  EXPECT_EQ(Marks(u"a\U0001F468\u200D\U0001F469\u200D\U0001F467b", Boundary::Cluster), "||.......||");
+  EXPECT_EQ(Marks(u"\U0001F1E8\U0001F1F3\U0001F1EF\U0001F1F5", Boundary::Cluster), "|...|...|");
+  EXPECT_EQ(Marks(u"\U0001F44D\U0001F3FDx", Boundary::Cluster), "|...||");
   // A lone half is a cluster of its own, on both sides.
   const std::u16string lone = {u'a', static_cast<char16_t>(0xD800), u'b'};
   EXPECT_EQ(Marks(lone, Boundary::Cluster), "||||");
