@@ -18,34 +18,39 @@ constexpr float kMaxExtent = 1e6f;
 
 std::u16string_view UpToNul(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
 
-// The rectangle GDI+ lays out in. A side of 0 means unbounded, the text placed by its
-// alignment about the rectangle's edge; some GDI+ versions measure nothing in a 0-wide
-// rectangle, so that side becomes one far wider, placed to give the same result. Sizes
-// that are not finite or absurd count as 0.
-Gdiplus::RectF LayoutRect(const RectF& layout, const StringFormat* format) {
-  auto extent = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, kMaxExtent) : 0.0f; };
-  auto start = [](float at, StringAlignment align) {
-    if (align == StringAlignment::Center) return at - kMaxExtent / 2;
-    if (align == StringAlignment::Far) return at - kMaxExtent;
-    return at;
-  };
-  Gdiplus::RectF out(layout.x, layout.y, extent(layout.width), extent(layout.height));
-  if (out.Width == 0) {
-    out.X = start(layout.x, format != nullptr ? format->Align() : StringAlignment::Near);
-    out.Width = kMaxExtent;
-  }
-  if (out.Height == 0) {
-    out.Y = start(layout.y, format != nullptr ? format->LineAlign() : StringAlignment::Near);
-    out.Height = kMaxExtent;
-  }
-  return out;
+float Shift(StringAlignment align) {
+  if (align == StringAlignment::Center) return 0.5f;
+  return align == StringAlignment::Far ? 1.0f : 0.0f;
 }
 
-void SetFormat(Gdiplus::StringFormat& out, const StringFormat& format) {
-  out.SetFormatFlags(format.Flags());
-  out.SetAlignment(static_cast<Gdiplus::StringAlignment>(format.Align()));
-  out.SetLineAlignment(static_cast<Gdiplus::StringAlignment>(format.LineAlign()));
-  out.SetTrimming(static_cast<Gdiplus::StringTrimming>(format.Trimming()));
+// Sets the format up and gives the rectangle GDI+ lays out in. A side of 0 means unbounded,
+// the text placed by its alignment about that edge. Not every GDI+ measures in a 0-wide
+// rectangle, or aligns what it measures in a far wider one: such a side is laid out near-
+// aligned in a far wider rectangle, moved back by the share of the text's own size its
+// alignment asks for. Sizes that are not finite or absurd count as 0.
+Gdiplus::RectF Place(Gdiplus::Graphics& g, const std::wstring& text, const Gdiplus::Font* font, const RectF& layout,
+                     const StringFormat* format, Gdiplus::StringFormat& out) {
+  const StringFormat defaults;
+  const StringFormat& f = format != nullptr ? *format : defaults;
+  auto extent = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, kMaxExtent) : 0.0f; };
+  const bool openX = extent(layout.width) == 0;
+  const bool openY = extent(layout.height) == 0;
+  out.SetFormatFlags(f.Flags());
+  out.SetAlignment(static_cast<Gdiplus::StringAlignment>(openX ? StringAlignment::Near : f.Align()));
+  out.SetLineAlignment(static_cast<Gdiplus::StringAlignment>(openY ? StringAlignment::Near : f.LineAlign()));
+  out.SetTrimming(static_cast<Gdiplus::StringTrimming>(f.Trimming()));
+  Gdiplus::RectF rect(layout.x, layout.y, openX ? kMaxExtent : extent(layout.width),
+                      openY ? kMaxExtent : extent(layout.height));
+  const float shiftX = openX ? Shift(f.Align()) : 0;
+  const float shiftY = openY ? Shift(f.LineAlign()) : 0;
+  if (shiftX > 0 || shiftY > 0) {
+    Gdiplus::RectF box;
+    if (g.MeasureString(text.c_str(), static_cast<INT>(text.size()), font, rect, &out, &box) == Gdiplus::Ok) {
+      rect.X -= box.Width * shiftX;
+      rect.Y -= box.Height * shiftY;
+    }
+  }
+  return rect;
 }
 
 // Grey antialiasing only: subpixel colour fringes do not survive composing the
@@ -74,11 +79,10 @@ TextMeasure Graphics::MeasureString(std::u16string_view text, const Font& font, 
   if (text.empty()) return {{layout.x, layout.y, 0, 0}, 0, 0};
   std::lock_guard lock(fonts::TextMutex());
   const std::wstring wide = gdiplus::Wide(text);
-  Gdiplus::StringFormat gf;
-  if (format != nullptr) SetFormat(gf, *format);
   UseImageSpace();
   impl_->g->SetTextRenderingHint(Hint(textHint_));
-  const Gdiplus::RectF area = LayoutRect(layout, format);
+  Gdiplus::StringFormat gf;
+  const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, format, gf);
   Gdiplus::RectF box;
   INT fitted = 0, lines = 0;
   if (impl_->g->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area, &gf, &box,
@@ -123,12 +127,11 @@ std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, co
       batch.emplace_back(r.first, r.length);
     }
     Gdiplus::StringFormat gf;
-    SetFormat(gf, format);
+    const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, &format, gf);
     gf.SetMeasurableCharacterRanges(static_cast<INT>(count), batch.data());
     std::vector<Gdiplus::Region> regions(count);
-    if (impl_->g->MeasureCharacterRanges(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(),
-                                         LayoutRect(layout, &format), &gf, static_cast<INT>(count),
-                                         regions.data()) != Gdiplus::Ok) {
+    if (impl_->g->MeasureCharacterRanges(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area,
+                                         &gf, static_cast<INT>(count), regions.data()) != Gdiplus::Ok) {
       continue;
     }
     for (size_t k = 0; k < count; ++k) {
@@ -145,12 +148,12 @@ void Graphics::DrawString(std::u16string_view text, const Font& font, const Rect
   if (font.IsEmpty() || text.empty() || !impl_->g) return;
   std::lock_guard lock(fonts::TextMutex());
   const std::wstring wide = gdiplus::Wide(text);
-  Gdiplus::StringFormat gf;
-  if (format != nullptr) SetFormat(gf, *format);
   UseImageSpace();
   impl_->g->SetTextRenderingHint(Hint(textHint_));
-  impl_->g->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), LayoutRect(layout, format),
-                       &gf, MakeBrush(brush).get());
+  Gdiplus::StringFormat gf;
+  const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, format, gf);
+  impl_->g->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area, &gf,
+                       MakeBrush(brush).get());
 }
 
 }  // namespace quillmar::draw

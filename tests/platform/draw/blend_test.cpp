@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "platform/draw/bitmap.h"
@@ -181,6 +182,51 @@ TEST(DrawRegion, XorAndComplementKeepTheRightPixels) {
   Region gone = a;
   gone.Exclude(a);
   EXPECT_EQ(gone, Region());
+}
+
+// Random unions, cuts and overlaps against a plain pixel set: the bands must hold exactly the
+// pixels the operations leave, in the canonical form (rows sorted, no two bands alike).
+TEST(DrawRegion, RandomOperationsKeepExactlyThePixelsOfAPlainSet) {
+  constexpr int kSide = 24;
+  std::mt19937 random(7);
+  auto rect = [&] {
+    const int x = static_cast<int>(random() % kSide), y = static_cast<int>(random() % kSide);
+    return Rect{x, y, static_cast<int>(random() % (kSide - x)) + 1, static_cast<int>(random() % (kSide - y)) + 1};
+  };
+  for (int round = 0; round < 40; ++round) {
+    Region region;
+    std::vector<bool> pixels(kSide * kSide);
+    for (int step = 0; step < 12; ++step) {
+      const Rect r = rect();
+      const int op = static_cast<int>(random() % 4);
+      Region other(r);
+      if (op == 0) region.Union(r);
+      if (op == 1) region.Exclude(r);
+      if (op == 2) region.Xor(other);
+      if (op == 3) region.Intersect(Rect{0, 0, kSide, kSide / 2 + round % 8});
+      for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+          const bool in = r.Contains({x, y});
+          auto&& p = pixels[y * kSide + x];
+          if (op == 0) p = p || in;
+          if (op == 1) p = p && !in;
+          if (op == 2) p = p != in;
+          if (op == 3) p = p && y < kSide / 2 + round % 8;
+        }
+      }
+    }
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) ASSERT_EQ(region.Contains(x, y), pixels[y * kSide + x]) << x << "," << y;
+    }
+    // Rebuilt from its own rectangles in reverse order, the same region comes out.
+    const std::vector<Rect> rects = region.Rects();
+    Region rebuilt;
+    for (auto it = rects.rbegin(); it != rects.rend(); ++it) rebuilt.Union(*it);
+    ASSERT_EQ(rebuilt.Rects(), rects);
+    for (size_t i = 1; i < rects.size(); ++i) {
+      ASSERT_TRUE(rects[i - 1].y < rects[i].y || (rects[i - 1].y == rects[i].y && rects[i - 1].Right() < rects[i].x));
+    }
+  }
 }
 
 }  // namespace

@@ -373,5 +373,32 @@ TEST(DrawGraphics, LinearGradientRunsBetweenItsColours) {
   EXPECT_GT(v.RawPixel(0, 0) & 0xFF, v.RawPixel(0, 99) & 0xFF);
 }
 
+TEST(DrawGraphics, ClampedGradientKeepsItsEndColoursBeyondTheRectangle) {
+  Bitmap b(60, 1);
+  Graphics g(b);
+  const RectF ramp{20, 0, 20, 1};
+  g.FillRectangle(Brush::LinearGradient(ramp, 0xFF000000, 0xFF0000FF, LinearGradientMode::Horizontal, WrapMode::Clamp),
+                  {0, 0, 60, 1});
+  EXPECT_EQ(b.RawPixel(2, 0), 0xFF000000u);   // before the ramp: its first colour, not a repeat
+  EXPECT_EQ(b.RawPixel(57, 0), 0xFF0000FFu);  // after it: its last colour
+  EXPECT_NEAR(static_cast<int>(b.RawPixel(30, 0) & 0xFF), 128, 16);
+}
+
+TEST(DrawGraphics, ClampedStretchExtendsTheSourceAreasEdges) {
+  // A red 2 × 2 area inside a blue picture, stretched: no blue and no transparency bleeds in.
+  Bitmap src(6, 6);
+  src.Clear(0xFF0000FF);
+  for (int y = 2; y < 4; ++y) {
+    for (int x = 2; x < 4; ++x) src.SetPixel(x, y, 0xFFFF0000);
+  }
+  Bitmap b(20, 20);
+  Graphics g(b);
+  g.SetInterpolationMode(InterpolationMode::HighQualityBilinear);
+  g.DrawImage(src, RectF{0, 0, 20, 20}, RectF{2, 2, 2, 2}, WrapMode::Clamp);
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(b.RawPixel(x, y), 0xFFFF0000u) << x << "," << y;
+  }
+}
+
 }  // namespace
 }  // namespace quillmar::draw

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/draw/font_collection.h"
 #include "platform/draw/graphics.h"
@@ -350,6 +351,42 @@ TEST(DrawText, TextIsClippedToItsLayoutRectangle) {
   Graphics f(free);
   f.DrawString(u"WWWWWWWWWWWW", TestFont(), {0, 0, 0, 0}, nullptr, Brush(0xFF000000));
   EXPECT_GT(InkBounds(free).Right(), 60);
+}
+
+TEST(DrawText, AnUnboundedSidePlacesTheTextByItsAlignmentAboutTheEdge) {
+  Bitmap b(1, 1);
+  Graphics g(b);
+  const Font font = TestFont();
+  auto measured = [&](StringAlignment align) {
+    StringFormat format(StringFormat::kNoWrap);
+    format.SetAlign(align);
+    return g.MeasureString(u"Hello", font, {100, 20, 0, 0}, &format).bounds;
+  };
+  const RectF nearBox = measured(StringAlignment::Near);
+  const RectF centre = measured(StringAlignment::Center);
+  const RectF farBox = measured(StringAlignment::Far);
+  ASSERT_GT(nearBox.width, 20);
+  EXPECT_NEAR(nearBox.x, 100, 1);
+  EXPECT_NEAR(centre.x + centre.width / 2, 100, 1);
+  EXPECT_NEAR(farBox.Right(), 100, 1);
+  EXPECT_NEAR(nearBox.y, 20, 1);
+}
+
+TEST(DrawText, ManyCharacterRangesAreAllMeasured) {
+  // More ranges than one GDI+ call takes.
+  Bitmap b(1, 1);
+  Graphics g(b);
+  const std::u16string text(40, u'm');
+  StringFormat format(StringFormat::kNoWrap);
+  std::vector<CharacterRange> ranges;
+  for (int i = 0; i < 40; ++i) ranges.push_back({i, 1});
+  format.SetMeasurableCharacterRanges(ranges);
+  const auto boxes = g.MeasureCharacterRanges(text, TestFont(), {0, 0, 0, 0}, format);
+  ASSERT_EQ(boxes.size(), 40u);
+  for (size_t i = 1; i < boxes.size(); ++i) {
+    EXPECT_GT(boxes[i].width, 0) << i;
+    EXPECT_NEAR(boxes[i].x - boxes[i - 1].x, boxes[1].x - boxes[0].x, 1) << i;  // evenly spaced
+  }
 }
 
 }  // namespace
