@@ -16,7 +16,7 @@ FontFamily FontFamily::GenericSansSerif() {
   WCHAR face[LF_FACESIZE] = {};
   {
     std::lock_guard lock(fonts::TextMutex());
-    Gdiplus::FontFamily::GenericSansSerif()->GetFamilyName(face);
+    if (const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif()) generic->GetFamilyName(face);
   }
   return FromName(face[0] != 0 ? std::u16string(face, face + wcsnlen(face, LF_FACESIZE)) : u"Arial");
 }

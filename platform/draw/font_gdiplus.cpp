@@ -38,6 +38,7 @@ Font::Font(const FontFamily& family, float size, int style, Unit unit) {
   impl->unit = unit;
   impl->pixels = ToPixels(size, unit);
   const Gdiplus::FontFamily* face = family.impl()->family.get();
+  if (face == nullptr) return;
   std::lock_guard lock(fonts::TextMutex());
   const int bits = style & (FontStyleBold | FontStyleItalic | FontStyleUnderline | FontStyleStrikeout);
   impl->font = std::make_unique<Gdiplus::Font>(face, impl->pixels, bits, Gdiplus::UnitPixel);

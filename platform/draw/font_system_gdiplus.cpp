@@ -149,11 +149,12 @@ FamilyPtr ResolveFamily(std::u16string_view name) {
     const std::wstring ui = gdiplus::Wide(DesktopUiFont().family);
     if (auto family = Find(ui, nullptr)) {
       result = Make(key, ui, std::move(family));
-    } else {
-      std::unique_ptr<Gdiplus::FontFamily> generic(Gdiplus::FontFamily::GenericSansSerif()->Clone());
+    } else if (const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif()) {
       WCHAR face[LF_FACESIZE] = {};
       generic->GetFamilyName(face);
-      result = Make(key, face, std::move(generic));
+      result = Make(key, face, std::unique_ptr<Gdiplus::FontFamily>(generic->Clone()));
+    } else {
+      result = Make(key, L"", nullptr);  // no font at all: fonts of it come out empty
     }
   }
   s.resolved.emplace(key, result);

@@ -16,9 +16,9 @@
 namespace quillmar::draw {
 
 struct FontFamily::Impl {
-  std::u16string name;   // as asked for
-  std::string resolved;  // family used for drawing (UTF-8)
-  std::unique_ptr<Gdiplus::FontFamily> family;
+  std::u16string name;                          // as asked for
+  std::string resolved;                         // family used for drawing (UTF-8)
+  std::unique_ptr<Gdiplus::FontFamily> family;  // null only on a system without fonts
 };
 
 struct Font::Impl {
