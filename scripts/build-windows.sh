@@ -4,7 +4,8 @@
 # against the C and C++ runtimes. PCRE2 comes from Debian's source package, fetched
 # through a private apt configuration (the machine's own sources stay as they are) and
 # built for the target into build-windows-ARCH/pcre2/; cpp-httplib's source package gives
-# the tests their loopback servers.
+# the tests their loopback servers; giflib's source is compiled into the drawing layer, so
+# GIF frames are read by the same decoder on both systems.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-x86_64}
@@ -46,6 +47,7 @@ fetch_source() {  # package: unpacked into $sources/package
 }
 fetch_source pcre2
 fetch_source cpp-httplib
+fetch_source giflib
 
 toolchain="$root/cmake/mingw-w64-$arch.cmake"
 if [ ! -f "$pcre/install/lib/pkgconfig/libpcre2-16.pc" ]; then
@@ -61,5 +63,5 @@ fi
 unset PKG_CONFIG_PATH
 export PKG_CONFIG_LIBDIR="$pcre/install/lib/pkgconfig"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQUILLMAR_WINDOWS_PREFIX="$pcre/install" \
-  -DQUILLMAR_HTTPLIB_DIR="$sources/cpp-httplib" -DCMAKE_BUILD_TYPE=Release -DQUILLMAR_BENCH=OFF -DQUILLMAR_TESTS=ON >/dev/null
+  -DQUILLMAR_HTTPLIB_DIR="$sources/cpp-httplib" -DQUILLMAR_GIFLIB_DIR="$sources/giflib" -DCMAKE_BUILD_TYPE=Release -DQUILLMAR_BENCH=OFF -DQUILLMAR_TESTS=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"

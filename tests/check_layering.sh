@@ -58,6 +58,10 @@ check_home 'curl/' net/curl_handles.h net/session_share.h net/multi_pool.h
 check_home 'pcre2' net/regex_object.cpp
 check_home 'iconv' base/code_page_codec_iconv.cpp
 check_home 'winhttp' net/http_request_win.cpp
+# GDI+, Uniscribe and the shell's memory streams: the drawing layer's Windows files.
+check_home 'gdiplus' platform/draw/gdiplus_session.h
+check_home 'usp10' platform/draw/text_boundaries_uniscribe.cpp
+check_home 'shlwapi' platform/draw/com_stream.cpp
 # windows.h: the platform backends, and below them only the system seams of base/ and net/.
 for f in $(grep -rlE '#\s*include\s*<windows\.h' base net ui app tools 2>/dev/null); do
   case "$f" in

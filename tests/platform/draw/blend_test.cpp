@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <vector>
 
 #include "platform/draw/bitmap.h"
 
@@ -130,6 +132,101 @@ TEST(DrawRegion, CombinesIntegerRectangles) {
   EXPECT_EQ(Region::FromRectF({0.4f, 0.6f, 2.2f, 2.0f}).Bounds(), (Rect{0, 1, 3, 2}));
   EXPECT_FALSE(Region::FromRectF({-3e30f, -3e30f, 6e30f, 6e30f}).IsEmpty());  // huge, still sane
   EXPECT_TRUE(Region::FromRectF({NAN, 0, 5, 5}).IsEmpty());
+}
+
+// Both backends keep regions as y-x bands (rows of equal spans merged), so a set of pixels
+// has one list of rectangles however it was built, and equality compares pixel sets.
+TEST(DrawRegion, BandsAreTheSameWhateverTheOrderOfBuilding) {
+  Region l(Rect{0, 0, 4, 2});
+  l.Union(Rect{0, 2, 2, 2});  // an L: a wide band over a narrow one
+  EXPECT_EQ(l.Rects(), (std::vector<Rect>{{0, 0, 4, 2}, {0, 2, 2, 2}}));
+  Region columns(Rect{0, 0, 2, 4});
+  columns.Union(Rect{2, 0, 2, 2});
+  EXPECT_EQ(columns, l);
+  EXPECT_EQ(columns.Rects(), l.Rects());
+
+  // Two side-by-side squares touching at an edge are one rectangle.
+  Region joined(Rect{0, 0, 2, 2});
+  joined.Union(Rect{2, 0, 2, 2});
+  EXPECT_EQ(joined.Rects(), (std::vector<Rect>{{0, 0, 4, 2}}));
+
+  // A hole splits the bands around it into spans.
+  Region ring(Rect{0, 0, 5, 5});
+  ring.Exclude(Rect{2, 2, 1, 1});
+  EXPECT_EQ(ring.Rects(), (std::vector<Rect>{{0, 0, 5, 2}, {0, 2, 2, 1}, {3, 2, 2, 1}, {0, 3, 5, 2}}));
+  EXPECT_FALSE(ring.Contains(2, 2));
+  EXPECT_TRUE(ring.Contains(1, 2));
+}
+
+TEST(DrawRegion, XorAndComplementKeepTheRightPixels) {
+  const Region a(Rect{0, 0, 4, 4});
+  const Region b(Rect{2, 2, 4, 4});
+  Region x = a;
+  x.Xor(b);
+  EXPECT_TRUE(x.Contains(0, 0));
+  EXPECT_TRUE(x.Contains(5, 5));
+  EXPECT_FALSE(x.Contains(3, 3));
+  EXPECT_FALSE(x.Contains(5, 0));
+  Region complement = a;
+  complement.Combine(b, CombineMode::Complement);  // b minus a
+  EXPECT_FALSE(complement.Contains(3, 3));
+  EXPECT_TRUE(complement.Contains(5, 5));
+  EXPECT_FALSE(complement.Contains(0, 0));
+  Region replaced = a;
+  replaced.Combine(b, CombineMode::Replace);
+  EXPECT_EQ(replaced, b);
+  Region empty = a;
+  empty.Intersect(Rect{10, 10, 0, 5});  // an empty rectangle leaves nothing
+  EXPECT_TRUE(empty.IsEmpty());
+  EXPECT_EQ(empty.Bounds(), Rect{});
+  Region gone = a;
+  gone.Exclude(a);
+  EXPECT_EQ(gone, Region());
+}
+
+// Random unions, cuts and overlaps against a plain pixel set: the bands must hold exactly the
+// pixels the operations leave, in the canonical form (rows sorted, no two bands alike).
+TEST(DrawRegion, RandomOperationsKeepExactlyThePixelsOfAPlainSet) {
+  constexpr int kSide = 24;
+  std::mt19937 random(7);
+  auto rect = [&] {
+    const int x = static_cast<int>(random() % kSide), y = static_cast<int>(random() % kSide);
+    return Rect{x, y, static_cast<int>(random() % (kSide - x)) + 1, static_cast<int>(random() % (kSide - y)) + 1};
+  };
+  for (int round = 0; round < 40; ++round) {
+    Region region;
+    std::vector<bool> pixels(kSide * kSide);
+    for (int step = 0; step < 12; ++step) {
+      const Rect r = rect();
+      const int op = static_cast<int>(random() % 4);
+      Region other(r);
+      if (op == 0) region.Union(r);
+      if (op == 1) region.Exclude(r);
+      if (op == 2) region.Xor(other);
+      if (op == 3) region.Intersect(Rect{0, 0, kSide, kSide / 2 + round % 8});
+      for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+          const bool in = r.Contains({x, y});
+          auto&& p = pixels[y * kSide + x];
+          if (op == 0) p = p || in;
+          if (op == 1) p = p && !in;
+          if (op == 2) p = p != in;
+          if (op == 3) p = p && y < kSide / 2 + round % 8;
+        }
+      }
+    }
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) ASSERT_EQ(region.Contains(x, y), pixels[y * kSide + x]) << x << "," << y;
+    }
+    // Rebuilt from its own rectangles in reverse order, the same region comes out.
+    const std::vector<Rect> rects = region.Rects();
+    Region rebuilt;
+    for (auto it = rects.rbegin(); it != rects.rend(); ++it) rebuilt.Union(*it);
+    ASSERT_EQ(rebuilt.Rects(), rects);
+    for (size_t i = 1; i < rects.size(); ++i) {
+      ASSERT_TRUE(rects[i - 1].y < rects[i].y || (rects[i - 1].y == rects[i].y && rects[i - 1].Right() < rects[i].x));
+    }
+  }
 }
 
 }  // namespace

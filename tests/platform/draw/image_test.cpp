@@ -40,7 +40,7 @@ Bytes MakePng() {
   return test::EncodePng(b);
 }
 
-Bytes MakeJpeg() { return test::EncodeWithPixbuf("jpeg", 16, 8, 0x3366CCFF); }
+Bytes MakeJpeg() { return test::EncodeSolid("jpeg", 16, 8, 0x3366CCFF); }
 
 Bytes MakeGif(const std::vector<int>& delays) { return test::EncodeGif(4, delays); }
 
@@ -84,11 +84,11 @@ TEST(DrawImage, DecodesJpegAsOpaque) {
 }
 
 TEST(DrawImage, DecodesBmpAndIco) {
-  const Image bmp = Image::Decode(test::EncodeWithPixbuf("bmp", 5, 3, 0x10203040));
+  const Image bmp = Image::Decode(test::EncodeSolid("bmp", 5, 3, 0x10203040));
   ASSERT_FALSE(bmp.IsEmpty());
   EXPECT_EQ(bmp.Format(), ImageFormat::Bmp);
   EXPECT_EQ(bmp.GetPixel(4, 2), 0xFF102030u);
-  const Image ico = Image::Decode(test::EncodeWithPixbuf("ico", 16, 16, 0xFF000080, true));
+  const Image ico = Image::Decode(test::EncodeSolid("ico", 16, 16, 0xFF000080, true));
   ASSERT_FALSE(ico.IsEmpty());
   EXPECT_EQ(ico.Format(), ImageFormat::Ico);
   EXPECT_EQ(ico.Frame().RawPixel(8, 8), 0x80800000u);  // half-transparent red, premultiplied

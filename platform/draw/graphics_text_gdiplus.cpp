@@ -1,0 +1,159 @@
+// Text measuring and drawing of Graphics, on GDI+. The program's format flags, alignments
+// and trimmings carry GDI+'s own values, so they pass through unchanged.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/draw/font_system_gdiplus.h"
+#include "platform/draw/graphics.h"
+#include "platform/draw/graphics_gdiplus_impl.h"
+
+namespace quillmar::draw {
+
+namespace {
+
+// GDI+ measures at most this many character ranges in one call.
+constexpr size_t kRangesPerCall = 32;
+// Far beyond any window, and inside what GDI+ lays out reliably.
+constexpr float kMaxExtent = 1e6f;
+
+std::u16string_view UpToNul(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
+
+float Shift(StringAlignment align) {
+  if (align == StringAlignment::Center) return 0.5f;
+  return align == StringAlignment::Far ? 1.0f : 0.0f;
+}
+
+// Sets the format up and gives the rectangle GDI+ lays out in. A side of 0 means unbounded,
+// the text placed by its alignment about that edge. Not every GDI+ measures in a 0-wide
+// rectangle, or aligns what it measures in a far wider one: such a side is laid out near-
+// aligned in a far wider rectangle, moved back by the share of the text's own size its
+// alignment asks for. Sizes that are not finite or absurd count as 0.
+Gdiplus::RectF Place(Gdiplus::Graphics& g, const std::wstring& text, const Gdiplus::Font* font, const RectF& layout,
+                     const StringFormat* format, Gdiplus::StringFormat& out) {
+  const StringFormat defaults;
+  const StringFormat& f = format != nullptr ? *format : defaults;
+  auto extent = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, kMaxExtent) : 0.0f; };
+  const bool openX = extent(layout.width) == 0;
+  const bool openY = extent(layout.height) == 0;
+  out.SetFormatFlags(f.Flags());
+  out.SetAlignment(static_cast<Gdiplus::StringAlignment>(openX ? StringAlignment::Near : f.Align()));
+  out.SetLineAlignment(static_cast<Gdiplus::StringAlignment>(openY ? StringAlignment::Near : f.LineAlign()));
+  out.SetTrimming(static_cast<Gdiplus::StringTrimming>(f.Trimming()));
+  Gdiplus::RectF rect(layout.x, layout.y, openX ? kMaxExtent : extent(layout.width),
+                      openY ? kMaxExtent : extent(layout.height));
+  const float shiftX = openX ? Shift(f.Align()) : 0;
+  const float shiftY = openY ? Shift(f.LineAlign()) : 0;
+  if (shiftX > 0 || shiftY > 0) {
+    Gdiplus::RectF box;
+    if (g.MeasureString(text.c_str(), static_cast<INT>(text.size()), font, rect, &out, &box) == Gdiplus::Ok) {
+      rect.X -= box.Width * shiftX;
+      rect.Y -= box.Height * shiftY;
+    }
+  }
+  return rect;
+}
+
+// Grey antialiasing only: subpixel colour fringes do not survive composing the
+// premultiplied pictures onto other backgrounds.
+Gdiplus::TextRenderingHint Hint(TextRenderingHint hint) {
+  switch (hint) {
+    case TextRenderingHint::SingleBitPerPixelGridFit:
+      return Gdiplus::TextRenderingHintSingleBitPerPixelGridFit;
+    case TextRenderingHint::SingleBitPerPixel:
+      return Gdiplus::TextRenderingHintSingleBitPerPixel;
+    case TextRenderingHint::AntiAlias:
+      return Gdiplus::TextRenderingHintAntiAlias;
+    default:
+      return Gdiplus::TextRenderingHintAntiAliasGridFit;
+  }
+}
+
+RectF FromGdiplus(const Gdiplus::RectF& r) { return {r.X, r.Y, r.Width, r.Height}; }
+
+}  // namespace
+
+TextMeasure Graphics::MeasureString(std::u16string_view text, const Font& font, const RectF& layout,
+                                    const StringFormat* format) {
+  if (font.IsEmpty() || !impl_->g) return {};
+  text = UpToNul(text);
+  if (text.empty()) return {{layout.x, layout.y, 0, 0}, 0, 0};
+  std::lock_guard lock(fonts::TextMutex());
+  const std::wstring wide = gdiplus::Wide(text);
+  UseImageSpace();
+  impl_->g->SetTextRenderingHint(Hint(textHint_));
+  Gdiplus::StringFormat gf;
+  const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, format, gf);
+  Gdiplus::RectF box;
+  INT fitted = 0, lines = 0;
+  if (impl_->g->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area, &gf, &box,
+                              &fitted, &lines) != Gdiplus::Ok) {
+    return {{layout.x, layout.y, 0, 0}, 0, 0};
+  }
+  // Spaces ending the text count only when asked for; not every GDI+ leaves them out.
+  const int flags = format != nullptr ? format->Flags() : 0;
+  const size_t kept = wide.find_last_not_of(L' ');
+  if ((flags & StringFormat::kMeasureTrailingSpaces) == 0 && kept != std::wstring::npos && kept + 1 < wide.size()) {
+    Gdiplus::RectF bare;
+    if (impl_->g->MeasureString(wide.c_str(), static_cast<INT>(kept + 1), font.impl()->font.get(), area, &gf, &bare) ==
+        Gdiplus::Ok) {
+      box = bare;
+    }
+  }
+  return {FromGdiplus(box), fitted, lines};
+}
+
+std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& font, const RectF& layout,
+                                                    const StringFormat& format) {
+  const std::vector<CharacterRange>& ranges = format.MeasurableCharacterRanges();
+  std::vector<RectF> out(ranges.size());
+  if (font.IsEmpty() || !impl_->g) return out;
+  text = UpToNul(text);
+  const int n = static_cast<int>(text.size());
+  std::lock_guard lock(fonts::TextMutex());
+  const std::wstring wide = gdiplus::Wide(text);
+  UseImageSpace();
+  impl_->g->SetTextRenderingHint(Hint(textHint_));
+  // Ranges outside the text stay empty rectangles; the others go in batches GDI+ accepts.
+  std::vector<size_t> valid;
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    const CharacterRange& r = ranges[i];
+    if (r.first >= 0 && r.length > 0 && r.first + r.length <= n) valid.push_back(i);
+  }
+  for (size_t start = 0; start < valid.size(); start += kRangesPerCall) {
+    const size_t count = std::min(kRangesPerCall, valid.size() - start);
+    std::vector<Gdiplus::CharacterRange> batch;
+    for (size_t k = 0; k < count; ++k) {
+      const CharacterRange& r = ranges[valid[start + k]];
+      batch.emplace_back(r.first, r.length);
+    }
+    Gdiplus::StringFormat gf;
+    const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, &format, gf);
+    gf.SetMeasurableCharacterRanges(static_cast<INT>(count), batch.data());
+    std::vector<Gdiplus::Region> regions(count);
+    if (impl_->g->MeasureCharacterRanges(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area,
+                                         &gf, static_cast<INT>(count), regions.data()) != Gdiplus::Ok) {
+      continue;
+    }
+    for (size_t k = 0; k < count; ++k) {
+      Gdiplus::RectF bounds;
+      if (regions[k].GetBounds(&bounds, impl_->g.get()) == Gdiplus::Ok) out[valid[start + k]] = FromGdiplus(bounds);
+    }
+  }
+  return out;
+}
+
+void Graphics::DrawString(std::u16string_view text, const Font& font, const RectF& layout, const StringFormat* format,
+                          const Brush& brush) {
+  text = UpToNul(text);
+  if (font.IsEmpty() || text.empty() || !impl_->g) return;
+  std::lock_guard lock(fonts::TextMutex());
+  const std::wstring wide = gdiplus::Wide(text);
+  UseImageSpace();
+  impl_->g->SetTextRenderingHint(Hint(textHint_));
+  Gdiplus::StringFormat gf;
+  const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, format, gf);
+  impl_->g->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area, &gf,
+                       MakeBrush(brush).get());
+}
+
+}  // namespace quillmar::draw
