@@ -45,6 +45,7 @@ void UiToolTip::Create(ws::WindowHandle owner, std::string_view text, int32_t x,
   p.owner = owner;
   window_ = system.OpenWindow(p);
   if (window_ == 0) return;
+  system.SetAxProvider(window_, this);
   owner_ = owner;
   tools_.push_back(Tool{GbkToWide(text), Rect::FromXywh(x, y, width, height)});
   if (maxWidth > 0) SetMaxWidth(maxWidth);
@@ -71,7 +72,10 @@ void UiToolTip::Destroy() {
   watcher_ = 0;
   delayTimer_ = 0;  // a window timer: it goes with the window
   const ws::WindowHandle window = std::exchange(window_, 0);
-  if (system != nullptr && window != 0) system->DestroyWindow(window);
+  if (system != nullptr && window != 0) {
+    system->SetAxProvider(window, nullptr);
+    system->DestroyWindow(window);
+  }
   owner_ = 0;
   tools_.clear();
   maxWidth_ = -1;
@@ -164,8 +168,23 @@ void UiToolTip::ShowTool(int index) {
     system.MoveWindow(window_, x, y, width, height);
     system.PaintWindow(window_, view);
   }
-  system.ShowWindow(window_, Show::NoActivateSame);
+  // Set before the window shows: a reader reads the name as the tip appears.
   shownTool_ = index;
+  system.ShowWindow(window_, Show::NoActivateSame);
+}
+
+std::optional<ws::AxNode> UiToolTip::Node(ws::AxNodeId id) const {
+  if (id != kTipNode || window_ == 0) return {};
+  ws::WindowSystem& system = ws::System();
+  ws::AxNode node;
+  node.role = ws::AxRole::ToolTip;
+  node.bounds = system.WindowRect(window_);
+  node.states = ws::AxState::Enabled;
+  if (shownTool_ >= 0) {
+    node.name = WideToMultiByte(tools_[static_cast<size_t>(shownTool_)].text, kCodePageUtf8, true);
+    node.states |= ws::AxState::Visible | ws::AxState::Showing;
+  }
+  return node;
 }
 
 void UiToolTip::HideTip() {
