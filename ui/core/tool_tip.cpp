@@ -71,6 +71,8 @@ void UiToolTip::Destroy() {
   if (system != nullptr && watcher_ != 0) system->UnwatchPointer(watcher_);
   watcher_ = 0;
   delayTimer_ = 0;  // a window timer: it goes with the window
+  // Hidden first, so a reader hears the tip go; no longer watching, it cannot come back meanwhile.
+  if (system != nullptr && window_ != 0) HideTip();
   const ws::WindowHandle window = std::exchange(window_, 0);
   if (system != nullptr && window != 0) {
     system->SetAxProvider(window, nullptr);
@@ -162,15 +164,27 @@ void UiToolTip::ShowTool(int index) {
   int32_t y = cursor.y + kBelowPointer;
   if (y + height > screen.Bottom()) y = cursor.y - height;  // no room below: above the pointer
   const ws::PixelView view{bitmap.Data(), width, height, bitmap.Stride()};
+  // Set before the window shows: the desktop may report the pointer, and so
+  // call Follow, while it does, and a reader reads the name as the tip appears.
+  shownTool_ = index;
   if ((system.GetExStyle(window_) & ExStyle::Layered) != 0) {
     system.PresentLayered(window_, Point{x, y}, Size{width, height}, view, 255);
   } else {
     system.MoveWindow(window_, x, y, width, height);
     system.PaintWindow(window_, view);
   }
-  // Set before the window shows: a reader reads the name as the tip appears.
-  shownTool_ = index;
   system.ShowWindow(window_, Show::NoActivateSame);
+  AnnounceShowing(true);
+}
+
+void UiToolTip::AnnounceShowing(bool on) const {
+  // Tips are no children of the application on the desktop's tree: a reader
+  // learns of one only as it starts and stops showing.
+  ws::WindowSystem& system = ws::System();
+  if (window_ == 0 || !system.AxActive()) return;
+  ws::AxEvent showing = ws::AxEvent::State(ws::AxState::Showing, on);
+  showing.node = kTipNode;
+  system.AxNotify(window_, showing);
 }
 
 std::optional<ws::AxNode> UiToolTip::Node(ws::AxNodeId id) const {
@@ -190,7 +204,9 @@ std::optional<ws::AxNode> UiToolTip::Node(ws::AxNodeId id) const {
 void UiToolTip::HideTip() {
   if (shownTool_ < 0) return;
   shownTool_ = -1;
-  if (window_ != 0) ws::System().ShowWindow(window_, Show::Hide);
+  if (window_ == 0) return;
+  ws::System().ShowWindow(window_, Show::Hide);
+  AnnounceShowing(false);
 }
 
 }  // namespace quillmar

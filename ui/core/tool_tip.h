@@ -56,6 +56,7 @@ class UiToolTip final : private ws::AxProvider {
   void Follow();
   void ShowTool(int index);
   void HideTip();
+  void AnnounceShowing(bool on) const;
   void StopDelay();
 
   ws::WindowHandle window_ = 0;

@@ -206,9 +206,18 @@ TEST_F(ToolTipTest, ReadersFindATooltipNamedByTheShownTextAndNothingOnceItGoes) 
   hs->MoveMouse({100 + 110, 100 + 30});
   hs->Advance(600);
   EXPECT_EQ(provider->Node(provider->RootNode())->name, "最小化") << "the other region's text";
-  // A destroyed tip leaves no provider behind for its window.
+  // A reader hears the tip come and go, also when it is destroyed while shown.
+  hs->SetAxListening(true);
+  hs->MoveMouse({100 + 200, 100 + 200});
+  hs->MoveMouse({100 + 60, 100 + 30});
+  hs->Advance(600);
   tip.Destroy();
-  EXPECT_EQ(hs->AxProviderOf(window), nullptr);
+  std::vector<bool> showing;
+  for (const auto& notice : hs->AxNotices()) {
+    if (notice.hwnd == window && notice.event.state == ws::AxState::Showing) showing.push_back(notice.event.on);
+  }
+  EXPECT_EQ(showing, (std::vector<bool>{false, true, false}));
+  EXPECT_EQ(hs->AxProviderOf(window), nullptr) << "no provider left behind for the window";
 }
 
 }  // namespace
