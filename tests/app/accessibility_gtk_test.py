@@ -164,6 +164,17 @@ def check_row_menu(app, frame, table, entry):
     check(pump(5, lambda: text.getText(0, -1) == magnet), "the chosen item put the row's link on the clipboard: %r" %
           text.getText(0, -1)[:40])
 
+    # The keyword box's own menu is a popup menu too; Escape closes it.
+    subprocess.run(["xdotool", "click", "3"], check=True)
+    pump(10, lambda: popup_menu() is not None)
+    menu = popup_menu()
+    items = [menu.getChildAtIndex(i) for i in range(menu.childCount)] if menu is not None else []
+    names = [i.name if i.getRoleName() == "menu item" else i.getRoleName() for i in items]
+    check(names == ["剪切", "复制", "粘贴", "删除", "separator", "全部选择"],
+          "a right click on the entry opens its menu: %r" % names)
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+    check(pump(10, lambda: popup_menu() is None), "Escape closes the entry's menu")
+
 
 def main():
     build = sys.argv[1]
