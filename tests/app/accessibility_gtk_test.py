@@ -21,6 +21,7 @@ import pyatspi  # noqa: E402
 TITLE = "Quillmar种子搜索神器"
 failures = []
 events = []
+tips = []  # (source, name, showing) of tooltips starting and stopping to show
 
 
 def check(condition, what):
@@ -80,6 +81,15 @@ def showing_window(app, role):
     return None
 
 
+def on_showing(event):
+    # A tip that went may be gone before its last event is read: then only the object is known.
+    try:
+        if event.source.getRoleName() == "tool tip":
+            tips.append((event.source, event.source.name, event.detail1))
+    except Exception:
+        tips.append((event.source, None, event.detail1))
+
+
 def check_tooltip(app, frame):
     """Resting on a caption button shows its tip as a tooltip named by the tip. As with
     the toolkit's own tips, the tooltip is no child of the application: a reader hears
@@ -87,27 +97,20 @@ def check_tooltip(app, frame):
     close = descendant(frame, "push button", "关闭")
     if not check(close is not None, "the close button is named by its tip"):
         return
-    tips = []
-
-    def on_showing(event):
-        # A tip that went may be gone before its last event is read: then only the object is known.
-        try:
-            if event.source.getRoleName() == "tool tip":
-                tips.append((event.source, event.source.name, event.detail1))
-        except Exception:
-            tips.append((event.source, None, event.detail1))
-
-    pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
-    pump(1)  # the program learns of the new listener over the bus
     x, y = center(close)
-    subprocess.run(["xdotool", "mousemove", str(x), str(y)], check=True)
-    shown = pump(5, lambda: any(name == "关闭" and on for _, name, on in tips))
+    shown = False
+    # Rests on the button; a loaded machine now and then misses the tip after one jump of
+    # the pointer (seen about once in five runs), so the pointer twitches by a pixel.
+    for twitch in range(3):
+        subprocess.run(["xdotool", "mousemove", str(x + twitch), str(y)], check=True)
+        shown = pump(4, lambda: any(name == "关闭" and on for _, name, on in tips))
+        if shown:
+            break
     check(shown, "resting on it shows a tooltip with the tip's text: %r" % [t[1:] for t in tips])
     subprocess.run(["xdotool", "mousemove", str(x - 150), str(y + 150)], check=True)
     tip = next((source for source, name, on in tips if on), None)
     check(pump(5, lambda: tip is not None and any(s == tip and not on for s, _, on in tips)),
           "the tooltip is heard going when the pointer leaves: %r" % [t[1:] for t in tips])
-    pyatspi.Registry.deregisterEventListener(on_showing, "object:state-changed:showing")
 
 
 def check_row_menu(app, frame, table, entry):
@@ -212,6 +215,7 @@ def run():
 
     pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused", "object:text-changed",
                                            "object:property-change:accessible-name", "object:selection-changed")
+    pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
 
     entry = descendant(frame, "entry")
     check(entry is not None, "an entry is exposed")
