@@ -2,7 +2,8 @@
 // by side in one run: a reader's walk of the whole accessible tree with 300
 // result rows (every node, the table's shape, every cell's text and place)
 // against painting one frame of the same window; and a hover frame with and
-// without a listening reader, with what runs while nobody listens.
+// without a listening reader, on the window and on its open row menu, with
+// what runs while nobody listens.
 
 #include <benchmark/benchmark.h>
 
@@ -53,6 +54,7 @@ size_t WalkTree(ws::AxProvider& tree) {
     ++answers;
     if (node->facets & ws::AxFacet::Text) answers += tree.Text(id) ? 1 : 0;
     if (node->facets & ws::AxFacet::Value) answers += tree.Value(id) ? 1 : 0;
+    for (int32_t i = 0; i < node->items; ++i) answers += tree.Item(id, i) ? 1 : 0;
     if (const auto table = tree.Table(id)) {
       for (int32_t r = 0; r < table->rows; ++r) {
         for (int32_t c = 0; c < table->columns; ++c) {
@@ -139,6 +141,44 @@ void BM_HoverWithAndWithoutListener(benchmark::State& state) {
   state.counters["timers_running_idle"] = timersIdle;
 }
 BENCHMARK(BM_HoverWithAndWithoutListener)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The open row menu: the highlight moved between its two items by the mouse,
+// which announces each move to a listening reader and nothing otherwise.
+void BM_MenuHoverWithAndWithoutListener(benchmark::State& state) {
+  WindowWithRows w;
+  if (!w.created) state.SkipWithError("Create failed");
+  UiMenu& menu = w.window.RowMenu();
+  menu.Popup(300, 300);
+  UiWindow* popup = menu.PopupFrame();
+  if (popup == nullptr) state.SkipWithError("the menu did not open");
+  const Point origin = ws::System().WindowRect(menu.PopupWindow()).Origin();
+  const auto middle = [&](int32_t i) { return origin.Offset(60, menu.ItemRect(i).y + menu.ItemRect(i).height / 2); };
+  auto hover = [&] {
+    for (int32_t i : {0, 1}) {
+      w.sys->MoveMouse(middle(i));
+      popup->Repaint();
+    }
+  };
+  double quietUs = 0;
+  double listenedUs = 0;
+  double noticesQuiet = 0;
+  double noticesListened = 0;
+  for (auto _ : state) {
+    w.sys->SetAxListening(false);
+    w.sys->ClearAxNotices();
+    quietUs = MicrosPerRun(50, hover);
+    noticesQuiet = static_cast<double>(w.sys->AxNotices().size());
+    w.sys->SetAxListening(true);
+    listenedUs = MicrosPerRun(50, hover);
+    noticesListened = static_cast<double>(w.sys->AxNotices().size());
+  }
+  state.counters["menu_hover_pair_us_no_reader"] = quietUs;
+  state.counters["menu_hover_pair_us_reader"] = listenedUs;
+  state.counters["ratio_reader_vs_none"] = listenedUs / quietUs;
+  state.counters["notices_without_reader"] = noticesQuiet;
+  state.counters["notices_with_reader"] = noticesListened;
+}
+BENCHMARK(BM_MenuHoverWithAndWithoutListener)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quillmar

@@ -21,9 +21,10 @@ using AxNodeId = int32_t;
 
 enum class AxRole : uint8_t {
   Unknown,
-  Frame,  // a top-level window
-  Alert,  // a message box
-  Panel,  // a plain container
+  Frame,   // a top-level window
+  Window,  // a top-level window that is no frame (a menu's popup)
+  Alert,   // a message box
+  Panel,   // a plain container
   PushButton,
   Label,
   StatusBar,  // a label whose changes are announced
@@ -35,6 +36,7 @@ enum class AxRole : uint8_t {
   MenuItem,
   Picture,
   ToolTip,
+  Separator,
 };
 
 // State bits of a node.
@@ -63,6 +65,7 @@ inline constexpr uint32_t EditableText = 1u << 1;
 inline constexpr uint32_t Value = 1u << 2;
 inline constexpr uint32_t Table = 1u << 3;
 inline constexpr uint32_t Action = 1u << 4;
+inline constexpr uint32_t Selection = 1u << 5;  // one of its items can be the selected one (a menu)
 }  // namespace AxFacet
 
 // The description every node gives.
@@ -78,6 +81,10 @@ struct AxNode {
   AxNodeId labelledBy = 0;           // a label naming the node, 0 for none
   std::vector<std::string> actions;  // what DoAction(index) does ("click")
   bool live = false;                 // changes are announced without focus (a status line)
+  // Parts the node draws itself rather than as elements (a menu's items), read
+  // with AxProvider::Item; they come before the element children.
+  int32_t items = 0;
+  int32_t selectedItem = -1;  // -1: none
 };
 
 // The text of a text node in UTF-16 units, as the program counts them. A
@@ -118,7 +125,9 @@ enum class AxEventKind : uint8_t {
   StateChanged,  // state (one AxState bit), on
   ValueChanged,
   ChildrenChanged,
-  BoxOpened,  // a message box is up, with its text and buttons
+  BoxOpened,     // a message box is up, with its text and buttons
+  ItemSelected,  // position: the item that is now the selected one (-1: none)
+  DescriptionChanged,
 };
 
 struct AxEvent {
@@ -163,6 +172,8 @@ class AxProvider {
   // A cell's text (UTF-8) and screen rectangle; empty for a cell that is not there.
   virtual std::string CellText(AxNodeId /*id*/, int32_t /*row*/, int32_t /*column*/) const { return {}; }
   virtual Rect CellBounds(AxNodeId /*id*/, int32_t /*row*/, int32_t /*column*/) const { return {}; }
+  // One of a node's own items (role, name, states, bounds, actions); none past the last.
+  virtual std::optional<AxNode> Item(AxNodeId /*id*/, int32_t /*index*/) const { return {}; }
 
   // Requests; each answers whether it was taken. Actions run after the call
   // returns (a click may open a modal box, and the asker must not wait on it).
@@ -176,6 +187,9 @@ class AxProvider {
   virtual bool SetTextSelection(AxNodeId /*id*/, int32_t /*start*/, int32_t /*end*/) { return false; }
   virtual bool SelectRow(AxNodeId /*id*/, int32_t /*row*/) { return false; }
   virtual bool SetValue(AxNodeId /*id*/, double /*value*/) { return false; }
+  virtual bool DoItemAction(AxNodeId /*id*/, int32_t /*item*/, int32_t /*index*/) { return false; }
+  // Makes an item the selected one; -1 selects none.
+  virtual bool SelectItem(AxNodeId /*id*/, int32_t /*item*/) { return false; }
 };
 
 }  // namespace quillmar::ws

@@ -47,8 +47,7 @@ AtkObject* WindowRefChild(AtkObject* object, gint index) {
 
 AtkRole WindowRole(AtkObject* object) {
   const std::optional<AxNode> root = RootOf(object);
-  if (root && root->role == AxRole::Alert) return ATK_ROLE_ALERT;
-  if (root && root->role == AxRole::Frame) return ATK_ROLE_FRAME;
+  if (root && root->role != AxRole::Unknown) return gtk_ax::AtkRoleOf(root->role);
   return g_windowParentClass->get_role(object);
 }
 
@@ -146,6 +145,7 @@ void GtkAccessBridge::AddWindow(WindowHandle hwnd, GtkWidget* widget) {
 void GtkAccessBridge::RemoveWindow(WindowHandle hwnd) {
   widgets_.erase(hwnd);
   focused_.erase(hwnd);
+  std::erase_if(selectedItems_, [hwnd](const auto& entry) { return entry.first.first == hwnd; });
   std::vector<AtkObject*> gone;
   for (auto it = objects_.begin(); it != objects_.end();) {
     if (std::get<0>(it->first) != hwnd) {
@@ -194,6 +194,8 @@ AtkObject* GtkAccessBridge::Ref(WindowHandle hwnd, AxNodeId id, int32_t row, int
     const std::optional<AxNode> node = provider->Node(id);
     if (!node) return nullptr;
     type = gtk_ax::ElementType(node->facets);
+  } else if (column == kItemColumn) {
+    type = gtk_ax::ItemType();
   } else {
     type = gtk_ax::CellType();
   }
@@ -208,10 +210,38 @@ AtkObject* GtkAccessBridge::Ref(WindowHandle hwnd, AxNodeId id, int32_t row, int
   return ATK_OBJECT(g_object_ref(object));
 }
 
+void GtkAccessBridge::SelectItem(WindowHandle hwnd, AxNodeId id, int32_t item) {
+  const auto key = std::pair{hwnd, id};
+  if (auto it = selectedItems_.find(key); it != selectedItems_.end()) {
+    if (AtkObject* old = Find(hwnd, id, it->second, kItemColumn)) {
+      atk_object_notify_state_change(old, ATK_STATE_SELECTED, FALSE);
+      atk_object_notify_state_change(old, ATK_STATE_FOCUSED, FALSE);
+    }
+    selectedItems_.erase(it);
+  }
+  AtkObject* owner = Find(hwnd, id);
+  if (owner != nullptr && ATK_IS_SELECTION(owner)) g_signal_emit_by_name(owner, "selection-changed");
+  // The keyboard is on the item while there is one, else on its owner again.
+  const bool ownerFocused = focused_.contains(hwnd) && focused_[hwnd] == id;
+  if (owner != nullptr && ownerFocused) atk_object_notify_state_change(owner, ATK_STATE_FOCUSED, item < 0);
+  if (item < 0) return;
+  selectedItems_[key] = item;
+  // Made when first chosen: a reader hears of the item even before it walked the menu.
+  if (AtkObject* now = Ref(hwnd, id, item, kItemColumn)) {
+    atk_object_notify_state_change(now, ATK_STATE_SELECTED, TRUE);
+    atk_object_notify_state_change(now, ATK_STATE_FOCUSED, TRUE);
+    g_object_unref(now);
+  }
+}
+
 void GtkAccessBridge::Notify(WindowHandle hwnd, const AxEvent& event) {
   if (!active_) return;
   AxProvider* provider = ProviderOf(hwnd);
   if (provider == nullptr) return;
+  if (event.kind == AxEventKind::ItemSelected) {
+    SelectItem(hwnd, event.node, event.position);
+    return;
+  }
   if (event.kind == AxEventKind::Focus) {
     if (auto it = focused_.find(hwnd); it != focused_.end()) {
       if (AtkObject* old = Find(hwnd, it->second)) atk_object_notify_state_change(old, ATK_STATE_FOCUSED, FALSE);
@@ -231,6 +261,9 @@ void GtkAccessBridge::Notify(WindowHandle hwnd, const AxEvent& event) {
   switch (event.kind) {
     case AxEventKind::NameChanged:
       g_object_notify(G_OBJECT(object), "accessible-name");
+      break;
+    case AxEventKind::DescriptionChanged:
+      g_object_notify(G_OBJECT(object), "accessible-description");
       break;
     case AxEventKind::TextInserted:
     case AxEventKind::TextDeleted: {
@@ -285,6 +318,7 @@ void GtkAccessBridge::Notify(WindowHandle hwnd, const AxEvent& event) {
       g_signal_emit_by_name(object, "visible-data-changed");
       break;
     case AxEventKind::Focus:
+    case AxEventKind::ItemSelected:
       break;
   }
 }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "platform/ws/ax_provider.h"
 #include "platform/ws/types.h"
@@ -36,6 +37,8 @@ class GtkAccessBridge {
   // A new reference to the object of a node (row and column -1), of a cell,
   // or of a column header (row kHeaderRow); null when the window is unknown.
   static constexpr int32_t kHeaderRow = -2;
+  // The column of an item's object (a menu item): the row is the item's index.
+  static constexpr int32_t kItemColumn = -3;
   AtkObject* Ref(WindowHandle hwnd, AxNodeId id, int32_t row = -1, int32_t column = -1);
   // The window's own accessible (not a new reference), or null.
   AtkObject* WindowObject(WindowHandle hwnd) const;
@@ -47,11 +50,14 @@ class GtkAccessBridge {
   AtkObject* Find(WindowHandle hwnd, AxNodeId id, int32_t row = -1, int32_t column = -1) const;
   // Lets go of the cached cells of rows from `rows` on (the header cells stay).
   void DropCellsFrom(WindowHandle hwnd, AxNodeId table, int32_t rows);
+  // Moves the selected and focused states from the item announced before to `item`.
+  void SelectItem(WindowHandle hwnd, AxNodeId id, int32_t item);
 
   using Key = std::tuple<WindowHandle, AxNodeId, int32_t, int32_t>;
   std::map<Key, AtkObject*> objects_;  // one reference each
   std::map<WindowHandle, GtkWidget*> widgets_;
   std::map<WindowHandle, AxNodeId> focused_;
+  std::map<std::pair<WindowHandle, AxNodeId>, int32_t> selectedItems_;  // the item last announced as selected
   bool active_ = false;
 };
 
@@ -60,15 +66,17 @@ struct GtkAxNode {
   AtkObject parent;
   WindowHandle hwnd;
   AxNodeId id;
-  int32_t row;     // -1 for an element, else a cell's row (GtkAccessBridge::kHeaderRow for a header)
-  int32_t column;  // -1 for an element
+  int32_t row;     // -1 for an element, else a cell's row (GtkAccessBridge::kHeaderRow for a header) or an item's index
+  int32_t column;  // -1 for an element, GtkAccessBridge::kItemColumn for an item
 };
 
 namespace gtk_ax {
 // The GType of an element node answering the given facets (AxFacet bits).
 GType ElementType(uint32_t facets);
 GType CellType();
-// The node's description now; none when it is gone.
+GType ItemType();
+AtkRole AtkRoleOf(AxRole role);
+// The node's description now (an item's for an item object); none when it is gone.
 std::optional<AxNode> Describe(const GtkAxNode* node);
 AxProvider* Provider(const GtkAxNode* node);
 // Keeps a string alive on the object until the same slot is set again.
@@ -85,6 +93,7 @@ void InitEditableText(AtkEditableTextIface* iface);
 void InitValue(AtkValueIface* iface);
 void InitTable(AtkTableIface* iface);
 void InitSelection(AtkSelectionIface* iface);
+void InitItemSelection(AtkSelectionIface* iface);
 void InitTableCell(AtkTableCellIface* iface);
 }  // namespace gtk_ax
 

@@ -1,6 +1,6 @@
 // The ATK object of a node: the AtkObject answers (role, name, states,
-// children, parent, relations), AtkComponent and AtkAction, and the GTypes
-// that pick the interfaces a node's facets call for.
+// children, parent, relations), AtkComponent, AtkAction and the selection of a
+// node's own items, and the GTypes that pick the interfaces a node's facets call for.
 
 #include <map>
 #include <string>
@@ -15,13 +15,18 @@ namespace {
 
 GtkAxNode* NodeOf(gpointer object) { return reinterpret_cast<GtkAxNode*>(object); }
 
-bool IsCell(const GtkAxNode* node) { return node->row != -1; }
+bool IsItem(const GtkAxNode* node) { return node->column == GtkAccessBridge::kItemColumn; }
+bool IsCell(const GtkAxNode* node) { return node->row != -1 && !IsItem(node); }
 bool IsHeader(const GtkAxNode* node) { return node->row == GtkAccessBridge::kHeaderRow; }
+
+}  // namespace
 
 AtkRole AtkRoleOf(AxRole role) {
   switch (role) {
     case AxRole::Frame:
       return ATK_ROLE_FRAME;
+    case AxRole::Window:
+      return ATK_ROLE_WINDOW;
     case AxRole::Alert:
       return ATK_ROLE_ALERT;
     case AxRole::Panel:
@@ -48,11 +53,15 @@ AtkRole AtkRoleOf(AxRole role) {
       return ATK_ROLE_IMAGE;
     case AxRole::ToolTip:
       return ATK_ROLE_TOOL_TIP;
+    case AxRole::Separator:
+      return ATK_ROLE_SEPARATOR;
     case AxRole::Unknown:
       break;
   }
   return ATK_ROLE_UNKNOWN;
 }
+
+namespace {
 
 // Cells come first among a table's children, its own elements (the bars) after them.
 int32_t CellCount(const GtkAxNode* table) {
@@ -73,7 +82,7 @@ const gchar* NodeName(AtkObject* object) {
     }
   } else if (IsCell(node)) {
     name = provider->CellText(node->id, node->row, node->column);
-  } else if (const std::optional<AxNode> described = provider->Node(node->id)) {
+  } else if (const std::optional<AxNode> described = Describe(node)) {
     name = described->name;
   }
   return Keep(object, "quillmar-name", name);
@@ -95,23 +104,29 @@ AtkRole NodeRole(AtkObject* object) {
 
 gint NodeChildCount(AtkObject* object) {
   GtkAxNode* node = NodeOf(object);
-  if (IsCell(node)) return 0;
+  if (IsCell(node) || IsItem(node)) return 0;
   const std::optional<AxNode> described = Describe(node);
   if (!described) return 0;
-  return CellCount(node) + static_cast<gint>(described->children.size());
+  return CellCount(node) + described->items + static_cast<gint>(described->children.size());
 }
 
+// Children in order: a table's cells, the node's own items, then its elements.
 AtkObject* NodeRefChild(AtkObject* object, gint index) {
   GtkAxNode* node = NodeOf(object);
-  if (IsCell(node) || index < 0) return nullptr;
+  if (IsCell(node) || IsItem(node) || index < 0) return nullptr;
   AxProvider* provider = Provider(node);
   const std::optional<AxTable> shape = provider ? provider->Table(node->id) : std::nullopt;
   if (shape && shape->columns > 0 && index < shape->rows * shape->columns) {
     return GtkAccessBridge::Instance().Ref(node->hwnd, node->id, index / shape->columns, index % shape->columns);
   }
   const std::optional<AxNode> described = Describe(node);
-  const size_t child = static_cast<size_t>(index - (shape ? shape->rows * shape->columns : 0));
-  if (!described || child >= described->children.size()) return nullptr;
+  if (!described) return nullptr;
+  index -= shape ? shape->rows * shape->columns : 0;
+  if (index < described->items) {
+    return GtkAccessBridge::Instance().Ref(node->hwnd, node->id, index, GtkAccessBridge::kItemColumn);
+  }
+  const auto child = static_cast<size_t>(index - described->items);
+  if (child >= described->children.size()) return nullptr;
   return GtkAccessBridge::Instance().Ref(node->hwnd, described->children[child]);
 }
 
@@ -121,7 +136,7 @@ AtkObject* NodeParent(AtkObject* object) {
   AxProvider* provider = Provider(node);
   if (provider == nullptr) return nullptr;
   AxNodeId parent = node->id;
-  if (!IsCell(node)) {
+  if (!IsCell(node) && !IsItem(node)) {
     const std::optional<AxNode> described = provider->Node(node->id);
     if (!described) return nullptr;
     parent = described->parent;
@@ -136,6 +151,7 @@ gint NodeIndexInParent(AtkObject* object) {
   GtkAxNode* node = NodeOf(object);
   AxProvider* provider = Provider(node);
   if (provider == nullptr || IsHeader(node)) return -1;
+  if (IsItem(node)) return node->row;
   if (IsCell(node)) {
     const std::optional<AxTable> shape = provider->Table(node->id);
     return shape ? node->row * shape->columns + node->column : -1;
@@ -144,8 +160,8 @@ gint NodeIndexInParent(AtkObject* object) {
   if (!described) return -1;
   const std::optional<AxNode> parent = provider->Node(described->parent);
   if (!parent) return -1;
-  int32_t offset = 0;
-  if (const std::optional<AxTable> shape = provider->Table(described->parent)) offset = shape->rows * shape->columns;
+  int32_t offset = parent->items;
+  if (const std::optional<AxTable> shape = provider->Table(described->parent)) offset += shape->rows * shape->columns;
   for (size_t i = 0; i < parent->children.size(); ++i) {
     if (parent->children[i] == node->id) return offset + static_cast<gint>(i);
   }
@@ -156,7 +172,7 @@ AtkStateSet* NodeStates(AtkObject* object) {
   AtkStateSet* set = atk_state_set_new();
   GtkAxNode* node = NodeOf(object);
   AxProvider* provider = Provider(node);
-  const std::optional<AxNode> described = provider ? provider->Node(node->id) : std::nullopt;
+  const std::optional<AxNode> described = Describe(node);
   if (!described) {
     atk_state_set_add_state(set, ATK_STATE_DEFUNCT);
     return set;
@@ -236,7 +252,7 @@ Rect BoundsOf(GtkAxNode* node) {
     return {};
   }
   if (IsCell(node)) return provider->CellBounds(node->id, node->row, node->column);
-  const std::optional<AxNode> described = provider->Node(node->id);
+  const std::optional<AxNode> described = Describe(node);
   return described ? described->bounds : Rect{};
 }
 
@@ -265,6 +281,7 @@ void ComponentExtents(AtkComponent* component, gint* x, gint* y, gint* width, gi
 gboolean ComponentGrabFocus(AtkComponent* component) {
   GtkAxNode* node = NodeOf(component);
   AxProvider* provider = Provider(node);
+  if (provider != nullptr && IsItem(node)) return provider->SelectItem(node->id, node->row);
   return provider && !IsCell(node) && provider->SetFocus(node->id);
 }
 
@@ -287,6 +304,7 @@ gint ActionCount(AtkAction* action) { return static_cast<gint>(ActionsOf(action)
 gboolean ActionDo(AtkAction* action, gint index) {
   GtkAxNode* node = NodeOf(action);
   AxProvider* provider = Provider(node);
+  if (provider != nullptr && IsItem(node)) return provider->DoItemAction(node->id, node->row, index);
   return provider && provider->DoAction(node->id, index);
 }
 
@@ -301,6 +319,44 @@ void InitAction(AtkActionIface* iface) {
   iface->do_action = ActionDo;
   iface->get_name = ActionName;
   iface->get_localized_name = ActionName;
+}
+
+// --- AtkSelection of a node's own items (a menu's highlighted item) ---
+std::optional<AxNode> SelectionOwner(AtkSelection* selection) { return Describe(NodeOf(selection)); }
+
+gboolean ItemSelectionAdd(AtkSelection* selection, gint index) {
+  GtkAxNode* node = NodeOf(selection);
+  AxProvider* provider = Provider(node);
+  return provider && index >= 0 && provider->SelectItem(node->id, index);
+}
+
+gboolean ItemSelectionClear(AtkSelection* selection) {
+  GtkAxNode* node = NodeOf(selection);
+  AxProvider* provider = Provider(node);
+  return provider && provider->SelectItem(node->id, -1);
+}
+
+gboolean ItemSelectionRemove(AtkSelection* selection, gint index) {
+  const std::optional<AxNode> owner = SelectionOwner(selection);
+  return owner && index == 0 && owner->selectedItem >= 0 && ItemSelectionClear(selection);
+}
+
+gint ItemSelectionCount(AtkSelection* selection) {
+  const std::optional<AxNode> owner = SelectionOwner(selection);
+  return owner && owner->selectedItem >= 0 ? 1 : 0;
+}
+
+AtkObject* ItemSelectionRef(AtkSelection* selection, gint index) {
+  GtkAxNode* node = NodeOf(selection);
+  const std::optional<AxNode> owner = SelectionOwner(selection);
+  if (!owner || index != 0 || owner->selectedItem < 0) return nullptr;
+  return GtkAccessBridge::Instance().Ref(node->hwnd, node->id, owner->selectedItem, GtkAccessBridge::kItemColumn);
+}
+
+// Items come first among the children, so a child's index is its item's.
+gboolean ItemSelectionIsChild(AtkSelection* selection, gint index) {
+  const std::optional<AxNode> owner = SelectionOwner(selection);
+  return owner && owner->selectedItem >= 0 && owner->selectedItem == index;
 }
 
 void NodeClassInit(gpointer klass, gpointer) {
@@ -352,6 +408,8 @@ GType ElementType(uint32_t facets) {
   if (facets & AxFacet::Table) {
     AddInterface(type, ATK_TYPE_TABLE, InitInterface<AtkTableIface, InitTable>);
     AddInterface(type, ATK_TYPE_SELECTION, InitInterface<AtkSelectionIface, InitSelection>);
+  } else if (facets & AxFacet::Selection) {
+    AddInterface(type, ATK_TYPE_SELECTION, InitInterface<AtkSelectionIface, InitItemSelection>);
   }
   types[facets] = type;
   return type;
@@ -368,11 +426,32 @@ GType CellType() {
   return type;
 }
 
+GType ItemType() {
+  static const GType type = [] {
+    const GType t = g_type_register_static_simple(NodeBaseType(), "QuillmarAxItem", sizeof(AtkObjectClass), nullptr,
+                                                  sizeof(GtkAxNode), nullptr, static_cast<GTypeFlags>(0));
+    AddInterface(t, ATK_TYPE_COMPONENT, InitInterface<AtkComponentIface, InitComponent>);
+    AddInterface(t, ATK_TYPE_ACTION, InitInterface<AtkActionIface, InitAction>);
+    return t;
+  }();
+  return type;
+}
+
+void InitItemSelection(AtkSelectionIface* iface) {
+  iface->add_selection = ItemSelectionAdd;
+  iface->clear_selection = ItemSelectionClear;
+  iface->remove_selection = ItemSelectionRemove;
+  iface->ref_selection = ItemSelectionRef;
+  iface->get_selection_count = ItemSelectionCount;
+  iface->is_child_selected = ItemSelectionIsChild;
+}
+
 AxProvider* Provider(const GtkAxNode* node) { return GtkAccessBridge::ProviderOf(node->hwnd); }
 
 std::optional<AxNode> Describe(const GtkAxNode* node) {
   AxProvider* provider = Provider(node);
-  return provider ? provider->Node(node->id) : std::nullopt;
+  if (provider == nullptr) return {};
+  return IsItem(node) ? provider->Item(node->id, node->row) : provider->Node(node->id);
 }
 
 const gchar* Keep(gpointer object, const char* slot, const std::string& text) {

@@ -8,6 +8,7 @@
 #include "ui/controls/button.h"
 #include "ui/controls/label.h"
 #include "ui/controls/list_box.h"
+#include "ui/controls/menu.h"
 #include "ui/controls/scroll_bar.h"
 
 namespace quillmar {
@@ -93,6 +94,52 @@ Rect UiListBox::AccessibleCellBounds(int32_t row, int32_t column) {
 bool UiListBox::AccessibleSelectRow(int32_t row) {
   if (row < 0 || row >= static_cast<int32_t>(rows_.size())) return false;
   SetSelection(0, row);
+  return true;
+}
+
+void UiMenu::DescribeAccessible(ws::AxNode& node) {
+  UiControl::DescribeAccessible(node);
+  node.role = ws::AxRole::Menu;
+  node.facets |= ws::AxFacet::Selection;
+  node.states |= ws::AxState::Focusable;
+  node.items = static_cast<int32_t>(items_.size());
+  node.selectedItem = hoverIndex_ >= 0 && hoverIndex_ < node.items ? hoverIndex_ : -1;
+  // The highlighted item holds the focus a reader follows, not the menu around it.
+  if (node.selectedItem >= 0) node.states &= ~ws::AxState::Focused;
+}
+
+std::optional<ws::AxNode> UiMenu::AccessibleItem(int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(items_.size())) return {};
+  const MenuItem& item = items_[static_cast<size_t>(index)];
+  ws::AxNode node;
+  node.bounds = ItemRect(index);
+  if (item.IsSeparator()) {
+    node.role = ws::AxRole::Separator;
+    return node;
+  }
+  node.role = ws::AxRole::MenuItem;
+  node.name = WideToUtf8(item.text);
+  node.states = ws::AxState::Selectable;
+  if (item.disabled == 0) {
+    node.states |= ws::AxState::Enabled;
+    node.facets |= ws::AxFacet::Action;
+    node.actions = {"click"};
+  }
+  // The highlighted item is where the keyboard is while the popup is open.
+  if (index == hoverIndex_) node.states |= ws::AxState::Selected | ws::AxState::Focused;
+  return node;
+}
+
+bool UiMenu::AccessibleItemAction(int32_t item, int32_t index) {
+  if (index != 0 || !IsOpen() || !Choosable(item)) return false;
+  SetHoverIndex(item);
+  ChooseHovered();
+  return true;
+}
+
+bool UiMenu::AccessibleSelectItem(int32_t item) {
+  if (!IsOpen() || (item != -1 && !Choosable(item))) return false;
+  SetHoverIndex(item);
   return true;
 }
 

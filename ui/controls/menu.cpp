@@ -11,7 +11,9 @@
 #include "platform/ws/messages.h"
 #include "platform/ws/window_system.h"
 #include "ui/core/cursor_bytes.h"
+#include "ui/core/accessible_tree.h"
 #include "ui/core/element_record.h"
+#include "ui/core/frame.h"
 #include "ui/core/frame_window.h"
 #include "ui/core/skin_layout.h"
 #include "ui/core/theme_defaults.h"
@@ -224,6 +226,10 @@ void UiMenu::BuildWindow(Point at) {
   const Size size = ControlSize();
   Place(0, 0, size.width, size.height);
   frame.SetParent(Key(), frame.Key());
+  // The popup takes the keyboard: its keys go to the menu, which a reader then
+  // finds as the focused node of a plain window, not of a frame.
+  frame.SetFocusElement(popupWindow_, Key());
+  if (UiFrame* part = frame.Frame()) part->Accessible().SetRole(frame.Key(), ws::AxRole::Window);
   Relayout();
 }
 
@@ -279,21 +285,37 @@ Rect UiMenu::ItemRect(int32_t index) const {
 void UiMenu::UpdateHover() {
   const Point m = MousePosition();
   const bool inside = m.x >= 0 && m.x <= GetWidth() && m.y >= 0 && m.y <= GetHeight();
-  const int32_t hit = inside ? ItemAt({m.x, m.y}) : -1;
-  if (hit >= 0) {
-    if (hit == hoverIndex_) return;
+  SetHoverIndex(inside ? ItemAt({m.x, m.y}) : -1);
+}
+
+void UiMenu::SetHoverIndex(int32_t index) {
+  if (index == hoverIndex_) return;
+  if (index >= 0) {
     // Only the rows that change colour are drawn again, over the cached rendering.
     const Rect before = ItemRect(hoverIndex_);
-    hoverIndex_ = hit;
-    for (const Rect& r : {before, ItemRect(hit)}) {
+    hoverIndex_ = index;
+    for (const Rect& r : {before, ItemRect(index)}) {
       if (!r.IsEmpty()) InvalidateRect({}, r);
     }
-    return;
-  }
-  if (hoverIndex_ != -1) {
+  } else {
     hoverIndex_ = -1;
     Relayout();
   }
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::ItemSelected, hoverIndex_));
+}
+
+bool UiMenu::Choosable(int32_t index) const {
+  return index >= 0 && index < static_cast<int32_t>(items_.size()) && items_[static_cast<size_t>(index)].disabled == 0;
+}
+
+int32_t UiMenu::NextChoosable(int32_t from, int32_t step) const {
+  const auto count = static_cast<int32_t>(items_.size());
+  int32_t at = from;
+  for (int32_t i = 0; i < count; ++i) {
+    at = ((at + step) % count + count) % count;
+    if (Choosable(at)) return at;
+  }
+  return -1;
 }
 
 void UiMenu::ChooseHovered() {
@@ -338,6 +360,32 @@ Handled UiMenu::OnMouseUp(const MouseEvent& e) {
   if (onItem && items_[static_cast<size_t>(hoverIndex_)].disabled != 0) return Handled::Continue;
   ChooseHovered();
   return Handled::Continue;
+}
+
+Handled UiMenu::OnKeyDown(const KeyEvent& e) {
+  if (e.modifiers.control || e.modifiers.alt) return Handled::Continue;
+  const auto count = static_cast<int32_t>(items_.size());
+  switch (e.virtualKey) {
+    case Vk::Down:
+      SetHoverIndex(NextChoosable(hoverIndex_ < 0 ? -1 : hoverIndex_, 1));
+      return Handled::Stop;
+    case Vk::Up:
+      SetHoverIndex(NextChoosable(hoverIndex_ < 0 ? count : hoverIndex_, -1));
+      return Handled::Stop;
+    case Vk::Home:
+      SetHoverIndex(NextChoosable(-1, 1));
+      return Handled::Stop;
+    case Vk::End:
+      SetHoverIndex(NextChoosable(count, -1));
+      return Handled::Stop;
+    case Vk::Return:
+    case Vk::Space:
+      // Nothing highlighted, or a disabled row: the menu stays open, as for a click there.
+      if (Choosable(hoverIndex_)) ChooseHovered();
+      return Handled::Stop;
+    default:
+      return Handled::Continue;
+  }
 }
 
 void UiMenu::OnPaint(draw::Graphics& g, Size) {

@@ -2,7 +2,9 @@
 // UiMenu: a popup menu in its own top-level layered window. The caller fills it
 // with items, pops it up at the mouse or at a point, and hears event 10017 with
 // the index of the chosen item; the popup window goes after every choice, when
-// it loses the focus, on Escape, or on a click that hits no item.
+// it loses the focus, on Escape, or on a click that hits no item. The popup has
+// the keyboard: Up, Down, Home and End move the highlight over the items that
+// can be chosen, Enter or Space chooses the highlighted one.
 
 #include <cstdint>
 #include <memory>
@@ -116,12 +118,19 @@ class UiMenu : public UiControl {
   // The painted rectangle of an item within the control; empty for an index out of range.
   Rect ItemRect(int32_t index) const;
 
+  // A popup menu whose items assistive technology reads, highlights and chooses.
+  void DescribeAccessible(ws::AxNode& node) override;
+  std::optional<ws::AxNode> AccessibleItem(int32_t index) override;
+  bool AccessibleItemAction(int32_t item, int32_t index) override;
+  bool AccessibleSelectItem(int32_t item) override;
+
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
   Handled OnMouseMove(const MouseEvent&) override;
   Handled OnMouseEnter() override;
   Handled OnMouseLeave() override;
   Handled OnMouseUp(const MouseEvent& e) override;
+  Handled OnKeyDown(const KeyEvent& e) override;
   void OnPaint(draw::Graphics& g, Size size) override;
   // Draws one item; hovered paints its highlight over whatever lies beneath.
   virtual void PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hovered);
@@ -131,6 +140,11 @@ class UiMenu : public UiControl {
   void Measure();
   void BuildWindow(Point at);
   void UpdateHover();
+  // Moves the highlight (-1: none), repainting the rows that change.
+  void SetHoverIndex(int32_t index);
+  bool Choosable(int32_t index) const;
+  // The next item that can be chosen from `from` in steps of `step`, going round; -1 for none.
+  int32_t NextChoosable(int32_t from, int32_t step) const;
   void PaintFrame(draw::Graphics& g);
   void ChooseHovered();
   void OnPopupDestroyed(Hwnd hwnd);

@@ -117,6 +117,22 @@ Rect UiAccessibleTree::CellBounds(ws::AxNodeId id, int32_t row, int32_t column) 
   return r;
 }
 
+std::optional<ws::AxNode> UiAccessibleTree::Item(ws::AxNodeId id, int32_t index) const {
+  const std::optional<ws::AxNode> parent = Node(id);
+  if (!parent || index < 0 || index >= parent->items) return {};
+  std::optional<ws::AxNode> item = Registry().Find(id)->owner->AccessibleItem(index);
+  if (!item) return {};
+  item->parent = id;
+  const Point origin = window_.PointToScreen({0, 0}, id);
+  item->bounds.x += origin.x;
+  item->bounds.y += origin.y;
+  // An item is on screen as its element is, and usable only when both are.
+  using namespace ws::AxState;
+  item->states = (item->states & ~(Visible | Showing | Enabled)) | (parent->states & (Visible | Showing)) |
+                 (item->states & parent->states & Enabled);
+  return item;
+}
+
 bool UiAccessibleTree::DoAction(ws::AxNodeId id, int32_t index) {
   const std::optional<ws::AxNode> node = Node(id);
   if (!node || index < 0 || static_cast<size_t>(index) >= node->actions.size()) return false;
@@ -127,6 +143,24 @@ bool UiAccessibleTree::DoAction(ws::AxNodeId id, int32_t index) {
     if (ref && ref->owner) ref->owner->AccessibleAction(index);
   });
   return true;
+}
+
+bool UiAccessibleTree::DoItemAction(ws::AxNodeId id, int32_t item, int32_t index) {
+  const std::optional<ws::AxNode> node = Item(id, item);
+  if (!node || index < 0 || static_cast<size_t>(index) >= node->actions.size()) return false;
+  if ((node->states & ws::AxState::Enabled) == 0) return false;
+  // Later, on the loop, as DoAction: choosing an item runs the owner's routine.
+  ws::System().PostTask([id, item, index] {
+    const ElementRef ref(id);
+    if (ref && ref->owner) ref->owner->AccessibleItemAction(item, index);
+  });
+  return true;
+}
+
+bool UiAccessibleTree::SelectItem(ws::AxNodeId id, int32_t item) {
+  const std::optional<ws::AxNode> node = Node(id);
+  if (!node || item < -1 || item >= node->items) return false;
+  return Registry().Find(id)->owner->AccessibleSelectItem(item);
 }
 
 bool UiAccessibleTree::SetFocus(ws::AxNodeId id) {

@@ -41,6 +41,7 @@ class UiAccessibleTree final : public ws::AxProvider {
   std::optional<ws::AxTable> Table(ws::AxNodeId id) const override;
   std::string CellText(ws::AxNodeId id, int32_t row, int32_t column) const override;
   Rect CellBounds(ws::AxNodeId id, int32_t row, int32_t column) const override;
+  std::optional<ws::AxNode> Item(ws::AxNodeId id, int32_t index) const override;
   bool DoAction(ws::AxNodeId id, int32_t index) override;
   bool SetFocus(ws::AxNodeId id) override;
   bool EditText(ws::AxNodeId id, int32_t start, int32_t end, const std::u16string& text) override;
@@ -48,6 +49,8 @@ class UiAccessibleTree final : public ws::AxProvider {
   bool SetTextSelection(ws::AxNodeId id, int32_t start, int32_t end) override;
   bool SelectRow(ws::AxNodeId id, int32_t row) override;
   bool SetValue(ws::AxNodeId id, double value) override;
+  bool DoItemAction(ws::AxNodeId id, int32_t item, int32_t index) override;
+  bool SelectItem(ws::AxNodeId id, int32_t item) override;
 
  private:
   // The object of a node of this window, or null when it is gone or elsewhere.

@@ -85,6 +85,8 @@ void UiFrame::ShowMaximizeState(bool maximized) {
   const auto& set = maximized ? images.restore : images.maximize;
   button->SetImages(set[0], set[1], set[2]);
   button->SetTipText(maximized ? kTipRestore : kTipMaximize);
+  // A caption button is named by its tip.
+  button->NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::NameChanged));
 }
 
 bool UiFrame::CaptionClick(int32_t key) {

@@ -45,6 +45,7 @@ void UiToolTip::Create(ws::WindowHandle owner, std::string_view text, int32_t x,
   p.owner = owner;
   window_ = system.OpenWindow(p);
   if (window_ == 0) return;
+  system.SetAxProvider(window_, this);
   owner_ = owner;
   tools_.push_back(Tool{GbkToWide(text), Rect::FromXywh(x, y, width, height)});
   if (maxWidth > 0) SetMaxWidth(maxWidth);
@@ -70,8 +71,13 @@ void UiToolTip::Destroy() {
   if (system != nullptr && watcher_ != 0) system->UnwatchPointer(watcher_);
   watcher_ = 0;
   delayTimer_ = 0;  // a window timer: it goes with the window
+  // Hidden first, so a reader hears the tip go; no longer watching, it cannot come back meanwhile.
+  if (system != nullptr && window_ != 0) HideTip();
   const ws::WindowHandle window = std::exchange(window_, 0);
-  if (system != nullptr && window != 0) system->DestroyWindow(window);
+  if (system != nullptr && window != 0) {
+    system->SetAxProvider(window, nullptr);
+    system->DestroyWindow(window);
+  }
   owner_ = 0;
   tools_.clear();
   maxWidth_ = -1;
@@ -158,6 +164,9 @@ void UiToolTip::ShowTool(int index) {
   int32_t y = cursor.y + kBelowPointer;
   if (y + height > screen.Bottom()) y = cursor.y - height;  // no room below: above the pointer
   const ws::PixelView view{bitmap.Data(), width, height, bitmap.Stride()};
+  // Set before the window shows: the desktop may report the pointer, and so
+  // call Follow, while it does, and a reader reads the name as the tip appears.
+  shownTool_ = index;
   if ((system.GetExStyle(window_) & ExStyle::Layered) != 0) {
     system.PresentLayered(window_, Point{x, y}, Size{width, height}, view, 255);
   } else {
@@ -165,13 +174,39 @@ void UiToolTip::ShowTool(int index) {
     system.PaintWindow(window_, view);
   }
   system.ShowWindow(window_, Show::NoActivateSame);
-  shownTool_ = index;
+  AnnounceShowing(true);
+}
+
+void UiToolTip::AnnounceShowing(bool on) const {
+  // Tips are no children of the application on the desktop's tree: a reader
+  // learns of one only as it starts and stops showing.
+  ws::WindowSystem& system = ws::System();
+  if (window_ == 0 || !system.AxActive()) return;
+  ws::AxEvent showing = ws::AxEvent::State(ws::AxState::Showing, on);
+  showing.node = kTipNode;
+  system.AxNotify(window_, showing);
+}
+
+std::optional<ws::AxNode> UiToolTip::Node(ws::AxNodeId id) const {
+  if (id != kTipNode || window_ == 0) return {};
+  ws::WindowSystem& system = ws::System();
+  ws::AxNode node;
+  node.role = ws::AxRole::ToolTip;
+  node.bounds = system.WindowRect(window_);
+  node.states = ws::AxState::Enabled;
+  if (shownTool_ >= 0) {
+    node.name = WideToMultiByte(tools_[static_cast<size_t>(shownTool_)].text, kCodePageUtf8, true);
+    node.states |= ws::AxState::Visible | ws::AxState::Showing;
+  }
+  return node;
 }
 
 void UiToolTip::HideTip() {
   if (shownTool_ < 0) return;
   shownTool_ = -1;
-  if (window_ != 0) ws::System().ShowWindow(window_, Show::Hide);
+  if (window_ == 0) return;
+  ws::System().ShowWindow(window_, Show::Hide);
+  AnnounceShowing(false);
 }
 
 }  // namespace quillmar

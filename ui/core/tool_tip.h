@@ -3,21 +3,23 @@
 // owner window once the pointer has rested there for the tip delay, and goes
 // when the pointer leaves, the owner disappears or the tip is destroyed. It
 // follows the pointer through the desktop's pointer reports; its only timer
-// is the delay, while the pointer rests on a rectangle.
+// is the delay, while the pointer rests on a rectangle. Assistive technology
+// finds the tip window as a tooltip whose name is the text it shows.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/ws/ax_provider.h"
 #include "platform/ws/window_system.h"
 
 namespace quillmar {
 
-class UiToolTip {
+class UiToolTip final : private ws::AxProvider {
  public:
   UiToolTip() = default;
-  ~UiToolTip();
+  ~UiToolTip() override;
   UiToolTip(const UiToolTip&) = delete;
   UiToolTip& operator=(const UiToolTip&) = delete;
 
@@ -41,6 +43,11 @@ class UiToolTip {
   int32_t MaxWidth() const { return maxWidth_; }  // -1: no wrapping width set
 
  private:
+  // ws::AxProvider: the tip window is one node.
+  ws::AxNodeId RootNode() const override { return kTipNode; }
+  std::optional<ws::AxNode> Node(ws::AxNodeId id) const override;
+  static constexpr ws::AxNodeId kTipNode = 1;
+
   struct Tool {
     std::u16string text;
     Rect rect;
@@ -49,6 +56,7 @@ class UiToolTip {
   void Follow();
   void ShowTool(int index);
   void HideTip();
+  void AnnounceShowing(bool on) const;
   void StopDelay();
 
   ws::WindowHandle window_ = 0;

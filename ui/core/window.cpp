@@ -292,8 +292,11 @@ EventRoutine UiWindow::GetUserHandler(OptKey key) {
 void UiWindow::SetTipText(std::string_view text, std::optional<int32_t> tipTime, OptKey key) {
   ElementRecord* rec = Rec(key);
   if (!rec) return;
-  rec->tipText = std::string(text);
   if (tipTime && *tipTime >= 0) rec->tipTime = *tipTime;
+  if (rec->tipText == text) return;
+  rec->tipText = std::string(text);
+  // The tip is what a reader gives as the element's description.
+  NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::DescriptionChanged), rec->key);
 }
 
 std::string UiWindow::GetTipText(OptKey key) {

@@ -294,6 +294,11 @@ class UiWindow {
   virtual bool AccessibleSelectText(int32_t /*anchor*/, int32_t /*caret*/) { return false; }
   virtual bool AccessibleSelectRow(int32_t /*row*/) { return false; }
   virtual bool AccessibleSetValue(double /*value*/) { return false; }
+  // An item the element draws itself (a menu's), bounds relative to the element;
+  // its action runs like AccessibleAction, after the request has returned.
+  virtual std::optional<ws::AxNode> AccessibleItem(int32_t /*index*/) { return {}; }
+  virtual bool AccessibleItemAction(int32_t /*item*/, int32_t /*index*/) { return false; }
+  virtual bool AccessibleSelectItem(int32_t /*item*/) { return false; }
   // Tells listening assistive technology that the element changed. While none
   // listens this is one flag test: callers guard costly arguments with
   // AccessibilityListening().

@@ -360,6 +360,9 @@ int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
     }
     case Msg::SetFocus:
       if (sys.IsVisible(hwnd)) InvalidateRect();
+      // Back in the window (a menu or another program had the keyboard): a reader
+      // follows the keyboard to the element that still holds it.
+      if (focusKey_ != 0) NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::Focus), focusKey_);
       break;
     case Msg::Move:
       if (!EffectBusy()) {

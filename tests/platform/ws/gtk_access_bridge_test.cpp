@@ -7,6 +7,8 @@
 #include <gtk/gtk.h>
 
 #include <map>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "platform/ws/gtk_window_system.h"
@@ -79,6 +81,53 @@ class FakeTree : public AxProvider {
   int32_t rows = 3;
 };
 
+// A popup window (id 1) holding a menu (id 2) of "Copy", a separator and "Open".
+class FakeMenu : public AxProvider {
+ public:
+  AxNodeId RootNode() const override { return 1; }
+  std::optional<AxNode> Node(AxNodeId id) const override {
+    AxNode n;
+    n.states = AxState::Enabled | AxState::Visible | AxState::Showing;
+    if (id == 1) {
+      n.role = AxRole::Window;
+      n.name = "root";
+      n.children = {2};
+    } else if (id == 2) {
+      n.role = AxRole::Menu;
+      n.parent = 1;
+      n.facets = AxFacet::Selection;
+      n.items = 3;
+      n.selectedItem = selected;
+    } else {
+      return {};
+    }
+    return n;
+  }
+  std::optional<AxNode> Item(AxNodeId id, int32_t index) const override {
+    if (id != 2 || index < 0 || index > 2) return {};
+    AxNode n;
+    n.parent = 2;
+    n.states = AxState::Enabled | AxState::Visible | AxState::Showing | AxState::Selectable;
+    n.bounds = Rect::FromXywh(100, 100 + 25 * index, 200, 25);
+    n.role = index == 1 ? AxRole::Separator : AxRole::MenuItem;
+    n.name = index == 0 ? "Copy" : index == 2 ? "Open" : "";
+    if (index != 1) n.actions = {"click"};
+    if (index == selected) n.states |= AxState::Selected | AxState::Focused;
+    return n;
+  }
+  bool DoItemAction(AxNodeId, int32_t item, int32_t index) override {
+    if (index != 0 || item == 1) return false;
+    chosen = item;
+    return true;
+  }
+  bool SelectItem(AxNodeId, int32_t item) override {
+    selected = item;
+    return true;
+  }
+  int32_t selected = -1;
+  int32_t chosen = -1;
+};
+
 class GtkAccessBridgeTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -99,8 +148,9 @@ class GtkAccessBridgeTest : public ::testing::Test {
     p.height = 100;
     p.style = Style::Visible | Style::Popup;
     hwnd_ = System().OpenWindow(p);
-    System().SetAxProvider(hwnd_, &tree_);
+    System().SetAxProvider(hwnd_, &Provider());
   }
+  virtual AxProvider& Provider() { return tree_; }
   void TearDown() override {
     if (installed_) {
       if (System().IsWindow(hwnd_)) System().DestroyWindow(hwnd_);
@@ -195,6 +245,70 @@ TEST_F(GtkAccessBridgeTest, NodesTextTableAndValueAsAtkReadsThem) {
   g_object_unref(states);
   EXPECT_EQ(atk_text_get_character_count(ATK_TEXT(entry)), 0);
   for (AtkObject* o : {entry, table, cell, bar, again}) g_object_unref(o);
+}
+
+class GtkAccessMenuTest : public GtkAccessBridgeTest {
+ protected:
+  AxProvider& Provider() override { return menu_; }
+  FakeMenu menu_;
+};
+
+TEST_F(GtkAccessMenuTest, ItemsAreMenuItemsWithActionsAndTheHighlightIsTheSelection) {
+  AtkObject* window = WindowAccessible();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(atk_object_get_role(window), ATK_ROLE_WINDOW);
+  AtkObject* menu = atk_object_ref_accessible_child(window, 0);
+  EXPECT_EQ(atk_object_get_role(menu), ATK_ROLE_POPUP_MENU);
+  ASSERT_EQ(atk_object_get_n_accessible_children(menu), 3);
+  AtkObject* copy = atk_object_ref_accessible_child(menu, 0);
+  AtkObject* line = atk_object_ref_accessible_child(menu, 1);
+  AtkObject* open = atk_object_ref_accessible_child(menu, 2);
+  EXPECT_EQ(atk_object_get_role(copy), ATK_ROLE_MENU_ITEM);
+  EXPECT_STREQ(atk_object_get_name(copy), "Copy");
+  EXPECT_EQ(atk_object_get_role(line), ATK_ROLE_SEPARATOR);
+  EXPECT_EQ(atk_object_get_parent(open), menu);
+  EXPECT_EQ(atk_object_get_index_in_parent(open), 2);
+  gint x = 0, y = 0, w = 0, h = 0;
+  atk_component_get_extents(ATK_COMPONENT(open), &x, &y, &w, &h, ATK_XY_SCREEN);
+  EXPECT_EQ((Rect{x, y, w, h}), Rect::FromXywh(100, 150, 200, 25));
+  ASSERT_TRUE(ATK_IS_ACTION(open));
+  EXPECT_EQ(atk_action_get_n_actions(ATK_ACTION(line)), 0);
+  EXPECT_STREQ(atk_action_get_name(ATK_ACTION(open), 0), "click");
+  EXPECT_TRUE(atk_action_do_action(ATK_ACTION(open), 0));
+  EXPECT_EQ(menu_.chosen, 2);
+
+  // The selection is the highlighted item; moving it is heard on the items themselves.
+  ASSERT_TRUE(ATK_IS_SELECTION(menu));
+  EXPECT_EQ(atk_selection_get_selection_count(ATK_SELECTION(menu)), 0);
+  std::vector<std::pair<std::string, bool>> heard;
+  auto record = +[](AtkObject* o, const gchar* state, gboolean on, gpointer log) {
+    static_cast<decltype(heard)*>(log)->emplace_back(std::string(atk_object_get_name(o)) + ":" + state, on);
+  };
+  for (AtkObject* item : {copy, open}) g_signal_connect(item, "state-change", G_CALLBACK(record), &heard);
+  EXPECT_TRUE(atk_selection_add_selection(ATK_SELECTION(menu), 2));
+  EXPECT_EQ(menu_.selected, 2);
+  AxEvent selected = AxEvent::Make(AxEventKind::ItemSelected, 2);
+  selected.node = 2;
+  System().AxNotify(hwnd_, selected);
+  selected.position = 0;
+  menu_.selected = 0;
+  System().AxNotify(hwnd_, selected);
+  EXPECT_EQ(heard, (std::vector<std::pair<std::string, bool>>{{"Open:selected", true},
+                                                              {"Open:focused", true},
+                                                              {"Open:selected", false},
+                                                              {"Open:focused", false},
+                                                              {"Copy:selected", true},
+                                                              {"Copy:focused", true}}));
+  EXPECT_TRUE(atk_selection_is_child_selected(ATK_SELECTION(menu), 0));
+  AtkObject* chosen = atk_selection_ref_selection(ATK_SELECTION(menu), 0);
+  EXPECT_EQ(chosen, copy);
+  AtkStateSet* states = atk_object_ref_state_set(copy);
+  EXPECT_TRUE(atk_state_set_contains_state(states, ATK_STATE_FOCUSED));
+  g_object_unref(states);
+  for (AtkObject* item : {copy, open}) g_signal_handlers_disconnect_by_data(item, &heard);
+  EXPECT_TRUE(atk_selection_clear_selection(ATK_SELECTION(menu)));
+  EXPECT_EQ(menu_.selected, -1);
+  for (AtkObject* o : {menu, copy, line, open, chosen}) g_object_unref(o);
 }
 
 }  // namespace

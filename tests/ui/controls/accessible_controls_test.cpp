@@ -211,5 +211,17 @@ TEST_F(AccessibleControlsTest, TextChangesNeverSplitASurrogatePair) {
   EXPECT_EQ(notices[1].event.text, u"\U0001D122");
 }
 
+TEST_F(AccessibleControlsTest, AnActivatedWindowAnnouncesTheElementHoldingTheKeyboard) {
+  WindowFixture f;
+  UiButton button;
+  button.Create(f.window.get(), true, 10, 10, 80, 24, "OK");
+  f.window->SetFocusElement(f.hwnd, button.Key());
+  f.headless->SetAxListening(true);
+  f.headless->SetFocus(0);  // another program has the keyboard
+  EXPECT_TRUE(KindsFor(*f.headless, button.Key()).empty());
+  f.headless->SetForeground(f.hwnd);
+  EXPECT_EQ(KindsFor(*f.headless, button.Key()), std::vector<Kind>{Kind::Focus});
+}
+
 }  // namespace
 }  // namespace quillmar

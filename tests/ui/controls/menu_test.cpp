@@ -7,6 +7,7 @@
 
 #include <limits>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -228,6 +229,69 @@ TEST_F(MenuTest, HandlerMayDestroyOrReopenTheMenu) {
   fx_.Frame();
   EXPECT_EQ(menu_, nullptr);
   EXPECT_FALSE(ws::System().IsWindow(popup));
+}
+
+TEST_F(MenuTest, KeysAndReadersMoveTheHighlightAndChoose) {
+  sys().SetAxListening(true);
+  const Hwnd popup = Open();
+  ws::AxProvider* tree = sys().AxProviderOf(popup);
+  ASSERT_NE(tree, nullptr);
+  const auto root = tree->Node(tree->RootNode());
+  EXPECT_EQ(root->role, ws::AxRole::Window) << "a popup, not a frame";
+  ASSERT_EQ(root->children, std::vector<int32_t>{menu_->Key()});
+  auto menu = tree->Node(menu_->Key());
+  EXPECT_EQ(menu->role, ws::AxRole::Menu);
+  EXPECT_EQ(menu->items, 3);
+  EXPECT_EQ(menu->selectedItem, -1);
+  EXPECT_NE(menu->states & ws::AxState::Focused, 0u) << "the popup's keys go to the menu";
+  const auto open = tree->Item(menu_->Key(), 0);
+  EXPECT_EQ(open->role, ws::AxRole::MenuItem);
+  EXPECT_EQ(open->name, "Open");
+  EXPECT_EQ(open->actions, std::vector<std::string>{"click"});
+  EXPECT_EQ(open->bounds.Origin(), InMenu(2, 2));
+  EXPECT_EQ(tree->Item(menu_->Key(), 1)->role, ws::AxRole::Separator);
+  EXPECT_TRUE(tree->Item(menu_->Key(), 1)->actions.empty());
+  EXPECT_FALSE(tree->Item(menu_->Key(), 3));
+
+  // Keys skip the separator and go round; every move is announced with the new item.
+  sys().ClearAxNotices();
+  const std::vector<std::pair<int, int32_t>> keys = {{Vk::Down, 0}, {Vk::Down, 2}, {Vk::Down, 0},
+                                                     {Vk::Up, 2},   {Vk::Home, 0}, {Vk::End, 2}};
+  std::vector<int32_t> heard;
+  for (const auto& [key, expected] : keys) {
+    sys().KeyDown(key);
+    sys().KeyUp(key);
+    EXPECT_EQ(menu_->HoverIndex(), expected);
+  }
+  for (const auto& notice : sys().AxNotices()) {
+    if (notice.event.kind == ws::AxEventKind::ItemSelected) heard.push_back(notice.event.position);
+  }
+  EXPECT_EQ(heard, (std::vector<int32_t>{0, 2, 0, 2, 0, 2}));
+  menu = tree->Node(menu_->Key());
+  EXPECT_EQ(menu->selectedItem, 2);
+  EXPECT_EQ(menu->states & ws::AxState::Focused, 0u) << "the focus a reader follows is on the item";
+  EXPECT_NE(tree->Item(menu_->Key(), 2)->states & ws::AxState::Selected, 0u);
+  fx_.Frame();
+  EXPECT_NE(RowPixel(2), RowPixel(0)) << "the keyboard's highlight is painted";
+
+  // A reader selects and chooses; the separator can be neither, and the choice runs later.
+  EXPECT_FALSE(tree->SelectItem(menu_->Key(), 1));
+  EXPECT_TRUE(tree->SelectItem(menu_->Key(), 0));
+  EXPECT_EQ(menu_->HoverIndex(), 0);
+  EXPECT_FALSE(tree->DoItemAction(menu_->Key(), 1, 0));
+  EXPECT_TRUE(tree->DoItemAction(menu_->Key(), 2, 0));
+  EXPECT_TRUE(chosen_.empty());
+  sys().RunPending();
+  EXPECT_EQ(chosen_, std::vector<int32_t>{2});
+  EXPECT_FALSE(menu_->IsOpen());
+
+  // Enter with nothing highlighted keeps the menu open; after Down it chooses.
+  Open();
+  sys().KeyDown(Vk::Return);
+  EXPECT_TRUE(menu_->IsOpen());
+  for (int key : {Vk::Down, Vk::Return}) sys().KeyDown(key);
+  EXPECT_EQ(chosen_, (std::vector<int32_t>{2, 0}));
+  EXPECT_FALSE(menu_->IsOpen());
 }
 
 }  // namespace

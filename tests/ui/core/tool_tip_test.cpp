@@ -184,5 +184,41 @@ TEST_F(ToolTipTest, TheTipGoesWhenItsWindowIsMinimisedDeactivatedOrDestroyed) {
   }
 }
 
+TEST_F(ToolTipTest, ReadersFindATooltipNamedByTheShownTextAndNothingOnceItGoes) {
+  const ws::WindowHandle owner = Owner();
+  UiToolTip tip;
+  hs->MoveMouse({100 + 60, 100 + 30});
+  tip.Create(owner, "\xB9\xD8\xB1\xD5", 50, 20, 32, 23);       // 关闭
+  tip.AddRegion("\xD7\xEE\xD0\xA1\xBB\xAF", 100, 20, 32, 23);  // 最小化
+  const ws::WindowHandle window = tip.Window();
+  ws::AxProvider* provider = hs->AxProviderOf(window);
+  ASSERT_NE(provider, nullptr);
+  auto node = provider->Node(provider->RootNode());
+  ASSERT_TRUE(node);
+  EXPECT_EQ(node->role, ws::AxRole::ToolTip);
+  EXPECT_EQ(node->states & ws::AxState::Showing, 0u) << "waiting out the delay";
+  EXPECT_TRUE(node->name.empty());
+  hs->Advance(600);
+  node = provider->Node(provider->RootNode());
+  EXPECT_EQ(node->name, "关闭");
+  EXPECT_NE(node->states & ws::AxState::Showing, 0u);
+  EXPECT_EQ(node->bounds, hs->WindowRect(window));
+  hs->MoveMouse({100 + 110, 100 + 30});
+  hs->Advance(600);
+  EXPECT_EQ(provider->Node(provider->RootNode())->name, "最小化") << "the other region's text";
+  // A reader hears the tip come and go, also when it is destroyed while shown.
+  hs->SetAxListening(true);
+  hs->MoveMouse({100 + 200, 100 + 200});
+  hs->MoveMouse({100 + 60, 100 + 30});
+  hs->Advance(600);
+  tip.Destroy();
+  std::vector<bool> showing;
+  for (const auto& notice : hs->AxNotices()) {
+    if (notice.hwnd == window && notice.event.state == ws::AxState::Showing) showing.push_back(notice.event.on);
+  }
+  EXPECT_EQ(showing, (std::vector<bool>{false, true, false}));
+  EXPECT_EQ(hs->AxProviderOf(window), nullptr) << "no provider left behind for the window";
+}
+
 }  // namespace
 }  // namespace quillmar
