@@ -62,7 +62,8 @@ class UiControl : public UiWindow {
   void Present() override {}
 
   // Raises one of the control's own events through the normal path: the
-  // control's hook and typed handlers, its user routine, its window's routine.
+  // control's hook and typed handlers (which run its owner's signal), its user
+  // routine, its window's routine.
   // Returns the path's result (0 when stopped, -1 when not registered).
   int32_t RaiseEvent(uint32_t msg, WParam wParam = 0, LParam lParam = 0);
 
