@@ -24,6 +24,9 @@ constexpr std::string_view kColumnTitles[2] = {"名称", "种子连接"};
 constexpr std::string_view kNoticeCaption = "Quill提示：";
 constexpr std::string_view kConfirmExit = "确认退出？";
 constexpr std::string_view kFirstPageNotice = "已经是第一页了。";
+// The row menu's items, in the order of kRowMenuItems.
+constexpr int32_t kRowMenuCopy = 0;
+constexpr int32_t kRowMenuOpen = 1;
 constexpr std::string_view kRowMenuItems[2] = {"复制磁力链接", "打开磁力链接"};
 constexpr std::string_view kNoHandlerNotice = "没有能打开磁力链接的程序。链接已经复制到剪贴板，可以粘贴到下载工具里。";
 
@@ -193,14 +196,25 @@ void MainWindow::CreateControls() {
   }
 
   for (std::string_view item : kRowMenuItems) rowMenu_.InsertItem({}, Program(item));
-  rowMenu_.SetUserHandler([this](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam) {
-    if (msg != Event::MenuItemChosen) return 1;
+  rowMenu_.onItemChosen = [this](int32_t item) {
     const int32_t row = SelectedRow();
-    if (row < 0) return 1;
-    if (wParam == 0) CopyRowLink(row);
-    if (wParam == 1) OpenRowLink(row);
-    return 1;
-  });
+    if (row < 0) return;
+    if (item == kRowMenuCopy) CopyRowLink(row);
+    if (item == kRowMenuOpen) OpenRowLink(row);
+  };
+  buttons_[0].onClick = [this] { SearchKeyword(); };
+  buttons_[1].onClick = [this] {
+    if (pageNumber_ == 1) {
+      Notice(kFirstPageNotice, kOkOnly);
+    } else {
+      --pageNumber_;
+      StartSearch();
+    }
+  };
+  buttons_[2].onClick = [this] {
+    ++pageNumber_;
+    StartSearch();
+  };
 }
 
 void MainWindow::LayoutControls(int32_t width, int32_t height) {
@@ -220,14 +234,14 @@ void MainWindow::LayoutControls(int32_t width, int32_t height) {
 
 // The column thread only names the columns: adding them is posted to the window's thread.
 void MainWindow::LoadColumns() {
-  std::weak_ptr<int> alive = alive_;
-  ws::System().PostTask([this, alive] {
-    if (!alive.lock()) return;
+  ws::System().PostTask([self = weak_.GetWeakPtr()] {
+    if (!self) return;
+    UiListBox& list = self->resultList_;
     for (std::string_view title : kColumnTitles) {
       ListColumnOptions column;
-      column.width = resultList_.GetWidth() / kColumnCount;
+      column.width = list.GetWidth() / kColumnCount;
       column.align = 1;
-      resultList_.InsertColumn({}, Program(title), column);
+      list.InsertColumn({}, Program(title), column);
     }
   });
 }
@@ -249,22 +263,6 @@ int32_t MainWindow::MainEventHandler(Hwnd, int32_t key, uint32_t msg, WParam wPa
     if (Notice(kConfirmExit, kOkCancelInformation) != 0) return 0;
     // Closing: the running search ends now rather than with the process.
     if (session_) session_->Cancel();
-    return 1;
-  }
-  if (msg == Event::Click) {
-    if (key == buttons_[0].Key()) {
-      SearchKeyword();
-    } else if (key == buttons_[1].Key()) {
-      if (pageNumber_ == 1) {
-        Notice(kFirstPageNotice, kOkOnly);
-      } else {
-        --pageNumber_;
-        StartSearch();
-      }
-    } else if (key == buttons_[2].Key()) {
-      ++pageNumber_;
-      StartSearch();
-    }
     return 1;
   }
   if (key == resultList_.Key()) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/search_session.h"
+#include "base/weak_token.h"
 #include "platform/ws/types.h"
 #include "ui/controls/button.h"
 #include "ui/controls/label.h"
@@ -47,7 +48,9 @@ class MainWindow {
   // creates the controls, starts the column thread and sets the page to 1.
   bool Create();
 
-  // The window's user routine: sees every control's messages first; 0 stops one.
+  // The window's user routine: sees every control's messages after the control's
+  // own routine; 0 stops one. The buttons and the row menu are heard through their
+  // typed signals.
   int32_t MainEventHandler(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
 
   Hwnd Handle() const { return mainHandle_; }
@@ -115,9 +118,11 @@ class MainWindow {
   int32_t hitCount_ = -1;
   std::vector<std::string> rowFailures_;  // per row; empty when the link was read
   ws::CursorHandle busyCursor_ = 0;
-  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what posted column work checks
   std::jthread columnThread_;
-  std::unique_ptr<SearchSession> session_;  // last: it stops before anything it posts to goes
+  std::unique_ptr<SearchSession> session_;  // it stops before anything it posts to goes
+  // Last: what posted column work checks. The column thread makes its token
+  // while the window lives (the window joins it); the UI thread tests it.
+  WeakFactory<MainWindow> weak_{this};
 };
 
 // The main window's class procedure: a confirmed close quits the loop; Escape asks to close.

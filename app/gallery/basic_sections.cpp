@@ -72,9 +72,9 @@ void AddButtonSection(GallerySheet& sheet) {
   };
   add(0, "Normal");
   shot(0, "button-normal", "normal");
-  add(1, "Hover").SetState(UiButton::kHover);
+  add(1, "Hover").SetState(UiButton::State::Hover);
   shot(1, "button-hover", "hover");
-  add(2, "Pressed").SetState(UiButton::kPressed);
+  add(2, "Pressed").SetState(UiButton::State::Pressed);
   shot(2, "button-pressed", "pressed");
   UiButton& focused = add(3, "Focused");
   shot(3, "button-focused", "focused");
@@ -85,7 +85,7 @@ void AddButtonSection(GallerySheet& sheet) {
     auto& rounded = sheet.Make<UiButton>();
     rounded.Create(&sheet.Window(), true, r.x, r.y, r.width, r.height, kButtonWord, {}, {}, {}, 0xFF2F6FC8u,
                    0xFF2F6FC8u, {}, {}, UiButton::kShapeRounded);
-    rounded.SetState(UiButton::kHover);
+    rounded.SetState(UiButton::State::Hover);
     sheet.AddKeyButton(rounded);
     shot(5, "button-accent-hover", "accent, hover");
   }

@@ -168,11 +168,11 @@ bool GallerySheet::OnKey(uint32_t msg, int vk) {
       return true;
     }
     if (button && press) {
-      if (button->GetState() != UiButton::kPressed) button->SetState(UiButton::kPressed);
+      if (button->GetState() != UiButton::State::Pressed) button->SetState(UiButton::State::Pressed);
       return true;
     }
-  } else if (button && press && button->GetState() == UiButton::kPressed) {
-    button->SetState(button->GetHovered() != 0 ? UiButton::kHover : UiButton::kNormal);
+  } else if (button && press && button->GetState() == UiButton::State::Pressed) {
+    button->SetState(button->GetHovered() != 0 ? UiButton::State::Hover : UiButton::State::Normal);
     button->SendEvent(button->Key(), Event::Click);
     return true;
   }

@@ -136,12 +136,6 @@ class GtkWindowSystem final : public WindowSystemCore {
   Point lastPressRoot_;
   guint32 lastEventTime_ = 0;
   int lastButton_ = 1;
-  // Our own double-click pairing (GDK's extra 2BUTTON events are ignored).
-  guint32 lastPressTime_ = 0;
-  Point lastPressAt_;
-  int lastPressButton_ = 0;
-  WindowHandle lastPressWindow_ = 0;
-  bool lastWasDouble_ = false;
   // The window we last asked the desktop to focus, and when.
   WindowHandle focusRequest_ = 0;
   int64_t focusRequestMs_ = -1000;

@@ -12,7 +12,6 @@
 namespace quillmar::ws {
 namespace {
 constexpr int kProcessKey = 0xE5;  // the key went to the input method
-constexpr int kDoubleClickSlop = 2;
 
 struct KeyMap {
   guint keyval;
@@ -132,16 +131,7 @@ void GtkWindowSystem::HandleButton(Native& native, GdkEventButton* event) {
   if (down) {
     gint doubleTime = 400;
     g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &doubleTime, nullptr);
-    const WindowHandle target = Capture() != 0 ? Capture() : under;
-    isDouble = !lastWasDouble_ && index == lastPressButton_ && target == lastPressWindow_ &&
-               event->time - lastPressTime_ <= static_cast<guint32>(std::max(doubleTime, 500)) &&
-               std::abs(cursor_.x - lastPressAt_.x) <= kDoubleClickSlop &&
-               std::abs(cursor_.y - lastPressAt_.y) <= kDoubleClickSlop;
-    lastPressTime_ = event->time;
-    lastPressAt_ = cursor_;
-    lastPressButton_ = index;
-    lastPressWindow_ = target;
-    lastWasDouble_ = isDouble;
+    isDouble = PairPress(cursor_, under, index, event->time, static_cast<uint32_t>(std::max(doubleTime, 0)));
     lastPressRoot_ = cursor_;
     lastButton_ = static_cast<int>(event->button);
   }

@@ -16,9 +16,6 @@ namespace quillmar::ws {
 
 namespace {
 
-constexpr int64_t kDoubleClickMs = 500;  // the classic double-click time
-constexpr int32_t kDoubleClickSlop = 2;  // half the classic 4-pixel box
-
 uint32_t ScanCodeFor(int vk) { return static_cast<uint32_t>(vk) & 0xFF; }
 
 }  // namespace
@@ -42,13 +39,6 @@ struct HeadlessWindowSystem::State {
   std::map<SystemCursor, CursorHandle> systemCursors;
   CursorHandle nextCursor = 0x1000;
   std::optional<std::u16string> clipboard;
-  struct LastPress {
-    int64_t time = -kDoubleClickMs - 1;
-    Point where;
-    MouseButton button = MouseButton::Left;
-    WindowHandle hwnd = 0;
-    bool wasDouble = false;
-  } lastPress;
   std::mutex wakeMutex;
   std::condition_variable wake;
   bool woken = false;
@@ -277,12 +267,9 @@ void HeadlessWindowSystem::ButtonEvent(MouseButton button, bool down, bool doubl
 }
 
 void HeadlessWindowSystem::PressButton(MouseButton button) {
-  State::LastPress& last = state_->lastPress;
-  const WindowHandle under = Capture() != 0 ? Capture() : WindowAt(cursor_);
+  // The virtual clock stands for the desktop's press times.
   const bool isDouble =
-      !last.wasDouble && button == last.button && under == last.hwnd && state_->now - last.time <= kDoubleClickMs &&
-      std::abs(cursor_.x - last.where.x) <= kDoubleClickSlop && std::abs(cursor_.y - last.where.y) <= kDoubleClickSlop;
-  last = State::LastPress{state_->now, cursor_, button, under, isDouble};
+      PairPress(cursor_, WindowAt(cursor_), static_cast<int>(button), static_cast<uint32_t>(state_->now));
   ButtonEvent(button, true, isDouble);
 }
 
@@ -296,7 +283,7 @@ void HeadlessWindowSystem::Click(Point screen, MouseButton button) {
 
 void HeadlessWindowSystem::DoubleClick(Point screen, MouseButton button) {
   // A fresh pair: an earlier click at the same spot must not pair with the first.
-  state_->lastPress = State::LastPress{};
+  ForgetPress();
   Click(screen, button);
   Click(screen, button);
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <deque>
 #include <set>
 #include <thread>
@@ -174,6 +175,14 @@ class WindowSystemCore : public WindowSystem {
   // `under` is the window below the pointer (0 for none of ours).
   void InputMouseMove(Point screen, WindowHandle under, uint32_t keyFlags);
   void InputButton(Point screen, WindowHandle under, int button, bool down, bool doubleClick, uint32_t keyFlags);
+  // Whether a press of button (0 left, 1 right, 2 middle) is the second of a
+  // double click, and notes it for the next: the same button on the same window
+  // (the capture's, while one holds it), within the double-click time (the
+  // desktop's, never under 500 ms) and 2 pixels each way of the press before,
+  // which was not itself a second. timeMs is the backend's press time in ms.
+  bool PairPress(Point screen, WindowHandle under, int button, uint32_t timeMs, uint32_t desktopDoubleClickMs = 0);
+  // The next press pairs with none before it.
+  void ForgetPress() { lastPress_.reset(); }
   void InputWheel(Point screen, WindowHandle under, int32_t delta, bool horizontal, uint32_t keyFlags);
   // stateVk names the physical key for the key state (left/right), 0: vk itself.
   void InputKey(int vk, bool down, uint32_t scanCode, int stateVk = 0);
@@ -244,6 +253,14 @@ class WindowSystemCore : public WindowSystem {
   PresentStats stats_;
   bool countChanged_ = false;
   ImePreedit imePreedit_;
+  struct PressRecord {
+    uint32_t timeMs = 0;
+    Point at;
+    int button = 0;
+    WindowHandle hwnd = 0;
+    bool second = false;  // it ended a double click
+  };
+  std::optional<PressRecord> lastPress_;
   int imeResets_ = 0;
   std::map<uint32_t, std::shared_ptr<FocusWatcher>> focusWatchers_;
   uint32_t nextFocusWatcher_ = 1;

@@ -2,6 +2,7 @@
 // and the translation of raw input into window messages.
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/ws/window_core.h"
@@ -271,6 +272,22 @@ void WindowSystemCore::InputMouseMove(Point screen, WindowHandle under, uint32_t
   if (r == nullptr) return;
   Deliver(target, Msg::MouseMove, keyFlags, PackPoint(screen.x - r->rect.x, screen.y - r->rect.y));
   RestartHover(target);
+}
+
+bool WindowSystemCore::PairPress(Point screen, WindowHandle under, int button, uint32_t timeMs,
+                                 uint32_t desktopDoubleClickMs) {
+  // The classic double-click time and half its 4-pixel box.
+  constexpr uint32_t kMinDoubleClickMs = 500;
+  constexpr int32_t kSlop = 2;
+  const WindowHandle target = capture_ != 0 ? capture_ : under;
+  const uint32_t limit = std::max(desktopDoubleClickMs, kMinDoubleClickMs);
+  const std::optional<PressRecord> last = lastPress_;
+  // Press times are 32-bit milliseconds that may wrap: the difference is taken in the same width.
+  const bool second = last && !last->second && button == last->button && target == last->hwnd &&
+                      static_cast<uint32_t>(timeMs - last->timeMs) <= limit &&
+                      std::abs(screen.x - last->at.x) <= kSlop && std::abs(screen.y - last->at.y) <= kSlop;
+  lastPress_ = PressRecord{timeMs, screen, button, target, second};
+  return second;
 }
 
 void WindowSystemCore::InputButton(Point screen, WindowHandle under, int button, bool down, bool doubleClick,

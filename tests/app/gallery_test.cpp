@@ -80,9 +80,9 @@ TEST(QuillmarGallery, TabSkipsDisabledButtonsAndSpaceClicksTheFocusedOne) {
   headless->KeyUp(16);
   EXPECT_EQ(focused()->GetText(), "Focused");
   headless->KeyDown(32);
-  EXPECT_EQ(focused()->GetState(), UiButton::kPressed);
+  EXPECT_EQ(focused()->GetState(), UiButton::State::Pressed);
   headless->KeyUp(32);
-  EXPECT_EQ(focused()->GetState(), UiButton::kNormal);
+  EXPECT_EQ(focused()->GetState(), UiButton::State::Normal);
   EXPECT_EQ(sheet.GetStatus(), "Clicked \"Focused\"");
 }
 

@@ -21,9 +21,6 @@
 namespace quillmar {
 namespace {
 
-// The colour part of a colour with a new alpha. The alpha is clamped rather
-// than wrapped, so a small fill alpha minus 20 gives a clear fill, not an
-// almost opaque one.
 // Each channel averaged once with white.
 uint32_t Lighten(uint32_t rgb) {
   uint32_t out = 0;
@@ -58,9 +55,9 @@ int32_t UiButton::Create(UiWindow* parent, bool, int32_t x, int32_t y, int32_t w
   return key;
 }
 
-void UiButton::SetState(int32_t newState) { FadeTo(newState, false); }
+void UiButton::SetState(State newState) { FadeTo(newState, false); }
 
-void UiButton::FadeTo(int32_t newState, bool quick) {
+void UiButton::FadeTo(State newState, bool quick) {
   // The transition keeps the picture shown now and fades into the next paint.
   // Only the fill fades: the old picture is drawn again without its text, and
   // the next paint puts the new text on the layer above the blend, so the
@@ -75,15 +72,15 @@ void UiButton::FadeTo(int32_t newState, bool quick) {
   InvalidateRect();
 }
 
-draw::Argb UiButton::FillColor(int32_t state) const {
-  if (state == kNormal) return WithAlpha(fillRgb_, fillAlpha_ - 20);
+draw::Argb UiButton::FillColor(State state) const {
+  if (state == State::Normal) return WithAlpha(fillRgb_, fillAlpha_ - 20);
   if (accentColor_ == 0) return 0;
-  return WithAlpha(state == kHover ? Lighten(accentColor_) : accentColor_, fillAlpha_ - 20);
+  return WithAlpha(state == State::Hover ? Lighten(accentColor_) : accentColor_, fillAlpha_ - 20);
 }
 
-draw::Argb UiButton::BorderColor(int32_t state) const {
+draw::Argb UiButton::BorderColor(State state) const {
   if (borderColor_ == 0) return 0;
-  return WithAlpha(borderColor_, state != kNormal || focused_ != 0 ? 200 : 100);
+  return WithAlpha(borderColor_, state != State::Normal || focused_ != 0 ? 200 : 100);
 }
 
 void UiButton::Draw(draw::Graphics& graphics, int32_t width, int32_t height, bool drawFill, bool skipFill,
@@ -118,7 +115,7 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
   format.SetAlign(1);
   format.SetLineAlign(1);
   // The pressed text moves one pixel right and down.
-  const float offset = state_ == kPressed ? 1.0f : 0.0f;
+  const float offset = state_ == State::Pressed ? 1.0f : 0.0f;
   const RectF layout = RectF::FromXywh(offset, offset, static_cast<float>(width), static_cast<float>(height));
   draw::Argb color = textColor_;
   draw::Argb shadow = shadowColor_;
@@ -157,7 +154,7 @@ int32_t UiButton::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
 
 void UiButton::Press() {
   Focus();
-  FadeTo(kPressed, true);
+  FadeTo(State::Pressed, true);
 }
 
 Handled UiButton::OnMouseDown(const MouseEvent& e) {
@@ -171,26 +168,26 @@ Handled UiButton::OnDoubleClick(const MouseEvent& e) {
 }
 
 Handled UiButton::OnMouseUp(const MouseEvent& e) {
-  if (e.button == MouseButton::Left && state_ == kPressed) FadeTo(kHover, false);
+  if (e.button == MouseButton::Left && state_ == State::Pressed) FadeTo(State::Hover, false);
   return Handled::Continue;
 }
 
 Handled UiButton::OnCaptureLost() {
   // No release will come: the pressed look goes, the hover stays if the mouse is over it.
-  if (state_ == kPressed) FadeTo(GetHovered() != 0 ? kHover : kNormal, false);
+  if (state_ == State::Pressed) FadeTo(GetHovered() != 0 ? State::Hover : State::Normal, false);
   return Handled::Continue;
 }
 
 Handled UiButton::OnMouseEnter() {
   const std::string tip = GetTipText();
   if (!tip.empty()) ShowElementTip(*this, tip);
-  SetState(GetPressed() != 0 ? kPressed : kHover);
+  SetState(GetPressed() != 0 ? State::Pressed : State::Hover);
   return Handled::Continue;
 }
 
 Handled UiButton::OnMouseLeave() {
   HideElementTip(*this);
-  SetState(kNormal);
+  SetState(State::Normal);
   return Handled::Continue;
 }
 
@@ -206,7 +203,7 @@ Handled UiButton::OnFocusLost() {
   spaceDown_ = false;
   if (focused_ != 0) {
     focused_ = 0;
-    SetState(kNormal);
+    SetState(State::Normal);
   }
   return Handled::Continue;
 }
@@ -216,7 +213,7 @@ Handled UiButton::OnKeyDown(const KeyEvent& e) {
   if (e.virtualKey == Vk::Space) {
     if (!spaceDown_) {
       spaceDown_ = true;
-      SetState(kPressed);
+      SetState(State::Pressed);
     }
     return Handled::Stop;
   }
@@ -231,15 +228,20 @@ Handled UiButton::OnKeyDown(const KeyEvent& e) {
 Handled UiButton::OnKeyUp(const KeyEvent& e) {
   if (e.virtualKey != Vk::Space || !spaceDown_) return Handled::Continue;
   spaceDown_ = false;
-  SetState(GetHovered() != 0 ? kHover : kNormal);
+  SetState(GetHovered() != 0 ? State::Hover : State::Normal);
   RaiseEvent(Event::Click);
   return Handled::Stop;
+}
+
+Handled UiButton::OnClick() {
+  Emit(onClick);
+  return Handled::Continue;
 }
 
 Handled UiButton::OnDisabledChanged(bool disabled) {
   // A disabled button is skipped by hit-testing and hears no leave, so it
   // drops a hover or press look here instead of keeping it.
-  if (disabled) state_ = kNormal;
+  if (disabled) state_ = State::Normal;
   InvalidateRect();
   return Handled::Continue;
 }

@@ -4,6 +4,7 @@
 // fades from the old picture to the new one.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,7 @@ namespace quillmar {
 class UiButton : public UiControl {
  public:
   static constexpr const char* kTag = "OVCL_BUTTON";
-  enum State : int32_t { kNormal = 0, kHover = 1, kPressed = 2 };
+  enum class State : int32_t { Normal = 0, Hover = 1, Pressed = 2 };
   static constexpr int32_t kShapeRounded = 1;  // any other shape value is a rectangle
 
   // Missing values come from the theme; the fill colour always does. The
@@ -28,8 +29,8 @@ class UiButton : public UiControl {
                  std::optional<draw::Argb> shadowColor = {}, std::optional<int32_t> fillAlpha = {}, int32_t shape = 0,
                  std::string_view tipText = {}, int32_t cursor = 0);
   // Fades to the new state.
-  void SetState(int32_t newState);
-  int32_t GetState() const { return state_; }
+  void SetState(State newState);
+  State GetState() const { return state_; }
   // Paints the button into any surface: the fill (unless skipFill without
   // drawFill) and the text (unless skipText without textOnly).
   void Draw(draw::Graphics& graphics, int32_t width, int32_t height, bool drawFill, bool skipFill, bool textOnly,
@@ -49,7 +50,7 @@ class UiButton : public UiControl {
   void SetAccentColor(draw::Argb color) { Assign(accentColor_, color); }
   draw::Argb GetAccentColor() const { return accentColor_; }
   // Back to normal without a repaint.
-  void ResetState() { state_ = kNormal; }
+  void ResetState() { state_ = State::Normal; }
   int32_t GetFocusedFlag() const { return focused_; }
   // A dotted mark inside the border while the button has the focus, for
   // windows worked from the keyboard (a message box). Off by default.
@@ -58,8 +59,13 @@ class UiButton : public UiControl {
   void DescribeAccessible(ws::AxNode& node) override;
 
   // The fill colour of a state, and the border colour (0: no border).
-  draw::Argb FillColor(int32_t state) const;
-  draw::Argb BorderColor(int32_t state) const;
+  draw::Argb FillColor(State state) const;
+  draw::Argb BorderColor(State state) const;
+
+  // The owner's typed signal: a click (mouse, Enter or Space), after the
+  // button's own handling and before its user routine. The owner may delete
+  // the button in it.
+  std::function<void()> onClick;
 
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
@@ -75,15 +81,16 @@ class UiButton : public UiControl {
   Handled OnKeyUp(const KeyEvent& e) override;
   Handled OnDisabledChanged(bool disabled) override;
   Handled OnCaptureLost() override;
+  Handled OnClick() override;
   void OnPaint(draw::Graphics& g, Size size) override;
 
  private:
   void Press();
   // Changes the state with the fade; quick for presses, which answer at once.
-  void FadeTo(int32_t newState, bool quick);
+  void FadeTo(State newState, bool quick);
   void DrawText(draw::Graphics& graphics, int32_t width, int32_t height);
 
-  int32_t state_ = kNormal;
+  State state_ = State::Normal;
   uint32_t fillRgb_ = 0;  // 0x00RRGGBB, from the theme
   draw::Argb shadowColor_ = 0;
   int32_t fillAlpha_ = 200;

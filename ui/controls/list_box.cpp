@@ -128,7 +128,13 @@ void UiListBox::UpdateScrollBars() {
     // Placed and sized by the next layout; one wheel notch is one line.
     bar->Create(this, true, 0, 0, kBarThickness, kBarThickness, 0, 0, 0, kWheelStep, 0, true, horizontal,
                 scrollBarColor_, {});
-    AdoptComposite(*bar);
+    int32_t& offset = horizontal ? hOffset_ : vOffset_;
+    bar->onPositionChanged = [this, &offset](int32_t position) {
+      offset = -position;
+      InvalidateRect();
+    };
+    // The wheel over a bar scrolls the list as it does over the rows.
+    bar->onWheel = [this](const MouseEvent& e) { Wheel(e.wheelDelta, e.horizontal); };
     return bar;
   };
   if ((scrollBars_ & 1) != 0) vScroll_ = make(false);
@@ -145,23 +151,6 @@ void UiListBox::SetScrollMode(int32_t value) {
 }
 
 int32_t UiListBox::GetScrollMode() const { return scrollMode_; }
-
-Handled UiListBox::OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam) {
-  if (msg == Event::ScrollChanged) {
-    const int32_t position = static_cast<int32_t>(wParam);
-    if (vScroll_ && childKey == vScroll_->Key()) {
-      vOffset_ = -position;
-      InvalidateRect();
-    } else if (hScroll_ && childKey == hScroll_->Key()) {
-      hOffset_ = -position;
-      InvalidateRect();
-    }
-  } else if (msg == Msg::MouseWheel || msg == Msg::MouseHWheel) {
-    // The wheel over a bar scrolls the list as it does over the rows.
-    Wheel(SignedHighWord(static_cast<uint64_t>(wParam)), msg == Msg::MouseHWheel);
-  }
-  return Handled::Continue;
-}
 
 void UiListBox::Wheel(int32_t delta, bool horizontal) {
   // A notch towards the user moves the content up (the position down the range).

@@ -2,7 +2,7 @@
 // UiListBox: a custom-drawn grid of a header row of columns and any number of
 // rows with one cell per column. It tracks the cell under the mouse and the
 // clicked cell, scrolls with its own two scroll bars and the wheel, and raises
-// 10013 (Event::CellClicked, wParam column, lParam row, either may be -1; the
+// Event::CellClicked (wParam column, lParam row, either may be -1; the
 // header row is -1) when a left click changes the selected cell.
 // Every method belongs to the UI thread; workers post their rows to it.
 
@@ -246,7 +246,6 @@ class UiListBox : public UiControl {
   Handled OnFocusGained() override;
   Handled OnFocusLost() override;
   Handled OnCaptureLost() override;
-  Handled OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam lParam) override;
   void OnPaint(draw::Graphics& g, Size size) override;
 
  private:

@@ -207,9 +207,8 @@ void UiMenu::BuildWindow(Point at) {
   options.captionFlags = 0;
   // The menu's alpha is the popup's constant opacity.
   options.windowAlpha = alpha_;
-  std::weak_ptr<bool> alive = alive_;
-  options.userHandler = [this, alive](Hwnd hwnd, int32_t, uint32_t msg, WParam, LParam) -> int32_t {
-    if (msg == Msg::Destroy && !alive.expired()) OnPopupDestroyed(hwnd);
+  options.userHandler = [menu = weak_.GetWeakPtr()](Hwnd hwnd, int32_t, uint32_t msg, WParam, LParam) -> int32_t {
+    if (msg == Msg::Destroy && menu) menu->OnPopupDestroyed(hwnd);
     return 1;
   };
   UiWindow& frame = *popupFrame_;
@@ -323,10 +322,10 @@ void UiMenu::ChooseHovered() {
   const Hwnd popup = popupWindow_;
   const int32_t index = hoverIndex_;
   if (index >= 0 && index < static_cast<int32_t>(items_.size())) {
-    const std::weak_ptr<bool> alive = alive_;
+    const WeakToken alive = weak_.Token();
     RaiseEvent(Event::MenuItemChosen, static_cast<WParam>(index));
     // The handler may have destroyed the menu or opened it again elsewhere.
-    if (alive.expired()) return;
+    if (!alive) return;
   }
   if (popup != 0 && sys.IsWindow(popup)) sys.DestroyWindow(popup);
 }
@@ -334,6 +333,11 @@ void UiMenu::ChooseHovered() {
 int32_t UiMenu::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
   if (msg == Msg::SetCursor && key == Key() && ShowCursorOfIndex(cursor_)) return 0;
   return UiControl::MessageHook(hwnd, key, msg, wParam, lParam);
+}
+
+Handled UiMenu::OnOwnEvent(uint32_t msg, WParam wParam, LParam) {
+  if (msg == Event::MenuItemChosen) Emit(onItemChosen, static_cast<int32_t>(wParam));
+  return Handled::Continue;
 }
 
 // The hover follows the mouse only; a paint must not change what it is drawing.

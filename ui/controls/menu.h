@@ -1,12 +1,14 @@
 #pragma once
 // UiMenu: a popup menu in its own top-level layered window. The caller fills it
-// with items, pops it up at the mouse or at a point, and hears event 10017 with
-// the index of the chosen item; the popup window goes after every choice, when
-// it loses the focus, on Escape, or on a click that hits no item. The popup has
-// the keyboard: Up, Down, Home and End move the highlight over the items that
-// can be chosen, Enter or Space chooses the highlighted one.
+// with items, pops it up at the mouse or at a point, and hears the index of the
+// chosen item through onItemChosen (an owner) or Event::MenuItemChosen (a user
+// routine); the popup window goes after every choice, when it loses the focus,
+// on Escape, or on a click that hits no item. The popup has the keyboard: Up,
+// Down, Home and End move the highlight over the items that can be chosen, Enter
+// or Space chooses the highlighted one.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "base/weak_token.h"
 #include "platform/draw/bitmap.h"
 #include "platform/draw/draw_types.h"
 #include "ui/core/control.h"
@@ -79,7 +82,7 @@ class UiMenu : public UiControl {
   static constexpr int32_t kSeparatorHeight = 10;
 
   // The element exists from construction on and stays across popups, so a user
-  // routine, or a composite owner's AdoptComposite, is set once before the first popup.
+  // routine is set once before the first popup.
   UiMenu();
   ~UiMenu() override;
 
@@ -99,7 +102,7 @@ class UiMenu : public UiControl {
   // The next paint renders every item again.
   void Relayout();
   // Closes the popup and drops the items and the element; a later Popup makes a
-  // new element, which a user routine or a composite owner has to be given again.
+  // new element, which a user routine has to be given again (onItemChosen stays).
   void Dispose();
 
   // The screen position Popup uses for a menu of this size (exposed for placement checks).
@@ -124,6 +127,10 @@ class UiMenu : public UiControl {
   bool AccessibleItemAction(int32_t item, int32_t index) override;
   bool AccessibleSelectItem(int32_t item) override;
 
+  // The owner's typed signal: the index of the chosen item, after the menu's own
+  // handling and before its user routine. The owner may delete the menu in it.
+  std::function<void(int32_t index)> onItemChosen;
+
  protected:
   int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) override;
   Handled OnMouseMove(const MouseEvent&) override;
@@ -131,6 +138,7 @@ class UiMenu : public UiControl {
   Handled OnMouseLeave() override;
   Handled OnMouseUp(const MouseEvent& e) override;
   Handled OnKeyDown(const KeyEvent& e) override;
+  Handled OnOwnEvent(uint32_t msg, WParam wParam, LParam lParam) override;
   void OnPaint(draw::Graphics& g, Size size) override;
   // Draws one item; hovered paints its highlight over whatever lies beneath.
   virtual void PaintItem(draw::Graphics& g, int32_t index, int32_t top, bool hovered);
@@ -167,8 +175,8 @@ class UiMenu : public UiControl {
   draw::Bitmap cache_;  // the full rendering without a highlighted item
   int32_t hoverIndex_ = -1;
   int32_t cursor_ = 0;
-  // Expires with the menu: tells code that called out to a handler whether the menu still exists.
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  // Last: tells code that called out to a handler, or the popup's routine, whether the menu still exists.
+  WeakFactory<UiMenu> weak_{this};
 };
 
 }  // namespace quillmar

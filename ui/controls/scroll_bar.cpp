@@ -273,11 +273,27 @@ Handled UiScrollBar::OnMouseMove(const MouseEvent& e) {
   return Handled::Continue;
 }
 
+Handled UiScrollBar::OnMouseEnter() {
+  Emit(onHoverChanged, true);
+  return Handled::Continue;
+}
+
 Handled UiScrollBar::OnMouseLeave() {
   if (hotPart_ != kNone && !dragging_) {
     hotPart_ = kNone;
     RefreshHot(hotRect_);
   }
+  Emit(onHoverChanged, false);
+  return Handled::Continue;
+}
+
+Handled UiScrollBar::OnMouseWheel(const MouseEvent& e) {
+  Emit(onWheel, e);
+  return Handled::Continue;
+}
+
+Handled UiScrollBar::OnOwnEvent(uint32_t msg, WParam wParam, LParam) {
+  if (msg == Event::ScrollChanged) Emit(onPositionChanged, static_cast<int32_t>(wParam));
   return Handled::Continue;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // UiScrollBar: a thin translucent scroll bar with two optional arrow buttons, a
 // track without fill of its own and a thumb with a grip. Its model is an integer
-// range with a position; every change of position raises event 10011 (wParam =
-// the new position) to the owner's routine given at creation.
+// range with a position; every change of position raises Event::ScrollChanged
+// (wParam = the new position) to the owner's routine given at creation, and
+// runs onPositionChanged for a control that owns the bar.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "base/geometry.h"
@@ -46,8 +48,9 @@ class UiScrollBar : public UiControl {
 
   // Returns the element key, or -1 when maximum < minimum (nothing is created).
   // The colour's alpha becomes the opacity of the arrows and thumb. An owner's
-  // routine, when given, receives the bar's messages and its 10011 events as
-  // the user routine; a control owning the bar adopts it instead.
+  // routine, when given, receives the bar's messages and its
+  // Event::ScrollChanged as the user routine; a control owning the bar sets the
+  // typed signals below instead, leaving that slot to the application.
   int32_t Create(UiWindow* parent, bool visible, int32_t x, int32_t y, int32_t width, int32_t height,
                  std::optional<int32_t> minimum, std::optional<int32_t> maximum, int32_t position, int32_t lineStep,
                  int32_t pageStep, std::optional<bool> notify, bool horizontal, std::optional<draw::Argb> color,
@@ -62,7 +65,7 @@ class UiScrollBar : public UiControl {
   void SetMinThumb(int32_t value);
   int32_t GetMinThumb() const { return minThumb_; }
   int32_t GetPosition() const { return position_; }
-  // Clamps into the range; a real change repaints and, with notify on, raises 10011.
+  // Clamps into the range; a real change repaints and, with notify on, raises Event::ScrollChanged.
   void SetPosition(int32_t value);
   // Updates the part under the mouse; returns 1 when it changed.
   int32_t HitTest();
@@ -90,9 +93,18 @@ class UiScrollBar : public UiControl {
   std::optional<ws::AxValue> AccessibleValue() override;
   bool AccessibleSetValue(double value) override;
 
+  // The owning control's typed signals. Each runs after the bar's own handling
+  // and before the bar's user routine; the owner may delete the bar in one.
+  std::function<void(int32_t position)> onPositionChanged;  // every Event::ScrollChanged
+  std::function<void(const MouseEvent&)> onWheel;           // a wheel turned over the bar
+  std::function<void(bool hovered)> onHoverChanged;         // the mouse entered or left the bar
+
  protected:
   Handled OnMouseMove(const MouseEvent& e) override;
+  Handled OnMouseEnter() override;
   Handled OnMouseLeave() override;
+  Handled OnMouseWheel(const MouseEvent& e) override;
+  Handled OnOwnEvent(uint32_t msg, WParam wParam, LParam lParam) override;
   Handled OnMouseDown(const MouseEvent& e) override;
   Handled OnDoubleClick(const MouseEvent& e) override;
   Handled OnMouseUp(const MouseEvent& e) override;

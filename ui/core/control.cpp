@@ -79,18 +79,6 @@ void UiControl::SetVisible(int32_t value, OptKey key) {
   NotifyAccessible(ws::AxEvent::State(ws::AxState::Showing, value != 0), rec->key);
 }
 
-void UiControl::AdoptComposite(UiWindow& child) {
-  ElementRecord* rec = Registry().Find(child.Key());
-  if (!rec) return;
-  const int32_t self = Key();  // keys are never reused, so the key is the owner's weak reference
-  rec->childListener = [this, self](Hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) -> int32_t {
-    // The owner may be gone before the child it adopted.
-    const ElementRecord* owner = Registry().Find(self);
-    if (!owner || owner->owner != this) return 1;
-    return OnChildEvent(key, msg, wParam, lParam) == Handled::Stop ? 0 : 1;
-  };
-}
-
 int32_t UiControl::RaiseEvent(uint32_t msg, WParam wParam, LParam lParam) {
   return SendEvent(Key(), msg, wParam, lParam);
 }
@@ -166,7 +154,7 @@ Handled UiControl::Dispatch(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
     case Event::Click:
       return OnClick();
     default:
-      return Handled::Continue;
+      return msg > Event::Click ? OnOwnEvent(msg, wParam, lParam) : Handled::Continue;
   }
 }
 

@@ -3,11 +3,13 @@
 // creation sequence, element-only placing and visibility, no tick and no
 // presentation of its own — and the kit controls are written with: typed
 // handlers decoded once from the message path, painting into a ready drawing
-// context, hearing owned child controls, and raising the control's own events.
+// context, raising the control's own events, and the typed signals an owner
+// sets on a child control to hear it.
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "base/geometry.h"
 #include "ui/core/window.h"
@@ -51,7 +53,7 @@ struct CharEvent {
 
 class UiControl : public UiWindow {
  public:
-  // Moves and resizes the element only: a resize raises 10004, a pure move 10003.
+  // Moves and resizes the element only: a resize raises Event::Resized, a pure move Event::Moved.
   void Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
              std::optional<int32_t> height, OptKey key = {}) override;
   // Stores visibility with the repaint flags; no operating-system call.
@@ -59,12 +61,9 @@ class UiControl : public UiWindow {
   void Tick() override {}
   void Present() override {}
 
-  // Makes this control hear everything sent to child (its OnChildEvent runs
-  // before the child's user routine), leaving the child's user routine slot
-  // to the application. Used by a control that owns other controls.
-  void AdoptComposite(UiWindow& child);
   // Raises one of the control's own events through the normal path: the
-  // control's hook and typed handlers, its user routine, its window's routine.
+  // control's hook and typed handlers (which run its owner's signal), its user
+  // routine, its window's routine.
   // Returns the path's result (0 when stopped, -1 when not registered).
   int32_t RaiseEvent(uint32_t msg, WParam wParam = 0, LParam lParam = 0);
 
@@ -105,12 +104,24 @@ class UiControl : public UiWindow {
   // window took it, the window was deactivated or disabled). A control that
   // follows a drag or repeats while pressed stops here.
   virtual Handled OnCaptureLost() { return Handled::Continue; }
-  // An event of a child adopted with AdoptComposite (10011 scroll position,
-  // 10013 cell clicked, 10017 menu item, and everything else sent to it).
-  virtual Handled OnChildEvent(int32_t /*childKey*/, uint32_t /*msg*/, WParam, LParam) { return Handled::Continue; }
+  // A framework event without a handler above (a control's own event, such as
+  // Event::ScrollChanged, raised with RaiseEvent or sent to it). A control runs
+  // its owner's typed signal for it here, before the user routine hears it.
+  virtual Handled OnOwnEvent(uint32_t /*msg*/, WParam, LParam) { return Handled::Continue; }
   // Draws the control's content into its canvas, already cleared (and clipped
   // to the invalid area) by the paint pass. size is the control's size.
   virtual void OnPaint(draw::Graphics& /*g*/, Size /*size*/) {}
+
+  // Runs an owner's typed signal. The signal is a std::function member of the
+  // control, and the owner may delete the control while it runs, so it runs
+  // from a copy; the caller returns at once afterwards, touching nothing of
+  // the control (the message path sees the element gone).
+  template <typename Signal, typename... Args>
+  static void Emit(const Signal& signal, Args&&... args) {
+    if (!signal) return;
+    const Signal copy = signal;
+    copy(std::forward<Args>(args)...);
+  }
 
   // Whether a left press captures the mouse for the control, so that it hears
   // the drag and the release outside itself. Controls that only take clicks

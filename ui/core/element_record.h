@@ -51,9 +51,6 @@ struct ElementRecord {
   int32_t pressed = 0;
   int32_t keepsFocus = 0;
   int32_t auxValue = -1;
-  // The owning composite control's ear on this child (UiControl::AdoptComposite);
-  // runs before userHandler, which stays the application's.
-  EventRoutine childListener;
   EventRoutine userHandler;
   int32_t forwardToWindow = 1;
   std::string tipText;

@@ -64,7 +64,6 @@ UiWindow::~UiWindow() {
   if (ElementRecord* rec = Rec({})) {
     rec->handler = {};
     rec->userHandler = {};
-    rec->childListener = {};
     rec->owner = nullptr;
   }
   ReleaseWindow();

@@ -164,7 +164,7 @@ class UiWindow {
   virtual void OnTimer(int32_t, uint32_t) {}
 
   // --- Geometry and sizing (window_geometry.cpp) ---
-  // Moves and resizes an element, raising 10003 and 10004.
+  // Moves and resizes an element, raising Event::Moved and Event::Resized.
   virtual void Place(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                      std::optional<int32_t> height, OptKey key = {});
   void SetPadding(const Insets& padding, OptKey key = {});
@@ -209,7 +209,7 @@ class UiWindow {
   void Paint(OptKey key = {}, int32_t topLevel = 1);
   void Repaint();
   void ComposeElement(int32_t key);
-  // Draws the element's own content into its canvas; reached through event 10008.
+  // Draws the element's own content into its canvas; reached through Event::Paint.
   virtual void PaintEntry();
   void RecreateCanvas(OptKey key = {});
   draw::Graphics* CanvasGraphics(OptKey key = {});

@@ -146,11 +146,6 @@ int32_t UiWindow::ElementProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wPara
   if (!rec || self.Lost()) return 0;
   if (MessageHook(hwnd, key, msg, wParam, lParam) == 0) return 0;
   if (!rec) return 0;
-  if (rec->tag != ElementRecord::kWindowTag && rec->childListener) {
-    EventRoutine listener = rec->childListener;
-    if (listener(hwnd, key, msg, wParam, lParam) == 0) return 0;
-    if (!rec) return 0;
-  }
   if (rec->tag != ElementRecord::kWindowTag && rec->userHandler) {
     EventRoutine routine = rec->userHandler;
     if (routine(hwnd, key, msg, wParam, lParam) == 0) return 0;

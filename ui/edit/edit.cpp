@@ -93,8 +93,7 @@ void UiEdit::MakeMenuControl() {
   MenuStyle style;
   style.width = EditContextMenu::kWidth;
   menuControl_->SetStyle(style);
-  // The chosen item comes back to OnChildEvent as the menu's event.
-  AdoptComposite(*menuControl_);
+  menuControl_->onItemChosen = [this](int32_t index) { OnMenuChosen(index); };
   menu_.SetPresenter([this](const EditContextMenu::Items& items) { PresentMenu(items); });
 }
 
@@ -112,7 +111,7 @@ void UiEdit::MakeBarControl(bool vertical, draw::Argb color) {
   bar->Create(this, true, r.x, r.y, r.width, r.height, 0, 0, 0, 1, 10, true, !vertical, color, {});
   // Pressing a bar leaves the keyboard focus in the text.
   bar->SetKeepsFocus(1);
-  AdoptComposite(*bar);
+  HearBar(*bar, vertical);
   (vertical ? vScroll_ : hScroll_) = std::move(bar);
 }
 

@@ -147,6 +147,9 @@ class UiEdit : public UiControl {
   void OnBarScrolled(bool vertical, int32_t position);
   // The context menu's item at index was chosen.
   void OnMenuChosen(int32_t index);
+  // Hears one of the edit's bars: a drag moves the text, the wheel over it
+  // scrolls, hovering lights the border.
+  void HearBar(UiScrollBar& control, bool vertical);
 
   // An entry (a password text in password mode, which shows only its mask).
   void DescribeAccessible(ws::AxNode& node) override;
@@ -167,8 +170,6 @@ class UiEdit : public UiControl {
   Handled OnFocusLost() override;
   Handled OnMouseEnter() override;
   Handled OnMouseLeave() override;
-  // The bars: a drag moves the text, the wheel over them scrolls, hovering lights the border.
-  Handled OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam lParam) override;
   // Restarts the blink around every paint.
   void OnPaint(draw::Graphics& g, Size size) override;
   void OnTimer(int32_t id, uint32_t msg) override;

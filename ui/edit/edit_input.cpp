@@ -418,46 +418,25 @@ void UiEdit::WheelBy(bool vertical, double delta) {
   OnBarScrolled(vertical, bar.position);
 }
 
-Handled UiEdit::OnChildEvent(int32_t childKey, uint32_t msg, WParam wParam, LParam) {
-  if (menuControl_ && childKey == menuControl_->Key()) {
-    if (msg == Event::MenuItemChosen) OnMenuChosen(static_cast<int32_t>(wParam));
-    return Handled::Continue;
-  }
-  const bool vertical = vScroll_ && childKey == vScroll_->Key();
-  const bool horizontal = hScroll_ && childKey == hScroll_->Key();
-  if (!vertical && !horizontal) return Handled::Continue;
+void UiEdit::HearBar(UiScrollBar& control, bool vertical) {
   EditBar& bar = vertical ? vBar_ : hBar_;
-  switch (msg) {
-    case Event::ScrollChanged:
-      if (!syncingBars_) {
-        bar.position = static_cast<int32_t>(wParam);
-        OnBarScrolled(vertical, bar.position);
-      }
-      break;
-    case Msg::MouseWheel:
-      if (const int32_t d = SignedHighWord(wParam); d != 0) {
-        const double step = layout_.LineHeight() * kLinesPerNotch;
-        WheelBy(true, d < 0 ? step : -step);
-      }
-      break;
-    case Event::MouseEnter:
-      bar.hovered = true;
-      if (GetHovered() == 0 && !hot_) {
-        hot_ = true;
-        InvalidateRect();
-      }
-      break;
-    case Event::MouseLeave:
-      bar.hovered = false;
-      if (!focused_ && GetHovered() == 0 && hot_) {
-        hot_ = false;
-        InvalidateRect();
-      }
-      break;
-    default:
-      break;
-  }
-  return Handled::Continue;
+  control.onPositionChanged = [this, &bar, vertical](int32_t position) {
+    if (syncingBars_) return;
+    bar.position = position;
+    OnBarScrolled(vertical, bar.position);
+  };
+  // The wheel over either bar scrolls as it does over the text.
+  control.onWheel = [this](const MouseEvent& e) { OnMouseWheel(e); };
+  control.onHoverChanged = [this, &bar](bool hovered) {
+    bar.hovered = hovered;
+    if (hovered && GetHovered() == 0 && !hot_) {
+      hot_ = true;
+      InvalidateRect();
+    } else if (!hovered && !focused_ && GetHovered() == 0 && hot_) {
+      hot_ = false;
+      InvalidateRect();
+    }
+  };
 }
 
 void UiEdit::OnBarScrolled(bool vertical, int32_t position) {

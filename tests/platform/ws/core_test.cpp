@@ -245,6 +245,42 @@ TEST_F(WindowCore, DoubleClickNeedsTheClassStyle) {
   EXPECT_EQ(log.Count(Msg::LButtonDown), 2u) << "too slow for a double click";
 }
 
+// Both backends pair their presses in the core; the headless one with its clock.
+TEST_F(WindowCore, PressesPairOnlyWithinTheTimeTheBoxAndTheButton) {
+  AddClass("P", log.Proc(*hs), ClassStyle::DblClks);
+  Open("P", {0, 0, 100, 100});
+  struct Case {
+    Point second;
+    MouseButton button;
+    int64_t later;
+    bool paired;
+  };
+  const Case cases[] = {
+      {{12, 8}, MouseButton::Left, 500, true},     // at the limits
+      {{13, 10}, MouseButton::Left, 100, false},   // three pixels off
+      {{10, 10}, MouseButton::Left, 501, false},   // too slow
+      {{10, 10}, MouseButton::Right, 100, false},  // another button
+  };
+  for (const Case& c : cases) {
+    hs->Advance(1000);  // nothing pairs with the case before
+    log.Clear();
+    hs->Click({10, 10});
+    hs->Advance(c.later);
+    hs->Click(c.second, c.button);
+    EXPECT_EQ(log.Count(Msg::LButtonDblClk) + log.Count(Msg::RButtonDblClk), c.paired ? 1u : 0u)
+        << c.second.x << "," << c.second.y << " +" << c.later << " ms";
+  }
+  // A third quick press starts a new pair rather than ending another.
+  hs->Advance(1000);
+  log.Clear();
+  for (int i = 0; i < 4; ++i) {
+    hs->Click({10, 10});
+    hs->Advance(100);
+  }
+  EXPECT_EQ(log.Count(Msg::LButtonDblClk), 2u);
+  EXPECT_EQ(log.Count(Msg::LButtonDown), 2u);
+}
+
 TEST_F(WindowCore, WindowTickHasATenMillisecondMinimum) {
   int ticks = 0;
   const uint32_t id = hs->SetWindowTimer(0, 0, 1, [&](uint32_t) { ++ticks; });

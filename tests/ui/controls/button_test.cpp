@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "tests/ui/core/window_test_support.h"
 #include "ui/controls/label.h"
 #include "ui/controls/pic_box.h"
@@ -63,11 +66,11 @@ TEST_F(UiButtonTest, SpaceAndEnterClickTheFocusedButtonWhichShowsItsMarkAfterTab
             f.Pixel(20 + 2, 20 + 2) == 0xFFFFFFFF ? f.Pixel(20 + 2, 20 + 14) : f.Pixel(20 + 2, 20 + 14));
 
   f.headless->KeyDown(Vk::Space);
-  EXPECT_EQ(button.GetState(), UiButton::kPressed);
+  EXPECT_EQ(button.GetState(), UiButton::State::Pressed);
   EXPECT_EQ(clicks, 0);
   f.headless->KeyUp(Vk::Space);
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+  EXPECT_EQ(button.GetState(), UiButton::State::Normal);
   f.headless->PressKey(Vk::Return);
   EXPECT_EQ(clicks, 2);
   // Space pressed and the focus gone before its release: no click.
@@ -75,6 +78,31 @@ TEST_F(UiButtonTest, SpaceAndEnterClickTheFocusedButtonWhichShowsItsMarkAfterTab
   f.headless->PressKey(Vk::Tab);
   f.headless->KeyUp(Vk::Space);
   EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(UiButtonTest, OnClickRunsBeforeTheRoutineForEveryKindOfClickAndMayDropTheButton) {
+  WindowFixture f;
+  auto button = std::make_unique<UiButton>();
+  button->Create(f.window.get(), true, 20, 20, 80, 28, "OK");
+  std::string log;
+  button->onClick = [&] { log += 'o'; };
+  button->SetUserHandler([&](Hwnd, int32_t, uint32_t msg, WParam, LParam) {
+    if (msg == Event::Click) log += 'u';
+    return 1;
+  });
+  f.Frame();
+  f.headless->Click(button->PointToScreen({10, 10}));
+  f.headless->PressKey(Vk::Space);
+  f.headless->PressKey(Vk::Return);
+  EXPECT_EQ(log, "ououou");
+  // The owner drops the button on its click: its routine hears nothing more.
+  button->onClick = [&] {
+    log += 'o';
+    button.reset();
+  };
+  f.headless->PressKey(Vk::Return);
+  EXPECT_EQ(button, nullptr);
+  EXPECT_EQ(log, "ouououo");
 }
 
 TEST_F(UiButtonTest, ClickEndsHoveredAndLeavingOrLosingFocusReturnsToNormal) {
@@ -90,22 +118,22 @@ TEST_F(UiButtonTest, ClickEndsHoveredAndLeavingOrLosingFocusReturnsToNormal) {
   });
   f.Frame();
   f.headless->MoveMouse(button.PointToScreen({10, 10}));
-  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  EXPECT_EQ(button.GetState(), UiButton::State::Hover);
   f.headless->PressButton(ws::MouseButton::Left);
-  EXPECT_EQ(button.GetState(), UiButton::kPressed);
+  EXPECT_EQ(button.GetState(), UiButton::State::Pressed);
   EXPECT_EQ(button.GetFocusedFlag(), 1);
   f.headless->ReleaseButton(ws::MouseButton::Left);
-  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  EXPECT_EQ(button.GetState(), UiButton::State::Hover);
   EXPECT_EQ(clicks, 1);
   f.headless->MoveMouse(WindowFixture::At(150, 150));
-  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+  EXPECT_EQ(button.GetState(), UiButton::State::Normal);
   EXPECT_EQ(button.GetFocusedFlag(), 1);
   // Hovered again, then the focus moves to the other button.
   f.headless->MoveMouse(button.PointToScreen({10, 10}));
-  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  EXPECT_EQ(button.GetState(), UiButton::State::Hover);
   other.Focus();
   EXPECT_EQ(button.GetFocusedFlag(), 0);
-  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+  EXPECT_EQ(button.GetState(), UiButton::State::Normal);
   // A transition runs only while the state changes.
   for (int i = 0; i < 20; ++i) f.Frame();
   EXPECT_TRUE(button.TimerIds().empty());
@@ -119,16 +147,16 @@ TEST_F(UiButtonTest, FillAlphaIsTwentyBelowTheFillAlphaInEveryState) {
   UiButton faint;
   faint.Create(f.window.get(), true, 10, 50, 60, 30, "");
   for (auto [button, alpha] : {std::pair{&strong, 180u}, std::pair{&faint, 30u}}) {
-    for (int32_t state : {UiButton::kNormal, UiButton::kHover, UiButton::kPressed}) {
+    for (UiButton::State state : {UiButton::State::Normal, UiButton::State::Hover, UiButton::State::Pressed}) {
       button->SetState(state);
-      EXPECT_EQ(draw::AlphaOf(Drawn(*button).GetPixel(30, 15)), alpha) << state;
+      EXPECT_EQ(draw::AlphaOf(Drawn(*button).GetPixel(30, 15)), alpha) << static_cast<int>(state);
     }
   }
   // The hover tint is the accent averaged with white, the pressed one the accent.
   strong.SetAccentColor(0xFF204080);
-  strong.SetState(UiButton::kHover);
+  strong.SetState(UiButton::State::Hover);
   EXPECT_PRED2(NearColor, Drawn(strong).GetPixel(30, 15), 0xB48F9FBFu);
-  strong.SetState(UiButton::kPressed);
+  strong.SetState(UiButton::State::Pressed);
   EXPECT_PRED2(NearColor, Drawn(strong).GetPixel(30, 15), 0xB4204080u);
 }
 
@@ -146,7 +174,7 @@ TEST_F(UiButtonTest, BorderIsFaintUnlessFocusedOrActiveAndShowsOnAllFourSides) {
   f.Frame();
   f.headless->Click(button.PointToScreen({5, 5}));
   f.headless->MoveMouse(WindowFixture::At(200, 150));
-  ASSERT_EQ(button.GetState(), UiButton::kNormal);
+  ASSERT_EQ(button.GetState(), UiButton::State::Normal);
   for (draw::Argb side : sides()) EXPECT_EQ(side, 0xC8808080u);
 }
 
@@ -156,9 +184,9 @@ TEST_F(UiButtonTest, DisablingAHoveredButtonDropsItsHoverLook) {
   button.Create(f.window.get(), true, 20, 20, 60, 30, "Go");
   f.Frame();
   f.headless->MoveMouse(button.PointToScreen({5, 5}));
-  ASSERT_EQ(button.GetState(), UiButton::kHover);
+  ASSERT_EQ(button.GetState(), UiButton::State::Hover);
   button.SetDisabled(1);
-  EXPECT_EQ(button.GetState(), UiButton::kNormal);
+  EXPECT_EQ(button.GetState(), UiButton::State::Normal);
 }
 
 TEST_F(UiButtonTest, UnwrappedTextStaysOnOneLineAndWrappedTextTakesTwo) {
@@ -242,7 +270,7 @@ TEST_F(UiButtonTest, OnlyControlsThatFollowADragTakeTheMouseOnAPress) {
   EXPECT_EQ(sys.Capture(), f.hwnd);
   // A lost capture drops the pressed look at once.
   sys.ReleaseCapture();
-  EXPECT_EQ(button.GetState(), UiButton::kHover);
+  EXPECT_EQ(button.GetState(), UiButton::State::Hover);
   EXPECT_EQ(button.GetPressed(), 0);
   f.headless->ReleaseButton(ws::MouseButton::Left);
 }

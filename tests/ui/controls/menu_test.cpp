@@ -29,22 +29,6 @@ class RecordingMenu : public UiMenu {
   }
 };
 
-// A control that owns the menu and hears its events beside the user routine.
-class Composite : public UiControl {
- public:
-  explicit Composite(UiMenu& menu) {
-    Register(0, 0, 10, 10, "OVCL_PROBE");
-    AdoptComposite(menu);
-  }
-  std::vector<int32_t> heard;
-
- protected:
-  Handled OnChildEvent(int32_t, uint32_t msg, WParam w, LParam) override {
-    if (msg == Event::MenuItemChosen) heard.push_back(static_cast<int32_t>(w));
-    return Handled::Continue;
-  }
-};
-
 // A focused owner window and a menu "Open", separator, "Save" opened at
 // (400, 300), whose chosen items are logged.
 class MenuTest : public ::testing::Test {
@@ -159,7 +143,12 @@ TEST_F(MenuTest, PopupAtTheMouseOpensLeftNearTheRightEdgeOfTheScreen) {
 }
 
 TEST_F(MenuTest, ClicksChooseKeepOpenOrCloseSilently) {
-  Composite owner(*menu_);
+  // An owner hears the choice through the typed signal, before the user routine.
+  std::vector<int32_t> heard;
+  menu_->onItemChosen = [&](int32_t index) {
+    EXPECT_EQ(chosen_.size(), heard.size());
+    heard.push_back(index);
+  };
   Hwnd popup = Open();
   sys().Click(OnItem(1));  // the separator
   EXPECT_TRUE(ws::System().IsWindow(popup));
@@ -171,7 +160,7 @@ TEST_F(MenuTest, ClicksChooseKeepOpenOrCloseSilently) {
   popup = Open();
   sys().Click(OnItem(2));
   EXPECT_EQ(chosen_, std::vector<int32_t>{2});
-  EXPECT_EQ(owner.heard, std::vector<int32_t>{2}) << "a composite owner hears the choice across popups";
+  EXPECT_EQ(heard, std::vector<int32_t>{2}) << "an owner hears the choice across popups";
   EXPECT_FALSE(ws::System().IsWindow(popup));
   EXPECT_FALSE(menu_->IsOpen());
 
@@ -229,6 +218,21 @@ TEST_F(MenuTest, HandlerMayDestroyOrReopenTheMenu) {
   fx_.Frame();
   EXPECT_EQ(menu_, nullptr);
   EXPECT_FALSE(ws::System().IsWindow(popup));
+
+  // An owner's signal may destroy the menu too: its user routine then hears nothing.
+  menu_ = std::make_unique<RecordingMenu>();
+  for (const char* text : {"Open", "-", "Save"}) menu_->InsertItem({}, text);
+  menu_->SetUserHandler([this](Hwnd, int32_t, uint32_t msg, WParam w, LParam) {
+    if (msg == Event::MenuItemChosen) chosen_.push_back(static_cast<int32_t>(w));
+    return 1;
+  });
+  menu_->onItemChosen = [this](int32_t) { menu_.reset(); };
+  const Hwnd second = Open();
+  sys().Click(OnItem(2));
+  fx_.Frame();
+  EXPECT_EQ(menu_, nullptr);
+  EXPECT_FALSE(ws::System().IsWindow(second));
+  EXPECT_TRUE(chosen_.empty());
 }
 
 TEST_F(MenuTest, KeysAndReadersMoveTheHighlightAndChoose) {

@@ -1,9 +1,11 @@
 // The control kit through the public path: typed handlers, Stop and Continue,
-// composite controls hearing their children, and painting.
+// owners hearing their children through typed signals, and painting.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -23,13 +25,13 @@ class KitProbe : public UiControl {
     FinishCreate();
     return key;
   }
-  using UiControl::AdoptComposite;
 
   Handled result = Handled::Continue;  // what every handler answers
   std::vector<MouseEvent> mouse;       // downs, ups and wheels in order
   std::vector<int32_t> keys;
   int clicks = 0, enters = 0, leaves = 0;
-  std::vector<Heard> childEvents;
+  // The owner's typed signal for the probe's own events.
+  std::function<void(uint32_t msg, int32_t value)> onOwnEvent;
   Size painted;
 
  protected:
@@ -40,9 +42,9 @@ class KitProbe : public UiControl {
   Handled OnClick() override { return Tally(clicks); }
   Handled OnMouseEnter() override { return Tally(enters); }
   Handled OnMouseLeave() override { return Tally(leaves); }
-  Handled OnChildEvent(int32_t key, uint32_t msg, WParam, LParam) override {
-    if (msg > Event::Click) childEvents.emplace_back(key, msg);
-    return result;
+  Handled OnOwnEvent(uint32_t msg, WParam wParam, LParam) override {
+    Emit(onOwnEvent, msg, static_cast<int32_t>(wParam));
+    return Handled::Continue;
   }
   void OnPaint(draw::Graphics&, Size size) override { painted = size; }
 
@@ -110,31 +112,39 @@ TEST(UiControlKit, TypedHandlersGetDecodedInputAndStopKeepsItFromTheRoutines) {
   EXPECT_EQ(probe.leaves, 1);
 }
 
-TEST(UiControlKit, CompositeHearsItsChildsEventsAndLeavesTheUserSlotFree) {
+TEST(UiControlKit, OwnersSignalHearsOwnEventsBeforeTheRoutinesAndMayDeleteTheChild) {
   WindowFixture f;
-  std::vector<Heard> app, window;
-  f.window->SetUserHandler(Listen(window));
+  std::vector<Heard> heard;  // owner, user routine and window routine in one log
+  f.window->SetUserHandler(Listen(heard));
   KitProbe list;
   list.Create(f.window.get(), 10, 10, 120, 100);
-  KitProbe bar;
-  bar.Create(&list, 100, 0, 20, 100);
-  list.AdoptComposite(bar);
-  bar.SetUserHandler(Listen(app));
-  bar.RaiseEvent(Event::ScrollChanged, 3, 0);
-  EXPECT_EQ(list.childEvents, (std::vector<Heard>{{bar.Key(), Event::ScrollChanged}}));
-  EXPECT_EQ(Times(app, bar.Key(), Event::ScrollChanged), 1u);
-  EXPECT_EQ(Times(window, bar.Key(), Event::ScrollChanged), 1u);
-  // A composite that consumes the event keeps it from the application.
-  list.result = Handled::Stop;
-  EXPECT_EQ(bar.RaiseEvent(Event::ScrollChanged, 4, 0), 0);
-  EXPECT_EQ(list.childEvents.size(), 2u);
-  EXPECT_EQ(Times(app, bar.Key(), Event::ScrollChanged), 1u);
-  EXPECT_EQ(Times(window, bar.Key(), Event::ScrollChanged), 1u);
-  // A composite gone before its child is no longer called.
-  list.Unregister();
-  EXPECT_EQ(bar.RaiseEvent(Event::ScrollChanged, 5, 0), 1);
-  EXPECT_EQ(list.childEvents.size(), 2u);
-  EXPECT_EQ(Times(app, bar.Key(), Event::ScrollChanged), 2u);
+  auto bar = std::make_unique<KitProbe>();
+  bar->Create(&list, 100, 0, 20, 100);
+  const int32_t key = bar->Key();
+  std::vector<int32_t> values;
+  bar->onOwnEvent = [&](uint32_t msg, int32_t value) {
+    heard.emplace_back(-1, msg);
+    values.push_back(value);
+  };
+  bar->SetUserHandler(Listen(heard));
+  EXPECT_EQ(bar->RaiseEvent(Event::ScrollChanged, 3, 0), 1);
+  EXPECT_EQ(heard,
+            (std::vector<Heard>{{-1, Event::ScrollChanged}, {key, Event::ScrollChanged}, {key, Event::ScrollChanged}}));
+  EXPECT_EQ(values, std::vector<int32_t>{3});
+  // The framework's own events up to the click are not the control's own.
+  bar->RaiseEvent(Event::Click);
+  bar->RaiseEvent(Event::Resized, 20, 100);
+  EXPECT_EQ(values.size(), 1u);
+  // An owner may drop its child from the signal: nobody after it hears the event.
+  bar->onOwnEvent = [&](uint32_t, int32_t value) {
+    values.push_back(value);
+    bar.reset();
+  };
+  heard.clear();
+  EXPECT_EQ(bar->RaiseEvent(Event::MenuItemChosen, 4, 0), 0);
+  EXPECT_EQ(bar, nullptr);
+  EXPECT_EQ(values.back(), 4);
+  EXPECT_TRUE(heard.empty());
 }
 
 }  // namespace

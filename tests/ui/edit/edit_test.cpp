@@ -207,6 +207,23 @@ TEST(UiEdit, WheelScrollsOneAndAQuarterLinesPerNotchAndClamps) {
   EXPECT_EQ(control->GetPosition(), bar.position);
 }
 
+TEST(UiEdit, HoveringItsBarLightsTheEditAndTheWheelOverTheBarScrollsTheText) {
+  EditFixture e(Lines(30), MultiLine(), 200, 80);
+  UiScrollBar* control = e.edit.GetVScrollBar();
+  ASSERT_NE(control, nullptr);
+  const int32_t step = static_cast<int32_t>(e.edit.GetLayout().LineHeight() * 1.25);
+  EXPECT_FALSE(e.edit.GetHot());
+  e.f.headless->MoveMouse(control->PointToScreen({control->GetWidth() / 2, control->GetHeight() / 2}));
+  EXPECT_TRUE(e.edit.GetHot());
+  e.f.headless->Wheel(-120);
+  EXPECT_EQ(e.edit.GetVScroll().position, step);
+  EXPECT_EQ(control->GetPosition(), step);
+  e.f.headless->Wheel(-120, true);  // sideways: the lines stay
+  EXPECT_EQ(e.edit.GetVScroll().position, step);
+  e.f.headless->MoveMouse(WindowFixture::At(260, 150));  // off the edit, straight from the bar
+  EXPECT_FALSE(e.edit.GetHot());
+}
+
 TEST(UiEdit, OneLineScrollRedrawsOneStripAndMatchesAFullRepaint) {
   EditFixture e(Lines(30), MultiLine(), 200, 170);
   e.f.Frame();
