@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tests/support/bound_window.h"
@@ -35,6 +37,7 @@ class GtkMenuTest : public testing::GtkBackendTest {
     });
   }
   void ReleaseWindows() override {
+    if (focusWatch_ != 0) ws::System().UnwatchFocus(focusWatch_);
     menu_.reset();
     owner_.reset();
   }
@@ -49,18 +52,27 @@ class GtkMenuTest : public testing::GtkBackendTest {
         WaitUntil([this] { return ws::System().Focus() == owner_->hwnd && testing::ActiveOnDesktop(owner_->hwnd); },
                   "the owner to be active on the desktop", testing::kDesktopWaitMs, 100));
     ASSERT_TRUE(HeardAllInput("the click and the activation"));
+    // Where the focus goes after the popup opens, for the failure messages: a
+    // focus change is what closes a popup that nobody clicked.
+    const int64_t opened = ws::System().NowMs();
+    focusWatch_ = ws::System().WatchFocus([this, opened](int32_t to) {
+      focusMoves_ += " " + std::to_string(ws::System().NowMs() - opened) + " ms: " + std::to_string(to) + ";";
+    });
     menu_->Popup(600, 300);
   }
 
   std::unique_ptr<testing::BoundWindow> owner_;
   std::unique_ptr<UiMenu> menu_;
   std::vector<int32_t> chosen_;
+  uint32_t focusWatch_ = 0;
+  std::string focusMoves_;
 };
 
 TEST_F(GtkMenuTest, RealClickOnAnItemRaisesItsIndexAndClosesThePopup) {
   ASSERT_NO_FATAL_FAILURE(OpenOnFocusedOwner());
   // "Paste" lies 2 + 25 + 10 to 2 + 60 pixels down the popup.
-  EXPECT_TRUE(PointerTo({600 + 60, 300 + 48}, "\"Paste\" to show its hover", [&] { return menu_->HoverIndex() == 2; }));
+  EXPECT_TRUE(PointerTo({600 + 60, 300 + 48}, "\"Paste\" to show its hover", [&] { return menu_->HoverIndex() == 2; }))
+      << "focus after the popup opened:" << focusMoves_;
   EXPECT_TRUE(menu_->IsOpen());
   Xdo("click 1");
   EXPECT_TRUE(WaitUntil([&] { return !menu_->IsOpen(); }, "the popup to close"));
@@ -70,7 +82,8 @@ TEST_F(GtkMenuTest, RealClickOnAnItemRaisesItsIndexAndClosesThePopup) {
 TEST_F(GtkMenuTest, PopupClosesWhenItsOwnerIsClicked) {
   ASSERT_NO_FATAL_FAILURE(OpenOnFocusedOwner());
   // Over the popup first: it is on the screen, holding the mouse, before the owner is clicked.
-  EXPECT_TRUE(PointerTo({600 + 60, 300 + 48}, "the popup under the pointer", [&] { return menu_->HoverIndex() == 2; }));
+  EXPECT_TRUE(PointerTo({600 + 60, 300 + 48}, "the popup under the pointer", [&] { return menu_->HoverIndex() == 2; }))
+      << "focus after the popup opened:" << focusMoves_;
   EXPECT_TRUE(PointerTo({300, 250}, "the pointer back over the owner"));
   EXPECT_TRUE(menu_->IsOpen());
   Xdo("click 1");
