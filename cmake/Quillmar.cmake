@@ -22,6 +22,12 @@ function(quillmar_add_test)
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     "QUILLMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(T_GTK AND NOT WIN32)
+    # Their windows share the display with every other run's: one test at a time on it.
+    get_property(emulator TARGET ${T_NAME} PROPERTY CROSSCOMPILING_EMULATOR)
+    set_property(TARGET ${T_NAME} PROPERTY CROSSCOMPILING_EMULATOR bash ${CMAKE_SOURCE_DIR}/tests/hold_display.sh
+      ${emulator})
+  endif()
   if(WIN32)
     # Windows test programs run under Wine and carry the one label of that run; their CRLF
     # line ends are taken off so that test discovery reads plain names.

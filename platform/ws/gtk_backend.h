@@ -89,7 +89,8 @@ class GtkWindowSystem final : public WindowSystemCore {
     GtkWindowSystem* system;
     uint32_t key;  // 0 while parked
     gint64 intervalUs;
-    gint64 due;  // monotonic microseconds of the next tick
+    gint64 due;   // monotonic microseconds of the next tick
+    bool firing;  // its callback runs: GLib holds the source back until it returns
   };
   static gboolean DispatchTimer(GSource* source, GSourceFunc callback, gpointer data);
   static constexpr size_t kParkedTimers = 8;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "platform/ws/gtk_access_bridge.h"
@@ -448,16 +449,22 @@ gboolean GtkWindowSystem::DispatchTimer(GSource* source, GSourceFunc /*callback*
   t->due += t->intervalUs;
   if (now - t->due > t->intervalUs) t->due = now + t->intervalUs;
   g_source_set_ready_time(source, t->due);
+  t->firing = true;
   t->system->FireTimer(t->key);
+  t->firing = false;  // still ours: GLib holds a reference while it dispatches
   return G_SOURCE_CONTINUE;
 }
 
 void GtkWindowSystem::NativeTimerStart(uint32_t timerKey, uint32_t intervalMs) {
   static GSourceFuncs funcs{nullptr, nullptr, &DispatchTimer, nullptr, nullptr, nullptr};
   TimerSource* t = nullptr;
-  if (!parkedTimers_.empty()) {
-    t = parkedTimers_.back();
-    parkedTimers_.pop_back();
+  // Not the source of a callback that is running: GLib would not dispatch it in
+  // a loop that callback runs (a box opened from a one-shot timer would stand still).
+  const auto idle =
+      std::find_if(parkedTimers_.rbegin(), parkedTimers_.rend(), [](const TimerSource* p) { return !p->firing; });
+  if (idle != parkedTimers_.rend()) {
+    t = *idle;
+    parkedTimers_.erase(std::next(idle).base());
   } else {
     t = reinterpret_cast<TimerSource*>(g_source_new(&funcs, sizeof(TimerSource)));
     t->system = this;

@@ -5,12 +5,11 @@
 #include <gtk/gtk.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,7 +24,6 @@ namespace quillmar {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::MouseTo;
 using testing::Xdo;
 
 // A desktop whose handler for magnet links appends each link to a file; only its own
@@ -66,45 +64,10 @@ struct RecordingDesktop {
 class MainWindowGtk : public testing::GtkBackendTest {
  protected:
   void ReleaseWindows() override { window_.reset(); }
-  static std::string At(UiWindow& control, int x, int y) {
-    const Point p = control.PointToScreen({x, y});
-    return MouseTo(p.x, p.y);
+  static Point CentreOf(UiWindow& control) {
+    return control.PointToScreen({control.GetWidth() / 2, control.GetHeight() / 2});
   }
-  static std::string Centre(UiWindow& control) { return At(control, control.GetWidth() / 2, control.GetHeight() / 2); }
 
-  // Steps that each act once and then wait (up to 15 s) for what they caused; the
-  // loop ends with 0 when the last one is done, else with the number of the stuck one.
-  struct Stage {
-    std::function<void()> act;
-    std::function<bool()> done;
-  };
-  int RunStages(std::vector<Stage> stages) {
-    size_t at = 0;
-    int waited = 0;
-    bool acted = false;
-    int result = 0;
-    ws::System().SetWindowTimer(0, 0, 100, [&](uint32_t) {
-      if (result != 0 || at == stages.size()) return;
-      if (!acted) {
-        acted = true;
-        waited = 0;
-        if (stages[at].act) stages[at].act();
-        return;
-      }
-      if (stages[at].done && !stages[at].done()) {
-        if (++waited > 150) result = static_cast<int>(at) + 1, ws::System().PostQuit(result);
-        return;
-      }
-      acted = false;
-      if (++at == stages.size()) ws::System().PostQuit(0);
-    });
-    return ws::System().RunLoop();
-  }
-  // Waits that many 100 ms steps.
-  static Stage Pause(int steps) {
-    auto left = std::make_shared<int>(steps);
-    return {nullptr, [left] { return --*left <= 0; }};
-  }
   // The screen over the window's rectangle, also kept as a PNG (next to the test binary, and in
   // $QUILLMAR_SHOTS when set). The caller unrefs it.
   GdkPixbuf* Shot(const std::string& name) {
@@ -153,19 +116,6 @@ class MainWindowGtk : public testing::GtkBackendTest {
     gtk_window_move(GTK_WINDOW(backdrop_), 0, 0);
     gtk_widget_show_all(backdrop_);
   }
-  // The size the X server gives the active window.
-  static Size ActiveWindowSize() {
-    const std::string file = "active-geometry-" + std::to_string(::getpid());
-    if (std::system(("xdotool getactivewindow getwindowgeometry --shell > " + file).c_str()) != 0) return {};
-    std::ifstream in(file);
-    Size size;
-    for (std::string line; std::getline(in, line);) {
-      if (line.rfind("WIDTH=", 0) == 0) size.width = std::stoi(line.substr(6));
-      if (line.rfind("HEIGHT=", 0) == 0) size.height = std::stoi(line.substr(7));
-    }
-    fs::remove(file);
-    return size;
-  }
   std::string Cell(int row, int column) { return GbkToUtf8(window_->ResultList().GetCellText(row, column)); }
   // Opens the program on the loopback site, active and its open effect over.
   MainWindow& Open() {
@@ -177,8 +127,14 @@ class MainWindowGtk : public testing::GtkBackendTest {
     EXPECT_TRUE(window_->Create());
     return *window_;
   }
-  Stage Activated() {
-    return {nullptr, [this] { return ws::System().Focus() == window_->Handle() && !window_->Session().Busy(); }};
+  // The window active on the desktop, so that typed keys reach it, and no search running.
+  ::testing::AssertionResult Activated() {
+    return WaitUntil(
+        [this] {
+          return ws::System().Focus() == window_->Handle() && !window_->Session().Busy() &&
+                 testing::ActiveOnDesktop(window_->Handle());
+        },
+        "the window to be active on the desktop", testing::kDesktopWaitMs, 100);
   }
 
   RecordingDesktop desktop_;  // before the backend: the desktop settings are read once
@@ -198,22 +154,28 @@ TEST_F(MainWindowGtk, TypedSearchFillsTheListAndADoubleClickHandsTheMagnetToTheD
   window_ = std::make_unique<MainWindow>(options);
   ASSERT_TRUE(window_->Create());
   MainWindow& mw = *window_;
-  int searchedAt = 0;
-  int clickedAt = 0;
-  const int result = RunSteps([&](int n) {
-    if (n == 8) Xdo(Centre(mw.KeywordBox()) + " click 1 sleep 0.2 type abc");
-    if (n == 10) Xdo(Centre(mw.Button(1)) + " click 1");
-    if (n > 10 && !searchedAt && !mw.Session().Busy() && mw.ResultList().GetRowCount() == 3) searchedAt = n;
-    if (searchedAt && n == searchedAt + 3) {
-      const std::string shot = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-      // In the background: the window has to keep painting while it is taken.
-      std::system(("import -window root " + shot + ".png >/dev/null 2>&1 &").c_str());
-      Xdo(At(mw.ResultList(), 100, 1 + 20 + 80 + 40) + " click --repeat 2 --delay 80 1");
-      clickedAt = n;
-    }
-    if (clickedAt && n > clickedAt + 5 && !desktop_.Opened().empty()) ws::System().PostQuit(0);
-  });
-  EXPECT_EQ(result, 0) << "rows " << mw.ResultList().GetRowCount() << ", opened '" << desktop_.Opened() << "'";
+  ASSERT_TRUE(PointerTo(CentreOf(mw.KeywordBox()), "the window to take the pointer over the keyword box"));
+  Xdo("click 1");
+  ASSERT_TRUE(Activated());
+  ASSERT_TRUE(WaitUntil([&] { return mw.Window().FocusKey() == mw.KeywordBox().Key(); }, "the focus on the box"));
+  Xdo("type abc");
+  EXPECT_TRUE(WaitUntil([&] { return mw.KeywordBox().GetTextWide() == u"abc"; }, "the keyword typed"));
+  ASSERT_TRUE(PointerTo(CentreOf(mw.Button(1)), "the pointer over the search button"));
+  Xdo("click 1");
+  EXPECT_TRUE(WaitUntil([&] { return !mw.Session().Busy() && mw.ResultList().GetRowCount() == 3; },
+                        "the search to fill the list"))
+      << "rows " << mw.ResultList().GetRowCount();
+  const std::string shot = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  // The window has to keep painting while it is taken: the shot runs in the
+  // background while the loop runs, and is over before the double click, whose
+  // two clicks a busy machine could otherwise hold too far apart.
+  const fs::path shotDone = desktop_.dir / "shot-done";
+  std::system(("(import -window root " + shot + ".png >/dev/null 2>&1; touch '" + shotDone.string() + "') &").c_str());
+  EXPECT_TRUE(WaitUntil([&] { return fs::exists(shotDone); }, "the screen shot", 3 * testing::kDesktopWaitMs, 100));
+  ASSERT_TRUE(PointerTo(mw.ResultList().PointToScreen({100, 1 + 20 + 80 + 40}), "the pointer over the second row"));
+  Xdo("click --repeat 2 --delay 80 1");
+  EXPECT_TRUE(WaitUntil([&] { return !desktop_.Opened().empty(); }, "the desktop to be handed a magnet"))
+      << "selected row " << mw.ResultList().GetSelection().row;
   EXPECT_EQ(mw.ResultList().GetCellText(0, 1), "magnet:?xt=abc-1-1");
   EXPECT_EQ(desktop_.Opened(), "magnet:?xt=abc-1-2\n");
 }
@@ -225,50 +187,64 @@ TEST_F(MainWindowGtk, KeyboardAloneSearchesPagesAndOpensAndTheWindowGrowsFromOut
       return !mw.Session().Busy() && mw.ResultList().GetRowCount() == 3 && Cell(0, 0) == stem + " 1";
     };
   };
+  const auto state = [&] {
+    return "rows " + std::to_string(mw.ResultList().GetRowCount()) + ", page " + std::to_string(mw.PageNumber()) +
+           ", opened '" + desktop_.Opened() + "'";
+  };
+  ASSERT_TRUE(Activated());
+  // Typed, Enter, Down to the first row, Enter opens it: no pointer.
+  Xdo("type --delay 30 abc");
+  ASSERT_TRUE(WaitUntil([&] { return mw.KeywordBox().GetTextWide() == u"abc"; }, "the keyword typed"));
+  Xdo("key Return");
+  ASSERT_TRUE(WaitUntil(rowsOf("abc-1"), "page 1 of abc")) << state();
+  Xdo("key Down");
+  ASSERT_TRUE(WaitUntil([&] { return mw.ResultList().GetSelection().row == 0; }, "the first row selected"));
+  Xdo("key Return");
+  ASSERT_TRUE(WaitUntil([&] { return desktop_.Opened() == "magnet:?xt=abc-1-1\n"; }, "the magnet opened")) << state();
+  // Tab to "下一页", Space: page 2.
+  Xdo("key Tab Tab");
+  ASSERT_TRUE(WaitUntil([&] { return mw.Window().FocusKey() == mw.Button(3).Key(); }, "the focus on the next page"));
+  Pause(600);  // only for the picture below, which is looked at, not checked
+  g_object_unref(Shot("focus_mark_next_page"));
+  Xdo("key space");
+  ASSERT_TRUE(WaitUntil(rowsOf("abc-2"), "page 2 of abc")) << state();
+  // Back to the box, a new keyword: page 1 of it.
+  Xdo("key Tab");
+  ASSERT_TRUE(WaitUntil([&] { return mw.Window().FocusKey() == mw.KeywordBox().Key(); }, "the focus on the box"));
+  Xdo("key ctrl+a");
+  Xdo("type --delay 30 xyz");
+  ASSERT_TRUE(WaitUntil([&] { return mw.KeywordBox().GetTextWide() == u"xyz"; }, "the new keyword typed"));
+  Xdo("key Return");
+  ASSERT_TRUE(WaitUntil(rowsOf("xyz-1"), "page 1 of xyz")) << state();
+  Xdo("key Tab Tab");
+  ASSERT_TRUE(WaitUntil([&] { return mw.Window().FocusKey() == mw.ResultList().Key(); }, "the focus on the list"));
+  Xdo("key Down");
+  ASSERT_TRUE(WaitUntil([&] { return mw.ResultList().GetSelection().row == 0; }, "the first row selected"));
+  Pause(600);  // only for the picture below, which is looked at, not checked
+  g_object_unref(Shot("window_544x445_list_focused"));
+
+  // A size from outside is followed; one below the design size is not.
+  Xdo("getactivewindow windowsize 800 600");
+  ASSERT_TRUE(WaitUntil([&] { return mw.Window().GetWidth() == 800 && mw.Window().GetHeight() == 600; },
+                        "the window to follow the size from outside"));
+  // The picture of the new size reaches the screen after the size: read the screen until it shows.
   GdkPixbuf* grown = nullptr;
-  Rect grownList;
-  Rect grownNext;
-  Size refused;
-  const int result = RunStages({
-      Pause(10),
-      Activated(),
-      // Typed, Enter, Down to the first row, Enter opens it: no pointer.
-      {[] { Xdo("type --delay 30 abc"); }, nullptr},
-      {[] { Xdo("key Return"); }, rowsOf("abc-1")},
-      {[] { Xdo("key Down"); }, [&] { return mw.ResultList().GetSelection().row == 0; }},
-      {[] { Xdo("key Return"); }, [&] { return desktop_.Opened() == "magnet:?xt=abc-1-1\n"; }},
-      // Tab to "下一页", Space: page 2.
-      {[] { Xdo("key Tab Tab"); }, [&] { return mw.Window().FocusKey() == mw.Button(3).Key(); }},
-      Pause(6),
-      {[&] { g_object_unref(Shot("focus_mark_next_page")); }, nullptr},
-      {[] { Xdo("key space"); }, rowsOf("abc-2")},
-      // Back to the box, a new keyword: page 1 of it.
-      {[] { Xdo("key Tab"); }, [&] { return mw.Window().FocusKey() == mw.KeywordBox().Key(); }},
-      {[] { Xdo("key ctrl+a"); }, nullptr},
-      {[] { Xdo("type --delay 30 xyz"); }, nullptr},
-      {[] { Xdo("key Return"); }, rowsOf("xyz-1")},
-      {[] { Xdo("key Tab Tab"); }, [&] { return mw.Window().FocusKey() == mw.ResultList().Key(); }},
-      {[] { Xdo("key Down"); }, [&] { return mw.ResultList().GetSelection().row == 0; }},
-      Pause(6),
-      {[&] { g_object_unref(Shot("window_544x445_list_focused")); }, nullptr},
-      // A size from outside is followed; one below the design size is not.
-      {[] { Xdo("getactivewindow windowsize 800 600"); },
-       [&] { return mw.Window().GetWidth() == 800 && mw.Window().GetHeight() == 600; }},
-      Pause(10),
-      {[&] {
-         grown = Shot("window_800x600");
-         grownList = mw.ResultList().GetBounds();
-         grownNext = mw.Button(3).GetBounds();
-       },
-       nullptr},
-      {[] { Xdo("getactivewindow windowsize 300 200"); }, nullptr},
-      Pause(15),
-      {[&] { refused = ActiveWindowSize(); }, nullptr},
-      Pause(5),
-      {[&] { g_object_unref(Shot("window_after_shrink_refused")); }, nullptr},
-  });
-  EXPECT_EQ(result, 0) << "rows " << mw.ResultList().GetRowCount() << ", page " << mw.PageNumber() << ", opened '"
-                       << desktop_.Opened() << "'";
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        if (grown != nullptr) g_object_unref(grown);
+        grown = Shot("window_800x600");
+        return grown != nullptr && gdk_pixbuf_get_width(grown) == 800 && SeeThrough(grown) == 0;
+      },
+      "the grown window's picture on the screen", testing::kDesktopWaitMs, 200));
+  const Rect grownList = mw.ResultList().GetBounds();
+  const Rect grownNext = mw.Button(3).GetBounds();
+  Xdo("getactivewindow windowsize 300 200");
+  // A refused size changes nothing, so there is no event to wait for: time for
+  // the window manager to have answered.
+  Pause(2000);
+  const std::optional<Rect> refused = testing::ActiveWindowRect();
+  g_object_unref(Shot("window_after_shrink_refused"));
+
   EXPECT_EQ(mw.PageNumber(), 1);
   EXPECT_EQ(grownList, Rect::FromXywh(4, 114, 780, 435));
   EXPECT_EQ(grownNext, Rect::FromXywh(788 - 112, 588 - 33, 100, 24));
@@ -276,8 +252,9 @@ TEST_F(MainWindowGtk, KeyboardAloneSearchesPagesAndOpensAndTheWindowGrowsFromOut
   EXPECT_EQ(gdk_pixbuf_get_width(grown), 800);
   EXPECT_EQ(SeeThrough(grown), 0);
   g_object_unref(grown);
-  EXPECT_GE(refused.width, MainWindow::kWidth);
-  EXPECT_GE(refused.height, MainWindow::kHeight);
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_GE(refused->width, MainWindow::kWidth);
+  EXPECT_GE(refused->height, MainWindow::kHeight);
   EXPECT_GE(mw.Window().GetWidth(), MainWindow::kWidth);
   EXPECT_GE(mw.Window().GetHeight(), MainWindow::kHeight);
 }
@@ -289,32 +266,51 @@ class MainWindowGtkWithoutHandler : public MainWindowGtk {
 
 TEST_F(MainWindowGtkWithoutHandler, ADoubleClickTellsThatNothingOpensTheLinkAndPutsItOnTheClipboard) {
   MainWindow& mw = Open();
-  const auto boxOpen = [] {
+  const auto box = [] {
     for (ws::WindowHandle h : ws::System().TopLevelWindows()) {
-      if (ws::System().ClassName(h) == "OrvexMessageBox") return true;
+      if (ws::System().ClassName(h) == "OrvexMessageBox") return h;
     }
-    return false;
+    return ws::WindowHandle{0};
   };
+  const auto boxOpen = [&] { return box() != 0; };
+  ASSERT_TRUE(Activated());
+  Xdo("type --delay 30 abc");
+  Xdo("key Return");
+  ASSERT_TRUE(WaitUntil([&] { return !mw.Session().Busy() && mw.ResultList().GetRowCount() == 3; },
+                        "the search to fill the list"));
+  ASSERT_TRUE(PointerTo(mw.ResultList().PointToScreen({100, 1 + 20 + 80 + 40}), "the pointer over the second row"));
+  Xdo("click --repeat 2 --delay 80 1");
+  // The notice runs a loop of its own until it closes, and a wait that ended
+  // inside it would end that loop too: what the test does with the notice is
+  // done from inside, and the wait ends when the notice has gone.
+  enum class Notice { Awaited, Open, Shown, Escaped } notice = Notice::Awaited;
+  int64_t openedMs = 0;
   std::string clipboard;
-  const int result = RunStages({
-      Pause(10),
-      Activated(),
-      {[] {
-         Xdo("type --delay 30 abc");
-         Xdo("key Return");
-       },
-       [&] { return !mw.Session().Busy() && mw.ResultList().GetRowCount() == 3; }},
-      {[&] { Xdo(At(mw.ResultList(), 100, 1 + 20 + 80 + 40) + " click --repeat 2 --delay 80 1"); }, boxOpen},
-      Pause(8),
-      {[&] {
-         g_object_unref(Shot("no_magnet_handler_notice"));
-         const auto text = ws::System().ClipboardText();
-         clipboard = text ? GbkToUtf8(WideToGbk(*text)) : "";
-         Xdo("key Escape");
-       },
-       [&] { return !boxOpen(); }},
-  });
-  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        switch (notice) {
+          case Notice::Awaited:
+            if (boxOpen()) notice = Notice::Open, openedMs = ws::System().NowMs();
+            return false;
+          case Notice::Open:
+            // Time only for the picture, which is looked at, not checked.
+            if (ws::System().NowMs() - openedMs < 800) return false;
+            g_object_unref(Shot("no_magnet_handler_notice"));
+            if (const auto text = ws::System().ClipboardText()) clipboard = GbkToUtf8(WideToGbk(*text));
+            notice = Notice::Shown;
+            return false;
+          case Notice::Shown:
+            if (!testing::ActiveOnDesktop(box())) return false;
+            Xdo("key Escape");
+            notice = Notice::Escaped;
+            return false;
+          case Notice::Escaped:
+            return !boxOpen();
+        }
+        return false;
+      },
+      "the notice to open, take the keys and close with Escape", testing::kDesktopWaitMs, 50))
+      << "stuck at step " << static_cast<int>(notice);
   EXPECT_EQ(clipboard, "magnet:?xt=abc-1-2");
   EXPECT_TRUE(desktop_.Opened().empty());
 }

@@ -410,6 +410,27 @@ TEST_P(WindowScenario, NestedLoopEndsWhenItsWindowIsDestroyed) {
   EXPECT_EQ(ws().RunLoop(), 42);
 }
 
+TEST_P(WindowScenario, ATimerStartedByAOneShotTimerTicksInTheLoopItsCallbackRuns) {
+  // A one-shot timer whose callback opens a box: the box's own timers tick in the box's loop.
+  const WindowHandle box = OpenWindow(Rect{500, 300, 100, 80});
+  ASSERT_NE(box, 0);
+  // Ends the box's loop should the inner timer never tick, rather than hang the test.
+  ws().SetWindowTimer(box, 9, 3000, [&](uint32_t) { ws().DestroyWindow(box); });
+  bool innerTicked = false;
+  bool loopEnded = false;
+  ws().SetWindowTimer(0, 0, 20, [&](uint32_t outer) {
+    ws().KillWindowTimer(0, outer);
+    ws().SetWindowTimer(0, 0, 20, [&](uint32_t inner) {
+      ws().KillWindowTimer(0, inner);
+      innerTicked = true;
+      ws().DestroyWindow(box);
+    });
+    loopEnded = ws().RunModalLoop(box);
+  });
+  ASSERT_TRUE(driver_->PumpUntil([&] { return loopEnded; }, 5000));
+  EXPECT_TRUE(innerTicked) << "the inner timer waited for the callback that started it";
+}
+
 TEST_P(WindowScenario, PopupClosesWhenItsOwnerIsClicked) {
   const WindowHandle owner = OpenWindow(kWindow);
   ASSERT_NE(owner, 0);

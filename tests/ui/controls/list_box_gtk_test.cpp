@@ -13,7 +13,6 @@
 namespace quillmar {
 namespace {
 
-using testing::MouseTo;
 using testing::Xdo;
 
 class UiListBoxGtk : public testing::GtkBackendTest {};
@@ -28,35 +27,25 @@ TEST_F(UiListBoxGtk, TheRealWheelScrollsByNotchesAndTheThumbDrags) {
   list.InsertColumn({}, "B", {.width = 140});
   for (int i = 0; i < 20; ++i) list.InsertRow({}, "row " + std::to_string(i), {.height = 20});
   UiScrollBar& bar = *list.GetVScroll();
-  int32_t afterDown = 1, afterUp = 1, dragged = 0;
-  const int code = RunSteps([&](int n) {
-    if (n == 4) {
-      const Point p = list.PointToScreen({50, 60});
-      Xdo(MouseTo(p.x, p.y));
-    }
-    if (n == 6) Xdo("click --repeat 2 5");  // two notches towards the user
-    if (n == 8) {
-      afterDown = list.GetVOffset();
-      Xdo("click 4");
-    }
-    if (n == 10) {
-      afterUp = list.GetVOffset();
-      const Point p = bar.PointToScreen({5, static_cast<int32_t>(bar.ThumbRect().y) + 5});
-      Xdo(MouseTo(p.x, p.y));
-    }
-    if (n == 12) Xdo("mousedown 1");
-    if (n == 13) Xdo("mousemove_relative 0 40");
-    if (n == 15) Xdo("mouseup 1");
-    if (n == 17) {
-      dragged = bar.GetPosition();
-      ws::System().PostQuit(0);
-    }
-  });
-  EXPECT_EQ(code, 0);
-  EXPECT_EQ(afterDown, -30);
-  EXPECT_EQ(afterUp, -15);
-  EXPECT_GT(dragged, 15);
-  EXPECT_EQ(list.GetVOffset(), -dragged);
+  ws::WindowSystem& sys = ws::System();
+  ASSERT_TRUE(PointerTo(list.PointToScreen({50, 60}), "the pointer over the list"));
+  Xdo("click --repeat 2 5");  // two notches towards the user
+  EXPECT_TRUE(WaitUntil([&] { return list.GetVOffset() <= -30; }, "two notches down"));
+  EXPECT_EQ(list.GetVOffset(), -30);
+  Xdo("click 4");
+  EXPECT_TRUE(WaitUntil([&] { return list.GetVOffset() > -30; }, "a notch up"));
+  EXPECT_EQ(list.GetVOffset(), -15);
+
+  const Point thumb = bar.PointToScreen({5, static_cast<int32_t>(bar.ThumbRect().y) + 5});
+  ASSERT_TRUE(PointerTo(thumb, "the pointer over the thumb"));
+  Xdo("mousedown 1");
+  EXPECT_TRUE(WaitUntil([&] { return sys.Capture() == bound.hwnd; }, "the thumb to take the mouse"));
+  EXPECT_TRUE(
+      PointerTo(thumb.Offset(0, 40), "the thumb to follow the pointer", [&] { return bar.GetPosition() > 15; }));
+  Xdo("mouseup 1");
+  EXPECT_TRUE(WaitUntil([&] { return sys.Capture() == 0; }, "the thumb to let the mouse go"));
+  EXPECT_GT(bar.GetPosition(), 15);
+  EXPECT_EQ(list.GetVOffset(), -bar.GetPosition());
 }
 
 }  // namespace
