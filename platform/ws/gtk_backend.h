@@ -103,6 +103,8 @@ class GtkWindowSystem final : public WindowSystemCore {
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer data);
   static gboolean OnCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer data);
   static gboolean OnFocus(GtkWidget* widget, GdkEventFocus* event, gpointer data);
+  // Drops the program's focus once none of its windows is active, a moment after a focus-out.
+  void ArmFocusCheck();
   static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer data);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
   static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer data);

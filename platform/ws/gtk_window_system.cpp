@@ -540,18 +540,25 @@ gboolean GtkWindowSystem::OnFocus(GtkWidget* /*widget*/, GdkEventFocus* event, g
   }
   // The focus may be going to another of our windows; when, a moment later,
   // none of them is active, the program has lost the focus.
-  if (self->focusCheckTimer_ == 0) {
-    self->focusCheckTimer_ = self->SetWindowTimer(0, 0, 150, [self](uint32_t id) {
-      self->KillWindowTimer(0, id);
-      self->focusCheckTimer_ = 0;
-      bool anyActive = false;
-      for (const auto& [h, other] : self->natives_) {
-        anyActive = anyActive || gtk_window_is_active(GTK_WINDOW(other->widget));
-      }
-      if (!anyActive && !self->moveDrag_ && self->Focus() != 0) self->InputFocus(0);
-    });
-  }
+  if (self->focusCheckTimer_ == 0) self->ArmFocusCheck();
   return FALSE;
+}
+
+void GtkWindowSystem::ArmFocusCheck() {
+  focusCheckTimer_ = SetWindowTimer(0, 0, 150, [this](uint32_t id) {
+    KillWindowTimer(0, id);
+    focusCheckTimer_ = 0;
+    bool anyActive = false;
+    for (const auto& [h, other] : natives_) anyActive = anyActive || gtk_window_is_active(GTK_WINDOW(other->widget));
+    if (anyActive || moveDrag_ || Focus() == 0) return;
+    // A busy window manager may grant a window we just asked it to activate (a
+    // popup menu) only after a while: dropping the focus meanwhile would close it.
+    if (NativeOf(focusRequest_) != nullptr && IsVisible(focusRequest_) && NowMs() - focusRequestMs_ < 1000) {
+      ArmFocusCheck();
+      return;
+    }
+    InputFocus(0);
+  });
 }
 
 gboolean GtkWindowSystem::OnConfigure(GtkWidget* /*widget*/, GdkEventConfigure* event, gpointer data) {
