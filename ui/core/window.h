@@ -358,19 +358,24 @@ class UiWindow {
   };
   MessageResult HandleOwnMessage(WindowMessage& m);
   MessageResult OnNcLButtonDown(Hwnd hwnd);
-  void OnKillFocus(Hwnd hwnd);
-  void OnSetFocus(Hwnd hwnd);
+  MessageResult OnKillFocus(Hwnd hwnd);
+  MessageResult OnSetFocus(Hwnd hwnd);
   // clientOrigin: where the system says the client area now starts.
-  void OnMove(Hwnd hwnd, Point clientOrigin);
-  void OnDisabledChanged(Hwnd hwnd, bool disabled);
-  void OnShowWindow(bool shown);
-  void OnMouseMove(Hwnd hwnd);
-  MessageResult OnSetCursor(HitTest hit);
+  MessageResult OnMove(Hwnd hwnd, Point clientOrigin);
+  MessageResult OnDisabledChanged(Hwnd hwnd, bool disabled);
+  MessageResult OnShowWindow(bool shown);
+  MessageResult OnMouseMove(Hwnd hwnd);
+  // lParam: what the routine and the default procedure get to see.
+  MessageResult OnSetCursor(HitTest hit, LParam& lParam);
   MessageResult OnSysCommand(Hwnd hwnd, WParam command);
-  void OnLButtonDown(Hwnd hwnd);
-  void OnGetMinMaxInfo(ws::MinMaxInfo* info);
-  void OnSysSize(Hwnd hwnd, SizeKind kind);
-  void OnRepaintRequest(RepaintKind kind);
+  MessageResult OnLButtonDown(Hwnd hwnd);
+  MessageResult OnWorkAreaChanged(Hwnd hwnd);
+  MessageResult OnGetMinMaxInfo(ws::MinMaxInfo* info);
+  MessageResult OnSysSize(Hwnd hwnd, SizeKind kind);
+  MessageResult OnRepaintRequest(RepaintKind kind);
+  MessageResult OnDeferredRepaint(Hwnd hwnd);
+  // key 0 takes the focus from every element.
+  MessageResult OnFocusRequest(int32_t key);
   MessageResult OnDestroy(const WindowMessage& m);
   // Plays the close effect in place of closing; false when it has none to play.
   bool StartCloseEffect(Hwnd hwnd);

@@ -14,6 +14,14 @@
 #include "ui/gfx/effect.h"
 
 namespace quillmar {
+namespace {
+
+// The signed point packed in a word pair (a client origin, a mouse position).
+Point SignedPoint(LParam lParam) {
+  return {SignedLowWord(static_cast<uint64_t>(lParam)), SignedHighWord(static_cast<uint64_t>(lParam))};
+}
+
+}  // namespace
 
 int32_t UiWindow::ChildProc(Hwnd, int32_t key, uint32_t msg, WParam, LParam) {
   if (msg != Event::Click || hwnd_ == 0 || !frame_) return 1;
@@ -74,93 +82,36 @@ UiWindow::MessageResult UiWindow::HandleOwnMessage(WindowMessage& m) {
   };
   static constexpr Entry kMap[] = {
       {Msg::NcLButtonDown, [](UiWindow& w, WindowMessage& m) { return w.OnNcLButtonDown(m.hwnd); }},
-      {Msg::KillFocus,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnKillFocus(m.hwnd);
-         return R::Continue;
-       }},
-      {Msg::SetFocus,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnSetFocus(m.hwnd);
-         return R::Continue;
-       }},
-      {Msg::Move,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnMove(m.hwnd,
-                  {SignedLowWord(static_cast<uint64_t>(m.lParam)), SignedHighWord(static_cast<uint64_t>(m.lParam))});
-         return R::Continue;
-       }},
+      {Msg::KillFocus, [](UiWindow& w, WindowMessage& m) { return w.OnKillFocus(m.hwnd); }},
+      {Msg::SetFocus, [](UiWindow& w, WindowMessage& m) { return w.OnSetFocus(m.hwnd); }},
+      {Msg::Move, [](UiWindow& w, WindowMessage& m) { return w.OnMove(m.hwnd, SignedPoint(m.lParam)); }},
       {Event::DisabledChanged,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnDisabledChanged(m.hwnd, (m.wParam & 1) != 0);
-         return R::Continue;
-       }},
-      {Msg::ShowWindow,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnShowWindow(m.wParam == 1);
-         return R::Continue;
-       }},
-      {Msg::MouseMove,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnMouseMove(m.hwnd);
-         return R::Continue;
-       }},
+       [](UiWindow& w, WindowMessage& m) { return w.OnDisabledChanged(m.hwnd, (m.wParam & 1) != 0); }},
+      {Msg::ShowWindow, [](UiWindow& w, WindowMessage& m) { return w.OnShowWindow(m.wParam == 1); }},
+      {Msg::MouseMove, [](UiWindow& w, WindowMessage& m) { return w.OnMouseMove(m.hwnd); }},
       {Msg::SetCursor,
        [](UiWindow& w, WindowMessage& m) {
-         const auto hit = static_cast<HitTest>(LowWord(static_cast<uint64_t>(m.lParam)));
-         const R result = w.OnSetCursor(hit);
-         // An edge the sizing band left alone goes on as the client, so the
-         // default procedure shows the ordinary cursor.
-         if (result == R::Continue && IsSizingEdge(hit)) {
-           m.lParam = static_cast<LParam>(MakeLong(ToWire(HitTest::Client), ToWire(hit)));
-         }
-         return result;
+         return w.OnSetCursor(static_cast<HitTest>(LowWord(static_cast<uint64_t>(m.lParam))), m.lParam);
        }},
       {Msg::SysCommand, [](UiWindow& w, WindowMessage& m) { return w.OnSysCommand(m.hwnd, m.wParam); }},
-      {Msg::LButtonDown,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnLButtonDown(m.hwnd);
-         return R::Continue;
-       }},
-      {Msg::WorkAreaChanged,
-       [](UiWindow&, WindowMessage& m) {
-         UpdateWorkArea(m.hwnd);
-         return R::Continue;
-       }},
+      {Msg::LButtonDown, [](UiWindow& w, WindowMessage& m) { return w.OnLButtonDown(m.hwnd); }},
+      {Msg::WorkAreaChanged, [](UiWindow& w, WindowMessage& m) { return w.OnWorkAreaChanged(m.hwnd); }},
       {Msg::GetMinMaxInfo,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnGetMinMaxInfo(reinterpret_cast<ws::MinMaxInfo*>(m.lParam));
-         return R::Continue;
-       }},
-      {Msg::Size,
-       [](UiWindow& w, WindowMessage& m) {
-         w.OnSysSize(m.hwnd, static_cast<SizeKind>(m.wParam));
-         return R::Continue;
-       }},
+       [](UiWindow& w, WindowMessage& m) { return w.OnGetMinMaxInfo(reinterpret_cast<ws::MinMaxInfo*>(m.lParam)); }},
+      {Msg::Size, [](UiWindow& w, WindowMessage& m) { return w.OnSysSize(m.hwnd, static_cast<SizeKind>(m.wParam)); }},
       // The framework's requests to the window end here: the routine and the
-      // system never see them.
+      // system never see them. A repaint request with an lParam is not one.
       {Event::RepaintRequest,
        [](UiWindow& w, WindowMessage& m) {
-         if (m.lParam == 0) w.OnRepaintRequest(static_cast<RepaintKind>(m.wParam));
-         return R::Done;
+         return m.lParam == 0 ? w.OnRepaintRequest(static_cast<RepaintKind>(m.wParam)) : R::Done;
        }},
-      {Event::DeferredRepaint,
-       [](UiWindow&, WindowMessage& m) {
-         ws::System().Post(m.hwnd, Event::RepaintRequest, ToWire(RepaintKind::Repaint), 0);
-         return R::Done;
-       }},
+      {Event::DeferredRepaint, [](UiWindow& w, WindowMessage& m) { return w.OnDeferredRepaint(m.hwnd); }},
       {Event::FocusRequest,
-       [](UiWindow& w, WindowMessage& m) {
-         w.SetFocusElement(0, static_cast<int32_t>(m.wParam));
-         return R::Done;
-       }},
-      {Event::UnfocusRequest,
-       [](UiWindow& w, WindowMessage&) {
-         w.SetFocusElement(0, 0);
-         return R::Done;
-       }},
+       [](UiWindow& w, WindowMessage& m) { return w.OnFocusRequest(static_cast<int32_t>(m.wParam)); }},
+      {Event::UnfocusRequest, [](UiWindow& w, WindowMessage&) { return w.OnFocusRequest(0); }},
       {Msg::Destroy, [](UiWindow& w, WindowMessage& m) { return w.OnDestroy(m); }},
   };
+
   for (const Entry& entry : kMap) {
     if (entry.msg == m.msg) return entry.handle(*this, m);
   }
@@ -172,43 +123,55 @@ UiWindow::MessageResult UiWindow::OnNcLButtonDown(Hwnd hwnd) {
   return MessageResult::Continue;
 }
 
-void UiWindow::OnKillFocus(Hwnd hwnd) {
+UiWindow::MessageResult UiWindow::OnKillFocus(Hwnd hwnd) {
   ws::WindowSystem& sys = ws::System();
   const Hwnd focus = sys.Focus();
   if (frame_) frame_->RecheckTip();
   if (sys.IsVisible(hwnd) && sys.Owner(focus) != hwnd) InvalidateRect();
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnSetFocus(Hwnd hwnd) {
+UiWindow::MessageResult UiWindow::OnSetFocus(Hwnd hwnd) {
   if (ws::System().IsVisible(hwnd)) InvalidateRect();
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnMove(Hwnd hwnd, Point clientOrigin) {
-  if (EffectBusy()) return;
+UiWindow::MessageResult UiWindow::OnMove(Hwnd hwnd, Point clientOrigin) {
+  if (EffectBusy()) return MessageResult::Continue;
   const Rect r = ws::System().WindowRect(hwnd);
   SetGeometry(r.x, r.y, std::nullopt, std::nullopt);
   if (EventRoutine routine = GetUserHandler()) {
     routine(hwnd, key_, Event::Moved, static_cast<WParam>(clientOrigin.x), static_cast<LParam>(clientOrigin.y));
   }
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnDisabledChanged(Hwnd hwnd, bool disabled) {
+UiWindow::MessageResult UiWindow::OnDisabledChanged(Hwnd hwnd, bool disabled) {
   ws::WindowSystem& sys = ws::System();
   const uint32_t style = sys.GetStyle(hwnd);
   sys.SetStyle(hwnd, disabled ? (style | Style::Disabled) : (style & ~Style::Disabled));
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnShowWindow(bool shown) {
+UiWindow::MessageResult UiWindow::OnShowWindow(bool shown) {
   if (ElementRecord* r = Rec({})) r->visible = shown ? 1 : 0;
   // What changed while the window was hidden shows when it comes back.
   if (shown) PaintScheduler::Request(key_);
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnMouseMove(Hwnd hwnd) { ws::System().TrackMouse(hwnd, Track::Hover | Track::Leave, 1); }
+UiWindow::MessageResult UiWindow::OnMouseMove(Hwnd hwnd) {
+  ws::System().TrackMouse(hwnd, Track::Hover | Track::Leave, 1);
+  return MessageResult::Continue;
+}
 
-UiWindow::MessageResult UiWindow::OnSetCursor(HitTest) {
+UiWindow::MessageResult UiWindow::OnSetCursor(HitTest hit, LParam& lParam) {
   // The sizing band has chosen its cursor already.
-  return GetSizingCursorSet() != 0 ? MessageResult::Stop : MessageResult::Continue;
+  if (GetSizingCursorSet() != 0) return MessageResult::Stop;
+  // An edge the band left alone goes on as the client (the edge in the high
+  // word), so the default procedure shows the ordinary cursor.
+  if (IsSizingEdge(hit)) lParam = static_cast<LParam>(MakeLong(ToWire(HitTest::Client), ToWire(hit)));
+  return MessageResult::Continue;
 }
 
 UiWindow::MessageResult UiWindow::OnSysCommand(Hwnd hwnd, WParam command) {
@@ -219,25 +182,33 @@ UiWindow::MessageResult UiWindow::OnSysCommand(Hwnd hwnd, WParam command) {
   return MessageResult::Done;
 }
 
-void UiWindow::OnLButtonDown(Hwnd hwnd) {
+UiWindow::MessageResult UiWindow::OnLButtonDown(Hwnd hwnd) {
   ws::WindowSystem& sys = ws::System();
   // A press that a control or the sizing band captured is not a window drag.
   if (GetDragAnywhere() != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, ToWire(HitTest::Caption), 0);
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnGetMinMaxInfo(ws::MinMaxInfo* info) {
+UiWindow::MessageResult UiWindow::OnWorkAreaChanged(Hwnd hwnd) {
+  UpdateWorkArea(hwnd);
+  return MessageResult::Continue;
+}
+
+UiWindow::MessageResult UiWindow::OnGetMinMaxInfo(ws::MinMaxInfo* info) {
   const std::optional<Rect> p = MaximizedRect();
-  if (!p || info == nullptr) return;
-  info->maxSize = {p->width, p->height};
-  info->maxPosition = p->Origin();
+  if (p && info != nullptr) {
+    info->maxSize = {p->width, p->height};
+    info->maxPosition = p->Origin();
+  }
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnSysSize(Hwnd hwnd, SizeKind kind) {
+UiWindow::MessageResult UiWindow::OnSysSize(Hwnd hwnd, SizeKind kind) {
   if (kind == SizeKind::Minimized && frame_) frame_->RecheckTip();
-  if (kind != SizeKind::Restored && kind != SizeKind::Maximized) return;
+  if (kind != SizeKind::Restored && kind != SizeKind::Maximized) return MessageResult::Continue;
   // Coming back from the taskbar shows what changed while minimized.
   PaintScheduler::Request(key_);
-  if (EffectBusy()) return;
+  if (EffectBusy()) return MessageResult::Continue;
   const Rect r = ws::System().WindowRect(hwnd);
   ElementRecord* self = Rec({});
   if (self && r.GetSize() != self->bounds.GetSize()) {
@@ -245,11 +216,23 @@ void UiWindow::OnSysSize(Hwnd hwnd, SizeKind kind) {
     // The system may have moved the window too (maximizing does).
     Place(r.x, r.y, r.width, r.height);
   }
+  return MessageResult::Continue;
 }
 
-void UiWindow::OnRepaintRequest(RepaintKind kind) {
+UiWindow::MessageResult UiWindow::OnRepaintRequest(RepaintKind kind) {
   if (kind == RepaintKind::Repaint) Repaint();
   if (kind == RepaintKind::Paint) Paint(key_, 1);
+  return MessageResult::Done;
+}
+
+UiWindow::MessageResult UiWindow::OnDeferredRepaint(Hwnd hwnd) {
+  ws::System().Post(hwnd, Event::RepaintRequest, ToWire(RepaintKind::Repaint), 0);
+  return MessageResult::Done;
+}
+
+UiWindow::MessageResult UiWindow::OnFocusRequest(int32_t key) {
+  SetFocusElement(0, key);
+  return MessageResult::Done;
 }
 
 UiWindow::MessageResult UiWindow::OnDestroy(const WindowMessage& m) {

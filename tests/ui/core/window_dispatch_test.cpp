@@ -310,14 +310,17 @@ TEST(UiWindowMessages, RequestsStayWithTheFrameworkAndTheRoutineHearsTheRestDeco
     return std::count_if(heard.begin(), heard.end(), [&](const Heard& h) { return h.msg == msg; });
   };
 
-  // Requests to the window are its own business: they act, and nobody else hears them.
+  // Requests to the window are its own business: they act, and the routine
+  // hears only what they cause (the probe's focus events).
   heard.clear();
   sys.Send(f.hwnd, Event::RepaintRequest, ToWire(RepaintKind::Paint), 0);
   sys.Send(f.hwnd, Event::FocusRequest, static_cast<WParam>(probe.Key()), 0);
   EXPECT_EQ(f.window->FocusKey(), probe.Key());
   sys.Send(f.hwnd, Event::UnfocusRequest, 0, 0);
   EXPECT_EQ(f.window->FocusKey(), 0);
-  EXPECT_TRUE(heard.empty());
+  EXPECT_EQ(heardOf(Event::RepaintRequest) + heardOf(Event::FocusRequest) + heardOf(Event::UnfocusRequest), 0);
+  EXPECT_EQ(heardOf(Event::FocusGained), 1);
+  EXPECT_EQ(heardOf(Event::FocusLost), 1);
 
   // A move is told as the framework's Moved with the signed client origin.
   const LParam origin = static_cast<LParam>(MakeLong(static_cast<uint32_t>(-20), 30));
