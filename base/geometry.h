@@ -12,7 +12,7 @@ namespace quillmar {
 struct Point {
   int32_t x = 0;
   int32_t y = 0;
-  constexpr Point Offset(int32_t dx, int32_t dy) const { return {x + dx, y + dy}; }
+  [[nodiscard]] constexpr Point Offset(int32_t dx, int32_t dy) const { return {x + dx, y + dy}; }
   friend constexpr Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
   friend constexpr Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
   friend constexpr bool operator==(const Point&, const Point&) = default;
@@ -78,19 +78,28 @@ struct Rect {
   constexpr Size GetSize() const { return {width, height}; }
   constexpr bool IsEmpty() const { return width <= 0 || height <= 0; }
   constexpr bool Contains(Point p) const { return p.x >= x && p.x < Right() && p.y >= y && p.y < Bottom(); }
-  constexpr Rect Offset(int32_t dx, int32_t dy) const { return {x + dx, y + dy, width, height}; }
+  // Whether the two share a pixel; touching edges do not.
+  constexpr bool Intersects(const Rect& o) const {
+    return !IsEmpty() && !o.IsEmpty() && o.x < Right() && x < o.Right() && o.y < Bottom() && y < o.Bottom();
+  }
+  [[nodiscard]] constexpr Rect Translated(int32_t dx, int32_t dy) const { return {x + dx, y + dy, width, height}; }
+  // The rectangle grown by dx on the left and right and dy on the top and
+  // bottom (shrunk by negative values).
+  [[nodiscard]] constexpr Rect Inflated(int32_t dx, int32_t dy) const {
+    return {x - dx, y - dy, width + 2 * dx, height + 2 * dy};
+  }
   // The rectangle shrunk by the insets (grown by negative ones).
-  constexpr Rect Inset(const Insets& in) const {
+  [[nodiscard]] constexpr Rect Inset(const Insets& in) const {
     return {x + in.left, y + in.top, width - in.Width(), height - in.Height()};
   }
   // The common part; empty (0, 0, 0, 0) when there is none.
-  constexpr Rect Intersect(const Rect& o) const {
+  [[nodiscard]] constexpr Rect Intersected(const Rect& o) const {
     const int32_t l = std::max(x, o.x), t = std::max(y, o.y);
     const int32_t r = std::min(Right(), o.Right()), b = std::min(Bottom(), o.Bottom());
     return (r <= l || b <= t) ? Rect{} : FromLtrb(l, t, r, b);
   }
   // The smallest rectangle holding both; an empty side does not count.
-  constexpr Rect Union(const Rect& o) const {
+  [[nodiscard]] constexpr Rect United(const Rect& o) const {
     if (IsEmpty()) return o;
     if (o.IsEmpty()) return *this;
     return FromLtrb(std::min(x, o.x), std::min(y, o.y), std::max(Right(), o.Right()), std::max(Bottom(), o.Bottom()));
@@ -119,7 +128,7 @@ struct RectF {
   constexpr float Bottom() const { return y + height; }
   constexpr bool IsEmpty() const { return width <= 0 || height <= 0; }
   // Each value truncated toward zero, as every float-to-pixel conversion of the program is.
-  constexpr Rect Truncated() const {
+  [[nodiscard]] constexpr Rect Truncated() const {
     return {static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(width),
             static_cast<int32_t>(height)};
   }

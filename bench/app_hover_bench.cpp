@@ -134,7 +134,7 @@ void BM_HoverSweepAgainstPlainGtkWindow(benchmark::State& state) {
     for (int i = 0; i < 3; ++i) {
       UiButton& b = window.Button(i + 1);
       buttons[static_cast<size_t>(i)] = Rect::FromOriginSize(b.PointToScreen({0, 0}), {b.GetWidth(), b.GetHeight()});
-      inWindow.push_back(buttons[static_cast<size_t>(i)].Offset(-frame.x, -frame.y));
+      inWindow.push_back(buttons[static_cast<size_t>(i)].Translated(-frame.x, -frame.y));
     }
     const std::vector<Point> path = SweepPath(buttons, kSweepMs / kStepMs);
     const Point aside{frame.x + 150, frame.y + 412};  // the status line: no control reacts there

@@ -1,12 +1,13 @@
 # Shared helpers for the project's CMake files.
 include_guard(GLOBAL)
 
-# quillmar_add_test(NAME name LABEL label [GTK] SOURCES ... [LIBS ...])
+# quillmar_add_test(NAME name LABEL label [GTK] [TSAN] SOURCES ... [LIBS ...])
 # Builds one GoogleTest binary and registers its cases with CTest under the
 # subsystem label (net, platform, gfx, core, controls, edit, msgbox, app), plus
-# "gtk" for tests that need a display.
+# "gtk" for tests that need a display and "tsan" for tests whose threads the
+# ThreadSanitizer build checks (the target quillmar_tsan_tests builds them all).
 function(quillmar_add_test)
-  cmake_parse_arguments(T "GTK" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GTK;TSAN" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
   if(NOT TARGET GTest::gtest_main)
     find_package(GTest REQUIRED)
   endif()
@@ -45,7 +46,22 @@ function(quillmar_add_test)
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES LABELS ${T_LABEL} TIMEOUT 300)
-  if(T_GTK)
+  if(T_TSAN AND NOT WIN32)
+    if(NOT TARGET quillmar_tsan_tests)
+      add_custom_target(quillmar_tsan_tests)
+    endif()
+    add_dependencies(quillmar_tsan_tests ${T_NAME})
+  endif()
+  if((T_GTK OR T_TSAN) AND NOT WIN32)
+    set(labels "${T_LABEL}")
+    set(lock "")
+    if(T_GTK)
+      string(APPEND labels ";gtk")
+      set(lock " RESOURCE_LOCK x_display")
+    endif()
+    if(T_TSAN)
+      string(APPEND labels ";tsan")
+    endif()
     set(label_script "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_labels.cmake")
     file(WRITE "${label_script}"
       "set(lines \"\")\n"
@@ -54,7 +70,7 @@ function(quillmar_add_test)
       "endif()\n"
       "foreach(line IN LISTS lines)\n"
       "  if(line MATCHES \"^add_test\\\\(\\\\[=\\\\[(.*)\\\\]=\\\\] \")\n"
-      "    set_tests_properties(\"\${CMAKE_MATCH_1}\" PROPERTIES LABELS \"${T_LABEL};gtk\" RESOURCE_LOCK x_display)\n"
+      "    set_tests_properties(\"\${CMAKE_MATCH_1}\" PROPERTIES LABELS \"${labels}\"${lock})\n"
       "  endif()\n"
       "endforeach()\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${label_script}")

@@ -14,15 +14,27 @@ std::string_view WithoutLineEnd(std::string_view line) {
 
 }  // namespace
 
-std::string_view HttpMethodName(int method) {
-  switch (method) {
+HttpMethod HttpMethodFromCode(int code) {
+  switch (code) {
     case 1:
-      return "POST";
+      return HttpMethod::Post;
     case 2:
-      return "HEAD";
+      return HttpMethod::Head;
     default:
-      return "GET";
+      return HttpMethod::Get;
   }
+}
+
+std::string_view HttpMethodName(HttpMethod method) {
+  switch (method) {
+    case HttpMethod::Post:
+      return "POST";
+    case HttpMethod::Head:
+      return "HEAD";
+    case HttpMethod::Get:
+      break;
+  }
+  return "GET";
 }
 
 std::string ComposeRequestHeaders(std::string_view headers, std::string_view url, std::string_view cookies) {

@@ -9,8 +9,12 @@ namespace quillmar {
 
 inline constexpr std::string_view kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
-// "GET", "POST" or "HEAD" for 0, 1, 2; anything else is "GET".
-std::string_view HttpMethodName(int method);
+enum class HttpMethod { Get, Post, Head };
+
+// The method of a request's number: 0 GET, 1 POST, 2 HEAD; anything else is GET.
+HttpMethod HttpMethodFromCode(int code);
+// "GET", "POST" or "HEAD".
+std::string_view HttpMethodName(HttpMethod method);
 
 // The caller's header lines completed with Accept, Referer, Accept-Language, Content-Type
 // and, when cookies is not empty, Cookie, in that order, each only when missing.

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "net/http_headers.h"
+
 namespace quillmar {
 
 // A counted sequence of bytes (may hold zero bytes).
@@ -60,15 +62,14 @@ struct HttpOptions {
   std::string caFile{};
 };
 
-// What one exchange sends and where its results go, besides the address. method: 0 GET,
-// 1 POST, 2 HEAD (others GET). cookies, when given, switches to caller-managed cookies: it is
-// sent as the Cookie header and receives the merged cookies afterwards; when not given, a
+// What one exchange sends and where its results go, besides the address. cookies, when given, switches to
+// caller-managed cookies: it is sent as the Cookie header and receives the merged cookies afterwards; when not given, a
 // process-wide cookie store is used. headers (in/out) receives the composed block once the
 // address is accepted. byteBody wins over textBody (GET sends no body, HEAD neither). proxy
 // is "host:port". returnedHeaders gets the raw header block of the last response with
 // "\r\n" line ends.
 struct HttpRequestOptions {
-  int method = 0;
+  HttpMethod method = HttpMethod::Get;
   std::string textBody{};
   ByteArray byteBody{};
   std::string* cookies = nullptr;
@@ -86,7 +87,8 @@ struct HttpRequestOptions {
 // returnedCookies and returnedHeaders are left as they were.
 ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request);
 
-// The same exchange with the options as positional arguments, in the order above.
+// The same exchange with the options as positional arguments, in the order above; method is
+// a number for HttpMethodFromCode (0 GET, 1 POST, 2 HEAD, others GET).
 ByteArray HttpRequest(const std::string& url, int method = 0, const std::string& textBody = {},
                       std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
                       std::string* headers = nullptr, std::string* returnedHeaders = nullptr, bool noRedirect = false,

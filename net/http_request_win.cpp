@@ -434,7 +434,7 @@ ByteArray HttpRequest(const std::string& url, int method, const std::string& tex
                       std::string* returnedCookies, std::string* headers, std::string* returnedHeaders, bool noRedirect,
                       const ByteArray& byteBody, const std::string& proxy, HttpStatus* status,
                       const HttpOptions& options) {
-  return HttpRequest(url, HttpRequestOptions{.method = method,
+  return HttpRequest(url, HttpRequestOptions{.method = HttpMethodFromCode(method),
                                              .textBody = textBody,
                                              .byteBody = byteBody,
                                              .cookies = cookies,

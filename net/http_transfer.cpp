@@ -110,7 +110,7 @@ std::unique_ptr<HttpTransfer> HttpTransfer::Prepare(const std::string& url, Http
 
 std::unique_ptr<HttpTransfer> HttpTransfer::PrepareWarmUp(const std::string& url, HttpOptions limits,
                                                           bool waitForMultiplex) {
-  auto transfer = Prepare(url, {.method = 2, .limits = std::move(limits)});
+  auto transfer = Prepare(url, {.method = HttpMethod::Head, .limits = std::move(limits)});
   if (!transfer) return nullptr;
   CURL* h = transfer->Easy();
   curl_easy_setopt(h, CURLOPT_NOBODY, 0L);

@@ -29,18 +29,16 @@ ctest --output-on-failure -j "$(nproc)" "$@" || status=$?
 
 # The threads of the search (fetch workers, cookies, cancellation, and the program's session
 # posting rows to the UI thread) under ThreadSanitizer, in a build of their own: whenever the
-# net or app tests run (no arguments, or a label list naming either). Only the binaries listed
-# here are built there, so only their tests are discovered.
-tsan_targets=(net_text_test net_http_test net_regex_object_test net_page_text_test net_site_search_test
-  app_search_session_test app_main_window_test)
+# net or app tests run (no arguments, or a label list naming either). The tests' CMakeLists
+# mark which ones (TSAN, label tsan); only those are built there, so only theirs are discovered.
 if [ $# -eq 0 ] || [[ " $* " == *" net "* ]] || [[ " $* " == *" app "* ]]; then
   cmake -S "$root" -B "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMAR_SANITIZE=OFF \
     -DQUILLMAR_BENCH=OFF -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_C_FLAGS=-fsanitize=thread \
     -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
-  cmake --build "$root/build-tsan" -j "$(nproc)" --target "${tsan_targets[@]}"
+  cmake --build "$root/build-tsan" -j "$(nproc)" --target quillmar_tsan_tests
   cd "$root/build-tsan"
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp" \
-    ctest --output-on-failure -j "$(nproc)" -L '^(net|app)$' -E '^(fuzz[.]|app_accessibility_gtk_test$)' || status=$?
+    ctest --output-on-failure -j "$(nproc)" -L '^tsan$' || status=$?
 fi
 # The Windows build under Wine (label wine): whenever the run asks for it (no arguments, or a
 # label list naming wine) and mingw-w64 and Wine are installed (bash scripts/setup.sh windows).

@@ -18,7 +18,7 @@ constexpr int64_t kSettleMs = 600;
 
 bool WritePng(const ws::HeadlessWindowSystem::Picture& picture, const Rect& area, const std::filesystem::path& path) {
   const Rect whole = Rect::FromXywh(0, 0, picture.size.width, picture.size.height);
-  const Rect r = area.Intersect(whole);
+  const Rect r = area.Intersected(whole);
   if (r.IsEmpty()) return false;
   const draw::Bitmap crop =
       draw::Bitmap::FromPremultiplied(picture.pixels.data() + static_cast<size_t>(r.y) * picture.size.width + r.x,

@@ -180,7 +180,8 @@ bool HeadlessWindowSystem::NativePresent(WindowHandle hwnd, Point pos, Size size
   int64_t copied = 0;
   for (const Rect& r : shown.damage) {
     // Whatever the picture does not cover stays transparent.
-    const Rect in = r.Intersect(Rect{0, 0, std::min(size.width, picture.width), std::min(size.height, picture.height)});
+    const Rect in =
+        r.Intersected(Rect{0, 0, std::min(size.width, picture.width), std::min(size.height, picture.height)});
     for (int32_t y = in.y; y < in.Bottom(); ++y) {
       for (int32_t x = in.x; x < in.Right(); ++x)
         shown.pixels[static_cast<size_t>(y) * size.width + x] = picture.At(x, y);
@@ -244,7 +245,7 @@ void HeadlessWindowSystem::MoveMouse(Point screen) {
   if (moveDrag_.active) {
     // The desktop's move drag swallows the pointer while it runs.
     const Rect r = WindowRect(moveDrag_.hwnd);
-    MoveWindow(moveDrag_.hwnd, screen.x - moveDrag_.grab.x, screen.y - moveDrag_.grab.y, r.width, r.height);
+    MoveWindow(moveDrag_.hwnd, Rect::FromOriginSize(screen - moveDrag_.grab, r.GetSize()));
     return;
   }
   InputMouseMove(screen, WindowAt(screen), MouseKeyFlags());

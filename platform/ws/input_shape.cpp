@@ -13,7 +13,7 @@ bool InputShape::Update(const PixelView& picture, std::span<const Rect> rects) {
   bool changed = false;
   const Rect bounds{0, 0, size_.width, size_.height};
   for (const Rect& damaged : rects) {
-    const Rect r = damaged.Intersect(bounds);
+    const Rect r = damaged.Intersected(bounds);
     for (int32_t y = r.y; y < r.Bottom(); ++y) {
       uint8_t* mask = ink_.data() + static_cast<size_t>(y) * size_.width;
       const uint32_t* row = y < picture.height ? picture.Row(y) : nullptr;

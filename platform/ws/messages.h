@@ -4,6 +4,7 @@
 // same on every backend. Each constant names its classic macro in a comment.
 
 #include <cstdint>
+#include <type_traits>
 
 namespace quillmar {
 
@@ -95,19 +96,21 @@ inline constexpr uint32_t DblClks = 0x0008;  // CS_DBLCLKS
 
 // Hit-test codes (HT*), the low word of Msg::SetCursor's lParam and the
 // wParam of the non-client mouse messages.
-namespace Hit {
-inline constexpr uint32_t Nowhere = 0;       // HTNOWHERE
-inline constexpr uint32_t Client = 1;        // HTCLIENT
-inline constexpr uint32_t Caption = 2;       // HTCAPTION
-inline constexpr uint32_t Left = 10;         // HTLEFT
-inline constexpr uint32_t Right = 11;        // HTRIGHT
-inline constexpr uint32_t Top = 12;          // HTTOP
-inline constexpr uint32_t TopLeft = 13;      // HTTOPLEFT
-inline constexpr uint32_t TopRight = 14;     // HTTOPRIGHT
-inline constexpr uint32_t Bottom = 15;       // HTBOTTOM
-inline constexpr uint32_t BottomLeft = 16;   // HTBOTTOMLEFT
-inline constexpr uint32_t BottomRight = 17;  // HTBOTTOMRIGHT
-}  // namespace Hit
+enum class HitTest : uint32_t {
+  Nowhere = 0,       // HTNOWHERE
+  Client = 1,        // HTCLIENT
+  Caption = 2,       // HTCAPTION
+  Left = 10,         // HTLEFT
+  Right = 11,        // HTRIGHT
+  Top = 12,          // HTTOP
+  TopLeft = 13,      // HTTOPLEFT
+  TopRight = 14,     // HTTOPRIGHT
+  Bottom = 15,       // HTBOTTOM
+  BottomLeft = 16,   // HTBOTTOMLEFT
+  BottomRight = 17,  // HTBOTTOMRIGHT
+};
+// The sizing-border codes, HitTest::Left to HitTest::BottomRight.
+constexpr bool IsSizingEdge(HitTest hit) { return hit >= HitTest::Left && hit <= HitTest::BottomRight; }
 
 // System commands (SC_*), the wParam of Msg::SysCommand (low 4 bits are free).
 namespace SysCmd {
@@ -142,11 +145,11 @@ inline constexpr int Restore = 9;         // SW_RESTORE
 }  // namespace Show
 
 // wParam of Msg::Size.
-namespace SizeKind {
-inline constexpr uint32_t Restored = 0;   // SIZE_RESTORED
-inline constexpr uint32_t Minimized = 1;  // SIZE_MINIMIZED
-inline constexpr uint32_t Maximized = 2;  // SIZE_MAXIMIZED
-}  // namespace SizeKind
+enum class SizeKind : uint32_t {
+  Restored = 0,   // SIZE_RESTORED
+  Minimized = 1,  // SIZE_MINIMIZED
+  Maximized = 2,  // SIZE_MAXIMIZED
+};
 
 // Key-state bits in the wParam of mouse messages (MK_*).
 namespace Mk {
@@ -214,6 +217,11 @@ inline constexpr uint32_t IconQuestion = 0x00000020;     // MB_ICONQUESTION
 inline constexpr uint32_t IconExclamation = 0x00000030;  // MB_ICONEXCLAMATION
 inline constexpr uint32_t IconInformation = 0x00000040;  // MB_ICONINFORMATION
 }  // namespace BeepKind
+
+// A typed code as the number it travels as in wParam or lParam.
+template <typename E>
+requires std::is_enum_v<E>
+constexpr std::underlying_type_t<E> ToWire(E e) { return static_cast<std::underlying_type_t<E>>(e); }
 
 // Packing helpers for wParam/lParam words (MAKELONG, LOWORD, HIWORD and the
 // signed forms used for coordinates and wheel deltas).

@@ -73,7 +73,7 @@ WindowHandle WindowSystemCore::OpenWindow(const WindowCreateParams& params) {
     return 0;
   }
   if (!IsWindow(hwnd)) return 0;
-  Deliver(hwnd, Msg::Size, SizeKind::Restored,
+  Deliver(hwnd, Msg::Size, ToWire(SizeKind::Restored),
           static_cast<LParam>(MakeLong(static_cast<uint32_t>(std::max(0, params.width)),
                                        static_cast<uint32_t>(std::max(0, params.height)))));
   Deliver(hwnd, Msg::Move, 0, PackPoint(params.x, params.y));
@@ -277,7 +277,7 @@ bool WindowSystemCore::ShowWindow(WindowHandle hwnd, int cmd) {
         r->restoreMaximized = r->showState == Show::Maximized;
         r->showState = Show::Minimized;
         NativeIconify(hwnd, true);
-        Deliver(hwnd, Msg::Size, SizeKind::Minimized, 0);
+        Deliver(hwnd, Msg::Size, ToWire(SizeKind::Minimized), 0);
       }
       if (focus_ == hwnd) SetFocus(0);
       break;
@@ -325,7 +325,7 @@ void WindowSystemCore::Maximize(WindowHandle hwnd) {
   if (r == nullptr) return;
   r->showState = Show::Maximized;
   ApplyGeometry(hwnd, Rect::FromXywh(info.maxPosition.x, info.maxPosition.y, info.maxSize.x, info.maxSize.y), false);
-  Deliver(hwnd, Msg::Size, SizeKind::Maximized,
+  Deliver(hwnd, Msg::Size, ToWire(SizeKind::Maximized),
           static_cast<LParam>(MakeLong(static_cast<uint32_t>(info.maxSize.x), static_cast<uint32_t>(info.maxSize.y))));
   Deliver(hwnd, Msg::Move, 0, PackPoint(info.maxPosition.x, info.maxPosition.y));
 }
@@ -336,7 +336,7 @@ void WindowSystemCore::Restore(WindowHandle hwnd) {
   r->showState = Show::Normal;
   const Rect normal = r->normalRect;
   ApplyGeometry(hwnd, normal, false);
-  Deliver(hwnd, Msg::Size, SizeKind::Restored,
+  Deliver(hwnd, Msg::Size, ToWire(SizeKind::Restored),
           static_cast<LParam>(MakeLong(static_cast<uint32_t>(normal.width), static_cast<uint32_t>(normal.height))));
   Deliver(hwnd, Msg::Move, 0, PackPoint(normal.x, normal.y));
 }
@@ -376,15 +376,15 @@ void WindowSystemCore::ApplyGeometry(WindowHandle hwnd, Rect rect, bool sendMess
   if (old != rect) NativeGeometry(hwnd, rect);
   if (!sendMessages) return;
   if (old.GetSize() != rect.GetSize()) {
-    Deliver(hwnd, Msg::Size, r->showState == Show::Maximized ? SizeKind::Maximized : SizeKind::Restored,
+    Deliver(hwnd, Msg::Size, ToWire(r->showState == Show::Maximized ? SizeKind::Maximized : SizeKind::Restored),
             static_cast<LParam>(MakeLong(static_cast<uint32_t>(rect.width), static_cast<uint32_t>(rect.height))));
   }
   if (old.Origin() != rect.Origin()) Deliver(hwnd, Msg::Move, 0, PackPoint(rect.x, rect.y));
 }
 
-bool WindowSystemCore::MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) {
+bool WindowSystemCore::MoveWindow(WindowHandle hwnd, const Rect& rect) {
   if (Find(hwnd) == nullptr) return false;
-  ApplyGeometry(hwnd, Rect::FromXywh(x, y, std::max(0, width), std::max(0, height)), true);
+  ApplyGeometry(hwnd, Rect::FromXywh(rect.x, rect.y, std::max(0, rect.width), std::max(0, rect.height)), true);
   return true;
 }
 
@@ -395,8 +395,7 @@ void WindowSystemCore::SetMinimumSize(WindowHandle hwnd, Size size) {
   NativeMinimumSize(hwnd, r->minSize);
 }
 
-bool WindowSystemCore::SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
-                                   int32_t height, uint32_t flags) {
+bool WindowSystemCore::SetPosition(WindowHandle hwnd, WindowHandle insertAfter, const Rect& target, uint32_t flags) {
   Record* r = Find(hwnd);
   if (r == nullptr) return false;
   if ((flags & Swp::NoZOrder) == 0) {
@@ -406,8 +405,8 @@ bool WindowSystemCore::SetPosition(WindowHandle hwnd, WindowHandle insertAfter, 
     NativeZOrder(hwnd);
   }
   Rect rect = r->rect;
-  if ((flags & Swp::NoMove) == 0) rect.x = x, rect.y = y;
-  if ((flags & Swp::NoSize) == 0) rect.width = std::max(0, width), rect.height = std::max(0, height);
+  if ((flags & Swp::NoMove) == 0) rect.x = target.x, rect.y = target.y;
+  if ((flags & Swp::NoSize) == 0) rect.width = std::max(0, target.width), rect.height = std::max(0, target.height);
   ApplyGeometry(hwnd, rect, true);
   if ((flags & Swp::ShowWindow) != 0)
     ShowWindow(hwnd, (flags & Swp::NoActivate) != 0 ? Show::NoActivateSame : Show::Shown);
@@ -456,7 +455,7 @@ LResult WindowSystemCore::DefaultProc(WindowHandle hwnd, uint32_t msg, WParam wP
       DestroyWindow(hwnd);
       return 0;
     case Msg::NcLButtonDown:
-      if (wParam == Hit::Caption && IsKeyDown(Vk::LButton) && IsWindow(hwnd) && !IsZoomed(hwnd)) {
+      if (wParam == ToWire(HitTest::Caption) && IsKeyDown(Vk::LButton) && IsWindow(hwnd) && !IsZoomed(hwnd)) {
         NativeBeginMoveDrag(hwnd);
       }
       return 0;
@@ -481,17 +480,17 @@ LResult WindowSystemCore::DefaultProc(WindowHandle hwnd, uint32_t msg, WParam wP
           return 0;
       }
     case Msg::SetCursor: {
-      const uint32_t hit = LowWord(static_cast<uint64_t>(lParam));
+      const auto hit = static_cast<HitTest>(LowWord(static_cast<uint64_t>(lParam)));
       CursorHandle cursor = 0;
-      if (hit == Hit::Client) {
+      if (hit == HitTest::Client) {
         cursor = ClassCursor(hwnd);
-      } else if (hit == Hit::Left || hit == Hit::Right) {
+      } else if (hit == HitTest::Left || hit == HitTest::Right) {
         cursor = LoadSystemCursor(SystemCursor::SizeWe);
-      } else if (hit == Hit::Top || hit == Hit::Bottom) {
+      } else if (hit == HitTest::Top || hit == HitTest::Bottom) {
         cursor = LoadSystemCursor(SystemCursor::SizeNs);
-      } else if (hit == Hit::TopLeft || hit == Hit::BottomRight) {
+      } else if (hit == HitTest::TopLeft || hit == HitTest::BottomRight) {
         cursor = LoadSystemCursor(SystemCursor::SizeNwse);
-      } else if (hit == Hit::TopRight || hit == Hit::BottomLeft) {
+      } else if (hit == HitTest::TopRight || hit == HitTest::BottomLeft) {
         cursor = LoadSystemCursor(SystemCursor::SizeNesw);
       }
       if (cursor == 0) return 0;
@@ -499,7 +498,7 @@ LResult WindowSystemCore::DefaultProc(WindowHandle hwnd, uint32_t msg, WParam wP
       return 1;
     }
     case Msg::NcHitTest:
-      return Hit::Client;
+      return ToWire(HitTest::Client);
     case Msg::SysKeyDown:
       if (wParam == static_cast<WParam>(Vk::F1 + 3) && IsKeyDown(Vk::Menu)) {  // Alt+F4
         Send(hwnd, Msg::SysCommand, SysCmd::Close, 0);
@@ -625,7 +624,7 @@ bool WindowSystemCore::PresentLayered(WindowHandle hwnd, Point pos, Size size, c
   if (!damage.whole && !resized) {
     const Rect bounds{0, 0, size.width, size.height};
     for (const Rect& rect : damage.rects) {
-      const Rect clipped = rect.Intersect(bounds);
+      const Rect clipped = rect.Intersected(bounds);
       if (!clipped.IsEmpty()) inside.push_back(clipped);
     }
     damage = PresentDamage::Of(inside);
@@ -645,7 +644,7 @@ void WindowSystemCore::NotePresent(int64_t copied, int64_t changed, bool shapeSe
 int64_t WindowSystemCore::ChangedPixels(const PixelView& now, const PixelView& before, std::span<const Rect> rects) {
   int64_t changed = 0;
   for (const Rect& r : rects) {
-    const Rect in = r.Intersect(Rect{0, 0, std::min(now.width, before.width), std::min(now.height, before.height)});
+    const Rect in = r.Intersected(Rect{0, 0, std::min(now.width, before.width), std::min(now.height, before.height)});
     for (int32_t y = in.y; y < in.Bottom(); ++y) {
       const uint32_t* a = now.Row(y);
       const uint32_t* b = before.Row(y);

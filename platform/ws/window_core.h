@@ -48,9 +48,8 @@ class WindowSystemCore : public WindowSystem {
   bool IsZoomed(WindowHandle hwnd) const override;
   WindowPlacement Placement(WindowHandle hwnd) const override;
   Rect WindowRect(WindowHandle hwnd) const override;
-  bool MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) override;
-  bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width, int32_t height,
-                   uint32_t flags) override;
+  bool MoveWindow(WindowHandle hwnd, const Rect& rect) override;
+  bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, const Rect& rect, uint32_t flags) override;
   void SetMinimumSize(WindowHandle hwnd, Size size) override;
 
   WindowProc GetWindowProc(WindowHandle hwnd) const override;

@@ -266,7 +266,7 @@ void WindowSystemCore::InputMouseMove(Point screen, WindowHandle under, uint32_t
   if (target == 0) return;
   if (capture_ == 0) {
     Deliver(target, Msg::SetCursor, static_cast<WParam>(target),
-            static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove)));
+            static_cast<LParam>(MakeLong(ToWire(HitTest::Client), Msg::MouseMove)));
   }
   const Record* r = Find(target);
   if (r == nullptr) return;
@@ -318,7 +318,8 @@ void WindowSystemCore::InputButton(Point screen, WindowHandle under, int button,
     if ((r->exStyle & ExStyle::NoActivate) == 0 && focus_ != target && capture_ == 0) SetFocus(target);
     if ((r = Find(target)) == nullptr) return;
     if (capture_ == 0) {
-      Deliver(target, Msg::SetCursor, static_cast<WParam>(target), static_cast<LParam>(MakeLong(Hit::Client, msg)));
+      Deliver(target, Msg::SetCursor, static_cast<WParam>(target),
+              static_cast<LParam>(MakeLong(ToWire(HitTest::Client), msg)));
       if ((r = Find(target)) == nullptr) return;
     }
   }
@@ -369,7 +370,7 @@ void WindowSystemCore::InputMoveDragEnded(WindowHandle hwnd, Point screen) {
   // The drag swallowed the release; the window still has to hear that the
   // button is up (a caption drag ends with a non-client button-up).
   if (Find(hwnd) == nullptr) return;
-  Deliver(hwnd, Msg::NcLButtonUp, Hit::Caption, PackPoint(screen.x, screen.y));
+  Deliver(hwnd, Msg::NcLButtonUp, ToWire(HitTest::Caption), PackPoint(screen.x, screen.y));
 }
 
 void WindowSystemCore::InputFocus(WindowHandle hwnd) {

@@ -54,7 +54,7 @@ MonitorInfo WindowSystem::MonitorOf(WindowHandle hwnd) const {
   const MonitorInfo* best = nullptr;
   int64_t bestArea = 0;
   for (const MonitorInfo& m : monitors) {
-    const int64_t area = Area(m.bounds.Intersect(r));
+    const int64_t area = Area(m.bounds.Intersected(r));
     if (area > bestArea) best = &m, bestArea = area;
   }
   return best != nullptr ? *best : MonitorAt({r.x + r.width / 2, r.y + r.height / 2});

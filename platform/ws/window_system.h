@@ -63,20 +63,21 @@ class WindowSystem {
   virtual WindowPlacement Placement(WindowHandle hwnd) const = 0;
 
   virtual Rect WindowRect(WindowHandle hwnd) const = 0;  // screen coordinates
-  // Moves and sizes; sends Msg::Move / Msg::Size for what changed.
-  virtual bool MoveWindow(WindowHandle hwnd, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+  // Moves and sizes (screen coordinates; a negative size counts as 0); sends
+  // Msg::Move / Msg::Size for what changed.
+  virtual bool MoveWindow(WindowHandle hwnd, const Rect& rect) = 0;
   // The smallest size the desktop may give the window (its edges, the window
   // manager, other programs); a smaller size from outside is refused.
   virtual void SetMinimumSize(WindowHandle hwnd, Size size) = 0;
   // The positioning call with Swp flags; Swp::FrameChanged is a frame refresh.
-  virtual bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
-                           int32_t height, uint32_t flags) = 0;
+  // Swp::NoMove and Swp::NoSize leave the origin or the size of `rect` unused.
+  virtual bool SetPosition(WindowHandle hwnd, WindowHandle insertAfter, const Rect& rect, uint32_t flags) = 0;
 
   // --- Window procedures and messages ---
   virtual WindowProc GetWindowProc(WindowHandle hwnd) const = 0;
   // Installs a new procedure and returns the previous one (subclassing).
   virtual WindowProc ReplaceWindowProc(WindowHandle hwnd, WindowProc proc) = 0;
-  // The default procedure: Close destroys, NcLButtonDown on Hit::Caption starts
+  // The default procedure: Close destroys, NcLButtonDown on HitTest::Caption starts
   // a move drag, SysCommand minimises/maximises/restores/closes, SetCursor shows
   // the class cursor, GetMinMaxInfo keeps the defaults, the rest returns 0.
   virtual LResult DefaultProc(WindowHandle hwnd, uint32_t msg, WParam wParam, LParam lParam) = 0;

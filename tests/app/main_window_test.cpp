@@ -245,7 +245,7 @@ TEST_F(MainWindowTest, TheWindowFollowsASizeFromOutsideAndKeepsItsDesignSizeAtLe
   EXPECT_EQ(mw().Window().GetHeight(), 600);
   // The list takes the growth; the bottom row moves with the bottom right corner.
   EXPECT_EQ(mw().ResultList().GetBounds(), Rect::FromXywh(4, 114, 524 + 256, 280 + 155));
-  EXPECT_EQ(mw().Button(2).GetBounds(), previous.Offset(256, 155));
+  EXPECT_EQ(mw().Button(2).GetBounds(), previous.Translated(256, 155));
   EXPECT_EQ(mw().StatusLine().GetTop(), previous.y + 155);
   EXPECT_EQ(mw().KeywordBox().GetBounds(), title);
   // The picture covers the new size: no see-through pixel inside the frame.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace quillmar {
 namespace {
 
@@ -18,11 +20,28 @@ TEST(Geometry, EdgeAndOriginFormsDescribeTheSameRectangle) {
 
 TEST(Geometry, IntersectionAndUnionIgnoreEmptySides) {
   const Rect a{0, 0, 10, 10};
-  EXPECT_EQ(a.Intersect({5, 5, 10, 10}), (Rect{5, 5, 5, 5}));
-  EXPECT_EQ(a.Intersect({10, 0, 5, 5}), Rect{}) << "touching is not overlapping";
-  EXPECT_EQ(a.Union({20, 20, 5, 5}), (Rect{0, 0, 25, 25}));
-  EXPECT_EQ(a.Union({50, 50, 0, 9}), a);
-  EXPECT_EQ(Rect{}.Union(a), a);
+  EXPECT_EQ(a.Intersected({5, 5, 10, 10}), (Rect{5, 5, 5, 5}));
+  EXPECT_EQ(a.Intersected({10, 0, 5, 5}), Rect{}) << "touching is not overlapping";
+  EXPECT_EQ(a.United({20, 20, 5, 5}), (Rect{0, 0, 25, 25}));
+  EXPECT_EQ(a.United({50, 50, 0, 9}), a);
+  EXPECT_EQ(Rect{}.United(a), a);
+}
+
+TEST(Geometry, OverlapAgreesWithTheIntersectionAndMovesKeepTheSize) {
+  const Rect a{0, 0, 10, 10};
+  // Each case: the other rectangle and whether the two overlap.
+  const std::pair<Rect, bool> cases[] = {
+      {{2, 2, 3, 3}, true},   {{0, 0, 10, 10}, true},  {{5, 5, 10, 10}, true},   {{10, 0, 5, 5}, false},
+      {{0, 10, 5, 5}, false}, {{-5, -5, 5, 5}, false}, {{-1, -1, 12, 12}, true}, {{3, 3, 0, 4}, false},
+  };
+  for (const auto& [other, overlaps] : cases) {
+    EXPECT_EQ(a.Intersects(other), overlaps) << other.x << "," << other.y;
+    EXPECT_EQ(other.Intersects(a), overlaps) << other.x << "," << other.y;
+    EXPECT_EQ(a.Intersects(other), !a.Intersected(other).IsEmpty()) << other.x << "," << other.y;
+  }
+  EXPECT_EQ(a.Translated(-3, 4), (Rect{-3, 4, 10, 10}));
+  EXPECT_EQ(a.Inflated(2, 1), (Rect{-2, -1, 14, 12}));
+  EXPECT_EQ(a.Inflated(2, 1).Inflated(-2, -1), a);
 }
 
 TEST(Geometry, FloatRectanglesTruncateTowardZeroAndCompareWithinTolerance) {

@@ -6,11 +6,11 @@ namespace quillmar {
 namespace {
 
 TEST(HttpMethodName, OutOfRangeMethodsAreGet) {
-  EXPECT_EQ(HttpMethodName(0), "GET");
-  EXPECT_EQ(HttpMethodName(1), "POST");
-  EXPECT_EQ(HttpMethodName(2), "HEAD");
-  EXPECT_EQ(HttpMethodName(5), "GET");
-  EXPECT_EQ(HttpMethodName(-1), "GET");
+  EXPECT_EQ(HttpMethodName(HttpMethodFromCode(0)), "GET");
+  EXPECT_EQ(HttpMethodName(HttpMethodFromCode(1)), "POST");
+  EXPECT_EQ(HttpMethodName(HttpMethodFromCode(2)), "HEAD");
+  EXPECT_EQ(HttpMethodName(HttpMethodFromCode(5)), "GET");
+  EXPECT_EQ(HttpMethodName(HttpMethodFromCode(-1)), "GET");
 }
 
 TEST(ComposeRequestHeaders, EmptyHeadersGetTheFourDefaultsInOrder) {

@@ -80,7 +80,7 @@ draw::Argb UiButton::FillColor(State state) const {
 
 draw::Argb UiButton::BorderColor(State state) const {
   if (borderColor_ == 0) return 0;
-  return WithAlpha(borderColor_, state != State::Normal || focused_ != 0 ? 200 : 100);
+  return WithAlpha(borderColor_, state != State::Normal || focused_ ? 200 : 100);
 }
 
 void UiButton::Draw(draw::Graphics& graphics, int32_t width, int32_t height, bool drawFill, bool skipFill,
@@ -110,10 +110,10 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
     format.Create(draw::StringFormat::kMeasureTrailingSpaces);
   } else {
     format.Create(draw::StringFormat::kMeasureTrailingSpaces | draw::StringFormat::kNoWrap);
-    format.SetTrimming(static_cast<int>(draw::StringTrimming::EllipsisCharacter));
+    format.SetTrimming(draw::StringTrimming::EllipsisCharacter);
   }
-  format.SetAlign(1);
-  format.SetLineAlign(1);
+  format.SetAlign(draw::StringAlignment::Center);
+  format.SetLineAlign(draw::StringAlignment::Center);
   // The pressed text moves one pixel right and down.
   const float offset = state_ == State::Pressed ? 1.0f : 0.0f;
   const RectF layout = RectF::FromXywh(offset, offset, static_cast<float>(width), static_cast<float>(height));
@@ -130,7 +130,7 @@ void UiButton::DrawText(draw::Graphics& graphics, int32_t width, int32_t height)
 void UiButton::OnPaint(draw::Graphics& g, Size size) {
   const Rect focusRect = Rect::FromXywh(2, 2, size.width - 4, size.height - 4);
   // A box's buttons always mark the focus; elsewhere the mark shows once the keyboard moved it.
-  const bool mark = (focusMark_ && focused_ != 0) || ShowsFocusMark();
+  const bool mark = (focusMark_ && focused_) || ShowsFocusMark();
   const TransitionPictures pictures = RunningTransition();
   if (pictures.top == nullptr) {
     Draw(g, size.width, size.height, false, false, false, false);
@@ -192,8 +192,8 @@ Handled UiButton::OnMouseLeave() {
 }
 
 Handled UiButton::OnFocusGained() {
-  if ((focused_ & 1) == 0) {
-    focused_ = 1;
+  if (!focused_) {
+    focused_ = true;
     InvalidateRect();
   }
   return Handled::Continue;
@@ -201,8 +201,8 @@ Handled UiButton::OnFocusGained() {
 
 Handled UiButton::OnFocusLost() {
   spaceDown_ = false;
-  if (focused_ != 0) {
-    focused_ = 0;
+  if (focused_) {
+    focused_ = false;
     SetState(State::Normal);
   }
   return Handled::Continue;

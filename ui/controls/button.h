@@ -51,7 +51,7 @@ class UiButton : public UiControl {
   draw::Argb GetAccentColor() const { return accentColor_; }
   // Back to normal without a repaint.
   void ResetState() { state_ = State::Normal; }
-  int32_t GetFocusedFlag() const { return focused_; }
+  int32_t GetFocusedFlag() const { return focused_ ? 1 : 0; }
   // A dotted mark inside the border while the button has the focus, for
   // windows worked from the keyboard (a message box). Off by default.
   void SetFocusMark(bool shown) { Assign(focusMark_, shown); }
@@ -96,7 +96,7 @@ class UiButton : public UiControl {
   int32_t fillAlpha_ = 200;
   int32_t shape_ = 0;
   draw::Argb borderColor_ = 0;
-  int32_t focused_ = 0;
+  bool focused_ = false;
   bool spaceDown_ = false;  // pressed by the Space key, clicked by its release
   std::string text_;
   std::string fontName_;

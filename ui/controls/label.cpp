@@ -45,14 +45,14 @@ void UiLabel::OnPaint(draw::Graphics& g, Size size) {
   UiStringFormat format;
   if (singleLine_ != 0) {
     format.Create(draw::StringFormat::kMeasureTrailingSpaces | draw::StringFormat::kNoWrap);
-    format.SetTrimming(static_cast<int>(draw::StringTrimming::EllipsisCharacter));
+    format.SetTrimming(draw::StringTrimming::EllipsisCharacter);
   } else {
     format.Create(draw::StringFormat::kMeasureTrailingSpaces);
   }
-  if (align_ & kAlignCenter) format.SetAlign(1);
-  if (align_ & kAlignMiddle) format.SetLineAlign(1);
-  if (align_ & kAlignRight) format.SetAlign(2);
-  if (align_ & kAlignBottom) format.SetLineAlign(2);
+  if (align_ & kAlignCenter) format.SetAlign(draw::StringAlignment::Center);
+  if (align_ & kAlignMiddle) format.SetLineAlign(draw::StringAlignment::Center);
+  if (align_ & kAlignRight) format.SetAlign(draw::StringAlignment::Far);
+  if (align_ & kAlignBottom) format.SetLineAlign(draw::StringAlignment::Far);
   const RectF whole = RectF::FromXywh(0, 0, static_cast<float>(size.width), static_cast<float>(size.height));
   g.FillRectangle(draw::Brush(backColor_), whole);
   if (!text.empty()) DrawShadowedText(g, text, whole, font.GetFont(), *format.GetHandle(), textColor_, shadowColor_);

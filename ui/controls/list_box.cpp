@@ -90,7 +90,7 @@ int32_t UiListBox::Create(UiWindow* parent, bool visible, int32_t x, int32_t y, 
 
 void UiListBox::Relayout() {
   CheckThread();
-  layoutDirty_ |= 1;
+  layoutDirty_ = true;
   InvalidateRect();
 }
 
@@ -311,7 +311,7 @@ Handled UiListBox::OnMouseDown(const MouseEvent& e) {
 
 Handled UiListBox::OnCaptureLost() {
   // The press is over; the hover follows where the mouse is now.
-  if ((layoutDirty_ & 1) == 0) HitTest();
+  if (!layoutDirty_) HitTest();
   return Handled::Continue;
 }
 

@@ -308,7 +308,7 @@ class UiListBox : public UiControl {
   int32_t headerHeight_ = 20;
   ListCellRef hoverCell_;
   ListCellRef selectedCell_;
-  int32_t layoutDirty_ = 0;
+  bool layoutDirty_ = false;
   RectF contentRect_;
   int32_t totalWidth_ = 0;
   int32_t totalHeight_ = 0;

@@ -10,9 +10,9 @@
 namespace quillmar {
 
 void UiListBox::EnsureLayout() {
-  if ((layoutDirty_ & 1) == 0) return;
+  if (!layoutDirty_) return;
   Layout();
-  layoutDirty_ &= ~1;
+  layoutDirty_ = false;
 }
 
 int32_t UiListBox::RowsArea(int32_t* top) const {
@@ -105,7 +105,7 @@ void UiListBox::PaintFocusMark(draw::Graphics& g) {
   Rect mark = content;
   if (const ListRow* r = RowAt(selectedCell_.row)) {
     const Rect row = Rect::FromXywh(content.x, content.y + r->top + vOffset_, content.width, r->height);
-    if (!row.Intersect(rows).IsEmpty()) mark = row.Intersect(rows);
+    if (row.Intersects(rows)) mark = row.Intersected(rows);
   }
   DrawFocusMark(g, mark);
 }

@@ -78,7 +78,7 @@ const draw::Font& UiListBox::FontFor(const std::string& name, int32_t size) {
 
 void UiListBox::PaintList(draw::Graphics& canvas) {
   draw::Graphics* g = &canvas;
-  if ((layoutDirty_ & 1) != 0) Layout();
+  if (layoutDirty_) Layout();
   const float w = static_cast<float>(GetWidth());
   const float h = static_cast<float>(GetHeight());
   Fill(*g, backFill_, {0, 0, w, h});
@@ -89,7 +89,7 @@ void UiListBox::PaintList(draw::Graphics& canvas) {
     g->DrawRectangle(pen, {0, 0, w - 1, h - 1});
   }
   PaintContent(*g);
-  layoutDirty_ = 0;
+  layoutDirty_ = false;
 }
 
 size_t UiListBox::FirstRowBelow(double y) const {

@@ -158,7 +158,7 @@ int32_t UiScrollBar::HitTestAt(PointF mouse) {
   // Only the coordinate along the bar counts, clamped to its ends: a captured
   // mouse outside the bar's thickness acts as if it were on the bar.
   const double a = std::clamp<double>(horizontal_ ? mouse.x : mouse.y, 0.0, std::max(len, 0.0));
-  trackSide_ = 0;
+  trackSide_ = Direction::None;
   int32_t part = kNone;
   RectF along;  // in horizontal form: x along the bar, y across it
   const double thumbStart = m.ThumbStart(static_cast<int64_t>(position_) - minimum_);
@@ -173,7 +173,7 @@ int32_t UiScrollBar::HitTestAt(PointF mouse) {
     part = kThumb;
     along = {static_cast<float>(thumbStart), 0, static_cast<float>(m.ThumbLength()), static_cast<float>(t)};
   } else {
-    trackSide_ = a < thumbStart ? 1 : 2;
+    trackSide_ = a < thumbStart ? Direction::Back : Direction::Forward;
   }
   hotRect_ = horizontal_ ? along : RectF{along.y, along.x, along.height, along.width};
   if (part == hotPart_) return 0;
@@ -230,8 +230,8 @@ void UiScrollBar::Press(PointF mouse, bool doubleClick) {
     case kFirstArrow:
     case kSecondArrow:
       StopRepeat();
-      repeatDirection_ = hotPart_ == kFirstArrow ? 0 : 1;
-      Step(repeatDirection_ == 0 ? -static_cast<int64_t>(lineStep_) : lineStep_);
+      repeatDirection_ = hotPart_ == kFirstArrow ? Direction::Back : Direction::Forward;
+      Step(repeatDirection_ == Direction::Back ? -static_cast<int64_t>(lineStep_) : lineStep_);
       if (self.Lost()) return;
       // The double click's press already stepped once; it starts no repeat.
       if (!doubleClick) repeatTimer_ = StartTimer(kRepeatMs);
@@ -244,8 +244,8 @@ void UiScrollBar::Press(PointF mouse, bool doubleClick) {
       break;
     default:
       if (doubleClick) break;
-      if (trackSide_ == 1) Step(-static_cast<int64_t>(pageStep_));
-      if (trackSide_ == 2) Step(pageStep_);
+      if (trackSide_ == Direction::Back) Step(-static_cast<int64_t>(pageStep_));
+      if (trackSide_ == Direction::Forward) Step(pageStep_);
       break;
   }
 }
@@ -259,7 +259,7 @@ void UiScrollBar::StopRepeat() {
 
 void UiScrollBar::OnTimer(int32_t id, uint32_t) {
   if (id == 0 || id != repeatTimer_) return;
-  Step(repeatDirection_ == 0 ? -static_cast<int64_t>(lineStep_) : lineStep_);
+  Step(repeatDirection_ == Direction::Back ? -static_cast<int64_t>(lineStep_) : lineStep_);
 }
 
 Handled UiScrollBar::OnMouseMove(const MouseEvent& e) {

@@ -136,12 +136,14 @@ class UiScrollBar : public UiControl {
   int32_t minThumb_ = 20;
   bool arrowsShown_ = true;
   int32_t hotPart_ = kNone;
-  int32_t trackSide_ = 0;  // for a track hit: 1 before the thumb, 2 after it
+  // Which way a press moves the position: towards the minimum (Back) or the maximum.
+  enum class Direction { None, Back, Forward };
+  Direction trackSide_ = Direction::None;  // for a track hit: the thumb's side the press is on
   bool dragging_ = false;
   PointF dragStart_;
   int32_t dragStartPosition_ = 0;
   int32_t repeatTimer_ = 0;
-  int32_t repeatDirection_ = 0;  // 0 decrease, 1 increase
+  Direction repeatDirection_ = Direction::Back;
   RectF hotRect_;
 };
 

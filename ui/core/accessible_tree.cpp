@@ -57,7 +57,7 @@ std::optional<ws::AxNode> UiAccessibleTree::Node(ws::AxNodeId id) const {
   if (root) {
     node.bounds = sys.WindowRect(hwnd_);
   } else {
-    node.bounds = Rect::FromOriginSize(window_.PointToScreen({0, 0}, id), {rec.width, rec.height});
+    node.bounds = Rect::FromOriginSize(window_.PointToScreen({0, 0}, id), rec.bounds.GetSize());
   }
   // Showing needs every level up to the window shown, and the window itself on screen.
   bool showing = sys.IsVisible(hwnd_);

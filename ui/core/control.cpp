@@ -53,7 +53,8 @@ void UiControl::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::o
   if (!rec) return;
   const int32_t k = rec.Key();
   const auto [nx, ny, nw, nh] = rec->Resolve(x, y, width, height);
-  if (nw != rec->width || nh != rec->height) {
+  const Rect target{nx, ny, nw, nh};
+  if (target.GetSize() != rec->bounds.GetSize()) {
     SetGeometry(nx, ny, nw, nh, k);
     RecreateCanvas(k);
     InvalidateRect(k);
@@ -61,11 +62,8 @@ void UiControl::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::o
     // The handler may have ended this object: from here only the reference is used.
     if (!rec) return;
   }
-  if (nx == rec->left && ny == rec->top && nw == rec->width && nh == rec->height) return;
-  rec->left = nx;
-  rec->top = ny;
-  rec->width = nw;
-  rec->height = nh;
+  if (rec->bounds == target) return;
+  rec->bounds = target;
   rec->MarkChanged();
   SendEvent(k, Event::Moved, static_cast<WParam>(nx), static_cast<LParam>(ny));
 }
@@ -161,7 +159,7 @@ Handled UiControl::Dispatch(Hwnd hwnd, uint32_t msg, WParam wParam, LParam lPara
 void UiControl::PaintEntry() {
   ElementRecord* rec = Rec({});
   if (!rec) return;
-  const Size size{rec->width, rec->height};
+  const Size size = rec->bounds.GetSize();
   if (draw::Graphics* g = CanvasGraphics()) OnPaint(*g, size);
 }
 

@@ -23,10 +23,9 @@ struct ElementRecord {
   ElementRecord& operator=(const ElementRecord&) = delete;
 
   Hwnd windowHandle{};  // top-level windows only
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t width = 0;
-  int32_t height = 0;
+  // Where the element sits inside its parent's padding (a top-level window:
+  // on the screen) and its size.
+  Rect bounds;
   RectF boundsF;  // the rectangle as the parent last composed it
   std::string tag;
   int32_t key = 0;
@@ -65,7 +64,7 @@ struct ElementRecord {
   // A rectangle whose omitted parts keep the record's values.
   Rect Resolve(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> w,
                std::optional<int32_t> h) const {
-    return {x.value_or(left), y.value_or(top), w.value_or(width), h.value_or(height)};
+    return {x.value_or(bounds.x), y.value_or(bounds.y), w.value_or(bounds.width), h.value_or(bounds.height)};
   }
   // Marks the record for recomposition after a visible property change; the
   // next paint pass is asked for at once.

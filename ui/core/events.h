@@ -30,6 +30,12 @@ inline constexpr uint32_t CellClicked = 10013;     // list box: selected cell ch
 inline constexpr uint32_t MenuItemChosen = 10017;  // menu: an item was chosen
 }  // namespace Event
 
+// wParam of Event::RepaintRequest: which of the window's paint operations runs.
+enum class RepaintKind : uint32_t {
+  Repaint = 0,  // UiWindow::Repaint
+  Paint = 1,    // UiWindow::Paint of the whole window
+};
+
 // An application's event routine; 0 means consumed, anything else lets processing go on.
 using EventRoutine = std::function<int32_t(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam)>;
 

@@ -126,7 +126,7 @@ int32_t UiFrame::CaptionButtonPosition(std::string_view name, std::string_view a
                              CaptionButton(CaptionButtonId::Maximize) ? FrameMetrics::kCaptionButtonWidth : 0,
                              CaptionButton(CaptionButtonId::Minimize) ? FrameMetrics::kCaptionButtonWidth : 0};
   const ElementRecord* rec = Registry().Find(window_.Key());
-  const int32_t width = rec ? rec->width : 0;
+  const int32_t width = rec ? rec->bounds.width : 0;
   return CaptionButtonXs(width, widths, CaptionInset(), captionOffset_.x)[static_cast<size_t>(index)];
 }
 

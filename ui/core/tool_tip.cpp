@@ -170,7 +170,7 @@ void UiToolTip::ShowTool(int index) {
   if ((system.GetExStyle(window_) & ExStyle::Layered) != 0) {
     system.PresentLayered(window_, Point{x, y}, Size{width, height}, view, 255);
   } else {
-    system.MoveWindow(window_, x, y, width, height);
+    system.MoveWindow(window_, Rect{x, y, width, height});
     system.PaintWindow(window_, view);
   }
   system.ShowWindow(window_, Show::NoActivateSame);

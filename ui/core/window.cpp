@@ -169,7 +169,7 @@ int32_t UiWindow::TakeOut(int32_t childKey, int32_t parent, bool repaintNow) {
       child->shown = 0;
       child->MarkChanged();
       const Hwnd hwnd = WindowOf(childKey);
-      if (hwnd != 0) ws::System().Send(hwnd, Event::RepaintRequest, 1, 0);
+      if (hwnd != 0) ws::System().Send(hwnd, Event::RepaintRequest, ToWire(RepaintKind::Paint), 0);
       // Anything may have run, this object's end included: only the references are used from here.
       if (!child || !par) return 0;
       child->shown = 1;
@@ -261,10 +261,10 @@ int32_t UiWindow::GetHovered(OptKey key) { return GetOr(Rec(key), &ElementRecord
 void UiWindow::SetKeepsFocus(int32_t value, OptKey key) { SetWithFlags(Rec(key), &ElementRecord::keepsFocus, value); }
 int32_t UiWindow::GetKeepsFocus(OptKey key) { return GetOr(Rec(key), &ElementRecord::keepsFocus, 0); }
 int32_t UiWindow::GetTipTime(OptKey key) { return GetOr(Rec(key), &ElementRecord::tipTime, -1); }
-int32_t UiWindow::GetLeft(OptKey key) { return GetOr(Rec(key), &ElementRecord::left, -1); }
-int32_t UiWindow::GetTop(OptKey key) { return GetOr(Rec(key), &ElementRecord::top, -1); }
-int32_t UiWindow::GetWidth(OptKey key) { return GetOr(Rec(key), &ElementRecord::width, -1); }
-int32_t UiWindow::GetHeight(OptKey key) { return GetOr(Rec(key), &ElementRecord::height, -1); }
+int32_t UiWindow::GetLeft(OptKey key) { return GetBounds(key).x; }
+int32_t UiWindow::GetTop(OptKey key) { return GetBounds(key).y; }
+int32_t UiWindow::GetWidth(OptKey key) { return GetBounds(key).width; }
+int32_t UiWindow::GetHeight(OptKey key) { return GetBounds(key).height; }
 
 std::string UiWindow::GetTag(OptKey key) {
   ElementRecord* rec = Rec(key);
@@ -340,17 +340,14 @@ Hwnd UiWindow::GetWindowHandle() {
 Rect UiWindow::GetBounds(OptKey key) {
   ElementRecord* rec = Rec(key);
   if (!rec) return {-1, -1, -1, -1};
-  return {rec->left, rec->top, rec->width, rec->height};
+  return rec->bounds;
 }
 
 void UiWindow::SetGeometry(std::optional<int32_t> x, std::optional<int32_t> y, std::optional<int32_t> width,
                            std::optional<int32_t> height, OptKey key) {
   ElementRecord* rec = Rec(key);
   if (!rec) return;
-  rec->left = x.value_or(rec->left);
-  rec->top = y.value_or(rec->top);
-  rec->width = width.value_or(rec->width);
-  rec->height = height.value_or(rec->height);
+  rec->bounds = rec->Resolve(x, y, width, height);
 }
 
 void UiWindow::SetGeometryF(const RectF& bounds, OptKey key) {

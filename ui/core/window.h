@@ -17,6 +17,7 @@
 
 #include "platform/draw/draw_types.h"
 #include "platform/ws/ax_provider.h"
+#include "platform/ws/messages.h"
 #include "platform/ws/types.h"
 #include "ui/core/events.h"
 #include "ui/core/frame_metrics.h"
@@ -73,7 +74,8 @@ class UiWindow {
   // Every element's handler: own hook, then the user routines, then painting.
   virtual int32_t ElementProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
   virtual int32_t PreFilter(Hwnd, int32_t, uint32_t, WParam, LParam) { return 1; }
-  // Window-level handling of a message; 0 stops processing.
+  // Window-level handling of a message; 0 stops processing. A bound window's
+  // own messages go through a map to the typed handlers below (window_messages.cpp).
   virtual int32_t MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
   // Events addressed to child elements (the caption buttons' clicks).
   virtual int32_t ChildProc(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam);
@@ -346,6 +348,42 @@ class UiWindow {
   bool TabKey(Hwnd hwnd, uint32_t msg, WParam wParam);
   // The busy cursor answers a cursor request; true when it was shown.
   bool BusyCursorShown(uint32_t msg);
+
+  // --- The bound window's own messages (window_messages.cpp) ---
+  // What follows a handler: the user routine and the previous procedure
+  // (Continue), or MessageHook returns at once with 0 (Stop) or 1 (Done).
+  enum class MessageResult { Continue, Stop, Done };
+  // One message as it travels; a handler may rewrite wParam and lParam for
+  // what follows it.
+  struct WindowMessage {
+    Hwnd hwnd;
+    uint32_t msg;
+    WParam wParam;
+    LParam lParam;
+  };
+  MessageResult HandleOwnMessage(WindowMessage& m);
+  MessageResult OnNcLButtonDown(Hwnd hwnd);
+  MessageResult OnKillFocus(Hwnd hwnd);
+  MessageResult OnSetFocus(Hwnd hwnd);
+  // clientOrigin: where the system says the client area now starts.
+  MessageResult OnMove(Hwnd hwnd, Point clientOrigin);
+  MessageResult OnDisabledChanged(Hwnd hwnd, bool disabled);
+  MessageResult OnShowWindow(bool shown);
+  MessageResult OnMouseMove(Hwnd hwnd);
+  // lParam: what the routine and the default procedure get to see.
+  MessageResult OnSetCursor(HitTest hit, LParam& lParam);
+  MessageResult OnSysCommand(Hwnd hwnd, WParam command);
+  MessageResult OnLButtonDown(Hwnd hwnd);
+  MessageResult OnWorkAreaChanged(Hwnd hwnd);
+  MessageResult OnGetMinMaxInfo(ws::MinMaxInfo* info);
+  MessageResult OnSysSize(Hwnd hwnd, SizeKind kind);
+  MessageResult OnRepaintRequest(RepaintKind kind);
+  MessageResult OnDeferredRepaint(Hwnd hwnd);
+  // key 0 takes the focus from every element.
+  MessageResult OnFocusRequest(int32_t key);
+  MessageResult OnDestroy(const WindowMessage& m);
+  // Plays the close effect in place of closing; false when it has none to play.
+  bool StartCloseEffect(Hwnd hwnd);
 
   int32_t key_ = 0;
   int32_t hoverKey_ = 0;

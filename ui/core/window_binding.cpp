@@ -76,7 +76,7 @@ void UiWindow::Detach() {
     sys.SetExStyle(hwnd_, sys.GetExStyle(hwnd_) & ~ExStyle::Layered);
     sys.ReplaceWindowProc(hwnd_, prevWndProc_);
     sys.SetPosition(
-        hwnd_, 0, 0, 0, 0, 0,
+        hwnd_, 0, Rect{},
         ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged | ws::Swp::NoOwnerZOrder);
   }
   bound_ = false;

@@ -1,5 +1,5 @@
 // Routing of window messages to elements: hover, focus, press and click
-// tracking, and the window's own message handling.
+// tracking. The window's own handling of them is in window_messages.cpp.
 
 #include <algorithm>
 #include <vector>
@@ -167,14 +167,12 @@ int32_t UiWindow::ElementAt(int32_t x, int32_t y, OptKey key, int32_t originX, i
   ElementRecord* p = Registry().Find(start);
   const int32_t self = (start == key_) ? 0 : start;
   if (!p || p->children.empty()) return self;
-  const int32_t baseX = originX + p->left + p->padding.left;
-  const int32_t baseY = originY + p->top + p->padding.top;
+  const int32_t baseX = originX + p->bounds.x + p->padding.left;
+  const int32_t baseY = originY + p->bounds.y + p->padding.top;
   for (auto it = p->children.rbegin(); it != p->children.rend(); ++it) {
     ElementRecord* c = Registry().Find(*it);
     if (!c || c->visible == 0 || c->alpha < 1 || (c->disabled & 1) != 0 || c->shown == 0) continue;
-    const int32_t cx = baseX + c->left;
-    const int32_t cy = baseY + c->top;
-    if (cx <= x && x < cx + c->width && cy <= y && y < cy + c->height) return ElementAt(x, y, *it, baseX, baseY);
+    if (c->bounds.Translated(baseX, baseY).Contains({x, y})) return ElementAt(x, y, *it, baseX, baseY);
   }
   return self;
 }
@@ -308,170 +306,6 @@ Point UiWindow::MousePosition(OptKey key) {
   const Point cursor = ws::System().CursorPos();
   const Point origin = PointToScreen({0, 0}, key);
   return {cursor.x - origin.x, cursor.y - origin.y};
-}
-
-int32_t UiWindow::ChildProc(Hwnd, int32_t key, uint32_t msg, WParam, LParam) {
-  if (msg != Event::Click || hwnd_ == 0 || !frame_) return 1;
-  frame_->CaptionClick(key);
-  return 1;
-}
-
-int32_t UiWindow::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam, LParam lParam) {
-  ws::WindowSystem& sys = ws::System();
-  const ElementRef self(key_);
-  if (!self) return 1;
-  // A window object without a system window of its own (not bound, or placed
-  // inside another element) only turns resizing into its routine's WM_SIZE.
-  if (hwnd_ == 0 || !sys.IsWindow(hwnd_)) {
-    if (msg == Event::Resized) NotifyResize();
-    return 1;
-  }
-  // The framework's own events carry no window: the routine hears them, but
-  // they are not window messages for the sizing logic or the system.
-  if (hwnd == 0) {
-    if (key != key_) return 1;
-    if (msg == Event::Resized) {
-      NotifyResize();
-      return 1;
-    }
-    if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
-    return 1;
-  }
-  if (key != key_) {
-    ChildProc(hwnd, key, msg, wParam, lParam);
-    return 1;
-  }
-  if (GetResizable() != 0 || (sys.GetStyle(hwnd) & Style::ThickFrame) != 0) SizingHitTest(hwnd, msg);
-  if (self.Lost()) return 0;
-  switch (msg) {
-    case Msg::NcLButtonDown:
-      if (OsVersionCode() < 8 && sys.Placement(hwnd).showCmd == Show::Maximized) return 0;
-      break;
-    case Msg::KillFocus: {
-      const Hwnd focus = sys.Focus();
-      if (frame_) frame_->RecheckTip();
-      if (sys.IsVisible(hwnd) && sys.Owner(focus) != hwnd) InvalidateRect();
-      break;
-    }
-    case Msg::SetFocus:
-      if (sys.IsVisible(hwnd)) InvalidateRect();
-      // Back in the window (a menu or another program had the keyboard): a reader
-      // follows the keyboard to the element that still holds it.
-      if (focusKey_ != 0) NotifyAccessible(ws::AxEvent::Make(ws::AxEventKind::Focus), focusKey_);
-      break;
-    case Msg::Move:
-      if (!EffectBusy()) {
-        const Rect r = sys.WindowRect(hwnd);
-        SetGeometry(r.x, r.y, std::nullopt, std::nullopt);
-        if (EventRoutine routine = GetUserHandler()) {
-          routine(hwnd, key, Event::Moved, static_cast<WParam>(SignedLowWord(lParam)),
-                  static_cast<LParam>(SignedHighWord(lParam)));
-        }
-      }
-      break;
-    case Event::DisabledChanged: {
-      const uint32_t style = sys.GetStyle(hwnd);
-      sys.SetStyle(hwnd, (wParam & 1) ? (style | Style::Disabled) : (style & ~Style::Disabled));
-      break;
-    }
-    case Msg::ShowWindow:
-      if (ElementRecord* r = Rec({})) r->visible = (wParam == 1) ? 1 : 0;
-      // What changed while the window was hidden shows when it comes back.
-      if (wParam == 1) PaintScheduler::Request(key_);
-      break;
-    case Msg::MouseMove:
-      sys.TrackMouse(hwnd, Track::Hover | Track::Leave, 1);
-      break;
-    case Msg::SetCursor: {
-      const uint32_t hit = LowWord(static_cast<uint64_t>(lParam));
-      if (GetSizingCursorSet() != 0) return 0;
-      if (hit >= Hit::Left && hit <= Hit::BottomRight) lParam = static_cast<LParam>(MakeLong(Hit::Client, hit));
-      break;
-    }
-    case Msg::SysCommand:
-      if (wParam >= SysCmd::SizeLeft && wParam <= SysCmd::SizeBottomRight) {
-        SizingHitTest(hwnd, msg);
-        // A size command outside the sizing band moves the window instead.
-        if (GetSizingCursorSet() == 0) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
-        return 1;
-      }
-      break;
-    case Msg::LButtonDown:
-      // A press that a control or the sizing band captured is not a window drag.
-      if (GetDragAnywhere() != 0 && sys.Capture() != hwnd) sys.Send(hwnd, Msg::NcLButtonDown, Hit::Caption, 0);
-      break;
-    case Msg::WorkAreaChanged:
-      UpdateWorkArea(hwnd);
-      break;
-    case Msg::GetMinMaxInfo: {
-      const std::optional<Rect> p = MaximizedRect();
-      if (p && lParam != 0) {
-        auto* info = reinterpret_cast<ws::MinMaxInfo*>(lParam);
-        info->maxSize = {p->width, p->height};
-        info->maxPosition = p->Origin();
-      }
-      break;
-    }
-    case Msg::Size:
-      if (wParam == SizeKind::Minimized && frame_) frame_->RecheckTip();
-      // Coming back from the taskbar shows what changed while minimized.
-      if (wParam == SizeKind::Restored || wParam == SizeKind::Maximized) PaintScheduler::Request(key_);
-      if ((wParam == SizeKind::Restored || wParam == SizeKind::Maximized) && !EffectBusy()) {
-        const Rect r = sys.WindowRect(hwnd);
-        ElementRecord* self = Rec({});
-        if (self && (r.width != self->width || r.height != self->height)) {
-          if (frame_) frame_->ShowMaximizeState(wParam == SizeKind::Maximized);
-          // The system may have moved the window too (maximizing does).
-          Place(r.x, r.y, r.width, r.height);
-        }
-      }
-      break;
-    case Event::RepaintRequest:
-      if (lParam == 0) {
-        if (wParam == 0) Repaint();
-        if (wParam == 1) Paint(key_, 1);
-      }
-      return 1;
-    case Event::DeferredRepaint:
-      sys.Post(hwnd, Event::RepaintRequest, 0, 0);
-      return 1;
-    case Event::FocusRequest:
-      SetFocusElement(0, static_cast<int32_t>(wParam));
-      return 1;
-    case Event::UnfocusRequest:
-      SetFocusElement(0, 0);
-      return 1;
-    case Msg::Destroy: {
-      // The window goes whatever the user routine answers, so the binding and
-      // the frame go with it; a routine that swallows the message only keeps
-      // it from the previous procedure.
-      const EventRoutine routine = GetUserHandler();
-      const bool swallowed = routine && routine(hwnd, key, msg, wParam, lParam) == 0;
-      if (self.Lost()) return 0;
-      const ws::WindowProc previous = prevWndProc_;
-      ReleaseWindow();
-      if (swallowed) return 0;
-      return sys.CallProc(previous, hwnd, msg, wParam, lParam) != 0 ? 1 : 0;
-    }
-    default:
-      break;
-  }
-  // The cases above call out too (sizing, moving, the routine for WM_MOVE).
-  if (self.Lost()) return 0;
-  if (EventRoutine routine = GetUserHandler(); routine && routine(hwnd, key, msg, wParam, lParam) == 0) return 0;
-  // The routine may have ended this object (closing a window often does).
-  if (self.Lost()) return 0;
-  UiEffect* close = frame_ ? &frame_->CloseEffect() : nullptr;
-  if (msg == Msg::Close && close && close->Configured() && !close->Running() && !close->Finished() &&
-      sys.IsWindow(hwnd)) {
-    // The close effect plays first; the window closes when it has finished.
-    const Rect r = sys.WindowRect(hwnd);
-    close->SetTarget(r.x, r.y, r.width, r.height);
-    if (const draw::Bitmap* picture = GetDib()) close->DrawBitmapToSnapshot(*picture);
-    close->Start();
-    return 0;
-  }
-  return sys.CallProc(prevWndProc_, hwnd, msg, wParam, lParam) != 0 ? 1 : 0;
 }
 
 }  // namespace quillmar

@@ -85,7 +85,7 @@ void UiWindow::SetBusyCursor(ws::CursorHandle cursor) {
   // The pointer over the window shows the change now, not at its next move.
   if (sys.WindowRect(hwnd_).Contains(sys.CursorPos())) {
     sys.Send(hwnd_, Msg::SetCursor, static_cast<WParam>(hwnd_),
-             static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove)));
+             static_cast<LParam>(MakeLong(ToWire(HitTest::Client), Msg::MouseMove)));
   }
 }
 

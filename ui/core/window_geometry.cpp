@@ -57,7 +57,7 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
   ws::WindowSystem& sys = ws::System();
   const bool bound = k == key_ && hwnd_ != 0 && rec->IsTopLevelWindow() && sys.IsWindow(hwnd_);
   const Hwnd hwnd = bound ? hwnd_ : 0;
-  const bool resized = nw != rec->width || nh != rec->height;
+  const bool resized = Size{nw, nh} != rec->bounds.GetSize();
   if (resized) {
     SetGeometry(std::nullopt, std::nullopt, nw, nh, k);
     RecreateCanvas(k);
@@ -72,9 +72,9 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
   }
   if (!bound) {
     if (resized) SendEvent(k, Event::Resized, static_cast<WParam>(nw), static_cast<LParam>(nh));
-    if (rec && (nx != rec->left || ny != rec->top)) {
-      rec->left = nx;
-      rec->top = ny;
+    if (rec && Point{nx, ny} != rec->bounds.Origin()) {
+      rec->bounds.x = nx;
+      rec->bounds.y = ny;
       rec->MarkChanged();
       SendEvent(k, Event::Moved, static_cast<WParam>(nx), static_cast<LParam>(ny));
     }
@@ -83,9 +83,9 @@ void UiWindow::Place(std::optional<int32_t> x, std::optional<int32_t> y, std::op
   if (resized) {
     Repaint();
     if (self.Lost() || !rec) return;
-    sys.SetPosition(hwnd, 0, 0, 0, 0, 0, ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged);
+    sys.SetPosition(hwnd, 0, Rect{}, ws::Swp::NoSize | ws::Swp::NoMove | ws::Swp::NoZOrder | ws::Swp::FrameChanged);
   }
-  sys.MoveWindow(hwnd, nx, ny, nw, nh);
+  sys.MoveWindow(hwnd, Rect{nx, ny, nw, nh});
   if (self.Lost() || !rec) return;
   SetGeometry(nx, ny, std::nullopt, std::nullopt, k);
   if (EventRoutine routine = GetUserHandler(k)) {
@@ -126,8 +126,7 @@ Point UiWindow::OffsetByAncestors(Point p, OptKey key, bool throughWindow) {
   // Each level adds the element's position and its parent's padding; the
   // top-level window's own position is its place on the screen.
   for (ElementRecord* rec = Rec(key); rec && (throughWindow || rec->parentKey != 0);) {
-    p.x += rec->left;
-    p.y += rec->top;
+    p = p + rec->bounds.Origin();
     rec = Registry().Find(rec->parentKey);
     if (rec) {
       p.x += rec->padding.left;
@@ -204,8 +203,8 @@ void UiWindow::ShowState(int32_t state) {
 void UiWindow::NotifyResize() {
   ElementRecord* rec = Rec({});
   if (!rec) return;
-  const int32_t w = rec->width;
-  const int32_t h = rec->height;
+  const int32_t w = rec->bounds.width;
+  const int32_t h = rec->bounds.height;
   if (EventRoutine routine = rec->userHandler) {
     routine(hwnd_, key_, Msg::Size, 0,
             static_cast<LParam>(MakeLong(static_cast<uint32_t>(w), static_cast<uint32_t>(h))));
@@ -221,7 +220,7 @@ void UiWindow::UpdateWorkArea(Hwnd hwnd) {
   RectF previous = stored.monitor == m.bounds ? stored.area : RectF::FromRect(m.bounds);
   previous.x -= static_cast<float>(o.x);
   previous.y -= static_cast<float>(o.y);
-  const TaskbarState bar{m.taskbar.autoHide, m.taskbar.edge, m.taskbar.rect.Offset(-o.x, -o.y)};
+  const TaskbarState bar{m.taskbar.autoHide, m.taskbar.edge, m.taskbar.rect.Translated(-o.x, -o.y)};
   RectF area = ComputeWorkArea(previous, bar, m.bounds.GetSize());
   area.x += static_cast<float>(o.x);
   area.y += static_cast<float>(o.y);

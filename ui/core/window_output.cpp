@@ -69,7 +69,7 @@ void UiWindow::PresentLayered() {
     rects = frame_->Output().unpresented.Rects();
     damage = ws::PresentDamage::Of(rects);
   }
-  if (sys.PresentLayered(hwnd_, r.Origin(), {rec->width, rec->height}, view,
+  if (sys.PresentLayered(hwnd_, r.Origin(), rec->bounds.GetSize(), view,
                          static_cast<uint8_t>(std::clamp(GetWindowAlpha(), 0, 255)), damage) &&
       frame_) {
     frame_->Output().unpresented = draw::Region();
@@ -80,7 +80,7 @@ void UiWindow::PresentLayered() {
 void UiWindow::RefreshBlur() {
   ws::WindowSystem& sys = ws::System();
   if (frame_ && frame_->Output().blurBehind != 0 && hwnd_ != 0 && sys.IsWindow(hwnd_)) {
-    sys.SetPosition(hwnd_, 0, 0, 0, 0, 0, kFrameRefresh);
+    sys.SetPosition(hwnd_, 0, Rect{}, kFrameRefresh);
   }
 }
 
@@ -187,8 +187,8 @@ void UiWindow::ShowWithEffect(int32_t effectKind, bool hiding, std::function<voi
   }
   frame_->OpenEffect().Reset();
   frame_->RearmOpenEffect();
-  frame_->OpenEffect().Setup(effectKind, &rec->surfaces->dib, rec->left, rec->top, rec->width, rec->height,
-                             std::nullopt, true, std::move(finished), frameShown, hwnd_);
+  frame_->OpenEffect().Setup(effectKind, &rec->surfaces->dib, rec->bounds.x, rec->bounds.y, rec->bounds.width,
+                             rec->bounds.height, std::nullopt, true, std::move(finished), frameShown, hwnd_);
 }
 
 }  // namespace quillmar

@@ -23,7 +23,7 @@
 namespace quillmar {
 namespace {
 
-Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.width + 1, rec.height + 1}; }
+Rect WholePicture(const ElementRecord& rec) { return {0, 0, rec.bounds.width + 1, rec.bounds.height + 1}; }
 
 // Pixel-wise mix of two premultiplied pictures: from at 255 - t, to at t.
 // Outside `area` (when given) the result is `to` alone.
@@ -37,7 +37,7 @@ void MixPictures(draw::Bitmap& out, const draw::Bitmap& from, const draw::Bitmap
     const uint32_t* n = to.Row(y);
     uint32_t* o = out.Row(y);
     for (int x = 0; x < w; ++x) {
-      if (area && !(x >= area->x && x < area->x + area->width && y >= area->y && y < area->y + area->height)) {
+      if (area && !area->Contains({x, y})) {
         o[x] = n[x];
         continue;
       }
@@ -104,7 +104,7 @@ void UiWindow::SetRedrawEnabled(int32_t value, OptKey key) {
 }
 
 void UiWindow::RecreateCanvas(OptKey key) {
-  if (ElementRecord* rec = Rec(key)) rec->surfaces->Recreate(rec->width, rec->height);
+  if (ElementRecord* rec = Rec(key)) rec->surfaces->Recreate(rec->bounds.width, rec->bounds.height);
 }
 
 draw::Graphics* UiWindow::CanvasGraphics(OptKey key) {
@@ -137,7 +137,8 @@ void UiWindow::Paint(OptKey key, int32_t topLevel) {
     // Never again from inside the pass (a handler asked for a synchronous
     // repaint): the flags stay raised and a pass after this one paints them.
     const ElementRecord* window = Registry().Find(top);
-    if (window && window->windowHandle != 0) ws::System().Post(window->windowHandle, Event::RepaintRequest, 1, 0);
+    if (window && window->windowHandle != 0)
+      ws::System().Post(window->windowHandle, Event::RepaintRequest, ToWire(RepaintKind::Paint), 0);
     return;
   }
   const ElementRef self(key_);
@@ -219,18 +220,18 @@ void UiWindow::ComposeElement(int32_t k) {
   const int32_t pl = rec->padding.left;
   const int32_t pt = rec->padding.top;
   // Children live in the client area: nothing of theirs reaches the padding band.
-  const Rect client{pl, pt, std::max(0, rec->width - pl - rec->padding.right),
-                    std::max(0, rec->height - pt - rec->padding.bottom)};
+  const Rect client{pl, pt, std::max(0, rec->bounds.width - pl - rec->padding.right),
+                    std::max(0, rec->bounds.height - pt - rec->padding.bottom)};
   draw::Region fromChildren;
   for (int32_t childKey : rec->children) {
     ElementRecord* c = Registry().Find(childKey);
     if (!c || c->recomposed == 0) continue;
     if (c->surfaces->dirtyRegion) {
       draw::Region moved = *c->surfaces->dirtyRegion;
-      moved.Offset(pl + c->left, pt + c->top);
+      moved.Offset(pl + c->bounds.x, pt + c->bounds.y);
       fromChildren.Union(moved);
     }
-    const RectF now = RectF::FromRect(Rect::FromXywh(c->left, c->top, c->width, c->height));
+    const RectF now = RectF::FromRect(c->bounds);
     if (!NearlyEqual(now, c->boundsF)) {
       const Rect old = c->boundsF.Truncated();
       fromChildren.Union(Rect{pl + old.x, pt + old.y, old.width + 1, old.height + 1});
@@ -256,11 +257,11 @@ void UiWindow::ComposeElement(int32_t k) {
     ElementRecord* c = Registry().Find(childKey);
     if (!c) continue;
     if (c->visible != 0 && c->shown != 0 && !dirty.IsEmpty()) {
-      const Rect at{pl + c->left, pt + c->top, c->width, c->height};
+      const Rect at = c->bounds.Translated(pl, pt);
       draw::Region clip = dirty;
       clip.Intersect(at);
       clip.Intersect(client);
-      draw::BlendBitmap(s.dib, at, c->surfaces->dib, Rect{0, 0, c->width, c->height},
+      draw::BlendBitmap(s.dib, at, c->surfaces->dib, Rect::FromOriginSize({}, c->bounds.GetSize()),
                         static_cast<uint8_t>(std::clamp(c->alpha, 0, 255)), &clip);
     }
     c->recomposed = 0;
@@ -268,7 +269,7 @@ void UiWindow::ComposeElement(int32_t k) {
   if (Outline().on && !dirty.IsEmpty()) {
     draw::Graphics g(s.dib);
     g.DrawRectangle(draw::Pen(Outline().color, 1.0f, draw::Unit::Pixel),
-                    {0, 0, static_cast<float>(rec->width - 1), static_cast<float>(rec->height - 1)});
+                    {0, 0, static_cast<float>(rec->bounds.width - 1), static_cast<float>(rec->bounds.height - 1)});
   }
   s.dirtyRegion = std::move(dirty);
 }
@@ -282,8 +283,8 @@ void UiWindow::StartTransition(int32_t intervalMs, int32_t step, bool alt, OptKe
   StopTransition(k);
   rec = Registry().Find(k);
   if (!rec) return;
-  const int32_t w = rec->width + 1;
-  const int32_t h = rec->height + 1;
+  const int32_t w = rec->bounds.width + 1;
+  const int32_t h = rec->bounds.height + 1;
   AddLayer(w, h, k);
   AddLayer(w, h, k);
   ExtraLayers& extra = rec->surfaces->extra;
@@ -417,8 +418,8 @@ void UiWindow::PaintEntry() {
   ElementRecord* rec = Rec({});
   draw::Graphics* g = CanvasGraphics();
   if (!rec || !g) return;
-  const int32_t w = rec->width;
-  const int32_t h = rec->height;
+  const int32_t w = rec->bounds.width;
+  const int32_t h = rec->bounds.height;
   const Insets pad = rec->padding;
   if (frameOn_ != 0) DrawWindowFrame(*g, w, h);
   g->SetSmoothingMode(draw::SmoothingMode::Default);

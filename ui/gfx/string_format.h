@@ -21,10 +21,13 @@ class UiStringFormat {
   int SetFlags(int flags);
   int GetFlags() const;
   int SetAlign(int align);  // 0 near, 1 centre, 2 far
+  int SetAlign(draw::StringAlignment align);
   int GetAlign() const;
   int SetLineAlign(int align);
+  int SetLineAlign(draw::StringAlignment align);
   int GetLineAlign() const;
   int SetTrimming(int trimming);  // 3: ellipsis character
+  int SetTrimming(draw::StringTrimming trimming);
   int GetTrimming() const;
   void Delete() { format_.reset(); }
 

@@ -173,7 +173,7 @@ TEST_F(WindowCore, SystemCommandsMinimiseMaximiseAndRestore) {
   hs->Send(h, Msg::SysCommand, SysCmd::Minimize, 0);
   EXPECT_TRUE(hs->IsIconic(h));
   EXPECT_TRUE(hs->IsVisible(h));
-  EXPECT_EQ(log.Of(Msg::Size).back().wParam, SizeKind::Minimized);
+  EXPECT_EQ(log.Of(Msg::Size).back().wParam, ToWire(SizeKind::Minimized));
   EXPECT_EQ(hs->Placement(h).showCmd, Show::Minimized);
   hs->ShowWindow(h, Show::Restore);
   EXPECT_FALSE(hs->IsIconic(h));
@@ -182,7 +182,7 @@ TEST_F(WindowCore, SystemCommandsMinimiseMaximiseAndRestore) {
   hs->ShowWindow(h, Show::Maximized);
   EXPECT_TRUE(hs->IsZoomed(h));
   EXPECT_EQ(hs->WindowRect(h), (Rect{-6, -6, 1378, 740}));
-  EXPECT_EQ(log.Of(Msg::Size).back().wParam, SizeKind::Maximized);
+  EXPECT_EQ(log.Of(Msg::Size).back().wParam, ToWire(SizeKind::Maximized));
   EXPECT_EQ(hs->Placement(h).normal, normal);
   hs->ShowWindow(h, Show::Normal);
   EXPECT_FALSE(hs->IsZoomed(h));
@@ -206,11 +206,12 @@ TEST_F(WindowCore, SetCursorOnTheClientAreaShowsTheClassCursor) {
   const WindowHandle h = Open("C", {0, 0, 50, 50});
   const CursorHandle hand = hs->LoadSystemCursor(SystemCursor::Hand);
   hs->SetClassCursor(h, hand);
-  EXPECT_EQ(
-      hs->Send(h, Msg::SetCursor, static_cast<WParam>(h), static_cast<LParam>(MakeLong(Hit::Client, Msg::MouseMove))),
-      1);
+  EXPECT_EQ(hs->Send(h, Msg::SetCursor, static_cast<WParam>(h),
+                     static_cast<LParam>(MakeLong(ToWire(HitTest::Client), Msg::MouseMove))),
+            1);
   EXPECT_EQ(hs->CurrentCursor(), hand);
-  hs->Send(h, Msg::SetCursor, static_cast<WParam>(h), static_cast<LParam>(MakeLong(Hit::Left, Msg::MouseMove)));
+  hs->Send(h, Msg::SetCursor, static_cast<WParam>(h),
+           static_cast<LParam>(MakeLong(ToWire(HitTest::Left), Msg::MouseMove)));
   EXPECT_EQ(hs->SystemCursorOf(hs->CurrentCursor()), SystemCursor::SizeWe);
 }
 

@@ -493,7 +493,7 @@ TEST_P(WindowScenario, ShowStatesMinimiseRestoreMaximiseAndHide) {
   ws().ShowWindow(hwnd, Show::Maximized);
   EXPECT_TRUE(ws().IsZoomed(hwnd));
   EXPECT_EQ(ws().WindowRect(hwnd), (Rect{50, 60, 300, 200}));
-  EXPECT_EQ(SizeKind::Maximized, log_.Of(Msg::Size).back().wParam);
+  EXPECT_EQ(ToWire(SizeKind::Maximized), log_.Of(Msg::Size).back().wParam);
   ws().ShowWindow(hwnd, Show::Normal);
   EXPECT_EQ(ws().WindowRect(hwnd), kWindow);
 
@@ -512,7 +512,7 @@ TEST_P(WindowScenario, ShowStatesMinimiseRestoreMaximiseAndHide) {
 
 TEST_P(WindowScenario, CaptionDragMovesTheWindow) {
   WindowHandle hwnd = OpenWindow(kWindow, [&](WindowHandle h, uint32_t msg, WParam, LParam) -> std::optional<LResult> {
-    if (msg == Msg::LButtonDown) ws().Send(h, Msg::NcLButtonDown, Hit::Caption, 0);
+    if (msg == Msg::LButtonDown) ws().Send(h, Msg::NcLButtonDown, ToWire(HitTest::Caption), 0);
     return std::nullopt;
   });
   ASSERT_NE(hwnd, 0);

@@ -137,7 +137,7 @@ TEST(UiWindowDispatchSafety, ReparentingDuringPaintDefersItsRepaintAndNeverNests
     moved = true;
     host.SetParent(mover.Key());
     host.InvalidateRect();
-    ws::System().Send(f.hwnd, Event::RepaintRequest, 1, 0);  // asks for a pass inside the pass
+    ws::System().Send(f.hwnd, Event::RepaintRequest, ToWire(RepaintKind::Paint), 0);  // asks for a pass inside the pass
   };
   deepestPaint = 0;
   for (int i = 0; i < 3; ++i) f.Frame();

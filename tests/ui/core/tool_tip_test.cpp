@@ -75,7 +75,7 @@ TEST_F(ToolTipTest, AppearsAfterTheDelayWhileThePointerRestsOverTheRectangle) {
 TEST_F(ToolTipTest, StaysOnTheMonitorUnderThePointer) {
   hs->SetMonitors({{Rect{0, 0, 1366, 768}, Rect{0, 0, 1366, 728}, {}}, {Rect{-1280, 0, 1280, 1024}, {}, {}}});
   const ws::WindowHandle owner = Owner();
-  hs->MoveWindow(owner, -800, 100, 400, 300);
+  hs->MoveWindow(owner, Rect{-800, 100, 400, 300});
   UiToolTip tip;
   hs->MoveMouse({-800 + 60, 100 + 30});
   tip.Create(owner, "\xB9\xD8\xB1\xD5", 50, 20, 32, 23);
@@ -85,7 +85,7 @@ TEST_F(ToolTipTest, StaysOnTheMonitorUnderThePointer) {
   EXPECT_EQ(r.Origin(), (Point{-740, 150})) << "below the pointer on the left-hand monitor";
   // At that monitor's right edge the tip is pushed back inside it, not onto the next one.
   tip.Destroy();
-  hs->MoveWindow(owner, -400, 100, 400, 300);
+  hs->MoveWindow(owner, Rect{-400, 100, 400, 300});
   hs->MoveMouse({-400 + 390, 100 + 30});
   tip.Create(owner, "\xB9\xD8\xB1\xD5", 380, 20, 20, 23);
   hs->Advance(600);

@@ -13,6 +13,7 @@ namespace quillmar {
 namespace {
 
 using testing::Logged;
+using testing::Probe;
 using testing::WindowFixture;
 
 bool Has(const std::vector<Logged>& log, int32_t key, uint32_t msg) {
@@ -287,6 +288,70 @@ TEST(UiWindowMessages, SizeCommandOutsideTheBandMovesTheWindow) {
   ws::System().Send(f.hwnd, Msg::SysCommand, SysCmd::SizeLeft, 0);
   EXPECT_TRUE(f.headless->MoveDragActive());
   f.headless->ReleaseButton(ws::MouseButton::Left);
+}
+
+TEST(UiWindowMessages, RequestsStayWithTheFrameworkAndTheRoutineHearsTheRestDecoded) {
+  struct Heard {
+    uint32_t msg;
+    WParam wParam;
+    LParam lParam;
+  };
+  std::vector<Heard> heard;
+  BindOptions options;
+  options.userHandler = [&](Hwnd, int32_t, uint32_t msg, WParam wParam, LParam lParam) {
+    heard.push_back({msg, wParam, lParam});
+    return 1;
+  };
+  WindowFixture f(300, 200, options);
+  Probe& probe = f.AddProbe(10, 10, 40, 40);
+  f.Frame();
+  ws::WindowSystem& sys = ws::System();
+  const auto heardOf = [&](uint32_t msg) {
+    return std::count_if(heard.begin(), heard.end(), [&](const Heard& h) { return h.msg == msg; });
+  };
+
+  // Requests to the window are its own business: they act, and the routine
+  // hears only what they cause (the probe's focus events).
+  heard.clear();
+  sys.Send(f.hwnd, Event::RepaintRequest, ToWire(RepaintKind::Paint), 0);
+  sys.Send(f.hwnd, Event::FocusRequest, static_cast<WParam>(probe.Key()), 0);
+  EXPECT_EQ(f.window->FocusKey(), probe.Key());
+  sys.Send(f.hwnd, Event::UnfocusRequest, 0, 0);
+  EXPECT_EQ(f.window->FocusKey(), 0);
+  EXPECT_EQ(heardOf(Event::RepaintRequest) + heardOf(Event::FocusRequest) + heardOf(Event::UnfocusRequest), 0);
+  EXPECT_EQ(heardOf(Event::FocusGained), 1);
+  EXPECT_EQ(heardOf(Event::FocusLost), 1);
+
+  // A move is told as the framework's Moved with the signed client origin.
+  const LParam origin = static_cast<LParam>(MakeLong(static_cast<uint32_t>(-20), 30));
+  sys.Send(f.hwnd, Msg::Move, 0, origin);
+  ASSERT_EQ(heardOf(Event::Moved), 1);
+  const auto moved = std::find_if(heard.begin(), heard.end(), [](const Heard& h) { return h.msg == Event::Moved; });
+  EXPECT_EQ(static_cast<int32_t>(moved->wParam), -20);
+  EXPECT_EQ(static_cast<int32_t>(moved->lParam), 30);
+
+  // A cursor request on a sizing edge the band did not claim goes on as a
+  // client hit carrying the edge; a client hit goes on unchanged.
+  heard.clear();
+  const auto cursorAt = [&](HitTest hit) {
+    heard.clear();
+    sys.Send(f.hwnd, Msg::SetCursor, static_cast<WParam>(f.hwnd),
+             static_cast<LParam>(MakeLong(ToWire(hit), Msg::MouseMove)));
+    return heardOf(Msg::SetCursor) == 1 ? heard.back().lParam : LParam{-1};
+  };
+  f.headless->MoveMouse(WindowFixture::At(100, 80));
+  EXPECT_EQ(cursorAt(HitTest::Left), static_cast<LParam>(MakeLong(ToWire(HitTest::Client), ToWire(HitTest::Left))));
+  EXPECT_EQ(cursorAt(HitTest::Client), static_cast<LParam>(MakeLong(ToWire(HitTest::Client), Msg::MouseMove)));
+
+  // Showing and hiding reach the record; disabling reaches the system window.
+  sys.Send(f.hwnd, Msg::ShowWindow, 0, 0);
+  EXPECT_EQ(f.window->GetVisible(), 0);
+  sys.Send(f.hwnd, Msg::ShowWindow, 1, 0);
+  EXPECT_EQ(f.window->GetVisible(), 1);
+  f.window->SetDisabled(1);
+  EXPECT_NE(sys.GetStyle(f.hwnd) & Style::Disabled, 0u);
+  f.window->SetDisabled(0);
+  EXPECT_EQ(sys.GetStyle(f.hwnd) & Style::Disabled, 0u);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(UiWindowMaximize, FillsTheWorkAreaOfTheMonitorTheWindowIsOn) {
       {{Rect{0, 0, 1366, 768}, Rect{0, 0, 1366, 728}, ws::TaskbarInfo{false, 3, Rect::FromLtrb(0, 728, 1366, 768)}},
        {left, Rect{-1280, -200, 1280, 984}, ws::TaskbarInfo{false, 3, Rect{-1280, 784, 1280, 40}}}});
   ws::WindowSystem& sys = ws::System();
-  sys.MoveWindow(f.hwnd, -900, 100, 300, 200);
+  sys.MoveWindow(f.hwnd, Rect{-900, 100, 300, 200});
   sys.ShowWindow(f.hwnd, Show::Maximized);
   EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-1286, -206, 1292, 996}));
   sys.ShowWindow(f.hwnd, Show::Normal);
@@ -71,7 +71,7 @@ TEST(UiWindowMaximize, FillsTheWorkAreaOfTheMonitorTheWindowIsOn) {
   sys.ShowWindow(f.hwnd, Show::Normal);
   f.window->SetFullScreenMax(0);
   // Back on the primary monitor its own work area counts again.
-  sys.MoveWindow(f.hwnd, 200, 100, 300, 200);
+  sys.MoveWindow(f.hwnd, Rect{200, 100, 300, 200});
   sys.ShowWindow(f.hwnd, Show::Maximized);
   EXPECT_EQ(sys.WindowRect(f.hwnd), (Rect{-6, -6, 1378, 740}));
 }

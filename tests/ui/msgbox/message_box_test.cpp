@@ -263,7 +263,7 @@ TEST_F(MessageBoxTest, AClickOnTheWindowABoxDisablesBringsTheBoxForwardWithTheFo
             box = NewestBox();
             owner = ws::System().Owner(box);
             // Something else went on top (the desktop raised the program's window).
-            ws::System().SetPosition(main.hwnd, ws::kInsertTop, 0, 0, 0, 0, ws::Swp::NoMove | ws::Swp::NoSize);
+            ws::System().SetPosition(main.hwnd, ws::kInsertTop, Rect{}, ws::Swp::NoMove | ws::Swp::NoSize);
             headless->Click({250, 200});  // on the disabled main window, outside the box
             top = ws::System().TopLevelWindows().front();
             focus = ws::System().Focus();
