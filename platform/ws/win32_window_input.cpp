@@ -136,7 +136,8 @@ void Win32WindowSystem::HandleMouse(Native& native, UINT msg, WPARAM wParam, LPA
   if (moveDrag_.active) {
     if (msg == WM_MOUSEMOVE) {
       const Rect r = WindowRect(moveDrag_.hwnd);
-      MoveWindow(moveDrag_.hwnd, screen.x - moveDrag_.grab.x, screen.y - moveDrag_.grab.y, r.width, r.height);
+      MoveWindow(moveDrag_.hwnd,
+                 Rect::FromXywh(screen.x - moveDrag_.grab.x, screen.y - moveDrag_.grab.y, r.width, r.height));
     } else if (msg == WM_LBUTTONUP) {
       const WindowHandle dragged = moveDrag_.hwnd;
       moveDrag_ = MoveDrag{};

@@ -39,8 +39,8 @@ TEST(LatencyProxy, EveryConnectionAndExchangeCostsItsRoundTrip) {
   // Both directions at once, larger than what is held in flight.
   const std::string payload(2 << 20, 'u');
   std::string headers = "Content-Type: application/octet-stream";
-  const ByteArray echoed =
-      HttpRequest(base + "/echo", {.method = 1, .textBody = payload, .headers = &headers, .limits = fresh});
+  const ByteArray echoed = HttpRequest(
+      base + "/echo", {.method = HttpMethod::Post, .textBody = payload, .headers = &headers, .limits = fresh});
   EXPECT_TRUE(echoed == payload) << echoed.size();
   EXPECT_EQ(proxy.Accepted(), 2);
 }

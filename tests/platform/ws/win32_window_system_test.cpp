@@ -236,7 +236,7 @@ TEST_F(Win32Backend, MinimisingAndClosingFromOutsideReachTheProcedure) {
   ShowWindow(system_->NativeWindow(h), SW_MINIMIZE);
   ASSERT_TRUE(Pump([&] { return system_->IsIconic(h); }));
   ASSERT_FALSE(log_.Of(Msg::Size).empty());
-  EXPECT_EQ(log_.Of(Msg::Size).back().wParam, SizeKind::Minimized);
+  EXPECT_EQ(log_.Of(Msg::Size).back().wParam, ToWire(SizeKind::Minimized));
   ShowWindow(system_->NativeWindow(h), SW_RESTORE);
   ASSERT_TRUE(Pump([&] { return !system_->IsIconic(h); }));
 

@@ -84,7 +84,7 @@ TEST_F(GtkWindowTest, SizingBandResizesAndTheBackgroundDragsTheWindow) {
   // tells the program where it is when the button goes up.
   ASSERT_TRUE(PointerTo({400, 300}, "the pointer over the background"));
   Xdo("mousedown 1");
-  const Rect moved = afterSizing.Offset(40, 30);
+  const Rect moved = afterSizing.Translated(40, 30);
   EXPECT_TRUE(PointerTo(
       {440, 330}, "the window manager to move the window with the pointer",
       [&] { return testing::WindowRectUnderPointer() == moved; }, 100));
