@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/text_encoding.h"
@@ -94,13 +95,17 @@ bool TargetOf(const std::string& url, Target* target, HttpStatus* status) {
     return false;
   }
   std::string path = RequestTarget(UrlPath(url));
-  if (path.empty()) path = "/";  // WinHTTP takes the target as given
+  if (path.empty()) path.push_back('/');  // WinHTTP takes the target as given
   target->host = WideOf(GbkToWide(host));
   target->port = static_cast<INTERNET_PORT>(port);
   target->path = BytesAsWide(path);
   const bool defaultPort = port == (target->secure ? 443 : 80);
-  target->url = (target->secure ? "https://" : "http://") + GbkToUtf8(host) +
-                (defaultPort ? std::string() : ":" + std::to_string(port)) + path;
+  // Appended piece by piece: GCC 12 misreads the concatenated form as an overlapping copy.
+  std::string address = target->secure ? "https://" : "http://";
+  address += GbkToUtf8(host);
+  if (!defaultPort) address.append(":").append(std::to_string(port));
+  address += path;
+  target->url = std::move(address);
   return true;
 }
 

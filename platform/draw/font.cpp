@@ -5,38 +5,17 @@
 #include <cmath>
 
 #include "platform/draw/font_impl.h"
+#include "platform/draw/font_units.h"
 #include "platform/draw/font_system.h"
 
 namespace quillmar::draw {
-
-namespace {
-
-float ToPixels(float size, Unit unit) {
-  switch (unit) {
-    case Unit::World:
-    case Unit::Display:
-    case Unit::Pixel:
-      return size;
-    case Unit::Point:
-      return size * 96.0f / 72.0f;
-    case Unit::Inch:
-      return size * 96.0f;
-    case Unit::Document:
-      return size * 96.0f / 300.0f;
-    case Unit::Millimeter:
-      return size * 96.0f / 25.4f;
-  }
-  return size;
-}
-
-}  // namespace
 
 Font::Impl::Impl(const FontFamily& family, float size, int style, Unit unit)
     : family(family),
       size(size),
       style(style),
       unit(unit),
-      pixels(ToPixels(size, unit)),
+      pixels(FontSizeInPixels(size, unit)),
       description(pango_font_description_new()),
       attributes(nullptr) {
   pango_font_description_set_family(description, family.ResolvedName().c_str());
@@ -58,7 +37,7 @@ Font::Impl::~Impl() {
 
 Font::Font(const FontFamily& family, float size, int style, Unit unit) {
   // Sizes that cannot be drawn make no font, as a failed creation would.
-  if (family.IsEmpty() || !(size > 0) || !std::isfinite(size) || ToPixels(size, unit) > 10000.0f) return;
+  if (family.IsEmpty() || !(size > 0) || !std::isfinite(size) || FontSizeInPixels(size, unit) > 10000.0f) return;
   impl_ = std::make_shared<const Impl>(family, size, style, unit);
 }
 

@@ -3,40 +3,19 @@
 #include <cmath>
 
 #include "platform/draw/font_system_gdiplus.h"
+#include "platform/draw/font_units.h"
 
 namespace quillmar::draw {
 
-namespace {
-
-float ToPixels(float size, Unit unit) {
-  switch (unit) {
-    case Unit::World:
-    case Unit::Display:
-    case Unit::Pixel:
-      return size;
-    case Unit::Point:
-      return size * 96.0f / 72.0f;
-    case Unit::Inch:
-      return size * 96.0f;
-    case Unit::Document:
-      return size * 96.0f / 300.0f;
-    case Unit::Millimeter:
-      return size * 96.0f / 25.4f;
-  }
-  return size;
-}
-
-}  // namespace
-
 Font::Font(const FontFamily& family, float size, int style, Unit unit) {
   // Sizes that cannot be drawn make no font, as a failed creation would.
-  if (family.IsEmpty() || !(size > 0) || !std::isfinite(size) || ToPixels(size, unit) > 10000.0f) return;
+  if (family.IsEmpty() || !(size > 0) || !std::isfinite(size) || FontSizeInPixels(size, unit) > 10000.0f) return;
   auto impl = std::make_shared<Impl>();
   impl->family = family;
   impl->size = size;
   impl->style = style;
   impl->unit = unit;
-  impl->pixels = ToPixels(size, unit);
+  impl->pixels = FontSizeInPixels(size, unit);
   const Gdiplus::FontFamily* face = family.impl()->family.get();
   if (face == nullptr) return;
   std::lock_guard lock(fonts::TextMutex());

@@ -5,6 +5,7 @@
 
 #include "platform/draw/graphics_impl.h"
 #include "platform/draw/region_impl.h"
+#include "platform/draw/source_area.h"
 
 namespace quillmar::draw {
 
@@ -266,17 +267,10 @@ void Graphics::DrawImage(const Bitmap& image, const RectF& dest, const RectF& so
     surface = std::move(whole);
   } else {
     // Only the source area feeds the picture, its edges extended outward.
-    // Clamped as doubles first: a float outside int's range must not be converted.
-    auto within = [](double v, int lo, int hi) {
-      return static_cast<int>(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi)));
-    };
-    const int x0 = within(std::floor(source.x), 0, image.Width() - 1);
-    const int y0 = within(std::floor(source.y), 0, image.Height() - 1);
-    const int x1 = within(std::ceil(source.Right()), x0 + 1, image.Width());
-    const int y1 = within(std::ceil(source.Bottom()), y0 + 1, image.Height());
-    surface.reset(cairo_surface_create_for_rectangle(whole.get(), x0, y0, x1 - x0, y1 - y0));
-    originX = x0;
-    originY = y0;
+    const Rect pixels = SourcePixels(source, image.Width(), image.Height());
+    surface.reset(cairo_surface_create_for_rectangle(whole.get(), pixels.x, pixels.y, pixels.width, pixels.height));
+    originX = pixels.x;
+    originY = pixels.y;
   }
   cairo::PatternPtr pattern(cairo_pattern_create_for_surface(surface.get()));
   cairo_matrix_t m;

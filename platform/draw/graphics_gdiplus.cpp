@@ -6,6 +6,7 @@
 
 #include "platform/draw/graphics.h"
 #include "platform/draw/graphics_gdiplus_impl.h"
+#include "platform/draw/source_area.h"
 
 namespace quillmar::draw {
 
@@ -254,19 +255,13 @@ void Graphics::DrawImage(const Bitmap& image, const RectF& dest, const RectF& so
   if (!tile) {
     // Only the source area feeds the picture; mirroring it at its edges repeats the edge
     // pixels for the filter, as extending them would.
-    auto within = [](double v, int lo, int hi) {
-      return static_cast<int>(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi)));
-    };
-    const int x0 = within(std::floor(source.x), 0, image.Width() - 1);
-    const int y0 = within(std::floor(source.y), 0, image.Height() - 1);
-    const int x1 = within(std::ceil(source.Right()), x0 + 1, image.Width());
-    const int y1 = within(std::ceil(source.Bottom()), y0 + 1, image.Height());
-    if (x0 != 0 || y0 != 0 || x1 != image.Width() || y1 != image.Height()) {
-      area = image.CloneArea(Rect{x0, y0, x1 - x0, y1 - y0});
+    const Rect pixels = SourcePixels(source, image.Width(), image.Height());
+    if (pixels != Rect{0, 0, image.Width(), image.Height()}) {
+      area = image.CloneArea(pixels);
       from = &area;
     }
-    src.x -= static_cast<float>(x0);
-    src.y -= static_cast<float>(y0);
+    src.x -= static_cast<float>(pixels.x);
+    src.y -= static_cast<float>(pixels.y);
   }
   const auto picture = gdiplus::Wrap(*from);
   if (!picture) return;

@@ -75,32 +75,6 @@ void Region::Exclude(const Region& other) { cairo_region_subtract(impl_->region,
 
 void Region::Xor(const Region& other) { cairo_region_xor(impl_->region, other.impl_->region); }
 
-void Region::Combine(const Region& other, CombineMode mode) {
-  switch (mode) {
-    case CombineMode::Replace:
-      *this = other;
-      break;
-    case CombineMode::Intersect:
-      Intersect(other);
-      break;
-    case CombineMode::Union:
-      Union(other);
-      break;
-    case CombineMode::Xor:
-      Xor(other);
-      break;
-    case CombineMode::Exclude:
-      Exclude(other);
-      break;
-    case CombineMode::Complement: {
-      Region r = other;
-      r.Exclude(*this);
-      *this = std::move(r);
-      break;
-    }
-  }
-}
-
 void Region::Offset(int dx, int dy) { cairo_region_translate(impl_->region, dx, dy); }
 
 bool Region::IsEmpty() const { return cairo_region_is_empty(impl_->region); }

@@ -167,29 +167,6 @@ void Region::Exclude(const Region& other) { impl_->rects = ApplyOp(impl_->rects,
 
 void Region::Xor(const Region& other) { impl_->rects = ApplyOp(impl_->rects, other.impl_->rects, Op::Xor); }
 
-void Region::Combine(const Region& other, CombineMode mode) {
-  switch (mode) {
-    case CombineMode::Replace:
-      *this = other;
-      break;
-    case CombineMode::Intersect:
-      Intersect(other);
-      break;
-    case CombineMode::Union:
-      Union(other);
-      break;
-    case CombineMode::Xor:
-      Xor(other);
-      break;
-    case CombineMode::Exclude:
-      Exclude(other);
-      break;
-    case CombineMode::Complement:
-      impl_->rects = ApplyOp(other.impl_->rects, impl_->rects, Op::Subtract);
-      break;
-  }
-}
-
 void Region::Offset(int dx, int dy) {
   for (Rect& r : impl_->rects) {
     r.x += dx;
