@@ -12,23 +12,6 @@ std::vector<std::string> SessionCookieNames() { return SessionShare::Instance().
 
 void DropIdleConnections() { MultiPool::Instance().DropIdle(); }
 
-ByteArray HttpRequest(const std::string& url, int method, const std::string& textBody, std::string* cookies,
-                      std::string* returnedCookies, std::string* headers, std::string* returnedHeaders, bool noRedirect,
-                      const ByteArray& byteBody, const std::string& proxy, HttpStatus* status,
-                      const HttpOptions& options) {
-  return HttpRequest(url, HttpRequestOptions{.method = HttpMethodFromCode(method),
-                                             .textBody = textBody,
-                                             .byteBody = byteBody,
-                                             .cookies = cookies,
-                                             .returnedCookies = returnedCookies,
-                                             .headers = headers,
-                                             .returnedHeaders = returnedHeaders,
-                                             .noRedirect = noRedirect,
-                                             .proxy = proxy,
-                                             .status = status,
-                                             .limits = options});
-}
-
 ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request) {
   ByteArray result;
   HttpBatch batch(1);

@@ -19,6 +19,7 @@
 
 #include "base/text_encoding.h"
 #include "net/cookies.h"
+#include "net/http_failure.h"
 #include "net/http_headers.h"
 #include "net/http_request.h"
 #include "net/request_address.h"
@@ -36,16 +37,6 @@ using std::chrono::milliseconds;
 constexpr std::size_t kHeaderCap = std::size_t{1} << 20;
 // How often a waiting caller looks at its cancel flag at the latest.
 constexpr milliseconds kMaxPollInterval{100};
-
-void Fail(HttpStatus* status, HttpError error, std::string_view detail) {
-  if (status == nullptr) return;
-  status->error = error;
-  status->reason = std::string(HttpErrorName(error));
-  if (!detail.empty()) {
-    status->reason += ": ";
-    for (char c : detail) status->reason.push_back(c == '\r' || c == '\n' ? ' ' : c);
-  }
-}
 
 // Where one hop goes, once the address is accepted.
 struct Target {
@@ -77,12 +68,12 @@ std::string WideAsBytes(std::wstring_view wide) {
 // The target of an address, or false (with status set) when it is refused.
 bool TargetOf(const std::string& url, Target* target, HttpStatus* status) {
   if (url.empty() || HasControlBytes(url)) {
-    Fail(status, HttpError::BadUrl, url.empty() ? "empty address" : "control characters in address");
+    FailRequest(status, HttpError::BadUrl, url.empty() ? "empty address" : "control characters in address");
     return false;
   }
   const std::string scheme = SchemeOf(url);
   if (!scheme.empty() && scheme != "http" && scheme != "https") {
-    Fail(status, HttpError::RefusedScheme, "only http and https are fetched, not " + scheme);
+    FailRequest(status, HttpError::RefusedScheme, "only http and https are fetched, not " + scheme);
     return false;
   }
   target->secure = scheme == "https";
@@ -91,7 +82,7 @@ bool TargetOf(const std::string& url, Target* target, HttpStatus* status) {
   const bool ipv6 = host.size() > 2 && host.front() == '[' && host.back() == ']';
   const bool hostOk = !host.empty() && (ipv6 || host.find_first_of(" @[]\\") == std::string::npos);
   if (!hostOk || port <= 0 || port > 65535) {
-    Fail(status, HttpError::BadUrl, hostOk ? "port out of range" : "no usable host in address");
+    FailRequest(status, HttpError::BadUrl, hostOk ? "port out of range" : "no usable host in address");
     return false;
   }
   std::string path = RequestTarget(UrlPath(url));
@@ -269,7 +260,7 @@ void FailCall(Exchange& x, DWORD code, bool responseStarted) {
     detail = "not done within " + std::to_string(x.limits.totalTimeout.count()) + " ms";
   }
   if (error == HttpError::Cancelled) detail.clear();
-  Fail(&x.status, error, detail);
+  FailRequest(&x.status, error, detail);
 }
 
 bool IsRedirect(DWORD code) { return code == 301 || code == 302 || code == 303 || code == 307 || code == 308; }
@@ -344,11 +335,11 @@ bool SendHop(Exchange& x, const Target& target, DWORD* code) {
   const std::string text = WideAsBytes(QueryText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF));
   // A reply without an HTTP/1.x status line (read by some stacks as HTTP/0.9) is no response.
   if (value < 100 || value > 999 || !text.starts_with("HTTP/1.")) {
-    Fail(&status, HttpError::Transfer, "malformed response");
+    FailRequest(&status, HttpError::Transfer, "malformed response");
     return false;
   }
   if (text.size() > std::min(kHeaderCap, x.limits.maxBodyBytes)) {
-    Fail(&status, HttpError::BodyTooLarge, "over " + std::to_string(x.limits.maxBodyBytes) + " bytes");
+    FailRequest(&status, HttpError::BodyTooLarge, "over " + std::to_string(x.limits.maxBodyBytes) + " bytes");
     return false;
   }
   // WinHTTP is asked for HTTP/1.x only here: HTTP/2 is never assumed, so allowHttp2 asks nothing.
@@ -366,7 +357,7 @@ bool ReadBody(Exchange& x) {
   std::vector<char> chunk;
   for (;;) {
     if (x.Abandoned() || request == nullptr) {
-      Fail(&x.status, HttpError::Cancelled, {});
+      FailRequest(&x.status, HttpError::Cancelled, {});
       return false;
     }
     const int stallMs = TimeoutValue(x.limits.stallTimeout, x.Remaining());
@@ -378,7 +369,7 @@ bool ReadBody(Exchange& x) {
     }
     if (available == 0) return true;
     if (available > x.limits.maxBodyBytes - x.body.size()) {
-      Fail(&x.status, HttpError::BodyTooLarge, "over " + std::to_string(x.limits.maxBodyBytes) + " bytes");
+      FailRequest(&x.status, HttpError::BodyTooLarge, "over " + std::to_string(x.limits.maxBodyBytes) + " bytes");
       return false;
     }
     chunk.resize(available);
@@ -404,13 +395,13 @@ void RunExchange(Exchange& x) {
     const std::string location = WideAsBytes(QueryText(x.request.Get(), WINHTTP_QUERY_LOCATION));
     if (x.noRedirect || !IsRedirect(code) || location.empty()) break;
     if (++redirects > std::max(0, x.limits.maxRedirects)) {
-      Fail(&x.status, HttpError::TooManyRedirects, "more than " + std::to_string(x.limits.maxRedirects));
+      FailRequest(&x.status, HttpError::TooManyRedirects, "more than " + std::to_string(x.limits.maxRedirects));
       return;
     }
     url = ResolveUrl(url, location);
     const std::string scheme = SchemeOf(url);
     if (scheme != "http" && scheme != "https") {
-      Fail(&x.status, HttpError::RefusedScheme, "redirect to " + (scheme.empty() ? std::string("?") : scheme));
+      FailRequest(&x.status, HttpError::RefusedScheme, "redirect to " + (scheme.empty() ? std::string("?") : scheme));
       return;
     }
     // As browsers do: a redirected POST is fetched again with GET, except for 307 and 308.
@@ -435,23 +426,6 @@ std::vector<std::string> SessionCookieNames() { return {}; }
 // closing the sessions instead would forget the cookies too.
 void DropIdleConnections() {}
 
-ByteArray HttpRequest(const std::string& url, int method, const std::string& textBody, std::string* cookies,
-                      std::string* returnedCookies, std::string* headers, std::string* returnedHeaders, bool noRedirect,
-                      const ByteArray& byteBody, const std::string& proxy, HttpStatus* status,
-                      const HttpOptions& options) {
-  return HttpRequest(url, HttpRequestOptions{.method = HttpMethodFromCode(method),
-                                             .textBody = textBody,
-                                             .byteBody = byteBody,
-                                             .cookies = cookies,
-                                             .returnedCookies = returnedCookies,
-                                             .headers = headers,
-                                             .returnedHeaders = returnedHeaders,
-                                             .noRedirect = noRedirect,
-                                             .proxy = proxy,
-                                             .status = status,
-                                             .limits = options});
-}
-
 ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request) {
   HttpStatus* const status = request.status;
   std::string* const cookies = request.cookies;
@@ -460,7 +434,7 @@ ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request)
   Target first;
   if (!TargetOf(url, &first, status)) return {};
   if (HasControlBytes(request.proxy)) {
-    Fail(status, HttpError::BadUrl, "control characters in proxy address");
+    FailRequest(status, HttpError::BadUrl, "control characters in proxy address");
     return {};
   }
 
@@ -484,7 +458,7 @@ ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request)
   x->limits = request.limits;
   x->session = SessionStore::Instance().Current(BytesAsWide(proxy));
   if (x->session->Get() == nullptr) {
-    Fail(status, HttpError::Internal, "cannot open an HTTP session");
+    FailRequest(status, HttpError::Internal, "cannot open an HTTP session");
     return {};
   }
 
@@ -496,7 +470,7 @@ ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request)
       x->finished.notify_all();
     }).detach();
   } catch (const std::system_error&) {
-    Fail(status, HttpError::Internal, "cannot start transfer");
+    FailRequest(status, HttpError::Internal, "cannot start transfer");
     return {};
   }
 
@@ -525,10 +499,10 @@ ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request)
     x->connection.Close();
     if (status != nullptr) {
       *status = HttpStatus{};
-      Fail(status, stopped,
-           stopped == HttpError::TotalTimeout
-               ? "not done within " + std::to_string(request.limits.totalTimeout.count()) + " ms"
-               : std::string());
+      FailRequest(status, stopped,
+                  stopped == HttpError::TotalTimeout
+                      ? "not done within " + std::to_string(request.limits.totalTimeout.count()) + " ms"
+                      : std::string());
     }
     return {};
   }
@@ -536,8 +510,8 @@ ByteArray HttpRequest(const std::string& url, const HttpRequestOptions& request)
   // A call whose timeout was cut to the time left ran into the whole exchange's limit.
   const HttpError last = x->status.error;
   if ((last == HttpError::ConnectTimeout || last == HttpError::StallTimeout) && x->OutOfTime()) {
-    Fail(&x->status, HttpError::TotalTimeout,
-         "not done within " + std::to_string(request.limits.totalTimeout.count()) + " ms");
+    FailRequest(&x->status, HttpError::TotalTimeout,
+                "not done within " + std::to_string(request.limits.totalTimeout.count()) + " ms");
   }
   if (status != nullptr) *status = x->status;
   if (!x->status.Ok()) return {};

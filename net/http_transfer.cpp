@@ -6,6 +6,7 @@
 
 #include "base/text_encoding.h"
 #include "net/cookies.h"
+#include "net/http_failure.h"
 #include "net/request_address.h"
 #include "net/session_share.h"
 #include "net/text_search.h"
@@ -55,26 +56,15 @@ HttpError ErrorOf(CURLcode code) {
   }
 }
 
-void Fail(HttpStatus* status, HttpError error, std::string_view detail) {
-  if (status == nullptr) return;
-  status->error = error;
-  status->reason = std::string(HttpErrorName(error));
-  if (!detail.empty()) {
-    status->reason += ": ";
-    // One line, whatever the library put into its message.
-    for (char c : detail) status->reason.push_back(c == '\r' || c == '\n' ? ' ' : c);
-  }
-}
-
 // The address handed to the transport, or empty (with status set) when it is refused.
 std::string TransportUrl(const std::string& url, bool* secure, HttpStatus* status) {
   if (url.empty() || HasControlBytes(url)) {
-    Fail(status, HttpError::BadUrl, url.empty() ? "empty address" : "control characters in address");
+    FailRequest(status, HttpError::BadUrl, url.empty() ? "empty address" : "control characters in address");
     return {};
   }
   std::string scheme = SchemeOf(url);
   if (!scheme.empty() && scheme != "http" && scheme != "https") {
-    Fail(status, HttpError::RefusedScheme, "only http and https are fetched, not " + scheme);
+    FailRequest(status, HttpError::RefusedScheme, "only http and https are fetched, not " + scheme);
     return {};
   }
   *secure = scheme == "https";
@@ -83,7 +73,7 @@ std::string TransportUrl(const std::string& url, bool* secure, HttpStatus* statu
   bool ipv6 = host.size() > 2 && host.front() == '[' && host.back() == ']';
   bool hostOk = !host.empty() && (ipv6 || host.find_first_of(" @[]\\") == std::string::npos);
   if (!hostOk || port <= 0 || port > 65535) {
-    Fail(status, HttpError::BadUrl, hostOk ? "port out of range" : "no usable host in address");
+    FailRequest(status, HttpError::BadUrl, hostOk ? "port out of range" : "no usable host in address");
     return {};
   }
   std::string hostText = GbkToUtf8(host);  // a non-ASCII host goes out as IDN from UTF-8
@@ -128,7 +118,7 @@ bool HttpTransfer::Configure(const std::string& url) {
   target_ = TransportUrl(url, &secure, status);
   if (target_.empty()) return false;
   if (HasControlBytes(request_.proxy) || HasControlBytes(options.caFile) || HasControlBytes(CaFileFromEnvironment())) {
-    Fail(status, HttpError::BadUrl, "control characters in proxy address or certificate file");
+    FailRequest(status, HttpError::BadUrl, "control characters in proxy address or certificate file");
     return false;
   }
 
@@ -143,7 +133,7 @@ bool HttpTransfer::Configure(const std::string& url) {
   InitCurlOnce();
   easy_.reset(curl_easy_init());
   if (!easy_) {
-    Fail(status, HttpError::Internal, "cannot create transfer");
+    FailRequest(status, HttpError::Internal, "cannot create transfer");
     return false;
   }
   CURL* h = easy_.get();
@@ -314,7 +304,7 @@ std::string HttpTransfer::TimeoutDetail(HttpError stopped) const {
 }
 
 void HttpTransfer::Abandon(HttpError error, const std::string& detail) {
-  Fail(request_.status, error, detail);
+  FailRequest(request_.status, error, detail);
   if (request_.status != nullptr && easy_) {
     long code = 0;
     curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &code);
@@ -361,7 +351,7 @@ ByteArray HttpTransfer::Finish(CURLcode result, HttpError stopped) {
     } else if (stopped != HttpError::Cancelled) {
       detail = error_[0] != '\0' ? error_.data() : curl_easy_strerror(result);
     }
-    Fail(status, stopped, detail);
+    FailRequest(status, stopped, detail);
     return {};
   }
 
