@@ -112,18 +112,6 @@ std::vector<Rect> ApplyOp(const std::vector<Rect>& first, const std::vector<Rect
 
 Region::Region() : impl_(std::make_unique<Impl>()) {}
 
-Region::Region(const Rect& rect) : Region() { Union(rect); }
-
-Region Region::FromRectF(const RectF& rect) {
-  // Far beyond any picture, and small enough that the differences below stay in int.
-  auto edge = [](double v) { return std::isnan(v) ? 0 : static_cast<int>(std::lround(std::clamp(v, -1e8, 1e8))); };
-  const int x0 = edge(rect.x);
-  const int y0 = edge(rect.y);
-  const int x1 = edge(static_cast<double>(rect.x) + rect.width);
-  const int y1 = edge(static_cast<double>(rect.y) + rect.height);
-  return Region(Rect{x0, y0, x1 - x0, y1 - y0});
-}
-
 Region::Region(const Region& other) : impl_(std::make_unique<Impl>(*other.impl_)) {}
 
 Region& Region::operator=(const Region& other) {
