@@ -206,8 +206,24 @@ AtkObject* GtkAccessBridge::Ref(WindowHandle hwnd, AxNodeId id, int32_t row, int
   node->row = row;
   node->column = column;
   objects_[{hwnd, id, row, column}] = object;
-  active_ = true;
+  if (!active_) {
+    active_ = true;
+    // The focus moved before anybody read the tree (a window opens with its keyword box
+    // focused): tell the first reader where it is, once it has what it asked for.
+    if (!focused_.empty()) g_idle_add(&GtkAccessBridge::AnnounceFocus, nullptr);
+  }
   return ATK_OBJECT(g_object_ref(object));
+}
+
+gboolean GtkAccessBridge::AnnounceFocus(gpointer /*unused*/) {
+  GtkAccessBridge& self = Instance();
+  for (const auto& [hwnd, node] : self.focused_) {
+    if (AtkObject* now = self.Ref(hwnd, node)) {
+      atk_object_notify_state_change(now, ATK_STATE_FOCUSED, TRUE);
+      g_object_unref(now);
+    }
+  }
+  return G_SOURCE_REMOVE;
 }
 
 void GtkAccessBridge::SelectItem(WindowHandle hwnd, AxNodeId id, int32_t item) {
@@ -235,7 +251,11 @@ void GtkAccessBridge::SelectItem(WindowHandle hwnd, AxNodeId id, int32_t item) {
 }
 
 void GtkAccessBridge::Notify(WindowHandle hwnd, const AxEvent& event) {
-  if (!active_) return;
+  if (!active_) {
+    // Nobody reads yet; only where the focus is must be known to the first reader.
+    if (event.kind == AxEventKind::Focus) focused_[hwnd] = event.node;
+    return;
+  }
   AxProvider* provider = ProviderOf(hwnd);
   if (provider == nullptr) return;
   if (event.kind == AxEventKind::ItemSelected) {

@@ -52,6 +52,9 @@ class GtkAccessBridge {
   void DropCellsFrom(WindowHandle hwnd, AxNodeId table, int32_t rows);
   // Moves the selected and focused states from the item announced before to `item`.
   void SelectItem(WindowHandle hwnd, AxNodeId id, int32_t item);
+  // An idle callback: the focused state of every window's focused node, for a reader that
+  // has just begun to read.
+  static gboolean AnnounceFocus(gpointer unused);
 
   using Key = std::tuple<WindowHandle, AxNodeId, int32_t, int32_t>;
   std::map<Key, AtkObject*> objects_;  // one reference each

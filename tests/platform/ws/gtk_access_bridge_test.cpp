@@ -247,6 +247,27 @@ TEST_F(GtkAccessBridgeTest, NodesTextTableAndValueAsAtkReadsThem) {
   for (AtkObject* o : {entry, table, cell, bar, again}) g_object_unref(o);
 }
 
+TEST_F(GtkAccessBridgeTest, AFocusMovedBeforeAnyReaderIsAnnouncedToTheFirstOne) {
+  // The window opens with its entry focused while nobody reads the tree yet.
+  if (System().AxActive()) GTEST_SKIP() << "an earlier test of this process already read the tree";
+  AxEvent focus = AxEvent::Make(AxEventKind::Focus);
+  focus.node = 2;
+  System().AxNotify(hwnd_, focus);
+  AtkObject* window = WindowAccessible();
+  ASSERT_NE(window, nullptr);
+  AtkObject* entry = atk_object_ref_accessible_child(window, 0);
+  ASSERT_NE(entry, nullptr);
+  std::vector<std::string> heard;
+  auto record = +[](AtkObject*, const gchar* state, gboolean on, gpointer log) {
+    if (on) static_cast<std::vector<std::string>*>(log)->emplace_back(state);
+  };
+  g_signal_connect(entry, "state-change", G_CALLBACK(record), &heard);
+  for (int i = 0; i < 100 && heard.empty(); ++i) g_main_context_iteration(nullptr, FALSE);
+  EXPECT_EQ(heard, std::vector<std::string>{"focused"});
+  g_signal_handlers_disconnect_by_data(entry, &heard);
+  g_object_unref(entry);
+}
+
 class GtkAccessMenuTest : public GtkAccessBridgeTest {
  protected:
   AxProvider& Provider() override { return menu_; }
