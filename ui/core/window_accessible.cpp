@@ -32,7 +32,9 @@ bool UiWindow::AccessibilityListening() {
 }
 
 void UiWindow::NotifyAccessible(ws::AxEvent event, OptKey key) {
-  if (!AccessibilityListening()) return;
+  // A focus move goes to the desktop even before a reader listens (it is rare and cheap):
+  // the first reader to come must learn where the keyboard is.
+  if (!AccessibilityListening() && event.kind != ws::AxEventKind::Focus) return;
   const int32_t k = ResolveKey(key);
   const Hwnd hwnd = WindowOf(k);
   if (hwnd == 0) return;
