@@ -122,8 +122,11 @@ std::string UrlPath(std::string_view url) {
   std::string_view rest = AfterScheme(url);
   std::string_view path = rest.substr(AuthorityLength(rest));
   if (path.empty()) return "/";
-  if (path.front() != '/') return "/" + std::string(path);  // "http://h?q=1" asks for "/?q=1"
-  return std::string(path);
+  // "http://h?q=1" asks for "/?q=1". Appended rather than "/" + path: GCC 12 misreads that
+  // form as an overlapping copy.
+  std::string out = path.front() == '/' ? std::string() : std::string(1, '/');
+  out += path;
+  return out;
 }
 
 }  // namespace quillmar

@@ -35,9 +35,12 @@ std::vector<uint8_t> TinyCursorFile(uint16_t type) {
                             22, 0, 0,
                             0};                                                 // entry: 64 bytes at 22
   const uint8_t info[40] = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};  // width 2, height 2 x 2
-  b.insert(b.end(), info, info + 40);
-  for (int i = 0; i < 4; ++i) b.insert(b.end(), {0x20, 0x40, 0x80, 0xFF});  // opaque pixels
-  b.insert(b.end(), 8, 0);                                                  // AND mask, two padded rows
+  // Element by element: GCC 12 sees a range insert here as a copy past the vector's end.
+  for (uint8_t v : info) b.push_back(v);
+  for (int i = 0; i < 4; ++i) {
+    for (uint8_t v : {0x20, 0x40, 0x80, 0xFF}) b.push_back(v);  // opaque pixels
+  }
+  b.resize(b.size() + 8, 0);  // AND mask, two padded rows
   return b;
 }
 
