@@ -18,6 +18,9 @@ constexpr float kMaxExtent = 1e6f;
 
 std::u16string_view UpToNul(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
 
+// Sizes that are not finite or below 0 count as 0: unbounded.
+float Extent(float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, kMaxExtent) : 0.0f; }
+
 float Shift(StringAlignment align) {
   if (align == StringAlignment::Center) return 0.5f;
   return align == StringAlignment::Far ? 1.0f : 0.0f;
@@ -27,20 +30,19 @@ float Shift(StringAlignment align) {
 // the text placed by its alignment about that edge. Not every GDI+ measures in a 0-wide
 // rectangle, or aligns what it measures in a far wider one: such a side is laid out near-
 // aligned in a far wider rectangle, moved back by the share of the text's own size its
-// alignment asks for. Sizes that are not finite or absurd count as 0.
+// alignment asks for.
 Gdiplus::RectF Place(Gdiplus::Graphics& g, const std::wstring& text, const Gdiplus::Font* font, const RectF& layout,
                      const StringFormat* format, Gdiplus::StringFormat& out) {
   const StringFormat defaults;
   const StringFormat& f = format != nullptr ? *format : defaults;
-  auto extent = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, kMaxExtent) : 0.0f; };
-  const bool openX = extent(layout.width) == 0;
-  const bool openY = extent(layout.height) == 0;
+  const bool openX = Extent(layout.width) == 0;
+  const bool openY = Extent(layout.height) == 0;
   out.SetFormatFlags(f.Flags());
   out.SetAlignment(static_cast<Gdiplus::StringAlignment>(openX ? StringAlignment::Near : f.Align()));
   out.SetLineAlignment(static_cast<Gdiplus::StringAlignment>(openY ? StringAlignment::Near : f.LineAlign()));
   out.SetTrimming(static_cast<Gdiplus::StringTrimming>(f.Trimming()));
-  Gdiplus::RectF rect(layout.x, layout.y, openX ? kMaxExtent : extent(layout.width),
-                      openY ? kMaxExtent : extent(layout.height));
+  Gdiplus::RectF rect(layout.x, layout.y, openX ? kMaxExtent : Extent(layout.width),
+                      openY ? kMaxExtent : Extent(layout.height));
   const float shiftX = openX ? Shift(f.Align()) : 0;
   const float shiftY = openY ? Shift(f.LineAlign()) : 0;
   if (shiftX > 0 || shiftY > 0) {
@@ -51,6 +53,19 @@ Gdiplus::RectF Place(Gdiplus::Graphics& g, const std::wstring& text, const Gdipl
     }
   }
   return rect;
+}
+
+// Where the text sits in a bounded side is ours to say: not every GDI+ moves the measured
+// box by the alignment it draws with (Wine's reports it at the rectangle's corner), and a
+// caller that draws the text into a picture of the measured box must find it there.
+void AlignBox(Gdiplus::RectF& box, const Gdiplus::RectF& area, const RectF& layout, const StringFormat* format) {
+  if (format == nullptr) return;
+  if (Extent(layout.width) > 0 && format->Align() != StringAlignment::Near) {
+    box.X = area.X + (area.Width - box.Width) * Shift(format->Align());
+  }
+  if (Extent(layout.height) > 0 && format->LineAlign() != StringAlignment::Near) {
+    box.Y = area.Y + (area.Height - box.Height) * Shift(format->LineAlign());
+  }
 }
 
 // Grey antialiasing only: subpixel colour fringes do not survive composing the
@@ -99,6 +114,7 @@ TextMeasure Graphics::MeasureString(std::u16string_view text, const Font& font, 
       box = bare;
     }
   }
+  AlignBox(box, area, layout, format);
   return {FromGdiplus(box), fitted, lines};
 }
 
@@ -113,6 +129,16 @@ std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, co
   const std::wstring wide = gdiplus::Wide(text);
   UseImageSpace();
   impl_->g->SetTextRenderingHint(Hint(textHint_));
+  // Lines are placed in a bounded height as MeasureString places them: not every GDI+ moves
+  // the ranges by the line alignment it draws with.
+  StringFormat laid = format;
+  float down = 0;
+  if (Extent(layout.height) > 0 && format.LineAlign() != StringAlignment::Near) {
+    laid.SetLineAlign(StringAlignment::Near);
+    laid.SetMeasurableCharacterRanges({});
+    const RectF whole = MeasureString(text, font, layout, &laid).bounds;
+    down = (Extent(layout.height) - whole.height) * Shift(format.LineAlign());
+  }
   // Ranges outside the text stay empty rectangles; the others go in batches GDI+ accepts.
   std::vector<size_t> valid;
   for (size_t i = 0; i < ranges.size(); ++i) {
@@ -127,7 +153,7 @@ std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, co
       batch.emplace_back(r.first, r.length);
     }
     Gdiplus::StringFormat gf;
-    const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, &format, gf);
+    const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, &laid, gf);
     gf.SetMeasurableCharacterRanges(static_cast<INT>(count), batch.data());
     std::vector<Gdiplus::Region> regions(count);
     if (impl_->g->MeasureCharacterRanges(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area,
@@ -136,7 +162,9 @@ std::vector<RectF> Graphics::MeasureCharacterRanges(std::u16string_view text, co
     }
     for (size_t k = 0; k < count; ++k) {
       Gdiplus::RectF bounds;
-      if (regions[k].GetBounds(&bounds, impl_->g.get()) == Gdiplus::Ok) out[valid[start + k]] = FromGdiplus(bounds);
+      if (regions[k].GetBounds(&bounds, impl_->g.get()) != Gdiplus::Ok) continue;
+      if (bounds.Width > 0 || bounds.Height > 0) bounds.Y += down;
+      out[valid[start + k]] = FromGdiplus(bounds);
     }
   }
   return out;

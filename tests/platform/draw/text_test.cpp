@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -243,6 +244,81 @@ TEST(DrawText, CentreAndFarAlignmentMoveTheInk) {
   EXPECT_LE(farInk.Right(), 200);
   EXPECT_GT(farInk.y, centre.y);
   EXPECT_EQ(centre.width, nearInk.width);
+}
+
+// Captions, labels and the notice are measured first and then drawn into a picture of the
+// measured box: the box must hold the text where it is drawn, for every alignment.
+TEST(DrawText, TheMeasuredBoxHoldsTheDrawnTextForEveryAlignment) {
+  const Font font = TestFont(u"宋体", 12);
+  StringFormat oneLine(StringFormat::kMeasureTrailingSpaces | StringFormat::kNoWrap);
+  oneLine.SetTrimming(StringTrimming::EllipsisCharacter);
+  const StringFormat wrapping(StringFormat::kMeasureTrailingSpaces);
+  const RectF layout{5, 3, 120, 40};
+  const StringAlignment aligns[] = {StringAlignment::Near, StringAlignment::Center, StringAlignment::Far};
+  for (const StringFormat* base : {static_cast<const StringFormat*>(&oneLine), &wrapping}) {
+    for (StringAlignment align : aligns) {
+      for (StringAlignment lineAlign : aligns) {
+        StringFormat format = *base;
+        format.SetAlign(align);
+        format.SetLineAlign(lineAlign);
+        const std::string where = std::to_string(static_cast<int>(align)) + "/" +
+                                  std::to_string(static_cast<int>(lineAlign)) +
+                                  (base == &oneLine ? " one line" : " wrapping");
+        Bitmap direct(140, 50);
+        Graphics g(direct);
+        const RectF box = g.MeasureString(u"上一页", font, layout, &format).bounds;
+        g.DrawString(u"上一页", font, layout, &format, Brush(0xFF000000));
+        const Rect ink = InkBounds(direct);
+        ASSERT_GT(ink.width, 24) << where;
+        EXPECT_GE(ink.x, box.x - 1) << where;
+        EXPECT_LE(ink.Right(), box.Right() + 1) << where;
+        EXPECT_GE(ink.y, box.y - 1) << where;
+        EXPECT_LE(ink.Bottom(), box.Bottom() + 1) << where;
+
+        // Drawn into a picture of the box alone, every glyph is still there.
+        const int x0 = static_cast<int>(std::floor(box.x)), y0 = static_cast<int>(std::floor(box.y));
+        Bitmap picture(static_cast<int>(std::ceil(box.Right())) - x0, static_cast<int>(std::ceil(box.Bottom())) - y0);
+        Graphics p(picture);
+        p.DrawString(u"上一页", font, {layout.x - x0, layout.y - y0, layout.width, layout.height}, &format,
+                     Brush(0xFF000000));
+        EXPECT_EQ(InkBounds(picture).width, ink.width) << where;
+        EXPECT_EQ(InkBounds(picture).height, ink.height) << where;
+
+        // Character ranges sit on the same line as the box.
+        format.SetMeasurableCharacterRanges({{0, 3}});
+        const RectF range = g.MeasureCharacterRanges(u"上一页", font, layout, format)[0];
+        EXPECT_NEAR(range.y, box.y, 1) << where;
+      }
+    }
+  }
+}
+
+// The notice: wrapped, centred text whose lines follow each other a line height apart.
+TEST(DrawText, WrappedLinesFollowEachOtherALineHeightApart) {
+  const Font font = TestFont(u"宋体", 12);
+  const std::u16string text = u"没有能打开磁力链接的程序。链接已经复制到剪贴板，可以粘贴到下载工具里。";
+  StringFormat format(StringFormat::kMeasureTrailingSpaces);
+  format.SetAlign(StringAlignment::Center);
+  format.SetLineAlign(StringAlignment::Center);
+  const RectF layout{0, 0, 160, 100};
+  Bitmap b(160, 100);
+  Graphics g(b);
+  const TextMeasure m = g.MeasureString(text, font, layout, &format);
+  ASSERT_GE(m.linesFilled, 3);
+  EXPECT_NEAR(m.bounds.height / static_cast<float>(m.linesFilled), font.LineHeight(), 1.5f);
+  g.DrawString(text, font, layout, &format, Brush(0xFF000000));
+  // Runs of rows with ink, one per line, with clear rows between them.
+  std::vector<int> tops;
+  bool inLine = false;
+  for (int y = 0; y < b.Height(); ++y) {
+    bool ink = false;
+    for (int x = 0; x < b.Width() && !ink; ++x) ink = (b.RawPixel(x, y) >> 24) != 0;
+    if (ink && !inLine) tops.push_back(y);
+    inLine = ink;
+  }
+  ASSERT_EQ(static_cast<int>(tops.size()), m.linesFilled);
+  for (size_t i = 1; i < tops.size(); ++i) EXPECT_NEAR(tops[i] - tops[i - 1], font.LineHeight(), 2.5f) << i;
+  EXPECT_GE(tops.front(), m.bounds.y - 1);
 }
 
 TEST(DrawText, WrapsInTheWidthUnlessToldNotTo) {
