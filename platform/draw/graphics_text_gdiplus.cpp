@@ -2,6 +2,8 @@
 // and trimmings carry GDI+'s own values, so they pass through unchanged.
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "platform/draw/font_system_gdiplus.h"
 #include "platform/draw/graphics.h"
@@ -68,6 +70,74 @@ void AlignBox(Gdiplus::RectF& box, const Gdiplus::RectF& area, const RectF& layo
   }
 }
 
+// Whether this GDI+ draws the ellipsis of a line it trims (Wine's cuts the line short without
+// one): a line far too long for its rectangle drawn with and without ellipsis trimming, once,
+// in the first font that draws it. Called under the text lock.
+bool DrawsEllipsis(const Gdiplus::Font* font) {
+  static std::optional<bool> draws;
+  if (draws) return *draws;
+  auto draw = [&](Gdiplus::StringTrimming trimming) {
+    Bitmap picture(64, 32);
+    const auto surface = gdiplus::Wrap(picture);
+    Gdiplus::Graphics g(surface.get());
+    Gdiplus::StringFormat format(Gdiplus::StringFormatFlagsNoWrap);
+    format.SetTrimming(trimming);
+    const Gdiplus::SolidBrush ink(Gdiplus::Color(255, 0, 0, 0));
+    g.DrawString(L"llllllllllllllllllllllllllllllllllllllll", -1, font, Gdiplus::RectF(0, 0, 64, 32), &format, &ink);
+    g.Flush(Gdiplus::FlushIntentionSync);
+    return std::vector<uint32_t>(picture.Row(0), picture.Row(0) + 64 * 32);
+  };
+  const std::vector<uint32_t> cut = draw(Gdiplus::StringTrimmingCharacter);
+  if (std::all_of(cut.begin(), cut.end(), [](uint32_t p) { return p == 0; })) return true;  // nothing to tell by
+  draws = draw(Gdiplus::StringTrimmingEllipsisCharacter) != cut;
+  return *draws;
+}
+
+// A one-line text too wide for its rectangle, with the ellipsis this GDI+ would leave out.
+struct Trimmed {
+  std::wstring text;  // the characters that fit before the ellipsis, and the ellipsis
+  int kept = 0;       // how many of the text's units those are
+};
+
+// Empty unless the text is one trimmed line that does not fit and GDI+ would not draw its
+// ellipsis. Keeps whole words for word trimming; a path is trimmed like characters.
+std::optional<Trimmed> TrimWithEllipsis(Gdiplus::Graphics& g, const std::wstring& text, const Gdiplus::Font* font,
+                                        const RectF& layout, const StringFormat* format) {
+  if (format == nullptr || (format->Flags() & StringFormat::kNoWrap) == 0 || Extent(layout.width) == 0) return {};
+  const StringTrimming trimming = format->Trimming();
+  if (trimming != StringTrimming::EllipsisCharacter && trimming != StringTrimming::EllipsisWord &&
+      trimming != StringTrimming::EllipsisPath) {
+    return {};
+  }
+  if (text.find_first_of(L"\r\n") != std::wstring::npos || DrawsEllipsis(font)) return {};
+  Gdiplus::StringFormat line(format->Flags());
+  line.SetTrimming(Gdiplus::StringTrimmingNone);
+  const Gdiplus::RectF open(0, 0, kMaxExtent, kMaxExtent);
+  auto fits = [&](const std::wstring& s) {
+    Gdiplus::RectF box;
+    return g.MeasureString(s.c_str(), static_cast<INT>(s.size()), font, open, &line, &box) == Gdiplus::Ok &&
+           box.Width <= Extent(layout.width);
+  };
+  if (fits(text)) return {};
+  // The longest start that fits with the ellipsis after it.
+  size_t low = 0, high = text.size() - 1;
+  while (low < high) {
+    const size_t mid = (low + high + 1) / 2;
+    if (fits(text.substr(0, mid) + L"\u2026")) {
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  size_t kept = low;
+  if (kept > 0 && IS_HIGH_SURROGATE(text[kept - 1])) --kept;  // never half a character
+  if (trimming == StringTrimming::EllipsisWord) {
+    const size_t space = text.find_last_of(L' ', kept);
+    if (space != std::wstring::npos && space > 0 && space < kept) kept = space;
+  }
+  return Trimmed{text.substr(0, kept) + L"\u2026", static_cast<int>(kept)};
+}
+
 // Grey antialiasing only: subpixel colour fringes do not survive composing the
 // premultiplied pictures onto other backgrounds.
 Gdiplus::TextRenderingHint Hint(TextRenderingHint hint) {
@@ -100,6 +170,16 @@ TextMeasure Graphics::MeasureString(std::u16string_view text, const Font& font, 
   const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, format, gf);
   Gdiplus::RectF box;
   INT fitted = 0, lines = 0;
+  if (const auto trimmed = TrimWithEllipsis(*impl_->g, wide, font.impl()->font.get(), layout, format)) {
+    // Measured as it is drawn, ellipsis included.
+    gf.SetTrimming(Gdiplus::StringTrimmingNone);
+    if (impl_->g->MeasureString(trimmed->text.c_str(), static_cast<INT>(trimmed->text.size()), font.impl()->font.get(),
+                                area, &gf, &box) != Gdiplus::Ok) {
+      return {{layout.x, layout.y, 0, 0}, 0, 0};
+    }
+    AlignBox(box, area, layout, format);
+    return {FromGdiplus(box), trimmed->kept, 1};
+  }
   if (impl_->g->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area, &gf, &box,
                               &fitted, &lines) != Gdiplus::Ok) {
     return {{layout.x, layout.y, 0, 0}, 0, 0};
@@ -180,6 +260,12 @@ void Graphics::DrawString(std::u16string_view text, const Font& font, const Rect
   impl_->g->SetTextRenderingHint(Hint(textHint_));
   Gdiplus::StringFormat gf;
   const Gdiplus::RectF area = Place(*impl_->g, wide, font.impl()->font.get(), layout, format, gf);
+  if (const auto trimmed = TrimWithEllipsis(*impl_->g, wide, font.impl()->font.get(), layout, format)) {
+    gf.SetTrimming(Gdiplus::StringTrimmingNone);
+    impl_->g->DrawString(trimmed->text.c_str(), static_cast<INT>(trimmed->text.size()), font.impl()->font.get(), area,
+                         &gf, MakeBrush(brush).get());
+    return;
+  }
   impl_->g->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font.impl()->font.get(), area, &gf,
                        MakeBrush(brush).get());
 }
