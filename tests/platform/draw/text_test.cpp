@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -12,10 +13,7 @@
 
 #include "platform/draw/font_collection.h"
 #include "platform/draw/graphics.h"
-#ifdef _WIN32
-#include <windows.h>
-#undef DrawText  // a Windows macro, and the name of the text tests
-#else
+#ifndef _WIN32
 #include "platform/draw/font_system.h"
 #include "platform/draw/text_layout_cache.h"
 #endif
@@ -74,11 +72,8 @@ std::string LatinBoldFile() { return "/usr/share/fonts/truetype/dejavu/DejaVuSan
 // GDI+'s default format keeps a sixth of the em free before the text (about 3 pixels at
 // 16 pixels); Pango's layouts start at the rectangle's edge.
 constexpr float kLeadingPadding = 16.0f / 6;
-// Wine's GDI+ trims without drawing the ellipsis; Windows' draws it.
-bool EllipsisDrawn() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr; }
 #else
 constexpr float kLeadingPadding = 0;
-bool EllipsisDrawn() { return true; }
 #endif
 
 Font TestFont(std::u16string_view family = kLatin, float px = 16) {
@@ -172,8 +167,8 @@ TEST(DrawText, EllipsisTrimmingEndsInEllipsisInsideTheRectangle) {
   g.DrawString(text, font, rect, &format, Brush(0xFF000000));
   EXPECT_LE(InkBounds(trimmed).Right(), 120);
 
-  // The kept characters come out as drawn alone, and what follows them is an ellipsis.
-  if (!EllipsisDrawn()) GTEST_SKIP() << "this GDI+ trims without drawing an ellipsis";
+  // The kept characters come out as drawn alone, and what follows them is an ellipsis
+  // (also where GDI+ itself would cut the line without one).
   StringFormat plain(StringFormat::kNoWrap);
   Bitmap prefix(300, 40);
   Graphics p(prefix);
@@ -243,6 +238,83 @@ TEST(DrawText, CentreAndFarAlignmentMoveTheInk) {
   EXPECT_LE(farInk.Right(), 200);
   EXPECT_GT(farInk.y, centre.y);
   EXPECT_EQ(centre.width, nearInk.width);
+}
+
+// Captions, labels and the notice are measured first and then drawn into a picture of the
+// measured box: the box must hold the text where it is drawn, for every alignment.
+TEST(DrawText, TheMeasuredBoxHoldsTheDrawnTextForEveryAlignment) {
+  const Font font = TestFont(u"宋体", 12);
+  StringFormat oneLine(StringFormat::kMeasureTrailingSpaces | StringFormat::kNoWrap);
+  oneLine.SetTrimming(StringTrimming::EllipsisCharacter);
+  const StringFormat wrapping(StringFormat::kMeasureTrailingSpaces);
+  const RectF layout{5, 3, 120, 40};
+  const StringAlignment aligns[] = {StringAlignment::Near, StringAlignment::Center, StringAlignment::Far};
+  for (const StringFormat* base : {static_cast<const StringFormat*>(&oneLine), &wrapping}) {
+    for (StringAlignment align : aligns) {
+      for (StringAlignment lineAlign : aligns) {
+        StringFormat format = *base;
+        format.SetAlign(align);
+        format.SetLineAlign(lineAlign);
+        const std::string where = std::to_string(static_cast<int>(align)) + "/" +
+                                  std::to_string(static_cast<int>(lineAlign)) +
+                                  (base == &oneLine ? " one line" : " wrapping");
+        Bitmap direct(140, 50);
+        Graphics g(direct);
+        const RectF box = g.MeasureString(u"上一页", font, layout, &format).bounds;
+        g.DrawString(u"上一页", font, layout, &format, Brush(0xFF000000));
+        const Rect ink = InkBounds(direct);
+        ASSERT_GT(ink.width, 24) << where;
+        EXPECT_GE(ink.x, box.x - 1) << where;
+        EXPECT_LE(ink.Right(), box.Right() + 1) << where;
+        EXPECT_GE(ink.y, box.y - 1) << where;
+        EXPECT_LE(ink.Bottom(), box.Bottom() + 1) << where;
+
+        // Drawn into a picture of the box alone, every glyph is still there.
+        const int x0 = static_cast<int>(std::floor(box.x)), y0 = static_cast<int>(std::floor(box.y));
+        Bitmap picture(static_cast<int>(std::ceil(box.Right())) - x0, static_cast<int>(std::ceil(box.Bottom())) - y0);
+        Graphics p(picture);
+        p.DrawString(u"上一页", font, {layout.x - x0, layout.y - y0, layout.width, layout.height}, &format,
+                     Brush(0xFF000000));
+        EXPECT_EQ(InkBounds(picture).width, ink.width) << where;
+        EXPECT_EQ(InkBounds(picture).height, ink.height) << where;
+
+        // Character ranges sit on the same line as the box.
+        format.SetMeasurableCharacterRanges({{0, 3}});
+        const RectF range = g.MeasureCharacterRanges(u"上一页", font, layout, format)[0];
+        EXPECT_NEAR(range.y, box.y, 1) << where;
+      }
+    }
+  }
+}
+
+// The notice: wrapped, centred text drawn into a picture of its measured box shows every
+// line, each a line height below the one before.
+TEST(DrawText, WrappedLinesFollowEachOtherALineHeightApart) {
+  const Font font = TestFont(u"宋体", 12);
+  const std::u16string text = u"没有能打开磁力链接的程序。链接已经复制到剪贴板，可以粘贴到下载工具里。";
+  StringFormat format(StringFormat::kMeasureTrailingSpaces);
+  format.SetAlign(StringAlignment::Center);
+  format.SetLineAlign(StringAlignment::Center);
+  const RectF layout{0, 0, 160, 100};
+  Bitmap scratch(1, 1);
+  const TextMeasure m = Graphics(scratch).MeasureString(text, font, layout, &format);
+  ASSERT_GE(m.linesFilled, 3);
+  EXPECT_NEAR(m.bounds.height / static_cast<float>(m.linesFilled), font.LineHeight(), 1.5f);
+  const int x0 = static_cast<int>(std::floor(m.bounds.x)), y0 = static_cast<int>(std::floor(m.bounds.y));
+  Bitmap b(static_cast<int>(std::ceil(m.bounds.Right())) - x0, static_cast<int>(std::ceil(m.bounds.Bottom())) - y0);
+  Graphics(b).DrawString(text, font, {layout.x - x0, layout.y - y0, layout.width, layout.height}, &format,
+                         Brush(0xFF000000));
+  // Runs of rows with ink, one per line, with clear rows between them.
+  std::vector<int> tops;
+  bool inLine = false;
+  for (int y = 0; y < b.Height(); ++y) {
+    bool ink = false;
+    for (int x = 0; x < b.Width() && !ink; ++x) ink = (b.RawPixel(x, y) >> 24) != 0;
+    if (ink && !inLine) tops.push_back(y);
+    inLine = ink;
+  }
+  ASSERT_EQ(static_cast<int>(tops.size()), m.linesFilled);
+  for (size_t i = 1; i < tops.size(); ++i) EXPECT_NEAR(tops[i] - tops[i - 1], font.LineHeight(), 2.5f) << i;
 }
 
 TEST(DrawText, WrapsInTheWidthUnlessToldNotTo) {
