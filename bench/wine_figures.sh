@@ -36,7 +36,7 @@ while [ $# -gt 0 ]; do
     *) sed -n '9,10p' "$0" >&2; exit 2 ;;
   esac
 done
-linux_bin=$linux_dir/app/quillmar
+linux_bin=$linux_dir/quillmar
 exe=$windows_dir/quillmar.exe
 for f in "$linux_bin" "$exe"; do
   [ -f "$f" ] || { echo "missing $f (build it first)" >&2; exit 1; }
@@ -87,29 +87,25 @@ cpu_ms() {  # pid...: utime+stime summed (0 for a pid that is gone)
   done
   echo $((total * 1000 / ticks))
 }
-# Processes whose environment holds the exact NAME=VALUE.
+# Processes whose environment holds the exact NAME=VALUE (one grep over all of them).
 pids_with_env() {
-  local p
-  for p in /proc/[0-9]*; do
-    grep -qzxF -- "$1" "$p/environ" 2>/dev/null && echo "${p#/proc/}"
-  done
-  return 0
+  grep -lzxF -- "$1" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true
 }
-wineserver_pids() {
+is_wineserver() { case "$(cat "/proc/$1/comm" 2>/dev/null)" in wineserver*) return 0 ;; esac; return 1; }
+# The parts whose CPU is counted, found once per program start (the search takes a while):
+# program_pids, and under Wine server_pids and system_pids (the prefix's other processes).
+find_parts() {  # kind
   local p
+  mapfile -t program_pids < <(pids_with_env "QUILLMAR_FRAME_REPORT=$report_env")
+  server_pids=() system_pids=()
+  [ "$1" = wine ] || return 0
   for p in $(pids_with_env "WINEPREFIX=$WINEPREFIX"); do
-    [ "$(cat "/proc/$p/comm" 2>/dev/null)" = wineserver ] && echo "$p"
+    if is_wineserver "$p"; then
+      server_pids+=("$p")
+    elif ! printf '%s\n' "${program_pids[@]}" | grep -qx "$p"; then
+      system_pids+=("$p")
+    fi
   done
-  return 0
-}
-wine_system_pids() {  # the prefix's processes but the program and the server
-  local p
-  for p in $(pids_with_env "WINEPREFIX=$WINEPREFIX"); do
-    [ "$(cat "/proc/$p/comm" 2>/dev/null)" = wineserver ] && continue
-    grep -qz '^QUILLMAR_FRAME_REPORT=' "/proc/$p/environ" 2>/dev/null && continue
-    echo "$p"
-  done
-  return 0
 }
 
 # --- The warm prefix ---
@@ -119,7 +115,7 @@ wineserver -p
 wineboot -i >/dev/null 2>&1
 wine cmd.exe /c exit >/dev/null 2>&1 || true
 prefix_ms=$((($(now_us) - t0) / 1000))
-echo "prefix made in ${prefix_ms} ms (not counted); wineserver $(wineserver_pids | tr '\n' ' ')"
+echo "prefix made in ${prefix_ms} ms (not counted)"
 
 record() { printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" >>"$results"; }
 
@@ -161,12 +157,8 @@ presents_between() {  # report t0 t1
 # One measured window of `seconds`: CPU of each part and the presents in it.
 measure() {  # kind round phase seconds report [pointer pid to stop after]
   local kind=$1 round=$2 phase=$3 seconds=$4 report=$5 pointer=${6:-}
-  local prog=() server=() system=() a_prog a_server a_system a_display t0 t1 ms presents
-  mapfile -t prog < <(pids_with_env "QUILLMAR_FRAME_REPORT=$report_env")
-  if [ "$kind" = wine ]; then
-    mapfile -t server < <(wineserver_pids)
-    mapfile -t system < <(wine_system_pids)
-  fi
+  local prog=("${program_pids[@]}") server=("${server_pids[@]}") system=("${system_pids[@]}")
+  local a_prog a_server a_system a_display t0 t1 ms presents
   a_prog=$(cpu_ms "${prog[@]}") a_server=$(cpu_ms "${server[@]}") a_system=$(cpu_ms "${system[@]}")
   a_display=$(cpu_ms "$xvfb_pid" "$compositor_pid")
   t0=$(now_us)
@@ -221,6 +213,7 @@ run_program() {  # kind round: start, first frame, idle, sweep, close
   geometry=$(find_window)
   [ -n "$geometry" ] || { echo "$kind: window not found" >&2; exit 1; }
   read -r wx wy _ <<<"$geometry"
+  find_parts "$kind"
   [ "$round" -eq 1 ] && import -window root "$out/$kind.png"
   if [ "$round" -gt 0 ]; then
     xdotool mousemove $((wx + 150)) $((wy + 412))  # the status line: nothing reacts there
@@ -266,8 +259,8 @@ echo
 echo "| binary | bytes | stripped |"
 echo "|---|---|---|"
 size_line "quillmar (Linux)" "$linux_bin" strip
-size_line "quillmar-search (Linux)" "$linux_dir/tools/quillmar-search" strip
-size_line "quillmar-demo-site (Linux)" "$linux_dir/tools/quillmar-demo-site" strip
+size_line "quillmar-search (Linux)" "$linux_dir/quillmar-search" strip
+size_line "quillmar-demo-site (Linux)" "$linux_dir/quillmar-demo-site" strip
 size_line quillmar.exe "$exe" x86_64-w64-mingw32-strip
 size_line quillmar-search.exe "$windows_dir/quillmar-search.exe" x86_64-w64-mingw32-strip
 size_line quillmar-demo-site.exe "$windows_dir/quillmar-demo-site.exe" x86_64-w64-mingw32-strip

@@ -16,7 +16,8 @@ int64_t WallMicros() {
 }  // namespace
 
 FrameReport::FrameReport(const std::string& path) {
-  if (!path.empty()) file_.reset(std::fopen(path.c_str(), "w"));
+  // Binary: the same LF-ended lines on every system, for one reader on the Linux side.
+  if (!path.empty()) file_.reset(std::fopen(path.c_str(), "wb"));
 }
 
 FrameReport FrameReport::FromEnvironment() {

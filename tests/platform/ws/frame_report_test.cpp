@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,11 +69,11 @@ class FrameReportTest : public ::testing::Test {
   }
 
   // Named for the test and the moment: test programs may run side by side.
-  std::string path = (std::filesystem::temp_directory_path() /
-                      ("quillmar-frame-report-" +
-                       std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-                       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
-                         .string();
+  std::string path =
+      (std::filesystem::temp_directory_path() /
+       ("quillmar-frame-report-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())))
+          .string();
 };
 
 TEST_F(FrameReportTest, FirstFrameIsReportedOnceWhenAPresentedWindowShows) {
@@ -104,6 +105,9 @@ TEST_F(FrameReportTest, FirstFrameIsReportedOnceWhenAPresentedWindowShows) {
   EXPECT_GE(first, std::stoll(Word(lines[1], 2)));
   EXPECT_LE(first, std::stoll(Word(lines[3], 2)));
   EXPECT_GT(first, 1'600'000'000'000'000LL) << "microseconds since 1970";
+  std::ifstream raw(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(raw), {}};
+  EXPECT_EQ(bytes.find('\r'), std::string::npos) << "lines end in LF alone, also on Windows";
 }
 
 TEST_F(FrameReportTest, VisibleWindowsFirstPresentIsTheFirstFrame) {
