@@ -150,6 +150,18 @@ sweep_args() {  # window x y
   done
 }
 
+# Waits until the window has presented nothing for a second (at most 15 s): the open
+# effect and a hover fade left behind end before a measurement starts.
+settle() {  # report
+  local last
+  for _ in $(seq 75); do
+    sleep 0.2
+    last=$(awk '$1 == "present" { t = $3 } END { printf "%.0f\n", t }' "$1")
+    [ $(($(now_us) - last)) -gt 1000000 ] && return 0
+  done
+  return 0
+}
+
 presents_between() {  # report t0 t1
   awk -v a="$2" -v b="$3" '$1 == "present" && $3 >= a && $3 <= b { n++ } END { print n + 0 }' "$1"
 }
@@ -210,14 +222,18 @@ run_program() {  # kind round: start, first frame, idle, sweep, close
   fi
   [ "$round" -gt 0 ] && record "$kind" "$round" startup_ms "$(((first - t0) / 1000))"
   sleep 2  # the open effect and the columns
-  geometry=$(find_window)
+  for _ in $(seq 50); do
+    geometry=$(find_window)
+    [ -n "$geometry" ] && break
+    sleep 0.2
+  done
   [ -n "$geometry" ] || { echo "$kind: window not found" >&2; exit 1; }
   read -r wx wy _ <<<"$geometry"
   find_parts "$kind"
   [ "$round" -eq 1 ] && import -window root "$out/$kind.png"
   if [ "$round" -gt 0 ]; then
     xdotool mousemove $((wx + 150)) $((wy + 412))  # the status line: nothing reacts there
-    sleep 1
+    settle "$report"
     measure "$kind" "$round" idle "$idle_s" "$report"
     # shellcheck disable=SC2046
     xdotool $(sweep_args "$wx" "$wy") &
@@ -226,6 +242,7 @@ run_program() {  # kind round: start, first frame, idle, sweep, close
   kill "$program_pid" 2>/dev/null || true
   wait "$program_pid" 2>/dev/null || true
   program_pid=
+  { echo "start $t0"; cat "$report"; } >"$out/$kind-$round.report"
   # Nothing of the program may linger into the next measurement.
   for _ in $(seq 100); do
     [ -z "$(pids_with_env "QUILLMAR_FRAME_REPORT=$report_env")" ] && break
