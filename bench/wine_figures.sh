@@ -235,6 +235,11 @@ run_program() {  # kind round: start, first frame, idle, sweep, close
     xdotool mousemove $((wx + 150)) $((wy + 412))  # the status line: nothing reacts there
     settle "$report"
     measure "$kind" "$round" idle "$idle_s" "$report"
+    # Read again: the desktop may have moved the window since it opened.
+    geometry=$(find_window)
+    echo "$kind $round window at start: $wx $wy, before the sweep: $geometry" >>"$out/windows.log"
+    read -r wx wy _ <<<"$geometry"
+    xdotool mousemove $((wx + 150)) $((wy + 412))
     # shellcheck disable=SC2046
     xdotool $(sweep_args "$wx" "$wy") &
     measure "$kind" "$round" hover "$sweep_s" "$report" $!
