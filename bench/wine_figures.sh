@@ -66,7 +66,8 @@ now_us() { date +%s%6N; }
 # --- The display ---
 n=$((400 + RANDOM % 100))
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+screen_w=1366 screen_h=768
+Xvfb ":$n" -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp >/dev/null 2>&1 &
 display_pids+=($!)
 export DISPLAY=":$n"
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
@@ -198,7 +199,7 @@ measure() {  # kind round phase seconds report [pointer pid to stop after]
 }
 
 run_program() {  # kind round: start, first frame, idle, sweep, close
-  local kind=$1 round=$2 report=$tmp/$1-$2.report t0 first geometry wx wy
+  local kind=$1 round=$2 report=$tmp/$1-$2.report t0 first geometry wx wy ww wh
   : >"$report"
   if [ "$kind" = linux ]; then
     report_env=$report
@@ -228,7 +229,17 @@ run_program() {  # kind round: start, first frame, idle, sweep, close
     sleep 0.2
   done
   [ -n "$geometry" ] || { echo "$kind: window not found" >&2; exit 1; }
-  read -r wx wy _ <<<"$geometry"
+  read -r wx wy ww wh <<<"$geometry"
+  # The program centres its window; where the window manager put it elsewhere (it does now
+  # and then, 30 px lower), the program's pointer places are off by as much and no button
+  # would light up: put the window back where the program believes it is.
+  local cx=$(((screen_w - ww) / 2)) cy=$(((screen_h - wh) / 2))
+  if [ "$wx $wy" != "$cx $cy" ]; then
+    xdotool search --onlyvisible --name Quillmar windowmove %@ "$cx" "$cy"
+    sleep 0.5
+    echo "$kind $round window moved back from $wx $wy to $(find_window)" >>"$out/windows.log"
+    read -r wx wy _ <<<"$(find_window)"
+  fi
   find_parts "$kind"
   [ "$round" -eq 1 ] && import -window root "$out/$kind.png"
   if [ "$round" -gt 0 ]; then
