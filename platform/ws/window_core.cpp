@@ -249,6 +249,8 @@ void WindowSystemCore::SetVisibleFlag(WindowHandle hwnd, bool visible) {
     r->style &= ~Style::Visible;
   }
   NativeShow(hwnd, visible);
+  // A window presented while hidden shows its picture now.
+  if (visible && r->presented) frameReport_.Shown();
   if (!visible) {
     if (capture_ == hwnd) ReleaseCapture();
     if (focus_ == hwnd) {
@@ -632,7 +634,17 @@ bool WindowSystemCore::PresentLayered(WindowHandle hwnd, Point pos, Size size, c
     damage = PresentDamage{};
   }
   ++stats_.presents;
-  return NativePresent(hwnd, pos, size, picture, constantAlpha, damage);
+  if (!NativePresent(hwnd, pos, size, picture, constantAlpha, damage)) return false;
+  NotePresented(hwnd);
+  return true;
+}
+
+void WindowSystemCore::NotePresented(WindowHandle hwnd) {
+  frameReport_.Present(stats_.presents);
+  Record* r = Find(hwnd);
+  if (r == nullptr) return;
+  r->presented = true;
+  if ((r->style & Style::Visible) != 0) frameReport_.Shown();
 }
 
 void WindowSystemCore::NotePresent(int64_t copied, int64_t changed, bool shapeSet) {
@@ -721,8 +733,12 @@ bool WindowSystemCore::PaintWindow(WindowHandle hwnd, const PixelView& picture) 
       opaque[static_cast<size_t>(y) * size.width + x] = picture.At(x, y) | 0xFF000000;
     }
   }
-  return NativePresent(hwnd, r->rect.Origin(), size, PixelView{opaque.data(), size.width, size.height, size.width * 4},
-                       255, PresentDamage{});
+  if (!NativePresent(hwnd, r->rect.Origin(), size, PixelView{opaque.data(), size.width, size.height, size.width * 4},
+                     255, PresentDamage{})) {
+    return false;
+  }
+  NotePresented(hwnd);
+  return true;
 }
 
 }  // namespace quillmar::ws

@@ -13,6 +13,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/ws/frame_report.h"
 #include "platform/ws/window_system.h"
 
 namespace quillmar::ws {
@@ -118,6 +119,8 @@ class WindowSystemCore : public WindowSystem {
   };
   const PresentStats& PresentStatistics() const { return stats_; }
   void ResetPresentStatistics() { stats_ = {}; }
+  // Whether a window has shown a presented picture yet (in this process).
+  bool FirstFrameShown() const { return frameReport_.FirstFrameShown(); }
   // Comparing each copied pixel with the one it replaces costs a second look,
   // so it runs only while a measurement asks for it.
   void CountChangedPixels(bool on) { countChanged_ = on; }
@@ -227,6 +230,8 @@ class WindowSystemCore : public WindowSystem {
   uint32_t AddTimer(TimerEntry entry);
   void NotifyPointerWatchers();
   void RemoveTimer(uint32_t key);
+  // A present reached the system; tells the frame report, and notes the first shown frame.
+  void NotePresented(WindowHandle hwnd);
 
   std::map<std::string, WindowClass, std::less<>> classes_;
   std::map<WindowHandle, std::unique_ptr<Record>> windows_;
@@ -250,6 +255,7 @@ class WindowSystemCore : public WindowSystem {
   uint32_t frameTimer_ = 0;
   bool frameTaskPosted_ = false;
   PresentStats stats_;
+  FrameReport frameReport_ = FrameReport::FromEnvironment();
   bool countChanged_ = false;
   ImePreedit imePreedit_;
   struct PressRecord {

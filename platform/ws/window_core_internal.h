@@ -25,7 +25,8 @@ struct WindowSystemCore::Record {
   uint32_t hoverMs = 0;
   uint32_t hoverTimer = 0;
   Rect imeCursor;
-  Size minSize;  // the smallest size the desktop may give it
+  Size minSize;            // the smallest size the desktop may give it
+  bool presented = false;  // a picture has reached the system
 };
 
 struct WindowSystemCore::TimerEntry {
