@@ -7,10 +7,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 #include "platform/ws/gtk_window_system.h"
 #include "tests/platform/ws/scenario_driver.h"
+#include "tests/support/gtk_backend_test.h"
 
 namespace quillmar::ws::testing {
 namespace {
@@ -35,6 +37,14 @@ std::string KeyName(int vk) {
       return "Down";
     case Vk::Delete:
       return "Delete";
+    case Vk::Home:
+      return "Home";
+    case Vk::End:
+      return "End";
+    case Vk::Apps:
+      return "Menu";
+    case Vk::F10:
+      return "F10";
     default:
       break;
   }
@@ -86,11 +96,24 @@ class GtkDriver final : public ScenarioDriver {
   void Wheel(int notches) override {
     for (int i = 0; i < std::abs(notches); ++i) Run(notches > 0 ? "click 4" : "click 5");
   }
-  void Key(int vk) override { Run("key " + KeyName(vk)); }
-  void CtrlKey(int vk) override { Run("key ctrl+" + KeyName(vk)); }
-  void Type(const std::string& ascii) override { Run("type --delay 20 '" + ascii + "'"); }
+  bool AwaitKeyboard() override {
+    // Without a window manager that says which window it activated, the
+    // keyboard follows the pointer: nothing to wait for.
+    if (!ActivationKnown()) return true;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(quillmar::testing::kDesktopWaitMs);
+    for (;;) {
+      const WindowHandle focus = system_->Focus();
+      if (focus == 0 || quillmar::testing::ActiveOnDesktop(focus)) return true;
+      if (std::chrono::steady_clock::now() >= end) return false;
+      // Asking the window manager runs another program: every 20 ms is often enough.
+      Pump(20);
+    }
+  }
+  void Key(int vk) override { KeysTo("key " + KeyName(vk)); }
+  void CtrlKey(int vk) override { KeysTo("key ctrl+" + KeyName(vk)); }
+  void Type(const std::string& ascii) override { KeysTo("type --delay 20 '" + ascii + "'"); }
   void TypeUnicode(const std::u16string& /*units*/, const std::string& utf8) override {
-    Run("type --delay 40 '" + utf8 + "'");
+    KeysTo("type --delay 40 '" + utf8 + "'");
   }
   std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {
     const Rect r = system_->WindowRect(hwnd);
@@ -105,6 +128,19 @@ class GtkDriver final : public ScenarioDriver {
   bool Exact() const override { return false; }
 
  private:
+  // Whether the window manager names the window it activated (asked once).
+  bool ActivationKnown() {
+    if (!activationKnown_) {
+      activationKnown_ = std::system("xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW") == 0;
+    }
+    return *activationKnown_;
+  }
+  // Keys typed before the window manager activated the focused window would go
+  // to whichever window it still had active.
+  void KeysTo(const std::string& args) {
+    if (!AwaitKeyboard()) ADD_FAILURE() << "the window manager never activated the focused window, for: " << args;
+    Run(args);
+  }
   static std::string Button(MouseButton b) {
     return b == MouseButton::Left ? "1" : (b == MouseButton::Right ? "3" : "2");
   }
@@ -127,6 +163,7 @@ class GtkDriver final : public ScenarioDriver {
   }
   WindowSystem* system_ = nullptr;
   std::unique_ptr<WindowSystem> previous_;
+  std::optional<bool> activationKnown_;
 };
 
 }  // namespace
