@@ -306,7 +306,7 @@ bool MainWindow::ListKey(WParam key) {
     if (row >= 0) OpenRowLink(row);
     return true;
   }
-  if (key == static_cast<WParam>(Vk::Apps) || (key == static_cast<WParam>(Vk::F1 + 9) && sys.IsKeyDown(Vk::Shift))) {
+  if (UiMenu::IsContextMenuKey(static_cast<int32_t>(key))) {
     ShowRowMenuForSelection();
     return true;
   }

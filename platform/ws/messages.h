@@ -200,6 +200,7 @@ inline constexpr int Insert = 0x2D;    // VK_INSERT
 inline constexpr int Delete = 0x2E;    // VK_DELETE
 inline constexpr int Apps = 0x5D;      // VK_APPS (the menu key)
 inline constexpr int F1 = 0x70;        // VK_F1 (F2..F12 follow)
+inline constexpr int F10 = 0x79;       // VK_F10
 inline constexpr int LShift = 0xA0;    // VK_LSHIFT
 inline constexpr int RShift = 0xA1;    // VK_RSHIFT
 inline constexpr int LControl = 0xA2;  // VK_LCONTROL

@@ -239,6 +239,8 @@ class WindowSystemCore : public WindowSystem {
   WindowHandle nextHandle_ = 0x100;
   WindowHandle capture_ = 0;
   WindowHandle focus_ = 0;
+  // The window the key now held down went to (0 after a release): its characters belong there.
+  WindowHandle keyWindow_ = 0;
   WindowHandle pointerWindow_ = 0;
   std::map<uint32_t, std::unique_ptr<TimerEntry>> timers_;
   uint32_t nextTimerKey_ = 1;

@@ -338,6 +338,7 @@ void WindowSystemCore::InputKey(int vk, bool down, uint32_t scanCode, int stateV
   if (stateVk == 0) stateVk = vk;
   const bool repeat = down && IsKeyDown(stateVk);
   SetKeyState(stateVk, down);
+  keyWindow_ = down ? focus_ : 0;
   if (focus_ == 0 || !IsEnabled(focus_)) return;
   const bool alt = IsKeyDown(Vk::Menu) && !IsKeyDown(Vk::Control);
   uint32_t lParam = 1 | ((scanCode & 0xFF) << 16);
@@ -352,6 +353,9 @@ void WindowSystemCore::InputKey(int vk, bool down, uint32_t scanCode, int stateV
 
 void WindowSystemCore::InputChar(uint32_t code, LParam lParam) {
   if (focus_ == 0 || !IsEnabled(focus_)) return;
+  // A press that took the keyboard elsewhere (Space choosing an item of a menu,
+  // which closes it) does not type its character into the window that gets it.
+  if (keyWindow_ != 0 && keyWindow_ != focus_) return;
   Deliver(focus_, Msg::Char, code, lParam);
 }
 

@@ -178,6 +178,26 @@ def check_row_menu(app, frame, table, entry):
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     check(pump(10, lambda: popup_menu() is None), "Escape closes the entry's menu")
 
+    # The menu key opens it from the keyboard: a reader hears the focus go into it, to
+    # the highlighted item, and back to the entry once Escape has closed it.
+    events.clear()
+    subprocess.run(["xdotool", "key", "Menu"], check=True)
+    pump(10, lambda: popup_menu() is not None)
+    menu = popup_menu()
+    if check(menu is not None, "the menu key on the entry opens the entry's menu"):
+        check(pump(3, lambda: any(t == "object:state-changed:focused" and r == "popup menu" and d == 1
+                                  for t, r, d in events)), "a listener hears the entry's menu take the focus")
+        paste = menu.getChildAtIndex(2)
+        subprocess.run(["xdotool", "key", "Down"], check=True)
+        check(pump(3, lambda: paste.getState().contains(pyatspi.STATE_FOCUSED)),
+              "Down highlights %r, the first item that can be chosen with no selection" % paste.name)
+    events.clear()
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+    check(pump(10, lambda: popup_menu() is None), "Escape closes the menu the key opened")
+    check(pump(5, lambda: entry.getState().contains(pyatspi.STATE_FOCUSED) and
+               any(t == "object:state-changed:focused" and r == "entry" and d == 1 for t, r, d in events)),
+          "a listener hears the focus come back to the entry")
+
 
 def main():
     build = sys.argv[1]

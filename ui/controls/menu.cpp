@@ -138,6 +138,10 @@ void UiMenu::Measure() {
   hoverIndex_ = -1;
 }
 
+bool UiMenu::IsContextMenuKey(int32_t virtualKey) {
+  return virtualKey == Vk::Apps || (virtualKey == Vk::F10 && ws::System().IsKeyDown(Vk::Shift));
+}
+
 Point UiMenu::PlacePopup(std::optional<int32_t> x, std::optional<int32_t> y, Point cursor, Size menu,
                          const Rect& work) {
   // In 64 bits: a menu may be as large as a size can be.

@@ -105,6 +105,10 @@ class UiMenu : public UiControl {
   // new element, which a user routine has to be given again (onItemChosen stays).
   void Dispose();
 
+  // Whether a key press asks for a context menu from the keyboard: the menu key,
+  // or F10 with Shift held. Every control with a context menu opens it on these.
+  static bool IsContextMenuKey(int32_t virtualKey);
+
   // The screen position Popup uses for a menu of this size (exposed for placement checks).
   static Point PlacePopup(std::optional<int32_t> x, std::optional<int32_t> y, Point cursor, Size menu,
                           const Rect& workArea);

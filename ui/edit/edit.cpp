@@ -94,14 +94,18 @@ void UiEdit::MakeMenuControl() {
   style.width = EditContextMenu::kWidth;
   menuControl_->SetStyle(style);
   menuControl_->onItemChosen = [this](int32_t index) { OnMenuChosen(index); };
-  menu_.SetPresenter([this](const EditContextMenu::Items& items) { PresentMenu(items); });
+  menu_.SetPresenter([this](const EditContextMenu::Items& items, std::optional<Point> at) { PresentMenu(items, at); });
 }
 
-void UiEdit::PresentMenu(const EditContextMenu::Items& items) {
+void UiEdit::PresentMenu(const EditContextMenu::Items& items, std::optional<Point> at) {
   if (!menuControl_) return;
   menuControl_->ClearItems();
   for (const EditMenuItem& item : items) menuControl_->InsertItem({}, item.text, {}, item.disabled ? 1 : 0);
-  menuControl_->Popup();
+  if (at) {
+    menuControl_->Popup(at->x, at->y);
+  } else {
+    menuControl_->Popup();
+  }
 }
 
 void UiEdit::MakeBarControl(bool vertical, draw::Argb color) {

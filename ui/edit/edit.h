@@ -232,8 +232,13 @@ class UiEdit : public UiControl {
   void SyncBarControls();
   void MakeBarControl(bool vertical, draw::Argb color);
   void MakeMenuControl();
-  // Fills the menu control with the items and their enable flags and opens it at the mouse.
-  void PresentMenu(const EditContextMenu::Items& items);
+  // Fills the menu control with the items and their enable flags and opens it
+  // at a screen point, or at the mouse without one.
+  void PresentMenu(const EditContextMenu::Items& items, std::optional<Point> at);
+  // The context menu may open (by the mouse or the keys) in the box's present modes.
+  bool MenuAllowed() const { return contextMenuEnabled_ && !passwordMode_ && !mouseLocked_ && !browseOnly_; }
+  // The context menu from the keyboard, just below the caret.
+  void OpenMenuAtCaret();
   std::u16string ForOneLine(std::u16string_view units) const;
   // The band of the text area whose pixels the last layout changed, when the
   // text layer on screen can be kept around it; nothing when all must go.

@@ -55,6 +55,10 @@ int32_t UiEdit::MessageHook(Hwnd hwnd, int32_t key, uint32_t msg, WParam wParam,
 }
 
 Handled UiEdit::OnKeyDown(const KeyEvent& e) {
+  if (UiMenu::IsContextMenuKey(e.virtualKey)) {
+    if (MenuAllowed() && focused_ && !layoutBusy_) OpenMenuAtCaret();
+    return Handled::Continue;
+  }
   if (!browseOnly_) {
     HandleKey(Msg::KeyDown, static_cast<WParam>(e.virtualKey), e.flags);
     return Handled::Continue;
@@ -117,10 +121,25 @@ Handled UiEdit::OnMouseDown(const MouseEvent& e) {
   if (e.button == MouseButton::Left && (wrap_ != EditWrap::SingleLine || IsOverTextLine())) {
     // Windows whose class sends no double clicks still get them counted here.
     PressAt(e.position, CountClick(e.position), ShiftHeld());
-  } else if (e.button == MouseButton::Right && contextMenuEnabled_ && !passwordMode_ && !mouseLocked_) {
+  } else if (e.button == MouseButton::Right && MenuAllowed()) {
     menu_.Popup(model_.HasSelection(), model_.ReadOnly());
   }
   return Handled::Continue;
+}
+
+void UiEdit::OpenMenuAtCaret() {
+  // A composition cannot stay half-typed while the menu has the keyboard.
+  DropPreedit(true);
+  KeepCaretInView();
+  const RectF& tr = layout_.TextRect();
+  Point at = layout_.PointFromPosition(ShownCaret());
+  if (at == EditLayout::kNoPoint) at = {static_cast<int32_t>(tr.x), static_cast<int32_t>(tr.y)};
+  // Below the caret's line, so the menu leaves the text being worked on in view;
+  // kept within the box, whose text area may be smaller than a line.
+  at.y += std::max(metrics_.glyphHeight, 1);
+  at.x = std::clamp(at.x, 0, std::max(GetWidth() - 1, 0));
+  at.y = std::clamp(at.y, 0, std::max(GetHeight(), 0));
+  menu_.Popup(model_.HasSelection(), model_.ReadOnly(), PointToScreen(at));
 }
 
 Handled UiEdit::OnDoubleClick(const MouseEvent& e) {

@@ -495,6 +495,25 @@ TEST_F(WindowCore, CtrlStateAndControlCharacters) {
   EXPECT_EQ(log.Of(Msg::Char)[0].wParam, 22u);
 }
 
+TEST_F(WindowCore, ACharacterStaysWithTheWindowItsKeyWentTo) {
+  // A popup that Space closes, over the window that had the keyboard before it.
+  AddClass("Owner", log.Proc(*hs));
+  const WindowHandle owner = Open("Owner", {0, 0, 100, 100});
+  AddClass("Popup", [&](WindowHandle w, uint32_t m, WParam wp, LParam lp) -> LResult {
+    if (m == Msg::KeyDown && wp == static_cast<WParam>(Vk::Space)) hs->DestroyWindow(w);
+    return hs->DefaultProc(w, m, wp, lp);
+  });
+  const WindowHandle popup = Open("Popup", {10, 10, 50, 50}, Style::Popup | Style::Visible, 0, owner);
+  ASSERT_EQ(hs->Focus(), popup);
+  hs->PressKey(Vk::Space);
+  EXPECT_FALSE(hs->IsWindow(popup));
+  ASSERT_EQ(hs->Focus(), owner);
+  EXPECT_EQ(log.Count(Msg::Char), 0u) << "the space that closed the popup is not typed into its owner";
+  hs->PressKey(Vk::Space);
+  ASSERT_EQ(log.Count(Msg::Char), 1u);
+  EXPECT_EQ(log.Of(Msg::Char)[0].wParam, static_cast<WParam>(' '));
+}
+
 TEST_F(WindowCore, ImeCommitHandsOverTheResultString) {
   std::u16string received;
   AddClass("E", log.Proc(*hs, [&](WindowHandle w, uint32_t m, WParam, LParam lp) -> std::optional<LResult> {

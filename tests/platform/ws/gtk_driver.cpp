@@ -7,10 +7,15 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/ws/gtk_window_system.h"
 #include "tests/platform/ws/scenario_driver.h"
+#include "tests/platform/ws/scratch_keys.h"
+#include "tests/support/gtk_backend_test.h"
 
 namespace quillmar::ws::testing {
 namespace {
@@ -35,6 +40,14 @@ std::string KeyName(int vk) {
       return "Down";
     case Vk::Delete:
       return "Delete";
+    case Vk::Home:
+      return "Home";
+    case Vk::End:
+      return "End";
+    case Vk::Apps:
+      return "Menu";
+    case Vk::F10:
+      return "F10";
     default:
       break;
   }
@@ -48,9 +61,11 @@ class GtkDriver final : public ScenarioDriver {
   explicit GtkDriver(std::unique_ptr<WindowSystem> backend) {
     system_ = backend.get();
     previous_ = InstallSystem(std::move(backend));
+    pointerWatch_ = system_->WatchPointer([this](Point p) { heardPointer_ = p; });
   }
   ~GtkDriver() override {
     Pump(20);
+    system_->UnwatchPointer(pointerWatch_);
     InstallSystem(std::move(previous_));
   }
   WindowSystem& System() override { return *system_; }
@@ -73,24 +88,40 @@ class GtkDriver final : public ScenarioDriver {
   void Release(MouseButton b) override { Run("mouseup " + Button(b)); }
   void Click(Point p, MouseButton b) override {
     Pump(600);  // well apart from any earlier click
-    MoveMouse(p);
-    Pump(50);
+    PointerTo(p);
     Run("click " + Button(b));
   }
   void DoubleClick(Point p) override {
     Pump(600);
-    MoveMouse(p);
-    Pump(50);
+    PointerTo(p);
     Run("click --repeat 2 --delay 60 1");
   }
   void Wheel(int notches) override {
     for (int i = 0; i < std::abs(notches); ++i) Run(notches > 0 ? "click 4" : "click 5");
   }
-  void Key(int vk) override { Run("key " + KeyName(vk)); }
-  void CtrlKey(int vk) override { Run("key ctrl+" + KeyName(vk)); }
-  void Type(const std::string& ascii) override { Run("type --delay 20 '" + ascii + "'"); }
+  bool AwaitKeyboard() override {
+    // Without a window manager that says which window it activated, the
+    // keyboard follows the pointer: nothing to wait for.
+    if (!ActivationKnown()) return true;
+    // A window manager slower than the program's patience (a second) has the
+    // program drop its focus until the window is activated at last; keys sent
+    // in between go nowhere.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(quillmar::testing::kDesktopWaitMs);
+    for (;;) {
+      const WindowHandle focus = system_->Focus();
+      if (focus != 0 && quillmar::testing::ActiveOnDesktop(focus)) return true;
+      if (std::chrono::steady_clock::now() >= end) return false;
+      // Asking the window manager runs another program: every 20 ms is often enough.
+      Pump(20);
+    }
+  }
+  void Key(int vk) override { KeysTo("key " + KeyName(vk)); }
+  void CtrlKey(int vk) override { KeysTo("key ctrl+" + KeyName(vk)); }
+  void Type(const std::string& ascii) override { KeysTo("type --delay 20 '" + ascii + "'"); }
   void TypeUnicode(const std::u16string& /*units*/, const std::string& utf8) override {
-    Run("type --delay 40 '" + utf8 + "'");
+    // Bound until the driver goes: a busy program may read the keys well after xdotool sent them.
+    scratchKeys_.push_back(std::make_unique<ScratchKeys>(utf8));
+    KeysTo("type --delay 40 '" + utf8 + "'");
   }
   std::optional<uint32_t> ReadBack(WindowHandle hwnd, Point client) override {
     const Rect r = system_->WindowRect(hwnd);
@@ -105,6 +136,46 @@ class GtkDriver final : public ScenarioDriver {
   bool Exact() const override { return false; }
 
  private:
+  // Moves the pointer to p; over one of the program's windows, waits until the
+  // program hears it there. A window the desktop has not shown yet (a busy
+  // window manager maps it late) takes no click, and a window shown under a
+  // resting pointer hears no move: the pointer twitches by a pixel now and then.
+  void PointerTo(Point p) {
+    bool ours = false;
+    for (WindowHandle h : system_->TopLevelWindows()) {
+      ours = ours || (system_->IsVisible(h) && system_->WindowRect(h).Contains(p));
+    }
+    heardPointer_.reset();
+    MoveMouse(p);
+    if (!ours) {
+      Pump(50);
+      return;
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(quillmar::testing::kDesktopWaitMs);
+    auto nudge = std::chrono::steady_clock::now() + std::chrono::milliseconds(quillmar::testing::kNudgeMs);
+    while (heardPointer_ != p && std::chrono::steady_clock::now() < end) {
+      if (std::chrono::steady_clock::now() >= nudge) {
+        nudge += std::chrono::milliseconds(quillmar::testing::kNudgeMs);
+        MoveMouse({p.x + 1, p.y});
+        MoveMouse(p);
+      }
+      Pump(10);
+    }
+    if (heardPointer_ != p) ADD_FAILURE() << "the program never heard the pointer at " << p.x << "," << p.y;
+  }
+  // Whether the window manager names the window it activated (asked once).
+  bool ActivationKnown() {
+    if (!activationKnown_) {
+      activationKnown_ = std::system("xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW") == 0;
+    }
+    return *activationKnown_;
+  }
+  // Keys typed before the window manager activated the focused window would go
+  // to whichever window it still had active.
+  void KeysTo(const std::string& args) {
+    if (!AwaitKeyboard()) ADD_FAILURE() << "the window manager never activated the focused window, for: " << args;
+    Run(args);
+  }
   static std::string Button(MouseButton b) {
     return b == MouseButton::Left ? "1" : (b == MouseButton::Right ? "3" : "2");
   }
@@ -127,6 +198,10 @@ class GtkDriver final : public ScenarioDriver {
   }
   WindowSystem* system_ = nullptr;
   std::unique_ptr<WindowSystem> previous_;
+  std::optional<bool> activationKnown_;
+  uint32_t pointerWatch_ = 0;
+  std::optional<Point> heardPointer_;
+  std::vector<std::unique_ptr<ScratchKeys>> scratchKeys_;
 };
 
 }  // namespace

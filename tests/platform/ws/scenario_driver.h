@@ -30,8 +30,13 @@ class ScenarioDriver {
   virtual void Click(Point screen, MouseButton button) = 0;
   virtual void DoubleClick(Point screen) = 0;
   virtual void Wheel(int notches) = 0;  // positive: away from the user
-  virtual void Key(int vk) = 0;         // press and release
-  virtual void CtrlKey(int vk) = 0;     // the key with Ctrl held
+  // Waits until keys sent now reach the window the program has focused (a
+  // desktop hands them to the window its window manager activated, which may
+  // lag behind the program on a busy machine); false when that never came.
+  virtual bool AwaitKeyboard() { return true; }
+  // The keys and typing below await the keyboard first.
+  virtual void Key(int vk) = 0;      // press and release
+  virtual void CtrlKey(int vk) = 0;  // the key with Ctrl held
   virtual void Type(const std::string& ascii) = 0;
   // Text beyond ASCII, as the desktop's input method commits it.
   virtual void TypeUnicode(const std::u16string& units, const std::string& utf8) = 0;

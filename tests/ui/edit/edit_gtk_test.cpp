@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -20,8 +21,10 @@
 #include "platform/ws/window_core.h"
 #include "tests/platform/ws/scenario_driver.h"
 #include "tests/support/bound_window.h"
+#include "tests/support/gtk_backend_test.h"
 #include "ui/core/theme_defaults.h"
 #include "ui/core/window.h"
+#include "ui/controls/menu.h"
 #include "ui/edit/edit.h"
 
 namespace quillmar {
@@ -47,7 +50,7 @@ class EditGtkTest : public ::testing::Test {
     driver_->Pump(300);
     driver_->Click(edit_.PointToScreen({5, 13}), ws::MouseButton::Left);
     ASSERT_TRUE(driver_->PumpUntil([&] { return ws::System().Focus() == hwnd_; }, 3000));
-    driver_->Pump(200);
+    ASSERT_TRUE(driver_->AwaitKeyboard()) << "the window manager to activate the window";
   }
   void TearDown() override {
     if (!driver_) return;
@@ -56,8 +59,12 @@ class EditGtkTest : public ::testing::Test {
     driver_.reset();
   }
 
-  // Runs xdotool while our loop keeps reading the events it makes.
+  // Runs xdotool while our loop keeps reading the events it makes; keys wait
+  // for the window manager to have activated the focused window.
   void Xdo(const std::string& args) {
+    if (args.rfind("key", 0) == 0 || args.rfind("type", 0) == 0) {
+      EXPECT_TRUE(driver_->AwaitKeyboard()) << "the window manager to activate the focused window, for " << args;
+    }
     std::atomic<bool> done{false};
     int status = -1;
     std::thread runner([&] {
@@ -93,9 +100,7 @@ class EditGtkTest : public ::testing::Test {
 };
 
 TEST_F(EditGtkTest, TypedAndCommittedTextLandsInTheBox) {
-  // Characters beyond the keyboard are mapped to a spare key for a moment:
-  // type them slowly enough that a busy loop reads each before it is unmapped.
-  Xdo("type --delay 250 '\xE7\xA3\x81\xE5\x8A\x9B'");
+  driver_->TypeUnicode(u"\u78C1\u529B", "\xE7\xA3\x81\xE5\x8A\x9B");
   ASSERT_TRUE(driver_->PumpUntil([&] { return edit_.GetLength() >= 2; }, 5000));
   driver_->Type(" link");
   driver_->PumpUntil([&] { return edit_.GetLength() >= 7; }, 5000);
@@ -177,6 +182,37 @@ TEST_F(EditGtkTest, HomeShiftEndAndCtrlZFromTheKeyboardAndTheInputMethodFollowsT
   edit_.GetSelection(&a, &c);
   EXPECT_EQ(a, 0);
   EXPECT_EQ(c, 6);
+}
+
+TEST_F(EditGtkTest, TheMenuKeyAndShiftF10OpenTheBoxsMenuBelowTheCaretForTheKeyboard) {
+  UiMenu& menu = *edit_.GetMenuControl();
+  driver_->Type("magnet");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return edit_.GetLength() >= 6; }, 5000));
+  driver_->Key(Vk::Apps);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return menu.IsOpen(); }, 5000));
+  // Where the window manager shows it: just below the caret's line.
+  const Point caret = edit_.PointFromPosition(6);
+  const Point below = edit_.PointToScreen({caret.x, caret.y + edit_.GetLayout().Metrics().glyphHeight});
+  ASSERT_TRUE(driver_->AwaitKeyboard()) << "the menu to be active on the desktop";
+  const std::optional<Rect> shown = testing::ActiveWindowRect();
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_EQ(shown->Origin(), below);
+  driver_->Key(Vk::End);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return menu.HoverIndex() == EditContextMenu::kSelectAll; }, 3000));
+  driver_->Key(Vk::Return);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return !menu.IsOpen() && ws::System().Focus() == hwnd_; }, 3000));
+  int32_t a = -1, c = -1;
+  edit_.GetSelection(&a, &c);
+  EXPECT_EQ(std::pair(a, c), std::pair(0, 6));
+
+  // Shift+F10, Escape: the keyboard is the box's again, and a typed key replaces the selection.
+  Xdo("key shift+F10");
+  ASSERT_TRUE(driver_->PumpUntil([&] { return menu.IsOpen(); }, 5000));
+  driver_->Key(Vk::Escape);
+  ASSERT_TRUE(driver_->PumpUntil([&] { return !menu.IsOpen() && ws::System().Focus() == hwnd_; }, 3000));
+  EXPECT_EQ(bound_->window->FocusKey(), edit_.Key());
+  driver_->Type("x");
+  EXPECT_TRUE(driver_->PumpUntil([&] { return edit_.GetTextWide() == u"x"; }, 3000)) << GbkToUtf8(edit_.GetText());
 }
 
 TEST_F(EditGtkTest, TextWithLfBreaksPastedFromAnotherProcessShowsAsLines) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -121,7 +123,7 @@ TEST(UiEdit, ContextMenuEnablesWhatTheSelectionAndReadOnlyAllow) {
   EditFixture e("some text");
   EditContextMenu::Items shown{};
   int popups = 0;
-  e.edit.GetMenu().SetPresenter([&](const EditContextMenu::Items& items) {
+  e.edit.GetMenu().SetPresenter([&](const EditContextMenu::Items& items, std::optional<Point>) {
     shown = items;
     ++popups;
   });
@@ -172,6 +174,58 @@ TEST(UiEdit, RightClickOpensTheMenuWhoseEnabledRowsRunTheirCommands) {
   e.f.Frame();
   EXPECT_FALSE(menu.IsOpen());
   EXPECT_EQ(ws::System().ClipboardText(), u"some");
+}
+
+TEST(UiEdit, MenuKeyAndShiftF10OpenTheMenuBelowTheCaretAndItsKeysWorkIt) {
+  EditFixture e("some text");
+  e.Focus();
+  e.f.headless->PressKey(Vk::End);
+  UiMenu& menu = *e.edit.GetMenuControl();
+  const auto press = [&](int vk) {
+    e.f.headless->PressKey(vk);
+    e.f.Frame();
+  };
+  press(Vk::Apps);
+  ASSERT_TRUE(menu.IsOpen());
+  const Point caret = e.edit.PointFromPosition(9);
+  const int32_t lineBottom = caret.y + e.edit.GetLayout().Metrics().glyphHeight;
+  EXPECT_EQ(ws::System().WindowRect(menu.PopupWindow()).Origin(), e.edit.PointToScreen({caret.x, lineBottom}));
+  // Without a selection only paste and select all can be chosen.
+  for (int32_t expected : {EditContextMenu::kPaste, EditContextMenu::kSelectAll, EditContextMenu::kPaste}) {
+    press(Vk::Down);
+    EXPECT_EQ(menu.HoverIndex(), expected);
+  }
+  press(Vk::End);
+  press(Vk::Return);
+  EXPECT_FALSE(menu.IsOpen());
+  EXPECT_EQ(e.Ends(), (std::pair<int32_t, int32_t>{0, 9}));
+  // The keyboard is the box's again: copy from a menu opened by Shift+F10, then type over.
+  EXPECT_EQ(e.f.window->FocusKey(), e.edit.Key());
+  e.Key(Vk::F10, false, true);
+  e.f.Frame();
+  ASSERT_TRUE(menu.IsOpen());
+  for (int key : {Vk::Down, Vk::Down, Vk::Space}) press(key);
+  EXPECT_FALSE(menu.IsOpen());
+  EXPECT_EQ(ws::System().ClipboardText(), u"some text");
+  e.f.headless->TypeText("x");
+  EXPECT_EQ(e.edit.GetTextWide(), u"x");
+
+  // Escape closes it with nothing run; F10 alone is no menu key.
+  press(Vk::Apps);
+  ASSERT_TRUE(menu.IsOpen());
+  press(Vk::Escape);
+  EXPECT_FALSE(menu.IsOpen());
+  e.f.headless->TypeText("y");
+  EXPECT_EQ(e.edit.GetTextWide(), u"xy");
+  press(Vk::F10);
+  EXPECT_FALSE(menu.IsOpen());
+  // Where a right click opens no menu, neither do the keys.
+  e.edit.SetContextMenuEnabled(false);
+  press(Vk::Apps);
+  e.edit.SetContextMenuEnabled(true);
+  e.edit.SetPasswordMode(true);
+  press(Vk::Apps);
+  EXPECT_FALSE(menu.IsOpen());
 }
 
 TEST(UiEdit, WheelScrollsOneAndAQuarterLinesPerNotchAndClamps) {
