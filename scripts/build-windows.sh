@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows programs with mingw-w64 in build-windows-ARCH/ (ARCH: x86_64, the
-# default, or i686): quillmar-search.exe and the test programs, each linked statically
-# against the C and C++ runtimes. PCRE2 comes from Debian's source package, fetched
-# through a private apt configuration (the machine's own sources stay as they are) and
-# built for the target into build-windows-ARCH/pcre2/; cpp-httplib's source package gives
-# the tests their loopback servers; giflib's source is compiled into the drawing layer, so
-# GIF frames are read by the same decoder on both systems.
+# default, or i686): quillmar.exe, quillmar-search.exe, quillmar-demo-site.exe and the test
+# programs, each linked statically against the C and C++ runtimes. PCRE2 comes from Debian's
+# source package, fetched through a private apt configuration (the machine's own sources stay
+# as they are) and built for the target into build-windows-ARCH/pcre2/; cpp-httplib's source
+# package gives the demo site and the tests their servers; giflib's source is compiled into
+# the drawing layer, so GIF frames are read by the same decoder on both systems.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-x86_64}
@@ -24,7 +24,7 @@ sources="$build/sources"
 mkdir -p "$pcre" "$sources"
 
 # Debian source packages, once per build folder: PCRE2 for the program, cpp-httplib (one
-# header) for the tests' loopback servers. apt checks the files against the signed index,
+# header) for the demo site and the tests' loopback servers. apt checks the files against the signed index,
 # dpkg-source applies Debian's changes.
 fetch_source() {  # package: unpacked into $sources/package
   local package=$1

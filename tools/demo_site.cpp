@@ -171,6 +171,8 @@ int DemoSite::StartSecure(int wantedPort) {
   return tlsPort;
 }
 
+bool DemoSite::HttpsBuiltIn() { return DemoTlsServer::BuiltIn(); }
+
 void DemoSite::Stop() {
   if (!server) return;
   // The program's own idle connections to this site go first, or each would hold a worker.

@@ -30,8 +30,11 @@ class DemoSite {
   void Stop();
 
   // Also serves HTTPS (HTTP/2 to clients that offer it, else HTTP/1.1) on another port, with a
-  // certificate made now for 127.0.0.1 and localhost. Needs Start first; returns the port or -1.
+  // certificate made now for 127.0.0.1 and localhost. Needs Start first; returns the port or -1
+  // (always -1 where HttpsBuiltIn is false).
   int StartSecure(int port = 0);
+  // False in the Windows build, which serves plain HTTP only (it has no TLS library).
+  static bool HttpsBuiltIn();
 
   int Port() const { return port; }
   int SecurePort() const { return tlsPort; }

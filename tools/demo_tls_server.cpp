@@ -205,6 +205,8 @@ struct DemoTlsServer::Context {
 
 DemoTlsServer::DemoTlsServer(Handler handler) : handler_(std::move(handler)) {}
 
+bool DemoTlsServer::BuiltIn() { return true; }
+
 DemoTlsServer::~DemoTlsServer() { Stop(); }
 
 int DemoTlsServer::Start(int port, const std::string& host) {

@@ -24,6 +24,10 @@ class DemoTlsServer {
   DemoTlsServer(const DemoTlsServer&) = delete;
   DemoTlsServer& operator=(const DemoTlsServer&) = delete;
 
+  // Whether this build has TLS at all: the Windows build has no OpenSSL, so its Start
+  // always answers -1 and the site serves plain HTTP only.
+  static bool BuiltIn();
+
   // Makes the certificate and serves on host:port (0: a free one); the port, or -1.
   int Start(int port, const std::string& host);
   void Stop();

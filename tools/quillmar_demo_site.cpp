@@ -1,65 +1,95 @@
 // quillmar-demo-site: a small search site on 127.0.0.1 for trying the program
 // without the internet.
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "base/program_arguments.h"
 #include "tools/demo_site.h"
+#include "tools/stop_request.h"
 
 namespace {
 
+constexpr int kDefaultPort = 8410;
+constexpr int kDefaultTlsPort = 8411;
+
 void PrintHelp() {
+  if (quillmar::DemoSite::HttpsBuiltIn()) {
+    std::puts(
+        "usage: quillmar-demo-site [--port N] [--tls-port N] [--cert-file FILE]\n"
+        "Serves a demo search site on 127.0.0.1, over HTTP (default port 8410) and over\n"
+        "HTTPS with HTTP/2 (default port 8411; 0 turns it off):\n"
+        "  /s/<keyword>/<page>/   result list (try 电影, movie, music)\n"
+        "  /d/<id>.html           detail page with a magnet link\n"
+        "The HTTPS certificate is made at start and written to FILE (default\n"
+        "$TMPDIR/quillmar-demo-site.pem); trust it with quillmar-search --cacert FILE.\n"
+        "Stops on Ctrl-C or SIGTERM.");
+    return;
+  }
   std::puts(
-      "usage: quillmar-demo-site [--port N] [--tls-port N] [--cert-file FILE]\n"
-      "Serves a demo search site on 127.0.0.1, over HTTP (default port 8410) and over\n"
-      "HTTPS with HTTP/2 (default port 8411; 0 turns it off):\n"
+      "usage: quillmar-demo-site [--port N]\n"
+      "Serves a demo search site on 127.0.0.1 over plain HTTP (default port 8410):\n"
       "  /s/<keyword>/<page>/   result list (try 电影, movie, music)\n"
       "  /d/<id>.html           detail page with a magnet link\n"
-      "The HTTPS certificate is made at start and written to FILE (default\n"
-      "$TMPDIR/quillmar-demo-site.pem); trust it with quillmar-search --cacert FILE.\n"
-      "Stops on Ctrl-C or SIGTERM.");
+      "This build has no HTTPS port (the Linux build serves one).\n"
+      "Stops on Ctrl-C.");
+}
+
+// A port number in 0..65535, or -1.
+int ParsePort(const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 0 || value > 65535) return -1;
+  return static_cast<int>(value);
+}
+
+std::string DefaultCertFile() {
+  const char* tmp = std::getenv("TMPDIR");
+  return std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/quillmar-demo-site.pem";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int port = 8410;
-  int tlsPort = 8411;
-  const char* tmp = std::getenv("TMPDIR");
-  std::string certFile = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/quillmar-demo-site.pem";
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+  quillmar::UseUtf8Console();
+  const std::vector<std::string> args = quillmar::Utf8ProgramArguments(argc, argv);
+  const bool httpsBuiltIn = quillmar::DemoSite::HttpsBuiltIn();
+  int port = kDefaultPort;
+  int tlsPort = httpsBuiltIn ? kDefaultTlsPort : 0;
+  std::string certFile = DefaultCertFile();
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
       PrintHelp();
       return 0;
     }
-    const bool tls = std::strcmp(argv[i], "--tls-port") == 0;
-    if ((std::strcmp(argv[i], "--port") == 0 || tls) && i + 1 < argc) {
-      char* end = nullptr;
-      long value = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || value < 0 || value > 65535) {
-        std::fprintf(stderr, "quillmar-demo-site: bad port: %s\n", argv[i]);
+    const bool tls = arg == "--tls-port";
+    if ((arg == "--port" || tls) && i + 1 < args.size()) {
+      const int value = ParsePort(args[++i]);
+      if (value < 0) {
+        std::fprintf(stderr, "quillmar-demo-site: bad port: %s\n", args[i].c_str());
         return 2;
       }
-      (tls ? tlsPort : port) = static_cast<int>(value);
+      // Asked for a port this build cannot serve: saying nothing would look like it serves.
+      if (tls && value != 0 && !httpsBuiltIn) {
+        std::fprintf(stderr, "quillmar-demo-site: this build serves plain HTTP only (no --tls-port)\n");
+        return 2;
+      }
+      (tls ? tlsPort : port) = value;
       continue;
     }
-    if (std::strcmp(argv[i], "--cert-file") == 0 && i + 1 < argc) {
-      certFile = argv[++i];
+    if (arg == "--cert-file" && i + 1 < args.size()) {
+      certFile = args[++i];
       continue;
     }
-    std::fprintf(stderr, "quillmar-demo-site: unknown argument: %s (see --help)\n", argv[i]);
+    std::fprintf(stderr, "quillmar-demo-site: unknown argument: %s (see --help)\n", arg.c_str());
     return 2;
   }
 
-  // Block the stop signals before any thread starts, then wait for one here.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Before any thread starts: the servers' threads must not take the stop request.
+  quillmar::StopRequest stop;
 
   quillmar::DemoSite site;
   int bound = site.Start(port);
@@ -83,8 +113,7 @@ int main(int argc, char** argv) {
                 certFile.c_str());
   }
   std::fflush(stdout);
-  int received = 0;
-  sigwait(&stopSignals, &received);
+  stop.Wait();
   site.Stop();
   return 0;
 }
