@@ -114,9 +114,13 @@ TEST_F(MenuTest, HeightsAddUpWithoutWrappingAndAHugeMenuStaysOnTheWorkArea) {
   EXPECT_EQ(UiMenu::PlacePopup(std::numeric_limits<int32_t>::min(), kMax, {0, 0}, Size{10, 10}, work),
             (Point{0, 1029}));
   menu_->ClearItems();
-  menu_->InsertItem({}, "tall", {}, 0, {.height = kMax});
-  menu_->InsertItem({}, "taller", {}, 0, {.height = kMax});
-  menu_->SetStyle({.width = kMax});
+  MenuItemStyle tall;
+  tall.height = kMax;
+  menu_->InsertItem({}, "tall", {}, 0, tall);
+  menu_->InsertItem({}, "taller", {}, 0, tall);
+  MenuStyle wide;
+  wide.width = kMax;
+  menu_->SetStyle(wide);
   menu_->Popup(400, 300);
   EXPECT_EQ(ws::System().Owner(menu_->PopupWindow()), fx_.hwnd) << "the popup belongs to the window it serves";
   EXPECT_GT(menu_->MenuHeight(), kMax - 100);
