@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "platform/ws/input_shape.h"
 #include "platform/ws/window_core.h"
@@ -56,6 +57,9 @@ class GtkWindowSystem final : public WindowSystemCore {
     Size shownSize;            // the size the desktop last reported
     Size askedSize;            // a size we asked for that the desktop has not reported yet
     int64_t askedMs = 0;
+    std::optional<Point> askedOrigin;  // a place we asked for that the desktop has not reported yet
+    int64_t askedOriginMs = 0;
+    guint placeCheck = 0;  // a look at where the desktop put the window, once our request is overdue
   };
 
  protected:
@@ -106,6 +110,7 @@ class GtkWindowSystem final : public WindowSystemCore {
   // Drops the program's focus once none of its windows is active, a moment after a focus-out.
   void ArmFocusCheck();
   static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer data);
+  static gboolean OnPlaceOverdue(gpointer data);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer data);
   static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer data);
   static void OnCommit(GtkIMContext* context, const char* text, gpointer data);

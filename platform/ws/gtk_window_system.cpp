@@ -175,6 +175,7 @@ void GtkWindowSystem::NativeDestroy(WindowHandle hwnd) {
     g_signal_handler_disconnect(n.clock, n.clockHandler);
     g_object_unref(n.clock);
   }
+  if (n.placeCheck != 0) g_source_remove(n.placeCheck);
   g_signal_handlers_disconnect_by_data(n.widget, &n);
   GtkAccessBridge::Instance().RemoveWindow(hwnd);
   gtk_widget_destroy(n.widget);
@@ -187,6 +188,8 @@ void GtkWindowSystem::NativeShow(WindowHandle hwnd, bool visible) {
   if (n == nullptr) return;
   if (visible) {
     const Rect r = WindowRect(hwnd);
+    n->askedOrigin = r.Origin();
+    n->askedOriginMs = NowMs();
     gtk_window_move(GTK_WINDOW(n->widget), r.x, r.y);
     gtk_widget_show(n->widget);
   } else {
@@ -203,6 +206,8 @@ void GtkWindowSystem::NativeGeometry(WindowHandle hwnd, Rect rect) {
     n->askedSize = rect.GetSize();
     n->askedMs = NowMs();
   }
+  n->askedOrigin = rect.Origin();
+  n->askedOriginMs = NowMs();
   gtk_window_move(GTK_WINDOW(n->widget), rect.x, rect.y);
   gtk_window_resize(GTK_WINDOW(n->widget), std::max(1, rect.width), std::max(1, rect.height));
 }
@@ -570,21 +575,52 @@ gboolean GtkWindowSystem::OnConfigure(GtkWidget* /*widget*/, GdkEventConfigure* 
   const Size reported{event->width, event->height};
   n->shownSize = reported;
   if (reported == n->askedSize) n->askedSize = {};
-  // Our own size requests come back here a little later, one by one; only a
-  // size nobody here asked for (the window manager, a maximize, another
-  // program) is the desktop's, and the window follows it.
-  const bool waiting = n->askedSize != Size{} && self->NowMs() - n->askedMs < kAskedSizeWaitMs;
+  // Our own size and place requests come back here a little later, one by
+  // one; only a size or place nobody here asked for (the window manager
+  // placing the window or keeping it clear of a panel, a maximize, another
+  // program) is the desktop's, and the window follows it: pointer input is
+  // read against our record, so a stale place would aim every click off.
+  const int64_t now = self->NowMs();
+  const bool waitingSize = n->askedSize != Size{} && now - n->askedMs < kAskedSizeWaitMs;
   const Rect r = self->WindowRect(hwnd);
-  if (!waiting && reported != r.GetSize() && reported.width > 0 && reported.height > 0) {
-    gint x = r.x;
-    gint y = r.y;
-    if (GdkWindow* gw = gtk_widget_get_window(n->widget)) gdk_window_get_origin(gw, &x, &y);
-    self->InputGeometry(hwnd, Rect::FromXywh(x, y, reported.width, reported.height));
+  Point origin = r.Origin();
+  // A hidden window has no place on the desktop to follow.
+  GdkWindow* gw = gtk_widget_get_visible(n->widget) ? gtk_widget_get_window(n->widget) : nullptr;
+  if (gw != nullptr) gdk_window_get_origin(gw, &origin.x, &origin.y);
+  if (gw != nullptr && n->askedOrigin == origin) n->askedOrigin.reset();
+  const bool waitingPlace = n->askedOrigin.has_value() && now - n->askedOriginMs < kAskedSizeWaitMs;
+  // A place other than the one asked for may be the window manager's answer,
+  // after which nothing more comes: look again when the request is overdue.
+  if (waitingPlace && n->placeCheck == 0) {
+    const int64_t due = std::max<int64_t>(1, kAskedSizeWaitMs - (now - n->askedOriginMs));
+    n->placeCheck = g_timeout_add(static_cast<guint>(due), OnPlaceOverdue, n);
   }
+  Rect followed = r;
+  if (!waitingSize && reported != r.GetSize() && reported.width > 0 && reported.height > 0) {
+    followed = Rect::FromXywh(origin.x, origin.y, reported.width, reported.height);
+  }
+  if (!waitingPlace && gw != nullptr) followed = Rect::FromXywh(origin.x, origin.y, followed.width, followed.height);
+  if (followed != r) self->InputGeometry(hwnd, followed);
   // The input method places its window in screen terms: tell it again where the caret is.
   const Rect cursor = self->ImeCursor(n->hwnd);
   if (!cursor.IsEmpty()) self->NativeImeCursor(n->hwnd, cursor);
   return FALSE;
+}
+
+gboolean GtkWindowSystem::OnPlaceOverdue(gpointer data) {
+  auto* n = static_cast<Native*>(data);
+  n->placeCheck = 0;
+  GtkWindowSystem* self = n->system;
+  if (!n->askedOrigin.has_value()) return G_SOURCE_REMOVE;
+  if (self->NowMs() - n->askedOriginMs < kAskedSizeWaitMs) {
+    // Asked again since: wait for that request in turn.
+    n->placeCheck = g_timeout_add(static_cast<guint>(kAskedSizeWaitMs), OnPlaceOverdue, n);
+    return G_SOURCE_REMOVE;
+  }
+  n->askedOrigin.reset();
+  const bool dragged = self->moveDrag_ && self->moveDragWindow_ == n->hwnd;
+  if (!dragged && gtk_widget_get_visible(n->widget)) self->TakeDesktopPosition(n->hwnd);
+  return G_SOURCE_REMOVE;
 }
 
 gboolean GtkWindowSystem::OnWindowState(GtkWidget* /*widget*/, GdkEventWindowState* event, gpointer data) {

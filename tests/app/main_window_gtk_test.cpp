@@ -257,6 +257,22 @@ TEST_F(MainWindowGtk, KeyboardAloneSearchesPagesAndOpensAndTheWindowGrowsFromOut
   EXPECT_GE(refused->height, MainWindow::kHeight);
   EXPECT_GE(mw.Window().GetWidth(), MainWindow::kWidth);
   EXPECT_GE(mw.Window().GetHeight(), MainWindow::kHeight);
+
+  // A place from outside is followed too: a click where the desktop shows the
+  // button reaches it (a stale place would aim the click 40 px off).
+  const Rect before = ws::System().WindowRect(mw.Handle());
+  Xdo("getactivewindow windowmove " + std::to_string(before.x + 40) + " " + std::to_string(before.y + 30));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::optional<Rect> shown = testing::ActiveWindowRect();
+        return shown.has_value() && shown->x != before.x;
+      },
+      "the window manager to move the window"));
+  const Rect shown = testing::ActiveWindowRect().value_or(Rect{});
+  const Rect next = mw.Button(3).GetBounds();
+  Xdo(testing::MouseTo(shown.x + next.x + next.width / 2, shown.y + next.y + next.height / 2) + " click 1");
+  EXPECT_TRUE(WaitUntil(rowsOf("xyz-2"), "page 2 of xyz from a click where the button shows")) << state();
+  EXPECT_EQ(ws::System().WindowRect(mw.Handle()), shown);
 }
 
 class MainWindowGtkWithoutHandler : public MainWindowGtk {
