@@ -230,7 +230,10 @@ void UiMenu::BuildWindow(Point at) {
   Place(0, 0, size.width, size.height);
   frame.SetParent(Key(), frame.Key());
   // The popup takes the keyboard: its keys go to the menu, which a reader then
-  // finds as the focused node of a plain window, not of a frame.
+  // finds as the focused node of a plain window, not of a frame. The frame is
+  // reused but its window is new: its focus starts empty, so every popup tells a
+  // reader that the menu has the focus, not only the first.
+  frame.SetFocusElement(popupWindow_, 0);
   frame.SetFocusElement(popupWindow_, Key());
   if (UiFrame* part = frame.Frame()) part->Accessible().SetRole(frame.Key(), ws::AxRole::Window);
   Relayout();

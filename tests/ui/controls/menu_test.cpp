@@ -239,6 +239,19 @@ TEST_F(MenuTest, HandlerMayDestroyOrReopenTheMenu) {
   EXPECT_TRUE(chosen_.empty());
 }
 
+TEST_F(MenuTest, EveryPopupTellsAReaderTheMenuHasTheFocus) {
+  sys().SetAxListening(true);
+  for (int popup = 1; popup <= 2; ++popup) {
+    sys().ClearAxNotices();
+    Open();
+    int heard = 0;
+    for (const auto& n : sys().AxNotices())
+      heard += n.event.kind == ws::AxEventKind::Focus && n.event.node == menu_->Key();
+    EXPECT_EQ(heard, 1) << "popup " << popup;
+    sys().PressKey(Vk::Escape);
+  }
+}
+
 TEST_F(MenuTest, KeysAndReadersMoveTheHighlightAndChoose) {
   sys().SetAxListening(true);
   const Hwnd popup = Open();
