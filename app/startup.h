@@ -8,9 +8,8 @@
 
 namespace quillmar {
 
-// Installs the desktop backend (GTK on X11, the Win32 one on Windows; one
-// source file each). False, with the reason in *error, when no display can be
-// opened.
+// Installs the desktop backend of the system the program was built for. False,
+// with the reason in *error, when no display can be opened.
 bool InstallDesktopWindowSystem(std::string* error);
 
 // Module init for a process with an installed window system: version code

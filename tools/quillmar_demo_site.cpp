@@ -8,7 +8,7 @@
 
 #include "base/program_arguments.h"
 #include "tools/demo_site.h"
-#include "tools/stop_request.h"
+#include "base/stop_request.h"
 
 namespace {
 

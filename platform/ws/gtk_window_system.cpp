@@ -1,3 +1,4 @@
+#include "platform/ws/desktop_window_system.h"
 #include "platform/ws/gtk_window_system.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -44,6 +45,9 @@ std::unique_ptr<WindowSystem> CreateGtkWindowSystem(std::string* error) {
   }
   return std::make_unique<GtkWindowSystem>();
 }
+
+// The desktop backend here: GTK on X11.
+std::unique_ptr<WindowSystem> CreateDesktopWindowSystem(std::string* error) { return CreateGtkWindowSystem(error); }
 
 GtkWindowSystem::GtkWindowSystem() = default;
 

@@ -1,4 +1,5 @@
 // The Win32 backend: native windows, layered presents, timers and the loop.
+#include "platform/ws/desktop_window_system.h"
 #include "platform/ws/win32_window_system.h"
 
 #include <algorithm>
@@ -45,6 +46,10 @@ std::unique_ptr<WindowSystem> CreateWin32WindowSystem(std::string* error) {
   if (!system->Start(error)) return nullptr;
   return system;
 }
+
+// The desktop backend here: the system's own windows; its version text ("6.1" style) becomes the version code at
+// module init, which decides the blur-behind and layered-tip defaults.
+std::unique_ptr<WindowSystem> CreateDesktopWindowSystem(std::string* error) { return CreateWin32WindowSystem(error); }
 
 Win32WindowSystem::Native::~Native() {
   if (hwnd != nullptr) {

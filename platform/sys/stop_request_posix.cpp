@@ -1,4 +1,4 @@
-#include "tools/stop_request.h"
+#include "base/stop_request.h"
 
 #include <pthread.h>
 

@@ -1,7 +1,7 @@
 #include <atomic>
 #include <csignal>
 
-#include "tools/stop_request.h"
+#include "base/stop_request.h"
 
 namespace quillmar {
 namespace {
