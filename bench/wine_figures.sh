@@ -242,9 +242,8 @@ run_program() {  # kind round: start, first frame, idle, sweep, close
   done
   [ -n "$geometry" ] || { echo "$kind: window not found" >&2; exit 1; }
   read -r wx wy ww wh <<<"$geometry"
-  # The program centres its window; where the window manager put it elsewhere (it does now
-  # and then, 30 px lower), the program's pointer places are off by as much and no button
-  # would light up: put the window back where the program believes it is.
+  # The program centres its window; where the window manager put it elsewhere (now and then
+  # 10-30 px lower), put it back, so that every round sweeps the same places of the screen.
   local cx=$(((screen_w - ww) / 2)) cy=$(((screen_h - wh) / 2))
   if [ "$wx $wy" != "$cx $cy" ]; then
     xdotool search --onlyvisible --name Quillmar windowmove %@ "$cx" "$cy"
