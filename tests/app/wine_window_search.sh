@@ -18,7 +18,8 @@ skip() {
   echo "skipped: $*"
   exit 77
 }
-[ -x "$linux/quillmar-demo-site" ] || skip "no Linux build to serve the demo site ($linux/quillmar-demo-site is missing)"
+source "$here/tools/demo_site_start.sh"
+need_linux_build "$linux" quillmar-demo-site
 for tool in xdotool import compare curl; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
@@ -66,10 +67,7 @@ if ! wine_run reg query 'HKCR\magnet\shell\open\command' >/dev/null 2>&1; then
   wine_run reg copy 'HKCU\Software\Classes\magnet' 'HKLM\Software\Classes\magnet' /s /f >/dev/null
 fi
 
-"$linux/quillmar-demo-site" --port 0 --tls-port 0 >"$work/site.out" 2>&1 &
-site_pid=$!
-poll 100 grep -q serving "$work/site.out" || fail "the demo site did not start: $(cat "$work/site.out")"
-site=$(sed -n 's/.*serving \(http:[^ ]*\).*/\1/p' "$work/site.out" | head -n 1)
+start_site "$work/site.out" "$linux/quillmar-demo-site" --tls-port 0
 
 # What the site serves for the first row: the list's first detail page, and the magnet in it.
 first_id=$(curl -sf "$site$keyword/1/" | grep -o 'href="/d/[0-9]*\.html"' | head -n 1 | tr -dc '0-9') || true

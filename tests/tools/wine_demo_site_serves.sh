@@ -7,12 +7,8 @@ set -euo pipefail
 linux=$1
 exe=$2
 here=$(cd "$(dirname "$0")/.." && pwd)
-for p in "$linux/quillmar-demo-site" "$linux/quillmar-search"; do
-  if [ ! -x "$p" ]; then
-    echo "skipped: no Linux build to compare with ($p is missing)"
-    exit 77
-  fi
-done
+source "$here/tools/demo_site_start.sh"
+need_linux_build "$linux" quillmar-demo-site quillmar-search
 command -v curl >/dev/null || { echo "skipped: curl is not installed"; exit 77; }
 work=$(mktemp -d /tmp/quillmar-wine-site.XXXXXX)
 pids=()
@@ -26,16 +22,8 @@ trap cleanup EXIT
 start() {
   local name=$1
   shift
-  "$@" --port 0 >"$work/$name.out" 2>&1 &
-  pids+=($!)
-  site_pid=$!
-  for _ in $(seq 600); do
-    grep -q serving "$work/$name.out" && break
-    kill -0 "$site_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  site=$(tr -d '\r' <"$work/$name.out" | sed -n 's/.*serving \(http:[^ ]*\).*/\1/p' | head -n 1)
-  [ -n "$site" ] || { echo "FAIL: $name did not start"; cat "$work/$name.out"; exit 1; }
+  start_site "$work/$name.out" "$@"
+  pids+=("$site_pid")
 }
 
 start linux "$linux/quillmar-demo-site" --tls-port 0

@@ -7,12 +7,8 @@ set -euo pipefail
 linux=$1
 exe=$2
 here=$(cd "$(dirname "$0")/.." && pwd)
-for p in "$linux/quillmar-demo-site" "$linux/quillmar-search"; do
-  if [ ! -x "$p" ]; then
-    echo "skipped: no Linux build to compare with ($p is missing)"
-    exit 77
-  fi
-done
+source "$here/tools/demo_site_start.sh"
+need_linux_build "$linux" quillmar-demo-site quillmar-search
 work=$(mktemp -d /tmp/quillmar-wine-cli.XXXXXX)
 site_pid=
 cleanup() {
@@ -20,12 +16,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-"$linux/quillmar-demo-site" --port 0 >"$work/site.out" 2>&1 &
-site_pid=$!
-for _ in $(seq 100); do grep -q serving "$work/site.out" && break; sleep 0.05; done
-# The plain-http address: the site also serves https, on a line of its own.
-site=$(sed -n 's/.*serving \(http:[^ ]*\).*/\1/p' "$work/site.out" | head -n 1)
-[ -n "$site" ] || { echo "the demo site did not start"; cat "$work/site.out"; exit 1; }
+start_site "$work/site.out" "$linux/quillmar-demo-site"
 
 failures=0
 # compare NAME ARGS...: both programs with the same arguments; stdout lines and exit status.
